@@ -1,0 +1,6 @@
+#pragma once
+#include <QString>
+
+// The system's byte-count formatter in file style: decimal units, "Zero KB", "1 byte",
+// "999 bytes", "1 KB", "1.5 MB", "1.23 GB". The one way sizes are shown.
+QString formatBytes(qint64 bytes);

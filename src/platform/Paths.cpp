@@ -1,0 +1,96 @@
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <climits>
+#include <cstdlib>
+
+namespace Paths {
+
+QString home()
+{
+    QString h = QDir::homePath();
+    const QString canonical = QFileInfo(h).canonicalFilePath();
+    if (!canonical.isEmpty())
+        h = canonical;
+    while (h.size() > 1 && h.endsWith(QLatin1Char('/')))
+        h.chop(1);
+    return h;
+}
+
+QString expandTilde(const QString& path)
+{
+    if (path == QLatin1String("~"))
+        return home();
+    if (path.startsWith(QLatin1String("~/")))
+        return home() + path.mid(1);
+    return path;
+}
+
+QString abbreviateHome(const QString& path)
+{
+    const QString h = home();
+    if (h.isEmpty() || h == QLatin1String("/"))
+        return path;
+    if (path == h)
+        return QStringLiteral("~");
+    if (path.startsWith(h + QLatin1Char('/')))
+        return QLatin1Char('~') + path.mid(h.size());
+    return path;
+}
+
+QString clean(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return path;
+    QStringList out;
+    for (const QString& piece : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (piece == QLatin1String("."))
+            continue;
+        if (piece == QLatin1String("..")) {
+            if (!out.isEmpty())
+                out.removeLast();
+            continue;
+        }
+        out.append(piece);
+    }
+    return QLatin1Char('/') + out.join(QLatin1Char('/'));
+}
+
+QString resolveSymlinks(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return path;
+    // Walk the pieces without cleaning first: ".." after a link must apply to the link's target.
+    const QStringList pieces = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    int existing = pieces.size();
+    QString resolved;
+    while (existing >= 0) {
+        const QString prefix = QLatin1Char('/') + pieces.mid(0, existing).join(QLatin1Char('/'));
+        char buf[PATH_MAX];
+        if (::realpath(prefix.toLocal8Bit().constData(), buf)) {
+            resolved = QString::fromLocal8Bit(buf);
+            break;
+        }
+        --existing;
+    }
+    if (existing < 0)
+        return clean(path);
+    const QStringList rest = pieces.mid(existing);
+    if (rest.isEmpty())
+        return resolved;
+    return clean(resolved + QLatin1Char('/') + rest.join(QLatin1Char('/')));
+}
+
+QString lastComponent(const QString& path)
+{
+    QString p = path;
+    while (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? p : p.mid(slash + 1);
+}
+
+} // namespace Paths

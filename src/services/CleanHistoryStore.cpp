@@ -1,0 +1,158 @@
+#include "services/CleanHistoryStore.h"
+
+#include "platform/UserDefaults.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+
+#include <cmath>
+
+namespace {
+
+const QString kHistoryKey = QStringLiteral("cleanHistory");
+const QString kTotalKey = QStringLiteral("totalFreedAllTime");
+
+// 2001-01-01 00:00:00 UTC in milliseconds since 1970.
+constexpr qint64 kReferenceMs = 978307200000LL;
+
+double toReferenceSeconds(const QDateTime& date)
+{
+    return double(date.toMSecsSinceEpoch() - kReferenceMs) / 1000.0;
+}
+
+QDateTime fromReferenceSeconds(double seconds)
+{
+    return QDateTime::fromMSecsSinceEpoch(kReferenceMs + qint64(std::llround(seconds * 1000.0)), Qt::UTC);
+}
+
+std::optional<QString> stringMember(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isString())
+        return std::nullopt;
+    return v.toString();
+}
+
+std::optional<qint64> integerMember(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isDouble())
+        return std::nullopt;
+    const qint64 i = v.toInteger(std::numeric_limits<qint64>::min());
+    if (i == std::numeric_limits<qint64>::min() && v.toDouble() != -9223372036854775808.0)
+        return std::nullopt; // not a whole number in range
+    return i;
+}
+
+std::optional<CleanRecord> decodeRecord(const QJsonValue& value)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject o = value.toObject();
+    const auto idText = stringMember(o, "id");
+    const auto name = stringMember(o, "targetName");
+    const auto freed = integerMember(o, "freed");
+    const QJsonValue date = o.value(QLatin1String("date"));
+    const QJsonValue trashed = o.value(QLatin1String("trashed"));
+    if (!idText || !name || !freed || !date.isDouble() || !trashed.isBool())
+        return std::nullopt;
+    const QUuid id = QUuid::fromString(*idText);
+    if (id.isNull() || idText->size() != 36)
+        return std::nullopt;
+
+    CleanRecord r;
+    r.id = id;
+    r.targetName = *name;
+    r.freed = *freed;
+    r.date = fromReferenceSeconds(date.toDouble());
+    r.trashed = trashed.toBool();
+
+    const QJsonValue items = o.value(QLatin1String("items"));
+    if (!items.isUndefined() && !items.isNull()) {
+        if (!items.isArray())
+            return std::nullopt;
+        QList<TrashedItem> list;
+        for (const QJsonValue& item : items.toArray()) {
+            if (!item.isObject())
+                return std::nullopt;
+            const auto original = stringMember(item.toObject(), "original");
+            const auto trashPath = stringMember(item.toObject(), "trashPath");
+            if (!original || !trashPath)
+                return std::nullopt;
+            list.append(TrashedItem{*original, *trashPath});
+        }
+        r.items = list;
+    }
+    const QJsonValue restored = o.value(QLatin1String("restored"));
+    if (!restored.isUndefined() && !restored.isNull()) {
+        if (!restored.isBool())
+            return std::nullopt;
+        r.restored = restored.toBool();
+    }
+    return r;
+}
+
+} // namespace
+
+namespace CleanHistoryStore {
+
+QByteArray encode(const QList<CleanRecord>& history)
+{
+    QJsonArray array;
+    for (const CleanRecord& r : history) {
+        QJsonObject o;
+        o.insert(QStringLiteral("id"), r.id.toString(QUuid::WithoutBraces).toUpper());
+        o.insert(QStringLiteral("targetName"), r.targetName);
+        o.insert(QStringLiteral("freed"), r.freed);
+        o.insert(QStringLiteral("date"), toReferenceSeconds(r.date));
+        o.insert(QStringLiteral("trashed"), r.trashed);
+        if (r.items) {
+            QJsonArray items;
+            for (const TrashedItem& item : *r.items)
+                items.append(QJsonObject{{QStringLiteral("original"), item.original},
+                                         {QStringLiteral("trashPath"), item.trashPath}});
+            o.insert(QStringLiteral("items"), items);
+        }
+        if (r.restored)
+            o.insert(QStringLiteral("restored"), *r.restored);
+        array.append(o);
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+std::optional<QList<CleanRecord>> decode(const QByteArray& json)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray())
+        return std::nullopt;
+    QList<CleanRecord> out;
+    for (const QJsonValue& v : doc.array()) {
+        auto r = decodeRecord(v);
+        if (!r)
+            return std::nullopt;
+        out.append(*r);
+    }
+    return out;
+}
+
+Loaded load(const UserDefaults& defaults)
+{
+    Loaded loaded;
+    if (const auto data = defaults.data(kHistoryKey)) {
+        if (auto history = decode(*data))
+            loaded.history = *history;
+    }
+    loaded.total = defaults.int64(kTotalKey).value_or(0);
+    return loaded;
+}
+
+void save(UserDefaults& defaults, const QList<CleanRecord>& history, qint64 total)
+{
+    defaults.setData(kHistoryKey, encode(history.mid(0, kMaxStoredRecords)));
+    defaults.setInt64(kTotalKey, total);
+}
+
+} // namespace CleanHistoryStore

@@ -1,0 +1,99 @@
+#include "TestHome.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/Numeric.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <limits>
+
+class tst_PlatformBasics : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void formatBytes_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "Zero KB";
+        QTest::newRow("one") << qint64(1) << "1 byte";
+        QTest::newRow("two") << qint64(2) << "2 bytes";
+        QTest::newRow("999") << qint64(999) << "999 bytes";
+        QTest::newRow("1000") << qint64(1000) << "1 KB";
+        QTest::newRow("1499 rounds") << qint64(1499) << "1 KB";
+        QTest::newRow("1500 rounds up") << qint64(1500) << "2 KB";
+        QTest::newRow("999499") << qint64(999499) << "999 KB";
+        QTest::newRow("999999 becomes MB") << qint64(999999) << "1 MB";
+        QTest::newRow("1.5 MB") << qint64(1500000) << "1.5 MB";
+        QTest::newRow("1 MB no fraction") << qint64(1000000) << "1 MB";
+        QTest::newRow("1.23 GB") << qint64(1234567890) << "1.23 GB";
+        QTest::newRow("10 GB") << qint64(10000000000) << "10 GB";
+        QTest::newRow("1.5 TB") << qint64(1500000000000) << "1.5 TB";
+        QTest::newRow("max") << std::numeric_limits<qint64>::max() << "9.22 EB";
+        QTest::newRow("negative") << qint64(-1500000) << "-1.5 MB";
+    }
+    void formatBytes()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(::formatBytes(bytes), text);
+    }
+
+    void saturatingCast_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("plain") << 10e9 << qint64(10000000000);
+        QTest::newRow("truncates") << 1.9 << qint64(1);
+        QTest::newRow("negative truncates") << -1.9 << qint64(-1);
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << qint64(0);
+        QTest::newRow("+inf") << std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::max();
+        QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::min();
+        QTest::newRow("1e300") << 1e300 << std::numeric_limits<qint64>::max();
+        QTest::newRow("2^63") << 9223372036854775808.0 << std::numeric_limits<qint64>::max();
+    }
+    void saturatingCast()
+    {
+        QFETCH(double, value);
+        QFETCH(qint64, expected);
+        QCOMPARE(::saturatingCast<qint64>(value), expected);
+        QCOMPARE(::saturatingCast<int>(1e12), std::numeric_limits<int>::max());
+    }
+
+    void tildeAndAbbreviation()
+    {
+        TestHome home;
+        QVERIFY(home.isValid());
+        const QString h = home.path();
+        QCOMPARE(Paths::home(), h);
+        QCOMPARE(Paths::expandTilde("~"), h);
+        QCOMPARE(Paths::expandTilde("~/src"), h + "/src");
+        QCOMPARE(Paths::expandTilde("~other/src"), QString("~other/src"));
+        QCOMPARE(Paths::expandTilde("/abs/~/x"), QString("/abs/~/x"));
+
+        QCOMPARE(Paths::abbreviateHome(h), QString("~"));
+        QCOMPARE(Paths::abbreviateHome(h + "/Library/Caches"), QString("~/Library/Caches"));
+        // Only a leading home folder is abbreviated, never a longer name or one further in.
+        QCOMPARE(Paths::abbreviateHome(h + "x/src"), h + "x/src");
+        QCOMPARE(Paths::abbreviateHome("/mnt" + h + "/a"), "/mnt" + h + "/a");
+    }
+
+    void cleanAndResolve()
+    {
+        QCOMPARE(Paths::clean("/a//b/./c/../d/"), QString("/a/b/d"));
+        QCOMPARE(Paths::clean("/../.."), QString("/"));
+        QCOMPARE(Paths::clean("rel/../x"), QString("rel/../x"));
+
+        TestHome home;
+        home.mkdir("real/inside");
+        home.symlink("link", home("real"));
+        // An existing prefix through a link resolves; the missing rest is appended cleaned.
+        QCOMPARE(Paths::resolveSymlinks(home("link/inside")), home("real/inside"));
+        QCOMPARE(Paths::resolveSymlinks(home("link/missing//x/./y")), home("real/missing/x/y"));
+        QCOMPARE(Paths::resolveSymlinks(home("nothing/here")), home("nothing/here"));
+        QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PlatformBasics)
+#include "tst_PlatformBasics.moc"

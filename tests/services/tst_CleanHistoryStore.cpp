@@ -1,0 +1,134 @@
+#include "TestHome.h"
+#include "platform/UserDefaults.h"
+#include "services/CleanHistoryStore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+CleanRecord record(int n, bool withItems = false)
+{
+    CleanRecord r;
+    r.targetName = QStringLiteral("Target %1").arg(n);
+    r.freed = 1000 * n;
+    r.date = QDateTime::fromMSecsSinceEpoch(978307200000LL + 1500LL * n, Qt::UTC);
+    r.trashed = withItems;
+    if (withItems)
+        r.items = QList<TrashedItem>{{"/h/a", "/h/.Trash/a"}};
+    return r;
+}
+} // namespace
+
+class tst_CleanHistoryStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void goldenJson()
+    {
+        CleanRecord r;
+        r.id = QUuid::fromString(QStringLiteral("0f8fad5b-d9cb-469f-a165-70867728950e"));
+        r.targetName = "Trash";
+        r.freed = 5000000000LL;
+        r.date = QDateTime::fromMSecsSinceEpoch(978307200000LL + 12500, Qt::UTC);
+        r.trashed = true;
+        r.items = QList<TrashedItem>{{"/Users/al/.Trash/x", "/Users/al/.Trash/x 2"}};
+        r.restored = true;
+        CleanRecord bare = record(1);
+        bare.id = QUuid::fromString(QStringLiteral("00000000-0000-4000-8000-000000000001"));
+
+        const QByteArray json = CleanHistoryStore::encode({r, bare});
+        const QJsonArray a = QJsonDocument::fromJson(json).array();
+        QCOMPARE(a.size(), 2);
+        const QJsonObject o = a[0].toObject();
+        QCOMPARE(o["id"].toString(), QString("0F8FAD5B-D9CB-469F-A165-70867728950E"));
+        QCOMPARE(o["freed"].toInteger(), 5000000000LL);
+        QCOMPARE(o["date"].toDouble(), 12.5);
+        QCOMPARE(o["items"].toArray()[0].toObject()["trashPath"].toString(), QString("/Users/al/.Trash/x 2"));
+        QCOMPARE(o["restored"].toBool(), true);
+        QVERIFY(!a[1].toObject().contains("items"));
+        QVERIFY(!a[1].toObject().contains("restored"));
+
+        const auto back = CleanHistoryStore::decode(json);
+        QVERIFY(back.has_value());
+        QCOMPARE(back->size(), 2);
+        QCOMPARE(back->at(0), r);
+        QCOMPARE(back->at(1), bare);
+        QCOMPARE(back->at(1).items, std::nullopt);
+        QCOMPARE(back->at(1).restored, std::nullopt);
+    }
+
+    // Foreign JSON: extra members ignored, null optional members read as absent, any bad record fails all.
+    void decodeRules_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("count"); // -1 = decoding fails
+        const QByteArray ok = R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":5,"date":1.5,"trashed":false)";
+        QTest::newRow("minimal") << QByteArray("[" + ok + "}]") << 1;
+        QTest::newRow("extra and nulls") << QByteArray("[" + ok + R"(,"x":1,"items":null,"restored":null}])") << 1;
+        QTest::newRow("lowercase id") << QByteArray(R"([{"id":"0f8fad5b-d9cb-469f-a165-70867728950e","targetName":"T","freed":5,"date":1,"trashed":true}])") << 1;
+        QTest::newRow("missing freed") << QByteArray("[" + ok + "}," + R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","date":1,"trashed":false}])") << -1;
+        QTest::newRow("fractional freed") << QByteArray(R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":1.5,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("bad id") << QByteArray(R"([{"id":"nope","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("bad item") << QByteArray("[" + ok + R"(,"items":[{"original":"/a"}]}])") << -1;
+        QTest::newRow("not an array") << QByteArray("{}") << -1;
+        QTest::newRow("garbage") << QByteArray("[{") << -1;
+        QTest::newRow("empty") << QByteArray("[]") << 0;
+    }
+    void decodeRules()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, count);
+        const auto decoded = CleanHistoryStore::decode(json);
+        QCOMPARE(decoded.has_value(), count >= 0);
+        if (decoded)
+            QCOMPARE(decoded->size(), count);
+    }
+
+    void storeCapsAndLoads()
+    {
+        TestHome home;
+        UserDefaults& d = home.defaults();
+        QList<CleanRecord> many;
+        for (int i = 0; i < 60; ++i)
+            many.append(record(i, i % 2));
+        CleanHistoryStore::save(d, many.mid(0, 51), 77);
+        auto loaded = CleanHistoryStore::load(d);
+        QCOMPARE(loaded.history.size(), 50);
+        QCOMPARE(loaded.history.first(), many.first());
+        QCOMPARE(loaded.history.last(), many[49]);
+        QCOMPARE(loaded.total, qint64(77));
+
+        // A longer list written by someone else is not shortened on load.
+        d.setData("cleanHistory", CleanHistoryStore::encode(many));
+        QCOMPARE(CleanHistoryStore::load(d).history.size(), 60);
+
+        CleanHistoryStore::save(d, {}, 5000000000LL);
+        QCOMPARE(d.data("cleanHistory"), std::optional<QByteArray>("[]"));
+        home.restartDefaults();
+        loaded = CleanHistoryStore::load(home.defaults());
+        QCOMPARE(loaded.history.size(), 0);
+        QCOMPARE(loaded.total, qint64(5000000000LL));
+    }
+
+    void corruptStoredState()
+    {
+        TestHome home;
+        UserDefaults& d = home.defaults();
+        d.setString("totalFreedAllTime", "12");
+        d.setData("cleanHistory", "[{\"id\":1}]");
+        auto loaded = CleanHistoryStore::load(d);
+        QCOMPARE(loaded.total, qint64(0));
+        QVERIFY(loaded.history.isEmpty());
+        d.setDouble("totalFreedAllTime", 1e300);
+        QCOMPARE(CleanHistoryStore::load(d).total, qint64(0));
+        d.setDouble("totalFreedAllTime", 4096.0);
+        QCOMPARE(CleanHistoryStore::load(d).total, qint64(4096));
+        d.setString("cleanHistory", "not data");
+        QVERIFY(CleanHistoryStore::load(d).history.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CleanHistoryStore)
+#include "tst_CleanHistoryStore.moc"

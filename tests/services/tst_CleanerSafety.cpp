@@ -1,0 +1,57 @@
+#include "TestHome.h"
+#include "services/Cleaner.h"
+
+#include <QTest>
+
+class tst_CleanerSafety : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void isSafe_data()
+    {
+        QTest::addColumn<QString>("path"); // "~" stands for the home folder
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("home") << "~" << false;
+        QTest::newRow("root") << "/" << false;
+        QTest::newRow("/Library") << "/Library" << false;
+        QTest::newRow("/Users") << "/Users" << false;
+        QTest::newRow("Documents itself") << "~/Documents" << false;
+        QTest::newRow("below Documents") << "~/Documents/Projects" << true;
+        QTest::newRow("~/Library itself") << "~/Library" << false;
+        QTest::newRow("Music") << "~/Music" << false;
+        QTest::newRow("below Music") << "~/Music/iTunes/x" << false;
+        QTest::newRow("below Pictures") << "~/Pictures/a" << false;
+        QTest::newRow("below Mail") << "~/Library/Mail/V10" << false;
+        QTest::newRow("Mail sibling by prefix") << "~/Library/MailX" << true;
+        QTest::newRow("CloudKit") << "~/Library/Caches/CloudKit/db" << false;
+        QTest::newRow("bird") << "~/Library/Caches/com.apple.bird" << false;
+        QTest::newRow("MobileSync") << "~/Library/Application Support/MobileSync/Backup" << false;
+        QTest::newRow("Trash") << "~/.Trash" << true;
+        QTest::newRow("Caches") << "~/Library/Caches" << true;
+        QTest::newRow("app cache") << "~/Library/Caches/com.example" << true;
+        QTest::newRow("var folders") << "/private/var/folders" << true;
+        QTest::newRow("/Library/Caches itself") << "/Library/Caches" << false;
+        QTest::newRow("below /Library/Caches") << "/Library/Caches/x" << true;
+        QTest::newRow("Applications app") << "/Applications/X.app" << false;
+        QTest::newRow("outside") << "/tmp/x/y" << false;
+        QTest::newRow("relative") << "Library/Caches/x" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("home slash") << "~/" << false;
+        // Dots and repeated slashes must not slip past the rule.
+        QTest::newRow("dot-dot to Documents") << "~/x/../Documents" << false;
+        QTest::newRow("dot-dot out of home") << "~/Library/../../.." << false;
+        QTest::newRow("double slash Music") << "~//Music/a" << false;
+        QTest::newRow("dot into Mail") << "~/Library/./Mail/x" << false;
+        QTest::newRow("case matters") << "~/library/mail/x" << true;
+    }
+    void isSafe()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, safe);
+        TestHome home;
+        const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
+        QCOMPARE(Cleaner::isSafe(p), safe);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CleanerSafety)
+#include "tst_CleanerSafety.moc"

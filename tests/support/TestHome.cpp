@@ -1,0 +1,152 @@
+#include "TestHome.h"
+
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+void setEnv(const char* name, const QByteArray& value)
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+} // namespace
+
+TestHome::TestHome()
+{
+    m_oldHome = qgetenv("HOME");
+    m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+    m_oldData = qgetenv("XDG_DATA_HOME");
+    m_oldCache = qgetenv("XDG_CACHE_HOME");
+    if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) m_oldConfig = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) m_oldData = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME")) m_oldCache = QByteArray();
+
+    m_home = QFileInfo(m_dir.path()).canonicalFilePath();
+    qputenv("HOME", m_home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home + "/.config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (m_home + "/.local/share").toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (m_home + "/.cache").toLocal8Bit());
+    QDir().mkpath(m_home + "/.config");
+    QDir().mkpath(m_home + "/.local/share");
+}
+
+TestHome::~TestHome()
+{
+    m_defaults.reset();
+    setEnv("HOME", m_oldHome);
+    setEnv("XDG_CONFIG_HOME", m_oldConfig);
+    setEnv("XDG_DATA_HOME", m_oldData);
+    setEnv("XDG_CACHE_HOME", m_oldCache);
+}
+
+bool TestHome::isValid() const { return m_dir.isValid() && !m_home.isEmpty(); }
+
+QString TestHome::operator()(const QString& relative) const { return m_home + "/" + relative; }
+
+QString TestHome::defaultsPath() const { return m_home + "/.config/dustlet/defaults.plist"; }
+
+UserDefaults& TestHome::defaults()
+{
+    if (!m_defaults)
+        m_defaults = std::make_unique<UserDefaults>(defaultsPath());
+    return *m_defaults;
+}
+
+void TestHome::restartDefaults() { m_defaults.reset(); }
+
+QString TestHome::mkdir(const QString& relative) const
+{
+    const QString p = (*this)(relative);
+    QDir().mkpath(p);
+    return p;
+}
+
+QString TestHome::writeFile(const QString& relative, qint64 bytes, char fill) const
+{
+    const QString p = (*this)(relative);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    const QByteArray chunk(64 * 1024, fill);
+    qint64 left = bytes;
+    while (left > 0) {
+        const qint64 n = qMin<qint64>(left, chunk.size());
+        f.write(chunk.constData(), n);
+        left -= n;
+    }
+    f.close();
+    return p;
+}
+
+QString TestHome::writeText(const QString& relative, const QByteArray& text) const
+{
+    const QString p = (*this)(relative);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text);
+    return p;
+}
+
+bool TestHome::setAge(const QString& absolutePath, const QDateTime& when)
+{
+    const qint64 ms = when.toMSecsSinceEpoch();
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = ms / 1000;
+    times[0].tv_nsec = times[1].tv_nsec = (ms % 1000) * 1000000;
+    return ::utimensat(AT_FDCWD, absolutePath.toLocal8Bit().constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+QString TestHome::symlink(const QString& relative, const QString& target) const
+{
+    const QString p = (*this)(relative);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    ::symlink(target.toLocal8Bit().constData(), p.toLocal8Bit().constData());
+    return p;
+}
+
+qint64 TestHome::allocated(const QString& absolutePath)
+{
+    struct stat st {};
+    if (::lstat(absolutePath.toLocal8Bit().constData(), &st) != 0)
+        return -1;
+    return qint64(st.st_blocks) * 512;
+}
+
+QString TestHome::fakeCommand(const QString& name, const QByteArray& scriptBody) const
+{
+    const QString bin = mkdir(".fakebin");
+    const QString p = bin + "/" + name;
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        f.write("#!/bin/sh\n");
+        f.write(scriptBody);
+        f.write("\n");
+    }
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                     | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    const QString profile = (*this)(".zprofile");
+    QFile pf(profile);
+    const QByteArray line = "export PATH=\"" + bin.toLocal8Bit() + ":$PATH\"\n";
+    QByteArray existing;
+    if (pf.open(QIODevice::ReadOnly)) {
+        existing = pf.readAll();
+        pf.close();
+    }
+    if (!existing.contains(line) && pf.open(QIODevice::Append))
+        pf.write(line);
+    return p;
+}
+
+bool TestHome::isRoot() { return ::geteuid() == 0; }

@@ -1,0 +1,54 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class UserDefaults;
+
+// A canonical temporary HOME for one test: XDG folders inside it, its own defaults store, and
+// helpers to lay out files. The previous environment comes back when it is destroyed.
+class TestHome {
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome&) = delete;
+    TestHome& operator=(const TestHome&) = delete;
+
+    bool isValid() const;
+    const QString& path() const { return m_home; }
+    // home + "/" + relative
+    QString operator()(const QString& relative) const;
+
+    // A fresh defaults store inside this home (the file is shared by every store made here).
+    UserDefaults& defaults();
+    // Forgets the store (flushing it) so the next defaults() reads the file again, as after a restart.
+    void restartDefaults();
+    QString defaultsPath() const;
+
+    // Creates a folder (and its parents).
+    QString mkdir(const QString& relative) const;
+    // Writes a file of exactly `bytes` bytes (non-sparse), creating its parents.
+    QString writeFile(const QString& relative, qint64 bytes, char fill = 'x') const;
+    QString writeText(const QString& relative, const QByteArray& text) const;
+    // Sets the modification (and access) time of a path, without following a link.
+    static bool setAge(const QString& absolutePath, const QDateTime& when);
+    // A symbolic link at `relative` pointing to `target` (taken as given).
+    QString symlink(const QString& relative, const QString& target) const;
+    // The allocated size of one path, as the file system reports it (st_blocks * 512).
+    static qint64 allocated(const QString& absolutePath);
+
+    // Puts an executable shell script named `name` first on the PATH of the login shell,
+    // through this home's .zprofile.
+    QString fakeCommand(const QString& name, const QByteArray& scriptBody) const;
+
+    static bool isRoot();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_home;
+    QByteArray m_oldHome, m_oldConfig, m_oldData, m_oldCache;
+    std::unique_ptr<UserDefaults> m_defaults;
+};
