@@ -1,0 +1,183 @@
+#pragma once
+// A depth-first POSIX walk of a folder tree: openat/fdopendir/fstatat(AT_SYMLINK_NOFOLLOW),
+// never following a symbolic link, reusing one path buffer and one listing buffer per level so
+// that no per-file allocation outlives its folder.
+//
+// The visitor is any object with
+//     FileWalker::Visit operator()(const FileWalker::Entry&)
+// and optionally
+//     void leave(const FileWalker::Entry& folder)      // after a descended folder's children
+// It is called on the calling thread, in pre-order. Return Descend to enter a folder (ignored for
+// other kinds), Skip to pass over it, Stop to end the whole walk.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileWalker {
+
+enum class Kind : unsigned char { File, Folder, Symlink, Other };
+
+struct Entry {
+    std::string_view path;   // full path (root + "/" + names on the way down)
+    std::string_view name;   // last component
+    int depth = 0;           // 1 for the root's own children
+    Kind kind = Kind::Other;
+    // lstat data; valid only when `hasStat` (always for files when Options::statFiles, for
+    // every entry when Options::statAll).
+    bool hasStat = false;
+    struct stat st {};
+    int parentFd = -1;       // the folder holding the entry, for openat-style follow-ups
+
+    long long allocated() const { return hasStat ? (long long)st.st_blocks * 512 : 0; }
+};
+
+enum class Visit { Descend, Skip, Stop };
+
+struct Options {
+    bool statFiles = true;   // lstat regular files (sizes)
+    bool statAll = false;    // lstat every entry (dates of folders, links, …)
+    bool sorted = false;     // list each folder in byte order of names (deterministic results)
+};
+
+namespace detail {
+
+struct Listed {
+    unsigned offset;
+    unsigned short length;
+    unsigned char type; // d_type
+};
+
+inline Kind kindOf(mode_t mode)
+{
+    if (S_ISREG(mode)) return Kind::File;
+    if (S_ISDIR(mode)) return Kind::Folder;
+    if (S_ISLNK(mode)) return Kind::Symlink;
+    return Kind::Other;
+}
+
+inline Kind kindOfDirent(unsigned char t)
+{
+    switch (t) {
+    case DT_REG: return Kind::File;
+    case DT_DIR: return Kind::Folder;
+    case DT_LNK: return Kind::Symlink;
+    default: return Kind::Other;
+    }
+}
+
+template <typename V>
+concept HasLeave = requires(V& v, const Entry& e) { v.leave(e); };
+
+// Returns false when the visitor asked to stop.
+template <typename Visitor>
+bool walkFolder(int fd, std::string& path, int depth, const Options& opt, Visitor& visit)
+{
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return true;
+    }
+    // The listing is read whole first: it lets us sort, and keeps the stream's order stable
+    // while children are visited.
+    std::string names;
+    std::vector<Listed> listed;
+    errno = 0;
+    while (dirent* d = ::readdir(dir)) {
+        const char* n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        const size_t len = std::strlen(n);
+        listed.push_back(Listed{unsigned(names.size()), (unsigned short)len, d->d_type});
+        names.append(n, len);
+    }
+    if (opt.sorted) {
+        std::sort(listed.begin(), listed.end(), [&](const Listed& a, const Listed& b) {
+            return std::string_view(names.data() + a.offset, a.length)
+                 < std::string_view(names.data() + b.offset, b.length);
+        });
+    }
+
+    const size_t base = path.size();
+    std::string nameZ;
+    bool keepGoing = true;
+    for (const Listed& l : listed) {
+        const std::string_view name(names.data() + l.offset, l.length);
+        nameZ.assign(name);
+        path.resize(base);
+        if (base == 0 || path.back() != '/')
+            path.push_back('/');
+        const size_t nameStart = path.size();
+        path.append(name);
+
+        Entry e;
+        e.depth = depth;
+        e.parentFd = ::dirfd(dir);
+        e.kind = kindOfDirent(l.type);
+        const bool unknown = l.type == DT_UNKNOWN;
+        const bool wantStat = opt.statAll || unknown || (opt.statFiles && e.kind == Kind::File);
+        if (wantStat) {
+            if (::fstatat(e.parentFd, nameZ.c_str(), &e.st, AT_SYMLINK_NOFOLLOW) == 0) {
+                e.hasStat = true;
+                e.kind = kindOf(e.st.st_mode);
+            } else if (unknown) {
+                continue; // vanished or unreadable: nothing to report
+            }
+        }
+        e.path = std::string_view(path);
+        e.name = std::string_view(path).substr(nameStart);
+
+        const Visit v = visit(static_cast<const Entry&>(e));
+        if (v == Visit::Stop) {
+            keepGoing = false;
+            break;
+        }
+        if (v == Visit::Descend && e.kind == Kind::Folder) {
+            const int child = ::openat(e.parentFd, nameZ.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0) {
+                if (!walkFolder(child, path, depth + 1, opt, visit)) {
+                    keepGoing = false;
+                    break;
+                }
+                if constexpr (HasLeave<Visitor>) {
+                    // The path buffer was reused below: rebuild this entry's view of it.
+                    path.resize(nameStart);
+                    path.append(name);
+                    e.path = std::string_view(path);
+                    e.name = std::string_view(path).substr(nameStart);
+                    visit.leave(static_cast<const Entry&>(e));
+                }
+            }
+        }
+    }
+    path.resize(base);
+    ::closedir(dir);
+    return keepGoing;
+}
+
+} // namespace detail
+
+// Walks the folder at `root` (not following a link at the root itself). Returns false when the
+// root is no readable folder. The root itself is not visited.
+template <typename Visitor>
+bool walk(const std::string& root, const Options& options, Visitor&& visitor)
+{
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string path = root;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    detail::walkFolder(fd, path, 1, options, visitor);
+    return true;
+}
+
+} // namespace FileWalker
