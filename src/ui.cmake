@@ -1,0 +1,60 @@
+# The user interface: views, shared components, the application shell and the executable.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets Svg)
+
+file(GLOB_RECURSE DUSTLET_UI_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/views/*.cpp ${CMAKE_SOURCE_DIR}/src/views/*.h
+  ${CMAKE_SOURCE_DIR}/src/platform/ui/*.cpp ${CMAKE_SOURCE_DIR}/src/platform/ui/*.h)
+file(GLOB DUSTLET_SHELL_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/DustletApp.* ${CMAKE_SOURCE_DIR}/src/AppDelegate.*)
+if(APPLE)
+  file(GLOB DUSTLET_MAC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/macos/*.mm)
+  set_source_files_properties(${DUSTLET_MAC_SOURCES} PROPERTIES COMPILE_OPTIONS -fobjc-arc)
+endif()
+
+add_library(dustlet_ui STATIC ${DUSTLET_UI_SOURCES} ${DUSTLET_SHELL_SOURCES} ${DUSTLET_MAC_SOURCES})
+target_include_directories(dustlet_ui PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(dustlet_ui PUBLIC dustlet_core Qt6::Gui Qt6::Widgets Qt6::Svg)
+if(APPLE)
+  target_link_libraries(dustlet_ui PUBLIC "-framework AppKit")
+endif()
+
+# Symbols: only the SVGs that the symbol table names are embedded, from the pinned npm package.
+set(DUSTLET_ICON_ROOT ${CMAKE_SOURCE_DIR}/node_modules/@phosphor-icons/core/assets)
+set(DUSTLET_SYMBOL_TABLE ${CMAKE_SOURCE_DIR}/src/views/components/SymbolTable.inc)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${DUSTLET_SYMBOL_TABLE})
+if(NOT EXISTS ${DUSTLET_ICON_ROOT}/regular)
+  message(FATAL_ERROR "Icons missing: ${DUSTLET_ICON_ROOT} not found. Run ./scripts/setup (npm install).")
+endif()
+file(STRINGS ${DUSTLET_SYMBOL_TABLE} symbol_lines REGEX "^DUSTLET_SYMBOL\\(")
+set(DUSTLET_SYMBOL_FILES "")
+foreach(line ${symbol_lines})
+  if(NOT line MATCHES "^DUSTLET_SYMBOL\\(\"[^\"]+\", \"([a-z0-9-]+)\", (regular|fill)\\)$")
+    message(FATAL_ERROR "Malformed symbol table line: ${line}")
+  endif()
+  if(CMAKE_MATCH_2 STREQUAL "fill")
+    set(svg fill/${CMAKE_MATCH_1}-fill.svg)
+  else()
+    set(svg regular/${CMAKE_MATCH_1}.svg)
+  endif()
+  if(NOT EXISTS ${DUSTLET_ICON_ROOT}/${svg})
+    message(FATAL_ERROR "Symbol table names ${svg}, which the icon package does not have")
+  endif()
+  list(APPEND DUSTLET_SYMBOL_FILES ${DUSTLET_ICON_ROOT}/${svg})
+endforeach()
+list(REMOVE_DUPLICATES DUSTLET_SYMBOL_FILES)
+qt_add_resources(dustlet_ui dustlet_symbols
+  PREFIX /symbols
+  BASE ${DUSTLET_ICON_ROOT}
+  FILES ${DUSTLET_SYMBOL_FILES})
+
+add_executable(dustlet ${CMAKE_SOURCE_DIR}/src/main.cpp)
+target_link_libraries(dustlet PRIVATE dustlet_ui)
+if(APPLE)
+  set_target_properties(dustlet PROPERTIES
+    MACOSX_BUNDLE TRUE
+    MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/resources/Info.plist.in)
+endif()
+
+# Renders every built view with a seeded model to PNG files, for a person to look at.
+add_executable(dustlet-render ${CMAKE_SOURCE_DIR}/tests/render/render_views.cpp)
+target_link_libraries(dustlet-render PRIVATE dustlet_ui)

@@ -1,0 +1,29 @@
+#include "views/components/CleanActionButton.h"
+
+#include "views/components/Style.h"
+#include "views/components/Symbol.h"
+
+CleanActionButton::CleanActionButton(const QString& title, const QString& systemImage, bool enabled,
+                                     std::function<void()> action, QWidget* parent)
+    : QPushButton(parent), m_title(title)
+{
+    // Shown as given: a "&" in a name stays a "&", not a mnemonic.
+    QString shown = title;
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    setText(shown);
+    setIcon(Symbol::icon(systemImage, Qt::white, 16));
+    setIconSize(QSize(16, 16));
+    setFont(Style::font(Style::Text::body, QFont::Medium));
+    setMinimumHeight(30);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Button, Style::accent(palette()));
+    pal.setColor(QPalette::ButtonText, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(false);
+    setDefault(true);
+    setEnabled(enabled);
+    connect(this, &QPushButton::clicked, this, [action = std::move(action)] {
+        if (action)
+            action();
+    });
+}
