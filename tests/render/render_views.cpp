@@ -17,6 +17,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -39,22 +41,40 @@ void save(const QImage& image, const QString& name)
 }
 
 // A widget drawn over a plain backdrop, at its preferred size unless one is given.
-void shoot(QWidget* w, const QString& name, QSize size = {}, QColor backdrop = {})
+void shoot(QWidget* w, const QString& name, QSize size = {}, QColor backdrop = {}, int settleMs = 0)
 {
     w->setAttribute(Qt::WA_DontShowOnScreen);
     w->show();
-    if (size.isValid())
+    if (size.isValid()) {
         w->resize(size);
-    else
+    } else if (size.width() > 0) {
+        // This width, the height the content wants at it.
+        w->setFixedWidth(size.width());
         w->adjustSize();
+        if (w->hasHeightForWidth())
+            w->resize(size.width(), w->heightForWidth(size.width()));
+    } else {
+        w->adjustSize();
+    }
     QCoreApplication::processEvents();
-    QImage image(w->size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    image.fill(backdrop.isValid() ? backdrop : w->palette().color(QPalette::Window));
-    QPainter p(&image);
-    w->render(&p, QPoint(), QRegion(), QWidget::DrawChildren | (backdrop.isValid() ? QWidget::RenderFlags() : QWidget::DrawWindowBackground));
-    p.end();
-    save(image, name);
+    if (settleMs > 0) {
+        // Lets appearing animations finish.
+        QEventLoop loop;
+        QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!backdrop.isValid()) {
+        save(w->grab().toImage(), name);
+    } else {
+        // A translucent view: drawn over a backdrop, as it would be over the desktop.
+        QImage image(w->size() * w->devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(w->devicePixelRatioF());
+        image.fill(backdrop);
+        QPainter p(&image);
+        w->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+        p.end();
+        save(image, name);
+    }
     delete w;
 }
 
@@ -132,6 +152,9 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (home.path() + "/.cache").toLocal8Bit());
 
+    // Drawn at twice the size, as on a high-density screen.
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+        qputenv("QT_SCALE_FACTOR", "2");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("render");
@@ -145,7 +168,7 @@ int main(int argc, char** argv)
 
     shoot(new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
                          QStringLiteral("Local snapshots hold copies of changed files until there is need of the space.")),
-          QStringLiteral("tool-header"), QSize(520, 0).expandedTo(QSize(520, 90)));
+          QStringLiteral("tool-header"), QSize(520, 0));
 
     auto* scan = new QPushButton(QStringLiteral("Scan Again"));
     shoot(column({new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No build folders found"),
@@ -169,7 +192,7 @@ int main(int argc, char** argv)
                   new SelectableRow(false, false, [] {}, std::nullopt, QStringLiteral("no size, no subtitle"), std::nullopt,
                                     std::nullopt, nullptr)},
                  0),
-          QStringLiteral("selectable-rows"), QSize(520, 0).expandedTo(QSize(520, 180)));
+          QStringLiteral("selectable-rows"), QSize(520, 0));
 
     shoot(column({new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}),
                   new CleanActionButton(QStringLiteral("Delete 2 Snapshots"), QStringLiteral("clock.arrow.circlepath"), false, [] {})}),
@@ -180,8 +203,9 @@ int main(int argc, char** argv)
                  16),
           QStringLiteral("disk-ring"), QSize(340, 380));
 
-    shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130));
+    shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130), 700);
 
+    model.setDisk(DiskInfo{500'000'000'000, 120'000'000'000});
     shoot(new MenuPanelStandIn(model), QStringLiteral("menu-panel-stand-in"));
 
     for (const QString& path : std::as_const(written))
