@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "platform/AppEvents.h"
+#include "platform/NotificationCenter.h"
 #include "platform/ui/Activation.h"
 #include "services/AppSettings.h"
 #include "views/components/MenuBarCoachMark.h"
@@ -25,6 +26,10 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     Activation::setAccessoryPolicy();
+    // This delegate answers the notification centre's responses.
+    if (NotificationCenter* center = m_model.notificationCenter())
+        connect(center, &NotificationCenter::responded, this,
+                [this](const QString& category, const QString&, const QString&) { didReceiveNotificationResponse(category); });
     connect(&m_events, &AppEvents::posted, this, [this](const QString& name) {
         if (name == AppEvents::showOnboarding())
             showOnboarding();

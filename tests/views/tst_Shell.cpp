@@ -2,6 +2,7 @@
 #include "AppModel.h"
 #include "TestHome.h"
 #include "platform/AppEvents.h"
+#include "platform/NotificationCenter.h"
 #include "platform/ui/StatusItem.h"
 #include "services/AppSettings.h"
 #include "views/MenuBarLabel.h"
@@ -15,6 +16,13 @@
 #include <QTest>
 
 namespace {
+class FakeCenter : public NotificationCenter {
+public:
+    void setCategories(const QList<Category>&) override {}
+    void requestAuthorization() override {}
+    void add(const QString&, const Content&) override {}
+};
+
 QList<QWidget*> visibleNamed(const QString& name)
 {
     QList<QWidget*> found;
@@ -28,16 +36,25 @@ QList<QWidget*> visibleNamed(const QString& name)
 class tst_Shell : public QObject {
     Q_OBJECT
 
-    // The model reads its settings and disk figures from this home, never the real one.
+    // The model reads its settings from this home and its disk figures from the test, never
+    // the real ones.
     TestHome home;
+    std::unique_ptr<AppModel> owned;
     AppModel* model = nullptr;
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        model = &AppModel::shared();
+        AppModelEnvironment env;
+        env.defaults = &home.defaults();
+        env.home = [this] { return home.path(); };
+        env.diskInfo = [](const QString&) { return DiskInfo{500'000'000'000, 120'000'000'000}; };
+        owned = std::make_unique<AppModel>(env);
+        model = owned.get();
     }
+
+    void cleanupTestCase() { owned.reset(); }
 
     void cleanup()
     {
@@ -246,6 +263,28 @@ private Q_SLOTS:
         if (requests)
             QCOMPARE(posted.at(0).at(0).toString(), QStringLiteral("dustlet.requestCleanAll"));
         QCOMPARE(delegate.willPresentNotification(), AppDelegate::banner | AppDelegate::sound);
+    }
+
+    void notificationCentreResponsesReachTheDelegate()
+    {
+        FakeCenter center;
+        AppModelEnvironment env;
+        env.defaults = &home.defaults();
+        env.home = [this] { return home.path(); };
+        env.diskInfo = [](const QString&) { return DiskInfo{1000, 10}; };
+        env.notifications = &center;
+        AppModel withCenter(env);
+        withCenter.settings().setHasCompletedOnboarding(true);
+        AppEvents events;
+        AppDelegate delegate(withCenter, events);
+        delegate.applicationDidFinishLaunching();
+        QSignalSpy posted(&events, &AppEvents::posted);
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), QStringLiteral("CLEAN_NOW"), QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QString(), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.autocleanup"));
+        QTRY_COMPARE(posted.count(), 2);
+        QTest::qWait(20);
+        QCOMPARE(posted.count(), 2);
     }
 };
 
