@@ -206,6 +206,8 @@ private:
     void saveHistory();
     void startCacheWatcher();
     QCoro::Task<> autoClean();
+    QCoro::Task<> runCleanAll(std::optional<bool> moveToTrash);
+    void applyProgress(const QString& id, qint64 bytes);
     QCoro::Task<> scanIds(QStringList ids);
     void queueScanAll();
 

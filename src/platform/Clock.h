@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QTimeZone>
 
 #include <chrono>
 #include <functional>
@@ -42,7 +43,7 @@ public:
 // A clock that only moves when told to; advancing it fires the timers that fell due, in time order.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0), QTimeZone::UTC));
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC));
     ~ManualClock() override;
 
     QDateTime now() const override { return m_now; }
