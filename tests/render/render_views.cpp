@@ -1,6 +1,10 @@
 // dustlet-render [OUTPUT_FOLDER]: draws every built view with a seeded model into PNG files
 // (offscreen, in a temporary home), so a person can look at them.
 #include "AppModel.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "services/Cleaner.h"
+#include "services/Scanner.h"
 #include "services/AppSettings.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelStandIn.h"
@@ -19,6 +23,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
+#include <QtConcurrent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -29,6 +34,7 @@
 namespace {
 
 QString outDir;
+const DiskInfo seededDisk{500'000'000'000, 120'000'000'000};
 QStringList written;
 
 void save(const QImage& image, const QString& name)
@@ -160,8 +166,20 @@ int main(int argc, char** argv)
     outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("render");
     QDir().mkpath(outDir);
 
-    AppModel& model = AppModel::shared();
-    model.setDisk(DiskInfo{500'000'000'000, 120'000'000'000});
+    // The seeded model: fixed disk figures and target sizes, no real measuring or clearing.
+    UserDefaults defaults(home.path() + QStringLiteral("/.config/dustlet/defaults.plist"));
+    AppModelEnvironment env;
+    env.defaults = &defaults;
+    env.home = [&home] { return home.path(); };
+    env.diskInfo = [](const QString&) { return seededDisk; };
+    env.clock = &SystemClock::shared();
+    env.size = [](const CleanupTarget& target, Scanner::Progress) {
+        return QtFuture::makeReadyFuture(std::optional<qint64>(qint64(qHash(target.id) % 5'000'000'000)));
+    };
+    env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+    env.validateCustom = [](const QString&) { return std::optional<QString>(); };
+    AppModel model(std::move(env));
+    model.settings().setHasCompletedOnboarding(true);
 
     symbolSheet();
     labels(model);
@@ -205,7 +223,7 @@ int main(int argc, char** argv)
 
     shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130), 700);
 
-    model.setDisk(DiskInfo{500'000'000'000, 120'000'000'000});
+    model.setDisk(seededDisk);
     shoot(new MenuPanelStandIn(model), QStringLiteral("menu-panel-stand-in"));
 
     for (const QString& path : std::as_const(written))
