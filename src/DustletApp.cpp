@@ -74,3 +74,6 @@ void DustletApp::launch()
     m_label->attach(m_extra->statusItem());
     m_extra->show(StatusItem::isAvailable());
 }
+
+// Compiled here so that linking the UI library without the application object does not need it.
+#include "moc_DustletApp.cpp"
