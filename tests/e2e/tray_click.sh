@@ -5,6 +5,7 @@
 set -u
 
 DUSTLET=${1:?usage: tray_click.sh PATH/TO/dustlet}
+[ -x "$DUSTLET" ] || { echo "FAIL: $DUSTLET is not an executable"; exit 1; }
 for tool in Xvfb trayer xdotool xwininfo; do
   command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (scripts/setup installs it)"; exit 1; }
 done
@@ -110,5 +111,14 @@ echo "window $win at $wx,$wy (${ww}x${wh})"
 if [ "$wy" -lt $((iy + ih)) ]; then
   echo "FAIL: the panel is not under the tray icon"; exit 1
 fi
-kill -0 "$dustlet_pid" 2>/dev/null || { echo "FAIL: dustlet exited"; cat "$work/dustlet.log"; exit 1; }
+
+# A click elsewhere closes the panel; the last window closing must not end a tray program.
+xdotool mousemove 200 500 click 1
+panel_gone() { [ -z "$(other_windows | awk '$4 > 50 && $5 > 50')" ]; }
+wait_for 50 panel_gone || { echo "FAIL: the panel stayed open after a click elsewhere"; exit 1; }
+sleep 0.5
+kill -0 "$dustlet_pid" 2>/dev/null || { echo "FAIL: dustlet exited when its panel closed"; cat "$work/dustlet.log"; exit 1; }
+# And the icon opens it again.
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+wait_for 50 panel_shown || { echo "FAIL: a second click on the tray icon showed no window"; exit 1; }
 echo "PASS"
