@@ -32,8 +32,11 @@ wait_for() {
 
 # The X server picks a free display and writes its number to fd 3.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-if ! wait_for 100 test -s "$work/display"; then
+xvfb_pid=$!
+pids+=($xvfb_pid)
+display_settled() { test -s "$work/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+wait_for 100 display_settled
+if ! test -s "$work/display"; then
   echo "SKIP: the X server could not start:"; cat "$work/xvfb.log"; exit 77
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
