@@ -9,6 +9,11 @@ file(GLOB DUSTLET_SHELL_SOURCES CONFIGURE_DEPENDS
 if(APPLE)
   file(GLOB DUSTLET_MAC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/macos/*.mm)
   set_source_files_properties(${DUSTLET_MAC_SOURCES} PROPERTIES COMPILE_OPTIONS -fobjc-arc)
+  # The updater lives in the core library; its framework controller goes with it.
+  set(DUSTLET_SPARKLE_SOURCE ${CMAKE_SOURCE_DIR}/src/platform/macos/SparkleUpdaterController.mm)
+  list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${DUSTLET_SPARKLE_SOURCE})
+  target_sources(dustlet_core PRIVATE ${DUSTLET_SPARKLE_SOURCE})
+  target_link_libraries(dustlet_core PUBLIC "-framework Foundation")
 endif()
 
 add_library(dustlet_ui STATIC ${DUSTLET_UI_SOURCES} ${DUSTLET_SHELL_SOURCES} ${DUSTLET_MAC_SOURCES})
