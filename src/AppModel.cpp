@@ -339,7 +339,7 @@ QCoro::Task<> AppModel::scanIds(QStringList ids)
         co_await task;
 }
 
-QCoro::Task<> AppModel::scan(const QString& id)
+QCoro::Task<> AppModel::scan(QString id)
 {
     int i = indexOf(id);
     if (i < 0)
@@ -462,7 +462,7 @@ void AppModel::confirmPending(bool permanently)
     }
 }
 
-QCoro::Task<> AppModel::clean(const QString& id, std::optional<bool> moveToTrash)
+QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
 {
     int i = indexOf(id);
     if (i < 0)
@@ -577,8 +577,10 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
     checkLowSpace();
 }
 
-void AppModel::restore(const CleanRecord& record)
+void AppModel::restore(const CleanRecord& given)
 {
+    // A copy: callers pass entries of `history`, which is replaced below.
+    const CleanRecord record = given;
     if (record.restored.value_or(false) || !record.items || record.items->isEmpty())
         return;
     const auto findIndex = [this, &record]() -> qsizetype {
