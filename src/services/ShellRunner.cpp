@@ -111,11 +111,20 @@ ShellResult runLogin(const QString& command, double timeoutSeconds)
     const QByteArray cmd = command.toUtf8();
     const QByteArray home = QFile::encodeName(Paths::home());
 
+    // Close-on-exec from the start: a command started meanwhile on another thread must not
+    // inherit this pipe, or this call would wait for that command's end too.
     int fds[2];
-    if (::pipe(fds) != 0)
+#ifdef __linux__
+    const int piped = ::pipe2(fds, O_CLOEXEC);
+#else
+    const int piped = ::pipe(fds);
+    if (piped == 0) {
+        ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+        ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    }
+#endif
+    if (piped != 0)
         return ShellResult{-1, QStringLiteral("Failed to launch: ") + QString::fromLocal8Bit(std::strerror(errno))};
-    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -124,11 +133,18 @@ ShellResult runLogin(const QString& command, double timeoutSeconds)
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, home.constData());
+#ifdef __APPLE__
+    posix_spawn_file_actions_addinherit_np(&actions, STDIN_FILENO);
+#endif
 
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     // Its own process group, so a time-out reaches everything the command started.
+#ifdef __APPLE__
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_CLOEXEC_DEFAULT);
+#else
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+#endif
     posix_spawnattr_setpgroup(&attr, 0);
 
     char* argv[] = {const_cast<char*>(shell.constData()), const_cast<char*>("-lc"),

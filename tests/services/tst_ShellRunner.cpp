@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <thread>
+
 class tst_ShellRunner : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -64,6 +66,22 @@ private Q_SLOTS:
         QVERIFY(r.output.startsWith("started\n"));
         if (!command.endsWith("&"))
             QVERIFY(r.status != 0);
+    }
+
+    void callsRunSideBySide()
+    {
+        TestHome home;
+        ShellResult slow;
+        std::thread other([&] { slow = ShellRunner::runLogin("sleep 3; echo slow", 30); });
+        QTest::qWait(200);
+        QElapsedTimer t;
+        t.start();
+        const ShellResult quick = ShellRunner::runLogin("echo quick", 30);
+        const qint64 ms = t.elapsed();
+        other.join();
+        QCOMPARE(quick.output, QString("quick\n"));
+        QVERIFY2(ms < 2500, qPrintable(QString::number(ms)));
+        QCOMPARE(slow.output, QString("slow\n"));
     }
 
     void missingShell()
