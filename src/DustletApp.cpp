@@ -52,13 +52,20 @@ DustletApp::DustletApp()
 
 DustletApp::~DustletApp() = default;
 
+std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
+{
+    // The window views join here as they are built, each with the environment objects its row
+    // of the scene table names (the model, and for "settings" and "about" the updater).
+    Q_UNUSED(id);
+    return {};
+}
+
 void DustletApp::registerScenes()
 {
     // Each id gets its scene once its view exists; an id without one opens nothing.
     for (const SceneInfo& info : sceneTable()) {
         const QString id = QString::fromLatin1(info.id);
-        std::function<QWidget*()> content;
-        // (No window view is part of this build yet.)
+        std::function<QWidget*()> content = contentFor(id);
         if (!content)
             continue;
         m_windows->registerScene({id, QCoreApplication::translate("DustletApp", info.title), std::move(content),
