@@ -7,9 +7,9 @@
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Paths.h"
+#include "platform/Trash.h"
 #include "platform/UserDefaults.h"
 #include "services/Cleaner.h"
-#include "platform/Trash.h"
 #include "services/Scanner.h"
 
 #include <QCoreApplication>
