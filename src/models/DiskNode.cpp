@@ -210,7 +210,7 @@ qsizetype DiskNode::childCount() const
 {
     if (m_fields)
         return m_fields->children.size();
-    if (!m_record)
+    if (!m_record || !m_record->isDirectory)
         return 0;
     if (m_synthetic)
         return qsizetype(m_record->childCount - m_record->keptCount);
@@ -222,7 +222,7 @@ QList<DiskNode> DiskNode::children() const
     if (m_fields)
         return m_fields->children;
     QList<DiskNode> out;
-    if (!m_record)
+    if (!m_record || !m_record->isDirectory)
         return out;
     const DiskTree::Record& r = *m_record;
     if (m_synthetic) {
