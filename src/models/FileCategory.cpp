@@ -1,5 +1,6 @@
 #include "models/FileCategory.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -13,7 +14,6 @@ struct Ext {
     FileCategory category;
 };
 
-// Sorted by extension for binary search.
 constexpr Ext kFileExtensions[] = {
     {"7z", FileCategory::archives},    {"aac", FileCategory::audio},      {"aif", FileCategory::audio},
     {"aiff", FileCategory::audio},     {"alac", FileCategory::audio},     {"arw", FileCategory::images},
@@ -74,13 +74,20 @@ bool lowerExtension(std::string_view name, char (&out)[16], size_t& length)
     return true;
 }
 
+// The category of the name's extension in `unsorted`, or `fallback`.
 template <size_t N>
-std::optional<FileCategory> lookup(const Ext (&table)[N], std::string_view name)
+FileCategory lookup(const Ext (&unsorted)[N], std::string_view name, FileCategory fallback)
 {
+    static const std::array<Ext, N> table = [&] {
+        std::array<Ext, N> t;
+        std::copy(std::begin(unsorted), std::end(unsorted), t.begin());
+        std::sort(t.begin(), t.end(), [](const Ext& a, const Ext& b) { return std::strcmp(a.ext, b.ext) < 0; });
+        return t;
+    }();
     char buf[16];
     size_t len = 0;
     if (!lowerExtension(name, buf, len))
-        return std::nullopt;
+        return fallback;
     const std::string_view ext(buf, len);
     size_t lo = 0, hi = N;
     while (lo < hi) {
@@ -93,7 +100,7 @@ std::optional<FileCategory> lookup(const Ext (&table)[N], std::string_view name)
         else
             lo = mid + 1;
     }
-    return std::nullopt;
+    return fallback;
 }
 
 } // namespace
@@ -124,7 +131,7 @@ namespace FileCategories {
 
 FileCategory forFile(std::string_view utf8Name)
 {
-    return lookup(kFileExtensions, utf8Name).value_or(FileCategory::other);
+    return lookup(kFileExtensions, utf8Name, FileCategory::other);
 }
 
 FileCategory forFile(const QString& name)
@@ -133,9 +140,16 @@ FileCategory forFile(const QString& name)
     return forFile(std::string_view(utf8.constData(), size_t(utf8.size())));
 }
 
+FileCategory bundleOr(std::string_view utf8FolderName, FileCategory fallback)
+{
+    return lookup(kBundleExtensions, utf8FolderName, fallback);
+}
+
 std::optional<FileCategory> bundle(std::string_view utf8FolderName)
 {
-    return lookup(kBundleExtensions, utf8FolderName);
+    // `other` is never a bundle category, so it can stand for "none" here.
+    const FileCategory c = lookup(kBundleExtensions, utf8FolderName, FileCategory::other);
+    return c == FileCategory::other ? std::nullopt : std::optional(c);
 }
 
 std::optional<FileCategory> bundle(const QString& folderName)

@@ -27,6 +27,8 @@ FileCategory forFile(std::string_view utf8Name);
 // The category of a bundle folder by its extension, or none for an ordinary folder.
 std::optional<FileCategory> bundle(const QString& folderName);
 std::optional<FileCategory> bundle(std::string_view utf8FolderName);
+// The bundle category, or `fallback` for an ordinary folder.
+FileCategory bundleOr(std::string_view utf8FolderName, FileCategory fallback);
 
 Color color(FileCategory category);
 

@@ -79,10 +79,9 @@ void completeFolder(Record& folder)
     for (quint32 i = 0; i < n; ++i)
         sum += kids[i].size;
     folder.size = sum;
-    folder.category = FileCategories::bundle(nameOf(folder))
-                          .value_or(dominantCategory(
-                              n, [&](quint32 i) { return kids[i].category; },
-                              [&](quint32 i) { return kids[i].size; }));
+    folder.category = FileCategories::bundleOr(
+        nameOf(folder),
+        dominantCategory(n, [&](quint32 i) { return kids[i].category; }, [&](quint32 i) { return kids[i].size; }));
     folder.keptCount = keptCount([&](quint32 i) { return kids[i].size; }, n, sum);
 }
 
@@ -161,7 +160,7 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
         if (::fstatat(dfd, r.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) {
                 r.isDirectory = true;
-                r.category = FileCategories::bundle(nameOf(r)).value_or(FileCategory::other);
+                r.category = FileCategories::bundleOr(nameOf(r), FileCategory::other);
                 std::string path = f.path;
                 if (path.empty() || path.back() != '/')
                     path.push_back('/');
@@ -288,7 +287,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
         return node();
     }
     rootRec->isDirectory = true;
-    rootRec->category = FileCategories::bundle(nameOf(*rootRec)).value_or(FileCategory::other);
+    rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
 
     Scan scan(token, *store);
     Folder rootFolder{rootRec, path, nullptr, -1, msOf(st)};
