@@ -39,9 +39,18 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
         reclaim += reclaimableBytes(g);
         dupFiles += g.files.size();
     }
-    std::printf("files=%d groups=%lld duplicate_files=%lld reclaimable=%lld deliveries=%d seconds=%.3f maxrss_kb=%ld\n",
+    // Bytes this process read through read() and friends: shows whether file contents were read.
+    long long readBytes = -1;
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (io.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : io.readAll().split('\n'))
+            if (line.startsWith("rchar:"))
+                readBytes = line.mid(6).trimmed().toLongLong();
+    }
+    std::printf("files=%d groups=%lld duplicate_files=%lld reclaimable=%lld deliveries=%d seconds=%.3f maxrss_kb=%ld "
+                "read_bytes=%lld\n",
                 files, (long long)last.duplicates.size(), (long long)dupFiles, (long long)reclaim, deliveries, seconds,
-                u.ru_maxrss);
+                u.ru_maxrss, readBytes);
     const qsizetype g = args.indexOf(QStringLiteral("--groups"));
     if (g >= 0 && g + 1 < args.size()) {
         QFile out(args[g + 1]);
