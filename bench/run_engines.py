@@ -100,7 +100,7 @@ def allocated_total(root, include_hidden):
 
 
 def value(out, key):
-    m = re.search(r"\b%s=(-?\d+)" % key, out)
+    m = re.search(r"\b%s[= ](-?\d+)" % key, out)
     return int(m.group(1)) if m else None
 
 

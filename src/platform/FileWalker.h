@@ -48,13 +48,50 @@ struct Options {
     bool sorted = false;     // list each folder in byte order of names (deterministic results)
 };
 
-namespace detail {
+// One folder's entries, read whole: "." and ".." left out, optionally hidden (dot) names too, and
+// optionally in byte order of names. Each name is followed by a NUL in the buffer, so `cName(i)`
+// can go straight to the *at calls. Shared by the walks here and by the scanners' own loops.
+class Listing {
+public:
+    // Reads the remaining entries of `dir`.
+    void read(DIR* dir, bool sorted, bool skipHidden = false)
+    {
+        m_names.clear();
+        m_entries.clear();
+        while (dirent* d = ::readdir(dir)) {
+            const char* n = d->d_name;
+            if (n[0] == '.' && (skipHidden || n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            const size_t len = std::strlen(n);
+            m_entries.push_back(Item{unsigned(m_names.size()), (unsigned short)len, d->d_type});
+            m_names.append(n, len + 1);
+        }
+        if (sorted) {
+            std::sort(m_entries.begin(), m_entries.end(), [&](const Item& a, const Item& b) {
+                return std::string_view(m_names.data() + a.offset, a.length)
+                     < std::string_view(m_names.data() + b.offset, b.length);
+            });
+        }
+    }
+    size_t size() const { return m_entries.size(); }
+    std::string_view name(size_t i) const { return {m_names.data() + m_entries[i].offset, m_entries[i].length}; }
+    const char* cName(size_t i) const { return m_names.data() + m_entries[i].offset; }
+    unsigned char type(size_t i) const { return m_entries[i].type; } // d_type
+    // The whole name buffer and where each name lies in it.
+    const std::string& buffer() const { return m_names; }
+    unsigned offset(size_t i) const { return m_entries[i].offset; }
 
-struct Listed {
-    unsigned offset;
-    unsigned short length;
-    unsigned char type; // d_type
+private:
+    struct Item {
+        unsigned offset;
+        unsigned short length;
+        unsigned char type;
+    };
+    std::string m_names;
+    std::vector<Item> m_entries;
 };
+
+namespace detail {
 
 inline Kind kindOf(mode_t mode)
 {
@@ -88,30 +125,14 @@ bool walkFolder(int fd, std::string& path, int depth, const Options& opt, Visito
     }
     // The listing is read whole first: it lets us sort, and keeps the stream's order stable
     // while children are visited.
-    std::string names;
-    std::vector<Listed> listed;
-    errno = 0;
-    while (dirent* d = ::readdir(dir)) {
-        const char* n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        const size_t len = std::strlen(n);
-        listed.push_back(Listed{unsigned(names.size()), (unsigned short)len, d->d_type});
-        names.append(n, len);
-    }
-    if (opt.sorted) {
-        std::sort(listed.begin(), listed.end(), [&](const Listed& a, const Listed& b) {
-            return std::string_view(names.data() + a.offset, a.length)
-                 < std::string_view(names.data() + b.offset, b.length);
-        });
-    }
+    Listing listing;
+    listing.read(dir, opt.sorted);
 
     const size_t base = path.size();
-    std::string nameZ;
     bool keepGoing = true;
-    for (const Listed& l : listed) {
-        const std::string_view name(names.data() + l.offset, l.length);
-        nameZ.assign(name);
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const std::string_view name = listing.name(i);
+        const char* nameZ = listing.cName(i);
         path.resize(base);
         if (base == 0 || path.back() != '/')
             path.push_back('/');
@@ -121,11 +142,12 @@ bool walkFolder(int fd, std::string& path, int depth, const Options& opt, Visito
         Entry e;
         e.depth = depth;
         e.parentFd = ::dirfd(dir);
-        e.kind = kindOfDirent(l.type);
-        const bool unknown = l.type == DT_UNKNOWN;
+        const unsigned char type = listing.type(i);
+        e.kind = kindOfDirent(type);
+        const bool unknown = type == DT_UNKNOWN;
         const bool wantStat = opt.statAll || unknown || (opt.statFiles && e.kind == Kind::File);
         if (wantStat) {
-            if (::fstatat(e.parentFd, nameZ.c_str(), &e.st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (::fstatat(e.parentFd, nameZ, &e.st, AT_SYMLINK_NOFOLLOW) == 0) {
                 e.hasStat = true;
                 e.kind = kindOf(e.st.st_mode);
             } else if (unknown) {
@@ -141,7 +163,7 @@ bool walkFolder(int fd, std::string& path, int depth, const Options& opt, Visito
             break;
         }
         if (v == Visit::Descend && e.kind == Kind::Folder) {
-            const int child = ::openat(e.parentFd, nameZ.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child = ::openat(e.parentFd, nameZ, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0) {
                 if (!walkFolder(child, path, depth + 1, opt, visit)) {
                     keepGoing = false;

@@ -1,5 +1,6 @@
 #include "services/DiskMapScanner.h"
 
+#include "platform/FileWalker.h"
 #include "platform/Paths.h"
 
 #include <QFile>
@@ -110,11 +111,6 @@ struct Scan {
     Scan(const CancelToken& t, Store& s) : token(t), store(s) {}
 };
 
-struct Entry {
-    unsigned offset;
-    unsigned short length;
-};
-
 // Lists one folder into a fresh block of records; subfolders come back in `subfolders`.
 // Returns false when the folder could not be listed.
 bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
@@ -129,33 +125,23 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
         ::close(fd);
         return false;
     }
-    std::string names;
-    std::vector<Entry> entries;
-    while (dirent* d = ::readdir(dir)) {
-        if (d->d_name[0] == '.')
-            continue; // hidden, and "." / ".."
-        const size_t len = std::strlen(d->d_name);
-        entries.push_back(Entry{unsigned(names.size()), (unsigned short)len});
-        names.append(d->d_name, len + 1);
-    }
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        return std::string_view(names.data() + a.offset, a.length)
-             < std::string_view(names.data() + b.offset, b.length);
-    });
+    FileWalker::Listing listing;
+    listing.read(dir, /*sorted=*/true, /*skipHidden=*/true);
+    const std::string& names = listing.buffer();
 
     char* pool = nullptr;
-    Record* block = scan.store.reserve(entries.size(), names.size(), &pool);
+    Record* block = scan.store.reserve(listing.size(), names.size(), &pool);
     if (!names.empty())
         std::memcpy(pool, names.data(), names.size());
     const int dfd = ::dirfd(dir);
     const bool isRoot = f.top < 0;
     quint32 built = 0;
-    for (const Entry& e : entries) {
+    for (size_t i = 0; i < listing.size(); ++i) {
         if (scan.token.isCancelled())
             break;
         Record& r = block[built];
-        r.name = pool + e.offset;
-        r.nameLength = e.length;
+        r.name = pool + listing.offset(i);
+        r.nameLength = (unsigned short)listing.name(i).size();
         struct stat st;
         if (::fstatat(dfd, r.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) {
@@ -164,7 +150,7 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
                 std::string path = f.path;
                 if (path.empty() || path.back() != '/')
                     path.push_back('/');
-                path.append(r.name, e.length);
+                path.append(r.name, r.nameLength);
                 subfolders.push_back(new Folder{&r, std::move(path), isRoot ? nullptr : &f,
                                                 isRoot ? int(built) : f.top, msOf(st)});
             } else {

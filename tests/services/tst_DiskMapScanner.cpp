@@ -324,8 +324,12 @@ private Q_SLOTS:
         QCOMPARE(ev.log.size(), 1);
         QCOMPARE(ev.log.first(), QString("p"));
         const QList<DiskNode> kids = root.children();
-        QCOMPARE(kids.size(), 1);
-        QCOMPARE(kids.first().id(), home("r/a"));
+        // With workers another folder may be listed first, leaving r/a unlisted (size 0, not shown).
+        if (threads == 1)
+            QCOMPARE(kids.size(), 1);
+        QVERIFY(kids.size() <= 1);
+        if (!kids.isEmpty())
+            QCOMPARE(kids.first().id(), home("r/a"));
         QCOMPARE(root.size(), fileBytes(root));
         QVERIFY(root.size() <= 30 * 4096 * 2);
         if (threads == 1) { // only r/a was listed: its subfolders stay empty, without dates
