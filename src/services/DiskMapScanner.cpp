@@ -136,6 +136,7 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
     const int dfd = ::dirfd(dir);
     const bool isRoot = f.top < 0;
     quint32 built = 0;
+    qint64 counted = 0; // added to the scan's counter once per folder, not per file
     for (size_t i = 0; i < listing.size(); ++i) {
         if (scan.token.isCancelled())
             break;
@@ -157,7 +158,7 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
                 r.size = qint64(st.st_blocks) * 512;
                 r.modifiedMs = msOf(st);
                 r.category = FileCategories::forFile(nameOf(r));
-                scan.counted.fetch_add(r.size, std::memory_order_relaxed);
+                counted += r.size;
             }
         } else {
             r.category = FileCategories::forFile(nameOf(r)); // no values: a file of size 0, no date
@@ -165,6 +166,7 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
         ++built;
     }
     ::closedir(dir);
+    scan.counted.fetch_add(counted, std::memory_order_relaxed);
     f.rec->children = block;
     f.rec->childCount = built;
     f.rec->modifiedMs = f.mtime;
