@@ -9,6 +9,11 @@ file(GLOB DUSTLET_SHELL_SOURCES CONFIGURE_DEPENDS
 if(APPLE)
   file(GLOB DUSTLET_MAC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/macos/*.mm)
   set_source_files_properties(${DUSTLET_MAC_SOURCES} PROPERTIES COMPILE_OPTIONS -fobjc-arc)
+  # The updater lives in the core library; its framework controller goes with it.
+  set(DUSTLET_SPARKLE_SOURCE ${CMAKE_SOURCE_DIR}/src/platform/macos/SparkleUpdaterController.mm)
+  list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${DUSTLET_SPARKLE_SOURCE})
+  target_sources(dustlet_core PRIVATE ${DUSTLET_SPARKLE_SOURCE})
+  target_link_libraries(dustlet_core PUBLIC "-framework Foundation")
 endif()
 
 add_library(dustlet_ui STATIC ${DUSTLET_UI_SOURCES} ${DUSTLET_SHELL_SOURCES} ${DUSTLET_MAC_SOURCES})
@@ -47,12 +52,33 @@ qt_add_resources(dustlet_ui dustlet_symbols
   BASE ${DUSTLET_ICON_ROOT}
   FILES ${DUSTLET_SYMBOL_FILES})
 
+# Bundle information: identifier, versions and the update feed (none for a development build).
+set(DUSTLET_BUNDLE_ID "app.dustlet.Dustlet" CACHE STRING "Application identifier")
+set(DUSTLET_BUILD_NUMBER "1" CACHE STRING "Build number (CFBundleVersion)")
+set(DUSTLET_FEED_URL "" CACHE STRING "Update feed URL; empty marks a development build")
+target_compile_definitions(dustlet_platform PRIVATE
+  DUSTLET_BUNDLE_ID="${DUSTLET_BUNDLE_ID}" DUSTLET_BUILD="${DUSTLET_BUILD_NUMBER}" DUSTLET_FEED_URL="${DUSTLET_FEED_URL}")
+
 add_executable(dustlet ${CMAKE_SOURCE_DIR}/src/main.cpp)
 target_link_libraries(dustlet PRIVATE dustlet_ui)
 if(APPLE)
+  if(DUSTLET_FEED_URL)
+    set(DUSTLET_FEED_PLIST_ENTRY "<key>SUFeedURL</key><string>${DUSTLET_FEED_URL}</string>")
+  else()
+    set(DUSTLET_FEED_PLIST_ENTRY "")
+  endif()
+  # An accessory application (LSUIElement): a menu-bar extra without a Dock icon.
   set_target_properties(dustlet PROPERTIES
     MACOSX_BUNDLE TRUE
-    MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/resources/Info.plist.in)
+    OUTPUT_NAME Dustlet
+    MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/resources/Info.plist.in
+    MACOSX_BUNDLE_GUI_IDENTIFIER ${DUSTLET_BUNDLE_ID}
+    MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
+    MACOSX_BUNDLE_BUNDLE_VERSION ${DUSTLET_BUILD_NUMBER})
+else()
+  include(GNUInstallDirs)
+  install(TARGETS dustlet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/dustlet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
 
 # Renders every built view with a seeded model to PNG files, for a person to look at.

@@ -35,6 +35,22 @@ private:
     QString m_feed;
 };
 
+#ifdef Q_OS_MACOS
+} // namespace
+// The update framework's controller when the bundle carries the framework (platform/macos).
+std::unique_ptr<UpdaterController> makeFrameworkUpdaterController();
+namespace {
+#endif
+
+std::unique_ptr<UpdaterController> defaultController()
+{
+#ifdef Q_OS_MACOS
+    if (auto framework = makeFrameworkUpdaterController())
+        return framework;
+#endif
+    return std::make_unique<FeedController>(UserDefaults::standard(), Bundle::feedURL());
+}
+
 } // namespace
 
 QString Updater::automaticChecksKey() { return QStringLiteral("SUEnableAutomaticChecks"); }
@@ -44,7 +60,7 @@ Updater::Updater(UserDefaults& defaults, const QString& feedURL, QObject* parent
 {
 }
 
-Updater::Updater(QObject* parent) : Updater(UserDefaults::standard(), Bundle::feedURL(), parent) {}
+Updater::Updater(QObject* parent) : Updater(defaultController(), !Bundle::feedURL().isEmpty(), parent) {}
 
 Updater::Updater(std::unique_ptr<UpdaterController> controller, bool isConfigured, QObject* parent)
     : QObject(parent), m_controller(std::move(controller)), m_isConfigured(isConfigured)

@@ -14,7 +14,7 @@ namespace {
 QString sourceRoot()
 {
     // This file lives in tests/views; the program's sources are in src.
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().absoluteFilePath(QStringLiteral("../../src"));
+    return QDir::cleanPath(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().absoluteFilePath(QStringLiteral("../../src")));
 }
 
 QStringList sourceFiles()
@@ -46,7 +46,8 @@ QSet<QString> symbolLiterals(const QString& file, const QString& text)
     static const QRegularExpression literal(QStringLiteral("\"([a-z][a-z0-9]*(?:\\.[a-z0-9]+)*)\""));
     static const QRegularExpression context(QStringLiteral("Symbol|SymbolView|icon|Icon|systemImage|symbol"));
     static const QRegularExpression notSymbol(QStringLiteral("^(dustlet|com|org|app)\\.|\\.(json|plist|py|txt|toml|yaml|xml|svg|png|lock|exs|kts|gradle)$"));
-    const bool interfaceCode = file.contains(QStringLiteral("/views/")) || QFileInfo(file).dir() == QDir(sourceRoot());
+    const QString relative = QDir(sourceRoot()).relativeFilePath(file);
+    const bool interfaceCode = relative.startsWith(QStringLiteral("views/")) || !relative.contains(QLatin1Char('/'));
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         if (line.trimmed().startsWith(QStringLiteral("//")) || line.contains(QStringLiteral("DUSTLET_SYMBOL(")))

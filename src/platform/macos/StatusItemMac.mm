@@ -60,7 +60,7 @@ void StatusItemMac::update(const QIcon& icon, const QString& title, const QStrin
         CGImageRef cg = image.toCGImage();
         NSImage* ns = [[NSImage alloc] initWithCGImage:cg size:NSMakeSize(16, 16)];
         CGImageRelease(cg);
-        ns.template = YES;
+        [ns setTemplate:YES];
         item.button.image = ns;
     }
     item.button.title = title.toNSString();

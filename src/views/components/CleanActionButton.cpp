@@ -11,13 +11,21 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
     QString shown = title;
     shown.replace(QLatin1Char('&'), QLatin1String("&&"));
     setText(shown);
-    setIcon(Symbol::icon(systemImage, Qt::white, 16));
+    QIcon icon;
+    const QColor disabledText = palette().color(QPalette::Disabled, QPalette::ButtonText);
+    for (qreal dpr : {1.0, 2.0}) {
+        icon.addPixmap(Symbol::pixmap(systemImage, 16, Qt::white, dpr), QIcon::Normal);
+        icon.addPixmap(Symbol::pixmap(systemImage, 16, disabledText, dpr), QIcon::Disabled);
+    }
+    setIcon(icon);
     setIconSize(QSize(16, 16));
     setFont(Style::font(Style::Text::body, QFont::Medium));
     setMinimumHeight(30);
     QPalette pal = palette();
-    pal.setColor(QPalette::Button, Style::accent(palette()));
-    pal.setColor(QPalette::ButtonText, Qt::white);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Button, Style::accent(palette()));
+        pal.setColor(group, QPalette::ButtonText, Qt::white);
+    }
     setPalette(pal);
     setAutoFillBackground(false);
     setDefault(true);

@@ -137,7 +137,7 @@ void DiskUsageRingView::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
 
     QColor track = Style::secondary(palette());
-    track.setAlphaF(0.18);
+    track.setAlphaF(track.alphaF() * 0.18);
     p.setPen(QPen(track, kStroke, Qt::SolidLine, Qt::FlatCap));
     p.drawEllipse(arcRect);
 

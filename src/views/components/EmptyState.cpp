@@ -4,6 +4,7 @@
 #include "views/components/Symbol.h"
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
 
     auto* stack = new QWidget(this);
     stack->setMaximumWidth(340);
+    stack->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     auto* column = new QVBoxLayout(stack);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);
@@ -50,7 +52,11 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
         column->addLayout(holder);
     }
 
-    outer->addWidget(stack, 0, Qt::AlignHCenter);
+    auto* centred = new QHBoxLayout;
+    centred->addStretch(1);
+    centred->addWidget(stack, 100);
+    centred->addStretch(1);
+    outer->addLayout(centred);
     outer->addStretch(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }

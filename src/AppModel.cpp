@@ -1,0 +1,745 @@
+#include "AppModel.h"
+
+#include "models/CleanupCatalog.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Paths.h"
+#include "platform/UserDefaults.h"
+#include "services/CleanHistoryStore.h"
+#include "services/Notifier.h"
+
+#include <QCoro/QCoroFuture>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMetaObject>
+#include <QMutex>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+// Carries calls from worker threads back to the model's thread, and drops them once the model
+// is gone (the model clears `model` under the lock in its destructor).
+struct AppModel::Relay {
+    QMutex mutex;
+    AppModel* model = nullptr;
+
+    void post(std::function<void(AppModel&)> call)
+    {
+        QMutexLocker lock(&mutex);
+        if (!model)
+            return;
+        QMetaObject::invokeMethod(
+            model, [m = model, call = std::move(call)] { call(*m); }, Qt::QueuedConnection);
+    }
+};
+
+namespace {
+
+// The value of a finished future, or no value when it was cancelled or gave none.
+template <typename T>
+QCoro::Task<std::optional<T>> resultOf(QFuture<T> future)
+{
+    co_await QFuture<void>(future);
+    if (future.isCanceled() || future.resultCount() == 0)
+        co_return std::nullopt;
+    co_return future.result();
+}
+
+qint64 sizeOrZero(const TargetState& t) { return t.size.value_or(0); }
+
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (qAddOverflow(a, b, &sum))
+        return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+    return sum;
+}
+
+bool isPathsKind(const CleanupTarget& t) { return std::holds_alternative<CleanupKinds::Paths>(t.kind); }
+bool isEverydayCache(const CleanupTarget& t)
+{
+    return t.category == CleanupCategory::recommended || t.category == CleanupCategory::browsers;
+}
+
+// Available space for the tray: megabytes, gigabytes or terabytes only, zero shown as a number.
+QString formatFreeSpace(qint64 bytes)
+{
+    struct Unit { const char* name; double scale; int digits; };
+    static constexpr Unit units[] = {{"MB", 1e6, 1}, {"GB", 1e9, 2}, {"TB", 1e12, 2}};
+    const double magnitude = std::fabs(static_cast<double>(bytes));
+    int u = 0;
+    while (u < 2 && magnitude >= units[u + 1].scale)
+        ++u;
+    double rounded = 0;
+    for (;;) {
+        const double factor = std::pow(10.0, units[u].digits);
+        rounded = std::round(magnitude / units[u].scale * factor) / factor;
+        if (rounded >= 1000.0 && u < 2) {
+            ++u;
+            continue;
+        }
+        break;
+    }
+    QString text = QString::number(rounded, 'f', units[u].digits);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (bytes < 0 && rounded > 0)
+        text.prepend(QLatin1Char('-'));
+    return text + QLatin1Char(' ') + QLatin1String(units[u].name);
+}
+
+} // namespace
+
+// ---- creation
+
+AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
+    : QObject(parent), m_env(std::move(environment)), m_relay(std::make_shared<Relay>())
+{
+    Q_ASSERT(m_env.defaults);
+    m_relay->model = this;
+    if (!m_env.clock)
+        m_env.clock = &SystemClock::shared();
+    // Missing services do nothing: sizes stay unknown, nothing is cleared, no folder is accepted
+    // and nothing is put back.
+    if (!m_env.diskInfo)
+        m_env.diskInfo = [](const QString&) { return DiskInfo{}; };
+    if (!m_env.size)
+        m_env.size = [](const CleanupTarget&, Scanner::Progress) {
+            return QtFuture::makeReadyFuture(std::optional<qint64>());
+        };
+    if (!m_env.clean)
+        m_env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+    if (!m_env.validateCustom)
+        m_env.validateCustom = [](const QString&) -> std::optional<QString> {
+            return tr("That location is protected and can't be cleaned.");
+        };
+    if (!m_env.putBack)
+        m_env.putBack = [](const QString&, const QString&) { return false; };
+
+    setDisk(m_env.diskInfo(home()));
+    m_settings = new AppSettings(*m_env.defaults, this);
+    rebuildTargets();
+    const CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
+    setHistory(loaded.history);
+    setTotalFreedAllTime(loaded.total);
+    if (m_env.notifications)
+        Notifier::requestAuthorization(*m_env.notifications, m_env.bundleIdentifier);
+}
+
+AppModel::~AppModel()
+{
+    QMutexLocker lock(&m_relay->mutex);
+    m_relay->model = nullptr;
+}
+
+QString AppModel::home() const { return m_env.home ? m_env.home() : Paths::home(); }
+QDateTime AppModel::now() const { return m_env.clock->now(); }
+void AppModel::refreshDisk() { setDisk(m_env.diskInfo(home())); }
+
+int AppModel::indexOf(const QString& id) const
+{
+    for (int i = 0; i < m_targets.size(); ++i)
+        if (m_targets[i].target.id == id)
+            return i;
+    return -1;
+}
+
+// ---- published state
+
+void AppModel::setDisk(const DiskInfo& value) { m_disk = value; Q_EMIT diskChanged(); }
+void AppModel::setTargets(const QList<TargetState>& value) { m_targets = value; Q_EMIT targetsChanged(); }
+void AppModel::setIsCleaningAll(bool value) { m_isCleaningAll = value; Q_EMIT isCleaningAllChanged(); }
+void AppModel::setStatusMessage(const std::optional<QString>& value) { m_statusMessage = value; Q_EMIT statusMessageChanged(); }
+void AppModel::setLargeFilesTab(int value) { m_largeFilesTab = value; Q_EMIT largeFilesTabChanged(); }
+void AppModel::setPendingClean(const std::optional<PendingClean>& value) { m_pendingClean = value; Q_EMIT pendingCleanChanged(); }
+void AppModel::setHistory(const QList<CleanRecord>& value) { m_history = value; Q_EMIT historyChanged(); }
+void AppModel::setTotalFreedAllTime(qint64 value) { m_totalFreedAllTime = value; Q_EMIT totalFreedAllTimeChanged(); }
+void AppModel::setLastScan(const std::optional<QDateTime>& value) { m_lastScan = value; Q_EMIT lastScanChanged(); }
+
+// ---- target list
+
+void AppModel::rebuildTargets()
+{
+    QHash<QString, std::optional<qint64>> known;
+    for (const TargetState& t : std::as_const(m_targets))
+        if (!known.contains(t.target.id))
+            known.insert(t.target.id, t.size);
+
+    const AppSettings& s = *m_settings;
+    QList<CleanupTarget> list;
+    for (const CleanupTarget& t : CleanupCatalog::builtIn()) {
+        if (!s.developerMode()
+            && (t.category == CleanupCategory::developer || t.category == CleanupCategory::buildArtifacts))
+            continue;
+        if (t.id == QLatin1String("savedstate") && !s.cleanSavedState())
+            continue;
+        if (t.id == QLatin1String("musiccache") && !s.cleanMusicCache())
+            continue;
+        if (t.id == QLatin1String("maildownloads") && !s.cleanMailDownloads())
+            continue;
+        list.append(t);
+    }
+    if (s.developerMode())
+        list += CleanupCatalog::finderTargets(s.projectRoots(), s.ignoredFinderPaths(), s.finderMinAgeDaysClamped());
+
+    QSet<QString> ids;
+    for (const CleanupTarget& t : std::as_const(list))
+        ids.insert(t.id);
+    for (const QString& path : s.customFolders()) {
+        const QString id = QStringLiteral("custom:") + path;
+        // A stored list holding a path twice gives one target.
+        if (ids.contains(id))
+            continue;
+        ids.insert(id);
+        QString name = Paths::lastComponent(path);
+        if (name.isEmpty())
+            name = path;
+        list.append(CleanupTarget{id, name, QStringLiteral("folder.fill"), path,
+                                  CleanupKinds::Paths{{path}}, CleanupCategory::custom, false});
+    }
+
+    QList<TargetState> states;
+    states.reserve(list.size());
+    for (const CleanupTarget& t : std::as_const(list))
+        states.append(TargetState{t, known.value(t.id), false, false});
+    setTargets(states);
+}
+
+QList<AppModel::Section> AppModel::groupedTargets() const
+{
+    QList<Section> sections;
+    for (CleanupCategory category : allCleanupCategories()) {
+        QList<TargetState> items;
+        for (const TargetState& t : m_targets)
+            if (t.target.category == category)
+                items.append(t);
+        if (items.isEmpty())
+            continue;
+        if (m_settings->sortBySize())
+            std::stable_sort(items.begin(), items.end(),
+                             [](const TargetState& a, const TargetState& b) { return sizeOrZero(a) > sizeOrZero(b); });
+        sections.append(Section{category, items});
+    }
+    return sections;
+}
+
+QList<AppModel::SimpleGroup> AppModel::simpleGroups() const
+{
+    const auto make = [this](const QString& id, const QString& title, const QString& symbol,
+                             const std::function<bool(const CleanupTarget&)>& member) {
+        SimpleGroup g{id, title, symbol, {}, 0, false};
+        for (const TargetState& t : m_targets) {
+            if (!member(t.target))
+                continue;
+            g.targetIDs.append(t.target.id);
+            g.size = saturatingAdd(g.size, sizeOrZero(t));
+            g.isScanning = g.isScanning || t.isScanning;
+        }
+        return g;
+    };
+    const QString trash = QStringLiteral("trash");
+    const QList<SimpleGroup> candidates{
+        make(QStringLiteral("syscache"), tr("System & app caches"), QStringLiteral("shippingbox.fill"),
+             [&](const CleanupTarget& t) { return t.category == CleanupCategory::recommended && t.id != trash; }),
+        make(QStringLiteral("browsers"), tr("Browser caches"), QStringLiteral("safari.fill"),
+             [](const CleanupTarget& t) { return t.category == CleanupCategory::browsers; }),
+        make(trash, tr("Trash"), QStringLiteral("trash.fill"),
+             [&](const CleanupTarget& t) { return t.category == CleanupCategory::recommended && t.id == trash; }),
+    };
+    QList<SimpleGroup> groups;
+    for (const SimpleGroup& g : candidates)
+        if (!g.targetIDs.isEmpty())
+            groups.append(g);
+    return groups;
+}
+
+void AppModel::setGroupEnabled(bool enabled, const SimpleGroup& group)
+{
+    for (const QString& id : group.targetIDs) {
+        QSet<QString> disabled = m_settings->disabledTargetIDs();
+        if (enabled)
+            disabled.remove(id);
+        else
+            disabled.insert(id);
+        m_settings->setDisabledTargetIDs(disabled);
+    }
+    Q_EMIT changed();
+}
+
+bool AppModel::isGroupEnabled(const SimpleGroup& group) const
+{
+    const QSet<QString> disabled = m_settings->disabledTargetIDs();
+    return std::none_of(group.targetIDs.begin(), group.targetIDs.end(),
+                        [&](const QString& id) { return disabled.contains(id); });
+}
+
+bool AppModel::isScanning() const
+{
+    return std::any_of(m_targets.begin(), m_targets.end(), [](const TargetState& t) { return t.isScanning; });
+}
+
+qint64 AppModel::totalReclaimable() const
+{
+    const QSet<QString> disabled = m_settings->disabledTargetIDs();
+    qint64 total = 0;
+    for (const TargetState& t : m_targets)
+        if (!disabled.contains(t.target.id))
+            total = saturatingAdd(total, sizeOrZero(t));
+    return total;
+}
+
+std::optional<QString> AppModel::menuBarText() const
+{
+    switch (m_settings->menuBarDisplay()) {
+    case MenuBarDisplay::percent: {
+        const qint64 total = m_disk.total;
+        const double used = std::max(0.0, static_cast<double>(total) - static_cast<double>(m_disk.availableImportant));
+        const double percent = total >= 1 ? used / static_cast<double>(total) * 100.0 : 0.0;
+        return QString::number(static_cast<qint64>(std::round(percent))) + QLatin1Char('%');
+    }
+    case MenuBarDisplay::free:
+        return formatFreeSpace(m_disk.availableImportant);
+    case MenuBarDisplay::icon:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// ---- sizing and the low-space check
+
+QCoro::Task<> AppModel::scanAll()
+{
+    QStringList ids;
+    for (const TargetState& t : std::as_const(m_targets))
+        ids.append(t.target.id);
+    QPointer<AppModel> self(this);
+    co_await scanIds(ids);
+    if (self)
+        setLastScan(now());
+}
+
+QCoro::Task<> AppModel::scanIds(QStringList ids)
+{
+    // Every measurement starts now; then wait for each in turn.
+    std::vector<QCoro::Task<>> running;
+    running.reserve(ids.size());
+    for (const QString& id : std::as_const(ids))
+        running.push_back(scan(id));
+    for (QCoro::Task<>& task : running)
+        co_await task;
+}
+
+QCoro::Task<> AppModel::scan(const QString& id)
+{
+    int i = indexOf(id);
+    if (i < 0)
+        co_return;
+    QList<TargetState> list = m_targets;
+    list[i].isScanning = true;
+    list[i].size.reset();
+    setTargets(list);
+    const CleanupTarget target = list[i].target;
+
+    std::shared_ptr<Relay> relay = m_relay;
+    Scanner::Progress progress = [relay, id](qint64 bytes) {
+        relay->post([id, bytes](AppModel& model) { model.applyProgress(id, bytes); });
+    };
+    QPointer<AppModel> self(this);
+    const std::optional<std::optional<qint64>> result = co_await resultOf(m_env.size(target, std::move(progress)));
+    if (!self)
+        co_return;
+    i = indexOf(id);
+    if (i < 0)
+        co_return;  // dropped from the list meanwhile
+    list = m_targets;
+    list[i].size = result.value_or(std::nullopt);
+    list[i].isScanning = false;
+    setTargets(list);
+}
+
+void AppModel::applyProgress(const QString& id, qint64 bytes)
+{
+    const int i = indexOf(id);
+    if (i < 0 || !m_targets[i].isScanning)
+        return;
+    QList<TargetState> list = m_targets;
+    list[i].size = bytes;
+    setTargets(list);
+}
+
+QCoro::Task<> AppModel::refreshCacheSizes()
+{
+    QStringList ids;
+    for (const TargetState& t : std::as_const(m_targets))
+        if (isEverydayCache(t.target) && isPathsKind(t.target))
+            ids.append(t.target.id);
+    co_await scanIds(ids);
+}
+
+void AppModel::checkLowSpace()
+{
+    if (!m_settings->lowSpaceAlertsEnabled()) {
+        m_lowSpaceNotified = false;
+        return;
+    }
+    // Figures that could not be read say nothing about free space.
+    if (m_disk.total <= 0)
+        return;
+    if (m_disk.availableImportant >= m_settings->lowSpaceThresholdBytes()) {
+        m_lowSpaceNotified = false;
+        return;
+    }
+    if (!m_lowSpaceNotified) {
+        if (m_env.notifications)
+            Notifier::notifyLowSpace(*m_env.notifications, m_disk.availableImportant, m_env.bundleIdentifier);
+        m_lowSpaceNotified = true;
+    }
+}
+
+// ---- cleanup flow
+
+void AppModel::requestClean(const QString& id)
+{
+    const int i = indexOf(id);
+    if (i < 0)
+        return;
+    const TargetState& t = m_targets[i];
+    PendingClean pending;
+    pending.kind = PendingClean::Single{id};
+    pending.title = t.target.name;
+    if (t.size)
+        pending.sizeText = formatBytes(*t.size);
+    for (const QString& path : t.target.displayPaths())
+        pending.items.append(ConfirmItem{path, std::nullopt});
+    pending.whySafe = t.target.whySafe();
+    setPendingClean(pending);
+}
+
+void AppModel::requestCleanAll()
+{
+    const QSet<QString> disabled = m_settings->disabledTargetIDs();
+    QList<TargetState> enabled;
+    for (const TargetState& t : std::as_const(m_targets))
+        if (!disabled.contains(t.target.id))
+            enabled.append(t);
+    std::stable_sort(enabled.begin(), enabled.end(),
+                     [](const TargetState& a, const TargetState& b) { return sizeOrZero(a) > sizeOrZero(b); });
+    PendingClean pending;
+    pending.kind = PendingClean::All{};
+    pending.title = tr("all enabled items");
+    pending.sizeText = formatBytes(totalReclaimable());
+    for (const TargetState& t : std::as_const(enabled))
+        pending.items.append(ConfirmItem{t.target.name, t.size});
+    pending.whySafe = tr("Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.");
+    setPendingClean(pending);
+}
+
+void AppModel::confirmPending(bool permanently)
+{
+    // A confirmation while everything is being cleared would start a second clearing beside it.
+    if (m_isCleaningAll || !m_pendingClean)
+        return;
+    const PendingClean pending = *m_pendingClean;
+    setPendingClean(std::nullopt);
+    const bool toTrash = m_settings->moveToTrash() && !permanently;
+    if (const auto* single = std::get_if<PendingClean::Single>(&pending.kind)) {
+        const QString id = single->id;
+        QTimer::singleShot(0, this, [this, id, toTrash] { clean(id, toTrash); });
+    } else {
+        // Marked at once, so that a second confirmation before the clearing starts is refused too.
+        setIsCleaningAll(true);
+        QTimer::singleShot(0, this, [this, toTrash] { runCleanAll(toTrash); });
+    }
+}
+
+QCoro::Task<> AppModel::clean(const QString& id, std::optional<bool> moveToTrash)
+{
+    int i = indexOf(id);
+    if (i < 0)
+        co_return;
+    QList<TargetState> list = m_targets;
+    list[i].isCleaning = true;
+    setTargets(list);
+    const CleanupTarget target = list[i].target;
+    const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
+
+    QPointer<AppModel> self(this);
+    const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, toTrash))).value_or(CleanOutcome{});
+    if (!self)
+        co_return;
+    const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
+    if (!self)
+        co_return;
+    i = indexOf(id);
+    if (i >= 0) {
+        list = m_targets;
+        list[i].size = size;
+        list[i].isCleaning = false;
+        setTargets(list);
+    }
+    refreshDisk();
+    checkLowSpace();
+    record(target, outcome, toTrash);
+    if (outcome.error)
+        setStatusMessage(target.name + QStringLiteral(": ") + *outcome.error);
+    else
+        setStatusMessage(tr("Freed %1 from %2").arg(formatBytes(outcome.freed), target.name));
+}
+
+QCoro::Task<> AppModel::cleanAll(std::optional<bool> moveToTrash)
+{
+    // One clearing of everything at a time (a scheduled cleanup counts as one).
+    if (m_isCleaningAll)
+        co_return;
+    co_await runCleanAll(moveToTrash);
+}
+
+QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
+{
+    setIsCleaningAll(true);
+    const QList<TargetState> snapshot = m_targets;
+    qint64 total = 0;
+    QPointer<AppModel> self(this);
+    for (const TargetState& entry : snapshot) {
+        if (m_settings->disabledTargetIDs().contains(entry.target.id))
+            continue;
+        const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
+        const CleanOutcome outcome =
+            (co_await resultOf(m_env.clean(entry.target, toTrash))).value_or(CleanOutcome{});
+        if (!self)
+            co_return;
+        total = saturatingAdd(total, outcome.freed);
+        record(entry.target, outcome, toTrash);
+        const std::optional<qint64> size = (co_await resultOf(m_env.size(entry.target, {}))).value_or(std::nullopt);
+        if (!self)
+            co_return;
+        if (const int i = indexOf(entry.target.id); i >= 0) {
+            QList<TargetState> list = m_targets;
+            list[i].size = size;
+            setTargets(list);
+        }
+        refreshDisk();
+        checkLowSpace();
+    }
+    setIsCleaningAll(false);
+    setStatusMessage(tr("Freed %1 total").arg(formatBytes(total)));
+}
+
+void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash)
+{
+    if (outcome.freed < 1)
+        return;
+    CleanRecord r;
+    r.targetName = target.name;
+    r.freed = outcome.freed;
+    r.date = now();
+    r.trashed = moveToTrash && !std::holds_alternative<CleanupKinds::Command>(target.kind);
+    if (!outcome.trashed.isEmpty())
+        r.items = outcome.trashed;
+    addToHistory(r);
+}
+
+void AppModel::addToHistory(CleanRecord record)
+{
+    QList<CleanRecord> list = m_history;
+    const qint64 freed = record.freed;
+    list.prepend(std::move(record));
+    setHistory(list);
+    setTotalFreedAllTime(saturatingAdd(m_totalFreedAllTime, freed));
+    saveHistory();
+}
+
+void AppModel::saveHistory() { CleanHistoryStore::save(*m_env.defaults, m_history, m_totalFreedAllTime); }
+
+void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed)
+{
+    if (freed < 1)
+        return;
+    CleanRecord r;
+    r.targetName = name;
+    r.freed = freed;
+    r.date = now();
+    r.trashed = true;
+    if (!trashed.isEmpty())
+        r.items = trashed;
+    addToHistory(r);
+    refreshDisk();
+    checkLowSpace();
+}
+
+void AppModel::restore(const CleanRecord& record)
+{
+    if (record.restored.value_or(false) || !record.items || record.items->isEmpty())
+        return;
+    const auto findIndex = [this, &record]() -> qsizetype {
+        for (qsizetype i = 0; i < m_history.size(); ++i)
+            if (m_history[i].id == record.id)
+                return i;
+        return -1;
+    };
+    // The model's own copy decides whether it was put back already (the caller's may be stale).
+    if (const qsizetype i = findIndex(); i >= 0 && m_history[i].restored.value_or(false))
+        return;
+
+    int moved = 0;
+    for (const TrashedItem& item : *record.items) {
+        QDir().mkpath(QFileInfo(item.original).absolutePath());
+        if (m_env.putBack(item.trashPath, item.original))
+            ++moved;
+    }
+    if (moved == 0)
+        return;
+    const qsizetype index = findIndex();
+    if (index < 0)
+        return;
+    QList<CleanRecord> list = m_history;
+    list[index].restored = true;
+    setHistory(list);
+    setTotalFreedAllTime(std::max<qint64>(0, m_totalFreedAllTime - record.freed));
+    saveHistory();
+    setStatusMessage(tr("Restored %1").arg(record.targetName));
+    refreshDisk();
+    checkLowSpace();
+    queueScanAll();
+}
+
+// ---- start-up, timers and the scheduled cleanup
+
+void AppModel::queueScanAll()
+{
+    QTimer::singleShot(0, this, [this] { scanAll(); });
+}
+
+void AppModel::start()
+{
+    if (m_didStart) {
+        refreshDisk();
+        checkLowSpace();
+        return;
+    }
+    m_didStart = true;
+    refreshDisk();
+    checkLowSpace();
+    restartTimer();
+    startCacheWatcher();
+    queueScanAll();
+    runScheduledCleanupIfDue();
+}
+
+void AppModel::restartTimer()
+{
+    m_timer.reset();
+    m_timer = m_env.clock->repeating(Clock::interval(m_settings->refreshInterval(), 2.0), this, [this] {
+        refreshDisk();
+        checkLowSpace();
+        runScheduledCleanupIfDue();
+    });
+}
+
+void AppModel::startCacheWatcher()
+{
+    m_cacheWatchTimer.reset();
+    m_cacheWatchTimer = m_env.clock->repeating(std::chrono::seconds(kCacheWatchIntervalSeconds), this,
+                                               [this] { refreshCacheSizes(); });
+}
+
+void AppModel::runScheduledCleanupIfDue()
+{
+    const CleanupSchedule schedule = m_settings->cleanupSchedule();
+    if (schedule == CleanupSchedule::off || m_isCleaningAll)
+        return;
+    const std::optional<QDateTime> last = m_settings->lastAutoCleanup();
+    if (!last) {
+        m_settings->setLastAutoCleanup(now());
+        return;
+    }
+    const qint64 elapsed = last->secsTo(now());
+    const qint64 period = schedule == CleanupSchedule::daily ? kDailySeconds : kWeeklySeconds;
+    if (elapsed >= period)
+        autoClean();  // marks the run before its first wait, then returns here
+}
+
+QCoro::Task<> AppModel::autoClean()
+{
+    setIsCleaningAll(true);
+    m_settings->setLastAutoCleanup(now());
+
+    const QSet<QString> disabled = m_settings->disabledTargetIDs();
+    QList<CleanupTarget> candidates;
+    for (const TargetState& t : std::as_const(m_targets)) {
+        const CleanupTarget& target = t.target;
+        if (disabled.contains(target.id) || target.id == QLatin1String("trash") || !isEverydayCache(target)
+            || !isPathsKind(target))
+            continue;
+        candidates.append(target);
+    }
+    if (candidates.isEmpty()) {
+        setIsCleaningAll(false);
+        refreshDisk();
+        checkLowSpace();
+        if (m_env.notifications)
+            Notifier::notifyAutoCleanup(*m_env.notifications, 0, m_env.bundleIdentifier);
+        co_return;
+    }
+
+    qint64 total = 0;
+    QPointer<AppModel> self(this);
+    for (const CleanupTarget& target : std::as_const(candidates)) {
+        const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, true))).value_or(CleanOutcome{});
+        if (!self)
+            co_return;
+        total = saturatingAdd(total, outcome.freed);
+        record(target, outcome, true);
+        const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
+        if (!self)
+            co_return;
+        if (const int i = indexOf(target.id); i >= 0) {
+            QList<TargetState> list = m_targets;
+            list[i].size = size;
+            setTargets(list);
+        }
+    }
+    setIsCleaningAll(false);
+    refreshDisk();
+    checkLowSpace();
+    if (m_env.notifications)
+        Notifier::notifyAutoCleanup(*m_env.notifications, total, m_env.bundleIdentifier);
+    if (total >= 1)
+        setStatusMessage(tr("Auto-cleanup freed %1").arg(formatBytes(total)));
+}
+
+// ---- custom folders
+
+std::optional<QString> AppModel::addCustomFolder(const QString& path)
+{
+    const QString expanded = Paths::expandTilde(path);
+    if (const std::optional<QString> message = m_env.validateCustom(expanded))
+        return message;
+    QStringList folders = m_settings->customFolders();
+    if (folders.contains(expanded))
+        return tr("Already added.");
+    folders.append(expanded);
+    m_settings->setCustomFolders(folders);
+    rebuildTargets();
+    const QString id = QStringLiteral("custom:") + expanded;
+    QTimer::singleShot(0, this, [this, id] { scan(id); });
+    return std::nullopt;
+}
+
+void AppModel::removeCustomFolder(const QString& path)
+{
+    QStringList folders = m_settings->customFolders();
+    folders.removeAll(path);
+    m_settings->setCustomFolders(folders);
+    rebuildTargets();
+}

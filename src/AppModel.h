@@ -1,0 +1,232 @@
+#pragma once
+#include "models/CleanRecord.h"
+#include "models/CleanupTarget.h"
+#include "models/DiskInfo.h"
+#include "services/AppSettings.h"
+#include "services/Cleaner.h"
+#include "services/Scanner.h"
+
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QFuture>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <variant>
+
+class Clock;
+class NotificationCenter;
+class RepeatingTimer;
+class UserDefaults;
+
+// A target with its measured size and its activity flags.
+struct TargetState {
+    CleanupTarget target;
+    std::optional<qint64> size;  // absent until measured, and while a new measurement starts
+    bool isScanning = false;
+    bool isCleaning = false;     // a one-target cleanup runs
+
+    const QString& id() const { return target.id; }
+    friend bool operator==(const TargetState&, const TargetState&) = default;
+};
+
+// One line of a confirmation.
+struct ConfirmItem {
+    QString label;               // a path or a target name
+    std::optional<qint64> size;
+    friend bool operator==(const ConfirmItem&, const ConfirmItem&) = default;
+};
+
+// The cleanup that waits for the user's confirmation.
+struct PendingClean {
+    struct Single {
+        QString id;
+        friend bool operator==(const Single&, const Single&) = default;
+    };
+    struct All {
+        friend bool operator==(const All&, const All&) = default;
+    };
+    using Kind = std::variant<Single, All>;
+
+    Kind kind;
+    QString title;
+    std::optional<QString> sizeText;
+    QList<ConfirmItem> items;
+    std::optional<QString> whySafe;
+
+    bool isAll() const { return std::holds_alternative<All>(kind); }
+    friend bool operator==(const PendingClean&, const PendingClean&) = default;
+};
+
+// What the model needs from its surroundings. The application's own set is made by
+// AppModel::shared(); tests hand in fakes. Pointers must outlive the model.
+struct AppModelEnvironment {
+    UserDefaults* defaults = nullptr;
+    std::function<QString()> home;                               // the home folder path
+    std::function<DiskInfo(const QString& path)> diskInfo;       // figures of the volume holding a path
+    NotificationCenter* notifications = nullptr;                 // null: notifications are off
+    QString bundleIdentifier;                                    // empty: notifications are off
+    Clock* clock = nullptr;
+    std::function<QFuture<std::optional<qint64>>(const CleanupTarget&, Scanner::Progress)> size;
+    std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash)> clean;
+    std::function<std::optional<QString>(const QString& path)> validateCustom;
+    // Moves an item from the Trash back to `original` without replacing anything there.
+    std::function<bool(const QString& trashPath, const QString& original)> putBack;
+};
+
+// The application model every window observes. Lives on the main thread; every assignment to a
+// published property emits its change signal, also when the value is the same.
+class AppModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(DiskInfo disk READ disk WRITE setDisk NOTIFY diskChanged)
+    Q_PROPERTY(QList<TargetState> targets READ targets WRITE setTargets NOTIFY targetsChanged)
+    Q_PROPERTY(bool isCleaningAll READ isCleaningAll WRITE setIsCleaningAll NOTIFY isCleaningAllChanged)
+    Q_PROPERTY(std::optional<QString> statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(int largeFilesTab READ largeFilesTab WRITE setLargeFilesTab NOTIFY largeFilesTabChanged)
+    Q_PROPERTY(std::optional<PendingClean> pendingClean READ pendingClean WRITE setPendingClean NOTIFY pendingCleanChanged)
+    Q_PROPERTY(QList<CleanRecord> history READ history WRITE setHistory NOTIFY historyChanged)
+    Q_PROPERTY(qint64 totalFreedAllTime READ totalFreedAllTime WRITE setTotalFreedAllTime NOTIFY totalFreedAllTimeChanged)
+    Q_PROPERTY(std::optional<QDateTime> lastScan READ lastScan WRITE setLastScan NOTIFY lastScanChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY targetsChanged)
+
+public:
+    // One switchable group of the panel's simple mode.
+    struct SimpleGroup {
+        QString id;
+        QString title;
+        QString symbol;
+        QStringList targetIDs;   // members in list order
+        qint64 size = 0;         // known member sizes, absent counted as 0
+        bool isScanning = false; // a member is being measured
+        friend bool operator==(const SimpleGroup&, const SimpleGroup&) = default;
+    };
+    // One section of the panel's list.
+    struct Section {
+        CleanupCategory category;
+        QList<TargetState> items;
+        friend bool operator==(const Section&, const Section&) = default;
+    };
+
+    static constexpr int kCacheWatchIntervalSeconds = 180;
+    static constexpr qint64 kDailySeconds = 86'400;
+    static constexpr qint64 kWeeklySeconds = 604'800;
+
+    // The application's model, made with the real environment on first use.
+    static AppModel& shared();
+
+    // Reads the disk figures, builds the targets, loads the history and registers the
+    // notification category. Nothing starts running until start().
+    explicit AppModel(AppModelEnvironment environment, QObject* parent = nullptr);
+    ~AppModel() override;
+
+    AppSettings& settings() const { return *m_settings; }
+    NotificationCenter* notificationCenter() const { return m_env.notifications; }
+
+    // Published state.
+    DiskInfo disk() const { return m_disk; }
+    void setDisk(const DiskInfo& value);
+    const QList<TargetState>& targets() const { return m_targets; }
+    void setTargets(const QList<TargetState>& value);
+    bool isCleaningAll() const { return m_isCleaningAll; }
+    void setIsCleaningAll(bool value);
+    std::optional<QString> statusMessage() const { return m_statusMessage; }
+    void setStatusMessage(const std::optional<QString>& value);
+    int largeFilesTab() const { return m_largeFilesTab; }
+    void setLargeFilesTab(int value);
+    std::optional<PendingClean> pendingClean() const { return m_pendingClean; }
+    void setPendingClean(const std::optional<PendingClean>& value);
+    const QList<CleanRecord>& history() const { return m_history; }
+    void setHistory(const QList<CleanRecord>& value);
+    qint64 totalFreedAllTime() const { return m_totalFreedAllTime; }
+    void setTotalFreedAllTime(qint64 value);
+    std::optional<QDateTime> lastScan() const { return m_lastScan; }
+    void setLastScan(const std::optional<QDateTime>& value);
+
+    // Target list and its derived views.
+    void rebuildTargets();
+    QList<Section> groupedTargets() const;
+    QList<SimpleGroup> simpleGroups() const;
+    void setGroupEnabled(bool enabled, const SimpleGroup& group);
+    bool isGroupEnabled(const SimpleGroup& group) const;
+    bool isScanning() const;
+    qint64 totalReclaimable() const;
+    // The text beside the tray icon; no value in icon-only mode.
+    std::optional<QString> menuBarText() const;
+
+    // Sizing and the low-space check.
+    QCoro::Task<> scanAll();
+    QCoro::Task<> scan(const QString& id);
+    QCoro::Task<> refreshCacheSizes();
+    void checkLowSpace();
+
+    // Cleanup flow.
+    void requestClean(const QString& id);
+    void requestCleanAll();
+    void confirmPending(bool permanently);
+    QCoro::Task<> clean(const QString& id, std::optional<bool> moveToTrash = std::nullopt);
+    QCoro::Task<> cleanAll(std::optional<bool> moveToTrash = std::nullopt);
+    void recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed);
+    void restore(const CleanRecord& record);
+
+    // Start-up, timers and the scheduled cleanup.
+    void start();
+    void restartTimer();
+    void runScheduledCleanupIfDue();
+
+    // Custom folders: an error text, or no value when the folder was added.
+    std::optional<QString> addCustomFolder(const QString& path);
+    void removeCustomFolder(const QString& path);
+
+Q_SIGNALS:
+    void diskChanged();
+    void targetsChanged();
+    void isCleaningAllChanged();
+    void statusMessageChanged();
+    void largeFilesTabChanged();
+    void pendingCleanChanged();
+    void historyChanged();
+    void totalFreedAllTimeChanged();
+    void lastScanChanged();
+    // Something the views derive (totals, groups) changed without a published property changing.
+    void changed();
+
+private:
+    struct Relay;
+
+    QString home() const;
+    QDateTime now() const;
+    void refreshDisk();
+    int indexOf(const QString& id) const;
+    void record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash);
+    void addToHistory(CleanRecord record);
+    void saveHistory();
+    void startCacheWatcher();
+    QCoro::Task<> autoClean();
+    QCoro::Task<> runCleanAll(std::optional<bool> moveToTrash);
+    void applyProgress(const QString& id, qint64 bytes);
+    QCoro::Task<> scanIds(QStringList ids);
+    void queueScanAll();
+
+    AppModelEnvironment m_env;
+    std::shared_ptr<Relay> m_relay;
+
+    DiskInfo m_disk;
+    QList<TargetState> m_targets;
+    bool m_isCleaningAll = false;
+    std::optional<QString> m_statusMessage;
+    int m_largeFilesTab = 0;
+    std::optional<PendingClean> m_pendingClean;
+    QList<CleanRecord> m_history;
+    qint64 m_totalFreedAllTime = 0;
+    std::optional<QDateTime> m_lastScan;
+    AppSettings* m_settings = nullptr;
+
+    std::unique_ptr<RepeatingTimer> m_timer;
+    std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
+    bool m_lowSpaceNotified = false;
+    bool m_didStart = false;
+};

@@ -1,0 +1,47 @@
+// The application's own environment for the model. Kept apart from AppModel.cpp so that a
+// program (or test) that builds its model with other services does not pull these in.
+#include "AppModel.h"
+
+#include "models/DiskInfo.h"
+#include "platform/Bundle.h"
+#include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Paths.h"
+#include "platform/UserDefaults.h"
+#include "services/Cleaner.h"
+#include "services/Scanner.h"
+
+#if __has_include("platform/Trash.h")
+#include "platform/Trash.h"
+#define DUSTLET_HAS_TRASH 1
+#endif
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+
+AppModel& AppModel::shared()
+{
+    static AppModel* model = [] {
+        AppModelEnvironment env;
+        env.defaults = &UserDefaults::standard();
+        env.home = [] { return Paths::home(); };
+        env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
+        env.bundleIdentifier = Bundle::identifier();
+        if (!env.bundleIdentifier.isEmpty())
+            env.notifications = new DBusNotificationCenter(QDBusConnection::sessionBus(),
+                                                           QStringLiteral("Dustlet"), qApp);
+        env.clock = &SystemClock::shared();
+        env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
+            return Scanner::size(target, std::move(progress));
+        };
+        env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
+        env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
+#ifdef DUSTLET_HAS_TRASH
+        env.putBack = [](const QString& trashPath, const QString& original) {
+            return Trash::putBack(trashPath, original);
+        };
+#endif
+        return new AppModel(std::move(env), qApp);
+    }();
+    return *model;
+}
