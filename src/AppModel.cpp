@@ -339,7 +339,7 @@ QCoro::Task<> AppModel::scanIds(QStringList ids)
         co_await task;
 }
 
-QCoro::Task<> AppModel::scan(const QString& id)
+QCoro::Task<> AppModel::scan(QString id)
 {
     int i = indexOf(id);
     if (i < 0)
@@ -462,7 +462,7 @@ void AppModel::confirmPending(bool permanently)
     }
 }
 
-QCoro::Task<> AppModel::clean(const QString& id, std::optional<bool> moveToTrash)
+QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
 {
     int i = indexOf(id);
     if (i < 0)

@@ -159,7 +159,7 @@ public:
 
     // Sizing and the low-space check.
     QCoro::Task<> scanAll();
-    QCoro::Task<> scan(const QString& id);
+    QCoro::Task<> scan(QString id);  // coroutines take their arguments by value
     QCoro::Task<> refreshCacheSizes();
     void checkLowSpace();
 
@@ -167,7 +167,7 @@ public:
     void requestClean(const QString& id);
     void requestCleanAll();
     void confirmPending(bool permanently);
-    QCoro::Task<> clean(const QString& id, std::optional<bool> moveToTrash = std::nullopt);
+    QCoro::Task<> clean(QString id, std::optional<bool> moveToTrash = std::nullopt);
     QCoro::Task<> cleanAll(std::optional<bool> moveToTrash = std::nullopt);
     void recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed);
     void restore(const CleanRecord& record);
