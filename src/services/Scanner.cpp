@@ -1,0 +1,100 @@
+#include "services/Scanner.h"
+
+#include "platform/Background.h"
+#include "platform/FileWalker.h"
+#include "platform/Paths.h"
+#include "services/Finder.h"
+
+#include <QFile>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <climits>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr qint64 progressEvery = 1500;
+
+struct SizeVisitor {
+    const Scanner::Progress& onProgress;
+    qint64 bytes = 0;
+    qint64 files = 0;
+
+    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    {
+        if (e.kind == FileWalker::Kind::File) {
+            bytes += e.allocated();
+            if (++files % progressEvery == 0 && onProgress)
+                onProgress(bytes);
+        }
+        return FileWalker::Visit::Descend;
+    }
+};
+
+QStringList pathsOf(const CleanupTarget& target)
+{
+    if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
+        return p->paths;
+    if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
+        return c->fallbackPaths;
+    return Finder::discover(target);
+}
+
+} // namespace
+
+namespace Scanner {
+
+qint64 directorySize(const QString& path, const Progress& onProgress)
+{
+    const QByteArray expanded = QFile::encodeName(Paths::expandTilde(path));
+    if (expanded.isEmpty())
+        return 0;
+    struct stat st {};
+    if (::lstat(expanded.constData(), &st) != 0)
+        return 0;
+    std::string root = expanded.toStdString();
+    if (S_ISLNK(st.st_mode)) {
+        // The path itself names a link: measure what it leads to, as the cleaner empties that.
+        // Links met further down are never followed.
+        struct stat target {};
+        if (::stat(expanded.constData(), &target) != 0)
+            return 0; // a dangling link leads nowhere
+        if (!S_ISDIR(target.st_mode))
+            return qint64(target.st_blocks) * 512;
+        char buf[PATH_MAX];
+        if (!::realpath(expanded.constData(), buf))
+            return 0;
+        root = buf;
+    } else if (!S_ISDIR(st.st_mode)) {
+        return qint64(st.st_blocks) * 512;
+    }
+    SizeVisitor visitor{onProgress};
+    FileWalker::Options options;
+    options.statFiles = true;
+    if (!FileWalker::walk(root, options, visitor))
+        return 0;
+    return visitor.bytes;
+}
+
+QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
+{
+    return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> std::optional<qint64> {
+        const QStringList paths = pathsOf(target);
+        if (paths.isEmpty())
+            return std::nullopt;
+        qint64 total = 0;
+        for (const QString& p : paths) {
+            Progress inner;
+            if (onProgress)
+                inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };
+            total += directorySize(p, inner);
+            if (onProgress)
+                onProgress(total);
+        }
+        return total;
+    });
+}
+
+} // namespace Scanner

@@ -1,0 +1,281 @@
+#include "TestHome.h"
+#include "platform/Trash.h"
+#include "services/Cleaner.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+CleanupTarget pathsTarget(const QStringList& paths)
+{
+    CleanupTarget t;
+    t.id = "t";
+    t.name = "T";
+    t.kind = CleanupKinds::Paths{paths};
+    return t;
+}
+
+CleanupTarget commandTarget(const QString& shell, const QStringList& fallbacks)
+{
+    CleanupTarget t;
+    t.id = "c";
+    t.name = "C";
+    t.kind = CleanupKinds::Command{shell, fallbacks};
+    return t;
+}
+
+CleanOutcome run(const CleanupTarget& t, bool toTrash)
+{
+    return Cleaner::clean(t, toTrash).result();
+}
+
+bool exists(const QString& p)
+{
+    return QFileInfo(p).exists() || QFileInfo(p).isSymLink();
+}
+
+QStringList originals(const CleanOutcome& o)
+{
+    QStringList l;
+    for (const TrashedItem& i : o.trashed)
+        l << i.original;
+    l.sort();
+    return l;
+}
+
+} // namespace
+
+class tst_Cleaner : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void validateCustom_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "~/Nope" << "Folder doesn't exist.";
+        QTest::newRow("protected") << "~/Downloads" << "That location is protected and can't be cleaned.";
+        QTest::newRow("link to a protected folder") << "~/docs-link" << "That location is protected and can't be cleaned.";
+        QTest::newRow("a folder under home") << "~/Projects/scratch" << QString();
+        QTest::newRow("a file under home") << "~/Projects/file.bin" << QString();
+    }
+
+    void validateCustom()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        TestHome home;
+        home.mkdir("Downloads");
+        home.mkdir("Documents");
+        home.symlink("docs-link", home("Documents"));
+        home.mkdir("Projects/scratch");
+        home.writeFile("Projects/file.bin", 10);
+        const auto got = Cleaner::validateCustom(path);
+        QCOMPARE(got.value_or(QString()), message);
+        QCOMPARE(got.has_value(), !message.isEmpty());
+    }
+
+    void toTrashAndPutBack()
+    {
+        TestHome home;
+        const QString a = home.writeFile("Library/Caches/com.example.app/blob.bin", 200000);
+        const QString b = home.writeFile("Library/Caches/loose.bin", 30000);
+        const QString caches = home("Library/Caches");
+        const qint64 expected = TestHome::allocated(a) + TestHome::allocated(b);
+
+        const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), true);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, expected);
+        QCOMPARE(originals(o), (QStringList{caches + "/com.example.app", caches + "/loose.bin"}));
+        QVERIFY(QFileInfo(caches).isDir()); // the folder itself stays
+        for (const TrashedItem& item : o.trashed) {
+            QVERIFY(!exists(item.original));
+            QVERIFY(exists(item.trashPath));
+            QVERIFY(Trash::isInTrash(item.trashPath));
+        }
+        for (const TrashedItem& item : o.trashed)
+            QVERIFY(Trash::putBack(item.trashPath, item.original));
+        QCOMPARE(TestHome::allocated(a) + TestHome::allocated(b), expected);
+        QVERIFY(QDir(home(".local/share/Trash/info")).isEmpty());
+    }
+
+    // Emptying a folder leaves the protected subtrees inside it alone, in both modes.
+    void protectedEntriesStay_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<QString>("gone");
+        QTest::newRow("caches, to Trash") << true << "~/Library/Caches"
+            << QStringList{"Library/Caches/CloudKit/db", "Library/Caches/com.apple.bird/x"} << "Library/Caches/other/y";
+        QTest::newRow("caches, for good") << false << "~/Library/Caches"
+            << QStringList{"Library/Caches/CloudKit/db", "Library/Caches/com.apple.bird/x"} << "Library/Caches/other/y";
+        QTest::newRow("application support") << false << "~/Library/Application Support"
+            << QStringList{"Library/Application Support/MobileSync/Backup/b"} << "Library/Application Support/Tool/z";
+    }
+
+    void protectedEntriesStay()
+    {
+        QFETCH(bool, toTrash);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, kept);
+        QFETCH(QString, gone);
+        TestHome home;
+        for (const QString& k : kept)
+            home.writeFile(k, 5000);
+        home.writeFile(gone, 5000);
+        const CleanOutcome o = run(pathsTarget({folder}), toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        for (const QString& k : kept)
+            QVERIFY2(exists(home(k)), qPrintable(k));
+        QVERIFY(!exists(home(gone)));
+        QVERIFY(o.freed > 0);
+    }
+
+    void linkEntryGoesItsTargetStays_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("to Trash") << true;
+        QTest::newRow("for good") << false;
+    }
+
+    void linkEntryGoesItsTargetStays()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        const QString keep = home.writeFile("keep/precious.bin", 50000);
+        home.writeFile("keep/sub/more.bin", 50000);
+        const QString link = home.symlink("Library/Caches/link-to-keep", home("keep"));
+        const QString fileLink = home.symlink("Library/Caches/link-to-file", keep);
+        const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(!exists(link));
+        QVERIFY(!exists(fileLink));
+        QVERIFY(QFileInfo::exists(keep));
+        QVERIFY(QFileInfo::exists(home("keep/sub/more.bin")));
+        QCOMPARE(o.trashed.size(), toTrash ? 2 : 0);
+        for (const TrashedItem& i : o.trashed)
+            QVERIFY(QFileInfo(i.trashPath).isSymLink());
+    }
+
+    void refusedAndMissing()
+    {
+        TestHome home;
+        const QString doc = home.writeFile("Documents/letter.txt", 100);
+        home.symlink("cache-link", home("Documents"));
+        home.writeFile("Library/Caches/x.bin", 4096);
+        const CleanOutcome refused = run(pathsTarget({"~/missing-one", "~/cache-link", "~/Library", "~/Library/Caches"}), false);
+        // The first refusal is the one reported; the later paths are still cleared.
+        QCOMPARE(refused.error, std::optional<QString>("Refused (protected): " + home("Documents")));
+        QVERIFY(QFileInfo::exists(doc));
+        QVERIFY(!exists(home("Library/Caches/x.bin")));
+        QVERIFY(refused.freed > 0);
+
+        const CleanOutcome missing = run(pathsTarget({"~/Library/Logs"}), true);
+        QCOMPARE(missing, CleanOutcome{});
+    }
+
+    void deepFolderForGood()
+    {
+        TestHome home;
+        QString rel = "Library/Logs/deep";
+        for (int i = 0; i < 30; ++i)
+            rel += QString("/l%1").arg(i);
+        const qint64 expected = TestHome::allocated(home.writeFile(rel + "/file.log", 4096))
+                              + TestHome::allocated(home.writeFile("Library/Logs/.hidden", 4096))
+                              + TestHome::allocated(home.writeFile("single.log", 4096));
+        const QString single = home("single.log");
+        const CleanOutcome o = run(pathsTarget({"~/Library/Logs", "~/single.log"}), false);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(QDir(home("Library/Logs")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(!exists(single));
+        QVERIFY(o.trashed.isEmpty());
+        QCOMPARE(o.freed, expected);
+    }
+
+    void commandStatuses_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("fallbackEmptied");
+        QTest::newRow("success") << "echo done; exit 0" << QString() << false;
+        QTest::newRow("failure without output") << "exit 1" << "Command exited with status 1" << true;
+        QTest::newRow("failure with output") << "printf '  \\n bad thing happened \\n\\n'; exit 2" << "bad thing happened" << true;
+        QTest::newRow("not found") << "" << QString() << true;
+    }
+
+    void commandStatuses()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, error);
+        QFETCH(bool, fallbackEmptied);
+        TestHome home;
+        const QString cached = home.writeFile(".npm/_cacache/blob", 40000);
+        const qint64 size = TestHome::allocated(cached);
+        QString command = "missing-tool-xyz --clean";
+        if (!script.isEmpty()) {
+            home.fakeCommand("faketool", script.toUtf8());
+            command = "faketool";
+        }
+        const CleanOutcome o = run(commandTarget(command, {"~/.npm/_cacache"}), false);
+        QCOMPARE(o.error.value_or(QString()), error);
+        QCOMPARE(exists(cached), !fallbackEmptied);
+        QCOMPARE(o.freed, fallbackEmptied ? size : 0);
+        QVERIFY(o.trashed.isEmpty());
+
+        // Without fallback paths nothing is measured.
+        QCOMPARE(run(commandTarget(command, {}), true).freed, 0);
+    }
+
+    // Clearing the Trash with to-Trash on must really free the space.
+    void trashIsEmptiedForGood_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("~/.Trash") << ".Trash";
+        QTest::newRow("desktop Trash") << ".local/share/Trash/files";
+    }
+
+    void trashIsEmptiedForGood()
+    {
+        QFETCH(QString, folder);
+        TestHome home;
+        const QString item = home.writeFile(folder + "/old-download.iso", 300000);
+        const qint64 expected = TestHome::allocated(item) + TestHome::allocated(home.writeFile(folder + "/old-folder/x", 4096));
+        const CleanOutcome o = run(pathsTarget({"~/" + folder}), true);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(o.trashed.isEmpty());
+        QVERIFY(!exists(item));
+        QVERIFY(QDir(home(folder)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QCOMPARE(o.freed, expected);
+        // Nothing was moved into the desktop Trash either.
+        QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    }
+
+    void finderTarget()
+    {
+        TestHome home;
+        home.writeFile("src/web/node_modules/a/index.js", 60000);
+        home.writeFile("shared/mods/lib.js", 60000);
+        home.symlink("src/linked/node_modules", home("shared/mods"));
+        CleanupTarget t;
+        t.id = "node_modules";
+        t.name = "node_modules folders";
+        t.category = CleanupCategory::buildArtifacts;
+        t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
+
+        const CleanOutcome o = run(t, true);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(originals(o), (QStringList{home("src/linked/node_modules"), home("src/web/node_modules")}));
+        QVERIFY(!exists(home("src/web/node_modules")));
+        QVERIFY(!exists(home("src/linked/node_modules")));
+        QVERIFY(QFileInfo::exists(home("shared/mods/lib.js"))); // a found link goes as itself
+        QVERIFY(o.freed > 0);
+
+        const CleanOutcome again = run(t, false);
+        QCOMPARE(again, CleanOutcome{});
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Cleaner)
+#include "tst_Cleaner.moc"
