@@ -8,7 +8,8 @@
 #include "services/Updater.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
-#include "views/MenuPanelStandIn.h"
+#include "views/ConfirmWindowView.h"
+#include "views/MenuPanelView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -45,7 +46,7 @@ DustletApp::DustletApp()
     connect(&m_updater->controller(), &UpdaterController::feedRequested, this,
             [](const QUrl& feed) { QDesktopServices::openUrl(feed); });
     m_windows = new Windows(this);
-    m_extra = new MenuBarExtra([this] { return new MenuPanelStandIn(*m_model); }, this);
+    m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
 }
@@ -58,7 +59,8 @@ void DustletApp::registerScenes()
     for (const SceneInfo& info : sceneTable()) {
         const QString id = QString::fromLatin1(info.id);
         std::function<QWidget*()> content;
-        // (No window view is part of this build yet.)
+        if (id == QLatin1String(ConfirmWindowView::kWindowId))
+            content = [this] { return new ConfirmWindowView(*m_model, *m_windows); };
         if (!content)
             continue;
         m_windows->registerScene({id, QCoreApplication::translate("DustletApp", info.title), std::move(content),
