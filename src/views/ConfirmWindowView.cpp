@@ -65,8 +65,10 @@ void ConfirmWindowView::rebuild()
         sheet->setMinimumHeight(sheet->heightForWidth(sheet->minimumWidth()));
     layout()->addWidget(sheet);
     m_sheet = sheet;
-    if (isVisible())
+    if (isVisible()) {
+        sheet->show();
         sheet->setFocus();
+    }
 }
 
 void ConfirmWindowView::showEvent(QShowEvent* event)
