@@ -458,7 +458,8 @@ QWidget* MenuPanelView::makeFooter()
     m_cleanUp->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_cleanUpSpinner = new ProgressSpinner(16, m_cleanUp);
     QPalette sp = m_cleanUpSpinner->palette();
-    sp.setColor(QPalette::Active, QPalette::WindowText, Qt::white);
+    // The button is disabled while the spinner shows: drawn in its disabled text colour.
+    sp.setColor(QPalette::Active, QPalette::WindowText, m_cleanUp->palette().color(QPalette::Disabled, QPalette::ButtonText));
     m_cleanUpSpinner->setPalette(sp);
     m_cleanUpSpinner->hide();
     column->addWidget(m_cleanUp);

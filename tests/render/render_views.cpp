@@ -191,6 +191,10 @@ void panels(AppModel& model)
     model.settings().setEnabled(true, QStringLiteral("trash"));
     model.setStatusMessage(std::nullopt);
 
+    model.setIsCleaningAll(true);
+    shootPanel(model, QStringLiteral("panel-simple-cleaning-all"));
+    model.setIsCleaningAll(false);
+
     markScanning(model);
     shootPanel(model, QStringLiteral("panel-simple-scanning"));
 
