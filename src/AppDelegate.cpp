@@ -4,6 +4,7 @@
 #include "platform/AppEvents.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/Activation.h"
+#include "platform/ui/Compositing.h"
 #include "services/AppSettings.h"
 #include "views/components/MenuBarCoachMark.h"
 
@@ -109,10 +110,17 @@ void AppDelegate::showMenuBarCoachMark()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     const QPointer<AppDelegate> self(this);
-    layout->addWidget(new MenuBarCoachMark(iconX - band.left(), [self] {
+    auto* mark = new MenuBarCoachMark(iconX - band.left(), [self] {
         if (self)
             self->dismissCoachMark();
-    }, 280, panel));
+    }, 280, panel);
+    layout->addWidget(mark);
+    if (!Compositing::translucentWindowsWork()) {
+        // Transparent areas would show black: keep only the arrow and the bubble, standing still.
+        mark->setAnimated(false);
+        mark->resize(band.size());
+        panel->setMask(mark->opaqueRegion());
+    }
 
     delete m_coachMarkWindow.data();
     m_coachMarkWindow = panel;

@@ -577,8 +577,10 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
     checkLowSpace();
 }
 
-void AppModel::restore(const CleanRecord& record)
+void AppModel::restore(const CleanRecord& given)
 {
+    // A copy: callers pass entries of `history`, which is replaced below.
+    const CleanRecord record = given;
     if (record.restored.value_or(false) || !record.items || record.items->isEmpty())
         return;
     const auto findIndex = [this, &record]() -> qsizetype {

@@ -6,9 +6,9 @@
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
+#include "views/ConfirmWindowView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
-#include "views/ConfirmWindowView.h"
 #include "views/MenuPanelView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
@@ -53,14 +53,21 @@ DustletApp::DustletApp()
 
 DustletApp::~DustletApp() = default;
 
+std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
+{
+    // The window views join here as they are built, each with the environment objects its row
+    // of the scene table names (the model, and for "settings" and "about" the updater).
+    if (id == QLatin1String(ConfirmWindowView::kWindowId))
+        return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    return {};
+}
+
 void DustletApp::registerScenes()
 {
     // Each id gets its scene once its view exists; an id without one opens nothing.
     for (const SceneInfo& info : sceneTable()) {
         const QString id = QString::fromLatin1(info.id);
-        std::function<QWidget*()> content;
-        if (id == QLatin1String(ConfirmWindowView::kWindowId))
-            content = [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+        std::function<QWidget*()> content = contentFor(id);
         if (!content)
             continue;
         m_windows->registerScene({id, QCoreApplication::translate("DustletApp", info.title), std::move(content),

@@ -3,11 +3,13 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class AppDelegate;
 class AppModel;
+class QWidget;
 class MenuBarExtra;
 class MenuBarLabel;
 class Updater;
@@ -43,6 +45,8 @@ public:
     MenuBarLabel& menuBarLabel() const { return *m_label; }
 
 private:
+    // The content of a window id, or none while its view is not built.
+    std::function<QWidget*()> contentFor(const QString& id) const;
     void registerScenes();
 
     AppDelegate* m_delegate = nullptr;

@@ -21,6 +21,13 @@ target_include_directories(dustlet_ui PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(dustlet_ui PUBLIC dustlet_core Qt6::Gui Qt6::Widgets Qt6::Svg)
 if(APPLE)
   target_link_libraries(dustlet_ui PUBLIC "-framework AppKit")
+else()
+  # To tell whether an X11 desktop composites translucent windows.
+  pkg_check_modules(XCB IMPORTED_TARGET xcb)
+  if(XCB_FOUND)
+    target_link_libraries(dustlet_ui PRIVATE PkgConfig::XCB)
+    target_compile_definitions(dustlet_ui PRIVATE DUSTLET_HAS_XCB=1)
+  endif()
 endif()
 
 # Symbols: only the SVGs that the symbol table names are embedded, from the pinned npm package.

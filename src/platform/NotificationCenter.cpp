@@ -47,6 +47,8 @@ void DBusNotificationCenter::queryCapabilities()
 
 void DBusNotificationCenter::add(const QString& requestIdentifier, const Content& content)
 {
+    if (!m_requests.contains(requestIdentifier))
+        m_order.append(requestIdentifier);
     Request& request = m_requests[requestIdentifier];
     // Until the server's id for this request is known, a second post would show a second
     // notification instead of replacing the first: keep only the newest content and send it
@@ -63,8 +65,7 @@ void DBusNotificationCenter::sendQueued()
 {
     if (!m_capabilities)
         return;
-    const QStringList ids = m_requests.keys();
-    for (const QString& id : ids) {
+    for (const QString& id : std::as_const(m_order)) {
         Request& request = m_requests[id];
         if (request.inFlight || !request.queued)
             continue;

@@ -85,5 +85,6 @@ private:
     std::optional<QStringList> m_capabilities;  // absent until the server answered
     bool m_capabilitiesAsked = false;
     QHash<QString, Request> m_requests;
+    QStringList m_order;  // request identifiers in the order first posted
     QHash<uint, QString> m_byServerId;
 };

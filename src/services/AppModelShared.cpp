@@ -7,14 +7,10 @@
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Paths.h"
+#include "platform/Trash.h"
 #include "platform/UserDefaults.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
-
-#if __has_include("platform/Trash.h")
-#include "platform/Trash.h"
-#define DUSTLET_HAS_TRASH 1
-#endif
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -36,11 +32,9 @@ AppModel& AppModel::shared()
         };
         env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
         env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
-#ifdef DUSTLET_HAS_TRASH
         env.putBack = [](const QString& trashPath, const QString& original) {
             return Trash::putBack(trashPath, original);
         };
-#endif
         return new AppModel(std::move(env), qApp);
     }();
     return *model;

@@ -21,6 +21,7 @@ MenuBarExtra::~MenuBarExtra() { delete m_panel.data(); }
 
 void MenuBarExtra::show(bool trayAvailable)
 {
+    m_inTray = trayAvailable;
     if (trayAvailable) {
         m_item->show();
         return;
@@ -55,11 +56,12 @@ QPoint MenuBarExtra::panelPosition(const std::optional<QRect>& icon, const QSize
 {
     QPoint at;
     if (icon) {
-        at.setX(icon->center().x() - size.width() / 2);
-        const bool iconAtBottom = icon->center().y() > area.center().y();
-        at.setY(iconAtBottom ? icon->top() - size.height() - 4 : icon->bottom() + 5);
+        // 4 px between the icon and the panel.
+        at.setX(icon->x() + icon->width() / 2 - size.width() / 2);
+        const bool iconAtBottom = icon->y() + icon->height() / 2 > area.y() + area.height() / 2;
+        at.setY(iconAtBottom ? icon->y() - size.height() - 4 : icon->y() + icon->height() + 4);
     } else {
-        at = QPoint(area.right() - size.width() - 8, area.top() + 8);
+        at = QPoint(area.x() + area.width() - size.width() - 8, area.y() + 8);
     }
     at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
     at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
@@ -68,7 +70,8 @@ QPoint MenuBarExtra::panelPosition(const std::optional<QRect>& icon, const QSize
 
 void MenuBarExtra::showPanel()
 {
-    QWidget* w = ensurePanel(!StatusItem::isAvailable() || m_panelIsWindow);
+    // A popup under the icon in the tray, else a normal window.
+    QWidget* w = ensurePanel(!m_inTray);
     w->adjustSize();
     if (!m_panelIsWindow) {
         const std::optional<QRect> icon = m_item->frame();

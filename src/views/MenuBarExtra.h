@@ -39,4 +39,5 @@ private:
     std::function<QWidget*()> m_panelContent;
     QPointer<QWidget> m_panel;
     bool m_panelIsWindow = false;
+    bool m_inTray = true;
 };

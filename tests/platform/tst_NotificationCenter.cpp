@@ -190,7 +190,7 @@ void tst_NotificationCenter::differentRequestsCoexist()
     m_center->add(QStringLiteral("dustlet.autocleanup"), {QStringLiteral("B"), QString(), false, QString()});
     QTRY_COMPARE(m_server->calls.size(), 2);
     QCOMPARE(m_server->shown.size(), 2);
-    QCOMPARE(m_server->calls[0].replacesId, 0u);
+    QCOMPARE(m_server->calls[0].replacesId, 0u);  // neither replaces the other
     QCOMPARE(m_server->calls[1].replacesId, 0u);
 }
 
@@ -201,8 +201,14 @@ void tst_NotificationCenter::actionAndClickAreReportedWithCategory()
     m_center->add(QStringLiteral("dustlet.autocleanup"), {QStringLiteral("Done"), QString(), false, QString()});
     QTRY_COMPARE(m_server->calls.size(), 2);
     QTest::qWait(20);  // let the replies with the ids arrive
-    const uint lowId = m_server->calls[0].returnedId;
-    const uint autoId = m_server->calls[1].returnedId;
+    const auto idOf = [this](const QString& summary) {
+        for (const auto& c : std::as_const(m_server->calls))
+            if (c.summary == summary)
+                return c.returnedId;
+        return 0u;
+    };
+    const uint lowId = idOf(QStringLiteral("Low"));
+    const uint autoId = idOf(QStringLiteral("Done"));
 
     emitFromServer(QStringLiteral("ActionInvoked"), {lowId, QStringLiteral("CLEAN_NOW")});
     QTRY_COMPARE(responses.count(), 1);

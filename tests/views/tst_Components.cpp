@@ -184,6 +184,20 @@ private Q_SLOTS:
         QTest::mouseClick(&hint, Qt::LeftButton, {}, hint.bubbleRect().center().toPoint());
         QCOMPARE(dismissed, 2);
     }
+
+    void hintShapeForDesktopsWithoutTranslucency()
+    {
+        MenuBarCoachMark hint(700, [] {}, 280);
+        hint.setAnimated(false);
+        hint.resize(1440, 200);
+        hint.show();
+        const QRegion shape = hint.opaqueRegion();
+        QVERIFY(shape.contains(hint.bubbleRect().center().toPoint()));
+        const QRectF column = hint.columnRect();
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.top()) + 13)));   // the arrow
+        QVERIFY(!shape.contains(QPoint(5, 5)));
+        QVERIFY(!shape.contains(hint.bubbleRect().topLeft().toPoint()));   // outside the rounded corner
+    }
 };
 
 QTEST_MAIN(tst_Components)

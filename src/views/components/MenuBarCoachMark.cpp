@@ -3,6 +3,7 @@
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
+#include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -60,13 +61,20 @@ qreal MenuBarCoachMark::columnCenterX(qreal width, qreal iconX, qreal bubbleWidt
     return std::min(width - half, std::max(iconX, half));
 }
 
+void MenuBarCoachMark::setAnimated(bool animated) { m_animated = animated; }
+
 void MenuBarCoachMark::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!m_appeared) {
         m_appeared = true;
-        m_appear->start();
-        m_bounceAnimation->start();
+        if (m_animated) {
+            m_appear->start();
+            m_bounceAnimation->start();
+        } else {
+            m_progress = 1;
+            update();
+        }
     }
 }
 
@@ -99,6 +107,18 @@ QRectF MenuBarCoachMark::bubbleRect() const
 {
     const QRectF col = columnRect();
     return QRectF(col.left(), col.top() + kArrow + kSpacing, m_bubbleWidth, bubbleHeight());
+}
+
+QRegion MenuBarCoachMark::opaqueRegion() const
+{
+    const QRectF col = columnRect();
+    QPainterPath shape;
+    shape.addRoundedRect(bubbleRect(), 12, 12);
+    QRegion region(shape.toFillPolygon().toPolygon());
+    const QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), Qt::black).toImage();
+    region += QRegion(QBitmap::fromImage(arrow.createAlphaMask()))
+                  .translated(int(col.center().x() - kArrow / 2), int(col.top()));
+    return region;
 }
 
 void MenuBarCoachMark::paintEvent(QPaintEvent*)

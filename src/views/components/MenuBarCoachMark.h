@@ -21,6 +21,10 @@ public:
     // The column's rectangle (arrow above bubble) at the current size.
     QRectF columnRect() const;
     QRectF bubbleRect() const;
+    // Without animation the hint stands still at once (no fade, rise or bounce).
+    void setAnimated(bool animated);
+    // The arrow and the bubble at rest, for a window that cannot show through its transparent parts.
+    QRegion opaqueRegion() const;
 
 protected:
     void showEvent(QShowEvent*) override;
@@ -34,6 +38,7 @@ private:
     std::function<void()> m_onDismiss;
     qreal m_bubbleWidth;
     bool m_appeared = false;
+    bool m_animated = true;
     qreal m_progress = 0;   // 0 → 1 as the column fades in and the arrow rises
     qreal m_bounce = 0;     // the arrow's repeating bounce, in pixels
     QVariantAnimation* m_appear;

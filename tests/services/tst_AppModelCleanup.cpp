@@ -1,0 +1,727 @@
+#include "AppModelFakes.h"
+
+#include "platform/ByteCountFormatter.h"
+#include "services/CleanHistoryStore.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QStringList kEveryday{"trash", "appcaches", "logs", "maildownloads", "chrome", "safari", "firefox"};
+
+QStringList calledIds(const QList<ModelFixture::CleanCall>& calls)
+{
+    QStringList ids;
+    for (const auto& c : calls)
+        ids.append(c.id);
+    return ids;
+}
+
+QStringList labels(const PendingClean& p)
+{
+    QStringList out;
+    for (const ConfirmItem& i : p.items)
+        out.append(i.label);
+    return out;
+}
+
+CleanOutcome freed(qint64 bytes, QList<TrashedItem> trashed = {}, std::optional<QString> error = {})
+{
+    return CleanOutcome{bytes, std::move(error), std::move(trashed)};
+}
+} // namespace
+
+class tst_AppModelCleanup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void requestCleanAll();
+    void requestCleanAllWithEverythingDisabled();
+    void requestOneTarget();
+    void confirmChoosesTrash_data();
+    void confirmChoosesTrash();
+    void oneTargetCleanRecordsAndReports();
+    void cleanAllRecordsEachTargetAndTotals();
+    void cleanAllWithNothingFreed();
+    void targetRemovedWhileCleared();
+    void historyStoreKeepsFiftyMemoryKeepsAll();
+    void externalDeletion();
+    void restorePutsItemsBack();
+    void restoreIntoOccupiedPathMovesNothing();
+    void restoreFloorsTotalAtZero();
+    void startTwice();
+    void refreshIntervalIsClamped_data();
+    void refreshIntervalIsClamped();
+    void refreshTimerAndCacheWatcherTick();
+    void scheduleDue_data();
+    void scheduleDue();
+    void scheduleFirstSeenStampsOnly();
+    void scheduledCleanupAlwaysTrashesEverydayCaches();
+    void scheduledCleanupWithNothingToClean();
+    void scheduledCleanupWaitsForCleanAll();
+    void confirmationDuringCleanAllIsRefused();
+    void confirmationDuringScheduledCleanupIsRefused();
+};
+
+void tst_AppModelCleanup::requestCleanAll()
+{
+    ModelFixture f;
+    // chrome and safari tie, logs and firefox unmeasured, appcaches disabled.
+    f.sizes = {{"trash", 10}, {"appcaches", 99999}, {"maildownloads", 3'000'000}, {"chrome", 500}, {"safari", 500}};
+    auto model = f.makeModel();
+    QCoro::waitFor(model->scanAll());
+    model->settings().setEnabled(false, QStringLiteral("appcaches"));
+
+    model->requestCleanAll();
+    QVERIFY(model->pendingClean());
+    const PendingClean p = *model->pendingClean();
+    QVERIFY(p.isAll());
+    QCOMPARE(p.title, QStringLiteral("all enabled items"));
+    QCOMPARE(p.sizeText, std::optional<QString>(formatBytes(3'001'010)));
+    QCOMPARE(p.whySafe, std::optional<QString>(QStringLiteral(
+        "Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.")));
+    QCOMPARE(labels(p), (QStringList{"Mail attachment previews", "Google Chrome cache", "Safari cache", "Trash",
+                                     "App & system logs", "Firefox cache"}));
+    QCOMPARE(p.items[0].size, std::optional<qint64>(3'000'000));
+    QCOMPARE(p.items[4].size, std::nullopt);
+}
+
+void tst_AppModelCleanup::requestCleanAllWithEverythingDisabled()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    model->settings().setDisabledTargetIDs(QSet<QString>(kEveryday.begin(), kEveryday.end()));
+    model->requestCleanAll();
+    QVERIFY(model->pendingClean()->items.isEmpty());
+    QCOMPARE(model->pendingClean()->sizeText, std::optional<QString>("Zero KB"));
+
+    // Confirming clears nothing, records nothing and reports the zero total.
+    model->confirmPending(false);
+    QTRY_VERIFY(model->statusMessage());
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed Zero KB total"));
+    QVERIFY(f.cleanCalls.isEmpty());
+    QVERIFY(model->history().isEmpty());
+    QVERIFY(!model->isCleaningAll());
+}
+
+void tst_AppModelCleanup::requestOneTarget()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    model->requestClean(QStringLiteral("chrome"));
+    PendingClean p = *model->pendingClean();
+    QCOMPARE(p.kind, PendingClean::Kind(PendingClean::Single{"chrome"}));
+    QCOMPARE(p.title, QStringLiteral("Google Chrome cache"));
+    QCOMPARE(p.sizeText, std::nullopt);  // not measured
+    QCOMPARE(labels(p), findTarget(*model, "chrome")->target.displayPaths());
+    QCOMPARE(p.items.size(), 3);
+    for (const ConfirmItem& item : p.items)
+        QCOMPARE(item.size, std::nullopt);
+    QCOMPARE(p.whySafe, std::optional<QString>(findTarget(*model, "chrome")->target.whySafe()));
+
+    f.sizes.insert("trash", 1'500'000);
+    QCoro::waitFor(model->scan("trash"));
+    model->requestClean(QStringLiteral("trash"));
+    QCOMPARE(model->pendingClean()->sizeText, std::optional<QString>("1.5 MB"));
+    QCOMPARE(model->pendingClean()->whySafe, std::optional<QString>("These are items you already moved to the Trash."));
+
+    // An unknown id leaves the pending request as it was.
+    const auto before = model->pendingClean();
+    model->requestClean(QStringLiteral("nope"));
+    QCOMPARE(model->pendingClean(), before);
+}
+
+void tst_AppModelCleanup::confirmChoosesTrash_data()
+{
+    QTest::addColumn<bool>("setting");
+    QTest::addColumn<bool>("permanently");
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("one, setting on") << true << false << false << true;
+    QTest::newRow("one, permanently") << true << true << false << false;
+    QTest::newRow("one, setting off") << false << false << false << false;
+    QTest::newRow("all, setting on") << true << false << true << true;
+    QTest::newRow("all, permanently") << true << true << true << false;
+    QTest::newRow("all, setting off, permanently") << false << true << true << false;
+}
+
+void tst_AppModelCleanup::confirmChoosesTrash()
+{
+    QFETCH(bool, setting);
+    QFETCH(bool, permanently);
+    QFETCH(bool, all);
+    QFETCH(bool, expected);
+    ModelFixture f;
+    f.outcomes.insert("logs", freed(2000, {{"/a", "/t/a"}}));
+    auto model = f.makeModel();
+    model->settings().setMoveToTrash(setting);
+    if (all)
+        model->requestCleanAll();
+    else
+        model->requestClean(QStringLiteral("logs"));
+
+    model->confirmPending(permanently);
+    QVERIFY(!model->pendingClean());
+    QVERIFY(f.cleanCalls.isEmpty());  // started on the next turn, the call returns at once
+    QTRY_VERIFY(model->statusMessage());
+    QCOMPARE(f.cleanCalls.size(), all ? kEveryday.size() : 1);
+    for (const auto& call : std::as_const(f.cleanCalls))
+        QCOMPARE(call.moveToTrash, expected);
+    QCOMPARE(model->history().size(), 1);
+    QCOMPARE(model->history().first().trashed, expected);
+
+    // Nothing pending: nothing happens.
+    const int calls = f.cleanCalls.size();
+    model->confirmPending(false);
+    settle();
+    QCOMPARE(f.cleanCalls.size(), calls);
+}
+
+void tst_AppModelCleanup::oneTargetCleanRecordsAndReports()
+{
+    ModelFixture f;
+    f.home.defaults().setBool(QStringLiteral("developerMode"), true);
+    f.outcomes.insert("appcaches", freed(1000, {{"/x", "/t/x"}}));
+    f.outcomes.insert("npm", freed(5000));
+    f.outcomes.insert("logs", freed(0, {}, QStringLiteral("Refused (protected): /x")));
+    f.outcomes.insert("pip", freed(300, {}, QStringLiteral("Permission denied")));
+    f.sizes.insert("appcaches", 12);
+    auto model = f.makeModel();
+
+    f.holdCleans = true;
+    auto task = model->clean(QStringLiteral("appcaches"));
+    QVERIFY(findTarget(*model, "appcaches")->isCleaning);
+    QVERIFY(!model->isCleaningAll());
+    f.disk = {500'000'000'000, 1};
+    f.finishClean(freed(1000, {{"/x", "/t/x"}}));
+    QCoro::waitFor(task);
+    f.holdCleans = false;
+    const TargetState* caches = findTarget(*model, "appcaches");
+    QVERIFY(!caches->isCleaning);
+    QCOMPARE(caches->size, std::optional<qint64>(12));  // measured again
+    QCOMPARE(model->disk(), f.disk);                    // figures refreshed
+    QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed 1 KB from App cache files"));
+    QCOMPARE(model->history().size(), 1);
+    const CleanRecord r = model->history().first();
+    QCOMPARE(r.targetName, QStringLiteral("App cache files"));
+    QCOMPARE(r.freed, qint64(1000));
+    QCOMPARE(r.date, f.clock.now());
+    QVERIFY(r.trashed);  // the setting's default
+    QCOMPARE(r.items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/x", "/t/x"}}));
+    QVERIFY(!r.restored);
+    QCOMPARE(model->totalFreedAllTime(), qint64(1000));
+
+    // A command target is never recorded as trashed, and without items there are none.
+    QCoro::waitFor(model->clean(QStringLiteral("npm"), true));
+    QVERIFY(!model->history().first().trashed);
+    QCOMPARE(model->history().first().items, std::nullopt);
+
+    // An error is the status; nothing freed records nothing; what was freed is still recorded.
+    QCoro::waitFor(model->clean(QStringLiteral("logs")));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("App & system logs: Refused (protected): /x"));
+    QCOMPARE(model->history().size(), 2);
+    QCoro::waitFor(model->clean(QStringLiteral("pip"), false));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("pip cache: Permission denied"));
+    QCOMPARE(model->history().size(), 3);
+    QVERIFY(!model->history().first().trashed);
+    QCOMPARE(model->totalFreedAllTime(), qint64(6300));
+
+    // Stored too.
+    const auto stored = CleanHistoryStore::load(f.home.defaults());
+    QCOMPARE(stored.history, model->history());
+    QCOMPARE(stored.total, qint64(6300));
+
+    // Unknown id: nothing.
+    const int calls = f.cleanCalls.size();
+    QCoro::waitFor(model->clean(QStringLiteral("nope")));
+    QCOMPARE(f.cleanCalls.size(), calls);
+}
+
+void tst_AppModelCleanup::cleanAllRecordsEachTargetAndTotals()
+{
+    ModelFixture f;
+    f.home.defaults().setBool(QStringLiteral("developerMode"), true);
+    auto model = f.makeModel();
+    model->settings().setDisabledTargetIDs({});
+    const QStringList ids = targetIds(*model);
+    // Everything but two targets disabled; one of them a command.
+    QSet<QString> disabled(ids.begin(), ids.end());
+    disabled.remove("logs");
+    disabled.remove("docker");
+    model->settings().setDisabledTargetIDs(disabled);
+
+    f.holdCleans = true;
+    QSignalSpy cleaningAll(model.get(), &AppModel::isCleaningAllChanged);
+    auto task = model->cleanAll(false);
+    QVERIFY(model->isCleaningAll());
+    QCOMPARE(calledIds(f.cleanCalls), QStringList{"logs"});
+    // Flags of single targets are left alone.
+    QVERIFY(!findTarget(*model, "logs")->isCleaning);
+    f.finishClean(freed(2'000'000, {{"/l", "/t/l"}}));
+    settle();
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"logs", "docker"}));
+    QCOMPARE(model->history().size(), 1);
+    QVERIFY(model->isCleaningAll());
+    f.finishClean(freed(500'000));
+    QCoro::waitFor(task);
+
+    QVERIFY(!model->isCleaningAll());
+    QCOMPARE(cleaningAll.count(), 2);
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed 2.5 MB total"));
+    QCOMPARE(model->history().size(), 2);
+    QCOMPARE(model->history()[0].targetName, QStringLiteral("Docker prune"));
+    QVERIFY(!model->history()[0].trashed);
+    QCOMPARE(model->history()[1].targetName, QStringLiteral("App & system logs"));
+    QVERIFY(!model->history()[1].trashed);  // cleanAll(false)
+    QCOMPARE(model->totalFreedAllTime(), qint64(2'500'000));
+    QCOMPARE(f.sizeCalls, (QStringList{"logs", "docker"}));  // each measured again
+}
+
+void tst_AppModelCleanup::cleanAllWithNothingFreed()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    QCoro::waitFor(model->cleanAll());
+    QCOMPARE(calledIds(f.cleanCalls), kEveryday);
+    for (const auto& c : std::as_const(f.cleanCalls))
+        QVERIFY(c.moveToTrash);  // the setting
+    QVERIFY(model->history().isEmpty());
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed Zero KB total"));
+}
+
+void tst_AppModelCleanup::targetRemovedWhileCleared()
+{
+    ModelFixture f;
+    const QString folder = f.home.mkdir(QStringLiteral("Out"));
+    f.home.defaults().setStringArray(QStringLiteral("customFolders"), {folder});
+    f.sizes.insert("custom:" + folder, 777);
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto task = model->clean("custom:" + folder);
+    model->removeCustomFolder(folder);
+    const QList<TargetState> before = model->targets();
+    f.finishClean(freed(4096));
+    QCoro::waitFor(task);
+    QCOMPARE(model->targets(), before);
+    QCOMPARE(model->history().size(), 1);
+    QCOMPARE(model->history().first().targetName, QStringLiteral("Out"));
+}
+
+void tst_AppModelCleanup::historyStoreKeepsFiftyMemoryKeepsAll()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    for (int i = 0; i < 53; ++i)
+        model->recordExternalDeletion(QStringLiteral("Item %1").arg(i), 10, {});
+    QCOMPARE(model->history().size(), 53);
+    QCOMPARE(model->history().first().targetName, QStringLiteral("Item 52"));
+    const auto stored = CleanHistoryStore::load(f.home.defaults());
+    QCOMPARE(stored.history.size(), 50);
+    QCOMPARE(stored.history.first().targetName, QStringLiteral("Item 52"));
+    QCOMPARE(stored.total, qint64(530));
+    QCOMPARE(model->totalFreedAllTime(), qint64(530));
+}
+
+void tst_AppModelCleanup::externalDeletion()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    model->recordExternalDeletion(QStringLiteral("Nothing"), 0, {{"/a", "/b"}});
+    QVERIFY(model->history().isEmpty());
+
+    f.disk = {500'000'000'000, 5};
+    model->recordExternalDeletion(QStringLiteral("3 project folders"), 9000, {{"/a", "/t/a"}});
+    model->recordExternalDeletion(QStringLiteral("Uninstalled Foo"), 1, {});
+    QCOMPARE(model->history().size(), 2);
+    QCOMPARE(model->history()[1].targetName, QStringLiteral("3 project folders"));
+    QVERIFY(model->history()[1].trashed);
+    QCOMPARE(model->history()[1].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/a", "/t/a"}}));
+    QCOMPARE(model->history()[0].items, std::nullopt);
+    QCOMPARE(model->totalFreedAllTime(), qint64(9001));
+    QCOMPARE(model->disk(), f.disk);
+    QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
+}
+
+void tst_AppModelCleanup::restorePutsItemsBack()
+{
+    ModelFixture f;
+    const QString original = f.home("Library/Caches/app/data.bin");
+    const QString trashed = f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
+    const QString missing = f.home(".local/share/Trash/files/gone");
+    auto model = f.makeModel();
+    model->setTotalFreedAllTime(100'000);
+    model->recordExternalDeletion(QStringLiteral("App cache files"), 4096,
+                                  {{original, trashed}, {f.home("Library/Caches/gone"), missing}});
+    const CleanRecord record = model->history().first();
+
+    model->restore(record);
+    // Parent folders recreated, the one item still in the Trash put back, the other skipped.
+    QVERIFY(QFileInfo(original).isFile());
+    QVERIFY(!QFileInfo::exists(trashed));
+    QCOMPARE(model->history().first().restored, std::optional<bool>(true));
+    QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Restored App cache files"));
+    const auto stored = CleanHistoryStore::load(f.home.defaults());
+    QCOMPARE(stored.history.first().restored, std::optional<bool>(true));
+    QCOMPARE(stored.total, qint64(100'000));
+    // Everything is measured again afterwards.
+    QVERIFY(!model->lastScan());
+    settle();
+    QVERIFY(model->lastScan());
+
+    // Twice: nothing more, also with the caller's stale copy; a record marked restored is skipped.
+    model->setStatusMessage(std::nullopt);
+    f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
+    QFile::remove(original);
+    model->restore(record);
+    model->restore(model->history().first());
+    QVERIFY(!QFileInfo::exists(original));
+    QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
+    QVERIFY(!model->statusMessage());
+
+    // No items: nothing.
+    model->recordExternalDeletion(QStringLiteral("No items"), 10, {});
+    model->restore(model->history().first());
+    QVERIFY(!model->history().first().restored);
+}
+
+void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
+{
+    ModelFixture f;
+    const QString original = f.home("Library/Caches/Foo");
+    const QString trashed = f.home.mkdir(QStringLiteral(".local/share/Trash/files/Foo"));
+    f.home.writeFile(QStringLiteral(".local/share/Trash/files/Foo/old.txt"), 10);
+    f.home.mkdir(QStringLiteral("Library/Caches/Foo"));  // a new, empty folder of the same name
+    auto model = f.makeModel();
+    model->recordExternalDeletion(QStringLiteral("Foo"), 4096, {{original, trashed}});
+    const qint64 total = model->totalFreedAllTime();
+
+    model->restore(model->history().first());
+    QVERIFY(QFileInfo::exists(trashed + "/old.txt"));
+    QVERIFY(!QFileInfo::exists(original + "/old.txt"));
+    QVERIFY(!model->history().first().restored);
+    QCOMPARE(model->totalFreedAllTime(), total);
+    QVERIFY(!model->statusMessage());
+}
+
+void tst_AppModelCleanup::restoreFloorsTotalAtZero()
+{
+    ModelFixture f;
+    const QString trashed = f.home.writeFile(QStringLiteral("T/x"), 10);
+    auto model = f.makeModel();
+    model->recordExternalDeletion(QStringLiteral("X"), 5000, {{f.home("x"), trashed}});
+    model->setTotalFreedAllTime(1000);  // e.g. history cleared elsewhere
+    model->restore(model->history().first());
+    QCOMPARE(model->totalFreedAllTime(), qint64(0));
+    QCOMPARE(CleanHistoryStore::load(f.home.defaults()).total, qint64(0));
+}
+
+void tst_AppModelCleanup::startTwice()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    model->start();
+    QCOMPARE(f.clock.runningIntervals(), (QList<std::chrono::milliseconds>{5000ms, 180'000ms}));
+    QVERIFY(f.sizeCalls.isEmpty());  // sizing is queued
+    settle();
+    QCOMPARE(f.sizeCalls, kEveryday);
+    QVERIFY(model->lastScan());
+
+    f.disk = {500'000'000'000, 1};
+    model->start();
+    settle();
+    QCOMPARE(model->disk(), f.disk);
+    QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
+    QCOMPARE(f.sizeCalls, kEveryday);  // no second full scan
+    QCOMPARE(f.clock.runningIntervals().size(), 2);
+}
+
+void tst_AppModelCleanup::refreshIntervalIsClamped_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<qint64>("expectedMs");
+    QTest::newRow("below two") << 0.5 << qint64(2000);
+    QTest::newRow("negative") << -10.0 << qint64(2000);
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << qint64(2000);
+    QTest::newRow("fraction") << 2.5 << qint64(2500);
+    QTest::newRow("huge") << 1e300 << qint64(std::numeric_limits<int>::max());
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << qint64(std::numeric_limits<int>::max());
+}
+
+void tst_AppModelCleanup::refreshIntervalIsClamped()
+{
+    QFETCH(double, seconds);
+    QFETCH(qint64, expectedMs);
+    ModelFixture f;
+    auto model = f.makeModel();
+    model->start();
+    model->settings().setRefreshInterval(seconds);
+    model->restartTimer();
+    const auto intervals = f.clock.runningIntervals();
+    QCOMPARE(intervals.size(), 2);  // replaced, not added
+    QCOMPARE(qint64(intervals.last().count()), expectedMs);
+    f.finishAllSizes();
+}
+
+void tst_AppModelCleanup::refreshTimerAndCacheWatcherTick()
+{
+    ModelFixture f;
+    f.home.defaults().setBool(QStringLiteral("developerMode"), true);
+    auto model = f.makeModel();
+    model->start();
+    settle();
+    const QDateTime scanned = *model->lastScan();
+
+    f.disk = {500'000'000'000, 2};
+    f.clock.advance(4999ms);
+    QCOMPARE(model->disk().availableImportant, qint64(200'000'000'000));
+    f.clock.advance(1ms);
+    QCOMPARE(model->disk(), f.disk);
+    QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
+
+    // A new interval applies from the call on.
+    model->settings().setRefreshInterval(60);
+    model->restartTimer();
+    f.disk = {500'000'000'000, 3};
+    f.clock.advance(59s);
+    QCOMPARE(model->disk().availableImportant, qint64(2));
+    f.clock.advance(1s);
+    QCOMPARE(model->disk(), f.disk);
+
+    // The cache watcher re-measures the everyday path targets every three minutes.
+    f.sizeCalls.clear();
+    f.clock.advance(120s);  // 180 s since start
+    settle();
+    QCOMPARE(f.sizeCalls, kEveryday);
+    QCOMPARE(model->lastScan(), std::optional<QDateTime>(scanned));
+
+    // Timers of a model that is gone do nothing.
+    model.reset();
+    f.clock.advance(600s);
+}
+
+void tst_AppModelCleanup::scheduleDue_data()
+{
+    QTest::addColumn<QString>("schedule");
+    QTest::addColumn<qint64>("secondsSinceLast");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("daily, one second short") << "daily" << qint64(86'399) << false;
+    QTest::newRow("daily, exactly one period") << "daily" << qint64(86'400) << true;
+    QTest::newRow("weekly, one day") << "weekly" << qint64(86'400) << false;
+    QTest::newRow("weekly, exactly one period") << "weekly" << qint64(604'800) << true;
+    QTest::newRow("future stamp") << "daily" << qint64(-3600) << false;
+    QTest::newRow("off") << "off" << qint64(10'000'000) << false;
+}
+
+void tst_AppModelCleanup::scheduleDue()
+{
+    QFETCH(QString, schedule);
+    QFETCH(qint64, secondsSinceLast);
+    QFETCH(bool, due);
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), schedule);
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addSecs(-secondsSinceLast));
+    auto model = f.makeModel();
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(!f.cleanCalls.isEmpty(), due);
+    if (due)
+        QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+}
+
+void tst_AppModelCleanup::scheduleFirstSeenStampsOnly()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    auto model = f.makeModel();
+    model->start();
+    settle();
+    const QDateTime stamped = f.clock.now();
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(stamped));
+    QCOMPARE(f.home.defaults().date(QStringLiteral("lastAutoCleanup")), std::optional<QDateTime>(stamped));
+    QVERIFY(f.cleanCalls.isEmpty());
+
+    // The refresh ticks find it due once a full day has passed.
+    f.clock.advance(std::chrono::seconds(86'395));
+    settle();
+    QVERIFY(f.cleanCalls.isEmpty());
+    f.clock.advance(5s);
+    settle();
+    QVERIFY(!f.cleanCalls.isEmpty());
+
+    // A clock set back: not due until it passes the stamp by a full period.
+    const QDateTime last = *model->settings().lastAutoCleanup();
+    f.cleanCalls.clear();
+    f.clock.set(last.addSecs(-3600));
+    model->runScheduledCleanupIfDue();
+    f.clock.set(last.addSecs(86'399));
+    model->runScheduledCleanupIfDue();
+    settle();
+    QVERIFY(f.cleanCalls.isEmpty());
+    f.clock.set(last.addSecs(86'400));
+    model->runScheduledCleanupIfDue();
+    settle();
+    QVERIFY(!f.cleanCalls.isEmpty());
+}
+
+void tst_AppModelCleanup::scheduledCleanupAlwaysTrashesEverydayCaches()
+{
+    ModelFixture f;
+    f.home.defaults().setBool(QStringLiteral("developerMode"), true);
+    f.home.defaults().setBool(QStringLiteral("moveToTrash"), false);
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("weekly"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addSecs(-700'000));
+    f.home.defaults().setStringArray(QStringLiteral("customFolders"), {f.home.mkdir("Mine")});
+    f.home.defaults().setStringArray(QStringLiteral("disabledTargetIDs"), {"safari"});
+    f.outcomes.insert("appcaches", freed(1'000'000, {{"/c", "/t/c"}}));
+    f.outcomes.insert("chrome", freed(500'000, {{"/g", "/t/g"}}));
+    f.sizes.insert("appcaches", 5);
+    auto model = f.makeModel();
+
+    f.holdCleans = true;
+    model->runScheduledCleanupIfDue();
+    QVERIFY(model->isCleaningAll());
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+    while (!f.cleanGates.empty() && !f.cleanGates.back()->promise.future().isFinished()) {
+        const QString id = f.cleanGates.back()->id;
+        f.finishClean(f.outcomes.value(id));
+        settle();
+    }
+    QVERIFY(!model->isCleaningAll());
+    // Everyday path caches only: not the Trash, not disabled, no developer, finder or custom targets.
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"appcaches", "logs", "maildownloads", "chrome", "firefox"}));
+    for (const auto& c : std::as_const(f.cleanCalls))
+        QVERIFY(c.moveToTrash);
+    QCOMPARE(model->history().size(), 2);
+    for (const CleanRecord& r : model->history()) {
+        QVERIFY(r.trashed);
+        QVERIFY(r.items && !r.items->isEmpty());
+    }
+    QCOMPARE(findTarget(*model, "appcaches")->size, std::optional<qint64>(5));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Auto-cleanup freed 1.5 MB"));
+    const auto posts = f.center.postsFor("dustlet.autocleanup");
+    QCOMPARE(posts.size(), 1);
+    QCOMPARE(posts.first().content.body, QStringLiteral("Freed 1.5 MB automatically. Items are in the Trash."));
+}
+
+void tst_AppModelCleanup::scheduledCleanupWithNothingToClean()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addDays(-2));
+    auto model = f.makeModel();
+    model->setStatusMessage(QStringLiteral("earlier"));
+
+    // Candidates that free nothing.
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 6);
+    QVERIFY(model->history().isEmpty());
+    QCOMPARE(model->statusMessage(), std::optional<QString>("earlier"));
+    QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
+             QStringLiteral("Nothing to clean \u2014 you're already tidy."));
+
+    // No candidate at all: stamped, notified, nothing cleared.
+    f.cleanCalls.clear();
+    model->settings().setDisabledTargetIDs(QSet<QString>(kEveryday.begin(), kEveryday.end()));
+    f.clock.advance(std::chrono::hours(25));
+    model->runScheduledCleanupIfDue();
+    QVERIFY(!model->isCleaningAll());
+    QVERIFY(f.cleanCalls.isEmpty());
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+    QCOMPARE(f.center.postsFor("dustlet.autocleanup").size(), 2);
+    QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
+             QStringLiteral("Nothing to clean \u2014 you're already tidy."));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("earlier"));
+}
+
+void tst_AppModelCleanup::scheduledCleanupWaitsForCleanAll()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addDays(-2));
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto all = model->cleanAll();
+    model->runScheduledCleanupIfDue();
+    QCOMPARE(f.cleanCalls.size(), 1);
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now().addDays(-2)));
+    while (!all.isReady()) {
+        f.finishClean(freed(0));
+        settle();
+    }
+    QCOMPARE(f.cleanCalls.size(), kEveryday.size());
+    model->runScheduledCleanupIfDue();
+    QVERIFY(model->isCleaningAll());
+    QCOMPARE(f.cleanCalls.size(), kEveryday.size() + 1);
+    while (model->isCleaningAll()) {
+        f.finishClean(freed(0));
+        settle();
+    }
+}
+
+void tst_AppModelCleanup::confirmationDuringCleanAllIsRefused()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    model->requestCleanAll();
+    model->confirmPending(false);
+    QVERIFY(model->isCleaningAll());
+
+    // A second "clean everything" confirmed before and after the run has begun.
+    model->requestCleanAll();
+    model->confirmPending(false);
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 1);
+    QVERIFY(model->pendingClean());  // the window keeps it; nothing started
+    model->confirmPending(true);
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 1);
+
+    qint64 handed = 0;
+    while (model->isCleaningAll()) {
+        f.finishClean(freed(1000));
+        handed += 1000;
+        settle();
+    }
+    QCOMPARE(f.cleanCalls.size(), kEveryday.size());
+    QCOMPARE(handed, qint64(1000 * kEveryday.size()));
+    QCOMPARE(model->totalFreedAllTime(), handed);
+    QCOMPARE(model->history().size(), kEveryday.size());
+    QCOMPARE(model->statusMessage(), std::optional<QString>(formatBytes(handed).prepend("Freed ").append(" total")));
+
+    // Once it is over, the waiting request can be confirmed.
+    f.holdCleans = false;
+    model->confirmPending(false);
+    QTRY_COMPARE(f.cleanCalls.size(), 2 * kEveryday.size());
+}
+
+void tst_AppModelCleanup::confirmationDuringScheduledCleanupIsRefused()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addDays(-2));
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    model->runScheduledCleanupIfDue();
+    QVERIFY(model->isCleaningAll());
+    model->requestClean(QStringLiteral("trash"));
+    model->confirmPending(false);
+    settle();
+    QCOMPARE(calledIds(f.cleanCalls), QStringList{"appcaches"});
+    while (model->isCleaningAll()) {
+        f.finishClean(freed(0));
+        settle();
+    }
+    QVERIFY(!calledIds(f.cleanCalls).contains("trash"));
+}
+
+QTEST_GUILESS_MAIN(tst_AppModelCleanup)
+#include "tst_AppModelCleanup.moc"
