@@ -157,6 +157,8 @@ private Q_SLOTS:
         QVERIFY(rows[1]->showsDivider());
         QVERIFY(!rows[2]->showsDivider());
         QCOMPARE(rows[0]->height(), 44);
+        QCOMPARE(rows[0]->checkBox()->toolTip(), QString("Include in clean-up"));
+        QCOMPARE(rows[0]->checkBox()->accessibleName(), QString("Include System & app caches in clean-up"));
 
         // Unchecking a fully enabled group disables every member.
         const QStringList members = rows[0]->group().targetIDs;
