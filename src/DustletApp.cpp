@@ -6,9 +6,10 @@
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
+#include "views/ConfirmWindowView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
-#include "views/MenuPanelStandIn.h"
+#include "views/MenuPanelView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -45,7 +46,7 @@ DustletApp::DustletApp()
     connect(&m_updater->controller(), &UpdaterController::feedRequested, this,
             [](const QUrl& feed) { QDesktopServices::openUrl(feed); });
     m_windows = new Windows(this);
-    m_extra = new MenuBarExtra([this] { return new MenuPanelStandIn(*m_model); }, this);
+    m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
 }
@@ -56,7 +57,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
 {
     // The window views join here as they are built, each with the environment objects its row
     // of the scene table names (the model, and for "settings" and "about" the updater).
-    Q_UNUSED(id);
+    if (id == QLatin1String(ConfirmWindowView::kWindowId))
+        return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
     return {};
 }
 

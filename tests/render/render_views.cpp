@@ -7,7 +7,10 @@
 #include "services/Scanner.h"
 #include "services/AppSettings.h"
 #include "views/MenuBarLabel.h"
-#include "views/MenuPanelStandIn.h"
+#include "views/ConfirmWindowView.h"
+#include "views/MenuPanelView.h"
+#include "views/TargetRowView.h"
+#include "views/components/ConfirmSheet.h"
 #include "views/Windows.h"
 #include "platform/AppEvents.h"
 #include "views/components/CleanActionButton.h"
@@ -27,6 +30,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QVBoxLayout>
@@ -145,6 +150,130 @@ void labels(AppModel& model)
     model.settings().setMenuBarDisplay(MenuBarDisplay::percent);
 }
 
+// Lets the model's queued work (sizing with ready results) come back.
+void settle()
+{
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Every target marked as being measured; every third one has a running count already.
+void markScanning(AppModel& model)
+{
+    QList<TargetState> list = model.targets();
+    for (int i = 0; i < list.size(); ++i) {
+        list[i].isScanning = true;
+        list[i].size = i % 3 == 0 ? std::optional<qint64>(qint64(i + 1) * 37'000'000) : std::nullopt;
+    }
+    model.setTargets(list);
+}
+
+void shootPanel(AppModel& model, const QString& name)
+{
+    Windows windows;
+    auto* panel = new MenuPanelView(model, windows);
+    settle();
+    shoot(panel, name);
+}
+
+void panels(AppModel& model)
+{
+    model.settings().setDeveloperMode(false);
+    model.rebuildTargets();
+    model.start();
+    settle();
+    model.setLastScan(QDateTime::currentDateTimeUtc().addSecs(-5 * 60));
+    shootPanel(model, QStringLiteral("panel-simple-idle"));
+
+    model.setStatusMessage(QStringLiteral("Freed 3.42 GB total"));
+    model.settings().setEnabled(false, QStringLiteral("trash"));
+    shootPanel(model, QStringLiteral("panel-simple-status-trash-off"));
+    model.settings().setEnabled(true, QStringLiteral("trash"));
+    model.setStatusMessage(std::nullopt);
+
+    model.setIsCleaningAll(true);
+    shootPanel(model, QStringLiteral("panel-simple-cleaning-all"));
+    model.setIsCleaningAll(false);
+
+    markScanning(model);
+    shootPanel(model, QStringLiteral("panel-simple-scanning"));
+
+    model.settings().setDeveloperMode(true);
+    model.rebuildTargets();
+    model.scanAll();
+    settle();
+    model.setLastScan(QDateTime::currentDateTimeUtc().addSecs(-42));
+    model.settings().setEnabled(false, QStringLiteral("logs"));
+    shootPanel(model, QStringLiteral("panel-developer-idle"));
+
+    markScanning(model);
+    {
+        // One target being cleared by itself, the others still measuring.
+        QList<TargetState> list = model.targets();
+        list[1].isScanning = false;
+        list[1].isCleaning = true;
+        list[1].size = 812'000'000;
+        model.setTargets(list);
+    }
+    shootPanel(model, QStringLiteral("panel-developer-scanning"));
+
+    // Scrolled part-way into the list: the section being passed keeps its header at the top.
+    model.scanAll();
+    settle();
+    {
+        Windows windows;
+        auto* panel = new MenuPanelView(model, windows);
+        settle();
+        panel->setAttribute(Qt::WA_DontShowOnScreen);
+        panel->show();
+        panel->adjustSize();
+        QCoreApplication::processEvents();
+        panel->targetScrollArea()->verticalScrollBar()->setValue(28 + 44 * 3 + 20);
+        shoot(panel, QStringLiteral("panel-developer-scrolled"));
+    }
+
+    // The information popover of one row.
+    {
+        const TargetState* state = nullptr;
+        for (const TargetState& t : model.targets())
+            if (t.target.id == QLatin1String("chrome"))
+                state = &t;
+        if (state) {
+            auto* box = new QWidget;
+            auto* l = new QVBoxLayout(box);
+            l->setContentsMargins(0, 0, 0, 0);
+            l->addWidget(TargetRowView::makeInfoContent(state->target));
+            shoot(box, QStringLiteral("target-info-popover"));
+        }
+    }
+    model.settings().setEnabled(true, QStringLiteral("logs"));
+}
+
+void shootConfirm(AppModel& model, const QString& name)
+{
+    Windows windows;
+    auto* view = new ConfirmWindowView(model, windows);
+    shoot(view, name);
+}
+
+void confirmations(AppModel& model)
+{
+    model.settings().setDeveloperMode(false);
+    model.rebuildTargets();
+    model.scanAll();
+    settle();
+    model.requestClean(QStringLiteral("appcaches"));
+    shootConfirm(model, QStringLiteral("confirm-one-target"));
+
+    model.settings().setDeveloperMode(true);
+    model.rebuildTargets();
+    model.scanAll();
+    settle();
+    model.requestCleanAll();
+    shootConfirm(model, QStringLiteral("confirm-all-targets"));
+    model.setPendingClean(std::nullopt);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -224,7 +353,8 @@ int main(int argc, char** argv)
     shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130), 700);
 
     model.setDisk(seededDisk);
-    shoot(new MenuPanelStandIn(model), QStringLiteral("menu-panel-stand-in"));
+    panels(model);
+    confirmations(model);
 
     for (const QString& path : std::as_const(written))
         QTextStream(stdout) << path << "\n";

@@ -1,0 +1,351 @@
+#include "views/TargetRowView.h"
+
+#include "platform/ByteCountFormatter.h"
+#include "platform/Paths.h"
+#include "views/components/ElidedLabel.h"
+#include "views/components/ProgressSpinner.h"
+#include "views/components/Style.h"
+#include "views/components/Symbol.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr)
+{
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(font);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+
+// A path on one line, elided in the middle, selectable; "Copy" copies the whole path.
+class PathLabel : public QLabel {
+public:
+    explicit PathLabel(const QString& full, QWidget* parent = nullptr) : QLabel(parent), m_full(full)
+    {
+        setObjectName(QStringLiteral("locationPath"));
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFont(Style::monospaced(Style::Text::caption2));
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, Style::secondary());
+        setPalette(p);
+        setToolTip(full);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu;
+            menu.addAction(QCoreApplication::translate("TargetRowView", "Copy"),
+                           [this] { QApplication::clipboard()->setText(m_full); });
+            menu.exec(mapToGlobal(at));
+        });
+        QLabel::setText(full);
+    }
+    QString fullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QLabel::resizeEvent(e);
+        QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
+    }
+
+private:
+    QString m_full;
+};
+
+// The popover window: a bordered box under the pointer's reach; it closes on an outside click.
+class Popover : public QFrame {
+public:
+    explicit Popover(QWidget* anchor) : QFrame(anchor, Qt::Popup | Qt::FramelessWindowHint)
+    {
+        setObjectName(QStringLiteral("infoPopover"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        setFrameShape(QFrame::StyledPanel);
+        setAutoFillBackground(true);
+    }
+};
+
+QFrame* divider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette p = line->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128, 70));
+    line->setPalette(p);
+    return line;
+}
+
+} // namespace
+
+TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::function<void()> onClean, QWidget* parent)
+    : QWidget(parent), m_model(model), m_state(state), m_onClean(std::move(onClean))
+{
+    setObjectName(QStringLiteral("targetRow:") + state.id());
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(16, 0, 16, 0);
+    row->setSpacing(10);
+
+    m_check = new QCheckBox(this);
+    m_check->setToolTip(tr("Include in Clean All"));
+    m_check->setAccessibleName(state.target.name);
+    connect(m_check, &QCheckBox::clicked, this, [this](bool on) { m_model.settings().setEnabled(on, m_state.id()); });
+    row->addWidget(m_check);
+
+    m_symbol = new SymbolView(state.target.symbol, Style::pixelSize(Style::Text::body) + 2, this);
+    m_symbol->setFixedWidth(22);
+    row->addWidget(m_symbol);
+
+    m_texts = new QWidget(this);
+    auto* texts = new QVBoxLayout(m_texts);
+    texts->setContentsMargins(0, 0, 0, 0);
+    texts->setSpacing(1);
+    m_name = new ElidedLabel(state.target.name, m_texts);
+    m_name->setElideMode(Qt::ElideRight);
+    m_name->setFont(Style::font(Style::Text::callout, QFont::Medium));
+    m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    texts->addWidget(m_name);
+    m_detail = new ElidedLabel(state.target.detail, m_texts);
+    m_detail->setFont(Style::font(Style::Text::caption2));
+    m_detail->setColor(Style::secondary());
+    m_detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    texts->addWidget(m_detail);
+    m_textOpacity = new QGraphicsOpacityEffect(m_texts);
+    m_texts->setGraphicsEffect(m_textOpacity);
+    m_texts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    row->addWidget(m_texts, 1, Qt::AlignVCenter);
+
+    m_info = new QToolButton(this);
+    m_info->setObjectName(QStringLiteral("infoButton"));
+    m_info->setAutoRaise(true);
+    m_info->setIcon(Symbol::icon(QStringLiteral("info.circle"), Style::secondary(), Style::pixelSize(Style::Text::caption) + 2));
+    m_info->setIconSize(QSize(12, 12));
+    m_info->setToolTip(tr("What this is and why it's safe to remove"));
+    connect(m_info, &QToolButton::clicked, this, &TargetRowView::showInfo);
+    row->addWidget(m_info);
+
+    m_sizeColumn = new QWidget(this);
+    m_sizeColumn->setMinimumWidth(62);
+    auto* sizeRow = new QHBoxLayout(m_sizeColumn);
+    sizeRow->setContentsMargins(0, 0, 0, 0);
+    sizeRow->setSpacing(6);
+    sizeRow->addStretch(1);
+    m_size = plainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(), m_sizeColumn);
+    sizeRow->addWidget(m_size);
+    m_sizeSpinner = new ProgressSpinner(14, m_sizeColumn);
+    sizeRow->addWidget(m_sizeSpinner);
+    row->addWidget(m_sizeColumn);
+
+    m_clean = new QToolButton(this);
+    m_clean->setObjectName(QStringLiteral("cleanButton"));
+    m_clean->setAutoRaise(true);
+    m_clean->setFixedSize(22, 22);
+    m_clean->setIconSize(QSize(14, 14));
+    m_clean->setToolTip(tr("Clean %1").arg(state.target.name));
+    connect(m_clean, &QToolButton::clicked, this, [this] {
+        if (m_onClean)
+            m_onClean();
+    });
+    m_cleanSpinner = new ProgressSpinner(14, m_clean);
+    m_cleanSpinner->move(4, 4);
+    row->addWidget(m_clean);
+
+    setState(state);
+}
+
+bool TargetRowView::isEnabledTarget() const { return !m_model.settings().disabledTargetIDs().contains(m_state.id()); }
+
+TargetRowView::SizeState TargetRowView::sizeState() const
+{
+    if (m_state.isScanning)
+        return SizeState::scanning;
+    return m_state.size ? SizeState::measured : SizeState::unknown;
+}
+
+QString TargetRowView::sizeText() const { return m_size->isHidden() ? QString() : m_size->text(); }
+
+QString TargetRowView::sizeToolTip() const { return m_sizeColumn->toolTip(); }
+
+qreal TargetRowView::textOpacity() const { return m_textOpacity->opacity(); }
+
+QColor TargetRowView::symbolTint() const { return m_symbol->tint(); }
+
+bool TargetRowView::isCleanSpinnerShown() const { return !m_cleanSpinner->isHidden(); }
+
+bool TargetRowView::isSizeSpinnerShown() const { return !m_sizeSpinner->isHidden(); }
+
+void TargetRowView::setState(const TargetState& state)
+{
+    m_state = state;
+    m_name->setText(state.target.name);
+    m_detail->setText(state.target.detail);
+    m_symbol->setName(state.target.symbol);
+    m_clean->setToolTip(tr("Clean %1").arg(state.target.name));
+
+    // Size column: spinner (with the running count once there is one), a dash, or the size.
+    auto setSizeColor = [this](const QColor& c) {
+        QPalette p = m_size->palette();
+        p.setColor(QPalette::WindowText, c);
+        m_size->setPalette(p);
+    };
+    switch (sizeState()) {
+    case SizeState::scanning: {
+        const bool counting = state.size && *state.size >= 1;
+        m_size->setText(counting ? formatBytes(*state.size) : QString());
+        m_size->setFont(Style::font(Style::Text::callout));
+        m_size->setVisible(counting);
+        setSizeColor(Style::secondary());
+        m_sizeSpinner->show();
+        m_sizeColumn->setToolTip(tr("Scanning\u2026"));
+        break;
+    }
+    case SizeState::unknown:
+        m_size->setText(QStringLiteral("\u2014"));
+        m_size->setFont(Style::font(Style::Text::callout));
+        m_size->show();
+        setSizeColor(Style::secondary());
+        m_sizeSpinner->hide();
+        m_sizeColumn->setToolTip(tr("Rescan to measure this size"));
+        break;
+    case SizeState::measured:
+        m_size->setText(formatBytes(*state.size));
+        m_size->setFont(Style::font(Style::Text::callout, QFont::Medium));
+        m_size->show();
+        setSizeColor(*state.size >= 1 ? Style::primary() : Style::secondary());
+        m_sizeSpinner->hide();
+        m_sizeColumn->setToolTip(QString());
+        break;
+    }
+    refresh();
+}
+
+void TargetRowView::refresh()
+{
+    const bool enabled = isEnabledTarget();
+    m_check->setChecked(enabled);
+    m_symbol->setTint(enabled ? Style::accent() : Style::secondary());
+    m_textOpacity->setOpacity(enabled ? 1.0 : 0.5);
+
+    // An excluded target can still be cleaned alone; nothing can while a cleanup runs.
+    m_clean->setEnabled(!m_state.isCleaning && !m_model.isCleaningAll());
+    if (m_state.isCleaning) {
+        m_clean->setIcon(QIcon());
+        m_cleanSpinner->show();
+    } else {
+        m_cleanSpinner->hide();
+        m_clean->setIcon(Symbol::icon(QStringLiteral("trash"), Style::secondary(), 14));
+    }
+}
+
+void TargetRowView::setShowsDivider(bool shows)
+{
+    if (m_divider == shows)
+        return;
+    m_divider = shows;
+    update();
+}
+
+void TargetRowView::paintEvent(QPaintEvent*)
+{
+    if (!m_divider)
+        return;
+    QPainter p(this);
+    p.setPen(QColor(128, 128, 128, 70));
+    p.drawLine(48, height() - 1, width(), height() - 1);
+}
+
+QString TargetRowView::locationHeading(qsizetype count)
+{
+    return tr("Location%1").arg(count == 1 ? QString() : QStringLiteral("s"));
+}
+
+QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    box->setFixedWidth(300);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(10);
+
+    auto* title = new QHBoxLayout;
+    title->setSpacing(6);
+    title->addWidget(new SymbolView(target.symbol, Style::pixelSize(Style::Text::headline) + 2, Style::accent(), box));
+    auto* name = plainLabel(target.name, Style::font(Style::Text::headline), Style::primary(), box);
+    name->setObjectName(QStringLiteral("infoTitle"));
+    title->addWidget(name, 1);
+    column->addLayout(title);
+
+    auto* safe = new QHBoxLayout;
+    safe->setSpacing(8);
+    safe->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), 14, Style::green(), box), 0, Qt::AlignTop);
+    auto* why = plainLabel(target.whySafe(), Style::font(Style::Text::callout), Style::secondary(), box);
+    why->setObjectName(QStringLiteral("infoWhySafe"));
+    why->setWordWrap(true);
+    safe->addWidget(why, 1);
+    column->addLayout(safe);
+
+    const QStringList paths = target.displayPaths();
+    if (!paths.isEmpty()) {
+        column->addWidget(divider(box));
+        auto* heading = plainLabel(locationHeading(paths.size()), Style::font(Style::Text::caption, QFont::DemiBold),
+                                   Style::secondary(), box);
+        heading->setObjectName(QStringLiteral("locationHeading"));
+        column->addWidget(heading);
+        auto* lines = new QVBoxLayout;
+        lines->setSpacing(2);
+        for (const QString& path : paths)
+            lines->addWidget(new PathLabel(Paths::abbreviateHome(path), box));
+        column->addLayout(lines);
+    }
+    return box;
+}
+
+void TargetRowView::showInfo()
+{
+    if (m_popover) {
+        m_popover->raise();
+        return;
+    }
+    auto* popover = new Popover(m_info);
+    auto* layout = new QVBoxLayout(popover);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(makeInfoContent(m_state.target, popover));
+    popover->adjustSize();
+
+    // Above the button, centred on it (the arrow side at the bottom); below when there is no room.
+    const QRect anchor(m_info->mapToGlobal(QPoint(0, 0)), m_info->size());
+    QScreen* screen = QGuiApplication::screenAt(anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size = popover->size();
+    int x = anchor.center().x() - size.width() / 2;
+    int y = anchor.top() - size.height() - 4;
+    if (y < area.top())
+        y = anchor.bottom() + 5;
+    x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+    y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    popover->move(x, y);
+    m_popover = popover;
+    popover->show();
+}
+
+bool TargetRowView::isShowingInfo() const { return m_popover && m_popover->isVisible(); }

@@ -1,0 +1,272 @@
+#include "views/components/ConfirmSheet.h"
+
+#include "platform/ByteCountFormatter.h"
+#include "views/components/Style.h"
+#include "views/components/Symbol.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QLabel* plainLabel(const QString& text, Style::Text style, const QColor& color,
+                   std::optional<QFont::Weight> weight = std::nullopt)
+{
+    auto* l = new QLabel(text);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(Style::font(style, weight));
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+
+// An item label: one line, elided in the middle, selectable; "Copy" always copies the whole text.
+class ItemLabel : public QLabel {
+public:
+    explicit ItemLabel(const QString& full) : m_full(full)
+    {
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFont(Style::font(Style::Text::callout));
+        setToolTip(full);
+        setMinimumWidth(40);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu;
+            menu.addAction(QCoreApplication::translate("ConfirmSheet", "Copy"), [this] {
+                QApplication::clipboard()->setText(m_full);
+            });
+            menu.exec(mapToGlobal(at));
+        });
+        QLabel::setText(full);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QLabel::resizeEvent(e);
+        QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
+    }
+
+private:
+    QString m_full;
+};
+
+QFrame* divider()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette p = line->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128, 60));
+    line->setPalette(p);
+    return line;
+}
+
+} // namespace
+
+int ConfirmSheet::listHeightFor(qsizetype count)
+{
+    const qint64 natural = qint64(count) * 33 + 4;
+    return int(std::min<qint64>(natural, 200));
+}
+
+QString ConfirmSheet::countLine(qsizetype count)
+{
+    const QString suffix = count == 1 ? QString() : QStringLiteral("s");
+    return QCoreApplication::translate("ConfirmSheet", "%1 item%2").arg(QString::number(count), suffix);
+}
+
+ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& sizeText,
+                           const std::optional<QString>& whySafe, const QList<Item>& items,
+                           bool allowPermanentDelete, std::function<void()> onCancel,
+                           std::function<void(bool)> onConfirm, QWidget* parent)
+    : QWidget(parent), m_onCancel(std::move(onCancel)), m_onConfirm(std::move(onConfirm))
+{
+    setFixedWidth(380);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(18, 18, 18, 18);
+    column->setSpacing(14);
+
+    // Header: the question and, when known, what it frees.
+    auto* header = new QHBoxLayout;
+    header->setSpacing(10);
+    header->addWidget(new SymbolView(QStringLiteral("trash.circle.fill"), Style::pixelSize(Style::Text::largeTitle) + 6,
+                                     Style::orange()),
+                      0, Qt::AlignVCenter);
+    auto* headerText = new QVBoxLayout;
+    headerText->setSpacing(2);
+    m_question = plainLabel(QCoreApplication::translate("ConfirmSheet", "Clean %1?").arg(title), Style::Text::headline,
+                            Style::primary());
+    m_question->setWordWrap(true);
+    headerText->addWidget(m_question);
+    if (sizeText) {
+        m_sizeLine = plainLabel(
+            QCoreApplication::translate("ConfirmSheet", "Frees about %1. This data regenerates automatically.").arg(*sizeText),
+            Style::Text::callout, Style::secondary());
+        m_sizeLine->setWordWrap(true);
+        headerText->addWidget(m_sizeLine);
+    }
+    header->addLayout(headerText, 1);
+    column->addLayout(header);
+
+    if (whySafe) {
+        auto* box = new QFrame;
+        box->setObjectName(QStringLiteral("whySafeBox"));
+        const QColor g = Style::green();
+        box->setStyleSheet(QStringLiteral("#whySafeBox { background-color: rgba(%1,%2,%3,26); border-radius: 8px; }")
+                               .arg(g.red()).arg(g.green()).arg(g.blue()));
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(10, 10, 10, 10);
+        row->setSpacing(8);
+        row->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), 14, Style::green()), 0, Qt::AlignTop);
+        auto* text = plainLabel(*whySafe,
+                                Style::Text::callout, Style::secondary());
+        text->setWordWrap(true);
+        row->addWidget(text, 1);
+        column->addWidget(box);
+    }
+
+    if (!items.isEmpty()) {
+        auto* countRow = new QHBoxLayout;
+        countRow->addWidget(plainLabel(QCoreApplication::translate("ConfirmSheet", "Will clear"), Style::Text::caption,
+                                       Style::secondary(), QFont::DemiBold));
+        countRow->addStretch(1);
+        m_count = plainLabel(countLine(items.size()), Style::Text::caption, Style::tertiary());
+        countRow->addWidget(m_count);
+        column->addLayout(countRow);
+
+        auto* rows = new QWidget;
+        rows->setObjectName(QStringLiteral("itemRows"));
+        rows->setAttribute(Qt::WA_TranslucentBackground);
+        auto* rowsLayout = new QVBoxLayout(rows);
+        rowsLayout->setContentsMargins(0, 0, 0, 0);
+        rowsLayout->setSpacing(0);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            auto* line = new QWidget;
+            line->setFixedHeight(32);
+            auto* h = new QHBoxLayout(line);
+            h->setContentsMargins(10, 6, 10, 6);
+            h->setSpacing(8);
+            h->addWidget(new ItemLabel(items[i].label), 1);
+            h->addSpacing(8);
+            if (items[i].size) {
+                auto* size = plainLabel(formatBytes(*items[i].size), Style::Text::callout, Style::secondary());
+                size->setFont(Style::monospaced(Style::Text::callout));
+                h->addWidget(size);
+            }
+            rowsLayout->addWidget(line);
+            if (i + 1 < items.size())
+                rowsLayout->addWidget(divider());
+        }
+        rowsLayout->addStretch(1);
+        m_list = new QScrollArea;
+        m_list->setObjectName(QStringLiteral("itemList"));
+        m_list->setWidget(rows);
+        m_list->setWidgetResizable(true);
+        m_list->setFrameShape(QFrame::NoFrame);
+        m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_list->setFixedHeight(listHeightFor(items.size()));
+        m_list->setStyleSheet(
+            QStringLiteral("#itemList { background-color: rgba(128,128,128,20); border-radius: 8px; }"
+                           " #itemList > QWidget > QWidget#itemRows { background: transparent; }"));
+        m_list->viewport()->setAutoFillBackground(false);
+        column->addWidget(m_list);
+    }
+
+    if (allowPermanentDelete) {
+        m_permanent = new QCheckBox(QCoreApplication::translate("ConfirmSheet", "Delete permanently (skip the Trash)"));
+        m_permanent->setFont(Style::font(Style::Text::caption));
+        m_permanent->setToolTip(QCoreApplication::translate(
+            "ConfirmSheet",
+            "Useful for very large build folders \u2014 frees the space immediately, but can't be recovered."));
+        connect(m_permanent, &QCheckBox::toggled, this, [this](bool on) {
+            m_deletePermanently = on;
+            updateConfirmTitle();
+        });
+        column->addWidget(m_permanent);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addStretch(1);
+    m_cancel = new QPushButton(QCoreApplication::translate("ConfirmSheet", "Cancel"));
+    m_confirm = new QPushButton;
+    m_confirm->setDefault(true);
+    m_confirm->setAutoDefault(true);
+    m_confirm->setObjectName(QStringLiteral("confirmButton"));
+    const QColor accent = Style::red();
+    m_confirm->setStyleSheet(QStringLiteral("#confirmButton { background-color: %1; color: white; border-radius: 5px;"
+                                            " padding: 4px 14px; } #confirmButton:disabled { background-color: #c8c8c8; }")
+                                 .arg(accent.name()));
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_confirm);
+    column->addLayout(buttons);
+    updateConfirmTitle();
+
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        if (m_onCancel)
+            m_onCancel();
+    });
+    connect(m_confirm, &QPushButton::clicked, this, &ConfirmSheet::confirm);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, m_cancel, &QPushButton::click);
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* ret = new QShortcut(QKeySequence(key), this);
+        ret->setContext(Qt::WindowShortcut);
+        connect(ret, &QShortcut::activated, this, &ConfirmSheet::confirm);
+    }
+}
+
+void ConfirmSheet::setConfirmEnabled(bool enabled)
+{
+    m_confirmEnabled = enabled;
+    m_confirm->setEnabled(enabled);
+}
+
+void ConfirmSheet::confirm()
+{
+    if (!m_confirmEnabled)
+        return;
+    if (m_onConfirm)
+        m_onConfirm(m_deletePermanently);
+}
+
+void ConfirmSheet::updateConfirmTitle()
+{
+    m_confirm->setText(m_deletePermanently ? QCoreApplication::translate("ConfirmSheet", "Delete")
+                                           : QCoreApplication::translate("ConfirmSheet", "Clean"));
+}
+
+QString ConfirmSheet::questionText() const { return m_question->text(); }
+
+std::optional<QString> ConfirmSheet::sizeLineText() const
+{
+    if (!m_sizeLine)
+        return std::nullopt;
+    return m_sizeLine->text();
+}
+
+std::optional<QString> ConfirmSheet::countText() const
+{
+    if (!m_count)
+        return std::nullopt;
+    return m_count->text();
+}
+
+int ConfirmSheet::listHeight() const { return m_list ? m_list->height() : 0; }
