@@ -67,37 +67,6 @@ bool isEverydayCache(const CleanupTarget& t)
     return t.category == CleanupCategory::recommended || t.category == CleanupCategory::browsers;
 }
 
-// Available space for the tray: megabytes, gigabytes or terabytes only, zero shown as a number.
-QString formatFreeSpace(qint64 bytes)
-{
-    struct Unit { const char* name; double scale; int digits; };
-    static constexpr Unit units[] = {{"MB", 1e6, 1}, {"GB", 1e9, 2}, {"TB", 1e12, 2}};
-    const double magnitude = std::fabs(static_cast<double>(bytes));
-    int u = 0;
-    while (u < 2 && magnitude >= units[u + 1].scale)
-        ++u;
-    double rounded = 0;
-    for (;;) {
-        const double factor = std::pow(10.0, units[u].digits);
-        rounded = std::round(magnitude / units[u].scale * factor) / factor;
-        if (rounded >= 1000.0 && u < 2) {
-            ++u;
-            continue;
-        }
-        break;
-    }
-    QString text = QString::number(rounded, 'f', units[u].digits);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    if (bytes < 0 && rounded > 0)
-        text.prepend(QLatin1Char('-'));
-    return text + QLatin1Char(' ') + QLatin1String(units[u].name);
-}
-
 } // namespace
 
 // ---- creation
@@ -308,7 +277,7 @@ std::optional<QString> AppModel::menuBarText() const
         return QString::number(static_cast<qint64>(std::round(percent))) + QLatin1Char('%');
     }
     case MenuBarDisplay::free:
-        return formatFreeSpace(m_disk.availableImportant);
+        return formatBytesMegabytesUp(m_disk.availableImportant);
     case MenuBarDisplay::icon:
         return std::nullopt;
     }

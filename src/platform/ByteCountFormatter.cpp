@@ -2,41 +2,65 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+
+namespace {
+
+struct Unit {
+    const char* name;
+    double scale;
+    int digits; // fraction digits shown (trailing zeros dropped)
+};
+
+// Formats in the largest unit not above the value (the first unit for smaller values), moving
+// up a unit when rounding reaches 1,000 ("999,999 bytes" is "1 MB", not "1,000 KB").
+template <size_t N>
+QString formatIn(qint64 bytes, const Unit (&units)[N])
+{
+    const double magnitude = std::fabs(static_cast<double>(bytes));
+    size_t u = 0;
+    while (u + 1 < N && magnitude >= units[u + 1].scale)
+        ++u;
+    double rounded = 0;
+    for (;;) {
+        const double factor = std::pow(10.0, units[u].digits);
+        rounded = std::round(magnitude / units[u].scale * factor) / factor;
+        if (rounded >= 1000.0 && u + 1 < N) {
+            ++u;
+            continue;
+        }
+        break;
+    }
+    QString text = QString::number(rounded, 'f', units[u].digits);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (bytes < 0 && rounded > 0)
+        text.prepend(QLatin1Char('-'));
+    return text + QLatin1Char(' ') + QLatin1String(units[u].name);
+}
+
+} // namespace
 
 QString formatBytes(qint64 bytes)
 {
     if (bytes == 0)
         return QStringLiteral("Zero KB");
-    const bool negative = bytes < 0;
-    const double magnitude = std::fabs(static_cast<double>(bytes));
-    const QString sign = negative ? QStringLiteral("-") : QString();
-    if (magnitude < 1000) {
+    if (std::llabs(bytes) < 1000) {
         const qint64 n = std::llabs(bytes);
-        return sign + QString::number(n) + (n == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+        return (bytes < 0 ? QStringLiteral("-") : QString()) + QString::number(n)
+             + (n == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
     }
+    static constexpr Unit units[] = {{"KB", 1e3, 0},  {"MB", 1e6, 1},  {"GB", 1e9, 2},
+                                     {"TB", 1e12, 2}, {"PB", 1e15, 2}, {"EB", 1e18, 2}};
+    return formatIn(bytes, units);
+}
 
-    struct Unit { const char* name; int digits; };
-    static constexpr Unit units[] = {{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}};
-    constexpr int last = int(std::size(units)) - 1;
-
-    double value = magnitude / 1000.0;
-    int u = 0;
-    for (;;) {
-        const double scale = std::pow(10.0, units[u].digits);
-        const double rounded = std::round(value * scale) / scale;
-        // 999,999 bytes round to "1,000 KB": show the next unit instead.
-        if (rounded >= 1000.0 && u < last) {
-            value /= 1000.0;
-            ++u;
-            continue;
-        }
-        QString text = QString::number(rounded, 'f', units[u].digits);
-        if (text.contains(QLatin1Char('.'))) {
-            while (text.endsWith(QLatin1Char('0')))
-                text.chop(1);
-            if (text.endsWith(QLatin1Char('.')))
-                text.chop(1);
-        }
-        return sign + text + QLatin1Char(' ') + QLatin1String(units[u].name);
-    }
+QString formatBytesMegabytesUp(qint64 bytes)
+{
+    static constexpr Unit units[] = {{"MB", 1e6, 1}, {"GB", 1e9, 2}, {"TB", 1e12, 2}};
+    return formatIn(bytes, units);
 }

@@ -1,5 +1,7 @@
 #include "views/MenuPanelView.h"
 
+#include "views/components/Labels.h"
+
 #include "platform/ByteCountFormatter.h"
 #include "platform/Clock.h"
 #include "views/TargetRowView.h"
@@ -29,17 +31,6 @@
 #include <algorithm>
 
 namespace {
-
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr)
-{
-    auto* l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(font);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
 
 void setTextColor(QWidget* w, const QColor& c)
 {
@@ -114,7 +105,7 @@ public:
         row->setSpacing(6);
         row->addWidget(new SymbolView(MenuPanelView::sectionSymbol(category), Style::pixelSize(Style::Text::caption2),
                                       Style::secondary(), this));
-        m_title = plainLabel(MenuPanelView::sectionTitle(category).toUpper(), Style::font(Style::Text::caption2, QFont::DemiBold),
+        m_title = makePlainLabel(MenuPanelView::sectionTitle(category).toUpper(), Style::font(Style::Text::caption2, QFont::DemiBold),
                              Style::secondary(), this);
         m_title->setObjectName(QStringLiteral("sectionTitle"));
         row->addWidget(m_title);
@@ -147,13 +138,13 @@ SimpleGroupRow::SimpleGroupRow(AppModel& model, const AppModel::SimpleGroup& gro
     m_symbol->setFixedWidth(22);
     row->addWidget(m_symbol);
 
-    m_title = plainLabel(group.title, Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
+    m_title = makePlainLabel(group.title, Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
     m_titleOpacity = new QGraphicsOpacityEffect(m_title);
     m_title->setGraphicsEffect(m_titleOpacity);
     row->addWidget(m_title);
     row->addStretch(1);
 
-    m_size = plainLabel(QString(), Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
+    m_size = makePlainLabel(QString(), Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
     row->addWidget(m_size);
     m_spinner = new ProgressSpinner(14, this);
     row->addWidget(m_spinner);
@@ -371,10 +362,10 @@ QWidget* MenuPanelView::makeHeader()
     auto* title = new QHBoxLayout;
     title->setSpacing(6);
     title->addWidget(new SymbolView(QStringLiteral("sparkles"), Style::pixelSize(Style::Text::headline) + 2, Style::accent(), block));
-    title->addWidget(plainLabel(QStringLiteral("Dustlet"), Style::font(Style::Text::headline), Style::primary(), block));
+    title->addWidget(makePlainLabel(QStringLiteral("Dustlet"), Style::font(Style::Text::headline), Style::primary(), block));
     row->addLayout(title);
     row->addStretch(1);
-    m_freshness = plainLabel(QString(), Style::font(Style::Text::caption2), Style::tertiary(), block);
+    m_freshness = makePlainLabel(QString(), Style::font(Style::Text::caption2), Style::tertiary(), block);
     m_freshness->setObjectName(QStringLiteral("freshness"));
     m_freshness->setContentsMargins(0, 0, 2, 0);
     row->addWidget(m_freshness);
@@ -437,9 +428,9 @@ QWidget* MenuPanelView::makeFooter()
     // Total line, on one baseline.
     auto* totalRow = new QHBoxLayout;
     totalRow->setSpacing(6);
-    m_total = plainLabel(QString(), Style::font(Style::Text::title2, QFont::DemiBold), Style::primary(), block);
+    m_total = makePlainLabel(QString(), Style::font(Style::Text::title2, QFont::DemiBold), Style::primary(), block);
     m_total->setObjectName(QStringLiteral("total"));
-    auto* word = plainLabel(tr("reclaimable"), Style::font(Style::Text::callout), Style::secondary(), block);
+    auto* word = makePlainLabel(tr("reclaimable"), Style::font(Style::Text::callout), Style::secondary(), block);
     const int lift = QFontMetrics(m_total->font()).descent() - QFontMetrics(word->font()).descent();
     word->setContentsMargins(0, 0, 0, std::max(0, lift));
     totalRow->addWidget(m_total, 0, Qt::AlignBottom);

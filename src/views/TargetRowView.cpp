@@ -1,5 +1,7 @@
 #include "views/TargetRowView.h"
 
+#include "views/components/Labels.h"
+
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
 #include "views/components/ElidedLabel.h"
@@ -23,53 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr)
-{
-    auto* l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(font);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
-
-// A path on one line, elided in the middle, selectable; "Copy" copies the whole path.
-class PathLabel : public QLabel {
-public:
-    explicit PathLabel(const QString& full, QWidget* parent = nullptr) : QLabel(parent), m_full(full)
-    {
-        setObjectName(QStringLiteral("locationPath"));
-        setTextFormat(Qt::PlainText);
-        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        setFont(Style::monospaced(Style::Text::caption2));
-        QPalette p = palette();
-        p.setColor(QPalette::WindowText, Style::secondary());
-        setPalette(p);
-        setToolTip(full);
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-            QMenu menu;
-            menu.addAction(QCoreApplication::translate("TargetRowView", "Copy"),
-                           [this] { QApplication::clipboard()->setText(m_full); });
-            menu.exec(mapToGlobal(at));
-        });
-        QLabel::setText(full);
-    }
-    QString fullText() const { return m_full; }
-
-protected:
-    void resizeEvent(QResizeEvent* e) override
-    {
-        QLabel::resizeEvent(e);
-        QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
-    }
-
-private:
-    QString m_full;
-};
 
 // The popover window: a bordered box under the pointer's reach; it closes on an outside click.
 class Popover : public QFrame {
@@ -148,7 +103,7 @@ TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::fun
     sizeRow->setContentsMargins(0, 0, 0, 0);
     sizeRow->setSpacing(6);
     sizeRow->addStretch(1);
-    m_size = plainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(), m_sizeColumn);
+    m_size = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(), m_sizeColumn);
     sizeRow->addWidget(m_size);
     m_sizeSpinner = new ProgressSpinner(14, m_sizeColumn);
     sizeRow->addWidget(m_sizeSpinner);
@@ -288,7 +243,7 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
     auto* title = new QHBoxLayout;
     title->setSpacing(6);
     title->addWidget(new SymbolView(target.symbol, Style::pixelSize(Style::Text::headline) + 2, Style::accent(), box));
-    auto* name = plainLabel(target.name, Style::font(Style::Text::headline), Style::primary(), box);
+    auto* name = makePlainLabel(target.name, Style::font(Style::Text::headline), Style::primary(), box);
     name->setObjectName(QStringLiteral("infoTitle"));
     title->addWidget(name, 1);
     column->addLayout(title);
@@ -296,7 +251,7 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
     auto* safe = new QHBoxLayout;
     safe->setSpacing(8);
     safe->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), 14, Style::green(), box), 0, Qt::AlignTop);
-    auto* why = plainLabel(target.whySafe(), Style::font(Style::Text::callout), Style::secondary(), box);
+    auto* why = makePlainLabel(target.whySafe(), Style::font(Style::Text::callout), Style::secondary(), box);
     why->setObjectName(QStringLiteral("infoWhySafe"));
     why->setWordWrap(true);
     safe->addWidget(why, 1);
@@ -305,14 +260,18 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
     const QStringList paths = target.displayPaths();
     if (!paths.isEmpty()) {
         column->addWidget(divider(box));
-        auto* heading = plainLabel(locationHeading(paths.size()), Style::font(Style::Text::caption, QFont::DemiBold),
-                                   Style::secondary(), box);
+        auto* heading = makePlainLabel(locationHeading(paths.size()),
+                                       Style::font(Style::Text::caption, QFont::DemiBold), Style::secondary(), box);
         heading->setObjectName(QStringLiteral("locationHeading"));
         column->addWidget(heading);
         auto* lines = new QVBoxLayout;
         lines->setSpacing(2);
-        for (const QString& path : paths)
-            lines->addWidget(new PathLabel(Paths::abbreviateHome(path), box));
+        for (const QString& path : paths) {
+            auto* label = new SelectableElidedLabel(Paths::abbreviateHome(path), Style::monospaced(Style::Text::caption2),
+                                                    Style::secondary(), box);
+            label->setObjectName(QStringLiteral("locationPath"));
+            lines->addWidget(label);
+        }
         column->addLayout(lines);
     }
     return box;

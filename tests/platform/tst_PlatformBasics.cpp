@@ -39,6 +39,25 @@ private Q_SLOTS:
         QCOMPARE(::formatBytes(bytes), text);
     }
 
+    void formatBytesMegabytesUp_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero is a number") << qint64(0) << "0 MB";
+        QTest::newRow("below a megabyte") << qint64(500000) << "0.5 MB";
+        QTest::newRow("tiny") << qint64(1) << "0 MB";
+        QTest::newRow("999.96 MB rounds up") << qint64(999960000) << "1 GB";
+        QTest::newRow("gigabytes") << qint64(120000000000) << "120 GB";
+        QTest::newRow("terabytes") << qint64(2500000000000) << "2.5 TB";
+        QTest::newRow("no petabytes") << qint64(5000000000000000) << "5000 TB";
+    }
+    void formatBytesMegabytesUp()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(::formatBytesMegabytesUp(bytes), text);
+    }
+
     void saturatingCast_data()
     {
         QTest::addColumn<double>("value");

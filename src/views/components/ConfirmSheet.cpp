@@ -1,5 +1,7 @@
 #include "views/components/ConfirmSheet.h"
 
+#include "views/components/Labels.h"
+
 #include "platform/ByteCountFormatter.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -24,47 +26,8 @@ namespace {
 QLabel* plainLabel(const QString& text, Style::Text style, const QColor& color,
                    std::optional<QFont::Weight> weight = std::nullopt)
 {
-    auto* l = new QLabel(text);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(Style::font(style, weight));
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
+    return makePlainLabel(text, Style::font(style, weight), color);
 }
-
-// An item label: one line, elided in the middle, selectable; "Copy" always copies the whole text.
-class ItemLabel : public QLabel {
-public:
-    explicit ItemLabel(const QString& full) : m_full(full)
-    {
-        setTextFormat(Qt::PlainText);
-        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        setFont(Style::font(Style::Text::callout));
-        setToolTip(full);
-        setMinimumWidth(40);
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-            QMenu menu;
-            menu.addAction(QCoreApplication::translate("ConfirmSheet", "Copy"), [this] {
-                QApplication::clipboard()->setText(m_full);
-            });
-            menu.exec(mapToGlobal(at));
-        });
-        QLabel::setText(full);
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* e) override
-    {
-        QLabel::resizeEvent(e);
-        QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
-    }
-
-private:
-    QString m_full;
-};
 
 QFrame* divider()
 {
@@ -162,7 +125,9 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
             auto* h = new QHBoxLayout(line);
             h->setContentsMargins(10, 6, 10, 6);
             h->setSpacing(8);
-            h->addWidget(new ItemLabel(items[i].label), 1);
+            auto* label = new SelectableElidedLabel(items[i].label, Style::font(Style::Text::callout), Style::primary());
+            label->setMinimumWidth(40);
+            h->addWidget(label, 1);
             h->addSpacing(8);
             if (items[i].size) {
                 auto* size = plainLabel(formatBytes(*items[i].size), Style::Text::callout, Style::secondary());

@@ -1,0 +1,50 @@
+#include "views/components/Labels.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QResizeEvent>
+
+namespace {
+void setTextColor(QLabel* l, const QColor& color)
+{
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+}
+} // namespace
+
+QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(font);
+    setTextColor(l, color);
+    return l;
+}
+
+SelectableElidedLabel::SelectableElidedLabel(const QString& full, const QFont& font, const QColor& color,
+                                             QWidget* parent)
+    : QLabel(parent), m_full(full)
+{
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFont(font);
+    setTextColor(this, color);
+    setToolTip(full);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu;
+        menu.addAction(QCoreApplication::translate("SelectableElidedLabel", "Copy"),
+                       [this] { QApplication::clipboard()->setText(m_full); });
+        menu.exec(mapToGlobal(at));
+    });
+    QLabel::setText(full);
+}
+
+void SelectableElidedLabel::resizeEvent(QResizeEvent* e)
+{
+    QLabel::resizeEvent(e);
+    QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <QLabel>
+
+// A label for text from the file system or the user: always plain text, in a font and colour.
+QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+
+// One line of plain text, elided in the middle to fit, selectable; its "Copy" menu item copies
+// the whole text, and the tooltip shows it.
+class SelectableElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    SelectableElidedLabel(const QString& full, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+    QString fullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    QString m_full;
+};
