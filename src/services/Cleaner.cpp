@@ -78,6 +78,19 @@ QString resolvedParent(const QString& path)
     return Paths::clean(Paths::resolveSymlinks(cleaned.left(slash)) + cleaned.mid(slash));
 }
 
+// Whether a Trash folder is `path` itself or lies below it.
+bool holdsTrash(const QString& path)
+{
+    const QString cleaned = Paths::clean(path);
+    for (const QString& folder : Trash::folders()) {
+        for (const QString& f : {Paths::clean(folder), Paths::resolveSymlinks(folder)}) {
+            if (f == cleaned || (f.size() > cleaned.size() && f.startsWith(cleaned) && f[cleaned.size()] == QLatin1Char('/')))
+                return true;
+        }
+    }
+    return false;
+}
+
 std::optional<TrashedItem> remove(const QString& path, bool moveToTrash)
 {
     if (moveToTrash) {
@@ -86,6 +99,10 @@ std::optional<TrashedItem> remove(const QString& path, bool moveToTrash)
             deleteItem(path);
             return std::nullopt;
         }
+        // A folder holding the Trash cannot be moved into it, and deleting it instead would
+        // destroy everything in the Trash, this clearing's own items included: it stays.
+        if (holdsTrash(path))
+            return std::nullopt;
         if (const auto where = Trash::moveToTrash(path))
             return TrashedItem{path, *where};
         deleteItem(path);

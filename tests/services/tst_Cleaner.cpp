@@ -100,6 +100,26 @@ private Q_SLOTS:
         QVERIFY(QDir(home(".local/share/Trash/info")).isEmpty());
     }
 
+    // A folder that holds the Trash cannot go into the Trash; deleting it instead would take
+    // the Trash with it: what was trashed before, and what this clearing just put there.
+    void folderHoldingTheTrashStays()
+    {
+        TestHome home;
+        const QString earlier = home.writeFile("old.txt", 5000);
+        const auto earlierInTrash = Trash::moveToTrash(earlier);
+        QVERIFY(earlierInTrash);
+        home.writeFile(".local/bin/tool", 30000);
+        home.writeFile(".local/state/app/log", 30000);
+
+        const CleanOutcome o = run(pathsTarget({"~/.local"}), true);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(exists(*earlierInTrash));
+        QCOMPARE(originals(o), (QStringList{home(".local/bin"), home(".local/state")}));
+        for (const TrashedItem& item : o.trashed)
+            QVERIFY2(exists(item.trashPath), qPrintable(item.trashPath));
+        QVERIFY(!exists(home(".local/bin")));
+    }
+
     // Emptying a folder leaves the protected subtrees inside it alone, in both modes.
     void protectedEntriesStay_data()
     {
