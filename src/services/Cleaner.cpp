@@ -186,11 +186,25 @@ CleanOutcome cleanCommand(const CleanupKinds::Command& kind, bool moveToTrash)
     return outcome;
 }
 
+// The size of found folders, counting a found link as nothing: only the link itself is ever
+// removed, so what it leads to is not freed.
+qint64 sizeOfFound(const QStringList& folders)
+{
+    qint64 total = 0;
+    for (const QString& p : folders) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            continue;
+        total += Scanner::directorySize(p);
+    }
+    return total;
+}
+
 CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
 {
     CleanOutcome outcome;
     const QStringList folders = Finder::discover(target);
-    const qint64 before = sizeOf(folders);
+    const qint64 before = sizeOfFound(folders);
     for (const QString& found : folders) {
         // Only a found folder itself is taken; when it is a link, the link goes, not what it
         // leads to. The rule is tested on where it leads as well.
@@ -200,7 +214,7 @@ CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
         if (auto trashedItem = remove(item, moveToTrash))
             outcome.trashed.append(*trashedItem);
     }
-    outcome.freed = qMax<qint64>(0, before - sizeOf(Finder::discover(target)));
+    outcome.freed = qMax<qint64>(0, before - sizeOfFound(Finder::discover(target)));
     return outcome;
 }
 

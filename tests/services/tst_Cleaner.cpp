@@ -275,7 +275,7 @@ private Q_SLOTS:
     void finderTarget()
     {
         TestHome home;
-        home.writeFile("src/web/node_modules/a/index.js", 60000);
+        const qint64 webBytes = TestHome::allocated(home.writeFile("src/web/node_modules/a/index.js", 60000));
         home.writeFile("shared/mods/lib.js", 60000);
         home.symlink("src/linked/node_modules", home("shared/mods"));
         CleanupTarget t;
@@ -291,6 +291,8 @@ private Q_SLOTS:
         QVERIFY(!exists(home("src/linked/node_modules")));
         QVERIFY(QFileInfo::exists(home("shared/mods/lib.js"))); // a found link goes as itself
         QVERIFY(o.freed > 0);
+        // What the link led to is still there: only the real folder's bytes were freed.
+        QCOMPARE(o.freed, webBytes);
 
         const CleanOutcome again = run(t, false);
         QCOMPARE(again, CleanOutcome{});
