@@ -84,8 +84,14 @@ QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProg
         const QStringList paths = pathsOf(target);
         if (paths.isEmpty())
             return std::nullopt;
+        // A found build folder that is a link is cleared as the link alone: what it leads to
+        // is not the target's to free.
+        const bool found = std::holds_alternative<CleanupKinds::Finder>(target.kind);
         qint64 total = 0;
         for (const QString& p : paths) {
+            struct stat st {};
+            if (found && ::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+                continue;
             Progress inner;
             if (onProgress)
                 inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };
