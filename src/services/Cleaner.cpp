@@ -9,6 +9,7 @@
 #include "services/ShellRunner.h"
 
 #include <QFile>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <string>
@@ -186,15 +187,20 @@ CleanOutcome cleanCommand(const CleanupKinds::Command& kind, bool moveToTrash)
     return outcome;
 }
 
-// The size of found folders, counting a found link as nothing: only the link itself is ever
-// removed, so what it leads to is not freed.
+// The size of found folders, counting a found link as nothing (only the link itself is ever
+// removed, so what it leads to is not freed) and a folder reached on two ways once.
 qint64 sizeOfFound(const QStringList& folders)
 {
     qint64 total = 0;
+    QSet<QString> counted;
     for (const QString& p : folders) {
         struct stat st {};
         if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
             continue;
+        const QString resolved = Paths::resolveSymlinks(p);
+        if (counted.contains(resolved))
+            continue;
+        counted.insert(resolved);
         total += Scanner::directorySize(p);
     }
     return total;

@@ -1,6 +1,7 @@
 #include "TestHome.h"
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
+#include "services/Finder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -296,6 +297,25 @@ private Q_SLOTS:
 
         const CleanOutcome again = run(t, false);
         QCOMPARE(again, CleanOutcome{});
+    }
+
+    // A project reached twice, through a link to its folder, is found twice; its build folder
+    // is freed once.
+    void finderFolderReachedTwiceCountsOnce()
+    {
+        TestHome home;
+        const qint64 bytes = TestHome::allocated(home.writeFile("src/app/node_modules/a/index.js", 60000));
+        home.symlink("src/alias", home("src/app"));
+        CleanupTarget t;
+        t.id = "node_modules";
+        t.name = "node_modules folders";
+        t.category = CleanupCategory::buildArtifacts;
+        t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
+        QCOMPARE(Finder::discover(t).size(), 2);
+
+        const CleanOutcome o = run(t, false);
+        QVERIFY(!exists(home("src/app/node_modules")));
+        QCOMPARE(o.freed, bytes);
     }
 };
 

@@ -141,6 +141,10 @@ private Q_SLOTS:
         home.symlink("src/linked/node_modules", home("shared/mods"));
         QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}})).result(),
                  std::optional<qint64>(TestHome::allocated(home("src/web/node_modules/dep.js"))));
+        // A folder found twice, through a link to its project, counts once.
+        home.symlink("src/alias", home("src/web"));
+        QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}})).result(),
+                 std::optional<qint64>(TestHome::allocated(home("src/web/node_modules/dep.js"))));
 
         // Two paths: a cumulative report after each.
         ProgressLog log;
