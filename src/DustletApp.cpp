@@ -1,0 +1,86 @@
+#include "DustletApp.h"
+
+#include "AppDelegate.h"
+#include "AppModel.h"
+#include "platform/AppEvents.h"
+#include "platform/Bundle.h"
+#include "platform/ui/StatusItem.h"
+#include "services/Updater.h"
+#include "views/MenuBarExtra.h"
+#include "views/MenuBarLabel.h"
+#include "views/MenuPanelStandIn.h"
+#include "views/Windows.h"
+#include "views/components/Symbol.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+
+const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
+{
+    static const QList<SceneInfo> table = {
+        {"settings", QT_TRANSLATE_NOOP("DustletApp", "Dustlet Settings"), true, std::nullopt},
+        {"confirm", QT_TRANSLATE_NOOP("DustletApp", "Confirm Cleanup"), true, std::nullopt},
+        {"diskmap", QT_TRANSLATE_NOOP("DustletApp", "Disk Map"), false, QSize(760, 560)},
+        {"largefiles", QT_TRANSLATE_NOOP("DustletApp", "Large & Duplicate Files"), true, std::nullopt},
+        {"projectcleanup", QT_TRANSLATE_NOOP("DustletApp", "Project Cleanup"), true, std::nullopt},
+        {"startup", QT_TRANSLATE_NOOP("DustletApp", "Startup & Background Items"), false, std::nullopt},
+        {"snapshots", QT_TRANSLATE_NOOP("DustletApp", "Free Up Snapshot Space"), false, std::nullopt},
+        {"appupdates", QT_TRANSLATE_NOOP("DustletApp", "App & Tool Updates"), false, std::nullopt},
+        {"uninstaller", QT_TRANSLATE_NOOP("DustletApp", "Uninstall an App"), true, std::nullopt},
+        {"about", QT_TRANSLATE_NOOP("DustletApp", "About Dustlet"), true, std::nullopt},
+    };
+    return table;
+}
+
+DustletApp::DustletApp()
+{
+    QApplication::setApplicationName(QStringLiteral("Dustlet"));
+    QApplication::setApplicationVersion(Bundle::shortVersion());
+    // A tray program: closing its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    m_model = &AppModel::shared();
+    m_delegate = new AppDelegate(*m_model, AppEvents::shared(), this);
+    m_updater = new Updater(this);
+    connect(&m_updater->controller(), &UpdaterController::feedRequested, this,
+            [](const QUrl& feed) { QDesktopServices::openUrl(feed); });
+    m_windows = new Windows(this);
+    m_extra = new MenuBarExtra([this] { return new MenuPanelStandIn(*m_model); }, this);
+    m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
+    m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+}
+
+DustletApp::~DustletApp() = default;
+
+std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
+{
+    // The window views join here as they are built, each with the environment objects its row
+    // of the scene table names (the model, and for "settings" and "about" the updater).
+    Q_UNUSED(id);
+    return {};
+}
+
+void DustletApp::registerScenes()
+{
+    // Each id gets its scene once its view exists; an id without one opens nothing.
+    for (const SceneInfo& info : sceneTable()) {
+        const QString id = QString::fromLatin1(info.id);
+        std::function<QWidget*()> content = contentFor(id);
+        if (!content)
+            continue;
+        m_windows->registerScene({id, QCoreApplication::translate("DustletApp", info.title), std::move(content),
+                                  info.centred, info.defaultSize});
+    }
+}
+
+void DustletApp::launch()
+{
+    QApplication::setWindowIcon(Symbol::icon(QStringLiteral("internaldrive.fill"), QColor(0x0a, 0x84, 0xff), 64));
+    registerScenes();
+    m_delegate->applicationDidFinishLaunching();
+    m_label->attach(m_extra->statusItem());
+    m_extra->show(StatusItem::isAvailable());
+}
+
+// Compiled here so that linking the UI library without the application object does not need it.
+#include "moc_DustletApp.cpp"

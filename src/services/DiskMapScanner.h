@@ -1,0 +1,34 @@
+#pragma once
+#include "models/CancelToken.h"
+#include "models/DiskNode.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Walks a file or folder into a tree of DiskNode whose sizes are the allocated bytes below each
+// folder. Each folder keeps its largest children and folds the rest into "(smaller items)".
+namespace DiskMapScanner {
+
+using Progress = std::function<void(qint64 bytesCounted)>;
+using ChildDone = std::function<void(const DiskNode& child)>;
+
+// Scans `root` ("~" expanded) and returns its tree. `onChild` gets each top-level child of the
+// root once it is complete, in listing order (names in byte order), one at a time; `onProgress`
+// gets the bytes counted so far as folders below the root are listed. Both are called on the
+// calling thread only, never after the function returns, and not at all once the token is seen
+// cancelled. Once cancelled, folders not yet listed stay empty (size 0) and the scan returns
+// quickly with a consistent tree of what was counted.
+//
+// Folders are listed on `threads` worker threads (0: one per core, at most 8); with 1 the whole
+// walk runs depth-first on the calling thread.
+DiskNode scanStreaming(const QString& root, const CancelToken& token, const Progress& onProgress = {},
+                       const ChildDone& onChild = {}, int threads = 0);
+
+// Folding of one folder's children, sorted largest first, whose sizes sum to `parentTotal`: the
+// children kept (at most 60, each at least 0.4 % of the total), then one synthetic
+// "(smaller items)" node holding the rest when they add up to at least 1 byte.
+QList<DiskNode> prune(const QList<DiskNode>& sortedChildren, qint64 parentTotal);
+
+} // namespace DiskMapScanner

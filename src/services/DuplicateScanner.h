@@ -1,0 +1,58 @@
+#pragma once
+#include "models/CancelToken.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// One regular file found by the walk: its path below the root and its allocated size in bytes.
+struct ScannedFile {
+    QString path;
+    qint64 size = 0;
+    const QString& id() const { return path; }
+    friend bool operator==(const ScannedFile&, const ScannedFile&) = default;
+};
+size_t qHash(const ScannedFile& file, size_t seed = 0);
+
+// Files with identical contents: `id` is the SHA-256 of the contents in lowercase hex, `size` the
+// common allocated size, `files` at least two, in walk order.
+struct DuplicateGroup {
+    QString id;
+    qint64 size = 0;
+    QList<ScannedFile> files;
+    friend bool operator==(const DuplicateGroup&, const DuplicateGroup&) = default;
+};
+// What deleting every copy but one would free.
+qint64 reclaimableBytes(const DuplicateGroup& group);
+
+// One delivery: the whole largest list (at most 100, largest first) and every group so far, most
+// reclaimable first.
+struct FileScanResult {
+    QList<ScannedFile> largest;
+    QList<DuplicateGroup> duplicates;
+    friend bool operator==(const FileScanResult&, const FileScanResult&) = default;
+};
+
+namespace DuplicateScanner {
+
+constexpr int kProgressStep = 500;
+constexpr int kLargestCount = 100;
+constexpr qint64 kMinimumDuplicateSize = 1'000'000; // bytes of content
+constexpr size_t kReadChunk = 1'048'576;
+
+using Progress = std::function<void(int filesCollected)>;
+using ResultHandler = std::function<void(const FileScanResult&)>;
+
+// Walks the regular files below `root` ("~" expanded; hidden items skipped, links not followed,
+// folders listed in byte order of names, depth-first pre-order), delivers the 100 largest, then
+// the groups of byte-identical files of at least 1,000,000 bytes, largest sizes first, after each
+// size that found some and once more at the end. Files are compared only with files of the same
+// allocated and byte size; one file reached under several paths (hard links) counts once, by its
+// first path. Runs on the calling thread (hashing spreads over `threads` helper threads, 0: one per
+// core, at most 8); the callbacks are called on it, never after return, and not at all once the
+// token is seen cancelled. A root that cannot be listed gives no callback at all.
+void scan(const QString& root, const CancelToken& token, const Progress& onProgress,
+          const ResultHandler& onResult, int threads = 0);
+
+} // namespace DuplicateScanner

@@ -1,0 +1,63 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+class UserDefaults;
+
+// The update machinery behind `Updater`: whether a check may start now, the manual check and the
+// automatic-check preference.
+class UpdaterController : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual bool canCheckForUpdates() const = 0;
+    // Starts a user-initiated check.
+    virtual void checkForUpdates() = 0;
+    virtual bool automaticallyChecksForUpdates() const = 0;
+    virtual void setAutomaticallyChecksForUpdates(bool value) = 0;
+
+Q_SIGNALS:
+    // The may-check flag changed; may be emitted from any thread.
+    void canCheckForUpdatesChanged(bool value);
+    // A manual check was asked for where no update framework runs: the feed is to be shown.
+    void feedRequested(const QUrl& feed);
+};
+
+// The one object through which windows reach the update machinery. Where no update framework
+// is present (Linux), the controller only knows the compiled-in feed: a check is possible when
+// there is one, and a check hands the feed to the shell to open. The automatic-check preference
+// is kept in the user defaults.
+class Updater : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
+public:
+    // `feedURL` is the bundle's feed ("SUFeedURL"); empty for a development build.
+    Updater(UserDefaults& defaults, const QString& feedURL, QObject* parent = nullptr);
+    // Uses the standard defaults and the bundle's own feed.
+    explicit Updater(QObject* parent = nullptr);
+    // With a given controller (tests, other platforms).
+    Updater(std::unique_ptr<UpdaterController> controller, bool isConfigured, QObject* parent = nullptr);
+    ~Updater() override;
+
+    UpdaterController& controller() const { return *m_controller; }
+    // False until the controller's first value has come through the event loop.
+    bool canCheckForUpdates() const { return m_canCheckForUpdates; }
+    bool isConfigured() const { return m_isConfigured; }
+
+    // The defaults key of the automatic-check preference.
+    static QString automaticChecksKey();
+
+Q_SIGNALS:
+    void canCheckForUpdatesChanged();
+
+private:
+    void subscribe();
+    void assign(bool value);
+
+    std::unique_ptr<UpdaterController> m_controller;
+    bool m_canCheckForUpdates = false;
+    bool m_isConfigured = false;
+};

@@ -1,0 +1,95 @@
+#include "views/MenuBarExtra.h"
+
+#include "platform/ui/Activation.h"
+#include "platform/ui/StatusItem.h"
+#include "views/components/WindowCenterer.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* parent)
+    : QObject(parent), m_item(new StatusItem(this)), m_panelContent(std::move(panelContent))
+{
+    connect(m_item, &StatusItem::clicked, this, &MenuBarExtra::togglePanel);
+}
+
+MenuBarExtra::~MenuBarExtra() { delete m_panel.data(); }
+
+void MenuBarExtra::show(bool trayAvailable)
+{
+    m_inTray = trayAvailable;
+    if (trayAvailable) {
+        m_item->show();
+        return;
+    }
+    QWidget* w = ensurePanel(true);
+    w->adjustSize();
+    WindowCenterer::center(w);
+    w->show();
+    Activation::activate(w);
+}
+
+QWidget* MenuBarExtra::ensurePanel(bool asWindow)
+{
+    if (m_panel && m_panelIsWindow == asWindow)
+        return m_panel;
+    delete m_panel.data();
+    m_panelIsWindow = asWindow;
+    auto* w = new QWidget(nullptr, asWindow ? Qt::Window : (Qt::Popup | Qt::FramelessWindowHint));
+    w->setObjectName(QStringLiteral("menuPanel"));
+    w->setWindowTitle(QCoreApplication::applicationName());
+    auto* layout = new QVBoxLayout(w);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (m_panelContent)
+        if (QWidget* content = m_panelContent())
+            layout->addWidget(content);
+    m_panel = w;
+    return w;
+}
+
+QPoint MenuBarExtra::panelPosition(const std::optional<QRect>& icon, const QSize& size, const QRect& area)
+{
+    QPoint at;
+    if (icon) {
+        // 4 px between the icon and the panel.
+        at.setX(icon->x() + icon->width() / 2 - size.width() / 2);
+        const bool iconAtBottom = icon->y() + icon->height() / 2 > area.y() + area.height() / 2;
+        at.setY(iconAtBottom ? icon->y() - size.height() - 4 : icon->y() + icon->height() + 4);
+    } else {
+        at = QPoint(area.x() + area.width() - size.width() - 8, area.y() + 8);
+    }
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    return at;
+}
+
+void MenuBarExtra::showPanel()
+{
+    // A popup under the icon in the tray, else a normal window.
+    QWidget* w = ensurePanel(!m_inTray);
+    w->adjustSize();
+    if (!m_panelIsWindow) {
+        const std::optional<QRect> icon = m_item->frame();
+        QScreen* screen = icon ? QGuiApplication::screenAt(icon->center()) : nullptr;
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        w->move(panelPosition(icon, w->size(), area));
+    }
+    w->show();
+    Activation::activate(w);
+}
+
+void MenuBarExtra::togglePanel()
+{
+    if (isPanelVisible()) {
+        m_panel->hide();
+        return;
+    }
+    showPanel();
+}

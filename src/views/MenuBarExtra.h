@@ -1,0 +1,43 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class StatusItem;
+
+// The menu-bar extra: the status item, and the panel it shows under the icon when clicked (a
+// frameless popup). Where the desktop has no tray at all, the panel opens as a normal window at
+// launch instead, so the program stays usable.
+class MenuBarExtra : public QObject {
+    Q_OBJECT
+public:
+    explicit MenuBarExtra(std::function<QWidget*()> panelContent, QObject* parent = nullptr);
+    ~MenuBarExtra() override;
+
+    StatusItem& statusItem() const { return *m_item; }
+
+    // Shows the status item, or with no tray the panel window.
+    void show(bool trayAvailable);
+
+    // Shows or hides the panel under the icon.
+    void togglePanel();
+    void showPanel();
+    QWidget* panel() const { return m_panel; }
+    bool isPanelVisible() const { return m_panel && m_panel->isVisible(); }
+
+    // Where a panel of `size` goes for an icon at `icon` on a screen with `area`: under the
+    // icon, centred on it, or above it when the icon is at the bottom; always on the screen.
+    static QPoint panelPosition(const std::optional<QRect>& icon, const QSize& size, const QRect& area);
+
+private:
+    QWidget* ensurePanel(bool asWindow);
+
+    StatusItem* m_item;
+    std::function<QWidget*()> m_panelContent;
+    QPointer<QWidget> m_panel;
+    bool m_panelIsWindow = false;
+    bool m_inTray = true;
+};

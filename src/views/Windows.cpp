@@ -1,0 +1,120 @@
+#include "views/Windows.h"
+
+#include "platform/ui/Activation.h"
+#include "views/components/WindowCenterer.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+// A scene's window; it tells when it has accepted a close, before its deferred deletion.
+class SceneWindow : public QWidget {
+public:
+    std::function<void()> onClosed;
+    SceneWindow() : QWidget(nullptr, Qt::Window) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        QWidget::closeEvent(event);
+        if (event->isAccepted() && onClosed)
+            onClosed();
+    }
+};
+} // namespace
+
+Windows::Windows(QObject* parent) : QObject(parent) {}
+
+Windows::~Windows()
+{
+    const auto open = std::exchange(m_open, {});
+    for (const auto& w : open)
+        delete w.data();
+}
+
+void Windows::registerScene(Scene scene)
+{
+    const QString id = scene.id;
+    m_scenes.insert(id, std::move(scene));
+}
+
+bool Windows::isRegistered(const QString& id) const { return m_scenes.contains(id); }
+
+QStringList Windows::registeredIds() const { return m_scenes.keys(); }
+
+QWidget* Windows::window(const QString& id) const
+{
+    const auto it = m_open.constFind(id);
+    return it == m_open.constEnd() ? nullptr : it->data();
+}
+
+QWidget* Windows::open(const QString& id)
+{
+    if (QWidget* existing = window(id)) {
+        existing->show();
+        Activation::activate(existing);
+        return existing;
+    }
+    const auto it = m_scenes.constFind(id);
+    if (it == m_scenes.constEnd() || !it->content)
+        return nullptr;
+    const Scene& scene = *it;
+
+    auto* w = new SceneWindow;
+    w->setObjectName(id);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowTitle(scene.title);
+
+    auto* layout = new QVBoxLayout(w);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (scene.centred) {
+        // Behind the content: centres the window once it is on screen.
+        auto* centerer = new WindowCenterer(w);
+        centerer->lower();
+    }
+    QWidget* content = scene.content();
+    if (content)
+        layout->addWidget(content);
+
+    if (scene.defaultSize) {
+        layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+        w->resize(scene.defaultSize->expandedTo(w->minimumSizeHint()));
+    } else {
+        // The window follows its content: no smaller than its minimum, no larger than its maximum.
+        layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
+        w->adjustSize();
+    }
+    // Every window first appears in the middle of the screen.
+    WindowCenterer::center(w);
+
+    m_open.insert(id, w);
+    const QPointer<QWidget> guard(w);
+    w->onClosed = [this, id, guard] {
+        if (m_open.value(id) == guard) {
+            m_open.remove(id);
+            Q_EMIT closed(id);
+        }
+    };
+    connect(w, &QObject::destroyed, this, [this, id] {
+        if (m_open.contains(id) && m_open.value(id).isNull()) {
+            m_open.remove(id);
+            Q_EMIT closed(id);
+        }
+    });
+
+    w->show();
+    Activation::activate(w);
+    Q_EMIT opened(id);
+    return w;
+}
+
+void Windows::close(const QString& id)
+{
+    if (QWidget* w = window(id))
+        w->close();
+}

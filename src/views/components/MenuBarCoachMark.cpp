@@ -1,0 +1,181 @@
+#include "views/components/MenuBarCoachMark.h"
+
+#include "views/components/Style.h"
+#include "views/components/Symbol.h"
+
+#include <QBitmap>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextOption>
+#include <QVariantAnimation>
+
+#include <algorithm>
+
+namespace {
+constexpr qreal kArrow = 26;       // arrow symbol size
+constexpr qreal kSpacing = 8;      // between arrow and bubble
+constexpr qreal kPadding = 14;     // inside the bubble
+constexpr qreal kCenterY = 88;     // column centre, from the top
+
+QString headline() { return MenuBarCoachMark::tr("Dustlet lives up here"); }
+QString message()
+{
+    return MenuBarCoachMark::tr("Click the drive icon in your menu bar any time to free up space or open the Disk Map.");
+}
+QString gotIt() { return MenuBarCoachMark::tr("Got it"); }
+} // namespace
+
+MenuBarCoachMark::MenuBarCoachMark(qreal iconX, std::function<void()> onDismiss, qreal bubbleWidth, QWidget* parent)
+    : QWidget(parent), m_iconX(iconX), m_onDismiss(std::move(onDismiss)), m_bubbleWidth(bubbleWidth)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+
+    m_appear = new QVariantAnimation(this);
+    m_appear->setStartValue(0.0);
+    m_appear->setEndValue(1.0);
+    m_appear->setDuration(450);
+    m_appear->setEasingCurve(QEasingCurve::OutCubic);   // a critically damped spring
+    connect(m_appear, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        m_progress = v.toDouble();
+        update();
+    });
+
+    m_bounceAnimation = new QVariantAnimation(this);
+    m_bounceAnimation->setKeyValueAt(0.0, 0.0);
+    m_bounceAnimation->setKeyValueAt(0.15, -6.0);
+    m_bounceAnimation->setKeyValueAt(0.3, 0.0);
+    m_bounceAnimation->setKeyValueAt(1.0, 0.0);
+    m_bounceAnimation->setDuration(1600);
+    m_bounceAnimation->setLoopCount(-1);
+    connect(m_bounceAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        m_bounce = v.toDouble();
+        update();
+    });
+}
+
+qreal MenuBarCoachMark::columnCenterX(qreal width, qreal iconX, qreal bubbleWidth)
+{
+    const qreal half = bubbleWidth * 0.5 + 12;
+    return std::min(width - half, std::max(iconX, half));
+}
+
+void MenuBarCoachMark::setAnimated(bool animated) { m_animated = animated; }
+
+void MenuBarCoachMark::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_appeared) {
+        m_appeared = true;
+        if (m_animated) {
+            m_appear->start();
+            m_bounceAnimation->start();
+        } else {
+            m_progress = 1;
+            update();
+        }
+    }
+}
+
+void MenuBarCoachMark::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (m_onDismiss)
+        m_onDismiss();
+}
+
+qreal MenuBarCoachMark::bubbleHeight() const
+{
+    const qreal inner = m_bubbleWidth - 2 * kPadding;
+    const QFontMetricsF head(Style::font(Style::Text::headline));
+    const QFontMetricsF sub(Style::font(Style::Text::subheadline));
+    const QFontMetricsF cap(Style::font(Style::Text::caption, QFont::DemiBold));
+    const QRectF msg = sub.boundingRect(QRectF(0, 0, inner, 1000), Qt::AlignHCenter | Qt::TextWordWrap, message());
+    const qreal headRow = std::max<qreal>(head.height(), 16);
+    return kPadding + headRow + 6 + msg.height() + 6 + 2 + cap.height() + kPadding;
+}
+
+QRectF MenuBarCoachMark::columnRect() const
+{
+    const qreal h = kArrow + kSpacing + bubbleHeight();
+    const qreal cx = columnCenterX(width(), m_iconX, m_bubbleWidth);
+    return QRectF(cx - m_bubbleWidth / 2, kCenterY - h / 2, m_bubbleWidth, h);
+}
+
+QRectF MenuBarCoachMark::bubbleRect() const
+{
+    const QRectF col = columnRect();
+    return QRectF(col.left(), col.top() + kArrow + kSpacing, m_bubbleWidth, bubbleHeight());
+}
+
+QRegion MenuBarCoachMark::opaqueRegion() const
+{
+    const QRectF col = columnRect();
+    QPainterPath shape;
+    shape.addRoundedRect(bubbleRect(), 12, 12);
+    QRegion region(shape.toFillPolygon().toPolygon());
+    const QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), Qt::black).toImage();
+    region += QRegion(QBitmap::fromImage(arrow.createAlphaMask()))
+                  .translated(int(col.center().x() - kArrow / 2), int(col.top()));
+    return region;
+}
+
+void MenuBarCoachMark::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(m_progress);
+
+    const QColor tint = Style::accent(palette());
+    const QRectF col = columnRect();
+
+    // Arrow: 10 px low until it has appeared, rising into place, then bouncing.
+    const qreal drop = 10 * (1 - m_progress);
+    const QRectF arrow(col.center().x() - kArrow / 2, col.top() + drop + m_bounce, kArrow, kArrow);
+    p.drawPixmap(arrow.topLeft(), Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), tint, devicePixelRatioF()));
+
+    // Bubble with its shadow, material background and accent border.
+    const QRectF bubble = bubbleRect();
+    QPainterPath shape;
+    shape.addRoundedRect(bubble, 12, 12);
+    for (int i = 6; i >= 1; --i) {
+        QPainterPath shadow;
+        shadow.addRoundedRect(bubble.translated(0, 4).adjusted(-i * 2, -i * 2, i * 2, i * 2), 12 + i * 2, 12 + i * 2);
+        p.fillPath(shadow, QColor(0, 0, 0, int(0.25 * 255 / 10)));
+    }
+    QColor material = palette().color(QPalette::Window);
+    material.setAlphaF(0.96);
+    p.fillPath(shape, material);
+    QColor border = tint;
+    border.setAlphaF(0.5);
+    p.setPen(QPen(border, 1));
+    p.drawPath(QPainterPath(shape).translated(0, 0));
+
+    // Contents, centred.
+    const qreal inner = m_bubbleWidth - 2 * kPadding;
+    qreal y = bubble.top() + kPadding;
+    const QFont head = Style::font(Style::Text::headline);
+    const QFontMetricsF hm(head);
+    const qreal headWidth = 16 + 8 + hm.horizontalAdvance(headline());
+    const qreal headRow = std::max<qreal>(hm.height(), 16);
+    qreal x = bubble.center().x() - headWidth / 2;
+    p.drawPixmap(QPointF(x, y + (headRow - 16) / 2), Symbol::pixmap(QStringLiteral("internaldrive.fill"), 16, tint, devicePixelRatioF()));
+    p.setPen(Style::primary(palette()));
+    p.setFont(head);
+    p.drawText(QRectF(x + 24, y, headWidth, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline());
+    y += headRow + 6;
+
+    const QFont sub = Style::font(Style::Text::subheadline);
+    p.setFont(sub);
+    p.setPen(Style::secondary(palette()));
+    const QRectF msgBox(bubble.left() + kPadding, y, inner, 1000);
+    const QRectF msg = QFontMetricsF(sub).boundingRect(msgBox, Qt::AlignHCenter | Qt::TextWordWrap, message());
+    p.drawText(msgBox, Qt::AlignHCenter | Qt::TextWordWrap, message());
+    y += msg.height() + 6 + 2;
+
+    const QFont cap = Style::font(Style::Text::caption, QFont::DemiBold);
+    p.setFont(cap);
+    p.setPen(tint);
+    p.drawText(QRectF(bubble.left(), y, m_bubbleWidth, QFontMetricsF(cap).height()), Qt::AlignCenter, gotIt());
+}

@@ -1,0 +1,312 @@
+#include "TestHome.h"
+#include "platform/Sha256.h"
+#include "services/DuplicateScanner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QThread>
+
+#include <unistd.h>
+
+namespace {
+
+// A file of `size` bytes whose contents follow `seed`; `lastByte` replaces the final byte.
+QString writeSeeded(const TestHome& home, const QString& relative, qint64 size, int seed, int lastByte = -1)
+{
+    const QString path = home(relative);
+    QDir().mkpath(QFileInfo(path).path());
+    QByteArray data(size, Qt::Uninitialized);
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (qint64 i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        data[i] = char(x >> 24);
+    }
+    if (lastByte >= 0 && size > 0)
+        data[size - 1] = char(lastByte);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != size)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+struct Run {
+    QList<int> progress;
+    QList<FileScanResult> results;
+    bool offThread = false;
+};
+
+Run run(const QString& root, const CancelToken& token, int threads = 0,
+        const std::function<void(Run&)>& onEvent = {})
+{
+    Run r;
+    QThread* me = QThread::currentThread();
+    DuplicateScanner::scan(
+        root, token,
+        [&](int n) {
+            r.offThread |= QThread::currentThread() != me;
+            r.progress << n;
+            if (onEvent)
+                onEvent(r);
+        },
+        [&](const FileScanResult& res) {
+            r.offThread |= QThread::currentThread() != me;
+            r.results << res;
+            if (onEvent)
+                onEvent(r);
+        },
+        threads);
+    return r;
+}
+
+QStringList paths(const QList<ScannedFile>& files, const TestHome& home)
+{
+    QStringList out;
+    for (const ScannedFile& f : files)
+        out << f.path.mid(home.path().size() + 1);
+    return out;
+}
+
+// "size:rel1,rel2" per group.
+QStringList describe(const QList<DuplicateGroup>& groups, const TestHome& home)
+{
+    QStringList out;
+    for (const DuplicateGroup& g : groups)
+        out << QString::number(g.size) + ":" + paths(g.files, home).join(',');
+    return out;
+}
+
+} // namespace
+
+class tst_DuplicateScanner : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void progressCadence_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QList<int>>("reports");
+        QTest::newRow("1,499") << 1499 << QList<int>{500, 1000, 1499};
+        QTest::newRow("1,000 repeats the last") << 1000 << QList<int>{500, 1000, 1000};
+        QTest::newRow("empty folder") << 0 << QList<int>{0};
+    }
+    void progressCadence()
+    {
+        QFETCH(int, files);
+        QFETCH(QList<int>, reports);
+        TestHome home;
+        home.mkdir("r");
+        for (int i = 0; i < files; ++i)
+            home.writeFile(QString("r/d%1/f%2").arg(i % 7).arg(i), 1);
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        QCOMPARE(r.progress, reports);
+        QCOMPARE(r.results.size(), 2); // the largest list, then the final delivery
+        QVERIFY(r.results[1].duplicates.isEmpty());
+        QCOMPARE(r.results[0].largest.size(), qMin(files, 100));
+        QVERIFY(!r.offThread);
+    }
+
+    // The 100 largest, ties in depth-first walk order with names in byte order.
+    void largestCut()
+    {
+        TestHome home;
+        for (int i = 0; i < 45; ++i) {
+            home.writeFile(QString("r/a/x%1").arg(i, 3, 10, QLatin1Char('0')), 4096);
+            home.writeFile(QString("r/a/m/y%1").arg(i, 3, 10, QLatin1Char('0')), 4096);
+        }
+        for (int i = 0; i < 60; ++i)
+            home.writeFile(QString("r/b/z%1").arg(i, 3, 10, QLatin1Char('0')), 8192);
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        QCOMPARE(r.progress, QList<int>{150});
+        const QList<ScannedFile> largest = r.results.first().largest;
+        QCOMPARE(largest.size(), 100);
+        QStringList expected;
+        for (int i = 0; i < 60; ++i)
+            expected << QString("r/b/z%1").arg(i, 3, 10, QLatin1Char('0'));
+        for (int i = 0; i < 40; ++i)
+            expected << QString("r/a/m/y%1").arg(i, 3, 10, QLatin1Char('0'));
+        QCOMPARE(paths(largest, home), expected);
+        QCOMPARE(largest.first().size, TestHome::allocated(home("r/b/z000")));
+        QCOMPARE(largest.first().id(), home("r/b/z000"));
+    }
+
+    // Classes are keyed by allocated size and byte size, and the threshold is on the bytes: two
+    // identical 999,999-byte files allocate over 1,000,000 bytes yet are never compared.
+    void threshold()
+    {
+        TestHome home;
+        writeSeeded(home, "r/a1", 999'999, 1);
+        writeSeeded(home, "r/a2", 999'999, 1);
+        writeSeeded(home, "r/b1", 1'000'000, 2);
+        writeSeeded(home, "r/b2", 1'000'000, 2);
+        writeSeeded(home, "r/c", 1'000'000 - 1, 2); // same allocation as b1, different length
+        QCOMPARE(TestHome::allocated(home("r/a1")), TestHome::allocated(home("r/b1")));
+        QVERIFY(TestHome::allocated(home("r/a1")) >= 1'000'000);
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        const QList<DuplicateGroup> groups = r.results.last().duplicates;
+        QCOMPARE(describe(groups, home),
+                 QStringList{QString::number(TestHome::allocated(home("r/b1"))) + ":r/b1,r/b2"});
+        QCOMPARE(reclaimableBytes(groups.first()), TestHome::allocated(home("r/b1")));
+        QFile f(home("r/b1"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        Sha256 h;
+        const QByteArray all = f.readAll();
+        h.update(all.constData(), size_t(all.size()));
+        QCOMPARE(groups.first().id, Sha256::hex(h.finish()));
+        QCOMPARE(groups.first().id.size(), 64);
+    }
+
+    // Deliveries after each size that found groups, largest sizes first, then once more at the
+    // end; groups ordered by reclaimable bytes with ties kept in the order they were found.
+    void groupsAndOrder_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one hashing thread") << 1;
+        QTest::newRow("eight hashing threads") << 8;
+    }
+    void groupsAndOrder()
+    {
+        QFETCH(int, threads);
+        TestHome home;
+        // Block multiples, so that allocated sizes equal byte sizes.
+        writeSeeded(home, "r/b/two4", 4'096'000, 4);
+        writeSeeded(home, "r/a/one2", 2'048'000, 2);
+        writeSeeded(home, "r/a/two2", 2'048'000, 2);
+        writeSeeded(home, "r/c/three2", 2'048'000, 2);
+        writeSeeded(home, "r/a/one5", 5'120'000, 5);
+        writeSeeded(home, "r/b/two5", 5'120'000, 5);
+        writeSeeded(home, "r/a/one4", 4'096'000, 4);
+        // Three of one size, two identical: one group of two.
+        writeSeeded(home, "r/p1", 3'072'000, 7);
+        writeSeeded(home, "r/p2", 3'072'000, 7);
+        writeSeeded(home, "r/p3", 3'072'000, 7, 0x55);
+        // Same size, different last byte: no group and no delivery for that size.
+        writeSeeded(home, "r/q1", 2'560'000, 9, 1);
+        writeSeeded(home, "r/q2", 2'560'000, 9, 2);
+        CancelToken token;
+        const Run r = run(home("r"), token, threads);
+        QCOMPARE(r.results.size(), 6);
+        QVERIFY(r.results[0].duplicates.isEmpty());
+        QCOMPARE(describe(r.results[1].duplicates, home), QStringList{"5120000:r/a/one5,r/b/two5"});
+        QCOMPARE(describe(r.results[2].duplicates, home),
+                 (QStringList{"5120000:r/a/one5,r/b/two5", "4096000:r/a/one4,r/b/two4"}));
+        QCOMPARE(describe(r.results[3].duplicates, home),
+                 (QStringList{"5120000:r/a/one5,r/b/two5", "4096000:r/a/one4,r/b/two4", "3072000:r/p1,r/p2"}));
+        const QStringList all{"5120000:r/a/one5,r/b/two5", "4096000:r/a/one4,r/b/two4",
+                              "2048000:r/a/one2,r/a/two2,r/c/three2", "3072000:r/p1,r/p2"};
+        QCOMPARE(describe(r.results[4].duplicates, home), all);
+        QCOMPARE(r.results[5], r.results[4]); // the final delivery repeats the last one
+        for (const FileScanResult& res : r.results)
+            QCOMPARE(res.largest, r.results[0].largest);
+        QVERIFY(!r.offThread);
+    }
+
+    // Hidden items and links never appear; files inside bundles do.
+    void whatIsWalked()
+    {
+        TestHome home;
+        writeSeeded(home, "r/seen", 2'000'000, 3);
+        writeSeeded(home, "r/.hidden", 2'000'000, 3);
+        writeSeeded(home, "r/.dir/copy", 2'000'000, 3);
+        writeSeeded(home, "r/Tool.app/Contents/copy", 2'000'000, 3);
+        home.symlink("r/link", home("r/seen"));
+        home.symlink("r/folderlink", home("r/Tool.app"));
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        QCOMPARE(paths(r.results.first().largest, home), (QStringList{"r/Tool.app/Contents/copy", "r/seen"}));
+        QCOMPARE(describe(r.results.last().duplicates, home),
+                 QStringList{QString::number(TestHome::allocated(home("r/seen"))) + ":r/Tool.app/Contents/copy,r/seen"});
+    }
+
+    // One file under two paths is not a duplicate of itself; the largest list still has both.
+    void hardLinks()
+    {
+        TestHome home;
+        writeSeeded(home, "r/a", 2'000'000, 3);
+        QCOMPARE(::link(QFile::encodeName(home("r/a")).constData(), QFile::encodeName(home("r/b")).constData()), 0);
+        writeSeeded(home, "r/c", 2'000'000, 3);
+        writeSeeded(home, "r/solo", 3'000'000, 4);
+        QCOMPARE(::link(QFile::encodeName(home("r/solo")).constData(), QFile::encodeName(home("r/solo2")).constData()), 0);
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        QCOMPARE(paths(r.results.first().largest, home), (QStringList{"r/solo", "r/solo2", "r/a", "r/b", "r/c"}));
+        QCOMPARE(describe(r.results.last().duplicates, home),
+                 QStringList{QString::number(TestHome::allocated(home("r/a"))) + ":r/a,r/c"});
+    }
+
+    void cancel_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<int>("results");
+        QTest::newRow("during the walk") << "progress" << 1 << 0;
+        QTest::newRow("at the largest list") << "largest" << 2 << 1;
+        QTest::newRow("at the first partial result") << "partial" << 2 << 2;
+    }
+    void cancel()
+    {
+        QFETCH(QString, when);
+        QFETCH(int, progress);
+        QFETCH(int, results);
+        TestHome home;
+        for (int i = 0; i < 600; ++i)
+            home.writeFile(QString("r/small/f%1").arg(i), 1);
+        writeSeeded(home, "r/a1", 3'000'000, 1);
+        writeSeeded(home, "r/a2", 3'000'000, 1);
+        writeSeeded(home, "r/b1", 2'000'000, 2);
+        writeSeeded(home, "r/b2", 2'000'000, 2);
+        CancelToken token;
+        const Run r = run(home("r"), token, 0, [&](Run& now) {
+            if ((when == "progress" && !now.progress.isEmpty()) || (when == "largest" && !now.results.isEmpty())
+                || (when == "partial" && !now.results.isEmpty() && !now.results.last().duplicates.isEmpty()))
+                token.cancel();
+        });
+        QCOMPARE(r.progress.size(), progress);
+        QCOMPARE(r.results.size(), results);
+        if (when == "partial")
+            QCOMPARE(r.results.last().duplicates.size(), 1);
+    }
+
+    // A file that vanishes before it is read takes no part; the rest of its size still group.
+    void fileDeletedWhileScanning()
+    {
+        TestHome home;
+        writeSeeded(home, "r/a", 2'000'000, 3);
+        writeSeeded(home, "r/b", 2'000'000, 3);
+        writeSeeded(home, "r/c", 2'000'000, 3);
+        CancelToken token;
+        const Run r = run(home("r"), token, 0, [&](Run& now) {
+            if (now.results.size() == 1)
+                QFile::remove(home("r/b"));
+        });
+        QCOMPARE(r.results.first().largest.size(), 3);
+        QCOMPARE(describe(r.results.last().duplicates, home),
+                 QStringList{QString::number(TestHome::allocated(home("r/a"))) + ":r/a,r/c"});
+    }
+
+    void rootNotAFolder()
+    {
+        TestHome home;
+        const QString file = home.writeFile("f", 10);
+        for (const QString& root : {home("missing"), file}) {
+            CancelToken token;
+            const Run r = run(root, token);
+            QVERIFY(r.progress.isEmpty());
+            QVERIFY(r.results.isEmpty());
+        }
+    }
+
+    void tildeRoot()
+    {
+        TestHome home;
+        writeSeeded(home, "x/a", 1'500'000, 1);
+        CancelToken token;
+        const Run r = run("~/x", token);
+        QCOMPARE(paths(r.results.first().largest, home), QStringList{"x/a"});
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DuplicateScanner)
+#include "tst_DuplicateScanner.moc"

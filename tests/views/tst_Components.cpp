@@ -1,0 +1,204 @@
+#include "views/components/CleanActionButton.h"
+#include "views/components/DiskUsageRingView.h"
+#include "views/components/EmptyState.h"
+#include "views/components/MenuBarCoachMark.h"
+#include "views/components/SelectableRow.h"
+#include "views/components/ToolHeader.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using Tint = DiskUsageRingView::Tint;
+Q_DECLARE_METATYPE(DiskUsageRingView::Tint)
+
+class tst_Components : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ringFigures_data()
+    {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("available");
+        QTest::addColumn<qint64>("used");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<Tint>("tint");
+
+        QTest::newRow("unknown disk") << qint64(0) << qint64(0) << qint64(0) << 0 << Tint::green;
+        QTest::newRow("three quarters is orange") << qint64(1000) << qint64(250) << qint64(750) << 75 << Tint::orange;
+        QTest::newRow("nine tenths is red") << qint64(1000) << qint64(100) << qint64(900) << 90 << Tint::red;
+        QTest::newRow("just under three quarters") << qint64(1000) << qint64(251) << qint64(749) << 75 << Tint::green;
+        QTest::newRow("just under nine tenths") << qint64(1000) << qint64(101) << qint64(899) << 90 << Tint::orange;
+        QTest::newRow("more free than total") << qint64(1000) << qint64(5000) << qint64(0) << 0 << Tint::green;
+        QTest::newRow("half rounds away from zero") << qint64(1000) << qint64(995) << qint64(5) << 1 << Tint::green;
+        QTest::newRow("full") << qint64(1000) << qint64(0) << qint64(1000) << 100 << Tint::red;
+        QTest::newRow("negative total") << qint64(-5) << qint64(0) << qint64(0) << 0 << Tint::green;
+        QTest::newRow("extreme figures") << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::min()
+                                         << std::numeric_limits<qint64>::max() << 100 << Tint::red;
+    }
+
+    void ringFigures()
+    {
+        QFETCH(qint64, total);
+        QFETCH(qint64, available);
+        QFETCH(qint64, used);
+        QFETCH(int, percent);
+        QFETCH(Tint, tint);
+        const auto f = DiskUsageRingView::figures(DiskInfo{total, available});
+        QCOMPARE(f.used, used);
+        QCOMPARE(f.percent, percent);
+        QCOMPARE(f.tint, tint);
+        QVERIFY(f.fraction >= 0 && f.fraction <= 1);
+    }
+
+    void ringTexts()
+    {
+        DiskUsageRingView zero(DiskInfo{0, 0});
+        QCOMPARE(zero.percentText(), QStringLiteral("0%"));
+        QCOMPARE(zero.freeText(), QStringLiteral("Zero KB"));
+        QCOMPARE(zero.totalText(), QStringLiteral("free of Zero KB"));
+        QCOMPARE(zero.usedText(), QStringLiteral("Zero KB used"));
+        QCOMPARE(zero.shownFraction(), 0.0);
+
+        DiskUsageRingView ring(DiskInfo{500'000'000'000, 120'000'000'000});
+        QCOMPARE(ring.percentText(), QStringLiteral("76%"));
+        QCOMPARE(ring.freeText(), QStringLiteral("120 GB"));
+        QCOMPARE(ring.totalText(), QStringLiteral("free of 500 GB"));
+        QCOMPARE(ring.usedText(), QStringLiteral("380 GB used"));
+
+        // A new figure eases the arc over to it.
+        ring.setDisk(DiskInfo{500'000'000'000, 25'000'000'000});
+        QCOMPARE(ring.percentText(), QStringLiteral("95%"));
+        QTRY_COMPARE(ring.shownFraction(), 0.95);
+        QCOMPARE(DiskUsageRingView::color(DiskUsageRingView::figures(ring.disk()).tint), DiskUsageRingView::color(Tint::red));
+    }
+
+    void rowDimmingFollowsTheCheck_data()
+    {
+        QTest::addColumn<bool>("isOn");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<qreal>("opacity");
+        QTest::newRow("on") << true << true << 1.0;
+        QTest::newRow("off but usable") << false << true << 0.5;
+        QTest::newRow("on but locked") << true << false << 1.0;
+        QTest::newRow("off and locked") << false << false << 0.5;
+    }
+
+    void rowDimmingFollowsTheCheck()
+    {
+        QFETCH(bool, isOn);
+        QFETCH(bool, enabled);
+        QFETCH(qreal, opacity);
+        SelectableRow row(isOn, enabled, [] {}, std::nullopt, QStringLiteral("a.txt"), std::nullopt, std::nullopt);
+        QCOMPARE(row.opacity(), opacity);
+        QCOMPARE(row.checkBox()->isEnabled(), enabled);
+        QCOMPARE(row.checkBox()->isChecked(), isOn);
+        QCOMPARE(row.checkBox()->accessibleName(), QStringLiteral("a.txt"));
+    }
+
+    void rowLeavesItsStateToTheCaller()
+    {
+        int toggles = 0;
+        SelectableRow row(false, true, [&] { ++toggles; }, std::nullopt, QStringLiteral("<b>x</b> & y"),
+                          QStringLiteral("~/Downloads/x"), qint64(1'500'000));
+        row.show();
+        QTest::mouseClick(row.checkBox(), Qt::LeftButton);
+        QCOMPARE(toggles, 1);
+        QVERIFY(!row.checkBox()->isChecked());   // unchanged until the caller says so
+        row.setOn(true);
+        QCOMPARE(row.opacity(), 1.0);
+        QCOMPARE(row.sizeText(), QStringLiteral("1.5 MB"));
+
+        SelectableRow locked(true, false, [&] { ++toggles; }, std::nullopt, QStringLiteral("y"), std::nullopt, std::nullopt);
+        locked.show();
+        QTest::mouseClick(locked.checkBox(), Qt::LeftButton);
+        QCOMPARE(toggles, 1);
+    }
+
+    void emptyStateMessageIsOptional()
+    {
+        EmptyState without(QStringLiteral("checkmark.circle"), QStringLiteral("No build folders found"), std::nullopt);
+        QVERIFY(!without.messageLabel());
+        QCOMPARE(without.titleText(), QStringLiteral("No build folders found"));
+
+        auto* action = new QPushButton(QStringLiteral("Scan"));
+        EmptyState with(QStringLiteral("trash.square"), QStringLiteral("Uninstall an App"), QStringLiteral("<i>Remove</i>"), action);
+        QVERIFY(with.messageLabel());
+        QCOMPARE(with.messageLabel()->textFormat(), Qt::PlainText);
+        QVERIFY(with.messageLabel()->wordWrap());
+        QCOMPARE(action->parentWidget()->parentWidget(), &with);
+    }
+
+    void headerAndButtonShowTheirTexts()
+    {
+        ToolHeader header(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"), QStringLiteral("Local snapshots"));
+        QCOMPARE(header.titleText(), QStringLiteral("Free Up Snapshot Space"));
+        QCOMPARE(header.subtitleText(), QStringLiteral("Local snapshots"));
+
+        int pressed = 0;
+        CleanActionButton off(QStringLiteral("Move 2 & more to Trash"), QStringLiteral("trash"), false, [&] { ++pressed; });
+        QVERIFY(!off.isEnabled());
+        QCOMPARE(off.text(), QStringLiteral("Move 2 && more to Trash"));   // a literal "&", not a mnemonic
+        off.click();
+        QCOMPARE(pressed, 0);
+        CleanActionButton on(QStringLiteral("Move to Trash"), QStringLiteral("trash"), true, [&] { ++pressed; });
+        on.click();
+        QCOMPARE(pressed, 1);
+        QVERIFY(!on.icon().isNull());
+    }
+
+    void hintPlacement_data()
+    {
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<qreal>("iconX");
+        QTest::addColumn<qreal>("centre");
+        QTest::newRow("icon in the middle") << 1440.0 << 700.0 << 700.0;
+        QTest::newRow("icon near the right edge") << 1440.0 << 1420.0 << 1288.0;
+        QTest::newRow("icon exactly at the right bound") << 1440.0 << 1288.0 << 1288.0;
+        QTest::newRow("icon near the left edge") << 1440.0 << 20.0 << 152.0;
+        QTest::newRow("no status item: 120 left of the edge") << 1440.0 << 1320.0 << 1288.0;
+        QTest::newRow("band narrower than the bubble: right bound wins") << 200.0 << 100.0 << 48.0;
+    }
+
+    void hintPlacement()
+    {
+        QFETCH(qreal, width);
+        QFETCH(qreal, iconX);
+        QFETCH(qreal, centre);
+        QCOMPARE(MenuBarCoachMark::columnCenterX(width, iconX, 280), centre);
+    }
+
+    void hintClosesOnATapAnywhere()
+    {
+        int dismissed = 0;
+        MenuBarCoachMark hint(1300, [&] { ++dismissed; }, 280);
+        hint.resize(1440, 200);
+        hint.show();
+        QVERIFY(hint.appeared());
+        QCOMPARE(hint.columnRect().center().x(), 1288.0);
+        QCOMPARE(hint.columnRect().center().y(), 88.0);
+        QVERIFY(hint.bubbleRect().right() <= 1440 - 12);
+        QTest::mouseClick(&hint, Qt::LeftButton, {}, QPoint(20, 180));   // empty space in the band
+        QCOMPARE(dismissed, 1);
+        QTest::mouseClick(&hint, Qt::LeftButton, {}, hint.bubbleRect().center().toPoint());
+        QCOMPARE(dismissed, 2);
+    }
+
+    void hintShapeForDesktopsWithoutTranslucency()
+    {
+        MenuBarCoachMark hint(700, [] {}, 280);
+        hint.setAnimated(false);
+        hint.resize(1440, 200);
+        hint.show();
+        const QRegion shape = hint.opaqueRegion();
+        QVERIFY(shape.contains(hint.bubbleRect().center().toPoint()));
+        const QRectF column = hint.columnRect();
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.top()) + 13)));   // the arrow
+        QVERIFY(!shape.contains(QPoint(5, 5)));
+        QVERIFY(!shape.contains(hint.bubbleRect().topLeft().toPoint()));   // outside the rounded corner
+    }
+};
+
+QTEST_MAIN(tst_Components)
+#include "tst_Components.moc"

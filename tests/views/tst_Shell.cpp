@@ -1,0 +1,292 @@
+#include "AppDelegate.h"
+#include "AppModel.h"
+#include "TestHome.h"
+#include "platform/AppEvents.h"
+#include "platform/NotificationCenter.h"
+#include "platform/ui/StatusItem.h"
+#include "services/AppSettings.h"
+#include "views/MenuBarLabel.h"
+#include "views/Windows.h"
+#include "views/components/MenuBarCoachMark.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+class FakeCenter : public NotificationCenter {
+public:
+    void setCategories(const QList<Category>&) override {}
+    void requestAuthorization() override {}
+    void add(const QString&, const Content&) override {}
+};
+
+QList<QWidget*> visibleNamed(const QString& name)
+{
+    QList<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == name)
+            found << w;
+    return found;
+}
+} // namespace
+
+class tst_Shell : public QObject {
+    Q_OBJECT
+
+    // The model reads its settings from this home and its disk figures from the test, never
+    // the real ones.
+    TestHome home;
+    std::unique_ptr<AppModel> owned;
+    AppModel* model = nullptr;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        AppModelEnvironment env;
+        env.defaults = &home.defaults();
+        env.home = [this] { return home.path(); };
+        env.diskInfo = [](const QString&) { return DiskInfo{500'000'000'000, 120'000'000'000}; };
+        owned = std::make_unique<AppModel>(env);
+        model = owned.get();
+    }
+
+    void cleanupTestCase() { owned.reset(); }
+
+    void cleanup()
+    {
+        model->settings().setMenuBarDisplay(MenuBarDisplay::percent);
+        model->settings().setLowSpaceThresholdGB(10.0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void labelIconTurnsToWarningBelowTheThreshold_data()
+    {
+        QTest::addColumn<qint64>("available");
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("one byte below") << qint64(9'999'999'999) << MenuBarLabel::warningIconName();
+        QTest::newRow("exactly at the threshold") << qint64(10'000'000'000) << MenuBarLabel::plainIconName();
+        QTest::newRow("well above") << qint64(200'000'000'000) << MenuBarLabel::plainIconName();
+        QTest::newRow("nothing known") << qint64(0) << MenuBarLabel::warningIconName();
+    }
+
+    void labelIconTurnsToWarningBelowTheThreshold()
+    {
+        QFETCH(qint64, available);
+        QFETCH(QString, icon);
+        Windows windows;
+        AppEvents events;
+        MenuBarLabel label(*model, windows, events);
+        StatusItem item;
+        label.attach(item);
+        QSignalSpy changed(&label, &MenuBarLabel::changed);
+        model->setDisk(DiskInfo{500'000'000'000, available});
+        QCOMPARE(label.iconName(), icon);
+        QVERIFY(changed.count() >= 1);   // follows the model without a timer of its own
+        QVERIFY(!item.icon().isNull());
+    }
+
+    void labelTextAndIconOnlyDisplay()
+    {
+        Windows windows;
+        AppEvents events;
+        MenuBarLabel label(*model, windows, events);
+        StatusItem item;
+        label.attach(item);
+        model->setDisk(DiskInfo{1'000'000'000'000, 250'000'000'000});
+
+        model->settings().setMenuBarDisplay(MenuBarDisplay::percent);
+        QCOMPARE(label.text(), std::optional<QString>(QStringLiteral("75%")));
+        QCOMPARE(item.toolTip(), QStringLiteral("75%"));   // the tray shows no text: the tooltip does
+        const int withText = label.render(Qt::black, 22).width();
+
+        model->settings().setMenuBarDisplay(MenuBarDisplay::free);
+        QCOMPARE(label.text(), std::optional<QString>(QStringLiteral("250 GB")));
+
+        model->settings().setMenuBarDisplay(MenuBarDisplay::icon);
+        QCOMPARE(label.text(), std::nullopt);
+        QCOMPARE(item.text(), std::nullopt);
+        // The icon alone: no spacing and no empty text beside it.
+        const QPixmap alone = label.render(Qt::black, 22);
+        QCOMPARE(alone.width(), 16);
+        QVERIFY(withText > alone.width() + 3);
+        QCOMPARE(item.toolTip(), QCoreApplication::applicationName());
+    }
+
+    void requestCleanAllOpensOneConfirmation()
+    {
+        Windows windows;
+        int built = 0;
+        windows.registerScene({QStringLiteral("confirm"), QStringLiteral("Confirm Cleanup"),
+                               [&] {
+                                   ++built;
+                                   return new QLabel(QStringLiteral("confirmation"));   // stand-in content
+                               },
+                               true, std::nullopt});
+        AppEvents events;
+        MenuBarLabel label(*model, windows, events);
+        QSignalSpy pending(model, &AppModel::pendingCleanChanged);
+
+        events.post(AppEvents::requestCleanAll());
+        QVERIFY(!windows.isOpen(QStringLiteral("confirm")));   // delivered on a later turn, not inside post()
+        QTRY_VERIFY(windows.isOpen(QStringLiteral("confirm")));
+        QVERIFY(model->pendingClean().has_value());
+        QVERIFY(pending.count() >= 1);
+
+        // A second request while the window is open replaces the request and raises the same window.
+        QWidget* first = windows.window(QStringLiteral("confirm"));
+        const int before = pending.count();
+        events.post(AppEvents::requestCleanAll());
+        QTRY_VERIFY(pending.count() > before);
+        QCOMPARE(windows.window(QStringLiteral("confirm")), first);
+        QCOMPARE(built, 1);
+        QCOMPARE(visibleNamed(QStringLiteral("confirm")).size(), 1);
+
+        // Other names are not this label's business.
+        const int after = pending.count();
+        events.post(AppEvents::showOnboarding());
+        QTest::qWait(10);
+        QCOMPARE(pending.count(), after);
+    }
+
+    void welcomeFlowAndHint()
+    {
+        AppEvents events;
+        AppDelegate delegate(*model, events);
+        int built = 0;
+        std::function<void()> finish;
+        delegate.setOnboardingContent([&](std::function<void()> onFinish) {
+            ++built;
+            finish = onFinish;
+            return new QLabel(QStringLiteral("welcome stand-in"));
+        });
+        const QRect icon(1000, 0, 24, 24);
+        delegate.setStatusItemFrame([&] { return std::optional<QRect>(icon); });
+        delegate.setCoachMarkDuration(300);
+
+        model->settings().setHasCompletedOnboarding(false);
+        delegate.applicationDidFinishLaunching();
+        QWidget* welcome = delegate.onboardingWindow();
+        QVERIFY(welcome);
+        QVERIFY(welcome->isVisible());
+        QCOMPARE(welcome->geometry(), QGuiApplication::primaryScreen()->geometry());
+        QVERIFY(welcome->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(welcome->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(welcome->windowTitle(), QStringLiteral("Welcome to Dustlet"));
+
+        // Asking again while it is open only brings it forward.
+        events.post(AppEvents::showOnboarding());
+        QTest::qWait(10);
+        QCOMPARE(delegate.onboardingWindow(), welcome);
+        QCOMPARE(built, 1);
+
+        // Leaving the flow closes the window and shows the hint band under the menu bar.
+        QPointer<QWidget> closed(welcome);
+        finish();
+        QVERIFY(!delegate.onboardingWindow());
+        QTRY_VERIFY(closed.isNull() || !closed->isVisible());
+        QWidget* hint = delegate.coachMarkWindow();
+        QVERIFY(hint);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(hint->geometry().left(), screen.left());
+        QCOMPARE(hint->geometry().width(), screen.width());
+        QCOMPARE(hint->geometry().height(), 200);
+        auto* mark = hint->findChild<MenuBarCoachMark*>();
+        QVERIFY(mark);
+        QCOMPARE(mark->iconX(), 1012.0);
+
+        // A second request while the hint shows keeps the one hint.
+        delegate.showMenuBarCoachMark();
+        QCOMPARE(delegate.coachMarkWindow(), hint);
+        // The timer removes it.
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate.coachMarkWindow(), 3000);
+
+        // Shown again later it goes on a tap, and a late timer does no harm.
+        delegate.setStatusItemFrame({});
+        delegate.showMenuBarCoachMark();
+        mark = delegate.coachMarkWindow()->findChild<MenuBarCoachMark*>();
+        QCOMPARE(mark->iconX(), screen.width() - 120.0);   // no status item found
+        QTest::mouseClick(mark, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!delegate.coachMarkWindow());
+        QTest::qWait(400);
+        QVERIFY(!delegate.coachMarkWindow());
+        model->settings().setHasCompletedOnboarding(true);
+    }
+
+    void laterLaunchesOpenNoWelcome()
+    {
+        AppEvents events;
+        AppDelegate delegate(*model, events);
+        int built = 0;
+        delegate.setOnboardingContent([&](std::function<void()>) {
+            ++built;
+            return new QWidget;
+        });
+        model->settings().setHasCompletedOnboarding(true);
+        delegate.applicationDidFinishLaunching();
+        QVERIFY(!delegate.onboardingWindow());
+        QCOMPARE(built, 0);
+        // "Show welcome screen…" posts the request; the window opens again.
+        events.post(AppEvents::showOnboarding());
+        QTRY_VERIFY(delegate.onboardingWindow());
+        QCOMPARE(built, 1);
+
+        // Without the flow's content there is nothing to open.
+        AppDelegate bare(*model, events);
+        bare.showOnboarding();
+        QVERIFY(!bare.onboardingWindow());
+    }
+
+    void lowSpaceResponseRequestsACleanup_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("low space") << QStringLiteral("LOWSPACE") << 1;
+        QTest::newRow("scheduled cleanup") << QStringLiteral("AUTOCLEANUP") << 0;
+        QTest::newRow("none") << QString() << 0;
+    }
+
+    void lowSpaceResponseRequestsACleanup()
+    {
+        QFETCH(QString, category);
+        QFETCH(int, requests);
+        AppEvents events;
+        AppDelegate delegate(*model, events);
+        QSignalSpy posted(&events, &AppEvents::posted);
+        delegate.didReceiveNotificationResponse(category);
+        QCOMPARE(posted.count(), 0);   // scheduled on the main queue, not done inside the callback
+        QTest::qWait(20);
+        QCOMPARE(posted.count(), requests);
+        if (requests)
+            QCOMPARE(posted.at(0).at(0).toString(), QStringLiteral("dustlet.requestCleanAll"));
+        QCOMPARE(delegate.willPresentNotification(), AppDelegate::banner | AppDelegate::sound);
+    }
+
+    void notificationCentreResponsesReachTheDelegate()
+    {
+        FakeCenter center;
+        AppModelEnvironment env;
+        env.defaults = &home.defaults();
+        env.home = [this] { return home.path(); };
+        env.diskInfo = [](const QString&) { return DiskInfo{1000, 10}; };
+        env.notifications = &center;
+        AppModel withCenter(env);
+        withCenter.settings().setHasCompletedOnboarding(true);
+        AppEvents events;
+        AppDelegate delegate(withCenter, events);
+        delegate.applicationDidFinishLaunching();
+        QSignalSpy posted(&events, &AppEvents::posted);
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), QStringLiteral("CLEAN_NOW"), QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QString(), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.autocleanup"));
+        QTRY_COMPARE(posted.count(), 2);
+        QTest::qWait(20);
+        QCOMPARE(posted.count(), 2);
+    }
+};
+
+QTEST_MAIN(tst_Shell)
+#include "tst_Shell.moc"

@@ -1,0 +1,132 @@
+#include "views/Windows.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+// A content with a fixed size, as most windows have.
+QWidget* fixedContent(QSize size)
+{
+    auto* w = new QWidget;
+    w->setFixedSize(size);
+    return w;
+}
+
+QList<QWidget*> visibleWindowsNamed(const QString& id)
+{
+    QList<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == id)
+            found << w;
+    return found;
+}
+} // namespace
+
+class tst_Windows : public QObject {
+    Q_OBJECT
+
+    Windows* windows = nullptr;
+    int settingsBuilt = 0;
+
+private Q_SLOTS:
+    void init()
+    {
+        settingsBuilt = 0;
+        windows = new Windows;
+        windows->registerScene({QStringLiteral("settings"), QStringLiteral("Dustlet Settings"),
+                                [this] { ++settingsBuilt; return fixedContent(QSize(420, 300)); }, true, std::nullopt});
+        windows->registerScene({QStringLiteral("diskmap"), QStringLiteral("Disk Map"),
+                                [] {
+                                    auto* w = new QWidget;
+                                    w->setMinimumSize(500, 380);
+                                    return w;
+                                },
+                                false, QSize(760, 560)});
+    }
+
+    void cleanup()
+    {
+        delete windows;
+        windows = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void openingTwiceShowsOneWindowCentred()
+    {
+        QWidget* first = windows->open(QStringLiteral("settings"));
+        QVERIFY(first);
+        QWidget* second = windows->open(QStringLiteral("settings"));
+        QCOMPARE(second, first);
+        QCOMPARE(settingsBuilt, 1);
+        QCOMPARE(visibleWindowsNamed(QStringLiteral("settings")).size(), 1);
+        QCOMPARE(first->windowTitle(), QStringLiteral("Dustlet Settings"));
+
+        QTest::qWait(20);   // the centerer runs on the next turn of the event loop
+        const QPoint screenCentre = first->screen()->availableGeometry().center();
+        const QPoint centre = first->frameGeometry().center();
+        QVERIFY2((centre - screenCentre).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("window centre %1,%2 vs screen %3,%4")
+                                .arg(centre.x()).arg(centre.y()).arg(screenCentre.x()).arg(screenCentre.y())));
+    }
+
+    void contentSizedWindowFollowsItsContent()
+    {
+        QWidget* w = windows->open(QStringLiteral("settings"));
+        QVERIFY(w);
+        QCOMPARE(w->size(), QSize(420, 300));
+        // A fixed-size content makes a window that cannot be resized.
+        QCOMPARE(w->minimumSize(), QSize(420, 300));
+        QCOMPARE(w->maximumSize(), QSize(420, 300));
+    }
+
+    void diskMapOpensAtItsDefaultSizeAndResizes()
+    {
+        QWidget* w = windows->open(QStringLiteral("diskmap"));
+        QVERIFY(w);
+        QCOMPARE(w->size(), QSize(760, 560));
+        QVERIFY(w->maximumWidth() > 760);
+        QVERIFY(w->maximumHeight() > 560);
+        w->resize(1000, 700);
+        QCOMPARE(w->size(), QSize(1000, 700));
+        w->resize(100, 100);   // not below the content's minimum
+        QCOMPARE(w->size(), QSize(500, 380));
+        // Not centred by a centerer, yet first shown in the middle of the screen.
+        const QPoint screenCentre = w->screen()->availableGeometry().center();
+        QVERIFY(w->pos().x() > 0 && w->pos().x() < screenCentre.x());
+    }
+
+    void unregisteredIdOpensNothing()
+    {
+        const int before = QApplication::topLevelWidgets().size();
+        QVERIFY(!windows->open(QStringLiteral("about")));
+        QVERIFY(!windows->isOpen(QStringLiteral("about")));
+        QCOMPARE(QApplication::topLevelWidgets().size(), before);
+    }
+
+    void closingForgetsTheWindowAndReopeningBuildsAFreshOne()
+    {
+        QWidget* first = windows->open(QStringLiteral("settings"));
+        QPointer<QWidget> guard(first);
+        windows->close(QStringLiteral("settings"));
+        // Forgotten at once, even before the deferred deletion.
+        QVERIFY(!windows->isOpen(QStringLiteral("settings")));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(guard.isNull());
+        QWidget* second = windows->open(QStringLiteral("settings"));
+        QVERIFY(second);
+        QCOMPARE(settingsBuilt, 2);
+        QCOMPARE(visibleWindowsNamed(QStringLiteral("settings")).size(), 1);
+    }
+
+    void closingByTheUserAlsoForgetsIt()
+    {
+        QWidget* w = windows->open(QStringLiteral("settings"));
+        QVERIFY(w->close());
+        QVERIFY(!windows->isOpen(QStringLiteral("settings")));
+        QVERIFY(windows->open(QStringLiteral("settings")) != nullptr);
+    }
+};
+
+QTEST_MAIN(tst_Windows)
+#include "tst_Windows.moc"
