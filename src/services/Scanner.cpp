@@ -88,7 +88,7 @@ QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProg
         // A found build folder that is a link is cleared as the link alone: what it leads to
         // is not the target's to free. A folder the search reached on two ways counts once.
         const bool found = std::holds_alternative<CleanupKinds::Finder>(target.kind);
-        QSet<QString> counted;
+        QSet<QString> seen;
         qint64 total = 0;
         for (const QString& p : paths) {
             if (found) {
@@ -96,9 +96,9 @@ QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProg
                 if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
                     continue;
                 const QString resolved = Paths::resolveSymlinks(p);
-                if (counted.contains(resolved))
+                if (seen.contains(resolved))
                     continue;
-                counted.insert(resolved);
+                seen.insert(resolved);
             }
             Progress inner;
             if (onProgress)
