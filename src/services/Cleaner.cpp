@@ -9,6 +9,7 @@
 #include "services/ShellRunner.h"
 
 #include <QFile>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <string>
@@ -78,6 +79,19 @@ QString resolvedParent(const QString& path)
     return Paths::clean(Paths::resolveSymlinks(cleaned.left(slash)) + cleaned.mid(slash));
 }
 
+// Whether a Trash folder is `path` itself or lies below it.
+bool holdsTrash(const QString& path)
+{
+    const QString cleaned = Paths::clean(path);
+    for (const QString& folder : Trash::folders()) {
+        for (const QString& f : {Paths::clean(folder), Paths::resolveSymlinks(folder)}) {
+            if (f == cleaned || (f.size() > cleaned.size() && f.startsWith(cleaned) && f[cleaned.size()] == QLatin1Char('/')))
+                return true;
+        }
+    }
+    return false;
+}
+
 std::optional<TrashedItem> remove(const QString& path, bool moveToTrash)
 {
     if (moveToTrash) {
@@ -86,6 +100,10 @@ std::optional<TrashedItem> remove(const QString& path, bool moveToTrash)
             deleteItem(path);
             return std::nullopt;
         }
+        // A folder holding the Trash cannot be moved into it, and deleting it instead would
+        // destroy everything in the Trash, this clearing's own items included: it stays.
+        if (holdsTrash(path))
+            return std::nullopt;
         if (const auto where = Trash::moveToTrash(path))
             return TrashedItem{path, *where};
         deleteItem(path);
@@ -169,11 +187,30 @@ CleanOutcome cleanCommand(const CleanupKinds::Command& kind, bool moveToTrash)
     return outcome;
 }
 
+// The size of found folders, counting a found link as nothing (only the link itself is ever
+// removed, so what it leads to is not freed) and a folder reached on two ways once.
+qint64 sizeOfFound(const QStringList& folders)
+{
+    qint64 total = 0;
+    QSet<QString> counted;
+    for (const QString& p : folders) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            continue;
+        const QString resolved = Paths::resolveSymlinks(p);
+        if (counted.contains(resolved))
+            continue;
+        counted.insert(resolved);
+        total += Scanner::directorySize(p);
+    }
+    return total;
+}
+
 CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
 {
     CleanOutcome outcome;
     const QStringList folders = Finder::discover(target);
-    const qint64 before = sizeOf(folders);
+    const qint64 before = sizeOfFound(folders);
     for (const QString& found : folders) {
         // Only a found folder itself is taken; when it is a link, the link goes, not what it
         // leads to. The rule is tested on where it leads as well.
@@ -183,7 +220,7 @@ CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
         if (auto trashedItem = remove(item, moveToTrash))
             outcome.trashed.append(*trashedItem);
     }
-    outcome.freed = qMax<qint64>(0, before - sizeOf(Finder::discover(target)));
+    outcome.freed = qMax<qint64>(0, before - sizeOfFound(Finder::discover(target)));
     return outcome;
 }
 

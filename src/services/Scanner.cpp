@@ -6,6 +6,7 @@
 #include "services/Finder.h"
 
 #include <QFile>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <climits>
@@ -84,8 +85,21 @@ QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProg
         const QStringList paths = pathsOf(target);
         if (paths.isEmpty())
             return std::nullopt;
+        // A found build folder that is a link is cleared as the link alone: what it leads to
+        // is not the target's to free. A folder the search reached on two ways counts once.
+        const bool found = std::holds_alternative<CleanupKinds::Finder>(target.kind);
+        QSet<QString> seen;
         qint64 total = 0;
         for (const QString& p : paths) {
+            if (found) {
+                struct stat st {};
+                if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+                    continue;
+                const QString resolved = Paths::resolveSymlinks(p);
+                if (seen.contains(resolved))
+                    continue;
+                seen.insert(resolved);
+            }
             Progress inner;
             if (onProgress)
                 inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };

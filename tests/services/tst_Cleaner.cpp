@@ -1,6 +1,7 @@
 #include "TestHome.h"
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
+#include "services/Finder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,6 +99,26 @@ private Q_SLOTS:
             QVERIFY(Trash::putBack(item.trashPath, item.original));
         QCOMPARE(TestHome::allocated(a) + TestHome::allocated(b), expected);
         QVERIFY(QDir(home(".local/share/Trash/info")).isEmpty());
+    }
+
+    // A folder that holds the Trash cannot go into the Trash; deleting it instead would take
+    // the Trash with it: what was trashed before, and what this clearing just put there.
+    void folderHoldingTheTrashStays()
+    {
+        TestHome home;
+        const QString earlier = home.writeFile("old.txt", 5000);
+        const auto earlierInTrash = Trash::moveToTrash(earlier);
+        QVERIFY(earlierInTrash);
+        home.writeFile(".local/bin/tool", 30000);
+        home.writeFile(".local/state/app/log", 30000);
+
+        const CleanOutcome o = run(pathsTarget({"~/.local"}), true);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(exists(*earlierInTrash));
+        QCOMPARE(originals(o), (QStringList{home(".local/bin"), home(".local/state")}));
+        for (const TrashedItem& item : o.trashed)
+            QVERIFY2(exists(item.trashPath), qPrintable(item.trashPath));
+        QVERIFY(!exists(home(".local/bin")));
     }
 
     // Emptying a folder leaves the protected subtrees inside it alone, in both modes.
@@ -255,7 +276,7 @@ private Q_SLOTS:
     void finderTarget()
     {
         TestHome home;
-        home.writeFile("src/web/node_modules/a/index.js", 60000);
+        const qint64 webBytes = TestHome::allocated(home.writeFile("src/web/node_modules/a/index.js", 60000));
         home.writeFile("shared/mods/lib.js", 60000);
         home.symlink("src/linked/node_modules", home("shared/mods"));
         CleanupTarget t;
@@ -271,9 +292,30 @@ private Q_SLOTS:
         QVERIFY(!exists(home("src/linked/node_modules")));
         QVERIFY(QFileInfo::exists(home("shared/mods/lib.js"))); // a found link goes as itself
         QVERIFY(o.freed > 0);
+        // What the link led to is still there: only the real folder's bytes were freed.
+        QCOMPARE(o.freed, webBytes);
 
         const CleanOutcome again = run(t, false);
         QCOMPARE(again, CleanOutcome{});
+    }
+
+    // A project reached twice, through a link to its folder, is found twice; its build folder
+    // is freed once.
+    void finderFolderReachedTwiceCountsOnce()
+    {
+        TestHome home;
+        const qint64 bytes = TestHome::allocated(home.writeFile("src/app/node_modules/a/index.js", 60000));
+        home.symlink("src/alias", home("src/app"));
+        CleanupTarget t;
+        t.id = "node_modules";
+        t.name = "node_modules folders";
+        t.category = CleanupCategory::buildArtifacts;
+        t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
+        QCOMPARE(Finder::discover(t).size(), 2);
+
+        const CleanOutcome o = run(t, false);
+        QVERIFY(!exists(home("src/app/node_modules")));
+        QCOMPARE(o.freed, bytes);
     }
 };
 

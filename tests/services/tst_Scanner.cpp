@@ -136,6 +136,15 @@ private Q_SLOTS:
         home.writeFile("src/web/node_modules/dep.js", 3000);
         QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}})).result(),
                  std::optional<qint64>(TestHome::allocated(home("src/web/node_modules/dep.js"))));
+        // A found link is cleared as itself, so what it leads to is not counted.
+        home.writeFile("shared/mods/lib.js", 40000);
+        home.symlink("src/linked/node_modules", home("shared/mods"));
+        QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}})).result(),
+                 std::optional<qint64>(TestHome::allocated(home("src/web/node_modules/dep.js"))));
+        // A folder found twice, through a link to its project, counts once.
+        home.symlink("src/alias", home("src/web"));
+        QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}})).result(),
+                 std::optional<qint64>(TestHome::allocated(home("src/web/node_modules/dep.js"))));
 
         // Two paths: a cumulative report after each.
         ProgressLog log;
