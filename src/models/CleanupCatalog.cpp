@@ -1,5 +1,7 @@
 #include "models/CleanupCatalog.h"
 
+#include "platform/Trash.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -23,7 +25,7 @@ QList<CleanupTarget> buildCatalog()
     const auto D = CleanupCategory::developer;
     return {
         make(R, "trash", QT_TRANSLATE_NOOP("CleanupCatalog", "Trash"), "trash.fill",
-             QT_TRANSLATE_NOOP("CleanupCatalog", "Empty the Trash"), Paths{{"~/.Trash"}}),
+             QT_TRANSLATE_NOOP("CleanupCatalog", "Empty the Trash"), Paths{Trash::targetPaths()}),
         make(R, "appcaches", QT_TRANSLATE_NOOP("CleanupCatalog", "App cache files"), "shippingbox.fill",
              QT_TRANSLATE_NOOP("CleanupCatalog", "Temporary files apps recreate as needed"),
              Paths{{"~/Library/Caches"}}),

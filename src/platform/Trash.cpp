@@ -119,4 +119,19 @@ bool isInTrash(const QString& path)
     return false;
 }
 
+QStringList targetPaths()
+{
+    QStringList paths{QStringLiteral("~/.Trash")};
+#ifndef Q_OS_MACOS
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString home = Paths::home();
+    if (data.isEmpty() || !data.startsWith(QLatin1Char('/')))
+        data = QStringLiteral("~/.local/share");
+    else if (data == home || data.startsWith(home + QLatin1Char('/')))
+        data = QLatin1Char('~') + data.mid(home.size());
+    paths << data + QStringLiteral("/Trash/files") << data + QStringLiteral("/Trash/info");
+#endif
+    return paths;
+}
+
 } // namespace Trash

@@ -23,4 +23,8 @@ QStringList folders();
 // inside). Compares both the path as given and with the links of its parent folders resolved.
 bool isInTrash(const QString& path);
 
+// What the "Trash" cleanup target empties, "~"-relative where possible: "~/.Trash" and, off
+// macOS, the desktop Trash's "files" and "info" folders (the items and their records).
+QStringList targetPaths();
+
 } // namespace Trash

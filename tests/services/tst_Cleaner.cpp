@@ -1,4 +1,5 @@
 #include "TestHome.h"
+#include "models/CleanupCatalog.h"
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
 #include "services/Finder.h"
@@ -271,6 +272,30 @@ private Q_SLOTS:
         QCOMPARE(o.freed, expected);
         // Nothing was moved into the desktop Trash either.
         QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    }
+
+    // The catalog's Trash target empties the Trash that clearing fills, records included.
+    void catalogTrashTargetEmptiesTheTrash()
+    {
+        TestHome home;
+        const QString doomed = home.writeFile("Library/Caches/app/blob", 200000);
+        const auto trashed = Trash::moveToTrash(doomed);
+        QVERIFY(trashed.has_value());
+        const QString info = home(".local/share/Trash/info");
+        const QStringList records = QDir(info).entryList(QDir::Files);
+        QCOMPARE(records.size(), 1);
+        const qint64 expected = TestHome::allocated(*trashed) + TestHome::allocated(info + "/" + records[0]);
+        CleanupTarget trash;
+        for (const CleanupTarget& t : CleanupCatalog::builtIn())
+            if (t.id == "trash")
+                trash = t;
+        const CleanOutcome o = run(trash, true);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(o.trashed.isEmpty());
+        QCOMPARE(o.freed, expected);
+        QVERIFY(!QFileInfo::exists(*trashed));
+        QCOMPARE(QDir(info).entryList(QDir::Files).size(), 0);
+        QVERIFY(QFileInfo(home(".local/share/Trash/files")).isDir()); // the folders themselves stay
     }
 
     void finderTarget()
