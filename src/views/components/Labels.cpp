@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QTextDocument>
 
 namespace {
 void setTextColor(QLabel* l, const QColor& color)
@@ -13,6 +14,11 @@ void setTextColor(QLabel* l, const QColor& color)
     l->setPalette(p);
 }
 } // namespace
+
+QString plainToolTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
 
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
 {
@@ -31,7 +37,7 @@ SelectableElidedLabel::SelectableElidedLabel(const QString& full, const QFont& f
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFont(font);
     setTextColor(this, color);
-    setToolTip(full);
+    setToolTip(plainToolTip(full));
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

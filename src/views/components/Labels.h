@@ -1,6 +1,10 @@
 #pragma once
 #include <QLabel>
 
+// A tooltip for text from the file system or the user: tooltips take text that looks like HTML
+// as rich text, so such text is escaped and shown as it is.
+QString plainToolTip(const QString& text);
+
 // A label for text from the file system or the user: always plain text, in a font and colour.
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
 
