@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QTextDocument>
@@ -53,4 +54,15 @@ void SelectableElidedLabel::resizeEvent(QResizeEvent* e)
 {
     QLabel::resizeEvent(e);
     QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
+}
+
+void SelectableElidedLabel::keyPressEvent(QKeyEvent* e)
+{
+    // The "…" stands for what was left out: a selection over it copies the whole text.
+    if (e->matches(QKeySequence::Copy) && text() != m_full && selectedText().contains(QChar(0x2026))) {
+        QApplication::clipboard()->setText(m_full);
+        e->accept();
+        return;
+    }
+    QLabel::keyPressEvent(e);
 }

@@ -9,7 +9,8 @@ QString plainToolTip(const QString& text);
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
 
 // One line of plain text, elided in the middle to fit, selectable; its "Copy" menu item copies
-// the whole text, and the tooltip shows it.
+// the whole text, as does the copy key on a selection that takes in the "…", and the tooltip
+// shows it.
 class SelectableElidedLabel : public QLabel {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QString m_full;
