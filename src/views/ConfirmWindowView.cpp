@@ -68,6 +68,9 @@ void ConfirmWindowView::rebuild()
     if (isVisible()) {
         sheet->show();
         sheet->setFocus();
+        // The window follows its content, also down to a smaller request that replaced a larger one.
+        if (QWidget* w = window(); w != this)
+            w->adjustSize();
     }
 }
 

@@ -22,10 +22,11 @@ MenuBarExtra::~MenuBarExtra() { delete m_panel.data(); }
 void MenuBarExtra::show(bool trayAvailable)
 {
     m_inTray = trayAvailable;
-    if (trayAvailable) {
-        m_item->show();
+    // Also without a tray: one that comes up later (a session still starting its panel) shows the
+    // item then, and its click toggles the panel window.
+    m_item->show();
+    if (trayAvailable)
         return;
-    }
     QWidget* w = ensurePanel(true);
     w->adjustSize();
     WindowCenterer::center(w);

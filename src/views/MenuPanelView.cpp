@@ -665,7 +665,7 @@ void MenuPanelView::updateFooter()
     const std::optional<QString> status = m_model.statusMessage();
     m_status->setVisible(status.has_value());
     m_statusLabel->setText(status.value_or(QString()));
-    m_statusLabel->setToolTip(status.value_or(QString()));
+    m_statusLabel->setToolTip(plainToolTip(status.value_or(QString())));
 
     const qint64 total = m_model.totalReclaimable();
     m_total->setText(formatBytes(total));

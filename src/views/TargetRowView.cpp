@@ -114,7 +114,7 @@ TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::fun
     m_clean->setAutoRaise(true);
     m_clean->setFixedSize(22, 22);
     m_clean->setIconSize(QSize(14, 14));
-    m_clean->setToolTip(tr("Clean %1").arg(state.target.name));
+    m_clean->setToolTip(plainToolTip(tr("Clean %1").arg(state.target.name)));
     connect(m_clean, &QToolButton::clicked, this, [this] {
         if (m_onClean)
             m_onClean();
@@ -153,7 +153,7 @@ void TargetRowView::setState(const TargetState& state)
     m_name->setText(state.target.name);
     m_detail->setText(state.target.detail);
     m_symbol->setName(state.target.symbol);
-    m_clean->setToolTip(tr("Clean %1").arg(state.target.name));
+    m_clean->setToolTip(plainToolTip(tr("Clean %1").arg(state.target.name)));
 
     // Size column: spinner (with the running count once there is one), a dash, or the size.
     auto setSizeColor = [this](const QColor& c) {

@@ -1,11 +1,14 @@
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
 #include "views/components/EmptyState.h"
+#include "views/components/Labels.h"
 #include "views/components/MenuBarCoachMark.h"
 #include "views/components/SelectableRow.h"
 #include "views/components/ToolHeader.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -146,6 +149,33 @@ private Q_SLOTS:
         on.click();
         QCOMPARE(pressed, 1);
         QVERIFY(!on.icon().isNull());
+    }
+
+    // A path shortened to fit is copied whole: a copy with "…" in it is no path at all.
+    void elidedLabelCopiesTheWholeText_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("shortened") << 90;
+        QTest::newRow("fits") << 2000;
+    }
+    void elidedLabelCopiesTheWholeText()
+    {
+        QFETCH(int, width);
+        const QString path = QStringLiteral("/Users/alex/Library/Application Support/Google/Chrome/Default/Cache");
+        SelectableElidedLabel label(path, QFont(), Qt::black);
+        label.resize(width, 20);
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        QCOMPARE(label.text().contains(QChar(0x2026)), width < 1000);
+        QApplication::clipboard()->clear();
+        label.setSelection(0, int(label.text().size()));
+        QTest::keySequence(&label, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), path);
+
+        // Part of a shortened text that holds no "…" is a real piece of it, copied as selected.
+        label.setSelection(int(label.text().size()) - 5, 5);
+        QTest::keySequence(&label, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Cache"));
     }
 
     void hintPlacement_data()

@@ -171,6 +171,37 @@ private Q_SLOTS:
         QVERIFY(!first);   // the old sheet is gone, not merely hidden
     }
 
+    // The window follows its content both ways: a one-target request that replaces the request
+    // for everything leaves no stretched sheet in a window sized for the longer list.
+    void replacedRequestResizesTheWindow()
+    {
+        ModelFixture f;
+        auto model = f.makeModel();
+        model->settings().setDeveloperMode(true);
+        model->rebuildTargets();
+        QList<TargetState> list = model->targets();
+        for (int i = 0; i < list.size(); ++i)
+            list[i].size = qint64(i + 1) * 1'000'000;
+        model->setTargets(list);
+        model->requestCleanAll();
+        ConfirmScene scene(*model);
+        QWidget* window = scene.open();
+        QVERIFY(window);
+        const int tall = window->height();
+
+        model->requestClean("trash");
+        settle();
+        ConfirmSheet* sheet = scene.sheet();
+        QVERIFY(sheet);
+        QCOMPARE(scene.windows.window("confirm"), window);
+        QVERIFY(window->height() < tall);
+        QCOMPARE(window->height(), sheet->heightForWidth(380));
+
+        model->requestCleanAll();
+        settle();
+        QCOMPARE(window->height(), tall);
+    }
+
     // While everything is being cleaned, confirming another request does nothing and the sheet
     // stays open; once the cleanup is over it can be confirmed.
     void noSecondCleanupWhileCleaningAll()

@@ -1,4 +1,5 @@
 #include "views/MenuBarExtra.h"
+#include "platform/ui/StatusItem.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,8 +45,11 @@ private Q_SLOTS:
         QVERIFY(!(panel->windowFlags() & Qt::FramelessWindowHint));
         QCOMPARE(panel->size(), QSize(340, 160));
         QCOMPARE(built, 1);
+        // The item is put up all the same: a tray that comes up later (a login session still
+        // starting its panel) shows it, and its click toggles this window.
+        QVERIFY(extra.statusItem().isVisible());
 
-        // Closing it hides it; a click on the item (were there one) shows the same panel again.
+        // Closing it hides it; a click on the item shows the same panel again.
         panel->close();
         QVERIFY(!extra.isPanelVisible());
         extra.togglePanel();

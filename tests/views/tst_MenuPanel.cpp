@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -329,6 +330,26 @@ private Q_SLOTS:
         QCOMPARE(panel.statusText(), std::optional<QString>(QStringLiteral("Freed %1 total").arg(formatBytes(1'000'000 * f.cleanCalls.size()))));
         QVERIFY(panel.findChild<QWidget*>("statusLine")->mapTo(&panel, QPoint()).y()
                 < panel.findChild<QLabel*>("total")->mapTo(&panel, QPoint()).y());
+    }
+
+    // A status line carries names and paths: its tooltip shows them as they are.
+    void statusLineStaysPlain()
+    {
+        ModelFixture f;
+        auto model = f.makeModel();
+        RecordingWindows w(model.get(), {});
+        MenuPanelView panel(*model, w.windows, &f.clock);
+        const QString message = QStringLiteral("<b>old</b> builds: Refused (protected): /tmp/<i>x</i>");
+        model->setStatusMessage(message);
+        settle();
+        QCOMPARE(panel.statusText(), std::optional<QString>(message));
+        const QString tip = panel.findChild<QWidget*>("statusLine")->toolTip();
+        QTextDocument doc;
+        if (Qt::mightBeRichText(tip))
+            doc.setHtml(tip);
+        else
+            doc.setPlainText(tip);
+        QCOMPARE(doc.toPlainText(), message);
     }
 
     void rowCleanButtonsWhileCleaning()

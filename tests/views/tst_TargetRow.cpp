@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace {
@@ -38,6 +39,17 @@ QStringList shownPaths(QWidget* content)
     for (QLabel* l : content->findChildren<QLabel*>("locationPath"))
         out << l->toolTip();
     return out;
+}
+
+// What a tooltip reads on screen: tooltips take text that looks like HTML as rich text.
+QString readToolTip(const QString& tip)
+{
+    QTextDocument doc;
+    if (Qt::mightBeRichText(tip))
+        doc.setHtml(tip);
+    else
+        doc.setPlainText(tip);
+    return doc.toPlainText();
 }
 
 } // namespace
@@ -167,6 +179,26 @@ private Q_SLOTS:
         QCOMPARE(head ? head->text() : QString(), heading);
         QCOMPARE(shownPaths(content.get()), shown);
         QCOMPARE(content->minimumWidth(), 300);
+    }
+
+    // A folder's own name and path are shown as they are, also where they look like HTML.
+    void namesInToolTipsStayPlain()
+    {
+        ModelFixture f;
+        auto model = f.makeModel();
+        const QString name = QStringLiteral("<b>old</b> builds");
+        const QString path = f.home.path() + QStringLiteral("/<i>old</i> builds");
+        CleanupTarget target = pathsTarget({path});
+        target.name = name;
+        TargetRowView row(*model, TargetState{target, 1'000'000, false, false}, {});
+        QCOMPARE(readToolTip(row.cleanButton()->toolTip()), QStringLiteral("Clean ") + name);
+        std::unique_ptr<QWidget> content(TargetRowView::makeInfoContent(target));
+        QLabel* shown = content->findChild<QLabel*>("locationPath");
+        QVERIFY(shown);
+        QCOMPARE(readToolTip(shown->toolTip()), QStringLiteral("~/<i>old</i> builds"));
+        // Plain names keep their tooltip as it is.
+        QCOMPARE(TargetRowView(*model, stateOf(*model, "trash", 1, false), {}).cleanButton()->toolTip(),
+                 QString("Clean Trash"));
     }
 
     void popoverOpensFromTheInfoButton()

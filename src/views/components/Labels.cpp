@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QTextDocument>
 
 namespace {
 void setTextColor(QLabel* l, const QColor& color)
@@ -13,6 +15,11 @@ void setTextColor(QLabel* l, const QColor& color)
     l->setPalette(p);
 }
 } // namespace
+
+QString plainToolTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
 
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
 {
@@ -31,7 +38,7 @@ SelectableElidedLabel::SelectableElidedLabel(const QString& full, const QFont& f
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFont(font);
     setTextColor(this, color);
-    setToolTip(full);
+    setToolTip(plainToolTip(full));
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -47,4 +54,15 @@ void SelectableElidedLabel::resizeEvent(QResizeEvent* e)
 {
     QLabel::resizeEvent(e);
     QLabel::setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, e->size().width()));
+}
+
+void SelectableElidedLabel::keyPressEvent(QKeyEvent* e)
+{
+    // The "…" stands for what was left out: a selection over it copies the whole text.
+    if (e->matches(QKeySequence::Copy) && text() != m_full && selectedText().contains(QChar(0x2026))) {
+        QApplication::clipboard()->setText(m_full);
+        e->accept();
+        return;
+    }
+    QLabel::keyPressEvent(e);
 }

@@ -1,11 +1,16 @@
 #pragma once
 #include <QLabel>
 
+// A tooltip for text from the file system or the user: tooltips take text that looks like HTML
+// as rich text, so such text is escaped and shown as it is.
+QString plainToolTip(const QString& text);
+
 // A label for text from the file system or the user: always plain text, in a font and colour.
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
 
 // One line of plain text, elided in the middle to fit, selectable; its "Copy" menu item copies
-// the whole text, and the tooltip shows it.
+// the whole text, as does the copy key on a selection that takes in the "…", and the tooltip
+// shows it.
 class SelectableElidedLabel : public QLabel {
     Q_OBJECT
 public:
@@ -14,6 +19,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QString m_full;
