@@ -43,7 +43,8 @@ SelectableElidedLabel::SelectableElidedLabel(const QString& full, const QFont& f
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu;
-        menu.addAction(QCoreApplication::translate("SelectableElidedLabel", "Copy"),
+        // The label is the action's context: if it goes while the menu is open, the action goes too.
+        menu.addAction(QCoreApplication::translate("SelectableElidedLabel", "Copy"), this,
                        [this] { QApplication::clipboard()->setText(m_full); });
         menu.exec(mapToGlobal(at));
     });
