@@ -49,12 +49,16 @@ FileCategory dominantCategory(quint32 count, CategoryAt categoryAt, SizeAt sizeA
 {
     if (count == 0)
         return FileCategory::other;
+    // Only categories that occur among the children compete (all sums may be 0).
     std::array<qint64, 9> sums{};
-    for (quint32 i = 0; i < count; ++i)
+    std::array<bool, 9> present{};
+    for (quint32 i = 0; i < count; ++i) {
         sums[size_t(categoryAt(i))] += sizeAt(i);
-    size_t best = 0;
-    for (size_t c = 1; c < sums.size(); ++c) {
-        if (sums[c] > sums[best])
+        present[size_t(categoryAt(i))] = true;
+    }
+    size_t best = size_t(categoryAt(0));
+    for (size_t c = 0; c < sums.size(); ++c) {
+        if (present[c] && sums[c] > sums[best])
             best = c;
     }
     return FileCategory(best);

@@ -249,6 +249,37 @@ private Q_SLOTS:
             QCOMPARE(ev.progress.size(), 4);
     }
 
+    // A folder whose children all have size 0 takes a category that one of them has, not the
+    // first category of the list by default.
+    void zeroSizeFolderCategory_data()
+    {
+        QTest::addColumn<QStringList>("files"); // a trailing "/" makes an empty folder
+        QTest::addColumn<QStringList>("allowed"); // raw values; any of the tied ones will do
+        QTest::newRow("empty text files") << QStringList{"a.txt", "b.txt"} << QStringList{"documents"};
+        QTest::newRow("only an empty folder") << QStringList{"inner/"} << QStringList{"other"};
+        QTest::newRow("empty folder and empty log") << QStringList{"inner/", "x.log"} << QStringList{"caches", "other"};
+    }
+    void zeroSizeFolderCategory()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, allowed);
+        TestHome home;
+        home.mkdir("r");
+        for (const QString& f : files) {
+            if (f.endsWith('/'))
+                home.mkdir("r/" + f);
+            else
+                home.writeFile("r/" + f, 0);
+        }
+        for (int threads : {1, 8}) {
+            CancelToken token;
+            Events ev;
+            const DiskNode root = scan(home("r"), token, ev, threads);
+            QCOMPARE(root.size(), qint64(0));
+            QVERIFY2(allowed.contains(rawValue(root.category())), qPrintable(rawValue(root.category())));
+        }
+    }
+
     void rootIsFile()
     {
         TestHome home;
