@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 struct Sha256::Impl {
@@ -44,13 +45,18 @@ QString Sha256::hex(const QByteArray& digest)
 Sha256::FileDigest Sha256::ofFile(const QString& path, size_t chunk, const std::function<bool()>& stop)
 {
     FileDigest result;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // The path was a regular file when it was walked; it may have been replaced since. Never
+    // follow a link and never wait on a FIFO or device: only a regular file is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return result;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); } // an error while closing changes nothing
     } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return result;
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif

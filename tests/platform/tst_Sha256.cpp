@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 class tst_Sha256 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -53,6 +55,21 @@ private Q_SLOTS:
                                               16, [&] { return reads == 2; });
         QCOMPARE(stopped.status, Sha256::FileStatus::Stopped);
         QCOMPARE(reads, 2);
+    }
+
+    // A walked file replaced by a FIFO or a link before it is hashed is skipped at once: no
+    // waiting for a writer, no following the link.
+    void onlyRegularFilesAreRead()
+    {
+        TestHome home;
+        const QString fifo = home("pipe");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        QCOMPARE(Sha256::ofFile(fifo).status, Sha256::FileStatus::Unreadable);
+        const QString real = home.writeFile("real", 5000);
+        const QString link = home.symlink("link", real);
+        QCOMPARE(Sha256::ofFile(link).status, Sha256::FileStatus::Unreadable);
+        QCOMPARE(Sha256::ofFile(real).status, Sha256::FileStatus::Ok);
+        QCOMPARE(Sha256::ofFile(home.path()).status, Sha256::FileStatus::Unreadable);
     }
 };
 
