@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <map>
 #include <string>
 
@@ -13,6 +14,15 @@ inline std::map<std::string, std::pair<std::string, Command>>& registry()
 {
     static std::map<std::string, std::pair<std::string, Command>> commands;
     return commands;
+}
+
+// The value after `name` in the arguments, or no value.
+inline std::optional<QString> option(const QStringList& args, const QString& name)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return std::nullopt;
+    return args[at + 1];
 }
 
 struct Register {

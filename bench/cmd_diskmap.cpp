@@ -42,10 +42,7 @@ static Bench::Register reg("diskmap", "PATH [--threads N] [--no-count] [--dump]"
         std::fprintf(stderr, "diskmap: PATH needed\n");
         return 2;
     }
-    int threads = 0;
-    const qsizetype t = args.indexOf(QStringLiteral("--threads"));
-    if (t >= 0 && t + 1 < args.size())
-        threads = args[t + 1].toInt();
+    const int threads = Bench::option(args, QStringLiteral("--threads")).value_or(QStringLiteral("0")).toInt();
     CancelToken token;
     qint64 children = 0, progress = 0;
     QElapsedTimer timer;

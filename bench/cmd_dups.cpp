@@ -15,10 +15,7 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
         std::fprintf(stderr, "dups: PATH needed\n");
         return 2;
     }
-    int threads = 0;
-    const qsizetype t = args.indexOf(QStringLiteral("--threads"));
-    if (t >= 0 && t + 1 < args.size())
-        threads = args[t + 1].toInt();
+    const int threads = Bench::option(args, QStringLiteral("--threads")).value_or(QStringLiteral("0")).toInt();
     CancelToken token;
     FileScanResult last;
     int files = 0, deliveries = 0;
@@ -51,9 +48,8 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
                 "read_bytes=%lld\n",
                 files, (long long)last.duplicates.size(), (long long)dupFiles, (long long)reclaim, deliveries, seconds,
                 u.ru_maxrss, readBytes);
-    const qsizetype g = args.indexOf(QStringLiteral("--groups"));
-    if (g >= 0 && g + 1 < args.size()) {
-        QFile out(args[g + 1]);
+    if (const auto groupsFile = Bench::option(args, QStringLiteral("--groups"))) {
+        QFile out(*groupsFile);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 1;
         // One group per line: the paths, tab-separated, in walk order.
