@@ -63,8 +63,10 @@ std::optional<QString> moveToTrash(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    // Without the data folder Qt moves the item into "./files" of the current directory.
-    QDir().mkpath(dataHome());
+    // Without the data folder Qt moves the item into "./files" of the current directory: when it
+    // cannot be made, nothing is moved at all.
+    if (!QDir().mkpath(dataHome()))
+        return std::nullopt;
     QString where;
     if (!QFile::moveToTrash(path, &where))
         return std::nullopt;

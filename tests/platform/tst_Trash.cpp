@@ -62,6 +62,23 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(work + "/files"));
     }
 
+    // When the data folder cannot be made, nothing moves (rather than into "./files" here).
+    void unmakeableDataFolderMovesNothing()
+    {
+        TestHome home;
+        home.writeFile("blocker", 1);
+        qputenv("XDG_DATA_HOME", home("blocker/share").toLocal8Bit());
+        const QString work = home.mkdir("cwd");
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(work);
+        const QString file = home.writeFile("y.bin", 10);
+        const auto where = Trash::moveToTrash(file);
+        QDir::setCurrent(old);
+        QCOMPARE(where, std::nullopt);
+        QVERIFY(QFileInfo::exists(file));
+        QVERIFY(!QFileInfo::exists(work + "/files"));
+    }
+
     void isInTrash_data()
     {
         QTest::addColumn<QString>("relative");
