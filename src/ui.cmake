@@ -89,5 +89,6 @@ else()
 endif()
 
 # Renders every built view with a seeded model to PNG files, for a person to look at.
-add_executable(dustlet-render ${CMAKE_SOURCE_DIR}/tests/render/render_views.cpp)
+file(GLOB DUSTLET_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/render/*.cpp ${CMAKE_SOURCE_DIR}/tests/render/*.h)
+add_executable(dustlet-render ${DUSTLET_RENDER_SOURCES})
 target_link_libraries(dustlet-render PRIVATE dustlet_ui)
