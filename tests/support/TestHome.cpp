@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,18 @@ TestHome::~TestHome()
     setEnv("XDG_CONFIG_HOME", m_oldConfig);
     setEnv("XDG_DATA_HOME", m_oldData);
     setEnv("XDG_CACHE_HOME", m_oldCache);
+    // Names that are not UTF-8 are beyond QTemporaryDir's own removal: take everything away by
+    // the bytes first (not following links); whatever this leaves, QTemporaryDir tries again.
+    if (!m_home.isEmpty())
+        ::nftw(QFile::encodeName(m_home).constData(),
+               [](const char* path, const struct stat*, int type, struct FTW*) {
+                   if (type == FTW_DP)
+                       ::rmdir(path);
+                   else
+                       ::unlink(path);
+                   return 0;
+               },
+               16, FTW_DEPTH | FTW_PHYS);
 }
 
 bool TestHome::isValid() const { return m_dir.isValid() && !m_home.isEmpty(); }
@@ -96,6 +109,19 @@ QString TestHome::writeText(const QString& relative, const QByteArray& text) con
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(text);
     return p;
+}
+
+QByteArray TestHome::writeRaw(const QByteArray& relative, const QByteArray& content) const
+{
+    const QByteArray p = QFile::encodeName(m_home) + '/' + relative;
+    for (qsizetype slash = p.indexOf('/', 1); slash > 0; slash = p.indexOf('/', slash + 1))
+        ::mkdir(p.left(slash).constData(), 0755); // an existing folder is fine
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return {};
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok ? p : QByteArray();
 }
 
 bool TestHome::setAge(const QString& absolutePath, const QDateTime& when)

@@ -35,6 +35,9 @@ public:
     // Writes a file of exactly `bytes` bytes (non-sparse), creating its parents.
     QString writeFile(const QString& relative, qint64 bytes, char fill = 'x') const;
     QString writeText(const QString& relative, const QByteArray& text) const;
+    // Writes `content` at a path given as bytes (names need not be UTF-8), making the folders on
+    // the way; returns the absolute path as bytes, or nothing on failure.
+    QByteArray writeRaw(const QByteArray& relative, const QByteArray& content) const;
     // Sets the modification (and access) time of a path, without following a link.
     static bool setAge(const QString& absolutePath, const QDateTime& when);
     // A symbolic link at `relative` pointing to `target` (taken as given).
