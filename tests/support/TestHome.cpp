@@ -3,6 +3,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -211,3 +212,9 @@ QList<QStringList> TestHome::recordedRuns(const QString& tool) const
 QString TestHome::fakeOsascript() { return QStringLiteral(DUSTLET_FAKE_OSASCRIPT); }
 
 void TestHome::setFakeOsascriptMode(const QByteArray& mode) const { writeText(".fake-osascript-mode", mode); }
+
+bool TestHome::containsFileNamed(const QString& name) const
+{
+    QDirIterator it(m_home, {name}, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    return it.hasNext();
+}

@@ -57,6 +57,9 @@ public:
     // The fake osascript (tests/support/FakeOsascript.cpp), which records its runs as
     // "osascript" and reads its mode from this home; `mode` "cancel", "error" or "" (run).
     static QString fakeOsascript();
+    // Whether a file named `name` exists anywhere in this home (injection tests look for the
+    // file a smuggled command would have made).
+    bool containsFileNamed(const QString& name) const;
     void setFakeOsascriptMode(const QByteArray& mode) const;
 
     static bool isRoot();
