@@ -3,6 +3,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -176,3 +177,44 @@ QString TestHome::fakeCommand(const QString& name, const QByteArray& scriptBody)
 }
 
 bool TestHome::isRoot() { return ::geteuid() == 0; }
+
+QByteArray TestHome::recordArguments(const QString& tool)
+{
+    // One file per run under $HOME/.fake-runs/<tool>, numbered in order, arguments NUL-ended.
+    const QByteArray t = tool.toUtf8();
+    return "d=\"$HOME/.fake-runs/" + t + "\"; mkdir -p \"$d\"; n=0; "
+           "while ! (set -C; : > \"$d/$n\") 2>/dev/null; do n=$((n+1)); done; "
+           "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$d/$n\"; done\n";
+}
+
+QList<QStringList> TestHome::recordedRuns(const QString& tool) const
+{
+    QList<QStringList> runs;
+    const QString dir = (*this)(".fake-runs/" + tool);
+    for (int n = 0;; ++n) {
+        QFile f(dir + "/" + QString::number(n));
+        if (!f.open(QIODevice::ReadOnly))
+            break;
+        QStringList args;
+        const QByteArray bytes = f.readAll();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\0') {
+                args << QString::fromUtf8(bytes.mid(start, i - start));
+                start = i + 1;
+            }
+        }
+        runs << args;
+    }
+    return runs;
+}
+
+QString TestHome::fakeOsascript() { return QStringLiteral(DUSTLET_FAKE_OSASCRIPT); }
+
+void TestHome::setFakeOsascriptMode(const QByteArray& mode) const { writeText(".fake-osascript-mode", mode); }
+
+bool TestHome::containsFileNamed(const QString& name) const
+{
+    QDirIterator it(m_home, {name}, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    return it.hasNext();
+}
