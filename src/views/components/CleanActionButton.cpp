@@ -1,37 +1,113 @@
 #include "views/components/CleanActionButton.h"
 
+#include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
 CleanActionButton::CleanActionButton(const QString& title, const QString& systemImage, bool enabled,
                                      std::function<void()> action, QWidget* parent)
-    : QPushButton(parent), m_title(title)
+    : QPushButton(parent), m_title(title), m_symbol(systemImage)
 {
     // Shown as given: a "&" in a name stays a "&", not a mnemonic.
     QString shown = title;
     shown.replace(QLatin1Char('&'), QLatin1String("&&"));
     setText(shown);
-    QIcon icon;
-    const QColor disabledText = palette().color(QPalette::Disabled, QPalette::ButtonText);
-    for (qreal dpr : {1.0, 2.0}) {
-        icon.addPixmap(Symbol::pixmap(systemImage, 16, Qt::white, dpr), QIcon::Normal);
-        icon.addPixmap(Symbol::pixmap(systemImage, 16, disabledText, dpr), QIcon::Disabled);
-    }
-    setIcon(icon);
-    setIconSize(QSize(16, 16));
     setFont(Style::font(Style::Text::body, QFont::Medium));
-    setMinimumHeight(30);
-    QPalette pal = palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Button, Style::accent(palette()));
-        pal.setColor(group, QPalette::ButtonText, Qt::white);
-    }
-    setPalette(pal);
-    setAutoFillBackground(false);
+    const int iconPx = Style::metric(16);
+    setIconSize(QSize(iconPx, iconPx));
+    setMinimumHeight(Style::metric(30));
     setDefault(true);
     setEnabled(enabled);
+    updateIcon();
+    FocusRing::attach(this);
     connect(this, &QPushButton::clicked, this, [action = std::move(action)] {
         if (action)
             action();
     });
+}
+
+QColor CleanActionButton::fillColor() const
+{
+    if (!isEnabled()) {
+        const QPalette& p = palette();
+        return Style::dimmed(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Active, QPalette::Window), 0.3,
+                             1.0);
+    }
+    const QColor fill = Style::prominentFill(Style::accent(palette()), Qt::white);
+    return isDown() ? Style::prominentFill(fill.darker(112), Qt::white) : fill;
+}
+
+QColor CleanActionButton::labelColor() const
+{
+    if (isEnabled())
+        return Qt::white;
+    // Disabled: a dimmed label that still reads on its fill.
+    return Style::secondaryOn(palette().color(QPalette::Active, QPalette::ButtonText), fillColor());
+}
+
+void CleanActionButton::updateIcon()
+{
+    if (m_symbol.isEmpty())
+        return;
+    QIcon icon;
+    const int px = iconSize().width();
+    for (qreal dpr : {1.0, 2.0})
+        icon.addPixmap(Symbol::pixmap(m_symbol, px, labelColor(), dpr), isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    setIcon(icon);
+}
+
+void CleanActionButton::changeEvent(QEvent* event)
+{
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+        // Keep a cleared icon cleared (a caller that shows a spinner in its place).
+        if (!icon().isNull())
+            updateIcon();
+        update();
+    }
+}
+
+void CleanActionButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF fillRect = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(fillRect, 5, 5);
+    p.fillPath(shape, fillColor());
+    p.setPen(QPen(fillColor().darker(isEnabled() ? 115 : 105), 1));
+    p.drawPath(shape);
+    if (FocusRing::isShown(this)) {
+        // A line of the window colour inside the ring sets the ring off from the fill.
+        p.setPen(QPen(palette().color(QPalette::Window), 1.5));
+        p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 3, 3);
+    }
+
+    // Symbol and title, centred together; the title shortened with "…" when the button is narrow.
+    const QColor label = labelColor();
+    const QFontMetrics fm(font());
+    const bool hasIcon = !icon().isNull();
+    const int iconPx = hasIcon ? iconSize().width() : 0;
+    const int gap = hasIcon && !text().isEmpty() ? Style::metric(6) : 0;
+    const int room = std::max(0, int(fillRect.width()) - 2 * Style::metric(10) - iconPx - gap);
+    QString shown = text();
+    shown.replace(QLatin1String("&&"), QLatin1String("&"));
+    shown = fm.elidedText(shown, Qt::ElideRight, room);
+    const int textWidth = shown.isEmpty() ? 0 : fm.horizontalAdvance(shown);
+    const int total = iconPx + gap + textWidth;
+    qreal x = fillRect.center().x() - total / 2.0;
+    if (hasIcon) {
+        const QPixmap pm = Symbol::pixmap(m_symbol, iconPx, label, devicePixelRatioF());
+        p.drawPixmap(QPointF(x, fillRect.center().y() - iconPx / 2.0), pm);
+        x += iconPx + gap;
+    }
+    if (!shown.isEmpty()) {
+        p.setPen(label);
+        p.setFont(font());
+        p.drawText(QRectF(x, fillRect.top(), textWidth + 1, fillRect.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
 }
