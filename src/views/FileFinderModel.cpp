@@ -9,31 +9,16 @@
 #include "services/Scanner.h"
 
 #include <QCoreApplication>
-#include <QMutex>
 #include <QThreadPool>
 
 #include <algorithm>
 
-// Carries deliveries from the scanning thread to the model on the main thread, for as long as
-// the model exists: a call posted after the model has gone is dropped.
-struct FileFinderModel::Relay {
-    QMutex mutex;
-    FileFinderModel* model = nullptr;
-
-    void post(std::function<void(FileFinderModel&)> call)
-    {
-        QMutexLocker lock(&mutex);
-        if (!model)
-            return;
-        QMetaObject::invokeMethod(
-            model, [m = model, call = std::move(call)] { call(*m); }, Qt::QueuedConnection);
-    }
-};
-
 FileFinderModel::FileFinderModel(ScanFunction scan, QObject* parent)
-    : QObject(parent), m_scan(std::move(scan)), m_relay(std::make_shared<Relay>()), m_rootPath(Paths::home())
+    : QObject(parent),
+      m_scan(std::move(scan)),
+      m_relay(MainThreadRelay<FileFinderModel>::create(this)),
+      m_rootPath(Paths::home())
 {
-    m_relay->model = this;
     if (!m_scan)
         m_scan = [](const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
                     const DuplicateScanner::ResultHandler& onResult) {
@@ -47,11 +32,7 @@ FileFinderModel::FileFinderModel(ScanFunction scan, QObject* parent)
         });
 }
 
-FileFinderModel::~FileFinderModel()
-{
-    QMutexLocker lock(&m_relay->mutex);
-    m_relay->model = nullptr;
-}
+FileFinderModel::~FileFinderModel() { m_relay->detach(); }
 
 void FileFinderModel::setResult(const FileScanResult& value) { m_result = value; Q_EMIT resultChanged(); }
 void FileFinderModel::setIsScanning(bool value) { m_isScanning = value; Q_EMIT isScanningChanged(); }

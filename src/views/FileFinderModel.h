@@ -1,5 +1,6 @@
 #pragma once
 #include "models/CancelToken.h"
+#include "platform/MainThreadRelay.h"
 #include "services/DuplicateScanner.h"
 
 #include <QObject>
@@ -83,8 +84,6 @@ Q_SIGNALS:
     void selectedChanged();
 
 private:
-    struct Relay;
-
     void setResult(const FileScanResult& value);
     void setIsScanning(bool value);
     void setHasScanned(bool value);
@@ -97,7 +96,7 @@ private:
     void scanEnded(const CancelTokenPtr& token);
 
     ScanFunction m_scan;
-    std::shared_ptr<Relay> m_relay;
+    std::shared_ptr<MainThreadRelay<FileFinderModel>> m_relay;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
     int m_running = 0;        // scans started whose end has not come back yet
