@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "platform/Background.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "platform/Trash.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
@@ -89,7 +90,7 @@ void FileFinderModel::applyResult(const CancelTokenPtr& token, const FileScanRes
     QSet<QString> ticked;
     for (const DuplicateGroup& group : result.duplicates) {
         for (qsizetype i = 1; i < group.files.size(); ++i)
-            ticked.insert(group.files[i].path);
+            ticked.insert(group.files[i].id());
     }
     setSelected(ticked);
 }
@@ -132,11 +133,11 @@ void FileFinderModel::pickFolderAndScan(QWidget* parent)
     });
 }
 
-void FileFinderModel::toggle(const QString& path)
+void FileFinderModel::toggle(const QString& id)
 {
     QSet<QString> next = m_selected;
-    if (!next.remove(path))
-        next.insert(path);
+    if (!next.remove(id))
+        next.insert(id);
     setSelected(next);
 }
 
@@ -145,8 +146,9 @@ qint64 FileFinderModel::selectedSize() const
     qint64 total = 0;
     QSet<QString> counted;
     const auto add = [&](const ScannedFile& file) {
-        if (m_selected.contains(file.path) && !counted.contains(file.path)) {
-            counted.insert(file.path);
+        const QString id = file.id();
+        if (m_selected.contains(id) && !counted.contains(id)) {
+            counted.insert(id);
             total += file.size;
         }
     };
@@ -159,7 +161,12 @@ qint64 FileFinderModel::selectedSize() const
     return total;
 }
 
-bool FileFinderModel::canTrash(const QString& path) { return Cleaner::canTrashOnRequest(path); }
+bool FileFinderModel::canTrash(const QString& id)
+{
+    // A name whose shown path would name another file is never moved by that path.
+    const QByteArray raw = RawPath::fromKey(id);
+    return RawPath::roundTrips(raw) && Cleaner::canTrashOnRequest(QString::fromUtf8(raw));
+}
 
 QString FileFinderModel::historyName(qsizetype count)
 {
@@ -172,13 +179,14 @@ void FileFinderModel::trashSelected()
     if (!m_appModel)
         return;
     // In a fixed order, so that the history lists the items the same way each time.
-    QStringList paths = m_selected.values();
-    std::sort(paths.begin(), paths.end());
+    QStringList ids = m_selected.values();
+    std::sort(ids.begin(), ids.end());
     qint64 freed = 0;
     QList<TrashedItem> trashed;
-    for (const QString& path : paths) {
-        if (!canTrash(path))
+    for (const QString& id : ids) {
+        if (!canTrash(id))
             continue;   // stays ticked; its box cannot be used
+        const QString path = QString::fromUtf8(RawPath::fromKey(id));   // the same text: it round-trips
         const qint64 size = Scanner::directorySize(path);
         const std::optional<QString> moved = Trash::moveToTrash(path);
         if (!moved)

@@ -47,6 +47,7 @@ public:
     int scannedCount() const { return m_scannedCount; }
     // The folder of the last scan as it was passed in; the home folder at first.
     const QString& rootPath() const { return m_rootPath; }
+    // The ids (ScannedFile::id) of the ticked files, shared by both lists.
     const QSet<QString>& selected() const { return m_selected; }
 
     // The application model that trashing records into; set by the window when it appears.
@@ -59,15 +60,17 @@ public:
     void stop();
     // Asks for a folder (modal to `parent`) and scans it; cancelling does nothing.
     void pickFolderAndScan(QWidget* parent = nullptr);
-    // Ticks or unticks one path.
-    void toggle(const QString& path);
+    // Ticks or unticks one file, by its id.
+    void toggle(const QString& id);
     // The bytes of the ticked files of the current result, each file once.
     qint64 selectedSize() const;
     // Moves the ticked files that may go to the Trash, records them as one history entry and
     // scans the folder again.
     void trashSelected();
-    // Whether a file may be moved to the Trash from this window.
-    static bool canTrash(const QString& path);
+    // Whether the file with this id may be moved to the Trash from this window: its shown path
+    // names it (the bytes of its name are well-formed), and the path passes the tool windows'
+    // safety test.
+    static bool canTrash(const QString& id);
     // The history entry's name for `count` files moved at once ("2 files (duplicate/large)").
     static QString historyName(qsizetype count);
 

@@ -52,6 +52,16 @@ bool onlyInsertions(const QList<FileFinderRows::Row>& before, const QList<FileFi
     return i == before.size();
 }
 
+FileFinderRows::Row fileRow(const ScannedFile& file, const QString& keyPrefix)
+{
+    FileFinderRows::Row row;
+    row.file = file;
+    row.id = file.id();
+    row.path = file.path();
+    row.key = keyPrefix + row.id;
+    return row;
+}
+
 int indicatorSize(const QWidget* widget)
 {
     const QStyle* style = widget ? widget->style() : QApplication::style();
@@ -77,7 +87,7 @@ QList<FileFinderRows::Row> FileFinderRows::largestRows(const FileScanResult& res
     QList<Row> rows;
     rows.reserve(result.largest.size());
     for (const ScannedFile& file : result.largest)
-        rows.append(Row{false, file.path, file, 0, 0});
+        rows.append(fileRow(file, QString()));
     return rows;
 }
 
@@ -85,9 +95,14 @@ QList<FileFinderRows::Row> FileFinderRows::duplicateRows(const FileScanResult& r
 {
     QList<Row> rows;
     for (const DuplicateGroup& group : result.duplicates) {
-        rows.append(Row{true, QStringLiteral("group:") + group.id, {}, group.files.size(), group.size});
+        Row header;
+        header.isHeader = true;
+        header.key = QStringLiteral("group:") + group.id;
+        header.copies = group.files.size();
+        header.groupSize = group.size;
+        rows.append(header);
         for (const ScannedFile& file : group.files)
-            rows.append(Row{false, group.id + QLatin1Char('/') + file.path, file, 0, 0});
+            rows.append(fileRow(file, group.id + QLatin1Char('/')));
     }
     return rows;
 }
@@ -122,13 +137,13 @@ void FileFinderRows::setSelected(const QSet<QString>& selected)
 
 int FileFinderRows::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
-bool FileFinderRows::canTrash(const QString& path) const
+bool FileFinderRows::canTrash(const QString& id) const
 {
-    const auto it = m_canTrashCache.constFind(path);
+    const auto it = m_canTrashCache.constFind(id);
     if (it != m_canTrashCache.constEnd())
         return *it;
-    const bool allowed = m_canTrash ? m_canTrash(path) : false;
-    m_canTrashCache.insert(path, allowed);
+    const bool allowed = m_canTrash ? m_canTrash(id) : false;
+    m_canTrashCache.insert(id, allowed);
     return allowed;
 }
 
@@ -148,13 +163,15 @@ QVariant FileFinderRows::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case IsHeaderRole: return false;
-    case Qt::DisplayRole: return Paths::lastComponent(row.file.path);
-    case PathRole: return row.file.path;
-    case SubtitleRole: return Paths::abbreviateHome(row.file.path);
+    case Qt::DisplayRole: return Paths::lastComponent(row.path);
+    case IdRole: return row.id;
+    case PathRole: return row.path;
+    case PathRoundTripsRole: return row.file.pathRoundTrips();
+    case SubtitleRole:
+    case Qt::AccessibleDescriptionRole: return Paths::abbreviateHome(row.path);
     case SizeTextRole: return formatBytes(row.file.size);
-    case CanTrashRole: return canTrash(row.file.path);
-    case Qt::CheckStateRole: return m_selected.contains(row.file.path) ? Qt::Checked : Qt::Unchecked;
-    case Qt::AccessibleDescriptionRole: return Paths::abbreviateHome(row.file.path);
+    case CanTrashRole: return canTrash(row.id);
+    case Qt::CheckStateRole: return m_selected.contains(row.id) ? Qt::Checked : Qt::Unchecked;
     default: return {};
     }
 }
@@ -164,10 +181,10 @@ bool FileFinderRows::setData(const QModelIndex& index, const QVariant&, int role
     if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_rows.size())
         return false;
     const Row& row = m_rows[index.row()];
-    if (row.isHeader || !canTrash(row.file.path))
+    if (row.isHeader || !canTrash(row.id))
         return false;
     if (m_toggle)
-        m_toggle(row.file.path);
+        m_toggle(row.id);
     return true;
 }
 
@@ -179,7 +196,7 @@ Qt::ItemFlags FileFinderRows::flags(const QModelIndex& index) const
     if (row.isHeader)
         return Qt::ItemIsEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled;
-    if (canTrash(row.file.path))
+    if (canTrash(row.id))
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -255,11 +272,13 @@ void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& optio
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, option.widget);
 
-    // The reveal button.
+    // The reveal button; off for a file its shown path does not name.
     const QRect reveal = revealRect(r);
     const int glyph = Style::metric(14);
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-    const QPixmap magnifier = Symbol::pixmap(QStringLiteral("magnifyingglass"), glyph, Style::secondary(pal), dpr);
+    const bool canReveal = index.data(FileFinderRows::PathRoundTripsRole).toBool();
+    const QColor glyphColor = canReveal ? Style::secondary(pal) : pal.color(QPalette::Disabled, QPalette::WindowText);
+    const QPixmap magnifier = Symbol::pixmap(QStringLiteral("magnifyingglass"), glyph, glyphColor, dpr);
     p->drawPixmap(QRect(reveal.center().x() - glyph / 2 + 1, reveal.center().y() - glyph / 2 + 1, glyph, glyph),
                   magnifier);
 
@@ -327,7 +346,8 @@ bool FileFinderRowDelegate::editorEvent(QEvent* event, QAbstractItemModel* model
             return true;
         }
         if (revealRect(option.rect).contains(at)) {
-            FileManagerShell::reveal(index.data(FileFinderRows::PathRole).toString());
+            if (index.data(FileFinderRows::PathRoundTripsRole).toBool())
+                FileManagerShell::reveal(index.data(FileFinderRows::PathRole).toString());
             return true;
         }
         return false;

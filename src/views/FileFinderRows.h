@@ -16,7 +16,9 @@ class FileFinderRows : public QAbstractListModel {
 public:
     enum Role {
         IsHeaderRole = Qt::UserRole + 1,
-        PathRole,         // file rows: the file's path
+        IdRole,           // file rows: the file's id (ScannedFile::id), the key of its tick
+        PathRole,         // file rows: the file's path as shown
+        PathRoundTripsRole, // file rows: the shown path names the file (it can be revealed)
         SubtitleRole,     // file rows: the path with a leading home folder as "~"
         SizeTextRole,     // file rows: the formatted size
         CanTrashRole,     // file rows: the checkbox can be used
@@ -28,13 +30,15 @@ public:
         bool isHeader = false;
         QString key;              // stays the same for the same row across deliveries
         ScannedFile file;         // file rows
+        QString id;               // file rows: file.id()
+        QString path;             // file rows: file.path()
         qsizetype copies = 0;     // header rows
         qint64 groupSize = 0;     // header rows
         friend bool operator==(const Row&, const Row&) = default;
     };
 
-    // `toggle` is called with a file's path when its box is clicked; `canTrash` decides whether
-    // the box can be used (asked once per path while the path stays listed).
+    // `toggle` is called with a file's id when its box is clicked; `canTrash` decides from the id
+    // whether the box can be used (asked once per file while it stays listed).
     FileFinderRows(std::function<void(const QString&)> toggle, std::function<bool(const QString&)> canTrash,
                    QObject* parent = nullptr);
 
@@ -55,7 +59,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    bool canTrash(const QString& path) const;
+    bool canTrash(const QString& id) const;
 
     std::function<void(const QString&)> m_toggle;
     std::function<bool(const QString&)> m_canTrash;

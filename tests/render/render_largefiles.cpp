@@ -48,7 +48,7 @@ QString at(const QString& relative) { return home() + QLatin1Char('/') + relativ
 
 ScannedFile f(const QString& relative, qint64 size)
 {
-    return ScannedFile{relative.startsWith(QLatin1Char('/')) ? relative : at(relative), size};
+    return ScannedFile{(relative.startsWith(QLatin1Char('/')) ? relative : at(relative)).toUtf8(), size};
 }
 
 FileScanResult sampleResult()

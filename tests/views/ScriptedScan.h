@@ -131,7 +131,7 @@ private:
 };
 
 // Results built by hand.
-inline ScannedFile file(const QString& path, qint64 size) { return ScannedFile{path, size}; }
+inline ScannedFile file(const QString& path, qint64 size) { return ScannedFile{path.toUtf8(), size}; }
 inline DuplicateGroup group(const QString& id, qint64 size, const QList<ScannedFile>& files)
 {
     return DuplicateGroup{id, size, files};

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
 FileScanResult largestOnly(const QList<ScannedFile>& files) { return FileScanResult{files, {}}; }
@@ -335,6 +337,40 @@ private Q_SLOTS:
         QPointer<FileFinderModel> idle = new FileFinderModel(scans.function());
         idle->release();
         QTRY_VERIFY(idle.isNull());
+    }
+
+    // A copy whose name is not well-formed UTF-8 is listed and ticked, but never moved: its shown
+    // path would name another file (here one that really exists).
+    void aNameThatIsNotUtf8IsNeverTrashed()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        QByteArray content(1'100'000, 'k');
+        QByteArray other(1'100'000, 'o');
+        f.home.mkdir("pair");
+        QVERIFY(!f.home.writeRaw("pair/a.bin", content).isEmpty());
+        const QByteArray bad = f.home.writeRaw("pair/z\xff.bin", content);
+        const QByteArray lookalike = f.home.writeRaw("pair/z\xef\xbf\xbd.bin", other);
+        QVERIFY(!bad.isEmpty() && !lookalike.isEmpty());
+
+        FileFinderModel model;
+        model.setAppModel(app.get());
+        model.scan(f.home("pair"));
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 20000);
+        QCOMPARE(model.result().duplicates.size(), 1);
+        const ScannedFile copy = model.result().duplicates[0].files[1];
+        QCOMPARE(copy.rawPath, bad);
+        QVERIFY(!copy.pathRoundTrips());
+        QCOMPARE(model.selected(), set({copy.id()}));
+        QCOMPARE(model.selectedSize(), copy.size);
+        QVERIFY(!FileFinderModel::canTrash(copy.id()));
+        QVERIFY(FileFinderModel::canTrash(model.result().duplicates[0].files[0].id()));
+
+        model.trashSelected();
+        QVERIFY(app->history().isEmpty());
+        QVERIFY(QFile::exists(QFile::decodeName(lookalike)));
+        struct stat st {};
+        QCOMPARE(::lstat(bad.constData(), &st), 0);
     }
 
     // The real scan in a test home: find a duplicate pair, move the ticked copy to the home's

@@ -251,6 +251,28 @@ private Q_SLOTS:
         QVERIFY(!v.model().selected().contains(cache));
     }
 
+    // A file whose name is not well-formed UTF-8 is shown (with U+FFFD), but its box and its
+    // reveal button do nothing: its shown path would name another file.
+    void aNameThatIsNotUtf8CannotBeTickedOrRevealed()
+    {
+        Fixture x;
+        LargeFilesView& v = x.make();
+        QStringList revealed;
+        FileManagerShell::setHandlerForTesting([&](FileManagerShell::Action, const QString& p) { revealed.append(p); });
+        x.startScan(x.home("d"));
+        const ScannedFile bad{x.home("d").toUtf8() + "/z\xff.bin", 2'000'000};
+        x.scans.deliver(FileScanResult{{bad}, {}});
+        QTRY_COMPARE(v.largestRows()->rowCount(), 1);
+        const QModelIndex index = v.largestRows()->index(0);
+        QCOMPARE(index.data(Qt::DisplayRole).toString(), QString("z\uFFFD.bin"));
+        QVERIFY(!index.data(FileFinderRows::PathRoundTripsRole).toBool());
+        QVERIFY(!index.data(FileFinderRows::CanTrashRole).toBool());
+        clickInRow(v.largestList(), index, false);
+        clickInRow(v.largestList(), index, true);
+        QVERIFY(v.model().selected().isEmpty());
+        QVERIFY(revealed.isEmpty());
+    }
+
     // Paths show a leading home folder as "~" and nothing else: a path that holds the home
     // folder's letters further on stays as it is, in the rows and in the toolbar.
     void onlyALeadingHomeBecomesTilde()
