@@ -8,6 +8,7 @@
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
+#include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
@@ -42,16 +43,6 @@ void setTextColor(QWidget* w, const QColor& c)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
-}
-
-QFrame* divider(QWidget* parent = nullptr)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    setTextColor(line, Style::separator());
-    return line;
 }
 
 void paintDivider(QWidget* w)
@@ -339,7 +330,7 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
     column->setSpacing(0);
 
     column->addWidget(makeHeader());
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
 
     m_simple = new QWidget(this);
     m_simple->setObjectName(QStringLiteral("simpleList"));
@@ -363,7 +354,7 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
             [this](int value) { m_sections->setScrollOffset(value); });
     column->addWidget(m_scroll);
 
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
     column->addWidget(makeFooter());
 
     const auto queue = [this] { scheduleUpdate(); };
@@ -524,7 +515,7 @@ QWidget* MenuPanelView::makeFooter()
     tools->addWidget(m_more, 1);
     column->addLayout(tools);
 
-    column->addWidget(divider(block));
+    column->addWidget(makeDivider(block));
 
     // Settings, About, Quit.
     auto* bottom = new QHBoxLayout;

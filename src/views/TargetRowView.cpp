@@ -7,6 +7,7 @@
 #include "views/components/ElidedLabel.h"
 #include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/Divider.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -39,17 +40,6 @@ public:
     }
 };
 
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette p = line->palette();
-    p.setColor(QPalette::WindowText, Style::separator(p));
-    line->setPalette(p);
-    line->setFixedHeight(1);
-    return line;
-}
 
 } // namespace
 
@@ -275,7 +265,7 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
 
     const QStringList paths = target.displayPaths();
     if (!paths.isEmpty()) {
-        column->addWidget(divider(box));
+        column->addWidget(makeDivider(box));
         auto* heading = makePlainLabel(locationHeading(paths.size()),
                                        Style::font(Style::Text::caption, QFont::DemiBold), Style::secondary(), box);
         heading->setObjectName(QStringLiteral("locationHeading"));

@@ -71,6 +71,38 @@ void CleanActionButton::changeEvent(QEvent* event)
     }
 }
 
+namespace {
+int sidePadding() { return Style::metric(14); }
+} // namespace
+
+QString CleanActionButton::shownText() const
+{
+    QString shown = text();
+    shown.replace(QLatin1String("&&"), QLatin1String("&"));
+    return shown;
+}
+
+// Symbol, gap and text side by side.
+int CleanActionButton::contentWidth(const QString& text) const
+{
+    const int iconPx = icon().isNull() ? 0 : iconSize().width();
+    const int gap = iconPx > 0 && !text.isEmpty() ? Style::metric(6) : 0;
+    return iconPx + gap + (text.isEmpty() ? 0 : QFontMetrics(font()).horizontalAdvance(text));
+}
+
+QSize CleanActionButton::sizeHint() const
+{
+    const QFontMetrics fm(font());
+    const int height = std::max(minimumHeight(), fm.height() + 2 * Style::metric(7));
+    return QSize(contentWidth(shownText()) + 2 * sidePadding() + 1, height);
+}
+
+QSize CleanActionButton::minimumSizeHint() const
+{
+    // Room for the symbol and a shortened title.
+    return QSize(contentWidth(QStringLiteral("M\u2026")) + 2 * sidePadding(), sizeHint().height());
+}
+
 void CleanActionButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -92,11 +124,9 @@ void CleanActionButton::paintEvent(QPaintEvent*)
     const QFontMetrics fm(font());
     const bool hasIcon = !icon().isNull();
     const int iconPx = hasIcon ? iconSize().width() : 0;
-    const int gap = hasIcon && !text().isEmpty() ? Style::metric(6) : 0;
-    const int room = std::max(0, int(fillRect.width()) - 2 * Style::metric(10) - iconPx - gap);
-    QString shown = text();
-    shown.replace(QLatin1String("&&"), QLatin1String("&"));
-    shown = fm.elidedText(shown, Qt::ElideRight, room);
+    const int gap = contentWidth(shownText()) - iconPx - (shownText().isEmpty() ? 0 : fm.horizontalAdvance(shownText()));
+    const int room = std::max(0, width() - 2 * sidePadding() - iconPx - gap);
+    const QString shown = fm.elidedText(shownText(), Qt::ElideRight, room);
     const int textWidth = shown.isEmpty() ? 0 : fm.horizontalAdvance(shown);
     const int total = iconPx + gap + textWidth;
     qreal x = fillRect.center().x() - total / 2.0;

@@ -18,12 +18,17 @@ public:
     QColor fillColor() const;
     QColor labelColor() const;
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void changeEvent(QEvent*) override;
 
 private:
     void updateIcon();
+    QString shownText() const;
+    int contentWidth(const QString& text) const;
 
     QString m_title;
     QString m_symbol;

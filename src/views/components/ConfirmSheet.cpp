@@ -4,6 +4,7 @@
 
 #include "platform/ByteCountFormatter.h"
 #include "views/components/FocusRing.h"
+#include "views/components/Divider.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -30,17 +31,6 @@ QLabel* plainLabel(const QString& text, Style::Text style, const QColor& color,
     return makePlainLabel(text, Style::font(style, weight), color);
 }
 
-QFrame* divider()
-{
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    QPalette p = line->palette();
-    p.setColor(QPalette::WindowText, Style::separator(p));
-    line->setPalette(p);
-    return line;
-}
 
 // One item line of the list, without its divider.
 int itemRowHeight() { return Style::metric(32); }
@@ -160,7 +150,7 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
             }
             rowsLayout->addWidget(line);
             if (i + 1 < items.size())
-                rowsLayout->addWidget(divider());
+                rowsLayout->addWidget(makeDivider());
         }
         rowsLayout->addStretch(1);
         m_list = new QScrollArea;

@@ -154,11 +154,7 @@ QColor contrasting(const QColor& color, const QColor& against, double minimumRat
     return mix(color, end, hi);
 }
 
-QColor accentText(const QPalette& palette)
-{
-    const QPalette p = effective(palette);
-    return contrasting(p.color(QPalette::Highlight), p.color(QPalette::Window));
-}
+QColor accentText(const QPalette& palette) { return legible(accent(palette), palette); }
 
 QColor prominentFill(const QColor& tint, const QColor& label) { return contrasting(tint, label); }
 
@@ -181,6 +177,22 @@ QColor bar(const QPalette& palette)
 }
 
 QColor inactive(const QColor& text, const QColor& background) { return dimmed(text, background, 0.5); }
+
+QColor legible(const QColor& color, const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    const QColor background = p.color(QPalette::Window);
+    const QColor text = p.color(QPalette::WindowText);
+    if (contrastRatio(color, background) >= 4.5)
+        return color.toRgb();
+    // The least blend towards the text colour that reaches the ratio (contrast grows with it).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, text, mid), background) >= 4.5 ? hi : lo) = mid;
+    }
+    return mix(color, text, hi);
+}
 
 QColor green() { return QColor(52, 199, 89); }
 QColor orange() { return QColor(255, 149, 0); }

@@ -63,6 +63,9 @@ QColor bar(const QPalette& palette = {});
 // A text colour dimmed for an item that is switched off: half-way to the background, but never
 // below 4.5:1 against it.
 QColor inactive(const QColor& text, const QColor& background);
+// A named colour used for text ("save 12 MB" in green): moved towards the palette's window text
+// as far as needed to keep a 4.5:1 contrast against its window colour.
+QColor legible(const QColor& color, const QPalette& palette = {});
 
 QColor green();
 QColor orange();

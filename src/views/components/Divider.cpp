@@ -1,0 +1,17 @@
+#include "views/components/Divider.h"
+
+#include "views/components/Style.h"
+
+#include <QFrame>
+
+QFrame* makeDivider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    QPalette p = line->palette();
+    p.setColor(QPalette::WindowText, Style::separator(p));
+    line->setPalette(p);
+    return line;
+}
