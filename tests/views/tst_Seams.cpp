@@ -90,6 +90,43 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 5);   // the cleared message's timer does nothing afterwards
     }
 
+    // A message held without a delay stays until something replaces it; an older timer never
+    // clears it.
+    void heldMessageHasNoTimer()
+    {
+        TransientMessage message(40);
+        message.show(QStringLiteral("Removed x"));
+        message.hold(QStringLiteral("That's a protected system app and can't be removed."));
+        QTest::qWait(120);
+        QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
+        message.show(QStringLiteral("Removed y"));
+        QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
+    }
+
+    void linkTextKeepsItsContrast_data()
+    {
+        QTest::addColumn<QColor>("accent");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("window");
+        QTest::newRow("light, pale accent") << QColor(0x30, 0x8c, 0xc6) << QColor(Qt::black) << QColor(0xef, 0xef, 0xef);
+        QTest::newRow("dark, deep accent") << QColor(0x0a, 0x40, 0xa0) << QColor(0xec, 0xec, 0xee) << QColor(0x2b, 0x2b, 0x2d);
+        QTest::newRow("already fine") << QColor(0x00, 0x40, 0x90) << QColor(Qt::black) << QColor(Qt::white);
+    }
+    void linkTextKeepsItsContrast()
+    {
+        QFETCH(QColor, accent);
+        QFETCH(QColor, text);
+        QFETCH(QColor, window);
+        QPalette palette;
+        palette.setColor(QPalette::Highlight, accent);
+        palette.setColor(QPalette::WindowText, text);
+        palette.setColor(QPalette::Window, window);
+        const QColor link = Style::link(palette);
+        QVERIFY2(Style::contrastRatio(link, window) >= 4.5, qPrintable(link.name()));
+        if (Style::contrastRatio(accent, window) >= 4.5)
+            QCOMPARE(link, accent.toRgb());
+    }
+
     void dialogAnswersComeFromTheTestHandler()
     {
         Dialogs::PickRequest seen;

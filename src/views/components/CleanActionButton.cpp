@@ -21,12 +21,21 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
     setIconSize(QSize(16, 16));
     setFont(Style::font(Style::Text::body, QFont::Medium));
     setMinimumHeight(30);
-    QPalette pal = palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Button, Style::accent(palette()));
-        pal.setColor(group, QPalette::ButtonText, Qt::white);
-    }
-    setPalette(pal);
+    // Drawn by its own rules rather than the style's gradient, so that the white text keeps a
+    // 4.5:1 contrast on the accent (darkened as far as that needs, hover included).
+    QColor fill = Style::accent(palette()).toRgb();
+    for (int i = 0; i < 40 && Style::contrastRatio(Qt::white, fill.lighter(108)) < 4.5; ++i)
+        fill = fill.darker(106);
+    const QPalette& p = palette();
+    setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white; border: 1px solid %2;"
+                                 " border-radius: 6px; padding: %3px %4px; }"
+                                 "QPushButton:hover { background-color: %5; }"
+                                 "QPushButton:pressed { background-color: %2; }"
+                                 "QPushButton:disabled { background-color: %6; color: %7; border-color: %8; }")
+                      .arg(fill.name(), fill.darker(115).name(), QString::number(Style::metric(5)),
+                           QString::number(Style::metric(14)), fill.lighter(108).name(),
+                           p.color(QPalette::Disabled, QPalette::Button).name(), disabledText.name(),
+                           p.color(QPalette::Disabled, QPalette::Mid).name()));
     setAutoFillBackground(false);
     setDefault(true);
     setEnabled(enabled);
