@@ -49,8 +49,8 @@ StartupItemRow::StartupItemRow(const StartupItem& item, bool busy, QWidget* pare
     m_reveal = new QToolButton(this);
     m_reveal->setAutoRaise(true);
     m_reveal->setIcon(Symbol::icon(QStringLiteral("magnifyingglass"), Style::secondary(palette())));
-    m_reveal->setToolTip(FileManagerShell::revealTitle());
-    m_reveal->setAccessibleName(FileManagerShell::revealTitle());
+    m_reveal->setToolTip(FileManagerShell::revealLabel());
+    m_reveal->setAccessibleName(FileManagerShell::revealLabel());
     m_reveal->setCursor(Qt::PointingHandCursor);
     connect(m_reveal, &QToolButton::clicked, this, [this] { Q_EMIT revealRequested(m_item); });
     row->addWidget(m_reveal);
@@ -106,7 +106,7 @@ StartupItemsView::StartupItemsView(StartupItemsModel* model, QWidget* parent)
                                          "recognize — it's only stopped from launching, never deleted, and you can "
                                          "switch it back on any time.")),
         this));
-    column->addWidget(new Divider(this));
+    column->addWidget(makeDivider(this));
 
     m_empty = new EmptyState(QStringLiteral("checkmark.circle"),
                              QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "No background items")),
@@ -126,7 +126,7 @@ StartupItemsView::StartupItemsView(StartupItemsModel* model, QWidget* parent)
     m_scroll->setWidget(m_list);
     column->addWidget(m_scroll, 1);
 
-    column->addWidget(new Divider(this));
+    column->addWidget(makeDivider(this));
 
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(Style::metric(16), Style::metric(10), Style::metric(16), Style::metric(10));
@@ -186,7 +186,7 @@ void StartupItemsView::rebuild()
         connect(row, &StartupItemRow::revealRequested, this,
                 [](const StartupItem& it) { FileManagerShell::reveal(it.id); });
         m_listLayout->insertWidget(at++, row);
-        m_listLayout->insertWidget(at++, new Divider(m_list, Style::metric(16)));
+        m_listLayout->insertWidget(at++, makeDivider(m_list, Style::metric(16)));
         m_rows.insert(item.id, row);
     }
     m_empty->setVisible(items.isEmpty());

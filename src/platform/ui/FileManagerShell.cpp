@@ -50,6 +50,15 @@ bool showItemsOverDBus(const QString& path)
 #endif
 } // namespace
 
+QString revealLabel()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
+#endif
+}
+
 void setHandlerForTesting(Handler h) { handler() = std::move(h); }
 
 void reveal(const QString& path)
@@ -100,15 +109,6 @@ QIcon itemIcon(const QString& path)
     // not read here.
     Q_UNUSED(path);
     return {};
-#endif
-}
-
-QString revealTitle()
-{
-#ifdef Q_OS_MACOS
-    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
-#else
-    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
 #endif
 }
 

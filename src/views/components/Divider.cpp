@@ -1,20 +1,33 @@
 #include "views/components/Divider.h"
 
-#include <QPainter>
+#include <QFrame>
+#include <QHBoxLayout>
 
-Divider::Divider(QWidget* parent, int leadingInset) : QWidget(parent), m_inset(leadingInset)
+namespace {
+QFrame* hairline(QWidget* parent)
 {
-    setFixedHeight(1);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    QPalette p = line->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128, 70));
+    line->setPalette(p);
+    return line;
 }
+} // namespace
 
-void Divider::paintEvent(QPaintEvent*)
+QFrame* makeDivider(QWidget* parent, int leadingInset)
 {
-    QPainter p(this);
-    QRect line = rect();
-    if (layoutDirection() == Qt::RightToLeft)
-        line.setRight(line.right() - m_inset);
-    else
-        line.setLeft(line.left() + m_inset);
-    p.fillRect(line, QColor(128, 128, 128, 70));
+    if (leadingInset <= 0)
+        return hairline(parent);
+    // The line inside a frame that keeps the inset free (mirrored in right-to-left layouts).
+    auto* holder = new QFrame(parent);
+    holder->setFrameShape(QFrame::NoFrame);
+    holder->setFixedHeight(1);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(leadingInset, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(hairline(holder));
+    return holder;
 }

@@ -1,17 +1,7 @@
 #pragma once
-#include <QWidget>
+class QFrame;
+class QWidget;
 
-// A one-pixel horizontal rule across the full width, or inset on its leading side.
-class Divider : public QWidget {
-    Q_OBJECT
-public:
-    explicit Divider(QWidget* parent = nullptr, int leadingInset = 0);
-
-    int leadingInset() const { return m_inset; }
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-
-private:
-    int m_inset;
-};
+// A hairline between the parts of a window or panel, in a faint shade of the text colour;
+// across the full width, or inset on its leading side.
+QFrame* makeDivider(QWidget* parent = nullptr, int leadingInset = 0);

@@ -12,7 +12,7 @@ LinkButton::LinkButton(const QString& text, const QFont& font, QWidget* parent) 
     // No frame or padding of a push button: only the text.
     setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; background: transparent; color: %1; }"
                                  "QPushButton:disabled { color: %2; }")
-                      .arg(Style::link(palette()).name(), Style::secondary(palette()).name()));
+                      .arg(Style::legible(Style::accent(palette()), palette()).name(), Style::secondary(palette()).name()));
     setTitle(text);
 }
 

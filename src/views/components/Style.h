@@ -39,15 +39,16 @@ QColor tertiary(const QPalette& palette = {});
 QColor secondaryOn(const QColor& text, const QColor& background);
 QColor tertiaryOn(const QColor& text, const QColor& background);
 QColor accent(const QPalette& palette = {});
-// The accent colour for text (links, link-styled buttons): moved towards the window text as far
-// as a 4.5:1 contrast against the window needs.
-QColor link(const QPalette& palette = {});
 
 // The WCAG contrast ratio of two opaque colours (1 to 21).
 double contrastRatio(const QColor& a, const QColor& b);
 // `color` blended over `background` as far towards `background` as `fraction` (0…1) asks, but
 // no further than keeps `minimumRatio` against `background`.
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio = 4.5);
+
+// A named colour used for text ("save 12 MB" in green): moved towards the palette's window text
+// as far as needed to keep a 4.5:1 contrast against its window colour.
+QColor legible(const QColor& color, const QPalette& palette = {});
 
 QColor green();
 QColor orange();
