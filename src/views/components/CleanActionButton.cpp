@@ -20,6 +20,7 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
     const int iconPx = Style::metric(16);
     setIconSize(QSize(iconPx, iconPx));
     setMinimumHeight(Style::metric(30));
+    setAttribute(Qt::WA_Hover);   // repainted as the pointer comes and goes
     setDefault(true);
     setEnabled(enabled);
     updateIcon();
@@ -37,8 +38,11 @@ QColor CleanActionButton::fillColor() const
         return Style::dimmed(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Active, QPalette::Window), 0.3,
                              1.0);
     }
+    // Darker under the pointer and when pressed: still (more than) 4.5:1 for the white label.
     const QColor fill = Style::prominentFill(Style::accent(palette()), Qt::white);
-    return isDown() ? Style::prominentFill(fill.darker(112), Qt::white) : fill;
+    if (isDown())
+        return fill.darker(118);
+    return underMouse() ? fill.darker(108) : fill;
 }
 
 QColor CleanActionButton::labelColor() const
@@ -63,7 +67,8 @@ void CleanActionButton::updateIcon()
 void CleanActionButton::changeEvent(QEvent* event)
 {
     QPushButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange
+        || event->type() == QEvent::StyleChange) {
         // Keep a cleared icon cleared (a caller that shows a spinner in its place).
         if (!icon().isNull())
             updateIcon();

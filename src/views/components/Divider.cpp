@@ -3,8 +3,10 @@
 #include "views/components/Style.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
 
-QFrame* makeDivider(QWidget* parent)
+namespace {
+QFrame* hairline(QWidget* parent)
 {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
@@ -14,4 +16,20 @@ QFrame* makeDivider(QWidget* parent)
     p.setColor(QPalette::WindowText, Style::separator(p));
     line->setPalette(p);
     return line;
+}
+} // namespace
+
+QFrame* makeDivider(QWidget* parent, int leadingInset)
+{
+    if (leadingInset <= 0)
+        return hairline(parent);
+    // The line inside a frame that keeps the inset free (mirrored in right-to-left layouts).
+    auto* holder = new QFrame(parent);
+    holder->setFrameShape(QFrame::NoFrame);
+    holder->setFixedHeight(1);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(leadingInset, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(hairline(holder));
+    return holder;
 }
