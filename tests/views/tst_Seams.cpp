@@ -68,6 +68,15 @@ private Q_SLOTS:
         palette.setColor(QPalette::WindowText, text);
         palette.setColor(QPalette::Window, background);
         QCOMPARE(Style::secondary(palette), secondary);
+
+        // A named colour shown as text keeps the ratio too, and stays itself where it already does.
+        const QColor green = Style::legible(Style::green(), palette);
+        QVERIFY2(Style::contrastRatio(green, background) >= 4.5, qPrintable(green.name()));
+        QVERIFY(green.green() > green.red() && green.green() > green.blue());
+        QPalette black;
+        black.setColor(QPalette::WindowText, Qt::white);
+        black.setColor(QPalette::Window, Qt::black);
+        QCOMPARE(Style::legible(Style::green(), black), Style::green());
     }
 
     void transientMessageClearsOnlyItsOwnGeneration()
@@ -88,6 +97,19 @@ private Q_SLOTS:
         QVERIFY(!message.text());
         QTest::qWait(100);
         QCOMPARE(changes.count(), 5);   // the cleared message's timer does nothing afterwards
+    }
+
+    // A message held without a delay stays until something replaces it; an older timer never
+    // clears it.
+    void heldMessageHasNoTimer()
+    {
+        TransientMessage message(40);
+        message.show(QStringLiteral("Removed x"));
+        message.hold(QStringLiteral("That's a protected system app and can't be removed."));
+        QTest::qWait(120);
+        QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
+        message.show(QStringLiteral("Removed y"));
+        QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
     }
 
     void dialogAnswersComeFromTheTestHandler()
