@@ -10,6 +10,7 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/SnapshotsView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -59,6 +60,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
     // of the scene table names (the model, and for "settings" and "about" the updater).
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    if (id == QLatin1String(SnapshotsView::kWindowId))
+        return [] { return new SnapshotsView; };
     return {};
 }
 

@@ -5,12 +5,9 @@
 
 CleanActionButton::CleanActionButton(const QString& title, const QString& systemImage, bool enabled,
                                      std::function<void()> action, QWidget* parent)
-    : QPushButton(parent), m_title(title)
+    : QPushButton(parent)
 {
-    // Shown as given: a "&" in a name stays a "&", not a mnemonic.
-    QString shown = title;
-    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
-    setText(shown);
+    setTitle(title);
     QIcon icon;
     const QColor disabledText = palette().color(QPalette::Disabled, QPalette::ButtonText);
     for (qreal dpr : {1.0, 2.0}) {
@@ -34,4 +31,13 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
         if (action)
             action();
     });
+}
+
+void CleanActionButton::setTitle(const QString& title)
+{
+    m_title = title;
+    // Shown as given: a "&" in a name stays a "&", not a mnemonic.
+    QString shown = title;
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    setText(shown);
 }

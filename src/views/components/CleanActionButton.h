@@ -12,6 +12,7 @@ public:
                       QWidget* parent = nullptr);
 
     QString title() const { return m_title; }
+    void setTitle(const QString& title);
 
 private:
     QString m_title;

@@ -22,6 +22,8 @@ void ElidedLabel::setElideMode(Qt::TextElideMode mode)
     update();
 }
 
+QColor ElidedLabel::color() const { return m_color.value_or(palette().color(QPalette::WindowText)); }
+
 void ElidedLabel::setColor(const QColor& color)
 {
     m_color = color;
@@ -50,6 +52,6 @@ QSize ElidedLabel::minimumSizeHint() const
 void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setPen(m_color.value_or(palette().color(QPalette::WindowText)));
+    p.setPen(color());
     p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, displayedText());
 }

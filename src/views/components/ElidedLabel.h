@@ -13,6 +13,8 @@ public:
     void setText(const QString& text);
     void setElideMode(Qt::TextElideMode mode);
     void setColor(const QColor& color);
+    // The colour the text is drawn in.
+    QColor color() const;
     // The text as it is drawn at the current width.
     QString displayedText() const;
 

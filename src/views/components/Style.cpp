@@ -118,6 +118,20 @@ QColor dimmed(const QColor& color, const QColor& background, double fraction, do
     return mix(color, background, lo);
 }
 
+QColor legibleTint(const QColor& tint, const QColor& background, double minimumRatio)
+{
+    if (contrastRatio(tint, background) >= minimumRatio)
+        return tint.toRgb();
+    const QColor towards = luminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
+    // The nearest blend that reaches the ratio (contrast grows as the blend grows).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(tint, towards, mid), background) >= minimumRatio ? hi : lo) = mid;
+    }
+    return mix(tint, towards, hi);
+}
+
 QColor primary(const QPalette& palette) { return effective(palette).color(QPalette::WindowText); }
 
 QColor secondaryOn(const QColor& text, const QColor& background) { return dimmed(text, background, 0.45); }

@@ -46,6 +46,10 @@ double contrastRatio(const QColor& a, const QColor& b);
 // no further than keeps `minimumRatio` against `background`.
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio = 4.5);
 
+// `tint` as a text colour on `background`: moved towards black (on a light background) or white
+// (on a dark one) just as far as a `minimumRatio` contrast needs; unchanged when it has it.
+QColor legibleTint(const QColor& tint, const QColor& background, double minimumRatio = 4.5);
+
 QColor green();
 QColor orange();
 QColor red();
