@@ -73,17 +73,17 @@ void SnapshotsModel::setListing(const QList<LocalSnapshot>& snapshots, qint64 pu
     }
 }
 
-void SnapshotsModel::load() { runLoad(); }
+void SnapshotsModel::load() { relist(); }
 
-QCoro::Task<> SnapshotsModel::runLoad()
+QCoro::Task<> SnapshotsModel::relist()
 {
     // The listing goes through the login shell and can take minutes: never on the main thread.
     // When listings overlap, the one started last is the one shown.
     QPointer<SnapshotsModel> self(this);
     const quint64 generation = ++m_listGeneration;
     adjustListing(+1);
-    // (Every future is awaited from a named variable: GCC 12 may destroy a temporary that
-    // captures data inside a co_await expression twice.)
+    // (Futures are awaited from named variables: GCC 12 can destroy a temporary that captures
+    // data twice when it stands inside a co_await expression.)
     const QFuture<Listing> listing = QtConcurrent::run(&Background::utility(), readListing);
     const Listing l = co_await listing;
     if (!self)
@@ -126,15 +126,9 @@ QCoro::Task<> SnapshotsModel::runReclaim(QList<LocalSnapshot> taken)
     if (!self)
         co_return;
     // Whatever the outcome, the list is read again before the result is shown.
-    const quint64 generation = ++m_listGeneration;
-    adjustListing(+1);
-    const QFuture<Listing> listing = QtConcurrent::run(&Background::utility(), readListing);
-    const Listing l = co_await listing;
+    co_await relist();
     if (!self)
         co_return;
-    adjustListing(-1);
-    if (generation == m_listGeneration)
-        setListing(l.snapshots, l.purgeable);
     m_message->show(text);
     setIsWorking(false);
 }

@@ -69,7 +69,7 @@ Q_SIGNALS:
     void isListingChanged();
 
 private:
-    QCoro::Task<> runLoad();
+    QCoro::Task<> relist();
     QCoro::Task<> runReclaim(QList<LocalSnapshot> taken);
     void adjustListing(int delta);
 

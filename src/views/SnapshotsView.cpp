@@ -67,7 +67,9 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
 
     if (kept) {
         const QColor fill = blend(Style::green(), 0.18, bg);
-        const QColor text = Style::dimmed(Style::legibleTint(Style::green(), fill), fill, fade);
+        QPalette onFill = palette();
+        onFill.setColor(QPalette::Window, fill);
+        const QColor text = Style::dimmed(Style::legible(Style::green(), onFill), fill, fade);
         m_badge = makePlainLabel(tr("Kept"), Style::font(Style::Text::caption2, QFont::Medium), text, this);
         const int radius = (m_badge->fontMetrics().height() + 4) / 2;
         m_badge->setObjectName(QStringLiteral("keptBadge"));
@@ -206,7 +208,7 @@ void SnapshotsView::rebuildList()
     QWidget* holder = m_rows->parentWidget();
     for (qsizetype i = 0; i < snapshots.size(); ++i) {
         m_rows->addWidget(new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), holder));
-        m_rows->addWidget(makeDivider(holder, 16));
+        m_rows->addWidget(makeIndentedDivider(16, holder));
     }
     m_rows->addStretch(1);
     refresh();

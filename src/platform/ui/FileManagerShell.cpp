@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -47,6 +48,15 @@ bool showItemsOverDBus(const QString& path)
 }
 #endif
 } // namespace
+
+QString revealLabel()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
+#endif
+}
 
 void setHandlerForTesting(Handler h) { handler() = std::move(h); }
 

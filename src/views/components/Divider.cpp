@@ -3,22 +3,24 @@
 #include <QFrame>
 #include <QHBoxLayout>
 
-QWidget* makeDivider(QWidget* parent, int leadingIndent)
+QFrame* makeDivider(QWidget* parent)
 {
-    auto* line = new QFrame;
+    auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
     QPalette p = line->palette();
     p.setColor(QPalette::WindowText, QColor(128, 128, 128, 70));
     line->setPalette(p);
-    if (leadingIndent <= 0) {
-        line->setParent(parent);
-        return line;
-    }
+    return line;
+}
+
+QWidget* makeIndentedDivider(int leadingIndent, QWidget* parent)
+{
     auto* holder = new QWidget(parent);
     auto* row = new QHBoxLayout(holder);
     row->setContentsMargins(leadingIndent, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(line);
+    row->addWidget(makeDivider(holder));
     return holder;
 }

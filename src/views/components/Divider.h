@@ -1,6 +1,8 @@
 #pragma once
-#include <QWidget>
+class QFrame;
+class QWidget;
 
-// A thin horizontal separator line across its width, `leadingIndent` (a layout length in
-// points) left free at the leading edge.
-QWidget* makeDivider(QWidget* parent = nullptr, int leadingIndent = 0);
+// A hairline between the parts of a window or panel, in a faint shade of the text colour.
+QFrame* makeDivider(QWidget* parent = nullptr);
+// The same line with `leadingIndent` left free at the leading edge (a row's divider in a list).
+QWidget* makeIndentedDivider(int leadingIndent, QWidget* parent = nullptr);

@@ -118,20 +118,6 @@ QColor dimmed(const QColor& color, const QColor& background, double fraction, do
     return mix(color, background, lo);
 }
 
-QColor legibleTint(const QColor& tint, const QColor& background, double minimumRatio)
-{
-    if (contrastRatio(tint, background) >= minimumRatio)
-        return tint.toRgb();
-    const QColor towards = luminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
-    // The nearest blend that reaches the ratio (contrast grows as the blend grows).
-    double lo = 0.0, hi = 1.0;
-    for (int i = 0; i < 24; ++i) {
-        const double mid = (lo + hi) / 2;
-        (contrastRatio(mix(tint, towards, mid), background) >= minimumRatio ? hi : lo) = mid;
-    }
-    return mix(tint, towards, hi);
-}
-
 QColor primary(const QPalette& palette) { return effective(palette).color(QPalette::WindowText); }
 
 QColor secondaryOn(const QColor& text, const QColor& background) { return dimmed(text, background, 0.45); }
@@ -150,6 +136,22 @@ QColor tertiary(const QPalette& palette)
 }
 
 QColor accent(const QPalette& palette) { return effective(palette).color(QPalette::Highlight); }
+
+QColor legible(const QColor& color, const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    const QColor background = p.color(QPalette::Window);
+    const QColor text = p.color(QPalette::WindowText);
+    if (contrastRatio(color, background) >= 4.5)
+        return color.toRgb();
+    // The least blend towards the text colour that reaches the ratio (contrast grows with it).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, text, mid), background) >= 4.5 ? hi : lo) = mid;
+    }
+    return mix(color, text, hi);
+}
 
 QColor green() { return QColor(52, 199, 89); }
 QColor orange() { return QColor(255, 149, 0); }
