@@ -208,7 +208,7 @@ void SnapshotsView::rebuildList()
     QWidget* holder = m_rows->parentWidget();
     for (qsizetype i = 0; i < snapshots.size(); ++i) {
         m_rows->addWidget(new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), holder));
-        m_rows->addWidget(makeIndentedDivider(16, holder));
+        m_rows->addWidget(makeDivider(holder, 16));
     }
     m_rows->addStretch(1);
     refresh();
