@@ -26,8 +26,6 @@ void ElidedLabel::setElideMode(Qt::TextElideMode mode)
     update();
 }
 
-QColor ElidedLabel::color() const { return m_color.value_or(palette().color(QPalette::WindowText)); }
-
 void ElidedLabel::setColor(const QColor& color)
 {
     m_color = color;
