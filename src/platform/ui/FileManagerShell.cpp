@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -60,6 +61,15 @@ void reveal(const QString& path)
 #else
     if (!showItemsOverDBus(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(parentOf(path)));
+#endif
+}
+
+QString revealTitle()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
 #endif
 }
 
