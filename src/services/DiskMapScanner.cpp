@@ -3,6 +3,7 @@
 #include "platform/FileWalker.h"
 #include "platform/MountedVolumes.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 
 #include <QFile>
 
@@ -243,18 +244,23 @@ void worker(Scan& scan)
     }
 }
 
-QString joinPath(const QString& parent, const Record& child)
+QByteArray joinPath(const QByteArray& parent, const Record& child)
 {
-    QString p = parent;
-    if (!p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
-    p += QString::fromUtf8(child.name, child.nameLength);
+    QByteArray p = parent;
+    if (!p.endsWith('/'))
+        p += '/';
+    p.append(child.name, child.nameLength);
     return p;
 }
 
-QString nodeName(const QString& path)
+// The last component of a path ("/a/b/" → "b"); the whole path when that is empty ("/").
+QByteArray nodeName(const QByteArray& path)
 {
-    const QString last = Paths::lastComponent(path);
+    qsizetype end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    const qsizetype slash = path.lastIndexOf('/', end - 1);
+    const QByteArray last = path.mid(slash + 1, end - slash - 1);
     return last.isEmpty() ? path : last;
 }
 
@@ -263,17 +269,17 @@ QString nodeName(const QString& path)
 DiskNode scanStreaming(const QString& root, const CancelToken& token, const Progress& onProgress,
                        const ChildDone& onChild, int threads)
 {
-    const QString rootPath = Paths::expandTilde(root);
+    const QByteArray rootPath = RawPath::fromKey(Paths::expandTilde(root));
     auto store = std::make_shared<Store>();
     Record* rootRec = store->reserve(1);
     {
-        const QByteArray name = nodeName(rootPath).toUtf8();
+        const QByteArray name = nodeName(rootPath);
         rootRec->name = store->addName(name.constData(), size_t(name.size()));
         rootRec->nameLength = quint16(std::min<qsizetype>(name.size(), 0xffff));
     }
     const auto node = [&] { return DiskNode(store, rootRec, rootPath); };
 
-    std::string path = QFile::encodeName(rootPath).toStdString();
+    std::string path = rootPath.toStdString();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     struct stat st;
