@@ -111,6 +111,10 @@ DiskMapModel::~DiskMapModel()
     m_relay->model = nullptr;
 }
 
+void DiskMapModel::setAppModel(AppModel* model) { m_appModel = model; }
+
+AppModel* DiskMapModel::appModel() const { return m_appModel; }
+
 void DiskMapModel::setRoot(const std::optional<DiskNode>& value)
 {
     m_root = value;
@@ -348,18 +352,12 @@ void DiskMapModel::moveSelection(int delta)
     setSelection(kids[std::clamp<qsizetype>(index + delta, 0, kids.size() - 1)]);
 }
 
-bool DiskMapModel::pathRoundTrips(const DiskNode& node)
-{
-    // A name that is not valid UTF-8 comes back with replacement characters, and the path
-    // made of it may name another item.
-    return !node.id().contains(QChar::ReplacementCharacter);
-}
-
 bool DiskMapModel::canTrash(const DiskNode& node) const
 {
-    if (node.isSynthetic() || !pathRoundTrips(node))
+    // A path that does not name exactly this item (its name is not UTF-8) is never acted on.
+    if (node.isSynthetic() || !node.pathRoundTrips())
         return false;
-    const QString resolved = Paths::resolveSymlinks(node.id());
+    const QString resolved = Paths::resolveSymlinks(node.path());
     // The canonical home, as the safety rule has it: a home reached through a link still
     // compares equal to the resolved paths below it.
     const QString home = Paths::home();
@@ -374,12 +372,13 @@ void DiskMapModel::trash(const DiskNode& node)
 {
     if (!m_appModel || !canTrash(node))
         return;
-    const std::optional<QString> where = m_env.moveToTrash(node.id());
+    const QString path = node.path();
+    const std::optional<QString> where = m_env.moveToTrash(path);
     if (!where)
         return;
     QList<TrashedItem> items;
     if (!where->isEmpty())
-        items.append(TrashedItem{node.id(), *where});
+        items.append(TrashedItem{path, *where});
     m_appModel->recordExternalDeletion(node.name(), node.size(), items);
     scan();
 }

@@ -67,8 +67,8 @@ public:
     const QString& rootPath() const { return m_rootPath; }
 
     // The application model, held weakly; deletions are recorded there.
-    void setAppModel(AppModel* model) { m_appModel = model; }
-    AppModel* appModel() const { return m_appModel; }
+    void setAppModel(AppModel* model);
+    AppModel* appModel() const;
     // The token of the latest scan; none before the first.
     CancelTokenPtr token() const { return m_token; }
 
@@ -88,16 +88,13 @@ public:
     void moveSelection(int delta);
 
     // Whether `node` may be moved to the Trash: never the synthetic node or the home folder
-    // itself; anything the safety rule accepts, and anything else below the home folder.
+    // itself, nor an item whose shown path is not its own; anything the safety rule accepts, and
+    // anything else below the home folder.
     bool canTrash(const DiskNode& node) const;
     // Moves `node` to the Trash, records it in the history and scans the same folder again.
     void trash(const DiskNode& node);
     // Asks for a folder (accept button "Scan") and scans it.
     void pickFolderAndScan(QWidget* parent = nullptr);
-
-    // Whether actions on the item's path (reveal, open, Trash) can name it: its path must be
-    // the name the file system has.
-    static bool pathRoundTrips(const DiskNode& node);
 
     // Cancels every running scan, also those whose window has closed. Runs when the
     // application quits, so that quitting never waits for a walk.
