@@ -8,6 +8,7 @@
 #include "services/Updater.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
+#include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
@@ -62,6 +63,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
     if (id == QLatin1String(DiskMapView::kWindowId))
         return [this] { return new DiskMapView(*m_model); };
+    if (id == QLatin1String(LargeFilesView::kWindowId))
+        return [this] { return new LargeFilesView(*m_model); };
     return {};
 }
 

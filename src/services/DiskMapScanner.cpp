@@ -287,6 +287,12 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
         rootRec->category = FileCategories::forFile(nameOf(*rootRec)); // no values: a file of size 0
         return node();
     }
+    // A root that is a link to a folder is the user's own pick and is followed (a trailing "/"
+    // makes the open below resolve it); links below the root stay leaves.
+    struct stat target {};
+    const bool followRoot = S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    if (followRoot)
+        st = target;
     if (!S_ISDIR(st.st_mode)) {
         rootRec->size = qint64(st.st_blocks) * 512;
         rootRec->modifiedMs = msOf(st);
@@ -297,7 +303,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
 
     Scan scan(token, *store);
-    Folder rootFolder{rootRec, path, nullptr, -1, msOf(st), st.st_dev, false};
+    Folder rootFolder{rootRec, followRoot ? path + '/' : path, nullptr, -1, msOf(st), st.st_dev, false};
     std::vector<Folder*> tops;
     if (!listFolder(scan, rootFolder, tops))
         return node(); // cancelled already, or not listable: an empty folder of size 0, no date

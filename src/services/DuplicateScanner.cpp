@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 QString ScannedFile::id() const { return RawPath::key(rawPath); }
 QString ScannedFile::path() const { return RawPath::display(rawPath); }
 bool ScannedFile::pathRoundTrips() const { return RawPath::roundTrips(rawPath); }
@@ -119,7 +121,14 @@ private:
 void scan(const QString& root, const CancelToken& token, const Progress& onProgress, const ResultHandler& onResult,
           int threads)
 {
-    const std::string rootPath = RawPath::fromKey(Paths::expandTilde(root)).toStdString();
+    std::string rootPath = RawPath::fromKey(Paths::expandTilde(root)).toStdString();
+    // A root that is a link to a folder is the user's own pick and is followed: with a trailing
+    // "/" the walk's open resolves it, while entries are still named below the path as given.
+    // Links below the root stay leaves.
+    struct stat rootStat {};
+    if (::lstat(rootPath.c_str(), &rootStat) == 0 && S_ISLNK(rootStat.st_mode)
+        && ::stat(rootPath.c_str(), &rootStat) == 0 && S_ISDIR(rootStat.st_mode))
+        rootPath += '/';
     std::vector<Found> files;
     bool cancelled = false;
 

@@ -56,14 +56,15 @@ constexpr size_t kReadChunk = 1'048'576;
 using Progress = std::function<void(int filesCollected)>;
 using ResultHandler = std::function<void(const FileScanResult&)>;
 
-// Walks the regular files below `root` (a path or a RawPath key, "~" expanded; hidden items skipped, links not followed,
-// folders listed in byte order of names, depth-first pre-order), delivers the 100 largest, then
-// the groups of byte-identical files of at least 1,000,000 bytes, largest sizes first, after each
-// size that found some and once more at the end. Files are compared only with files of the same
-// allocated and byte size; one file reached under several paths (hard links) counts once, by its
-// first path. Files are hashed through their raw paths. Runs on the calling thread (hashing spreads over `threads` helper threads, 0: one per
-// core, at most 8); the callbacks are called on it, never after return, and not at all once the
-// token is seen cancelled. A root that cannot be listed gives no callback at all.
+// Walks the regular files below `root` (a path or a RawPath key, "~" expanded, followed when it
+// is a link to a folder; hidden items skipped, links below it not followed, folders listed in byte
+// order of names, depth-first pre-order), delivers the 100 largest, then the groups of
+// byte-identical files of at least 1,000,000 bytes, largest sizes first, after each size that found
+// some and once more at the end. Files are compared only with files of the same allocated and byte
+// size; one file reached under several paths (hard links) counts once, by its first path. Files are
+// hashed through their raw paths. Runs on the calling thread (hashing spreads over `threads` helper
+// threads, 0: one per core, at most 8); the callbacks are called on it, never after return, and not
+// at all once the token is seen cancelled. A root that cannot be listed gives no callback at all.
 void scan(const QString& root, const CancelToken& token, const Progress& onProgress,
           const ResultHandler& onResult, int threads = 0);
 

@@ -541,7 +541,7 @@ QWidget* DiskMapView::buildDetailBar()
     m_detailSize->setObjectName(QStringLiteral("detailSize"));
     m_detailSize->setFont(Style::font(Style::Text::title3, QFont::DemiBold));
     row->addWidget(m_detailSize);
-    m_revealButton = symbolButton(QStringLiteral("magnifyingglass"), FileManagerShell::revealTitle(), m_detailNode);
+    m_revealButton = symbolButton(QStringLiteral("magnifyingglass"), FileManagerShell::revealLabel(), m_detailNode);
     m_revealButton->setObjectName(QStringLiteral("revealButton"));
     connect(m_revealButton, &QToolButton::clicked, this, [this] {
         if (const std::optional<DiskNode> s = m_model->selection(); s && s->pathRoundTrips())
@@ -612,7 +612,7 @@ void DiskMapView::fillNodeMenu(QMenu& menu, const DiskNode& node)
     // A path that is not the item's own (its name is not UTF-8) is never handed on.
     const bool named = node.pathRoundTrips();
     const QString path = node.path();
-    QAction* reveal = menu.addAction(FileManagerShell::revealTitle(), this, [path] { FileManagerShell::reveal(path); });
+    QAction* reveal = menu.addAction(FileManagerShell::revealLabel(), this, [path] { FileManagerShell::reveal(path); });
     reveal->setEnabled(named);
     QAction* open = menu.addAction(tr("Open"), this, [path] { FileManagerShell::open(path); });
     open->setEnabled(named);

@@ -8,6 +8,7 @@
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
+#include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
@@ -37,16 +38,6 @@ void setTextColor(QWidget* w, const QColor& c)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
-}
-
-QFrame* divider(QWidget* parent = nullptr)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    setTextColor(line, QColor(128, 128, 128, 70));
-    return line;
 }
 
 void paintDivider(QWidget* w)
@@ -309,7 +300,7 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
     column->setSpacing(0);
 
     column->addWidget(makeHeader());
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
 
     m_simple = new QWidget(this);
     m_simple->setObjectName(QStringLiteral("simpleList"));
@@ -333,7 +324,7 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
             [this](int value) { m_sections->setScrollOffset(value); });
     column->addWidget(m_scroll);
 
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
     column->addWidget(makeFooter());
 
     const auto queue = [this] { scheduleUpdate(); };
@@ -491,7 +482,7 @@ QWidget* MenuPanelView::makeFooter()
     tools->addWidget(m_more, 1);
     column->addLayout(tools);
 
-    column->addWidget(divider(block));
+    column->addWidget(makeDivider(block));
 
     // Settings, About, Quit.
     auto* bottom = new QHBoxLayout;

@@ -356,6 +356,45 @@ private Q_SLOTS:
         QCOMPARE(rescanned.size(), allocated(nested));
     }
 
+    // A root that is a link to a folder is mapped through the link, with or without a trailing
+    // "/", and named by the path as given; a link below it stays a leaf.
+    void linkedRoot_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::newRow("link") << "link";
+        QTest::newRow("link with a trailing slash") << "link/";
+    }
+    void linkedRoot()
+    {
+        QFETCH(QString, root);
+        TestHome home;
+        home.writeFile("Downloads/a/big.zip", 40'960);
+        home.writeFile("Downloads/b.txt", 8192);
+        home.writeFile("elsewhere/huge", 400'000);
+        home.symlink("Downloads/inner", home("elsewhere"));
+        home.symlink("link", home("Downloads"));
+        const qint64 files = TestHome::allocated(home("Downloads/a/big.zip")) + TestHome::allocated(home("Downloads/b.txt"));
+        for (int threads : {1, 8}) {
+            CancelToken token;
+            Events ev;
+            const DiskNode n = scan(home(root), token, ev, threads);
+            QVERIFY(n.isDirectory());
+            QCOMPARE(n.id(), home(root));
+            QCOMPARE(n.name(), QString("link"));
+            QVERIFY(n.modified().has_value());
+            const std::optional<DiskNode> a = childNamed(n.children(), "a");
+            QVERIFY(a);
+            QCOMPARE(a->id(), home("link/a"));
+            QCOMPARE(a->children().size(), 1);
+            QCOMPARE(ev.children.size(), 3); // a, b.txt and the link, which is not entered
+            const DiskNode inner = ev.children[2];
+            QCOMPARE(inner.name(), QString("inner"));
+            QVERIFY(!inner.isDirectory());
+            QCOMPARE(n.size(), files + inner.size());
+            QVERIFY(inner.size() < 400'000);
+        }
+    }
+
     void rootIsFile()
     {
         TestHome home;

@@ -333,6 +333,31 @@ private Q_SLOTS:
         QCOMPARE(groups.first().id, Sha256::hex(h.finish()));
     }
 
+    // A root that is a link to a folder is walked through the link, with or without a trailing
+    // "/", and files are named below the path as given; a link below it is not followed.
+    void linkedRoot_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::newRow("link") << "link";
+        QTest::newRow("link with a trailing slash") << "link/";
+    }
+    void linkedRoot()
+    {
+        QFETCH(QString, root);
+        TestHome home;
+        writeSeeded(home, "Downloads/a", 2'000'000, 1);
+        writeSeeded(home, "Downloads/sub/b", 2'000'000, 1);
+        writeSeeded(home, "elsewhere/c", 2'000'000, 1);
+        home.symlink("Downloads/inner", home("elsewhere"));
+        home.symlink("link", home("Downloads"));
+        CancelToken token;
+        const Run r = run(home(root), token);
+        QCOMPARE(r.progress, QList<int>{2});
+        QCOMPARE(paths(r.results.first().largest, home), (QStringList{"link/a", "link/sub/b"}));
+        QCOMPARE(describe(r.results.last().duplicates, home),
+                 QStringList{QString::number(TestHome::allocated(home("Downloads/a"))) + ":link/a,link/sub/b"});
+    }
+
     void rootNotAFolder()
     {
         TestHome home;

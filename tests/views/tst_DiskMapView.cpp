@@ -298,7 +298,7 @@ private Q_SLOTS:
         const DiskNode emptyFolded = syntheticNode(dir.id(), {});
         const DiskNode notUtf8 = fileNode(r + "/" + RawPath::key("bad\xff"), 10);
         f.map(r, folderNode(r, {dir, file}));
-        const QString reveal = FileManagerShell::revealTitle();
+        const QString reveal = FileManagerShell::revealLabel();
 #ifndef Q_OS_MACOS
         QCOMPARE(reveal, QStringLiteral("Show in File Manager"));
 #endif

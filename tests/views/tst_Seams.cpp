@@ -68,6 +68,15 @@ private Q_SLOTS:
         palette.setColor(QPalette::WindowText, text);
         palette.setColor(QPalette::Window, background);
         QCOMPARE(Style::secondary(palette), secondary);
+
+        // A named colour shown as text keeps the ratio too, and stays itself where it already does.
+        const QColor green = Style::legible(Style::green(), palette);
+        QVERIFY2(Style::contrastRatio(green, background) >= 4.5, qPrintable(green.name()));
+        QVERIFY(green.green() > green.red() && green.green() > green.blue());
+        QPalette black;
+        black.setColor(QPalette::WindowText, Qt::white);
+        black.setColor(QPalette::Window, Qt::black);
+        QCOMPARE(Style::legible(Style::green(), black), Style::green());
     }
 
     void transientMessageClearsOnlyItsOwnGeneration()

@@ -49,6 +49,15 @@ bool showItemsOverDBus(const QString& path)
 #endif
 } // namespace
 
+QString revealLabel()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
+#endif
+}
+
 void setHandlerForTesting(Handler h) { handler() = std::move(h); }
 
 void reveal(const QString& path)
@@ -61,15 +70,6 @@ void reveal(const QString& path)
 #else
     if (!showItemsOverDBus(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(parentOf(path)));
-#endif
-}
-
-QString revealTitle()
-{
-#ifdef Q_OS_MACOS
-    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
-#else
-    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
 #endif
 }
 

@@ -14,14 +14,14 @@ enum class Action { Reveal, Open, OpenUrl };
 
 // Selects `path` in a file-manager window.
 void reveal(const QString& path);
-// The name of the reveal action in menus and help texts, translated: "Reveal in Finder" on
-// macOS, "Show in File Manager" elsewhere.
-QString revealTitle();
-
 // Opens `path` with its default application.
 void open(const QString& path);
 // Opens `url` (web page, settings pane, "trash:/" …) with the desktop.
 void openUrl(const QUrl& url);
+
+// The name of the reveal action in menus and tooltips: "Reveal in Finder" on macOS, "Show in File
+// Manager" elsewhere (translated).
+QString revealLabel();
 
 // The address that shows the user's Trash in the file manager.
 QUrl trashUrl();

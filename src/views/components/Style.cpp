@@ -137,6 +137,22 @@ QColor tertiary(const QPalette& palette)
 
 QColor accent(const QPalette& palette) { return effective(palette).color(QPalette::Highlight); }
 
+QColor legible(const QColor& color, const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    const QColor background = p.color(QPalette::Window);
+    const QColor text = p.color(QPalette::WindowText);
+    if (contrastRatio(color, background) >= 4.5)
+        return color.toRgb();
+    // The least blend towards the text colour that reaches the ratio (contrast grows with it).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, text, mid), background) >= 4.5 ? hi : lo) = mid;
+    }
+    return mix(color, text, hi);
+}
+
 QColor green() { return QColor(52, 199, 89); }
 QColor orange() { return QColor(255, 149, 0); }
 QColor red() { return QColor(255, 59, 48); }

@@ -46,6 +46,10 @@ double contrastRatio(const QColor& a, const QColor& b);
 // no further than keeps `minimumRatio` against `background`.
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio = 4.5);
 
+// A named colour used for text ("save 12 MB" in green): moved towards the palette's window text
+// as far as needed to keep a 4.5:1 contrast against its window colour.
+QColor legible(const QColor& color, const QPalette& palette = {});
+
 QColor green();
 QColor orange();
 QColor red();
