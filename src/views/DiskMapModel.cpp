@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "platform/Background.h"
+#include "platform/MainThreadRelay.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/UserDefaults.h"
@@ -17,22 +18,6 @@
 #include <iterator>
 #include <mutex>
 #include <vector>
-
-// Hands deliveries from a scan thread to the model, as long as the model exists.
-struct DiskMapModel::Relay {
-    QMutex mutex;
-    DiskMapModel* model = nullptr;
-
-    // Runs `call` on the main thread with the model; dropped when the model is gone by then.
-    void post(std::function<void(DiskMapModel&)> call)
-    {
-        QMutexLocker lock(&mutex);
-        if (!model)
-            return;
-        QMetaObject::invokeMethod(
-            model, [m = model, call = std::move(call)] { call(*m); }, Qt::QueuedConnection);
-    }
-};
 
 // One scan: its token, and what it delivered that the model has not applied yet.
 struct DiskMapModel::Session {
@@ -81,9 +66,8 @@ QString nodeName(const QString& path)
 DiskMapModel::DiskMapModel(QObject* parent) : DiskMapModel(DiskMapEnvironment{}, parent) {}
 
 DiskMapModel::DiskMapModel(DiskMapEnvironment environment, QObject* parent)
-    : QObject(parent), m_env(std::move(environment)), m_relay(std::make_shared<Relay>())
+    : QObject(parent), m_env(std::move(environment)), m_relay(Relay::create(this))
 {
-    m_relay->model = this;
     if (!m_env.defaults)
         m_env.defaults = &UserDefaults::standard();
     if (!m_env.scan)
@@ -107,8 +91,7 @@ DiskMapModel::DiskMapModel(DiskMapEnvironment environment, QObject* parent)
 DiskMapModel::~DiskMapModel()
 {
     // A running scan goes on (closing the window does not stop it); its deliveries are dropped.
-    QMutexLocker lock(&m_relay->mutex);
-    m_relay->model = nullptr;
+    m_relay->detach();
 }
 
 void DiskMapModel::setAppModel(AppModel* model) { m_appModel = model; }

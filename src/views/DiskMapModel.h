@@ -1,6 +1,7 @@
 #pragma once
 #include "models/CancelToken.h"
 #include "models/DiskNode.h"
+#include "platform/MainThreadRelay.h"
 #include "services/DiskMapScanner.h"
 
 #include <QElapsedTimer>
@@ -110,7 +111,7 @@ Q_SIGNALS:
 
 private:
     struct Session;
-    struct Relay;
+    using Relay = MainThreadRelay<DiskMapModel>;
 
     void setRoot(const std::optional<DiskNode>& value);
     void setStack(const QList<DiskNode>& value);

@@ -10,13 +10,14 @@
 #include "views/DiskMapSideList.h"
 #include "views/DiskMapStartScreen.h"
 #include "views/components/ElidedLabel.h"
+#include "views/components/Divider.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/ScanMenuButton.h"
+#include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -30,23 +31,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QWidget* line(Qt::Orientation orientation, QWidget* parent = nullptr)
-{
-    auto* w = new QFrame(parent);
-    w->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
-    w->setFrameShadow(QFrame::Plain);
-    QPalette pal = w->palette();
-    QColor c = pal.color(QPalette::WindowText);
-    c.setAlphaF(0.15f);
-    pal.setColor(QPalette::WindowText, c);
-    w->setPalette(pal);
-    if (orientation == Qt::Horizontal)
-        w->setFixedHeight(1);
-    else
-        w->setFixedWidth(1);
-    return w;
-}
 
 QLabel* textLabel(const QString& text, Style::Text style, const QColor& color, QWidget* parent = nullptr)
 {
@@ -95,55 +79,6 @@ protected:
         path.addRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
         p.fillPath(path, g);
     }
-};
-
-// One segment of the colour-mode picker: the chosen one filled with the accent colour.
-class Segment : public QAbstractButton {
-public:
-    Segment(const QString& text, bool first, bool last, QWidget* parent)
-        : QAbstractButton(parent), m_first(first), m_last(last)
-    {
-        setText(text);
-        setCheckable(true);
-        setFocusPolicy(Qt::StrongFocus);
-        setFont(Style::font(Style::Text::callout));
-    }
-    QSize sizeHint() const override
-    {
-        const QFontMetrics fm(font());
-        return QSize(fm.horizontalAdvance(text()) + Style::metric(24), fm.height() + Style::metric(8));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        const double radius = Style::metric(6);
-        QPainterPath shape;
-        shape.setFillRule(Qt::WindingFill);
-        shape.addRoundedRect(r, radius, radius);
-        // Square the inner corners, so that the segments join into one control.
-        if (!m_first)
-            shape.addRect(QRectF(r.left(), r.top(), radius, r.height()));
-        if (!m_last)
-            shape.addRect(QRectF(r.right() - radius, r.top(), radius, r.height()));
-        shape = shape.simplified();
-        const QColor ink = Style::primary(palette());
-        QColor fill = isChecked() ? Style::accent(palette()) : ink;
-        fill.setAlphaF(isChecked() ? 0.28f : isDown() ? 0.12f : 0.05f);
-        p.fillPath(shape, fill);
-        QColor outline = Style::secondary(palette());
-        outline.setAlphaF(hasFocus() ? 0.9f : 0.35f);
-        p.strokePath(shape, QPen(outline, 1));
-        p.setPen(ink);
-        p.setFont(isChecked() ? Style::font(Style::Text::callout, QFont::DemiBold) : font());
-        p.drawText(rect(), Qt::AlignCenter, text());
-    }
-
-private:
-    bool m_first, m_last;
 };
 
 // Button texts eat "&" as a mnemonic.
@@ -237,8 +172,7 @@ bool DiskMapView::isShowingStartScreen() const { return m_screens->currentWidget
 void DiskMapView::setColorMode(DiskColorMode mode)
 {
     m_mode = mode;
-    if (m_modeGroup && m_modeGroup->button(int(mode)) && !m_modeGroup->button(int(mode))->isChecked())
-        m_modeGroup->button(int(mode))->setChecked(true);
+    m_modePicker->setCurrentIndex(int(mode));
     m_canvas->setColorMode(mode);
     m_list->setColorMode(mode);
     rebuildLegend();
@@ -274,27 +208,27 @@ QWidget* DiskMapView::buildMapScreen()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildToolbar());
-    column->addWidget(line(Qt::Horizontal, screen));
+    column->addWidget(makeDivider(screen));
 
     m_legend = new QWidget(screen);
     m_legend->setLayout(new QVBoxLayout);
     m_legend->layout()->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_legend);
-    m_legendDivider = line(Qt::Horizontal, screen);
+    m_legendDivider = makeDivider(screen);
     column->addWidget(m_legendDivider);
 
     auto* body = new QHBoxLayout;
     body->setSpacing(0);
     m_canvas = new DiskMapCanvas(*m_model, screen);
     body->addWidget(m_canvas, 1);
-    m_listDivider = line(Qt::Vertical, screen);
+    m_listDivider = makeDivider(screen, Qt::Vertical);
     body->addWidget(m_listDivider);
     m_list = new DiskMapSideList(*m_model, screen);
     m_list->setFixedWidth(Style::metric(260));
     body->addWidget(m_list);
     column->addLayout(body, 1);
 
-    column->addWidget(line(Qt::Horizontal, screen));
+    column->addWidget(makeDivider(screen));
     column->addWidget(buildDetailBar());
     return screen;
 }
@@ -306,17 +240,10 @@ QWidget* DiskMapView::buildToolbar()
     row->setContentsMargins(Style::metric(12), Style::metric(8), Style::metric(12), Style::metric(8));
     row->setSpacing(Style::metric(10));
 
-    m_scanButton = new QToolButton(bar);
-    m_scanButton->setObjectName(QStringLiteral("scanMenuButton"));
-    m_scanButton->setText(tr("Scan"));
-    m_scanButton->setIcon(Symbol::icon(QStringLiteral("folder"), Style::primary(palette()), Style::metric(16)));
-    m_scanButton->setIconSize(QSize(Style::metric(16), Style::metric(16)));
-    m_scanButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_scanButton->setAutoRaise(true);
-    m_scanButton->setPopupMode(QToolButton::InstantPopup);
-    auto* menu = new QMenu(m_scanButton);
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillScanMenu(*menu); });
-    m_scanButton->setMenu(menu);
+    auto* scan = new ScanMenuButton([] { return ScanPreset::all() + ScanPreset::mountedVolumes(); }, bar);
+    connect(scan, &ScanMenuButton::scanRequested, this, &DiskMapView::scanPath);
+    connect(scan, &ScanMenuButton::chooseFolderRequested, this, &DiskMapView::chooseFolder);
+    m_scanButton = scan;
     row->addWidget(m_scanButton);
 
     m_rescanButton = symbolButton(QStringLiteral("arrow.clockwise"), tr("Rescan"), bar);
@@ -346,39 +273,13 @@ QWidget* DiskMapView::buildToolbar()
     row->addWidget(m_breadcrumbs, 1);
     row->addStretch(0);
 
-    m_modePicker = new QWidget(bar);
+    m_modePicker = new SegmentedControl({tr("Type"), tr("Age")}, bar);
+    m_modePicker->setObjectName(QStringLiteral("modePicker"));
     m_modePicker->setToolTip(tr("Color tiles by file type or by age"));
-    auto* segments = new QHBoxLayout(m_modePicker);
-    segments->setContentsMargins(0, 0, 0, 0);
-    segments->setSpacing(0);
-    m_modeGroup = new QButtonGroup(m_modePicker);
-    m_modeGroup->setExclusive(true);
-    const std::pair<DiskColorMode, QString> modes[] = {{DiskColorMode::type, tr("Type")}, {DiskColorMode::age, tr("Age")}};
-    for (const auto& [mode, label] : modes) {
-        auto* b = new Segment(label, mode == DiskColorMode::type, mode == DiskColorMode::age, m_modePicker);
-        b->setObjectName(QStringLiteral("mode:") + rawValue(mode));
-        b->setChecked(mode == m_mode);
-        b->setToolTip(m_modePicker->toolTip());
-        m_modeGroup->addButton(b, int(mode));
-        segments->addWidget(b);
-    }
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, [this](int id) { setColorMode(DiskColorMode(id)); });
+    m_modePicker->setCurrentIndex(int(m_mode));
+    connect(m_modePicker, &SegmentedControl::activated, this, [this](int index) { setColorMode(DiskColorMode(index)); });
     row->addWidget(m_modePicker);
     return bar;
-}
-
-void DiskMapView::fillScanMenu(QMenu& menu)
-{
-    menu.clear();
-    const QColor tint = Style::primary(palette());
-    for (const ScanPreset& preset : ScanPreset::all() + ScanPreset::mountedVolumes()) {
-        const QString path = preset.path;
-        QAction* a = menu.addAction(Symbol::icon(preset.symbol, tint, 16), buttonText(preset.displayLabel()));
-        connect(a, &QAction::triggered, this, [this, path] { scanPath(path); });
-    }
-    menu.addSeparator();
-    QAction* choose = menu.addAction(Symbol::icon(QStringLiteral("folder"), tint, 16), tr("Choose Folder…"));
-    connect(choose, &QAction::triggered, this, &DiskMapView::chooseFolder);
 }
 
 void DiskMapView::updateToolbar()

@@ -14,13 +14,13 @@ class DiskMapCanvas;
 class DiskMapSideList;
 class DiskMapStartScreen;
 class ElidedLabel;
-class QButtonGroup;
 class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
+class SegmentedControl;
 class SymbolView;
 
 // The content of the Disk Map window: the start screen until a scan has started, then the map
@@ -75,7 +75,6 @@ private:
     void rebuildBreadcrumbs();
     void rebuildLegend();
     void updateDetail();
-    void fillScanMenu(QMenu& menu);
     void scanPath(const QString& path);
     void chooseFolder();
 
@@ -96,8 +95,7 @@ private:
     QPushButton* m_stopButton = nullptr;
     QWidget* m_breadcrumbs = nullptr;
     QHBoxLayout* m_breadcrumbRow = nullptr;
-    QWidget* m_modePicker = nullptr;
-    QButtonGroup* m_modeGroup = nullptr;
+    SegmentedControl* m_modePicker = nullptr;
 
     QWidget* m_legend = nullptr;
     QWidget* m_legendDivider = nullptr;

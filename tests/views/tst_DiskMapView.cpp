@@ -193,11 +193,11 @@ private Q_SLOTS:
         f.scans.waitForCall(1);
         f.scans.children(1, {fileNode(f.home("p/a"), 100)});
         QTRY_VERIFY(f.model().root());
-        QVERIFY(!f.child<QWidget>("mode:type")->isVisible());
+        QVERIFY(!f.child<QWidget>("modePicker")->isVisible());
         QTest::mouseClick(f.child<QPushButton>("stopButton"), Qt::LeftButton);
         QVERIFY(!f.view->isShowingStartScreen());
         QVERIFY(f.child<QToolButton>("rescanButton")->isEnabled());
-        QVERIFY(f.child<QWidget>("mode:type")->isVisible());
+        QVERIFY(f.child<QWidget>("modePicker")->isVisible());
         QCOMPARE(f.view->breadcrumbTexts(), QStringList{"~/p"});
     }
 

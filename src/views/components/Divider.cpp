@@ -2,12 +2,15 @@
 
 #include <QFrame>
 
-QFrame* makeDivider(QWidget* parent)
+QFrame* makeDivider(QWidget* parent, Qt::Orientation orientation)
 {
     auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
+    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
     line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
+    if (orientation == Qt::Horizontal)
+        line->setFixedHeight(1);
+    else
+        line->setFixedWidth(1);
     QPalette p = line->palette();
     p.setColor(QPalette::WindowText, QColor(128, 128, 128, 70));
     line->setPalette(p);
