@@ -12,6 +12,8 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/SnapshotsView.h"
+#include "views/StartupItemsView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -65,6 +67,10 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(SnapshotsView::kWindowId))
+        return [] { return new SnapshotsView; };
+    if (id == QLatin1String(StartupItemsView::kWindowId))
+        return [] { return new StartupItemsView; };
     return {};
 }
 

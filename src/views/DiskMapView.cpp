@@ -221,7 +221,7 @@ QWidget* DiskMapView::buildMapScreen()
     body->setSpacing(0);
     m_canvas = new DiskMapCanvas(*m_model, screen);
     body->addWidget(m_canvas, 1);
-    m_listDivider = makeDivider(screen, Qt::Vertical);
+    m_listDivider = makeVerticalDivider(screen);
     body->addWidget(m_listDivider);
     m_list = new DiskMapSideList(*m_model, screen);
     m_list->setFixedWidth(Style::metric(260));

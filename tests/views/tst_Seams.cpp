@@ -99,6 +99,19 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 5);   // the cleared message's timer does nothing afterwards
     }
 
+    // A message held without a delay stays until something replaces it; an older timer never
+    // clears it.
+    void heldMessageHasNoTimer()
+    {
+        TransientMessage message(40);
+        message.show(QStringLiteral("Removed x"));
+        message.hold(QStringLiteral("That's a protected system app and can't be removed."));
+        QTest::qWait(120);
+        QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
+        message.show(QStringLiteral("Removed y"));
+        QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
+    }
+
     void dialogAnswersComeFromTheTestHandler()
     {
         Dialogs::PickRequest seen;

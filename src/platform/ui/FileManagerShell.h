@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QString>
 #include <QUrl>
 
@@ -25,6 +26,10 @@ QString revealLabel();
 
 // The address that shows the user's Trash in the file manager.
 QUrl trashUrl();
+
+// The icon the desktop shows for the item at `path` (an application's own icon on macOS); a
+// null icon where the desktop has none of its own for it (an application bundle elsewhere).
+QIcon itemIcon(const QString& path);
 
 // For tests: every action goes to `handler` instead (with the path, or the URL as text).
 // An empty handler restores the desktop.
