@@ -47,14 +47,14 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
     const QColor secondary = Style::dimmed(Style::secondary(palette()), bg, fade);
 
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 8, 16, 8);
-    row->setSpacing(12);
+    row->setContentsMargins(Style::metric(16), Style::metric(8), Style::metric(16), Style::metric(8));
+    row->setSpacing(Style::metric(12));
     row->addWidget(new SymbolView(QStringLiteral("camera.aperture"), Style::pixelSize(Style::Text::body) + 3,
                                   Style::dimmed(Style::secondary(palette()), bg, fade, 1.0), this),
                    0, Qt::AlignVCenter);
 
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(Style::metric(2));
     // A timestamp not of the system's form is shown as it is, and may be long.
     m_date = new ElidedLabel(snapshot.displayDate(), this);
     m_date->setElideMode(Qt::ElideRight);
@@ -63,7 +63,7 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
     texts->addWidget(m_date);
     texts->addWidget(new SelectableElidedLabel(snapshot.name, Style::monospaced(Style::Text::caption2), secondary, this));
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(Style::metric(8));
 
     if (kept) {
         const QColor fill = blend(Style::green(), 0.18, bg);
@@ -73,8 +73,9 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
         m_badge = makePlainLabel(tr("Kept"), Style::font(Style::Text::caption2, QFont::Medium), text, this);
         const int radius = (m_badge->fontMetrics().height() + 4) / 2;
         m_badge->setObjectName(QStringLiteral("keptBadge"));
-        m_badge->setStyleSheet(QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: 2px 6px; }")
-                                   .arg(fill.name(), QString::number(radius)));
+        m_badge->setStyleSheet(QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: %3px %4px; }")
+                                   .arg(fill.name(), QString::number(radius), QString::number(Style::metric(2)),
+                                        QString::number(Style::metric(6))));
     } else {
         m_badge = makePlainLabel(tr("Will remove"), Style::font(Style::Text::caption2), Style::secondary(palette()), this);
     }
@@ -104,7 +105,7 @@ SnapshotsView::SnapshotsView(SnapshotsModel* model, QWidget* parent)
 void SnapshotsView::build()
 {
     setFixedSize(Style::metric(520), Style::metric(510));
-    new WindowCenterer(this);
+    (new WindowCenterer(this))->lower();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -121,7 +122,7 @@ void SnapshotsView::build()
     // The count of snapshots and, when there is some, the estimated reclaimable space.
     m_summary = new QWidget(this);
     auto* summary = new QHBoxLayout(m_summary);
-    summary->setContentsMargins(16, 0, 16, 12);
+    summary->setContentsMargins(Style::metric(16), 0, Style::metric(16), Style::metric(12));
     summary->setSpacing(0);
     const QFont callout = Style::font(Style::Text::callout);
     m_count = makePlainLabel(QString(), callout, Style::secondary(palette()), m_summary);
@@ -174,8 +175,8 @@ void SnapshotsView::build()
     column->addWidget(makeDivider(this));
 
     auto* footer = new QVBoxLayout;
-    footer->setContentsMargins(16, 10, 16, 10);
-    footer->setSpacing(8);
+    footer->setContentsMargins(Style::metric(16), Style::metric(10), Style::metric(16), Style::metric(10));
+    footer->setSpacing(Style::metric(8));
     m_status = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), this);
     m_status->setWordWrap(true);
     footer->addWidget(m_status);
@@ -208,7 +209,7 @@ void SnapshotsView::rebuildList()
     QWidget* holder = m_rows->parentWidget();
     for (qsizetype i = 0; i < snapshots.size(); ++i) {
         m_rows->addWidget(new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), holder));
-        m_rows->addWidget(makeDivider(holder, 16));
+        m_rows->addWidget(makeDivider(holder, Style::metric(16)));
     }
     m_rows->addStretch(1);
     refresh();
