@@ -9,15 +9,14 @@
 #include "views/components/Labels.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/RowList.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
-#include "views/components/WindowCenterer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -88,19 +87,13 @@ AppUpdatesView::AppUpdatesView(AppUpdatesModel* model, QWidget* parent)
 
 void AppUpdatesView::build()
 {
-    setFixedSize(Style::metric(520), Style::metric(480));
-    (new WindowCenterer(this))->lower();
-
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(new ToolHeader(
-        QStringLiteral("arrow.up.circle"), QStringLiteral(QT_TRANSLATE_NOOP("ToolHeader", "App & Tool Updates")),
-        QStringLiteral(QT_TRANSLATE_NOOP("ToolHeader",
-                                         "Outdated apps and tools you installed with Homebrew. Dustlet never bundles "
+    auto* column = makeToolWindowColumn(
+        this, 520, 480,
+        new ToolHeader(QStringLiteral("arrow.up.circle"), QStringLiteral(QT_TRANSLATE_NOOP("ToolHeader", "App & Tool Updates")),
+                       QStringLiteral(QT_TRANSLATE_NOOP(
+                           "ToolHeader", "Outdated apps and tools you installed with Homebrew. Dustlet never bundles "
                                          "installers or updates silently — it just runs your own `brew upgrade` when "
-                                         "you ask.")),
-        this));
+                                         "you ask."))));
     column->addWidget(makeDivider(this));
 
     m_content = new QStackedWidget(this);
@@ -135,17 +128,8 @@ void AppUpdatesView::build()
                               std::nullopt, nullptr, m_content);
     m_content->addWidget(m_failed);
 
-    auto* scroll = new QScrollArea(m_content);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* rows = new QWidget(scroll);
-    m_rows = new QVBoxLayout(rows);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(0);
-    scroll->setWidget(rows);
-    m_scroll = scroll;
-    m_content->addWidget(m_scroll);
+    m_list = new RowList(m_content);
+    m_content->addWidget(m_list);
     column->addWidget(m_content, 1);
     column->addWidget(makeDivider(this));
 
@@ -171,17 +155,11 @@ void AppUpdatesView::build()
 
 void AppUpdatesView::rebuildList()
 {
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    QWidget* holder = m_rows->parentWidget();
-    for (const OutdatedPackage& package : m_model->packages()) {
-        m_rows->addWidget(new OutdatedPackageRow(package, m_model->busy(), [this, package] { m_model->upgrade(package); },
-                                                 holder));
-        m_rows->addWidget(makeDivider(holder, Style::metric(16)));
-    }
-    m_rows->addStretch(1);
+    QList<QWidget*> rows;
+    for (const OutdatedPackage& package : m_model->packages())
+        rows << new OutdatedPackageRow(package, m_model->busy(), [this, package] { m_model->upgrade(package); },
+                                       m_list->rowParent());
+    m_list->setRows(rows);
     refresh();
 }
 
@@ -195,7 +173,7 @@ void AppUpdatesView::refresh()
     else if (state == State::ready && m_model->packages().isEmpty())
         shown = m_model->listingFailed() ? m_failed : m_upToDate;
     else if (state == State::ready)
-        shown = m_scroll;
+        shown = m_list;
     m_content->setCurrentWidget(shown);
 
     const std::optional<QString>& status = m_model->status();
@@ -224,17 +202,10 @@ AppUpdatesView::Content AppUpdatesView::content() const
         return Content::upToDate;
     if (shown == m_failed)
         return Content::listFailed;
-    return shown == m_scroll ? Content::list : Content::checking;
+    return shown == m_list ? Content::list : Content::checking;
 }
 
-QList<OutdatedPackageRow*> AppUpdatesView::rows() const
-{
-    QList<OutdatedPackageRow*> found;
-    for (int i = 0; i < m_rows->count(); ++i)
-        if (auto* row = qobject_cast<OutdatedPackageRow*>(m_rows->itemAt(i)->widget()))
-            found << row;
-    return found;
-}
+QList<OutdatedPackageRow*> AppUpdatesView::rows() const { return m_list->rows<OutdatedPackageRow>(); }
 
 QString AppUpdatesView::statusText() const { return m_status->text(); }
 

@@ -11,7 +11,7 @@ class LinkButton;
 class ProgressSpinner;
 class QPushButton;
 class QStackedWidget;
-class QVBoxLayout;
+class RowList;
 
 // One outdated package: its kind's symbol, its name, the installed and newest versions, and its
 // "Update" button.
@@ -71,8 +71,7 @@ private:
     QWidget* m_unavailable = nullptr;
     QWidget* m_upToDate = nullptr;
     QWidget* m_failed = nullptr;
-    QWidget* m_scroll = nullptr;
-    QVBoxLayout* m_rows = nullptr;
+    RowList* m_list = nullptr;
     LinkButton* m_link = nullptr;
     ElidedLabel* m_status = nullptr;
     ProgressSpinner* m_spinner = nullptr;

@@ -8,17 +8,16 @@
 #include "views/components/EmptyState.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/RowList.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 #include "views/components/TransientMessage.h"
-#include "views/components/WindowCenterer.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -104,20 +103,14 @@ SnapshotsView::SnapshotsView(SnapshotsModel* model, QWidget* parent)
 
 void SnapshotsView::build()
 {
-    setFixedSize(Style::metric(520), Style::metric(510));
-    (new WindowCenterer(this))->lower();
-
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-
-    column->addWidget(new ToolHeader(
-        QStringLiteral("clock.arrow.circlepath"), QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
-        QT_TRANSLATE_NOOP("ToolHeader",
-                          "Local snapshots are temporary copies Time Machine keeps so it can back up when your drive "
-                          "isn't connected. macOS frees them automatically under pressure — removing them reclaims "
-                          "that space now. Your Time Machine backups on external or network drives are not touched."),
-        this));
+    auto* column = makeToolWindowColumn(
+        this, 520, 510,
+        new ToolHeader(QStringLiteral("clock.arrow.circlepath"), QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
+                       QT_TRANSLATE_NOOP("ToolHeader",
+                                         "Local snapshots are temporary copies Time Machine keeps so it can back up "
+                                         "when your drive isn't connected. macOS frees them automatically under "
+                                         "pressure — removing them reclaims that space now. Your Time Machine "
+                                         "backups on external or network drives are not touched.")));
 
     // The count of snapshots and, when there is some, the estimated reclaimable space.
     m_summary = new QWidget(this);
@@ -158,19 +151,8 @@ void SnapshotsView::build()
                              QString(QT_TRANSLATE_NOOP("EmptyState", "There's nothing to reclaim right now.")), nullptr,
                              m_content);
     m_content->addWidget(m_empty);
-    auto* scroll = new QScrollArea(m_content);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* rows = new QWidget;
-    rows->setAutoFillBackground(false);
-    m_rows = new QVBoxLayout(rows);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(0);
-    scroll->setWidget(rows);
-    m_scroll = scroll;
-    m_content->addWidget(m_scroll);
+    m_list = new RowList(m_content);
+    m_content->addWidget(m_list);
     column->addWidget(m_content, 1);
     column->addWidget(makeDivider(this));
 
@@ -201,17 +183,11 @@ QString SnapshotsView::buttonTitle() const
 
 void SnapshotsView::rebuildList()
 {
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
     const QList<LocalSnapshot>& snapshots = m_model->snapshots();
-    QWidget* holder = m_rows->parentWidget();
-    for (qsizetype i = 0; i < snapshots.size(); ++i) {
-        m_rows->addWidget(new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), holder));
-        m_rows->addWidget(makeDivider(holder, Style::metric(16)));
-    }
-    m_rows->addStretch(1);
+    QList<QWidget*> rows;
+    for (qsizetype i = 0; i < snapshots.size(); ++i)
+        rows << new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), m_list->rowParent());
+    m_list->setRows(rows);
     refresh();
 }
 
@@ -224,7 +200,7 @@ void SnapshotsView::refresh()
     m_reclaimable->setVisible(m_model->purgeable() >= 1);
     m_reclaimableBytes->setText(formatBytes(m_model->purgeable()));
 
-    m_content->setCurrentWidget(!listed ? m_working : snapshots.isEmpty() ? m_empty : m_scroll);
+    m_content->setCurrentWidget(!listed ? m_working : snapshots.isEmpty() ? m_empty : m_list);
 
     const std::optional<QString> message = m_model->statusMessage();
     m_status->setVisible(message.has_value());
@@ -255,14 +231,7 @@ SnapshotsView::Content SnapshotsView::content() const
     return m_content->currentWidget() == m_empty ? Content::empty : Content::list;
 }
 
-QList<SnapshotRow*> SnapshotsView::rows() const
-{
-    QList<SnapshotRow*> found;
-    for (int i = 0; i < m_rows->count(); ++i)
-        if (auto* row = qobject_cast<SnapshotRow*>(m_rows->itemAt(i)->widget()))
-            found << row;
-    return found;
-}
+QList<SnapshotRow*> SnapshotsView::rows() const { return m_list->rows<SnapshotRow>(); }
 
 bool SnapshotsView::showsSummary() const { return !m_summary->isHidden(); }
 

@@ -281,18 +281,14 @@ private Q_SLOTS:
     void textsAreLegible()
     {
         QFETCH(bool, dark);
-        const QPalette before = QApplication::palette();
-        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
-        auto* model = new AppUpdatesModel;
-        model->setPackages({{"wget", "1.21.3", "1.24.5", false}, {"firefox", "120.0", "121.0", true}});
-        model->setState(AppUpdatesModel::State::ready);
-        model->setStatus(QStringLiteral("Couldn't update ffmpeg."));
-        auto view = std::make_unique<AppUpdatesView>(model);
-        view->setAttribute(Qt::WA_DontShowOnScreen);
-        view->show();
-        QCoreApplication::processEvents();
-        const QList<TextContrast::Text> texts = TextContrast::measure(view.get());
-        QApplication::setPalette(before);
+        const QList<TextContrast::Text> texts =
+            TextContrast::measureBuilt(dark ? darkPalette() : QApplication::style()->standardPalette(), [] {
+                auto* model = new AppUpdatesModel;
+                model->setPackages({{"wget", "1.21.3", "1.24.5", false}, {"firefox", "120.0", "121.0", true}});
+                model->setState(AppUpdatesModel::State::ready);
+                model->setStatus(QStringLiteral("Couldn't update ffmpeg."));
+                return new AppUpdatesView(model);
+            });
         QVERIFY(texts.size() >= 8);
         const QString failed = TextContrast::failures(texts);
         QVERIFY2(failed.isEmpty(), qPrintable(failed));

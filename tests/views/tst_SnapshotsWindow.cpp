@@ -279,19 +279,15 @@ private Q_SLOTS:
     void textsAreLegible()
     {
         QFETCH(bool, dark);
-        const QPalette before = QApplication::palette();
-        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
-        auto* model = new SnapshotsModel;
-        model->setListing({{"com.apple.TimeMachine.2024-05-02-090000.local", "2024-05-02-090000"},
-                           {"com.apple.TimeMachine.2024-05-01-090000.local", "2024-05-01-090000"}},
-                          3'000'000'000);
-        model->message().show(SnapshotsModel::messageFor(qint64(8'420'000'000)));
-        auto view = std::make_unique<SnapshotsView>(model);
-        view->setAttribute(Qt::WA_DontShowOnScreen);
-        view->show();
-        QCoreApplication::processEvents();
-        const QList<TextContrast::Text> texts = TextContrast::measure(view.get());
-        QApplication::setPalette(before);
+        const QList<TextContrast::Text> texts =
+            TextContrast::measureBuilt(dark ? darkPalette() : QApplication::style()->standardPalette(), [] {
+                auto* model = new SnapshotsModel;
+                model->setListing({{"com.apple.TimeMachine.2024-05-02-090000.local", "2024-05-02-090000"},
+                                   {"com.apple.TimeMachine.2024-05-01-090000.local", "2024-05-01-090000"}},
+                                  3'000'000'000);
+                model->message().show(SnapshotsModel::messageFor(qint64(8'420'000'000)));
+                return new SnapshotsView(model);
+            });
         QStringList measured;
         for (const TextContrast::Text& t : texts)
             measured << t.text;
