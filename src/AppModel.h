@@ -174,6 +174,8 @@ public:
 
     // Start-up, timers and the scheduled cleanup.
     void start();
+    // Whether start() has run (later calls only refresh the disk figures).
+    bool hasStarted() const { return m_didStart; }
     void restartTimer();
     void runScheduledCleanupIfDue();
 
@@ -229,4 +231,5 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
+    int m_queuedScans = 0;   // full scans asked for that have not begun measuring yet
 };
