@@ -60,7 +60,13 @@ read -r px py pw ph <<<"$(geometry "$panel")"
 
 # A fake home: nothing of the real one is read or written.
 home="$work/home"
-mkdir -p "$home/.config" "$home/.local/share" "$home/.cache"
+mkdir -p "$home/.config/dustlet" "$home/.local/share" "$home/.cache"
+# Not a first launch: the welcome flow (tested by first_launch.sh) stays closed.
+cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
+PLIST
 env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
   XDG_CACHE_HOME="$home/.cache" QT_QPA_PLATFORM=xcb "$DUSTLET" >"$work/dustlet.log" 2>&1 &
 dustlet_pid=$!

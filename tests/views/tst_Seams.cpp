@@ -70,6 +70,35 @@ private Q_SLOTS:
         QCOMPARE(Style::secondary(palette), secondary);
     }
 
+    // Tinted texts (a green heading, an accent figure) stay readable on both palettes: a tint that
+    // already keeps the ratio is kept, one that does not is moved just far enough.
+    void legibleTints_data()
+    {
+        QTest::addColumn<QColor>("tint");
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("green on light") << QColor(52, 199, 89) << QColor(0xef, 0xef, 0xef) << false;
+        QTest::newRow("green on dark") << QColor(52, 199, 89) << QColor(0x2b, 0x2b, 0x2d) << true;
+        QTest::newRow("accent on white") << QColor(0x0a, 0x84, 0xff) << QColor(Qt::white) << false;
+        QTest::newRow("dark blue on white") << QColor(0x00, 0x33, 0x99) << QColor(Qt::white) << true;
+        QTest::newRow("dark blue on black") << QColor(0x00, 0x33, 0x99) << QColor(Qt::black) << false;
+    }
+
+    void legibleTints()
+    {
+        QFETCH(QColor, tint);
+        QFETCH(QColor, background);
+        QFETCH(bool, kept);
+        const QColor legible = Style::legibleOn(tint, background);
+        QVERIFY2(Style::contrastRatio(legible, background) >= 4.5, qPrintable(legible.name()));
+        QCOMPARE(legible == tint.toRgb(), kept);
+        if (!kept) {
+            // Just far enough: hardly more than the ratio asks, and still the tint's hue.
+            QVERIFY(Style::contrastRatio(legible, background) < 4.7);
+            QCOMPARE(legible.hsvHue() / 10, tint.hsvHue() / 10);
+        }
+    }
+
     void transientMessageClearsOnlyItsOwnGeneration()
     {
         TransientMessage message(60);

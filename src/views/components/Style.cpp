@@ -118,6 +118,20 @@ QColor dimmed(const QColor& color, const QColor& background, double fraction, do
     return mix(color, background, lo);
 }
 
+QColor legibleOn(const QColor& color, const QColor& background, double minimumRatio)
+{
+    if (contrastRatio(color, background) >= minimumRatio)
+        return color.toRgb();
+    const QColor far = luminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
+    // The nearest blend towards the far end that keeps the ratio (contrast grows with the blend).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, far, mid), background) >= minimumRatio ? hi : lo) = mid;
+    }
+    return mix(color, far, hi);
+}
+
 QColor primary(const QPalette& palette) { return effective(palette).color(QPalette::WindowText); }
 
 QColor secondaryOn(const QColor& text, const QColor& background) { return dimmed(text, background, 0.45); }

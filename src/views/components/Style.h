@@ -46,6 +46,11 @@ double contrastRatio(const QColor& a, const QColor& b);
 // no further than keeps `minimumRatio` against `background`.
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio = 4.5);
 
+// `color` as a text colour on `background`: itself when it keeps `minimumRatio`, else moved
+// towards black (on a light background) or white (on a dark one) just far enough that it does.
+// For tinted texts (a green heading, an accent figure).
+QColor legibleOn(const QColor& color, const QColor& background, double minimumRatio = 4.5);
+
 QColor green();
 QColor orange();
 QColor red();
