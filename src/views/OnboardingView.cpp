@@ -431,27 +431,6 @@ GlowHero* hero(const QString& symbol, const QColor& tint, bool bounce)
     return h;
 }
 
-// A chip, a headline over a line of explanation, and whatever the row ends with.
-QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title, const QString& subtitle,
-                     const QColor& secondary)
-{
-    auto* row = new QHBoxLayout(owner);
-    const int pad = m(12);
-    row->setContentsMargins(pad, pad, pad, pad);
-    row->setSpacing(m(14));
-    row->addWidget(new IconChip(symbol, Style::accent(), owner), 0, Qt::AlignVCenter);
-    auto* text = new QVBoxLayout;
-    text->setSpacing(m(2));
-    text->addStretch(1);   // the two lines stay together, centred on the chip
-    text->addWidget(makePlainLabel(title, Style::font(Style::Text::headline), Style::primary(), owner));
-    QLabel* sub = makePlainLabel(subtitle, Style::font(Style::Text::subheadline), secondary, owner);
-    sub->setWordWrap(true);
-    text->addWidget(sub);
-    text->addStretch(1);
-    row->addLayout(text, 1);
-    return row;
-}
-
 } // namespace
 
 QWidget* OnboardingView::welcome()

@@ -676,24 +676,31 @@ void RowPanel::paintEvent(QPaintEvent*)
     }
 }
 
-FeatureRow::FeatureRow(const QString& symbol, const QString& title, const QString& subtitle,
-                       const QColor& secondaryText, QWidget* parent)
-    : RowPanel(withAlpha(Style::primary(), 0.045), QColor(), Style::metric(14), parent)
+QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title, const QString& subtitle,
+                     const QColor& secondaryText)
 {
-    auto* row = new QHBoxLayout(this);
+    auto* row = new QHBoxLayout(owner);
     const int pad = Style::metric(12);
     row->setContentsMargins(pad, pad, pad, pad);
     row->setSpacing(Style::metric(14));
-    row->addWidget(new IconChip(symbol, Style::accent(), this), 0, Qt::AlignVCenter);
+    row->addWidget(new IconChip(symbol, Style::accent(), owner), 0, Qt::AlignVCenter);
     auto* text = new QVBoxLayout;
     text->setSpacing(Style::metric(2));
     text->addStretch(1);   // the two lines stay together, centred on the chip
-    text->addWidget(makePlainLabel(title, Style::font(Style::Text::headline), Style::primary(), this));
-    QLabel* sub = makePlainLabel(subtitle, Style::font(Style::Text::subheadline), secondaryText, this);
+    text->addWidget(makePlainLabel(title, Style::font(Style::Text::headline), Style::primary(), owner));
+    QLabel* sub = makePlainLabel(subtitle, Style::font(Style::Text::subheadline), secondaryText, owner);
     sub->setWordWrap(true);
     text->addWidget(sub);
     text->addStretch(1);
     row->addLayout(text, 1);
+    return row;
+}
+
+FeatureRow::FeatureRow(const QString& symbol, const QString& title, const QString& subtitle,
+                       const QColor& secondaryText, QWidget* parent)
+    : RowPanel(withAlpha(Style::primary(), 0.045), QColor(), Style::metric(14), parent)
+{
+    chipRow(this, symbol, title, subtitle, secondaryText);
 }
 
 ChoiceCard::ChoiceCard(const QString& symbol, const QString& title, const QString& subtitle, bool isSelected,

@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class QHBoxLayout;
 class QVariantAnimation;
 class QSequentialAnimationGroup;
 
@@ -250,6 +251,11 @@ private:
     QString m_symbol;
     QColor m_tint;
 };
+
+// Lays `owner` out as a row of the flow: a chip with the symbol, then a headline over a line of
+// explanation that takes the rest of the width. The caller adds what the row ends with.
+QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title, const QString& subtitle,
+                     const QColor& secondaryText);
 
 // A rounded, lightly filled row: used for the feature rows of the safety page and the row of the
 // Trash switch. Fill and border are colours with their own opacity (no border when invalid).
