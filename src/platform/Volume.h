@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <optional>
+
 // Capacity of the volume that holds a path.
 namespace Volume {
 
@@ -12,5 +14,16 @@ struct Capacity {
 
 // The figures of the volume holding `path`; 0 and 0 when no readable volume holds it.
 Capacity capacity(const QString& path);
+
+// The free space of the volume holding `path`, two ways: what is free right now, and what is
+// available for important data (free space plus what the system could purge by itself, such
+// as local snapshots). Off macOS nothing is purgeable and both are the same. None when no
+// readable volume holds the path.
+struct FreeSpace {
+    qint64 available = 0;
+    qint64 availableForImportantUsage = 0;
+    friend bool operator==(const FreeSpace&, const FreeSpace&) = default;
+};
+std::optional<FreeSpace> freeSpace(const QString& path);
 
 } // namespace Volume

@@ -466,7 +466,7 @@ QWidget* OnboardingView::safety()
     titleRow->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), Style::pixelSize(Style::Text::largeTitle),
                                        Style::green(), page),
                         0, Qt::AlignVCenter);
-    const QColor green = Style::legibleOn(Style::green(), palette().color(QPalette::Window));
+    const QColor green = Style::legible(Style::green(), palette());
     titleRow->addWidget(label(tr("Safe by design"), titleFont, green), 1);
     header->addLayout(titleRow);
     header->addWidget(label(tr("Dustlet is built so you never lose anything that matters."),
@@ -488,7 +488,8 @@ QWidget* OnboardingView::safety()
     const QString trashTitle = tr("Move cleaned items to the Trash");
     QHBoxLayout* trashRow = chipRow(trash, QStringLiteral("trash.fill"), trashTitle,
                                     tr("Recommended \u2014 recover anything you change your mind about."), secondary);
-    auto* toggle = new ToggleSwitch(trashTitle, trash);
+    auto* toggle = new ToggleSwitch(trash);
+    toggle->setAccessibleName(trashTitle);
     toggle->setChecked(m_settings.moveToTrash());
     connect(toggle, &ToggleSwitch::toggled, this, [this](bool on) { m_settings.setMoveToTrash(on); });
     connect(&m_settings, &AppSettings::moveToTrashChanged, toggle, [this, toggle] {
@@ -558,7 +559,8 @@ QWidget* OnboardingView::personalize()
             const QString title = tr(row.title);
             QHBoxLayout* l = chipRow(line, QString::fromLatin1(row.symbol), title, tr(row.subtitle), secondary);
             l->addSpacing(m(8));
-            auto* toggle = new ToggleSwitch(title, line);
+            auto* toggle = new ToggleSwitch(line);
+            toggle->setAccessibleName(title);
             toggle->setObjectName(QString::fromLatin1(row.targetId));
             toggle->setChecked((m_settings.*row.get)());
             const auto set = row.set;
@@ -601,7 +603,7 @@ QWidget* OnboardingView::activation()
                          0, Qt::AlignVCenter);
     sizingRow->addStretch(1);
     result->addWidget(sizing);
-    const QColor figureColor = Style::legibleOn(Style::accent(), palette().color(QPalette::Window));
+    const QColor figureColor = Style::accentText(palette());
     auto* figure = new RevealFigure(tr("Ready to free up"), secondary, figureColor, result);
     figure->setValueText(formatBytes(m_revealValue));
     result->addWidget(figure);

@@ -4,6 +4,8 @@
 // default, as on a high-density screen), --font-px the application font's pixel size.
 #include "RenderKit.h"
 
+#include "Palettes.h"
+
 #include "AppModel.h"
 #include "platform/AccessibilityPrefs.h"
 #include "platform/Clock.h"
@@ -44,28 +46,6 @@ QList<Renderer>& renderers()
     return list;
 }
 
-QPalette darkPalette()
-{
-    QPalette p;
-    const QColor window(0x2b, 0x2b, 0x2d), base(0x1e, 0x1e, 0x20), text(0xec, 0xec, 0xee);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window.lighter(115));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0x9e));
-    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(0x40, 0x9c, 0xff));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x84));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x84));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x84));
-    return p;
-}
 } // namespace
 
 bool wanted(const QString& name)

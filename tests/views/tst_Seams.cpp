@@ -68,35 +68,15 @@ private Q_SLOTS:
         palette.setColor(QPalette::WindowText, text);
         palette.setColor(QPalette::Window, background);
         QCOMPARE(Style::secondary(palette), secondary);
-    }
 
-    // Tinted texts (a green heading, an accent figure) stay readable on both palettes: a tint that
-    // already keeps the ratio is kept, one that does not is moved just far enough.
-    void legibleTints_data()
-    {
-        QTest::addColumn<QColor>("tint");
-        QTest::addColumn<QColor>("background");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("green on light") << QColor(52, 199, 89) << QColor(0xef, 0xef, 0xef) << false;
-        QTest::newRow("green on dark") << QColor(52, 199, 89) << QColor(0x2b, 0x2b, 0x2d) << true;
-        QTest::newRow("accent on white") << QColor(0x0a, 0x84, 0xff) << QColor(Qt::white) << false;
-        QTest::newRow("dark blue on white") << QColor(0x00, 0x33, 0x99) << QColor(Qt::white) << true;
-        QTest::newRow("dark blue on black") << QColor(0x00, 0x33, 0x99) << QColor(Qt::black) << false;
-    }
-
-    void legibleTints()
-    {
-        QFETCH(QColor, tint);
-        QFETCH(QColor, background);
-        QFETCH(bool, kept);
-        const QColor legible = Style::legibleOn(tint, background);
-        QVERIFY2(Style::contrastRatio(legible, background) >= 4.5, qPrintable(legible.name()));
-        QCOMPARE(legible == tint.toRgb(), kept);
-        if (!kept) {
-            // Just far enough: hardly more than the ratio asks, and still the tint's hue.
-            QVERIFY(Style::contrastRatio(legible, background) < 4.7);
-            QCOMPARE(legible.hsvHue() / 10, tint.hsvHue() / 10);
-        }
+        // A named colour shown as text keeps the ratio too, and stays itself where it already does.
+        const QColor green = Style::legible(Style::green(), palette);
+        QVERIFY2(Style::contrastRatio(green, background) >= 4.5, qPrintable(green.name()));
+        QVERIFY(green.green() > green.red() && green.green() > green.blue());
+        QPalette black;
+        black.setColor(QPalette::WindowText, Qt::white);
+        black.setColor(QPalette::Window, Qt::black);
+        QCOMPARE(Style::legible(Style::green(), black), Style::green());
     }
 
     void transientMessageClearsOnlyItsOwnGeneration()
@@ -117,6 +97,19 @@ private Q_SLOTS:
         QVERIFY(!message.text());
         QTest::qWait(100);
         QCOMPARE(changes.count(), 5);   // the cleared message's timer does nothing afterwards
+    }
+
+    // A message held without a delay stays until something replaces it; an older timer never
+    // clears it.
+    void heldMessageHasNoTimer()
+    {
+        TransientMessage message(40);
+        message.show(QStringLiteral("Removed x"));
+        message.hold(QStringLiteral("That's a protected system app and can't be removed."));
+        QTest::qWait(120);
+        QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
+        message.show(QStringLiteral("Removed y"));
+        QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
     }
 
     void dialogAnswersComeFromTheTestHandler()

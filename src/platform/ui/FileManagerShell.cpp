@@ -2,10 +2,12 @@
 
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -48,6 +50,15 @@ bool showItemsOverDBus(const QString& path)
 #endif
 } // namespace
 
+QString revealLabel()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show in File Manager");
+#endif
+}
+
 void setHandlerForTesting(Handler h) { handler() = std::move(h); }
 
 void reveal(const QString& path)
@@ -86,6 +97,18 @@ QUrl trashUrl()
     const QString data = qEnvironmentVariable("XDG_DATA_HOME");
     const QString base = data.startsWith(QLatin1Char('/')) ? data : Paths::home() + QStringLiteral("/.local/share");
     return QUrl::fromLocalFile(base + QStringLiteral("/Trash/files"));
+#endif
+}
+
+QIcon itemIcon(const QString& path)
+{
+#ifdef Q_OS_MACOS
+    return QFileIconProvider().icon(QFileInfo(path));
+#else
+    // A "….app" folder is only a folder to this desktop; its icon file is in a format Qt does
+    // not read here.
+    Q_UNUSED(path);
+    return {};
 #endif
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QString>
 #include <QUrl>
 
@@ -19,8 +20,16 @@ void open(const QString& path);
 // Opens `url` (web page, settings pane, "trash:/" …) with the desktop.
 void openUrl(const QUrl& url);
 
+// The name of the reveal action in menus and tooltips: "Reveal in Finder" on macOS, "Show in File
+// Manager" elsewhere (translated).
+QString revealLabel();
+
 // The address that shows the user's Trash in the file manager.
 QUrl trashUrl();
+
+// The icon the desktop shows for the item at `path` (an application's own icon on macOS); a
+// null icon where the desktop has none of its own for it (an application bundle elsewhere).
+QIcon itemIcon(const QString& path);
 
 // For tests: every action goes to `handler` instead (with the path, or the URL as text).
 // An empty handler restores the desktop.

@@ -118,20 +118,6 @@ QColor dimmed(const QColor& color, const QColor& background, double fraction, do
     return mix(color, background, lo);
 }
 
-QColor legibleOn(const QColor& color, const QColor& background, double minimumRatio)
-{
-    if (contrastRatio(color, background) >= minimumRatio)
-        return color.toRgb();
-    const QColor far = luminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
-    // The nearest blend towards the far end that keeps the ratio (contrast grows with the blend).
-    double lo = 0.0, hi = 1.0;
-    for (int i = 0; i < 24; ++i) {
-        const double mid = (lo + hi) / 2;
-        (contrastRatio(mix(color, far, mid), background) >= minimumRatio ? hi : lo) = mid;
-    }
-    return mix(color, far, hi);
-}
-
 QColor primary(const QPalette& palette) { return effective(palette).color(QPalette::WindowText); }
 
 QColor secondaryOn(const QColor& text, const QColor& background) { return dimmed(text, background, 0.45); }
@@ -150,6 +136,63 @@ QColor tertiary(const QPalette& palette)
 }
 
 QColor accent(const QPalette& palette) { return effective(palette).color(QPalette::Highlight); }
+
+QColor contrasting(const QColor& color, const QColor& against, double minimumRatio)
+{
+    if (contrastRatio(color, against) >= minimumRatio)
+        return color.toRgb();
+    // Towards whichever end leaves more room; the other end can only do worse.
+    const QColor end = contrastRatio(Qt::black, against) >= contrastRatio(Qt::white, against) ? QColor(Qt::black)
+                                                                                            : QColor(Qt::white);
+    if (contrastRatio(end, against) < minimumRatio)
+        return end;
+    double lo = 0.0, hi = 1.0;   // the smallest blend towards `end` that reaches the ratio
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, end, mid), against) >= minimumRatio ? hi : lo) = mid;
+    }
+    return mix(color, end, hi);
+}
+
+QColor accentText(const QPalette& palette) { return legible(accent(palette), palette); }
+
+QColor prominentFill(const QColor& tint, const QColor& label) { return contrasting(tint, label); }
+
+QColor focusRing(const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    return contrasting(p.color(QPalette::Highlight), p.color(QPalette::Window), 3.0);
+}
+
+QColor separator(const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    return mix(p.color(QPalette::Window), p.color(QPalette::WindowText), 0.16);
+}
+
+QColor bar(const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    return mix(p.color(QPalette::Window), p.color(QPalette::WindowText), 0.05);
+}
+
+QColor inactive(const QColor& text, const QColor& background) { return dimmed(text, background, 0.5); }
+
+QColor legible(const QColor& color, const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    const QColor background = p.color(QPalette::Window);
+    const QColor text = p.color(QPalette::WindowText);
+    if (contrastRatio(color, background) >= 4.5)
+        return color.toRgb();
+    // The least blend towards the text colour that reaches the ratio (contrast grows with it).
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (contrastRatio(mix(color, text, mid), background) >= 4.5 ? hi : lo) = mid;
+    }
+    return mix(color, text, hi);
+}
 
 QColor green() { return QColor(52, 199, 89); }
 QColor orange() { return QColor(255, 149, 0); }

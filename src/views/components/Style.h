@@ -46,10 +46,26 @@ double contrastRatio(const QColor& a, const QColor& b);
 // no further than keeps `minimumRatio` against `background`.
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio = 4.5);
 
-// `color` as a text colour on `background`: itself when it keeps `minimumRatio`, else moved
-// towards black (on a light background) or white (on a dark one) just far enough that it does.
-// For tinted texts (a green heading, an accent figure).
-QColor legibleOn(const QColor& color, const QColor& background, double minimumRatio = 4.5);
+// `color` moved towards black or white (whichever lies further from `against`) just far enough to
+// keep `minimumRatio` against `against`; unchanged when it already does.
+QColor contrasting(const QColor& color, const QColor& against, double minimumRatio = 4.5);
+// The accent as a text colour (links, "Got it") on the window colour: 4.5:1.
+QColor accentText(const QPalette& palette = {});
+// The fill of a prominent button whose label is drawn in `label`: `tint`, darkened or lightened
+// just enough for the label to keep 4.5:1 on it.
+QColor prominentFill(const QColor& tint, const QColor& label = QColor(Qt::white));
+// The keyboard focus ring: the accent, kept at 3:1 against the window colour.
+QColor focusRing(const QPalette& palette = {});
+// Dividers between rows and blocks.
+QColor separator(const QPalette& palette = {});
+// The opaque bar behind pinned section headers, slightly set off from the window colour.
+QColor bar(const QPalette& palette = {});
+// A text colour dimmed for an item that is switched off: half-way to the background, but never
+// below 4.5:1 against it.
+QColor inactive(const QColor& text, const QColor& background);
+// A named colour used for text ("save 12 MB" in green): moved towards the palette's window text
+// as far as needed to keep a 4.5:1 contrast against its window colour.
+QColor legible(const QColor& color, const QPalette& palette = {});
 
 QColor green();
 QColor orange();

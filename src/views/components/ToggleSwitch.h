@@ -1,17 +1,16 @@
 #pragma once
 #include <QAbstractButton>
 
-// An on/off switch: a capsule track, in the accent colour while on, with a round knob. It is a
-// checkable button (Space toggles it, `toggled` reports the change); its accessible name is the
-// label of the row it switches, since the switch itself draws no text.
+// An on/off switch without a visible label: a rounded track with a knob, filled with the accent
+// colour while on. Checkable; give it an accessible name.
 class ToggleSwitch : public QAbstractButton {
     Q_OBJECT
 public:
-    explicit ToggleSwitch(const QString& accessibleName, QWidget* parent = nullptr);
+    explicit ToggleSwitch(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    bool hitButton(const QPoint& pos) const override;
 };

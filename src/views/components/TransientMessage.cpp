@@ -18,6 +18,13 @@ void TransientMessage::show(const QString& text)
     });
 }
 
+void TransientMessage::hold(const QString& text)
+{
+    ++m_generation;
+    m_text = text;
+    Q_EMIT changed(m_text);
+}
+
 void TransientMessage::clear()
 {
     ++m_generation;

@@ -20,6 +20,8 @@ public:
 
     // Shows `text` and starts its clearing delay.
     void show(const QString& text);
+    // Shows `text` until the next show(), hold() or clear(), without a clearing delay.
+    void hold(const QString& text);
     // Clears at once (no value), ending the current generation.
     void clear();
 
