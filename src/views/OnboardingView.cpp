@@ -34,6 +34,9 @@ namespace {
 
 int m(double points) { return Style::metric(points); }
 
+constexpr qreal kRowFill = RowPanel::kLightFill;
+constexpr qreal kTrashFill = 0.10;    // the Trash row's fill of the accent colour
+
 // The flow's large titles and the revealed figure: the system font at a size of its own.
 QFont displayFont(double points)
 {
@@ -267,21 +270,44 @@ void OnboardingView::setOffered(std::function<bool(const QString&)> offered)
         showPage(false);
 }
 
-QColor OnboardingView::secondaryText() const
+namespace {
+// `over` laid on `under` (both as they look: `under` opaque).
+QColor composite(const QColor& over, const QColor& under)
 {
-    // Against the card as it can look at worst: its fill over a black desktop (light palette)
-    // or a white one (dark palette).
+    const float a = over.alphaF();
+    return QColor::fromRgbF(over.redF() * a + under.redF() * (1 - a), over.greenF() * a + under.greenF() * (1 - a),
+                            over.blueF() * a + under.blueF() * (1 - a));
+}
+} // namespace
+
+QColor OnboardingView::secondaryText(const QList<QColor>& fills) const
+{
+    // The card as it can look at worst: its fill over a black desktop (light palette) or a white
+    // one (dark palette); then each tinted fill a text may stand on.
     const QColor window = palette().color(QPalette::Window);
-    QColor behind = window;
+    QColor card = window;
     if (!m_opaqueBackdrop) {
-        const QColor fill = m_card->fillColor();
         const bool light = Style::contrastRatio(window, Qt::black) > Style::contrastRatio(window, Qt::white);
-        const QColor desk = light ? QColor(Qt::black) : QColor(Qt::white);
-        const float a = fill.alphaF();
-        behind = QColor::fromRgbF(window.redF() * a + desk.redF() * (1 - a), window.greenF() * a + desk.greenF() * (1 - a),
-                                  window.blueF() * a + desk.blueF() * (1 - a));
+        card = composite(m_card->fillColor(), light ? QColor(Qt::black) : QColor(Qt::white));
     }
-    return Style::secondaryOn(Style::primary(palette()), behind);
+    QList<QColor> grounds{card};
+    for (const QColor& fill : fills)
+        grounds.append(composite(fill, card));
+    // The dimmed text made for each ground; the one that reads best on the worst of them.
+    const QColor text = Style::primary(palette());
+    QColor best;
+    double bestWorst = -1;
+    for (const QColor& ground : std::as_const(grounds)) {
+        const QColor candidate = Style::secondaryOn(text, ground);
+        double worst = 21;
+        for (const QColor& other : std::as_const(grounds))
+            worst = std::min(worst, Style::contrastRatio(candidate, other));
+        if (worst > bestWorst) {
+            bestWorst = worst;
+            best = candidate;
+        }
+    }
+    return best;
 }
 
 // ---- controls
@@ -454,6 +480,8 @@ QWidget* OnboardingView::welcome()
 QWidget* OnboardingView::safety()
 {
     const QColor secondary = secondaryText();
+    const QColor accent = Style::accent();
+    const QColor onRows = secondaryText({withAlpha(Style::primary(), kRowFill), withAlpha(accent, kTrashFill)});
     auto* page = new OnboardingPage;
     auto* col = column(page, m(18));
     col->addStretch(1);
@@ -477,17 +505,16 @@ QWidget* OnboardingView::safety()
     rows->setSpacing(m(10));
     int index = 0;
     for (const Feature& f : features()) {
-        auto* row = new FeatureRow(QString::fromLatin1(f.symbol), tr(f.title), tr(f.subtitle), secondary, page);
+        auto* row = new FeatureRow(QString::fromLatin1(f.symbol), tr(f.title), tr(f.subtitle), onRows, page);
         staggeredAppear(row, index++, m_reduceMotion);
         rows->addWidget(row);
     }
     col->addLayout(rows);
 
-    const QColor accent = Style::accent();
-    auto* trash = new RowPanel(withAlpha(accent, 0.10), withAlpha(accent, 0.25), m(14), page);
+    auto* trash = new RowPanel(withAlpha(accent, kTrashFill), withAlpha(accent, 0.25), m(14), page);
     const QString trashTitle = tr("Move cleaned items to the Trash");
     QHBoxLayout* trashRow = chipRow(trash, QStringLiteral("trash.fill"), trashTitle,
-                                    tr("Recommended \u2014 recover anything you change your mind about."), secondary);
+                                    tr("Recommended \u2014 recover anything you change your mind about."), onRows);
     auto* toggle = new ToggleSwitch(trash);
     toggle->setAccessibleName(trashTitle);
     toggle->setChecked(m_settings.moveToTrash());
@@ -508,6 +535,8 @@ QWidget* OnboardingView::safety()
 QWidget* OnboardingView::personalize()
 {
     const QColor secondary = secondaryText();
+    const QColor onRows = secondaryText({withAlpha(Style::primary(), kRowFill)});
+    const QColor onCards = secondaryText({ChoiceCard::fill(false), ChoiceCard::fill(true)});
     auto* page = new OnboardingPage;
     auto* col = column(page, m(18));
 
@@ -528,7 +557,7 @@ QWidget* OnboardingView::personalize()
                                tr("Also Xcode, npm, Docker & node_modules."), developer,
                                [this] { m_settings.setDeveloperMode(true); }, page);
     for (ChoiceCard* card : {simple, dev}) {
-        card->setSecondaryText(secondary);
+        card->setSecondaryText(onCards);
         choices->addWidget(card, 1);
     }
     connect(&m_settings, &AppSettings::developerModeChanged, page, [this, simple, dev] {
@@ -547,7 +576,7 @@ QWidget* OnboardingView::personalize()
         section->setSpacing(m(8));
         section->addWidget(label(tr("RECLAIM A LITTLE MORE \u2014 OPTIONAL"), Style::font(Style::Text::caption2, QFont::Bold),
                                  secondary));
-        auto* group = new RowPanel(withAlpha(Style::primary(), 0.045), QColor(), m(14), page);
+        auto* group = new RowPanel(withAlpha(Style::primary(), kRowFill), QColor(), m(14), page);
         auto* groupRows = column(group, 0);
         const int indent = m(12) + IconChip::kSide + m(14);
         for (int i = 0; i < offered.size(); ++i) {
@@ -557,7 +586,7 @@ QWidget* OnboardingView::personalize()
             auto* line = new QWidget(group);
             line->setObjectName(QString::fromLatin1(row.targetId));
             const QString title = tr(row.title);
-            QHBoxLayout* l = chipRow(line, QString::fromLatin1(row.symbol), title, tr(row.subtitle), secondary);
+            QHBoxLayout* l = chipRow(line, QString::fromLatin1(row.symbol), title, tr(row.subtitle), onRows);
             l->addSpacing(m(8));
             auto* toggle = new ToggleSwitch(line);
             toggle->setAccessibleName(title);

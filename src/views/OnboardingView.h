@@ -112,7 +112,8 @@ private:
     void revealFinalValue();
     void setRevealValue(qint64 value);
     void enterCard();
-    QColor secondaryText() const;
+    // Secondary text that keeps 4.5:1 on the card and on each of `fills` laid over it.
+    QColor secondaryText(const QList<QColor>& fills = {}) const;
 
     AppModel& m_model;
     AppSettings& m_settings;

@@ -698,7 +698,7 @@ QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title
 
 FeatureRow::FeatureRow(const QString& symbol, const QString& title, const QString& subtitle,
                        const QColor& secondaryText, QWidget* parent)
-    : RowPanel(withAlpha(Style::primary(), 0.045), QColor(), Style::metric(14), parent)
+    : RowPanel(withAlpha(Style::primary(), kLightFill), QColor(), Style::metric(14), parent)
 {
     chipRow(this, symbol, title, subtitle, secondaryText);
 }
@@ -731,6 +731,11 @@ ChoiceCard::ChoiceCard(const QString& symbol, const QString& title, const QStrin
         if (action)
             action();
     });
+}
+
+QColor ChoiceCard::fill(bool selected)
+{
+    return selected ? withAlpha(Style::accent(), 0.14) : withAlpha(Style::primary(), 0.04);
 }
 
 void ChoiceCard::setSelected(bool selected)
@@ -783,7 +788,7 @@ void ChoiceCard::paintEvent(QPaintEvent*)
     const qreal t = m_selection;
     const qreal radius = Style::metric(12);
 
-    const QColor fill = mix(withAlpha(primary, 0.04), withAlpha(accent, 0.14), t);
+    const QColor fill = mix(ChoiceCard::fill(false), ChoiceCard::fill(true), t);
     const QColor border = mix(withAlpha(m_secondary, 0.15), accent, t);
     const qreal borderWidth = 1 + t;
     p.setPen(Qt::NoPen);
