@@ -12,6 +12,7 @@
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
 #include "views/OnboardingView.h"
+#include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
@@ -67,6 +68,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(SnapshotsView::kWindowId))
+        return [] { return new SnapshotsView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     return {};

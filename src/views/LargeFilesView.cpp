@@ -29,22 +29,6 @@ namespace {
 
 QString scanningText(int count) { return LargeFilesView::tr("Scanning… %n files", nullptr, count); }
 
-// The bordered-prominent button of the start screen, large.
-QPushButton* prominentButton(const QString& title, QWidget* parent)
-{
-    auto* b = new QPushButton(title, parent);
-    b->setFont(Style::font(Style::Text::body, QFont::Medium));
-    b->setMinimumHeight(Style::metric(30));
-    QPalette pal = b->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Button, Style::accent(b->palette()));
-        pal.setColor(group, QPalette::ButtonText, Qt::white);
-    }
-    b->setPalette(pal);
-    b->setDefault(true);
-    return b;
-}
-
 } // namespace
 
 LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction scan, QWidget* parent)
@@ -66,8 +50,9 @@ LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction
     column->addWidget(makeDivider(this));
 
     m_content = new QStackedWidget(this);
-    auto* choose = prominentButton(tr("Choose Folder…"), this);
-    connect(choose, &QPushButton::clicked, this, [this] { m_model->pickFolderAndScan(window()); });
+    // The start screen's one action, in the prominent style at the large size.
+    auto* choose = new CleanActionButton(tr("Choose Folder…"), QString(), true,
+                                         [this] { m_model->pickFolderAndScan(window()); }, this);
     choose->setObjectName(QStringLiteral("chooseFolder"));
     m_start = new EmptyState(
         QStringLiteral("doc.on.doc"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Find large & duplicate files")),
