@@ -6,6 +6,7 @@
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
+#include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
@@ -73,6 +74,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new LargeFilesView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
+    if (id == QLatin1String(AppUpdatesView::kWindowId))
+        return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     return {};
