@@ -13,6 +13,7 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/Windows.h"
@@ -56,6 +57,9 @@ DustletApp::DustletApp()
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
     // Without a tray the panel is a window: what opens from it goes beside it, not over it.
     m_windows->setKeepClear([this] { return m_extra->panelWindowFrame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;

@@ -1,6 +1,6 @@
-# Shared by the end-to-end scripts: a private X server, an optional tray host, a fake home and
-# helpers to find the program's windows. Source it after setting DUSTLET; exit 77 means skipped.
-set -u
+# Shared by the end-to-end scripts: sourced after `set -u` with DUSTLET set. Gives a work folder
+# cleaned up at exit, an X server (exit 77 when none can start), a tray host, a fake home and the
+# program started in it, and helpers to find the program's windows.
 
 [ -x "$DUSTLET" ] || { echo "FAIL: $DUSTLET is not an executable"; exit 1; }
 for tool in Xvfb trayer xdotool xwininfo; do
@@ -27,7 +27,7 @@ wait_for() {
   return 1
 }
 
-# The X server picks a free display and writes its number to fd 3.
+# An X server of 1280 × 800 on a free display (it writes the number it picked to fd 3).
 start_x() {
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
@@ -41,7 +41,7 @@ start_x() {
   echo "X server on $DISPLAY"
 }
 
-# x y width height of a window, absolute.
+# x y width height of a window, absolute; nothing when it is not viewable.
 geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '
     /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
@@ -49,7 +49,7 @@ geometry() {
     END { if (v) print x, y, w, h }'
 }
 
-# A tray host at the top right; sets px py pw ph to its geometry.
+# A tray host at the top right, as on a desktop; its window id goes into `panel`.
 start_tray() {
   trayer --edge top --align right --widthtype request --height 24 --SetDockType true >"$work/trayer.log" 2>&1 &
   pids+=($!)
@@ -57,20 +57,33 @@ start_tray() {
   has_panel() { [ -n "$(tray_panel)" ]; }
   wait_for 100 has_panel || { echo "FAIL: the tray host did not come up"; cat "$work/trayer.log"; exit 1; }
   panel=$(tray_panel)
-  read -r px py pw ph <<<"$(geometry "$panel")"
 }
 
-# A fake home and a private runtime folder: nothing of the real ones is read or written, and
-# the program's one-instance socket is this run's own.
-home="$work/home"
-mkdir -p "$home/.config" "$home/.local/share" "$home/.cache" "$work/run"
-chmod 700 "$work/run"
-# Starts the program in the background, its output in $work/dustlet$1.log; sets $started.
+# A fake home (nothing of the real one is read or written), in `home`, and a private runtime
+# folder: the program's one-instance socket is this run's own, never a running Dustlet's.
+make_home() {
+  home="$work/home"
+  mkdir -p "$home/.config/dustlet" "$home/.local/share" "$home/.cache" "$work/run"
+  chmod 700 "$work/run"
+}
+
+# A home where the welcome flow has been completed: later launches open no window.
+make_returning_home() {
+  make_home
+  cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
+PLIST
+}
+
+# The program in the fake home, as `dustlet_pid`; its output in $work/dustlet$1.log.
 start_dustlet() {
   env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$DUSTLET" >"$work/dustlet$1.log" 2>&1 &
-  started=$!
-  pids+=($started)
+    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$DUSTLET" \
+    >"$work/dustlet${1:-}.log" 2>&1 &
+  dustlet_pid=$!
+  pids+=($dustlet_pid)
 }
 
 # The program's visible windows, one "id x y w h" per line.
@@ -81,6 +94,8 @@ dustlet_windows() {
     [ -n "$g" ] && echo "$id $g"
   done
 }
+
+# With a tray host: the program's icon in it, and its other windows.
 inside_tray() { [ "$2" -ge "$px" ] && [ "$3" -ge "$py" ] && [ $(($2 + $4)) -le $((px + pw)) ] && [ $(($3 + $5)) -le $((py + ph)) ]; }
 tray_icon() {
   local line
