@@ -12,6 +12,7 @@
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
 #include "views/StartupItemsView.h"
+#include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -65,6 +66,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new LargeFilesView(*m_model); };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
+    if (id == QLatin1String(UninstallerView::kWindowId))
+        return [this] { return new UninstallerView(*m_model); };
     return {};
 }
 
