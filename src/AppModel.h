@@ -12,6 +12,7 @@
 #include <QFuture>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -228,4 +229,8 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
+    // Ids of the targets being cleared now: one-target cleanups, and the target a run of all
+    // targets or the scheduled cleanup is at. Nothing starts clearing a target that is in here.
+    // Kept apart from TargetState, which a rebuild replaces.
+    QSet<QString> m_clearing;
 };

@@ -7,10 +7,12 @@
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
 #include "views/ConfirmWindowView.h"
+#include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/UninstallerView.h"
 #include "views/Windows.h"
@@ -62,8 +64,12 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
     // of the scene table names (the model, and for "settings" and "about" the updater).
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    if (id == QLatin1String(DiskMapView::kWindowId))
+        return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(SnapshotsView::kWindowId))
+        return [] { return new SnapshotsView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     if (id == QLatin1String(UninstallerView::kWindowId))

@@ -160,6 +160,24 @@ public:
         std::thread worker([p = g->progress, bytes] { p(bytes); });
         worker.join();
     }
+    // Finishes the open clearing of `id`.
+    void finishClean(const QString& id, const CleanOutcome& outcome)
+    {
+        for (auto& g : cleanGates)
+            if (g->id == id && !g->promise.future().isFinished()) {
+                g->promise.addResult(outcome);
+                g->promise.finish();
+                return;
+            }
+        QFAIL(qPrintable(QStringLiteral("no open clearing of ") + id));
+    }
+    bool isClearing(const QString& id) const
+    {
+        for (const auto& g : cleanGates)
+            if (g->id == id && !g->promise.future().isFinished())
+                return true;
+        return false;
+    }
     void finishClean(const CleanOutcome& outcome)
     {
         for (auto& g : cleanGates)

@@ -4,6 +4,9 @@
 #include "../services/AppModelFakes.h"
 #include "Palettes.h"
 #include "TextContrast.h"
+#include "ScriptedScan.h"
+#include "views/FileFinderRows.h"
+#include "views/LargeFilesView.h"
 #include "views/MenuPanelView.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
@@ -14,6 +17,8 @@
 #include "views/components/ToolHeader.h"
 
 #include <QApplication>
+#include <QListView>
+#include <QPainter>
 #include <QStyle>
 #include <QTest>
 #include <QVBoxLayout>
@@ -210,6 +215,66 @@ private Q_SLOTS:
         layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
         verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
         delete box;
+    }
+
+    // The large and duplicate files window with results: its toolbar, picker and footer, and the
+    // texts its list delegate draws (a group header, a ticked and an unticked row), measured in
+    // the rows' own rectangles.
+    void largeFiles_data() { addLooks(); }
+    void largeFiles()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        ModelFixture f;
+        auto model = f.makeModel();
+        model->setLargeFilesTab(1);
+        const qint64 s = 2'000'000;
+        const QList<ScannedFile> files = {file(f.home("Pictures/a.jpg"), s), file(f.home("Pictures/b.jpg"), s)};
+        const FileScanResult result{files, {group(QStringLiteral("g"), s, files)}};
+        ScriptedScan scans;
+        auto* view = new LargeFilesView(*model, scans.function());
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        view->resize(Style::metric(680), Style::metric(560));
+        view->model().scan(f.home("Pictures"));
+        QTRY_COMPARE(scans.count(), 1);
+        scans.deliver(result);
+        scans.end();
+        QTRY_VERIFY(view->model().hasScanned());
+        settle();
+        verifyAll(view, {"rootLabel", "selectedCount", "selectedSize", "moveToTrash"}, 6);
+
+        // The delegate's texts, drawn into the list.
+        QListView* list = view->duplicatesList();
+        const qreal dpr = 4.0;
+        QImage image(view->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(view->palette().color(QPalette::Window));
+        {
+            QPainter p(&image);
+            view->render(&p);
+        }
+        int measured = 0;
+        QStringList failed;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            const FileFinderRowDelegate::TextRects at = FileFinderRowDelegate::textRects(list->visualRect(index), index);
+            for (const QRect& r : {at.title, at.subtitle, at.size, at.header, at.save}) {
+                if (r.isEmpty())
+                    continue;
+                const QRect logical(list->viewport()->mapTo(view, r.topLeft()), r.size());
+                TextContrast::Text t = TextContrast::measureRect(image, QRect(logical.topLeft() * dpr, logical.size() * dpr));
+                ++measured;
+                if (t.ratio < 4.5)
+                    failed << QStringLiteral("row %1 at %2,%3: %4 on %5 = %6:1")
+                                  .arg(QString::number(row), QString::number(r.x()), QString::number(r.y()),
+                                       t.foreground.name(), t.background.name(), QString::number(t.ratio, 'f', 2));
+            }
+        }
+        QCOMPARE(measured, 2 + 3 * 2);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.join(QLatin1Char('\n'))));
+        delete view;
     }
 };
 
