@@ -6,12 +6,14 @@
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
+#include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/UninstallerView.h"
@@ -54,6 +56,9 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;
@@ -70,6 +75,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new LargeFilesView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
+    if (id == QLatin1String(AppUpdatesView::kWindowId))
+        return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     if (id == QLatin1String(UninstallerView::kWindowId))
