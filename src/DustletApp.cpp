@@ -7,7 +7,9 @@
 #include "platform/ui/StatusItem.h"
 #include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
+#include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
@@ -66,10 +68,14 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
     // of the scene table names (the model, and for "settings" and "about" the updater).
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    if (id == QLatin1String(DiskMapView::kWindowId))
+        return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
+    if (id == QLatin1String(AppUpdatesView::kWindowId))
+        return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     return {};
