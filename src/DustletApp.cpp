@@ -14,6 +14,7 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/Windows.h"
@@ -58,6 +59,9 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;
