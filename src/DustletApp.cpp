@@ -5,6 +5,7 @@
 #include "platform/AppEvents.h"
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
+#include "services/AppLanguage.h"
 #include "services/Updater.h"
 #include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
@@ -42,6 +43,9 @@ const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 
 DustletApp::DustletApp()
 {
+    // The interface language is chosen once, before the model names its targets and before any
+    // window: the stored choice, or else the system's languages.
+    AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
     // A tray program: closing its last window must not end it.
