@@ -5,6 +5,7 @@
 #include "platform/AppEvents.h"
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
+#include "services/AppLanguage.h"
 #include "services/Updater.h"
 #include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
@@ -16,6 +17,7 @@
 #include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
+#include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -41,6 +43,9 @@ const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 
 DustletApp::DustletApp()
 {
+    // The interface language is chosen once, before the model names its targets and before any
+    // window: the stored choice, or else the system's languages.
+    AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
     // A tray program: closing its last window must not end it.
@@ -80,6 +85,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
+    if (id == QLatin1String(UninstallerView::kWindowId))
+        return [this] { return new UninstallerView(*m_model); };
     return {};
 }
 
