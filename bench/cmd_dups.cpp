@@ -52,12 +52,12 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
         QFile out(*groupsFile);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 1;
-        // One group per line: the paths, tab-separated, in walk order.
+        // One group per line: the paths as bytes on disk, tab-separated, in walk order.
         for (const DuplicateGroup& grp : last.duplicates) {
-            QStringList paths;
+            QList<QByteArray> paths;
             for (const ScannedFile& f : grp.files)
-                paths << f.path;
-            out.write(paths.join(QLatin1Char('\t')).toUtf8() + '\n');
+                paths << f.rawPath;
+            out.write(paths.join('\t') + '\n');
         }
     }
     return 0;

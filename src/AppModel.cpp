@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMetaObject>
-#include <QMutex>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -22,22 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-// Carries calls from worker threads back to the model's thread, and drops them once the model
-// is gone (the model clears `model` under the lock in its destructor).
-struct AppModel::Relay {
-    QMutex mutex;
-    AppModel* model = nullptr;
-
-    void post(std::function<void(AppModel&)> call)
-    {
-        QMutexLocker lock(&mutex);
-        if (!model)
-            return;
-        QMetaObject::invokeMethod(
-            model, [m = model, call = std::move(call)] { call(*m); }, Qt::QueuedConnection);
-    }
-};
 
 namespace {
 
@@ -72,10 +55,9 @@ bool isEverydayCache(const CleanupTarget& t)
 // ---- creation
 
 AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
-    : QObject(parent), m_env(std::move(environment)), m_relay(std::make_shared<Relay>())
+    : QObject(parent), m_env(std::move(environment)), m_relay(MainThreadRelay<AppModel>::create(this))
 {
     Q_ASSERT(m_env.defaults);
-    m_relay->model = this;
     if (!m_env.clock)
         m_env.clock = &SystemClock::shared();
     // Missing services do nothing: sizes stay unknown, nothing is cleared, no folder is accepted
@@ -105,11 +87,7 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
         Notifier::requestAuthorization(*m_env.notifications, m_env.bundleIdentifier);
 }
 
-AppModel::~AppModel()
-{
-    QMutexLocker lock(&m_relay->mutex);
-    m_relay->model = nullptr;
-}
+AppModel::~AppModel() { m_relay->detach(); }
 
 QString AppModel::home() const { return m_env.home ? m_env.home() : Paths::home(); }
 QDateTime AppModel::now() const { return m_env.clock->now(); }
@@ -319,7 +297,7 @@ QCoro::Task<> AppModel::scan(QString id)
     setTargets(list);
     const CleanupTarget target = list[i].target;
 
-    std::shared_ptr<Relay> relay = m_relay;
+    std::shared_ptr<MainThreadRelay<AppModel>> relay = m_relay;
     Scanner::Progress progress = [relay, id](qint64 bytes) {
         relay->post([id, bytes](AppModel& model) { model.applyProgress(id, bytes); });
     };

@@ -2,6 +2,7 @@
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
 #include "models/DiskInfo.h"
+#include "platform/MainThreadRelay.h"
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
@@ -195,8 +196,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    struct Relay;
-
     QString home() const;
     QDateTime now() const;
     void refreshDisk();
@@ -212,7 +211,7 @@ private:
     void queueScanAll();
 
     AppModelEnvironment m_env;
-    std::shared_ptr<Relay> m_relay;
+    std::shared_ptr<MainThreadRelay<AppModel>> m_relay;
 
     DiskInfo m_disk;
     QList<TargetState> m_targets;

@@ -7,9 +7,11 @@
 #include "platform/ui/StatusItem.h"
 #include "services/Updater.h"
 #include "views/ConfirmWindowView.h"
+#include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/StartupItemsView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -59,6 +61,10 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
     // of the scene table names (the model, and for "settings" and "about" the updater).
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    if (id == QLatin1String(LargeFilesView::kWindowId))
+        return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(StartupItemsView::kWindowId))
+        return [] { return new StartupItemsView; };
     return {};
 }
 

@@ -12,6 +12,8 @@ if(APPLE)
   # The updater lives in the core library; its framework controller goes with it.
   set(DUSTLET_SPARKLE_SOURCE ${CMAKE_SOURCE_DIR}/src/platform/macos/SparkleUpdaterController.mm)
   list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${DUSTLET_SPARKLE_SOURCE})
+  # The volume figures belong to the platform library (see the top-level CMakeLists.txt).
+  list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/macos/VolumeMac.mm)
   target_sources(dustlet_core PRIVATE ${DUSTLET_SPARKLE_SOURCE})
   target_link_libraries(dustlet_core PUBLIC "-framework Foundation")
 endif()
@@ -89,5 +91,7 @@ else()
 endif()
 
 # Renders every built view with a seeded model to PNG files, for a person to look at.
-add_executable(dustlet-render ${CMAKE_SOURCE_DIR}/tests/render/render_views.cpp)
+file(GLOB DUSTLET_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/render/*.cpp ${CMAKE_SOURCE_DIR}/tests/render/*.h)
+add_executable(dustlet-render ${DUSTLET_RENDER_SOURCES})
 target_link_libraries(dustlet-render PRIVATE dustlet_ui)
+target_include_directories(dustlet-render PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)

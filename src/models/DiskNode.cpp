@@ -1,5 +1,7 @@
 #include "models/DiskNode.h"
 
+#include "platform/RawPath.h"
+
 #include <QHash>
 
 #include <cstring>
@@ -112,21 +114,23 @@ qint64 foldedSize(const Record& folder)
 
 namespace {
 
-QString recordName(const DiskTree::Record& r)
+QByteArrayView recordName(const DiskTree::Record& r)
 {
-    return QString::fromUtf8(r.name, qsizetype(r.nameLength));
+    return QByteArrayView(r.name, qsizetype(r.nameLength));
 }
 
-QString childPath(const QString& parent, const DiskTree::Record& child)
+QByteArray childPath(const QByteArray& parent, const DiskTree::Record& child)
 {
-    QString p;
+    QByteArray p;
     p.reserve(parent.size() + 1 + child.nameLength);
     p += parent;
-    if (!p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
+    if (!p.endsWith('/'))
+        p += '/';
     p += recordName(child);
     return p;
 }
+
+const QString kOtherSuffix = QStringLiteral("#other");
 
 } // namespace
 
@@ -137,9 +141,9 @@ DiskNode::DiskNode(QString id, QString name, qint64 size, bool isDirectory, File
 {
 }
 
-DiskNode::DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QString path,
+DiskNode::DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QByteArray rawPath,
                    bool syntheticView)
-    : m_store(std::move(store)), m_record(record), m_path(std::move(path)), m_synthetic(syntheticView)
+    : m_store(std::move(store)), m_record(record), m_raw(std::move(rawPath)), m_synthetic(syntheticView)
 {
 }
 
@@ -150,8 +154,28 @@ QString DiskNode::id() const
     if (!m_record)
         return {};
     if (m_synthetic)
-        return childPath(m_path, m_record->children[0]) + QStringLiteral("#other");
-    return m_path;
+        return RawPath::key(childPath(m_raw, m_record->children[0])) + kOtherSuffix;
+    return RawPath::key(m_raw);
+}
+
+QByteArray DiskNode::rawPath() const
+{
+    if (m_fields)
+        return m_fields->isSynthetic ? QByteArray() : RawPath::fromKey(m_fields->id);
+    if (!m_record || m_synthetic)
+        return {};
+    return m_raw;
+}
+
+QString DiskNode::path() const
+{
+    return RawPath::display(rawPath());
+}
+
+bool DiskNode::pathRoundTrips() const
+{
+    const QByteArray raw = rawPath();
+    return !raw.isEmpty() && RawPath::roundTrips(raw);
 }
 
 QString DiskNode::name() const
@@ -162,7 +186,7 @@ QString DiskNode::name() const
         return {};
     if (m_synthetic)
         return QStringLiteral("(smaller items)");
-    return recordName(*m_record);
+    return RawPath::display(recordName(*m_record));
 }
 
 qint64 DiskNode::size() const
@@ -228,22 +252,22 @@ QList<DiskNode> DiskNode::children() const
     if (m_synthetic) {
         out.reserve(qsizetype(r.childCount - r.keptCount));
         for (quint32 i = r.keptCount; i < r.childCount; ++i)
-            out.append(DiskNode(m_store, &r.children[i], childPath(m_path, r.children[i])));
+            out.append(DiskNode(m_store, &r.children[i], childPath(m_raw, r.children[i])));
         return out;
     }
     const bool folded = DiskTree::foldedSize(r) >= 1;
     out.reserve(qsizetype(r.keptCount) + (folded ? 1 : 0));
     for (quint32 i = 0; i < r.keptCount; ++i)
-        out.append(DiskNode(m_store, &r.children[i], childPath(m_path, r.children[i])));
+        out.append(DiskNode(m_store, &r.children[i], childPath(m_raw, r.children[i])));
     if (folded)
-        out.append(DiskNode(m_store, &r, m_path, true));
+        out.append(DiskNode(m_store, &r, m_raw, true));
     return out;
 }
 
 bool operator==(const DiskNode& a, const DiskNode& b)
 {
     if (!a.m_fields && !b.m_fields && a.m_record == b.m_record && a.m_synthetic == b.m_synthetic
-        && a.m_path == b.m_path)
+        && a.m_raw == b.m_raw)
         return true;
     if (a.id() != b.id() || a.name() != b.name() || a.size() != b.size() || a.isDirectory() != b.isDirectory()
         || a.category() != b.category() || a.modified() != b.modified() || a.isSynthetic() != b.isSynthetic()

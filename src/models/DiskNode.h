@@ -21,14 +21,30 @@ class Store;
 // A scanned tree keeps its nodes in one compact store (a small fixed record per item, names in a
 // byte pool; paths are rebuilt on demand), so a node here is a handle into it. Nodes can also be
 // made from explicit values, for trees put together by hand (such as the live root of a scan).
+//
+// Names are kept as the bytes found on disk. A name that is not well-formed UTF-8 is shown with
+// U+FFFD in place of its bad bytes (name(), path()), which may read like another file's name; such
+// a node is still told apart by its id, and its rawPath() is what reaches it. Path-taking actions
+// (move to the Trash, reveal, open) are offered only when pathRoundTrips() is true.
 class DiskNode {
 public:
     DiskNode() = default; // an empty file node with no path
+    // `id` as id() gives it (an ordinary path is its own id); the raw path is derived from it.
     DiskNode(QString id, QString name, qint64 size, bool isDirectory, FileCategory category,
              std::optional<QDateTime> modified, bool isSynthetic = false, QList<DiskNode> children = {});
 
-    QString id() const;     // absolute path; for the synthetic node its first sibling's id + "#other"
-    QString name() const;
+    // Unique and reversible key of the node: its absolute path when that round-trips, otherwise
+    // RawPath::key of the raw path (RawPath::fromKey gives the bytes back); for the synthetic node
+    // its first sibling's id + "#other". Views tell nodes apart by it; it is not for showing.
+    QString id() const;
+    // The absolute path to show (bad bytes as U+FFFD); empty for the synthetic node.
+    QString path() const;
+    // The absolute path as bytes on disk; empty for the synthetic node.
+    QByteArray rawPath() const;
+    // True when path() names exactly this item (its bytes are well-formed UTF-8), so that an action
+    // taking a path may be given it. False for the synthetic node and for an empty node.
+    bool pathRoundTrips() const;
+    QString name() const;   // for showing: bad bytes as U+FFFD
     qint64 size() const;
     bool isDirectory() const;
     FileCategory category() const;
@@ -43,14 +59,14 @@ public:
     friend bool operator!=(const DiskNode& a, const DiskNode& b) { return !(a == b); }
 
     // Storage behind the scanner; not for general use.
-    DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QString path,
+    DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QByteArray rawPath,
              bool syntheticView = false);
 
 private:
     struct Fields;
     std::shared_ptr<const DiskTree::Store> m_store;
     const DiskTree::Record* m_record = nullptr;
-    QString m_path;       // the item's path; for the synthetic view, the path of the folder it folds
+    QByteArray m_raw;     // the item's path; for the synthetic view, the path of the folder it folds
     bool m_synthetic = false;
     std::shared_ptr<const Fields> m_fields;
 };
@@ -67,7 +83,7 @@ struct Record {
     qint64 size = 0;
     qint64 modifiedMs = kNoDate;   // ms since the epoch
     Record* children = nullptr;
-    const char* name = nullptr;    // UTF-8, not terminated
+    const char* name = nullptr;    // the name's bytes as on disk, not terminated
     quint32 childCount = 0;
     quint32 keptCount = 0;
     quint16 nameLength = 0;

@@ -90,6 +90,18 @@ QString resolveSymlinks(const QString& path)
     return clean(resolved + QLatin1Char('/') + rest.join(QLatin1Char('/')));
 }
 
+QString resolveParentLinks(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return path;
+    const QString cleaned = clean(path);
+    const qsizetype slash = cleaned.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return cleaned;
+    const QString parent = resolveSymlinks(cleaned.left(slash));
+    return (parent == QLatin1String("/") ? parent : parent + QLatin1Char('/')) + cleaned.mid(slash + 1);
+}
+
 QByteArray realPath(const QByteArray& path)
 {
     char buf[PATH_MAX];

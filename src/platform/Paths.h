@@ -23,6 +23,11 @@ QString abbreviateHome(const QString& path);
 // is. Never strips "/private".
 QString resolveSymlinks(const QString& path);
 
+// `path` with the links of the folders leading to it resolved and its last piece kept as it is
+// (a link stays that link): the form in which an item someone picked is checked and moved, since
+// the moves open every folder on the way without following links.
+QString resolveParentLinks(const QString& path);
+
 // The system's resolution (realpath) of a raw absolute path: every link followed, "." and ".."
 // applied; empty when the path does not resolve (something on the way is missing).
 QByteArray realPath(const QByteArray& path);

@@ -44,10 +44,15 @@ QString Sha256::hex(const QByteArray& digest)
 
 Sha256::FileDigest Sha256::ofFile(const QString& path, size_t chunk, const std::function<bool()>& stop)
 {
+    return ofRawPath(QFile::encodeName(path).constData(), chunk, stop);
+}
+
+Sha256::FileDigest Sha256::ofRawPath(const char* rawPath, size_t chunk, const std::function<bool()>& stop)
+{
     FileDigest result;
     // The path was a regular file when it was walked; it may have been replaced since. Never
     // follow a link and never wait on a FIFO or device: only a regular file is read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = ::open(rawPath, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return result;
     struct Closer {

@@ -30,6 +30,8 @@ public:
     // opened, or whose reading fails part-way, is Unreadable (never the digest of a prefix).
     // `stop` is asked before each read; when it answers true the result is Stopped.
     static FileDigest ofFile(const QString& path, size_t chunk = 1 << 20, const std::function<bool()>& stop = {});
+    // The same for a path given as the bytes on disk (a name that is not UTF-8 stays itself).
+    static FileDigest ofRawPath(const char* rawPath, size_t chunk = 1 << 20, const std::function<bool()>& stop = {});
     // The same over any source: `read` fills up to `length` bytes and returns the count, 0 at
     // the end, or a negative value on failure (EINTR is retried).
     using Read = std::function<long long(char* into, size_t length)>;

@@ -1,5 +1,7 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/PlistReader.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
@@ -80,91 +82,19 @@ plist_t toPlist(const QVariant& value)
     }
 }
 
-QVariant fromPlist(plist_t node)
-{
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t b = 0;
-        plist_get_bool_val(node, &b);
-        return QVariant(b != 0);
-    }
-    case PLIST_UINT: {
-        uint64_t u = 0;
-        plist_get_uint_val(node, &u);
-        return QVariant(static_cast<qint64>(u));
-    }
-    case PLIST_REAL: {
-        double d = 0;
-        plist_get_real_val(node, &d);
-        return QVariant(d);
-    }
-    case PLIST_STRING: {
-        char* s = nullptr;
-        plist_get_string_val(node, &s);
-        QString text = QString::fromUtf8(s ? s : "");
-        free(s);
-        return QVariant(text);
-    }
-    case PLIST_DATA: {
-        char* d = nullptr;
-        uint64_t len = 0;
-        plist_get_data_val(node, &d, &len);
-        QByteArray bytes(d ? d : "", static_cast<qsizetype>(len));
-        free(d);
-        return QVariant(bytes);
-    }
-    case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        const qint64 ms = (static_cast<qint64>(sec) + kEpoch2001) * 1000 + usec / 1000;
-        return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
-    }
-    case PLIST_ARRAY: {
-        QVariantList list;
-        const uint32_t n = plist_array_get_size(node);
-        for (uint32_t i = 0; i < n; ++i) {
-            QVariant v = fromPlist(plist_array_get_item(node, i));
-            if (v.isValid())
-                list.append(v);
-        }
-        return QVariant(list);
-    }
-    case PLIST_DICT: {
-        QVariantMap map;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        for (;;) {
-            char* key = nullptr;
-            plist_t value = nullptr;
-            plist_dict_next_item(node, it, &key, &value);
-            if (!key)
-                break;
-            map.insert(QString::fromUtf8(key), fromPlist(value));
-            free(key);
-        }
-        free(it);
-        return QVariant(map);
-    }
-    default:
-        return {};
-    }
-}
-
 bool readPlist(QIODevice& device, QSettings::SettingsMap& map)
 {
     const QByteArray xml = device.readAll();
     if (xml.trimmed().isEmpty())
         return true;
-    plist_t root = nullptr;
-    plist_from_xml(xml.constData(), static_cast<uint32_t>(xml.size()), &root);
+    const std::optional<QVariant> root = PlistReader::parse(xml);
     if (!root)
         return false; // an unreadable file reads as empty; the next write replaces it
-    if (plist_get_node_type(root) == PLIST_DICT) {
-        const QVariantMap all = fromPlist(root).toMap();
+    if (root->typeId() == QMetaType::QVariantMap) {
+        const QVariantMap all = root->toMap();
         for (auto it = all.begin(); it != all.end(); ++it)
             map.insert(it.key(), it.value());
     }
-    plist_free(root);
     return true;
 }
 

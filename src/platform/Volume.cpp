@@ -90,4 +90,18 @@ QList<QByteArray> mountPointsBelow(const QByteArray& folder)
     return below;
 }
 
+#ifndef __APPLE__
+// On macOS: VolumeMac.mm reads the two figures from the volume's resource values.
+std::optional<FreeSpace> freeSpace(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    struct statvfs vfs {};
+    if (::statvfs(path.toLocal8Bit().constData(), &vfs) != 0)
+        return std::nullopt;
+    const qint64 available = bytes(vfs.f_bavail, vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize);
+    return FreeSpace{available, available};
+}
+#endif
+
 } // namespace Volume

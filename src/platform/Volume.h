@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Capacity of the volume that holds a path.
 namespace Volume {
 
@@ -23,5 +25,16 @@ bool isCaseSensitive(const QString& path);
 // The folders below `folder` (raw, absolute, resolved) where another file system is mounted, as
 // raw paths; from the system's mount table. Empty when the table cannot be read.
 QList<QByteArray> mountPointsBelow(const QByteArray& folder);
+
+// The free space of the volume holding `path`, two ways: what is free right now, and what is
+// available for important data (free space plus what the system could purge by itself, such
+// as local snapshots). Off macOS nothing is purgeable and both are the same. None when no
+// readable volume holds the path.
+struct FreeSpace {
+    qint64 available = 0;
+    qint64 availableForImportantUsage = 0;
+    friend bool operator==(const FreeSpace&, const FreeSpace&) = default;
+};
+std::optional<FreeSpace> freeSpace(const QString& path);
 
 } // namespace Volume

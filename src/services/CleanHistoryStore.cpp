@@ -46,6 +46,22 @@ std::optional<qint64> integerMember(const QJsonObject& o, const char* key)
     return i;
 }
 
+// The standard text of an identifier: 8-4-4-4-12 hexadecimal digits of either case. Any such
+// text is an identifier, the all-zero one included.
+std::optional<QUuid> uuidFromText(const QString& text)
+{
+    if (text.size() != 36)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (hyphen ? c != '-' : !hex)
+            return std::nullopt;
+    }
+    return QUuid::fromString(text);
+}
+
 std::optional<CleanRecord> decodeRecord(const QJsonValue& value)
 {
     if (!value.isObject())
@@ -58,12 +74,12 @@ std::optional<CleanRecord> decodeRecord(const QJsonValue& value)
     const QJsonValue trashed = o.value(QLatin1String("trashed"));
     if (!idText || !name || !freed || !date.isDouble() || !trashed.isBool())
         return std::nullopt;
-    const QUuid id = QUuid::fromString(*idText);
-    if (id.isNull() || idText->size() != 36)
+    const std::optional<QUuid> id = uuidFromText(*idText);
+    if (!id)
         return std::nullopt;
 
     CleanRecord r;
-    r.id = id;
+    r.id = *id;
     r.targetName = *name;
     r.freed = *freed;
     r.date = fromReferenceSeconds(date.toDouble());

@@ -50,6 +50,11 @@ std::optional<QString> location(const QString& path, bool builtIn);
 std::optional<TrashedItem> moveItemToTrash(const QString& path);
 std::optional<TrashedItem> moveItemToTrash(const QByteArray& path);
 
+// Whether a tool window may move the item at `path` to the Trash when the user picks it: with its
+// symbolic links resolved, it passes isSafe or lies below the home folder (never the home folder
+// itself). Touches the file system to resolve the links.
+bool canTrashOnRequest(const QString& path);
+
 // Checks a folder the user is adding as a custom target: no value when acceptable, otherwise
 // the message to show.
 std::optional<QString> validateCustom(const QString& path);

@@ -107,4 +107,19 @@ bool isSafe(const QString& rawPath)
     return path.split(QLatin1Char('/'), Qt::SkipEmptyParts).size() > 2;
 }
 
+bool canTrashOnRequest(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return false;
+    // A path through a missing folder keeps its ".." pieces when resolved; the rule and the test
+    // below judge the place those pieces spell.
+    const QString resolved = Paths::clean(Paths::resolveSymlinks(path));
+    if (isSafe(resolved))
+        return true;
+    // What the user picked below the home folder may go, also where the rule would not empty it
+    // (a file in the music folder); the home folder itself never.
+    const QString home = Paths::home();
+    return resolved.size() > home.size() + 1 && resolved.startsWith(home) && resolved[home.size()] == QLatin1Char('/');
+}
+
 } // namespace Cleaner

@@ -2,6 +2,7 @@
 
 #include "platform/FileWalker.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 
 #include <QFile>
 
@@ -234,18 +235,23 @@ void worker(Scan& scan)
     }
 }
 
-QString joinPath(const QString& parent, const Record& child)
+QByteArray joinPath(const QByteArray& parent, const Record& child)
 {
-    QString p = parent;
-    if (!p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
-    p += QString::fromUtf8(child.name, child.nameLength);
+    QByteArray p = parent;
+    if (!p.endsWith('/'))
+        p += '/';
+    p.append(child.name, child.nameLength);
     return p;
 }
 
-QString nodeName(const QString& path)
+// The last component of a path ("/a/b/" → "b"); the whole path when that is empty ("/").
+QByteArray nodeName(const QByteArray& path)
 {
-    const QString last = Paths::lastComponent(path);
+    qsizetype end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    const qsizetype slash = path.lastIndexOf('/', end - 1);
+    const QByteArray last = path.mid(slash + 1, end - slash - 1);
     return last.isEmpty() ? path : last;
 }
 
@@ -254,17 +260,17 @@ QString nodeName(const QString& path)
 DiskNode scanStreaming(const QString& root, const CancelToken& token, const Progress& onProgress,
                        const ChildDone& onChild, int threads)
 {
-    const QString rootPath = Paths::expandTilde(root);
+    const QByteArray rootPath = RawPath::fromKey(Paths::expandTilde(root));
     auto store = std::make_shared<Store>();
     Record* rootRec = store->reserve(1);
     {
-        const QByteArray name = nodeName(rootPath).toUtf8();
+        const QByteArray name = nodeName(rootPath);
         rootRec->name = store->addName(name.constData(), size_t(name.size()));
         rootRec->nameLength = quint16(std::min<qsizetype>(name.size(), 0xffff));
     }
     const auto node = [&] { return DiskNode(store, rootRec, rootPath); };
 
-    std::string path = QFile::encodeName(rootPath).toStdString();
+    std::string path = rootPath.toStdString();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     struct stat st;
@@ -272,6 +278,12 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
         rootRec->category = FileCategories::forFile(nameOf(*rootRec)); // no values: a file of size 0
         return node();
     }
+    // A root that is a link to a folder is the user's own pick and is followed (a trailing "/"
+    // makes the open below resolve it); links below the root stay leaves.
+    struct stat target {};
+    const bool followRoot = S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    if (followRoot)
+        st = target;
     if (!S_ISDIR(st.st_mode)) {
         rootRec->size = qint64(st.st_blocks) * 512;
         rootRec->modifiedMs = msOf(st);
@@ -282,7 +294,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
 
     Scan scan(token, *store);
-    Folder rootFolder{rootRec, path, nullptr, -1, msOf(st)};
+    Folder rootFolder{rootRec, followRoot ? path + '/' : path, nullptr, -1, msOf(st)};
     std::vector<Folder*> tops;
     if (!listFolder(scan, rootFolder, tops))
         return node(); // cancelled already, or not listable: an empty folder of size 0, no date

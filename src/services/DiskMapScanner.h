@@ -14,7 +14,9 @@ namespace DiskMapScanner {
 using Progress = std::function<void(qint64 bytesCounted)>;
 using ChildDone = std::function<void(const DiskNode& child)>;
 
-// Scans `root` ("~" expanded) and returns its tree. `onChild` gets each top-level child of the
+// Scans `root` (a path or a node's id, "~" expanded) and returns its tree; names are kept as the
+// bytes on disk (see DiskNode). A root that is a link to a folder is followed; links below it are
+// not (they count as files of their own size). `onChild` gets each top-level child of the
 // root once it is complete, in listing order (names in byte order), one at a time; `onProgress`
 // gets the bytes counted so far as folders below the root are listed. Both are called on the
 // calling thread only, never after the function returns, and not at all once the token is seen

@@ -2,9 +2,9 @@
 
 #include "platform/FileWalker.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "platform/Sha256.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <algorithm>
@@ -16,10 +16,16 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
+QString ScannedFile::id() const { return RawPath::key(rawPath); }
+QString ScannedFile::path() const { return RawPath::display(rawPath); }
+bool ScannedFile::pathRoundTrips() const { return RawPath::roundTrips(rawPath); }
+
 size_t qHash(const ScannedFile& file, size_t seed)
 {
     QtPrivate::QHashCombine combine;
-    seed = combine(seed, file.path);
+    seed = combine(seed, file.rawPath);
     return combine(seed, file.size);
 }
 
@@ -50,7 +56,7 @@ QList<DuplicateGroup> sortedGroups(const QList<DuplicateGroup>& groups)
 
 ScannedFile scanned(const Found& f)
 {
-    return ScannedFile{QFile::decodeName(QByteArray::fromStdString(f.path)), f.allocated};
+    return ScannedFile{QByteArray::fromStdString(f.path), f.allocated};
 }
 
 // Hashes a fixed list of files on helper threads, in list order as far as possible; the caller
@@ -90,8 +96,8 @@ private:
             const size_t i = m_next.fetch_add(1);
             if (i >= m_files.size() || m_token.isCancelled())
                 return;
-            const Sha256::FileDigest d = Sha256::ofFile(QFile::decodeName(QByteArray::fromStdString(m_files[i]->path)),
-                                                        kReadChunk, [this] { return m_token.isCancelled(); });
+            const Sha256::FileDigest d = Sha256::ofRawPath(m_files[i]->path.c_str(), kReadChunk,
+                                                        [this] { return m_token.isCancelled(); });
             std::lock_guard g(m_lock);
             if (d.status == Sha256::FileStatus::Ok)
                 m_results[i] = d.digest;
@@ -115,7 +121,14 @@ private:
 void scan(const QString& root, const CancelToken& token, const Progress& onProgress, const ResultHandler& onResult,
           int threads)
 {
-    const std::string rootPath = QFile::encodeName(Paths::expandTilde(root)).toStdString();
+    std::string rootPath = RawPath::fromKey(Paths::expandTilde(root)).toStdString();
+    // A root that is a link to a folder is the user's own pick and is followed: with a trailing
+    // "/" the walk's open resolves it, while entries are still named below the path as given.
+    // Links below the root stay leaves.
+    struct stat rootStat {};
+    if (::lstat(rootPath.c_str(), &rootStat) == 0 && S_ISLNK(rootStat.st_mode)
+        && ::stat(rootPath.c_str(), &rootStat) == 0 && S_ISDIR(rootStat.st_mode))
+        rootPath += '/';
     std::vector<Found> files;
     bool cancelled = false;
 

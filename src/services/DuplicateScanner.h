@@ -1,16 +1,28 @@
 #pragma once
 #include "models/CancelToken.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <functional>
 
-// One regular file found by the walk: its path below the root and its allocated size in bytes.
+// One regular file found by the walk: its path below the root, kept as the bytes on disk, and its
+// allocated size in bytes. A name that is not well-formed UTF-8 is shown with U+FFFD in place of its
+// bad bytes (path()), which may read like another file's path; the file is still told apart by its
+// id, and rawPath() is what reaches it. Path-taking actions (move to the Trash, reveal, open) are
+// offered only when pathRoundTrips() is true.
 struct ScannedFile {
-    QString path;
+    QByteArray rawPath;
     qint64 size = 0;
-    const QString& id() const { return path; }
+
+    // Unique and reversible key of the file: its path when that round-trips, otherwise
+    // RawPath::key of the raw path (RawPath::fromKey gives the bytes back). Not for showing.
+    QString id() const;
+    // The path to show (bad bytes as U+FFFD).
+    QString path() const;
+    // True when path() names exactly this file (its bytes are well-formed UTF-8).
+    bool pathRoundTrips() const;
     friend bool operator==(const ScannedFile&, const ScannedFile&) = default;
 };
 size_t qHash(const ScannedFile& file, size_t seed = 0);
@@ -44,14 +56,15 @@ constexpr size_t kReadChunk = 1'048'576;
 using Progress = std::function<void(int filesCollected)>;
 using ResultHandler = std::function<void(const FileScanResult&)>;
 
-// Walks the regular files below `root` ("~" expanded; hidden items skipped, links not followed,
-// folders listed in byte order of names, depth-first pre-order), delivers the 100 largest, then
-// the groups of byte-identical files of at least 1,000,000 bytes, largest sizes first, after each
-// size that found some and once more at the end. Files are compared only with files of the same
-// allocated and byte size; one file reached under several paths (hard links) counts once, by its
-// first path. Runs on the calling thread (hashing spreads over `threads` helper threads, 0: one per
-// core, at most 8); the callbacks are called on it, never after return, and not at all once the
-// token is seen cancelled. A root that cannot be listed gives no callback at all.
+// Walks the regular files below `root` (a path or a RawPath key, "~" expanded, followed when it
+// is a link to a folder; hidden items skipped, links below it not followed, folders listed in byte
+// order of names, depth-first pre-order), delivers the 100 largest, then the groups of
+// byte-identical files of at least 1,000,000 bytes, largest sizes first, after each size that found
+// some and once more at the end. Files are compared only with files of the same allocated and byte
+// size; one file reached under several paths (hard links) counts once, by its first path. Files are
+// hashed through their raw paths. Runs on the calling thread (hashing spreads over `threads` helper
+// threads, 0: one per core, at most 8); the callbacks are called on it, never after return, and not
+// at all once the token is seen cancelled. A root that cannot be listed gives no callback at all.
 void scan(const QString& root, const CancelToken& token, const Progress& onProgress,
           const ResultHandler& onResult, int threads = 0);
 

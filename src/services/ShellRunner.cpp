@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <chrono>
 #include <cerrno>
 #include <cstring>
@@ -104,6 +105,20 @@ bool waitUntil(pid_t pid, int fd, QByteArray& out, int& wstatus, bool& exited, b
 } // namespace
 
 namespace ShellRunner {
+
+QString quote(const QString& word)
+{
+    const auto plain = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+               || QStringView(u"@+:,./_-").contains(c);
+    };
+    if (!word.isEmpty() && std::all_of(word.cbegin(), word.cend(), plain))
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
 
 ShellResult runLogin(const QString& command, double timeoutSeconds)
 {

@@ -13,4 +13,9 @@ namespace ShellRunner {
 // Runs `command` with "/bin/zsh -lc" from the home folder; blocks until it ends. Never call on
 // the main thread.
 ShellResult runLogin(const QString& command, double timeoutSeconds);
+
+// `word` as one word of a shell command line: unchanged when it holds only the characters
+// A-Z a-z 0-9 @ + : , . / _ -, otherwise in single quotes (a quote inside becomes '\''), so the
+// shell takes it as one literal argument whatever it holds. An empty word becomes ''.
+QString quote(const QString& word);
 } // namespace ShellRunner

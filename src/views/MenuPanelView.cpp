@@ -8,7 +8,9 @@
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
+#include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
+#include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -32,6 +34,10 @@
 
 namespace {
 
+// The panel's lengths, scaled with the application font.
+int rowHeight() { return Style::metric(MenuPanelView::kRowHeight); }
+int headerHeight() { return Style::metric(MenuPanelView::kHeaderHeight); }
+
 void setTextColor(QWidget* w, const QColor& c)
 {
     QPalette p = w->palette();
@@ -39,21 +45,29 @@ void setTextColor(QWidget* w, const QColor& c)
     w->setPalette(p);
 }
 
-QFrame* divider(QWidget* parent = nullptr)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    setTextColor(line, QColor(128, 128, 128, 70));
-    return line;
-}
-
 void paintDivider(QWidget* w)
 {
     QPainter p(w);
-    p.setPen(QColor(128, 128, 128, 70));
-    p.drawLine(48, w->height() - 1, w->width(), w->height() - 1);
+    p.setPen(Style::separator(w->palette()));
+    p.drawLine(Style::metric(48), w->height() - 1, w->width(), w->height() - 1);
+}
+
+// The size of a group or target, or its spinner, in a column as wide as the widest size.
+QWidget* sizeColumn(QLabel* size, ProgressSpinner* spinner, QWidget* parent)
+{
+    auto* column = new QWidget(parent);
+    column->setObjectName(QStringLiteral("sizeColumn"));
+    column->setFixedWidth(std::max(sizeColumnWidth(size->font()), spinner->sizeHint().width()));
+    auto* row = new QHBoxLayout(column);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addStretch(1);
+    size->setParent(column);
+    size->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    row->addWidget(size);
+    spinner->setParent(column);
+    row->addWidget(spinner);
+    return column;
 }
 
 // The rescan arrow, drawn turned by its angle about its centre.
@@ -62,8 +76,9 @@ public:
     explicit SpinningButton(QWidget* parent) : QToolButton(parent)
     {
         setAutoRaise(true);
-        setFixedSize(26, 26);
+        setFixedSize(Style::metric(26), Style::metric(26));
         setCursor(Qt::ArrowCursor);
+        FocusRing::attach(this);
     }
     void setAngle(double degrees)
     {
@@ -80,8 +95,9 @@ protected:
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.translate(width() / 2.0, height() / 2.0);
         p.rotate(m_angle);
-        const QPixmap pm = Symbol::pixmap(QStringLiteral("arrow.clockwise"), 14, Style::secondary(palette()), devicePixelRatioF());
-        p.drawPixmap(QPointF(-7, -7), pm);
+        const int px = Style::metric(14);
+        const QPixmap pm = Symbol::pixmap(QStringLiteral("arrow.clockwise"), px, Style::secondary(palette()), devicePixelRatioF());
+        p.drawPixmap(QPointF(-px / 2.0, -px / 2.0), pm);
     }
 
 private:
@@ -94,19 +110,20 @@ public:
     SectionHeader(CleanupCategory category, QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("sectionHeader:") + rawValue(category));
-        setFixedHeight(MenuPanelView::kHeaderHeight);
+        setFixedHeight(headerHeight());
         setAutoFillBackground(true);
         QPalette pal = palette();
         // A bar: slightly set off from the list, opaque so rows pass under it.
-        pal.setColor(QPalette::Window, pal.color(QPalette::Window).darker(105));
+        const QColor bar = Style::bar(pal);
+        pal.setColor(QPalette::Window, bar);
         setPalette(pal);
+        const QColor text = Style::secondaryOn(Style::primary(), bar);
         auto* row = new QHBoxLayout(this);
-        row->setContentsMargins(16, 0, 16, 0);
-        row->setSpacing(6);
-        row->addWidget(new SymbolView(MenuPanelView::sectionSymbol(category), Style::pixelSize(Style::Text::caption2),
-                                      Style::secondary(), this));
+        row->setContentsMargins(Style::metric(16), 0, Style::metric(16), 0);
+        row->setSpacing(Style::metric(6));
+        row->addWidget(new SymbolView(MenuPanelView::sectionSymbol(category), Style::pixelSize(Style::Text::caption2), text, this));
         m_title = makePlainLabel(MenuPanelView::sectionTitle(category).toUpper(), Style::font(Style::Text::caption2, QFont::DemiBold),
-                             Style::secondary(), this);
+                                 text, this);
         m_title->setObjectName(QStringLiteral("sectionTitle"));
         row->addWidget(m_title);
         row->addStretch(1);
@@ -124,30 +141,32 @@ SimpleGroupRow::SimpleGroupRow(AppModel& model, const AppModel::SimpleGroup& gro
     : QWidget(parent), m_model(model), m_group(group)
 {
     setObjectName(QStringLiteral("groupRow:") + group.id);
-    setFixedHeight(MenuPanelView::kRowHeight);
+    setFixedHeight(rowHeight());
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 0, 16, 0);
-    row->setSpacing(10);
+    row->setContentsMargins(Style::metric(16), 0, Style::metric(16), 0);
+    row->setSpacing(Style::metric(10));
 
     m_check = new QCheckBox(this);
     m_check->setToolTip(tr("Include in clean-up"));
     connect(m_check, &QCheckBox::clicked, this, [this](bool on) { m_model.setGroupEnabled(on, m_group); });
+    FocusRing::attach(m_check);
     row->addWidget(m_check);
 
     m_symbol = new SymbolView(group.symbol, Style::pixelSize(Style::Text::body) + 2, this);
-    m_symbol->setFixedWidth(22);
+    m_symbol->setFixedWidth(Style::metric(22));
     row->addWidget(m_symbol);
 
-    m_title = makePlainLabel(group.title, Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
-    m_titleOpacity = new QGraphicsOpacityEffect(m_title);
-    m_title->setGraphicsEffect(m_titleOpacity);
-    row->addWidget(m_title);
-    row->addStretch(1);
+    m_title = new ElidedLabel(group.title, this);
+    m_title->setObjectName(QStringLiteral("groupTitle"));
+    m_title->setElideMode(Qt::ElideRight);
+    m_title->setFont(Style::font(Style::Text::callout, QFont::Medium));
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(m_title, 1);
+    row->addSpacing(std::max(0, Style::metric(8) - row->spacing()));
 
     m_size = makePlainLabel(QString(), Style::font(Style::Text::callout, QFont::Medium), Style::primary(), this);
-    row->addWidget(m_size);
-    m_spinner = new ProgressSpinner(14, this);
-    row->addWidget(m_spinner);
+    m_spinner = new ProgressSpinner(Style::metric(14), this);
+    row->addWidget(sizeColumn(m_size, m_spinner, this));
 
     setGroup(group);
 }
@@ -161,7 +180,9 @@ void SimpleGroupRow::setGroup(const AppModel::SimpleGroup& group)
     m_symbol->setName(group.symbol);
     m_symbol->setTint(enabled ? Style::accent() : Style::secondary());
     m_title->setText(group.title);
-    m_titleOpacity->setOpacity(enabled ? 1.0 : 0.5);
+    // Excluded: the title dimmed towards the background, still readable (4.5:1).
+    m_title->setColor(enabled ? Style::primary(palette())
+                              : Style::inactive(Style::primary(palette()), palette().color(QPalette::Window)));
     m_spinner->setVisible(group.isScanning);
     m_size->setVisible(!group.isScanning);
     m_size->setText(formatBytes(group.size));
@@ -180,7 +201,7 @@ void SimpleGroupRow::paintEvent(QPaintEvent*)
         paintDivider(this);
 }
 
-qreal SimpleGroupRow::titleOpacity() const { return m_titleOpacity->opacity(); }
+QColor SimpleGroupRow::titleColor() const { return m_title->color(); }
 QColor SimpleGroupRow::symbolTint() const { return m_symbol->tint(); }
 bool SimpleGroupRow::isSpinnerShown() const { return !m_spinner->isHidden(); }
 QString SimpleGroupRow::sizeText() const { return m_size->isHidden() ? QString() : m_size->text(); }
@@ -210,7 +231,7 @@ public:
                 header->show();
             }
             headers.insert(int(section.category), header);
-            Placed placed{header, top, kHeaderHeight + kRowHeight * int(section.items.size()), {}};
+            Placed placed{header, top, headerHeight() + rowHeight() * int(section.items.size()), {}};
             for (qsizetype i = 0; i < section.items.size(); ++i) {
                 const TargetState& state = section.items[i];
                 TargetRowView* row = m_rows.take(state.id());
@@ -271,10 +292,10 @@ private:
     void relayout()
     {
         for (const Placed& p : std::as_const(m_placed)) {
-            int y = p.top + kHeaderHeight;
+            int y = p.top + headerHeight();
             for (TargetRowView* row : p.rows) {
-                row->setGeometry(0, y, width(), kRowHeight);
-                y += kRowHeight;
+                row->setGeometry(0, y, width(), rowHeight());
+                y += rowHeight();
             }
         }
         pinHeaders();
@@ -283,8 +304,8 @@ private:
     void pinHeaders()
     {
         for (const Placed& p : std::as_const(m_placed)) {
-            const int y = std::clamp(m_scrollY, p.top, p.top + p.height - kHeaderHeight);
-            p.header->setGeometry(0, y, width(), kHeaderHeight);
+            const int y = std::clamp(m_scrollY, p.top, p.top + p.height - headerHeight());
+            p.header->setGeometry(0, y, width(), headerHeight());
             p.header->raise();
         }
     }
@@ -303,18 +324,18 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
     : QWidget(parent), m_model(model), m_windows(windows), m_clock(clock ? clock : &SystemClock::shared())
 {
     setObjectName(QStringLiteral("menuPanelView"));
-    setFixedWidth(kWidth);
+    setFixedWidth(Style::metric(kWidth));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
     column->addWidget(makeHeader());
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
 
     m_simple = new QWidget(this);
     m_simple->setObjectName(QStringLiteral("simpleList"));
     auto* simpleLayout = new QVBoxLayout(m_simple);
-    simpleLayout->setContentsMargins(0, 4, 0, 4);
+    simpleLayout->setContentsMargins(0, Style::metric(4), 0, Style::metric(4));
     simpleLayout->setSpacing(0);
     column->addWidget(m_simple);
 
@@ -333,7 +354,7 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
             [this](int value) { m_sections->setScrollOffset(value); });
     column->addWidget(m_scroll);
 
-    column->addWidget(divider(this));
+    column->addWidget(makeDivider(this));
     column->addWidget(makeFooter());
 
     const auto queue = [this] { scheduleUpdate(); };
@@ -354,20 +375,20 @@ QWidget* MenuPanelView::makeHeader()
 {
     auto* block = new QWidget(this);
     auto* column = new QVBoxLayout(block);
-    column->setContentsMargins(16, 14, 16, 14);
-    column->setSpacing(12);
+    column->setContentsMargins(Style::metric(16), Style::metric(14), Style::metric(16), Style::metric(14));
+    column->setSpacing(Style::metric(12));
 
     auto* row = new QHBoxLayout;
-    row->setSpacing(2);
+    row->setSpacing(Style::metric(2));
     auto* title = new QHBoxLayout;
-    title->setSpacing(6);
+    title->setSpacing(Style::metric(6));
     title->addWidget(new SymbolView(QStringLiteral("sparkles"), Style::pixelSize(Style::Text::headline) + 2, Style::accent(), block));
     title->addWidget(makePlainLabel(QStringLiteral("Dustlet"), Style::font(Style::Text::headline), Style::primary(), block));
     row->addLayout(title);
     row->addStretch(1);
     m_freshness = makePlainLabel(QString(), Style::font(Style::Text::caption2), Style::tertiary(), block);
     m_freshness->setObjectName(QStringLiteral("freshness"));
-    m_freshness->setContentsMargins(0, 0, 2, 0);
+    m_freshness->setContentsMargins(0, 0, Style::metric(2), 0);
     row->addWidget(m_freshness);
 
     auto* rescan = new SpinningButton(block);
@@ -394,12 +415,14 @@ QToolButton* MenuPanelView::makeToolButton(const QString& title, const QString& 
     auto* b = new QToolButton(this);
     b->setObjectName(objectName);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    b->setIcon(Symbol::icon(symbol, Style::primary(), 16));
-    b->setIconSize(QSize(16, 16));
-    b->setMinimumHeight(32);
+    const int px = Style::metric(16);
+    b->setIcon(Symbol::icon(symbol, Style::primary(), px));
+    b->setIconSize(QSize(px, px));
+    b->setMinimumHeight(Style::metric(32));
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     b->setToolTip(title);
     b->setAccessibleName(title);
+    FocusRing::attach(b);
     return b;
 }
 
@@ -407,14 +430,14 @@ QWidget* MenuPanelView::makeFooter()
 {
     auto* block = new QWidget(this);
     auto* column = new QVBoxLayout(block);
-    column->setContentsMargins(16, 12, 16, 12);
-    column->setSpacing(10);
+    column->setContentsMargins(Style::metric(16), Style::metric(12), Style::metric(16), Style::metric(12));
+    column->setSpacing(Style::metric(10));
 
     // Status line.
     m_status = new QWidget(block);
     auto* statusRow = new QHBoxLayout(m_status);
     statusRow->setContentsMargins(0, 0, 0, 0);
-    statusRow->setSpacing(5);
+    statusRow->setSpacing(Style::metric(5));
     statusRow->addWidget(new SymbolView(QStringLiteral("checkmark.circle"), Style::pixelSize(Style::Text::caption) + 2,
                                         Style::secondary(), m_status));
     m_statusLabel = new ElidedLabel(QString(), m_status);
@@ -427,7 +450,7 @@ QWidget* MenuPanelView::makeFooter()
 
     // Total line, on one baseline.
     auto* totalRow = new QHBoxLayout;
-    totalRow->setSpacing(6);
+    totalRow->setSpacing(Style::metric(6));
     m_total = makePlainLabel(QString(), Style::font(Style::Text::title2, QFont::DemiBold), Style::primary(), block);
     m_total->setObjectName(QStringLiteral("total"));
     auto* word = makePlainLabel(tr("reclaimable"), Style::font(Style::Text::callout), Style::secondary(), block);
@@ -445,19 +468,20 @@ QWidget* MenuPanelView::makeFooter()
     }, block);
     m_cleanUp->setObjectName(QStringLiteral("cleanUpButton"));
     m_cleanUpIcon = m_cleanUp->icon();
-    m_cleanUp->setMinimumHeight(32);
+    m_cleanUp->setMinimumHeight(Style::metric(32));
     m_cleanUp->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_cleanUpSpinner = new ProgressSpinner(16, m_cleanUp);
+    m_cleanUpSpinner = new ProgressSpinner(Style::metric(16), m_cleanUp);
+    m_cleanUp->setEnabled(false);
     QPalette sp = m_cleanUpSpinner->palette();
-    // The button is disabled while the spinner shows: drawn in its disabled text colour.
-    sp.setColor(QPalette::Active, QPalette::WindowText, m_cleanUp->palette().color(QPalette::Disabled, QPalette::ButtonText));
+    // The button is disabled while the spinner shows: drawn in its disabled label colour.
+    sp.setColor(QPalette::Active, QPalette::WindowText, m_cleanUp->labelColor());
     m_cleanUpSpinner->setPalette(sp);
     m_cleanUpSpinner->hide();
     column->addWidget(m_cleanUp);
 
     // Tools.
     auto* tools = new QHBoxLayout;
-    tools->setSpacing(6);
+    tools->setSpacing(Style::metric(6));
     struct Tool {
         const char* title;
         const char* symbol;
@@ -491,20 +515,22 @@ QWidget* MenuPanelView::makeFooter()
     tools->addWidget(m_more, 1);
     column->addLayout(tools);
 
-    column->addWidget(divider(block));
+    column->addWidget(makeDivider(block));
 
     // Settings, About, Quit.
     auto* bottom = new QHBoxLayout;
-    bottom->setSpacing(4);
-    auto textButton = [this, block](const QString& title, const QString& symbol, const QString& name) {
+    bottom->setSpacing(Style::metric(4));
+    auto textButton = [block](const QString& title, const QString& symbol, const QString& name) {
         auto* b = new QToolButton(block);
         b->setObjectName(name);
         b->setAutoRaise(true);
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setText(title);
-        b->setIcon(Symbol::icon(symbol, Style::primary(), 14));
-        b->setIconSize(QSize(14, 14));
+        const int px = Style::metric(14);
+        b->setIcon(Symbol::icon(symbol, Style::primary(), px));
+        b->setIconSize(QSize(px, px));
         b->setFont(Style::font(Style::Text::callout));
+        FocusRing::attach(b);
         return b;
     };
     m_settingsButton = textButton(tr("Settings"), QStringLiteral("gearshape"), QStringLiteral("settingsButton"));
@@ -575,7 +601,10 @@ int MenuPanelView::listHeightFor(qsizetype targets, qsizetype sections)
 
 int MenuPanelView::listHeight() const
 {
-    return listHeightFor(m_model.targets().size(), m_model.groupedTargets().size());
+    // The same sum in the lengths of the current font.
+    const qint64 natural = qint64(rowHeight()) * std::max<qint64>(m_model.targets().size(), 1)
+                         + qint64(headerHeight()) * m_model.groupedTargets().size();
+    return int(std::min<qint64>(Style::metric(360), natural));
 }
 
 QString MenuPanelView::cleanButtonTitle() const { return tr("Clean up"); }
@@ -624,6 +653,29 @@ void MenuPanelView::update_()
     m_scroll->setVisible(developer);
     updateFooter();
     updateToolMenu();
+    updateTabOrder();
+}
+
+QList<QWidget*> MenuPanelView::focusChain() const
+{
+    QList<QWidget*> chain{m_rescan};
+    for (SimpleGroupRow* r : m_groupRows)
+        chain << r->checkBox();
+    for (TargetRowView* r : m_sections->orderedRows())
+        chain << r->checkBox() << r->infoButton() << r->cleanButton();
+    chain << m_cleanUp;
+    for (const char* key : {"diskmap", "largefiles", "duplicates", "uninstaller"})
+        chain << m_tools.value(QString::fromLatin1(key));
+    chain << m_more << m_settingsButton << m_aboutButton << m_quitButton;
+    return chain;
+}
+
+void MenuPanelView::updateTabOrder()
+{
+    // Rows come and go after the footer was made: put Tab back into the order seen on screen.
+    const QList<QWidget*> chain = focusChain();
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
 }
 
 void MenuPanelView::updateSimpleList()

@@ -1,5 +1,6 @@
 #pragma once
 #include "AppModel.h"
+#include "views/components/CleanActionButton.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -9,12 +10,12 @@
 
 #include <optional>
 
+class CleanActionButton;
 class Clock;
 class DiskUsageRingView;
 class ElidedLabel;
 class ProgressSpinner;
 class QCheckBox;
-class QGraphicsOpacityEffect;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -39,7 +40,8 @@ public:
     bool showsDivider() const { return m_divider; }
 
     QCheckBox* checkBox() const { return m_check; }
-    qreal titleOpacity() const;
+    // The title's colour: dimmed (still 4.5:1) while the group is excluded.
+    QColor titleColor() const;
     QColor symbolTint() const;
     bool isSpinnerShown() const;
     QString sizeText() const;
@@ -54,8 +56,7 @@ private:
     bool m_divider = false;
     QCheckBox* m_check;
     SymbolView* m_symbol;
-    QLabel* m_title;
-    QGraphicsOpacityEffect* m_titleOpacity;
+    ElidedLabel* m_title;
     QLabel* m_size;
     ProgressSpinner* m_spinner;
 };
@@ -70,6 +71,7 @@ private:
 class MenuPanelView : public QWidget {
     Q_OBJECT
 public:
+    // Design lengths for a 13-pixel body; the panel scales them with the application font.
     static constexpr int kWidth = 380;
     static constexpr int kRowHeight = 44;
     static constexpr int kHeaderHeight = 28;
@@ -81,7 +83,8 @@ public:
     // "Scanning…", "" before any scan, "just now", "42s ago", "5m ago", "3h ago".
     static QString freshnessText(bool scanning, const std::optional<QDateTime>& lastScan, const QDateTime& now);
     QString freshnessText() const;
-    // Height of the developer list: 44 × max(targets, 1) + 28 × sections, at most 360.
+    // Height of the developer list: 44 × max(targets, 1) + 28 × sections, at most 360 (design
+    // lengths); listHeight() is the same in the current font's lengths.
     static int listHeightFor(qsizetype targets, qsizetype sections);
     int listHeight() const;
     QString cleanButtonTitle() const;
@@ -99,7 +102,9 @@ public:
     QScrollArea* targetScrollArea() const { return m_scroll; }
     QLabel* freshnessLabel() const { return m_freshness; }
     QToolButton* rescanButton() const { return m_rescan; }
-    QPushButton* cleanUpButton() const { return m_cleanUp; }
+    CleanActionButton* cleanUpButton() const { return m_cleanUp; }
+    // The controls in the order Tab visits them: header, list, footer.
+    QList<QWidget*> focusChain() const;
     bool isCleanUpSpinnerShown() const;
     QString totalText() const;
     std::optional<QString> statusText() const;
@@ -128,6 +133,7 @@ private:
     void updateTargetList();
     void updateFooter();
     void updateToolMenu();
+    void updateTabOrder();
     void open(const QString& windowId);
     QToolButton* makeToolButton(const QString& title, const QString& symbol, const QString& objectName);
     QWidget* makeHeader();
@@ -153,7 +159,7 @@ private:
     QWidget* m_status = nullptr;
     ElidedLabel* m_statusLabel = nullptr;
     QLabel* m_total = nullptr;
-    QPushButton* m_cleanUp = nullptr;
+    CleanActionButton* m_cleanUp = nullptr;
     ProgressSpinner* m_cleanUpSpinner = nullptr;
     QIcon m_cleanUpIcon;
     QHash<QString, QToolButton*> m_tools;

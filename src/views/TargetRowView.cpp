@@ -5,7 +5,9 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
 #include "views/components/ElidedLabel.h"
+#include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/Divider.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -38,16 +40,6 @@ public:
     }
 };
 
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette p = line->palette();
-    p.setColor(QPalette::WindowText, QColor(128, 128, 128, 70));
-    line->setPalette(p);
-    return line;
-}
 
 } // namespace
 
@@ -56,17 +48,18 @@ TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::fun
 {
     setObjectName(QStringLiteral("targetRow:") + state.id());
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 0, 16, 0);
-    row->setSpacing(10);
+    row->setContentsMargins(Style::metric(16), 0, Style::metric(16), 0);
+    row->setSpacing(Style::metric(10));
 
     m_check = new QCheckBox(this);
     m_check->setToolTip(tr("Include in Clean All"));
     m_check->setAccessibleName(state.target.name);
     connect(m_check, &QCheckBox::clicked, this, [this](bool on) { m_model.settings().setEnabled(on, m_state.id()); });
+    FocusRing::attach(m_check);
     row->addWidget(m_check);
 
     m_symbol = new SymbolView(state.target.symbol, Style::pixelSize(Style::Text::body) + 2, this);
-    m_symbol->setFixedWidth(22);
+    m_symbol->setFixedWidth(Style::metric(22));
     row->addWidget(m_symbol);
 
     m_texts = new QWidget(this);
@@ -80,47 +73,52 @@ TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::fun
     texts->addWidget(m_name);
     m_detail = new ElidedLabel(state.target.detail, m_texts);
     m_detail->setFont(Style::font(Style::Text::caption2));
-    m_detail->setColor(Style::secondary());
     m_detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     texts->addWidget(m_detail);
-    m_textOpacity = new QGraphicsOpacityEffect(m_texts);
-    m_texts->setGraphicsEffect(m_textOpacity);
     m_texts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     row->addWidget(m_texts, 1, Qt::AlignVCenter);
 
     m_info = new QToolButton(this);
     m_info->setObjectName(QStringLiteral("infoButton"));
     m_info->setAutoRaise(true);
-    m_info->setIcon(Symbol::icon(QStringLiteral("info.circle"), Style::secondary(), Style::pixelSize(Style::Text::caption) + 2));
-    m_info->setIconSize(QSize(12, 12));
+    const int infoPx = Style::pixelSize(Style::Text::caption) + 2;
+    m_info->setIcon(Symbol::icon(QStringLiteral("info.circle"), Style::secondary(), infoPx));
+    m_info->setIconSize(QSize(infoPx, infoPx));
     m_info->setToolTip(tr("What this is and why it's safe to remove"));
+    m_info->setAccessibleName(m_info->toolTip());
     connect(m_info, &QToolButton::clicked, this, &TargetRowView::showInfo);
+    FocusRing::attach(m_info);
     row->addWidget(m_info);
 
+    // As wide as the widest size with the spinner beside it: nothing moves while a size counts up.
+    const int spinnerPx = Style::metric(14);
     m_sizeColumn = new QWidget(this);
-    m_sizeColumn->setMinimumWidth(62);
+    m_sizeColumn->setObjectName(QStringLiteral("sizeColumn"));
+    m_sizeColumn->setFixedWidth(std::max(Style::metric(62), sizeColumnWidth(Style::font(Style::Text::callout, QFont::Medium))
+                                                                + Style::metric(6) + spinnerPx));
     auto* sizeRow = new QHBoxLayout(m_sizeColumn);
     sizeRow->setContentsMargins(0, 0, 0, 0);
-    sizeRow->setSpacing(6);
+    sizeRow->setSpacing(Style::metric(6));
     sizeRow->addStretch(1);
     m_size = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(), m_sizeColumn);
     sizeRow->addWidget(m_size);
-    m_sizeSpinner = new ProgressSpinner(14, m_sizeColumn);
+    m_sizeSpinner = new ProgressSpinner(spinnerPx, m_sizeColumn);
     sizeRow->addWidget(m_sizeSpinner);
     row->addWidget(m_sizeColumn);
 
+    const int cleanPx = Style::metric(22);
     m_clean = new QToolButton(this);
     m_clean->setObjectName(QStringLiteral("cleanButton"));
     m_clean->setAutoRaise(true);
-    m_clean->setFixedSize(22, 22);
-    m_clean->setIconSize(QSize(14, 14));
-    m_clean->setToolTip(plainToolTip(tr("Clean %1").arg(state.target.name)));
+    m_clean->setFixedSize(cleanPx, cleanPx);
+    m_clean->setIconSize(QSize(spinnerPx, spinnerPx));
     connect(m_clean, &QToolButton::clicked, this, [this] {
         if (m_onClean)
             m_onClean();
     });
-    m_cleanSpinner = new ProgressSpinner(14, m_clean);
-    m_cleanSpinner->move(4, 4);
+    FocusRing::attach(m_clean);
+    m_cleanSpinner = new ProgressSpinner(spinnerPx, m_clean);
+    m_cleanSpinner->move((cleanPx - spinnerPx) / 2, (cleanPx - spinnerPx) / 2);
     row->addWidget(m_clean);
 
     setState(state);
@@ -139,7 +137,9 @@ QString TargetRowView::sizeText() const { return m_size->isHidden() ? QString() 
 
 QString TargetRowView::sizeToolTip() const { return m_sizeColumn->toolTip(); }
 
-qreal TargetRowView::textOpacity() const { return m_textOpacity->opacity(); }
+QColor TargetRowView::nameColor() const { return m_name->color(); }
+
+QColor TargetRowView::detailColor() const { return m_detail->color(); }
 
 QColor TargetRowView::symbolTint() const { return m_symbol->tint(); }
 
@@ -154,6 +154,7 @@ void TargetRowView::setState(const TargetState& state)
     m_detail->setText(state.target.detail);
     m_symbol->setName(state.target.symbol);
     m_clean->setToolTip(plainToolTip(tr("Clean %1").arg(state.target.name)));
+    m_clean->setAccessibleName(tr("Clean %1").arg(state.target.name));
 
     // Size column: spinner (with the running count once there is one), a dash, or the size.
     auto setSizeColor = [this](const QColor& c) {
@@ -197,7 +198,10 @@ void TargetRowView::refresh()
     const bool enabled = isEnabledTarget();
     m_check->setChecked(enabled);
     m_symbol->setTint(enabled ? Style::accent() : Style::secondary());
-    m_textOpacity->setOpacity(enabled ? 1.0 : 0.5);
+    // Excluded: name and detail dimmed towards the background, still readable (4.5:1).
+    const QColor background = palette().color(QPalette::Window);
+    m_name->setColor(enabled ? Style::primary(palette()) : Style::inactive(Style::primary(palette()), background));
+    m_detail->setColor(enabled ? Style::secondary(palette()) : Style::inactive(Style::secondary(palette()), background));
 
     // An excluded target can still be cleaned alone; nothing can while a cleanup runs.
     m_clean->setEnabled(!m_state.isCleaning && !m_model.isCleaningAll());
@@ -206,7 +210,7 @@ void TargetRowView::refresh()
         m_cleanSpinner->show();
     } else {
         m_cleanSpinner->hide();
-        m_clean->setIcon(Symbol::icon(QStringLiteral("trash"), Style::secondary(), 14));
+        m_clean->setIcon(Symbol::icon(QStringLiteral("trash"), Style::secondary(), m_clean->iconSize().width()));
     }
 }
 
@@ -223,8 +227,8 @@ void TargetRowView::paintEvent(QPaintEvent*)
     if (!m_divider)
         return;
     QPainter p(this);
-    p.setPen(QColor(128, 128, 128, 70));
-    p.drawLine(48, height() - 1, width(), height() - 1);
+    p.setPen(Style::separator(palette()));
+    p.drawLine(Style::metric(48), height() - 1, width(), height() - 1);
 }
 
 QString TargetRowView::locationHeading(qsizetype count)
@@ -235,13 +239,14 @@ QString TargetRowView::locationHeading(qsizetype count)
 QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* parent)
 {
     auto* box = new QWidget(parent);
-    box->setFixedWidth(300);
+    box->setFixedWidth(Style::metric(300));
     auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(14, 14, 14, 14);
-    column->setSpacing(10);
+    const int pad = Style::metric(14);
+    column->setContentsMargins(pad, pad, pad, pad);
+    column->setSpacing(Style::metric(10));
 
     auto* title = new QHBoxLayout;
-    title->setSpacing(6);
+    title->setSpacing(Style::metric(6));
     title->addWidget(new SymbolView(target.symbol, Style::pixelSize(Style::Text::headline) + 2, Style::accent(), box));
     auto* name = makePlainLabel(target.name, Style::font(Style::Text::headline), Style::primary(), box);
     name->setObjectName(QStringLiteral("infoTitle"));
@@ -249,8 +254,9 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
     column->addLayout(title);
 
     auto* safe = new QHBoxLayout;
-    safe->setSpacing(8);
-    safe->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), 14, Style::green(), box), 0, Qt::AlignTop);
+    safe->setSpacing(Style::metric(8));
+    safe->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), Style::metric(14), Style::green(), box), 0,
+                    Qt::AlignTop);
     auto* why = makePlainLabel(target.whySafe(), Style::font(Style::Text::callout), Style::secondary(), box);
     why->setObjectName(QStringLiteral("infoWhySafe"));
     why->setWordWrap(true);
@@ -259,7 +265,7 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
 
     const QStringList paths = target.displayPaths();
     if (!paths.isEmpty()) {
-        column->addWidget(divider(box));
+        column->addWidget(makeDivider(box));
         auto* heading = makePlainLabel(locationHeading(paths.size()),
                                        Style::font(Style::Text::caption, QFont::DemiBold), Style::secondary(), box);
         heading->setObjectName(QStringLiteral("locationHeading"));

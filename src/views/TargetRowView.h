@@ -9,7 +9,6 @@
 class ElidedLabel;
 class ProgressSpinner;
 class QCheckBox;
-class QGraphicsOpacityEffect;
 class QLabel;
 class QToolButton;
 class SymbolView;
@@ -39,7 +38,9 @@ public:
     // The size column's text ("" while scanning below 1 byte) and its help text.
     QString sizeText() const;
     QString sizeToolTip() const;
-    qreal textOpacity() const;
+    // Name and detail colours: dimmed (still 4.5:1) while the target is excluded.
+    QColor nameColor() const;
+    QColor detailColor() const;
     QColor symbolTint() const;
 
     QCheckBox* checkBox() const { return m_check; }
@@ -70,7 +71,6 @@ private:
     QCheckBox* m_check;
     SymbolView* m_symbol;
     QWidget* m_texts;
-    QGraphicsOpacityEffect* m_textOpacity;
     ElidedLabel* m_name;
     ElidedLabel* m_detail;
     QToolButton* m_info;

@@ -117,6 +117,10 @@ private Q_SLOTS:
         QCOMPARE(through, home("real/x/../../real"));
         QVERIFY(!QFileInfo::exists(through));
         QCOMPARE(Paths::resolveSymlinks(home("link/inside/../inside")), home("real/inside"));
+        // The folders on the way resolved, the item itself kept (a link stays the link).
+        QCOMPARE(Paths::resolveParentLinks(home("link/inside")), home("real/inside"));
+        QCOMPARE(Paths::resolveParentLinks(home("link")), home("link"));
+        QCOMPARE(Paths::resolveParentLinks(home("link//x/")), home("real/x"));
         QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
     }
 };

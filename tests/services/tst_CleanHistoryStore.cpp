@@ -37,10 +37,13 @@ private Q_SLOTS:
         r.restored = true;
         CleanRecord bare = record(1);
         bare.id = QUuid::fromString(QStringLiteral("00000000-0000-4000-8000-000000000001"));
+        CleanRecord nil = record(2);
+        nil.id = QUuid();
 
-        const QByteArray json = CleanHistoryStore::encode({r, bare});
+        const QByteArray json = CleanHistoryStore::encode({r, bare, nil});
         const QJsonArray a = QJsonDocument::fromJson(json).array();
-        QCOMPARE(a.size(), 2);
+        QCOMPARE(a.size(), 3);
+        QCOMPARE(a[2].toObject()["id"].toString(), QString("00000000-0000-0000-0000-000000000000"));
         const QJsonObject o = a[0].toObject();
         QCOMPARE(o["id"].toString(), QString("0F8FAD5B-D9CB-469F-A165-70867728950E"));
         QCOMPARE(o["freed"].toInteger(), 5000000000LL);
@@ -52,9 +55,10 @@ private Q_SLOTS:
 
         const auto back = CleanHistoryStore::decode(json);
         QVERIFY(back.has_value());
-        QCOMPARE(back->size(), 2);
+        QCOMPARE(back->size(), 3);
         QCOMPARE(back->at(0), r);
         QCOMPARE(back->at(1), bare);
+        QCOMPARE(back->at(2), nil); // the all-zero identifier is one like any other
         QCOMPARE(back->at(1).items, std::nullopt);
         QCOMPARE(back->at(1).restored, std::nullopt);
     }
@@ -71,6 +75,10 @@ private Q_SLOTS:
         QTest::newRow("missing freed") << QByteArray("[" + ok + "}," + R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","date":1,"trashed":false}])") << -1;
         QTest::newRow("fractional freed") << QByteArray(R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":1.5,"date":1,"trashed":false}])") << -1;
         QTest::newRow("bad id") << QByteArray(R"([{"id":"nope","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("nil id") << QByteArray(R"([{"id":"00000000-0000-0000-0000-000000000000","targetName":"T","freed":1,"date":1,"trashed":false}])") << 1;
+        QTest::newRow("braced id") << QByteArray(R"([{"id":"{0F8FAD5B-D9CB-469F-A165-70867728950E}","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("id without hyphens") << QByteArray(R"([{"id":"0F8FAD5BD9CB469FA16570867728950E","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("id with a non-hex digit") << QByteArray(R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950G","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
         QTest::newRow("bad item") << QByteArray("[" + ok + R"(,"items":[{"original":"/a"}]}])") << -1;
         QTest::newRow("not an array") << QByteArray("{}") << -1;
         QTest::newRow("garbage") << QByteArray("[{") << -1;

@@ -1,6 +1,8 @@
 #include "TestHome.h"
 #include "services/Cleaner.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_CleanerSafety : public QObject {
@@ -101,6 +103,41 @@ private Q_SLOTS:
         QVERIFY(!docs);
         QVERIFY(!mail);
         QVERIFY(cache);
+    }
+
+    // What a tool window lets the user move to the Trash: anything the rule allows, and anything
+    // below the home folder even where the rule protects it, judged on the resolved path.
+    void canTrashOnRequest_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("file in home") << "~/a.bin" << true;
+        QTest::newRow("below Music, protected by the rule") << "~/Music/song.mp3" << true;
+        QTest::newRow("Documents itself, below home") << "~/Documents" << true;
+        QTest::newRow("home itself") << "~" << false;
+        QTest::newRow("home with a trailing slash") << "~/" << false;
+        QTest::newRow("dot-dot back to home") << "~/x/.." << false;
+        QTest::newRow("below an allowed root outside home") << "/Library/Caches/app/big.bin" << true;
+        QTest::newRow("outside home and the roots") << "/usr/share/big.bin" << false;
+        QTest::newRow("home's name as a prefix only") << "~x/a.bin" << false;
+        QTest::newRow("relative") << "a.bin" << false;
+        QTest::newRow("link in home to a folder outside") << "~/out/file.bin" << false;
+        QTest::newRow("link in home to the home folder") << "~/self" << false;
+        QTest::newRow("link in home to a file in home") << "~/alias.bin" << true;
+    }
+    void canTrashOnRequest()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, allowed);
+        TestHome home;
+        QTemporaryDir outside;
+        QVERIFY(outside.isValid());
+        home.writeFile("a.bin", 10);
+        home.symlink("out", QDir(outside.path()).canonicalPath());
+        home.symlink("self", home.path());
+        home.symlink("alias.bin", home("a.bin"));
+        const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
+        QCOMPARE(Cleaner::canTrashOnRequest(p), allowed);
     }
 };
 

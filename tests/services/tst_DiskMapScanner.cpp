@@ -1,13 +1,17 @@
 #include "TestHome.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "services/DiskMapScanner.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -277,6 +281,117 @@ private Q_SLOTS:
             const DiskNode root = scan(home("r"), token, ev, threads);
             QCOMPARE(root.size(), qint64(0));
             QVERIFY2(allowed.contains(rawValue(root.category())), qPrintable(rawValue(root.category())));
+        }
+    }
+
+    // Names that are not UTF-8 keep their bytes: nodes that show alike ("\uFFFD") keep ids of
+    // their own that give the bytes back, sizes are those of the files the bytes name, and only
+    // the name that really is "\uFFFD" offers its shown path to path-taking actions.
+    void namesThatAreNotUtf8_data() { threads_data(); }
+    void namesThatAreNotUtf8()
+    {
+        QFETCH(int, threads);
+        TestHome home;
+        const QByteArray r = QFile::encodeName(home("r"));
+        const QByteArray ff = home.writeRaw("r/\xff", QByteArray(8192, 'a'));
+        const QByteArray fd = home.writeRaw("r/\xfd", QByteArray(8192, 'a')); // a copy of \xff
+        const QByteArray fe = home.writeRaw("r/\xfe", QByteArray(40960, 'b'));
+        const QByteArray literal = home.writeRaw("r/\xef\xbf\xbd", QByteArray(4096, 'c'));
+        const QByteArray nested = home.writeRaw("r/d\xfe/\xff", QByteArray(20480, 'd'));
+        QVERIFY(!ff.isEmpty() && !fd.isEmpty() && !fe.isEmpty() && !literal.isEmpty() && !nested.isEmpty());
+        const auto allocated = [](const QByteArray& raw) {
+            struct stat st {};
+            return ::lstat(raw.constData(), &st) == 0 ? qint64(st.st_blocks) * 512 : qint64(-1);
+        };
+
+        CancelToken token;
+        Events ev;
+        const DiskNode root = scan(home("r"), token, ev, threads);
+        QCOMPARE(root.rawPath(), r);
+        QVERIFY(root.pathRoundTrips());
+        const QList<DiskNode> kids = root.children();
+        QCOMPARE(kids.size(), 5);
+        QSet<QString> ids;
+        QHash<QByteArray, DiskNode> byRaw;
+        for (const DiskNode& k : kids) {
+            ids.insert(k.id());
+            byRaw.insert(k.rawPath(), k);
+            QCOMPARE(RawPath::fromKey(k.id()), k.rawPath());
+            if (!k.isDirectory())
+                QCOMPARE(k.size(), allocated(k.rawPath()));
+        }
+        QCOMPARE(ids.size(), 5);
+        QCOMPARE(QSet<QByteArray>(byRaw.keyBegin(), byRaw.keyEnd()),
+                 (QSet<QByteArray>{ff, fd, fe, literal, r + "/d\xfe"}));
+
+        const QString shown = home("r/\uFFFD");
+        for (const QByteArray& raw : {ff, fd, fe}) {
+            const DiskNode& n = byRaw[raw];
+            QCOMPARE(n.name(), QStringLiteral("\uFFFD"));
+            QCOMPARE(n.path(), shown);
+            QVERIFY(n.id() != shown);
+            QVERIFY(!n.pathRoundTrips());
+        }
+        const DiskNode& real = byRaw[literal];
+        QCOMPARE(real.id(), shown);
+        QCOMPARE(real.path(), shown);
+        QVERIFY(real.pathRoundTrips());
+        QCOMPARE(real.size(), allocated(literal));
+
+        const DiskNode& folder = byRaw[r + "/d\xfe"];
+        QCOMPARE(folder.name(), QStringLiteral("d\uFFFD"));
+        QCOMPARE(folder.children().size(), 1);
+        QCOMPARE(folder.children().first().rawPath(), nested);
+        QCOMPARE(folder.children().first().size(), allocated(nested));
+        QVERIFY(folder.children().first().id().startsWith(folder.id() + "/"));
+        QCOMPARE(root.size(), allocated(ff) + allocated(fd) + allocated(fe) + allocated(literal) + allocated(nested));
+
+        // A node made by hand from such an id reaches the same bytes; so does a scan rooted there.
+        const DiskNode byHand(folder.id(), folder.name(), 0, true, FileCategory::other, std::nullopt);
+        QCOMPARE(byHand.rawPath(), folder.rawPath());
+        QVERIFY(!byHand.pathRoundTrips());
+        Events sub;
+        const DiskNode rescanned = scan(folder.id(), token, sub, threads);
+        QCOMPARE(rescanned.id(), folder.id());
+        QCOMPARE(rescanned.size(), allocated(nested));
+    }
+
+    // A root that is a link to a folder is mapped through the link, with or without a trailing
+    // "/", and named by the path as given; a link below it stays a leaf.
+    void linkedRoot_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::newRow("link") << "link";
+        QTest::newRow("link with a trailing slash") << "link/";
+    }
+    void linkedRoot()
+    {
+        QFETCH(QString, root);
+        TestHome home;
+        home.writeFile("Downloads/a/big.zip", 40'960);
+        home.writeFile("Downloads/b.txt", 8192);
+        home.writeFile("elsewhere/huge", 400'000);
+        home.symlink("Downloads/inner", home("elsewhere"));
+        home.symlink("link", home("Downloads"));
+        const qint64 files = TestHome::allocated(home("Downloads/a/big.zip")) + TestHome::allocated(home("Downloads/b.txt"));
+        for (int threads : {1, 8}) {
+            CancelToken token;
+            Events ev;
+            const DiskNode n = scan(home(root), token, ev, threads);
+            QVERIFY(n.isDirectory());
+            QCOMPARE(n.id(), home(root));
+            QCOMPARE(n.name(), QString("link"));
+            QVERIFY(n.modified().has_value());
+            const std::optional<DiskNode> a = childNamed(n.children(), "a");
+            QVERIFY(a);
+            QCOMPARE(a->id(), home("link/a"));
+            QCOMPARE(a->children().size(), 1);
+            QCOMPARE(ev.children.size(), 3); // a, b.txt and the link, which is not entered
+            const DiskNode inner = ev.children[2];
+            QCOMPARE(inner.name(), QString("inner"));
+            QVERIFY(!inner.isDirectory());
+            QCOMPARE(n.size(), files + inner.size());
+            QVERIFY(inner.size() < 400'000);
         }
     }
 

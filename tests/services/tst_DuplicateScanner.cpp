@@ -1,9 +1,11 @@
 #include "TestHome.h"
+#include "platform/RawPath.h"
 #include "platform/Sha256.h"
 #include "services/DuplicateScanner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTest>
 #include <QThread>
 
@@ -11,11 +13,9 @@
 
 namespace {
 
-// A file of `size` bytes whose contents follow `seed`; `lastByte` replaces the final byte.
-QString writeSeeded(const TestHome& home, const QString& relative, qint64 size, int seed, int lastByte = -1)
+// `size` bytes that follow `seed`; `lastByte` replaces the final byte.
+QByteArray seeded(qint64 size, int seed, int lastByte = -1)
 {
-    const QString path = home(relative);
-    QDir().mkpath(QFileInfo(path).path());
     QByteArray data(size, Qt::Uninitialized);
     quint32 x = quint32(seed) * 2654435761u + 1;
     for (qint64 i = 0; i < size; ++i) {
@@ -24,8 +24,16 @@ QString writeSeeded(const TestHome& home, const QString& relative, qint64 size, 
     }
     if (lastByte >= 0 && size > 0)
         data[size - 1] = char(lastByte);
+    return data;
+}
+
+// A file of `size` bytes whose contents follow `seed`; `lastByte` replaces the final byte.
+QString writeSeeded(const TestHome& home, const QString& relative, qint64 size, int seed, int lastByte = -1)
+{
+    const QString path = home(relative);
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != size)
+    if (!f.open(QIODevice::WriteOnly) || f.write(seeded(size, seed, lastByte)) != size)
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
@@ -63,7 +71,7 @@ QStringList paths(const QList<ScannedFile>& files, const TestHome& home)
 {
     QStringList out;
     for (const ScannedFile& f : files)
-        out << f.path.mid(home.path().size() + 1);
+        out << f.path().mid(home.path().size() + 1);
     return out;
 }
 
@@ -284,6 +292,70 @@ private Q_SLOTS:
         QCOMPARE(r.results.first().largest.size(), 3);
         QCOMPARE(describe(r.results.last().duplicates, home),
                  QStringList{QString::number(TestHome::allocated(home("r/a"))) + ":r/a,r/c"});
+    }
+
+    // Names that are not UTF-8 are walked and hashed by their bytes. "\xff" and its copy
+    // "\xfd" form the one group; "\xfe", as large but different, joins none, although all three
+    // show as "\uFFFD", the name of a small file beside them that a decoded path would reach.
+    void namesThatAreNotUtf8()
+    {
+        TestHome home;
+        const QByteArray ff = home.writeRaw("r/\xff", seeded(2'000'000, 1));
+        const QByteArray fd = home.writeRaw("r/\xfd", seeded(2'000'000, 1));
+        const QByteArray fe = home.writeRaw("r/\xfe", seeded(2'000'000, 2));
+        const QByteArray decoy = home.writeRaw("r/\xef\xbf\xbd", seeded(1'000, 3));
+        QVERIFY(!ff.isEmpty() && !fd.isEmpty() && !fe.isEmpty() && !decoy.isEmpty());
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        QVERIFY(!r.results.isEmpty());
+
+        const QList<ScannedFile> largest = r.results.first().largest;
+        QCOMPARE(largest.size(), 4);
+        QSet<QString> ids;
+        for (const ScannedFile& f : largest) {
+            ids.insert(f.id());
+            QCOMPARE(RawPath::fromKey(f.id()), f.rawPath);
+            QCOMPARE(f.path(), home("r/\uFFFD"));
+            QCOMPARE(f.pathRoundTrips(), f.rawPath == decoy);
+        }
+        QCOMPARE(ids.size(), 4);
+        QCOMPARE(largest.last().rawPath, decoy);
+        QCOMPARE(largest.last().id(), home("r/\uFFFD"));
+
+        const QList<DuplicateGroup> groups = r.results.last().duplicates;
+        QCOMPARE(groups.size(), 1);
+        QCOMPARE(groups.first().files.size(), 2);
+        QCOMPARE(groups.first().files[0].rawPath, fd); // walk order: names in byte order
+        QCOMPARE(groups.first().files[1].rawPath, ff);
+        Sha256 h;
+        const QByteArray content = seeded(2'000'000, 1);
+        h.update(content.constData(), size_t(content.size()));
+        QCOMPARE(groups.first().id, Sha256::hex(h.finish()));
+    }
+
+    // A root that is a link to a folder is walked through the link, with or without a trailing
+    // "/", and files are named below the path as given; a link below it is not followed.
+    void linkedRoot_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::newRow("link") << "link";
+        QTest::newRow("link with a trailing slash") << "link/";
+    }
+    void linkedRoot()
+    {
+        QFETCH(QString, root);
+        TestHome home;
+        writeSeeded(home, "Downloads/a", 2'000'000, 1);
+        writeSeeded(home, "Downloads/sub/b", 2'000'000, 1);
+        writeSeeded(home, "elsewhere/c", 2'000'000, 1);
+        home.symlink("Downloads/inner", home("elsewhere"));
+        home.symlink("link", home("Downloads"));
+        CancelToken token;
+        const Run r = run(home(root), token);
+        QCOMPARE(r.progress, QList<int>{2});
+        QCOMPARE(paths(r.results.first().largest, home), (QStringList{"link/a", "link/sub/b"}));
+        QCOMPARE(describe(r.results.last().duplicates, home),
+                 QStringList{QString::number(TestHome::allocated(home("Downloads/a"))) + ":link/a,link/sub/b"});
     }
 
     void rootNotAFolder()

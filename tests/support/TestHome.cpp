@@ -3,6 +3,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -46,20 +47,22 @@ TestHome::TestHome()
 TestHome::~TestHome()
 {
     m_defaults.reset();
-    // Qt cannot remove names that are not UTF-8: the tree goes by its raw names first.
-    if (!m_home.isEmpty()) {
-        ::nftw(QFile::encodeName(m_home).constData(),
-               [](const char* p, const struct stat*, int type, struct FTW* ftw) {
-                   if (ftw->level > 0)
-                       type == FTW_DP ? ::rmdir(p) : ::unlink(p);
-                   return 0;
-               },
-               64, FTW_DEPTH | FTW_PHYS);
-    }
     setEnv("HOME", m_oldHome);
     setEnv("XDG_CONFIG_HOME", m_oldConfig);
     setEnv("XDG_DATA_HOME", m_oldData);
     setEnv("XDG_CACHE_HOME", m_oldCache);
+    // Names that are not UTF-8 are beyond QTemporaryDir's own removal: take everything away by
+    // the bytes first (not following links); whatever this leaves, QTemporaryDir tries again.
+    if (!m_home.isEmpty())
+        ::nftw(QFile::encodeName(m_home).constData(),
+               [](const char* path, const struct stat*, int type, struct FTW*) {
+                   if (type == FTW_DP)
+                       ::rmdir(path);
+                   else
+                       ::unlink(path);
+                   return 0;
+               },
+               16, FTW_DEPTH | FTW_PHYS);
 }
 
 bool TestHome::isValid() const { return m_dir.isValid() && !m_home.isEmpty(); }
@@ -110,6 +113,19 @@ QString TestHome::writeText(const QString& relative, const QByteArray& text) con
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(text);
     return p;
+}
+
+QByteArray TestHome::writeRaw(const QByteArray& relative, const QByteArray& content) const
+{
+    const QByteArray p = QFile::encodeName(m_home) + '/' + relative;
+    for (qsizetype slash = p.indexOf('/', 1); slash > 0; slash = p.indexOf('/', slash + 1))
+        ::mkdir(p.left(slash).constData(), 0755); // an existing folder is fine
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return {};
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok ? p : QByteArray();
 }
 
 bool TestHome::setAge(const QString& absolutePath, const QDateTime& when)
@@ -273,4 +289,45 @@ SoftFileLimit::~SoftFileLimit()
 {
     if (m_ok)
         ::setrlimit(RLIMIT_NOFILE, &m_old);
+}
+
+QByteArray TestHome::recordArguments(const QString& tool)
+{
+    // One file per run under $HOME/.fake-runs/<tool>, numbered in order, arguments NUL-ended.
+    const QByteArray t = tool.toUtf8();
+    return "d=\"$HOME/.fake-runs/" + t + "\"; mkdir -p \"$d\"; n=0; "
+           "while ! (set -C; : > \"$d/$n\") 2>/dev/null; do n=$((n+1)); done; "
+           "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$d/$n\"; done\n";
+}
+
+QList<QStringList> TestHome::recordedRuns(const QString& tool) const
+{
+    QList<QStringList> runs;
+    const QString dir = (*this)(".fake-runs/" + tool);
+    for (int n = 0;; ++n) {
+        QFile f(dir + "/" + QString::number(n));
+        if (!f.open(QIODevice::ReadOnly))
+            break;
+        QStringList args;
+        const QByteArray bytes = f.readAll();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\0') {
+                args << QString::fromUtf8(bytes.mid(start, i - start));
+                start = i + 1;
+            }
+        }
+        runs << args;
+    }
+    return runs;
+}
+
+QString TestHome::fakeOsascript() { return QStringLiteral(DUSTLET_FAKE_OSASCRIPT); }
+
+void TestHome::setFakeOsascriptMode(const QByteArray& mode) const { writeText(".fake-osascript-mode", mode); }
+
+bool TestHome::containsFileNamed(const QString& name) const
+{
+    QDirIterator it(m_home, {name}, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    return it.hasNext();
 }

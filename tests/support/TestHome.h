@@ -1,5 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
+#include <QStringList>
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
@@ -50,6 +52,9 @@ public:
     // Writes a file of exactly `bytes` bytes (non-sparse), creating its parents.
     QString writeFile(const QString& relative, qint64 bytes, char fill = 'x') const;
     QString writeText(const QString& relative, const QByteArray& text) const;
+    // Writes `content` at a path given as bytes (names need not be UTF-8), making the folders on
+    // the way; returns the absolute path as bytes, or nothing on failure.
+    QByteArray writeRaw(const QByteArray& relative, const QByteArray& content) const;
     // Sets the modification (and access) time of a path, without following a link.
     static bool setAge(const QString& absolutePath, const QDateTime& when);
     // A symbolic link at `relative` pointing to `target` (taken as given).
@@ -58,8 +63,9 @@ public:
     static qint64 allocated(const QString& absolutePath);
 
     // A chain of `levels` nested folders named "d" below `relative`, every 100th and the deepest
-    // holding a 1-byte file "f"; built by descriptors, so it may be deeper than any path the system accepts. Returns the
-    // sum of the files' allocated sizes, or -1 when it could not be built.
+    // holding a 1-byte file "f"; built by descriptors, so it may be deeper than any path the
+    // system accepts. Returns the sum of the files' allocated sizes, or -1 when it could not be
+    // built.
     qint64 deepTree(const QString& relative, int levels) const;
     // Removes such a chain (whatever is left of it) without any long path; true when it is gone.
     static bool removeDeepTree(const QString& absolutePath);
@@ -75,6 +81,19 @@ public:
     // Puts an executable shell script named `name` first on the PATH of the login shell,
     // through this home's .zprofile.
     QString fakeCommand(const QString& name, const QByteArray& scriptBody) const;
+
+    // A line of shell script that records the arguments it is given ("$@") as one run of
+    // `tool`, for recordedRuns().
+    static QByteArray recordArguments(const QString& tool);
+    // The runs of `tool` recorded in this home, oldest first, each its list of arguments.
+    QList<QStringList> recordedRuns(const QString& tool) const;
+    // The fake osascript (tests/support/FakeOsascript.cpp), which records its runs as
+    // "osascript" and reads its mode from this home; `mode` "cancel", "error" or "" (run).
+    static QString fakeOsascript();
+    // Whether a file named `name` exists anywhere in this home (injection tests look for the
+    // file a smuggled command would have made).
+    bool containsFileNamed(const QString& name) const;
+    void setFakeOsascriptMode(const QByteArray& mode) const;
 
     static bool isRoot();
 

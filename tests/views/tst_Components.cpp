@@ -1,17 +1,22 @@
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
+#include "views/components/ElidedLabel.h"
 #include "views/components/EmptyState.h"
+#include "views/components/FocusRing.h"
 #include "views/components/Labels.h"
 #include "views/components/MenuBarCoachMark.h"
 #include "views/components/SelectableRow.h"
+#include "views/components/Style.h"
 #include "views/components/ToolHeader.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 
 using Tint = DiskUsageRingView::Tint;
 Q_DECLARE_METATYPE(DiskUsageRingView::Tint)
@@ -176,6 +181,74 @@ private Q_SLOTS:
         label.setSelection(int(label.text().size()) - 5, 5);
         QTest::keySequence(&label, QKeySequence::Copy);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Cache"));
+    }
+
+    // A shortened line can be read whole in its tooltip; one that fits needs none, and a tooltip
+    // set on purpose stays.
+    void elidedLabelShowsTheWholeTextWhenShortened()
+    {
+        const QString name = QStringLiteral("Temporary files apps recreate as needed <b>now</b>");
+        ElidedLabel label(name);
+        label.resize(60, 20);
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        QVERIFY(label.isElided());
+        QTextDocument doc;
+        doc.setHtml(label.effectiveToolTip());
+        QCOMPARE(doc.toPlainText(), name);   // plain, not taken as rich text
+        label.resize(2000, 20);
+        QVERIFY(!label.isElided());
+        QCOMPARE(label.effectiveToolTip(), QString());
+        label.setToolTip(QStringLiteral("own"));
+        label.resize(60, 20);
+        QCOMPARE(label.effectiveToolTip(), QStringLiteral("own"));
+    }
+
+    // The ring shows for focus that came by the keyboard, not after a click.
+    void focusRingFollowsTheKeyboard()
+    {
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        auto* first = new QCheckBox(&window);
+        auto* second = new QCheckBox(&window);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        FocusRing::attach(first);
+        FocusRing::attach(second);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::mouseClick(first, Qt::LeftButton);
+        QVERIFY(first->hasFocus());
+        QVERIFY(!FocusRing::isShown(first));
+        QTest::keyClick(first, Qt::Key_Tab);
+        QVERIFY(second->hasFocus());
+        QVERIFY(FocusRing::isShown(second));
+        QVERIFY(!FocusRing::isShown(first));
+        QTest::keyClick(second, Qt::Key_Backtab);
+        QVERIFY(FocusRing::isShown(first));
+        QVERIFY(!FocusRing::isShown(second));
+    }
+
+    // The prominent button's label keeps 4.5:1 on its fill, whatever the accent of the palette.
+    void prominentLabelReadsOnItsFill_data()
+    {
+        QTest::addColumn<QColor>("accent");
+        QTest::newRow("light style blue") << QColor(0x30, 0x8c, 0xc6);
+        QTest::newRow("bright blue") << QColor(0x0a, 0x84, 0xff);
+        QTest::newRow("yellow") << QColor(0xff, 0xd6, 0x0a);
+        QTest::newRow("dark navy") << QColor(0x10, 0x20, 0x50);
+    }
+    void prominentLabelReadsOnItsFill()
+    {
+        QFETCH(QColor, accent);
+        CleanActionButton button(QStringLiteral("Clean up"), QStringLiteral("sparkles"), true, [] {});
+        QPalette p = button.palette();
+        p.setColor(QPalette::Highlight, accent);
+        button.setPalette(p);
+        QVERIFY(Style::contrastRatio(button.labelColor(), button.fillColor()) >= 4.5);
+        button.setEnabled(false);
+        QVERIFY(Style::contrastRatio(button.labelColor(), button.fillColor()) >= 4.5);
     }
 
     void hintPlacement_data()

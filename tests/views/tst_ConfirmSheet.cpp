@@ -8,6 +8,14 @@
 class tst_ConfirmSheet : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The sheet's lengths are drawn for a 13-pixel body: at that font they are the design's own.
+    void initTestCase()
+    {
+        QFont f = QApplication::font();
+        f.setPixelSize(13);
+        QApplication::setFont(f);
+    }
+
     void listHeightAndCount_data()
     {
         QTest::addColumn<int>("count");

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -46,6 +47,14 @@ void finishCleaningAll(ModelFixture& f, AppModel& model)
 class tst_ConfirmWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The sheet's lengths are drawn for a 13-pixel body: at that font they are the design's own.
+    void initTestCase()
+    {
+        QFont f = QApplication::font();
+        f.setPixelSize(13);
+        QApplication::setFont(f);
+    }
+
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     void showsTheRequest_data()

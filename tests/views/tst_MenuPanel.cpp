@@ -3,6 +3,7 @@
 #include "views/MenuPanelView.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
+#include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 
 #include <QAction>
@@ -49,6 +50,15 @@ QList<TargetState> withState(QList<TargetState> list, const QString& id, std::op
     return list;
 }
 
+// A model in developer mode, its targets listed for it.
+std::unique_ptr<AppModel> developerModel(ModelFixture& f)
+{
+    auto model = f.makeModel();
+    model->settings().setDeveloperMode(true);
+    model->rebuildTargets();
+    return model;
+}
+
 // Lets a clearing of everything run to its end, each target freeing `each` bytes.
 void finishCleaningAll(ModelFixture& f, AppModel& model, qint64 each = 0)
 {
@@ -64,6 +74,14 @@ void finishCleaningAll(ModelFixture& f, AppModel& model, qint64 each = 0)
 class tst_MenuPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The panel's lengths are drawn for a 13-pixel body: at that font they are the design's own.
+    void initTestCase()
+    {
+        QFont f = QApplication::font();
+        f.setPixelSize(13);
+        QApplication::setFont(f);
+    }
+
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     void freshnessText_data()
@@ -170,7 +188,11 @@ private Q_SLOTS:
         settle();
         QCOMPARE(panel.groupRows()[0], rows[0]);   // the same row, updated
         QVERIFY(!rows[0]->checkBox()->isChecked());
-        QCOMPARE(rows[0]->titleOpacity(), 0.5);
+        // Dimmed, but still readable against the panel.
+        const QColor window = rows[0]->palette().color(QPalette::Window);
+        QVERIFY(rows[0]->titleColor() != Style::primary());
+        QVERIFY(Style::contrastRatio(rows[0]->titleColor(), window) >= 4.5);
+        QVERIFY(Style::contrastRatio(rows[0]->titleColor(), window) < Style::contrastRatio(Style::primary(), window));
         QCOMPARE(rows[0]->symbolTint(), Style::secondary());
 
         // One member enabled again: the group still counts as off; checking enables all.
@@ -182,7 +204,7 @@ private Q_SLOTS:
         for (const QString& id : members)
             QVERIFY(!model->settings().disabledTargetIDs().contains(id));
         QVERIFY(rows[0]->checkBox()->isChecked());
-        QCOMPARE(rows[0]->titleOpacity(), 1.0);
+        QCOMPARE(rows[0]->titleColor(), Style::primary());
         QCOMPARE(rows[0]->symbolTint(), Style::accent());
     }
 
@@ -256,9 +278,7 @@ private Q_SLOTS:
     {
         ModelFixture f;
         f.holdSizes = true;
-        auto model = f.makeModel();
-        model->settings().setDeveloperMode(true);
-        model->rebuildTargets();
+        auto model = developerModel(f);
         Windows windows;
         MenuPanelView panel(*model, windows, &f.clock);
         panel.show();
@@ -356,9 +376,7 @@ private Q_SLOTS:
     {
         ModelFixture f;
         f.holdCleans = true;
-        auto model = f.makeModel();
-        model->settings().setDeveloperMode(true);
-        model->rebuildTargets();
+        auto model = developerModel(f);
         RecordingWindows w(model.get(), {"confirm"});
         MenuPanelView panel(*model, w.windows, &f.clock);
         panel.show();
@@ -527,6 +545,109 @@ private Q_SLOTS:
         settle();
         f.finishAllSizes(0);
         QTRY_VERIFY(!model->isScanning());
+    }
+
+    // A desktop font twice the design's grows the panel and its rows with it.
+    void panelGrowsWithTheFont()
+    {
+        const QFont saved = QApplication::font();
+        QFont big = saved;
+        big.setPixelSize(26);
+        QApplication::setFont(big);
+        ModelFixture f;
+        auto model = developerModel(f);
+        Windows windows;
+        MenuPanelView panel(*model, windows, &f.clock);
+        panel.show();
+        settle();
+        QCOMPARE(panel.width(), 760);
+        QCOMPARE(panel.rows().constFirst()->height(), 88);
+        QCOMPARE(panel.sectionHeader(CleanupCategory::recommended)->height(), 56);
+        QCOMPARE(panel.listHeight(), 720);
+        QCOMPARE(panel.targetScrollArea()->height(), 720);
+        QVERIFY(panel.cleanUpButton()->height() >= 64);
+        QApplication::setFont(saved);
+    }
+
+    // While a size counts up, the size column keeps its width: the info buttons stay in line.
+    void sizeColumnKeepsItsPlaceWhileCounting()
+    {
+        ModelFixture f;
+        f.holdSizes = true;
+        auto model = developerModel(f);
+        Windows windows;
+        MenuPanelView panel(*model, windows, &f.clock);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        settle();
+        TargetRowView* trash = panel.row("trash");
+        TargetRowView* logs = panel.row("logs");
+        const int infoX = trash->infoButton()->x();
+        QCOMPARE(logs->infoButton()->x(), infoX);
+        for (qint64 size : {qint64(0), qint64(999), qint64(812'000'000), qint64(999'990'000'000), qint64(99'990'000'000'000)}) {
+            model->setTargets(withState(model->targets(), "trash", size, true));
+            settle();
+            QCOMPARE(trash->infoButton()->x(), infoX);
+            model->setTargets(withState(model->targets(), "trash", size, false));
+            settle();
+            QCOMPARE(trash->infoButton()->x(), infoX);
+        }
+        // The widest size and its spinner fit in the column.
+        model->setTargets(withState(model->targets(), "trash", 999'990'000'000, true));
+        settle();
+        QWidget* column = trash->findChild<QWidget*>("sizeColumn");
+        QVERIFY(column);
+        QLabel* size = nullptr;
+        for (QLabel* l : column->findChildren<QLabel*>())
+            if (l->isVisible())
+                size = l;
+        QVERIFY(size);
+        QVERIFY(size->width() >= size->sizeHint().width());
+        f.finishAllSizes(0);
+    }
+
+    // Tab follows the panel from top to bottom: rescan, the list, then the footer; every stop
+    // shows a ring.
+    void tabFollowsTheLayout_data()
+    {
+        QTest::addColumn<bool>("developer");
+        QTest::newRow("simple") << false;
+        QTest::newRow("developer") << true;
+    }
+    void tabFollowsTheLayout()
+    {
+        QFETCH(bool, developer);
+        ModelFixture f;
+        f.sizes.insert("trash", 3'000'000);
+        auto model = developer ? developerModel(f) : f.makeModel();
+        Windows windows;
+        MenuPanelView panel(*model, windows, &f.clock);
+        panel.show();
+        QApplication::setActiveWindow(&panel);
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
+        settle();
+
+        QList<QWidget*> expected = {panel.rescanButton()};
+        if (developer) {
+            for (TargetRowView* r : panel.rows())
+                expected << r->checkBox() << r->infoButton() << r->cleanButton();
+        } else {
+            for (SimpleGroupRow* r : panel.groupRows())
+                expected << r->checkBox();
+        }
+        expected << panel.cleanUpButton() << panel.toolButton("diskmap") << panel.toolButton("largefiles")
+                 << panel.toolButton("duplicates") << panel.toolButton("uninstaller") << panel.moreButton()
+                 << panel.settingsButton() << panel.aboutButton() << panel.quitButton();
+        QVERIFY(panel.cleanUpButton()->isEnabled());
+
+        panel.rescanButton()->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> visited = {QApplication::focusWidget()};
+        for (int i = 1; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+            QVERIFY2(FocusRing::isShown(visited.constLast()), qPrintable(visited.constLast()->objectName()));
+        }
+        QCOMPARE(visited, expected);
     }
 
     void popupClosesOnEscape()

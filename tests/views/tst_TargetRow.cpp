@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QApplication>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -57,6 +58,14 @@ QString readToolTip(const QString& tip)
 class tst_TargetRow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The views' lengths are drawn for a 13-pixel body: at that font they are the design's own.
+    void initTestCase()
+    {
+        QFont f = QApplication::font();
+        f.setPixelSize(13);
+        QApplication::setFont(f);
+    }
+
     void sizeColumn_data()
     {
         QTest::addColumn<bool>("scanning");
@@ -105,14 +114,19 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&row));
         QCOMPARE(row.checkBox()->toolTip(), QString("Include in Clean All"));
         QVERIFY(row.checkBox()->isChecked());
-        QCOMPARE(row.textOpacity(), 1.0);
+        QCOMPARE(row.nameColor(), Style::primary());
+        QCOMPARE(row.detailColor(), Style::secondary());
         QCOMPARE(row.symbolTint(), Style::accent());
 
         QTest::mouseClick(row.checkBox(), Qt::LeftButton);
         QVERIFY(model->settings().disabledTargetIDs().contains("logs"));
         row.refresh();
         QVERIFY(!row.checkBox()->isChecked());
-        QCOMPARE(row.textOpacity(), 0.5);
+        // Dimmed, but still readable against the panel.
+        const QColor window = row.palette().color(QPalette::Window);
+        QVERIFY(row.nameColor() != Style::primary());
+        for (const QColor& c : {row.nameColor(), row.detailColor()})
+            QVERIFY2(Style::contrastRatio(c, window) >= 4.5, qPrintable(c.name()));
         QCOMPARE(row.symbolTint(), Style::secondary());
         QCOMPARE(row.sizeText(), QString("2 MB"));
         QVERIFY(row.cleanButton()->isEnabled());

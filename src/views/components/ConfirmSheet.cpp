@@ -3,6 +3,8 @@
 #include "views/components/Labels.h"
 
 #include "platform/ByteCountFormatter.h"
+#include "views/components/FocusRing.h"
+#include "views/components/Divider.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -29,23 +31,24 @@ QLabel* plainLabel(const QString& text, Style::Text style, const QColor& color,
     return makePlainLabel(text, Style::font(style, weight), color);
 }
 
-QFrame* divider()
+
+// One item line of the list, without its divider.
+int itemRowHeight() { return Style::metric(32); }
+
+// `tint` laid over the window colour at `opacity`, as an opaque colour (what text is read against).
+QColor over(const QColor& tint, double opacity)
 {
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette p = line->palette();
-    p.setColor(QPalette::WindowText, QColor(128, 128, 128, 60));
-    line->setPalette(p);
-    return line;
+    const QColor window = QApplication::palette().color(QPalette::Window);
+    return Style::dimmed(window, tint, opacity, 1.0);
 }
 
 } // namespace
 
 int ConfirmSheet::listHeightFor(qsizetype count)
 {
-    const qint64 natural = qint64(count) * 33 + 4;
-    return int(std::min<qint64>(natural, 200));
+    // A line and its divider: 33 at the design's font.
+    const qint64 natural = qint64(count) * (itemRowHeight() + 1) + Style::metric(4);
+    return int(std::min<qint64>(natural, Style::metric(200)));
 }
 
 QString ConfirmSheet::countLine(qsizetype count)
@@ -60,19 +63,20 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
                            std::function<void(bool)> onConfirm, QWidget* parent)
     : QWidget(parent), m_onCancel(std::move(onCancel)), m_onConfirm(std::move(onConfirm))
 {
-    setFixedWidth(380);
+    setFixedWidth(Style::metric(380));
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(18, 18, 18, 18);
-    column->setSpacing(14);
+    const int margin = Style::metric(18);
+    column->setContentsMargins(margin, margin, margin, margin);
+    column->setSpacing(Style::metric(14));
 
     // Header: the question and, when known, what it frees.
     auto* header = new QHBoxLayout;
-    header->setSpacing(10);
+    header->setSpacing(Style::metric(10));
     header->addWidget(new SymbolView(QStringLiteral("trash.circle.fill"), Style::pixelSize(Style::Text::largeTitle) + 6,
                                      Style::orange()),
                       0, Qt::AlignVCenter);
     auto* headerText = new QVBoxLayout;
-    headerText->setSpacing(2);
+    headerText->setSpacing(Style::metric(2));
     m_question = plainLabel(QCoreApplication::translate("ConfirmSheet", "Clean %1?").arg(title), Style::Text::headline,
                             Style::primary());
     m_question->setWordWrap(true);
@@ -90,15 +94,17 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
     if (whySafe) {
         auto* box = new QFrame;
         box->setObjectName(QStringLiteral("whySafeBox"));
-        const QColor g = Style::green();
-        box->setStyleSheet(QStringLiteral("#whySafeBox { background-color: rgba(%1,%2,%3,26); border-radius: 8px; }")
-                               .arg(g.red()).arg(g.green()).arg(g.blue()));
+        // A light green wash; its text keeps 4.5:1 against the washed colour, not the window's.
+        const QColor wash = over(Style::green(), 0.1);
+        box->setStyleSheet(QStringLiteral("#whySafeBox { background-color: %1; border-radius: %2px; }")
+                               .arg(wash.name(), QString::number(Style::metric(8))));
         auto* row = new QHBoxLayout(box);
-        row->setContentsMargins(10, 10, 10, 10);
-        row->setSpacing(8);
-        row->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), 14, Style::green()), 0, Qt::AlignTop);
-        auto* text = plainLabel(*whySafe,
-                                Style::Text::callout, Style::secondary());
+        const int pad = Style::metric(10);
+        row->setContentsMargins(pad, pad, pad, pad);
+        row->setSpacing(Style::metric(8));
+        row->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), Style::metric(14), Style::green()), 0,
+                       Qt::AlignTop);
+        auto* text = plainLabel(*whySafe, Style::Text::callout, Style::secondaryOn(Style::primary(), wash));
         text->setWordWrap(true);
         row->addWidget(text, 1);
         column->addWidget(box);
@@ -113,30 +119,38 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
         countRow->addWidget(m_count);
         column->addLayout(countRow);
 
+        // The list lies on a faint grey; its texts are measured against that.
+        const QColor listBackground = over(QColor(128, 128, 128), 0.08);
         auto* rows = new QWidget;
         rows->setObjectName(QStringLiteral("itemRows"));
         rows->setAttribute(Qt::WA_TranslucentBackground);
         auto* rowsLayout = new QVBoxLayout(rows);
         rowsLayout->setContentsMargins(0, 0, 0, 0);
         rowsLayout->setSpacing(0);
+        const QFont sizeFont = Style::monospaced(Style::Text::callout);
+        const int sizeWidth = sizeColumnWidth(sizeFont);
         for (qsizetype i = 0; i < items.size(); ++i) {
             auto* line = new QWidget;
-            line->setFixedHeight(32);
+            line->setFixedHeight(itemRowHeight());
             auto* h = new QHBoxLayout(line);
-            h->setContentsMargins(10, 6, 10, 6);
-            h->setSpacing(8);
+            h->setContentsMargins(Style::metric(10), Style::metric(6), Style::metric(10), Style::metric(6));
+            h->setSpacing(Style::metric(8));
             auto* label = new SelectableElidedLabel(items[i].label, Style::font(Style::Text::callout), Style::primary());
-            label->setMinimumWidth(40);
+            label->setMinimumWidth(Style::metric(40));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             h->addWidget(label, 1);
-            h->addSpacing(8);
+            h->addSpacing(Style::metric(8));
             if (items[i].size) {
-                auto* size = plainLabel(formatBytes(*items[i].size), Style::Text::callout, Style::secondary());
-                size->setFont(Style::monospaced(Style::Text::callout));
+                auto* size = plainLabel(formatBytes(*items[i].size), Style::Text::callout,
+                                        Style::secondaryOn(Style::primary(), listBackground));
+                size->setFont(sizeFont);
+                size->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                size->setFixedWidth(sizeWidth);
                 h->addWidget(size);
             }
             rowsLayout->addWidget(line);
             if (i + 1 < items.size())
-                rowsLayout->addWidget(divider());
+                rowsLayout->addWidget(makeDivider());
         }
         rowsLayout->addStretch(1);
         m_list = new QScrollArea;
@@ -146,9 +160,9 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
         m_list->setFrameShape(QFrame::NoFrame);
         m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_list->setFixedHeight(listHeightFor(items.size()));
-        m_list->setStyleSheet(
-            QStringLiteral("#itemList { background-color: rgba(128,128,128,20); border-radius: 8px; }"
-                           " #itemList > QWidget > QWidget#itemRows { background: transparent; }"));
+        m_list->setStyleSheet(QStringLiteral("#itemList { background-color: %1; border-radius: %2px; }"
+                                             " #itemList > QWidget > QWidget#itemRows { background: transparent; }")
+                                  .arg(listBackground.name(), QString::number(Style::metric(8))));
         m_list->viewport()->setAutoFillBackground(false);
         column->addWidget(m_list);
     }
@@ -156,6 +170,7 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
     if (allowPermanentDelete) {
         m_permanent = new QCheckBox(QCoreApplication::translate("ConfirmSheet", "Delete permanently (skip the Trash)"));
         m_permanent->setFont(Style::font(Style::Text::caption));
+        FocusRing::attach(m_permanent);
         m_permanent->setToolTip(QCoreApplication::translate(
             "ConfirmSheet",
             "Useful for very large build folders \u2014 frees the space immediately, but can't be recovered."));
@@ -167,17 +182,26 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
     }
 
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(10);
+    buttons->setSpacing(Style::metric(10));
     buttons->addStretch(1);
     m_cancel = new QPushButton(QCoreApplication::translate("ConfirmSheet", "Cancel"));
     m_confirm = new QPushButton;
     m_confirm->setDefault(true);
     m_confirm->setAutoDefault(true);
     m_confirm->setObjectName(QStringLiteral("confirmButton"));
-    const QColor accent = Style::red();
-    m_confirm->setStyleSheet(QStringLiteral("#confirmButton { background-color: %1; color: white; border-radius: 5px;"
-                                            " padding: 4px 14px; } #confirmButton:disabled { background-color: #c8c8c8; }")
-                                 .arg(accent.name()));
+    // A destructive red that keeps its white label at 4.5:1, also when disabled (a grey that
+    // keeps a dimmed label readable).
+    const QColor fill = Style::prominentFill(Style::red(), Qt::white);
+    const QColor disabledFill = QColor(0xc8, 0xc8, 0xc8);
+    m_confirm->setStyleSheet(QStringLiteral("#confirmButton { background-color: %1; color: white; border-radius: %2px;"
+                                            " padding: %3px %4px; }"
+                                            " #confirmButton:pressed { background-color: %5; }"
+                                            " #confirmButton:disabled { background-color: %6; color: %7; }")
+                                 .arg(fill.name(), QString::number(Style::metric(5)), QString::number(Style::metric(4)),
+                                      QString::number(Style::metric(14)), fill.darker(115).name(), disabledFill.name(),
+                                      Style::secondaryOn(Qt::black, disabledFill).name()));
+    FocusRing::attach(m_cancel);
+    FocusRing::attach(m_confirm);
     buttons->addWidget(m_cancel);
     buttons->addWidget(m_confirm);
     column->addLayout(buttons);

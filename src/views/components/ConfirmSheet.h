@@ -40,7 +40,8 @@ public:
     QPushButton* cancelButton() const { return m_cancel; }
     QCheckBox* permanentCheckBox() const { return m_permanent; }
 
-    // The list's fixed height for `count` items: count × 33 + 4, at most 200.
+    // The list's fixed height for `count` items: count × 33 + 4, at most 200, in lengths for a
+    // 13-pixel body that grow with the application font.
     static int listHeightFor(qsizetype count);
     // "1 item", "2 items".
     static QString countLine(qsizetype count);

@@ -13,8 +13,9 @@
 #include <cmath>
 
 namespace {
-constexpr int kRing = 68;
-constexpr int kStroke = 9;
+// The ring's lengths, scaled with the application font (it holds the percentage).
+int ringSize() { return Style::metric(68); }
+int strokeWidth() { return Style::metric(9); }
 } // namespace
 
 DiskUsageRingView::Figures DiskUsageRingView::figures(const DiskInfo& disk)
@@ -53,12 +54,12 @@ DiskUsageRingView::DiskUsageRingView(const DiskInfo& disk, QWidget* parent) : QW
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(18);
+    row->setSpacing(Style::metric(18));
     row->addStretch(1);
-    row->addSpacing(kRing);   // the ring is painted into this space
+    row->addSpacing(ringSize());   // the ring is painted into this space
 
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(Style::metric(2));
     auto label = [this](Style::Text style, std::optional<QFont::Weight> weight, const QColor& color, bool rounded) {
         auto* l = new QLabel(this);
         l->setTextFormat(Qt::PlainText);
@@ -76,7 +77,7 @@ DiskUsageRingView::DiskUsageRingView(const DiskInfo& disk, QWidget* parent) : QW
     texts->addWidget(m_used);
     row->addLayout(texts);
     row->addStretch(1);
-    setMinimumHeight(kRing);
+    setMinimumHeight(ringSize());
 
     m_animation = new QVariantAnimation(this);
     m_animation->setDuration(400);
@@ -123,14 +124,16 @@ void DiskUsageRingView::refreshTexts()
 QSize DiskUsageRingView::sizeHint() const
 {
     const QSize texts = layout() ? layout()->sizeHint() : QSize();
-    return QSize(texts.width(), std::max(kRing, texts.height()));
+    return QSize(texts.width(), std::max(ringSize(), texts.height()));
 }
 
 void DiskUsageRingView::paintEvent(QPaintEvent*)
 {
     // The ring sits in the spacer left of the texts.
     const int textsLeft = m_free->geometry().left();
-    const QRectF ring(textsLeft - 18 - kRing, (height() - kRing) / 2.0, kRing, kRing);
+    const int kRing = ringSize();
+    const int kStroke = strokeWidth();
+    const QRectF ring(textsLeft - Style::metric(18) - kRing, (height() - kRing) / 2.0, kRing, kRing);
     const QRectF arcRect = ring.adjusted(kStroke / 2.0, kStroke / 2.0, -kStroke / 2.0, -kStroke / 2.0);
 
     QPainter p(this);

@@ -1,6 +1,10 @@
 #include "views/components/ElidedLabel.h"
 
+#include "views/components/Labels.h"
+
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QWidget(parent), m_text(text)
 {
@@ -28,11 +32,42 @@ void ElidedLabel::setColor(const QColor& color)
     update();
 }
 
+QColor ElidedLabel::color() const { return m_color.value_or(palette().color(QPalette::WindowText)); }
+
 QString ElidedLabel::displayedText() const
 {
     QString line = m_text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return fontMetrics().elidedText(line, m_mode, width());
+}
+
+bool ElidedLabel::isElided() const
+{
+    QString line = m_text;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return displayedText() != line;
+}
+
+QString ElidedLabel::effectiveToolTip() const
+{
+    if (!toolTip().isEmpty())
+        return toolTip();
+    return isElided() ? plainToolTip(m_text) : QString();
+}
+
+bool ElidedLabel::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        const QString tip = effectiveToolTip();
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), tip, this);
+        }
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 QSize ElidedLabel::sizeHint() const
@@ -50,6 +85,6 @@ QSize ElidedLabel::minimumSizeHint() const
 void ElidedLabel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setPen(m_color.value_or(palette().color(QPalette::WindowText)));
+    p.setPen(color());
     p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, displayedText());
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 // One line of plain text, truncated with "…" where it does not fit (in the middle by default).
+// While it is shortened and no tooltip of its own is set, hovering it shows the whole text.
 class ElidedLabel : public QWidget {
     Q_OBJECT
 public:
@@ -13,13 +14,19 @@ public:
     void setText(const QString& text);
     void setElideMode(Qt::TextElideMode mode);
     void setColor(const QColor& color);
+    // The colour it is drawn in.
+    QColor color() const;
     // The text as it is drawn at the current width.
     QString displayedText() const;
+    bool isElided() const;
+    // What hovering shows: the tooltip set on the label, else the whole text while it is shortened.
+    QString effectiveToolTip() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
 
 private:

@@ -13,17 +13,17 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
     : QWidget(parent)
 {
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(24, 24, 24, 24);
+    outer->setContentsMargins(Style::metric(24), Style::metric(24), Style::metric(24), Style::metric(24));
     outer->addStretch(1);
 
     auto* stack = new QWidget(this);
-    stack->setMaximumWidth(340);
+    stack->setMaximumWidth(Style::metric(340));
     stack->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     auto* column = new QVBoxLayout(stack);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
+    column->setSpacing(Style::metric(10));
 
-    column->addWidget(new SymbolView(icon, 34, Style::secondary(palette()), stack), 0, Qt::AlignHCenter);
+    column->addWidget(new SymbolView(icon, Style::metric(34), Style::secondary(palette()), stack), 0, Qt::AlignHCenter);
 
     m_title = new QLabel(QCoreApplication::translate("EmptyState", title.toUtf8().constData()), stack);
     m_title->setTextFormat(Qt::PlainText);
@@ -47,7 +47,7 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
     if (actions) {
         actions->setParent(stack);
         auto* holder = new QVBoxLayout;
-        holder->setContentsMargins(0, 4, 0, 0);
+        holder->setContentsMargins(0, Style::metric(4), 0, 0);
         holder->addWidget(actions, 0, Qt::AlignHCenter);
         column->addLayout(holder);
     }

@@ -21,6 +21,28 @@ QString plainToolTip(const QString& text)
     return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
 }
 
+int sizeColumnWidth(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    QChar widest = QLatin1Char('0');
+    for (char c = '0'; c <= '9'; ++c)
+        if (fm.horizontalAdvance(QLatin1Char(c)) > fm.horizontalAdvance(widest))
+            widest = QLatin1Char(c);
+    const QString d3 = QString(3, widest);
+    const QStringList samples = {
+        QStringLiteral("Zero KB"),
+        d3 + QStringLiteral(" bytes"),
+        d3 + QStringLiteral(" KB"),
+        d3 + QLatin1Char('.') + widest + QStringLiteral(" MB"),
+        d3 + QLatin1Char('.') + QString(2, widest) + QStringLiteral(" GB"),
+        d3 + QLatin1Char('.') + QString(2, widest) + QStringLiteral(" TB"),
+    };
+    int width = 0;
+    for (const QString& s : samples)
+        width = std::max(width, fm.horizontalAdvance(s));
+    return width + 1;
+}
+
 QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);

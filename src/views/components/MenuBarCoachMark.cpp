@@ -176,6 +176,6 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
 
     const QFont cap = Style::font(Style::Text::caption, QFont::DemiBold);
     p.setFont(cap);
-    p.setPen(tint);
+    p.setPen(Style::accentText(palette()));
     p.drawText(QRectF(bubble.left(), y, m_bubbleWidth, QFontMetricsF(cap).height()), Qt::AlignCenter, gotIt());
 }

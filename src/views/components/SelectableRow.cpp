@@ -4,8 +4,11 @@
 #include "views/components/ElidedLabel.h"
 #include "views/components/Style.h"
 
+#include "views/components/FocusRing.h"
+#include "views/components/Labels.h"
+
 #include <QCheckBox>
-#include <QGraphicsOpacityEffect>
+#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -16,8 +19,8 @@ SelectableRow::SelectableRow(bool isOn, bool enabled, std::function<void()> togg
     : QWidget(parent), m_isOn(isOn), m_toggle(std::move(toggle))
 {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(12, 6, 12, 6);
-    row->setSpacing(10);
+    row->setContentsMargins(Style::metric(12), Style::metric(6), Style::metric(12), Style::metric(6));
+    row->setSpacing(Style::metric(10));
 
     m_check = new QCheckBox(this);
     m_check->setChecked(isOn);
@@ -29,47 +32,48 @@ SelectableRow::SelectableRow(bool isOn, bool enabled, std::function<void()> togg
         if (m_toggle)
             m_toggle();
     });
+    FocusRing::attach(m_check);
     row->addWidget(m_check);
 
     if (icon) {
-        auto* image = new QLabel(this);
-        image->setFixedWidth(18);
-        image->setAlignment(Qt::AlignCenter);
-        image->setPixmap(icon->pixmap(16, 16));
-        row->addWidget(image);
+        m_icon = *icon;
+        m_image = new QLabel(this);
+        m_image->setFixedWidth(Style::metric(18));
+        m_image->setAlignment(Qt::AlignCenter);
+        row->addWidget(m_image);
     }
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
-    auto* titleLabel = new ElidedLabel(title, this);
-    titleLabel->setFont(Style::font(Style::Text::callout));
-    texts->addWidget(titleLabel);
+    m_title = new ElidedLabel(title, this);
+    m_title->setObjectName(QStringLiteral("rowTitle"));
+    m_title->setFont(Style::font(Style::Text::callout));
+    texts->addWidget(m_title);
     if (subtitle) {
-        auto* sub = new ElidedLabel(*subtitle, this);
-        sub->setFont(Style::monospaced(Style::Text::caption2));
-        sub->setColor(Style::secondary(palette()));
-        texts->addWidget(sub);
+        m_subtitle = new ElidedLabel(*subtitle, this);
+        m_subtitle->setObjectName(QStringLiteral("rowSubtitle"));
+        m_subtitle->setFont(Style::monospaced(Style::Text::caption2));
+        texts->addWidget(m_subtitle);
     }
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(Style::metric(8));
 
     if (size) {
         m_sizeText = formatBytes(*size);
-        auto* sizeLabel = new QLabel(m_sizeText, this);
-        sizeLabel->setTextFormat(Qt::PlainText);
-        sizeLabel->setFont(Style::font(Style::Text::callout));
-        QPalette pal = sizeLabel->palette();
-        pal.setColor(QPalette::WindowText, Style::secondary(palette()));
-        sizeLabel->setPalette(pal);
-        row->addWidget(sizeLabel);
+        m_size = new QLabel(m_sizeText, this);
+        m_size->setObjectName(QStringLiteral("rowSize"));
+        m_size->setTextFormat(Qt::PlainText);
+        m_size->setFont(Style::font(Style::Text::callout));
+        m_size->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Sizes line up down the list.
+        m_size->setMinimumWidth(sizeColumnWidth(m_size->font()));
+        row->addWidget(m_size);
     }
     if (trailing) {
         trailing->setParent(this);
         row->addWidget(trailing);
     }
 
-    m_effect = new QGraphicsOpacityEffect(this);
-    setGraphicsEffect(m_effect);
     setOn(isOn);
 }
 
@@ -77,8 +81,33 @@ void SelectableRow::setOn(bool isOn)
 {
     m_isOn = isOn;
     m_check->setChecked(isOn);
-    // Dimming follows the check, not whether the box can be used.
-    m_effect->setOpacity(isOn ? 1.0 : 0.5);
+    // Dimming follows the check, not whether the box can be used. Texts go half-way to the
+    // background but keep 4.5:1; the icon is drawn at half strength.
+    const QColor background = palette().color(QPalette::Window);
+    auto shade = [&](const QColor& c) { return isOn ? c : Style::inactive(c, background); };
+    m_title->setColor(shade(Style::primary(palette())));
+    if (m_subtitle)
+        m_subtitle->setColor(shade(Style::secondary(palette())));
+    if (m_size) {
+        QPalette pal = m_size->palette();
+        pal.setColor(QPalette::WindowText, shade(Style::secondary(palette())));
+        m_size->setPalette(pal);
+    }
+    if (m_image) {
+        const int px = Style::metric(16);
+        QPixmap pm = m_icon.pixmap(QSize(px, px), devicePixelRatioF());
+        if (!isOn) {
+            QPixmap faded(pm.size());
+            faded.setDevicePixelRatio(pm.devicePixelRatio());
+            faded.fill(Qt::transparent);
+            QPainter p(&faded);
+            p.setOpacity(0.5);
+            p.drawPixmap(0, 0, pm);
+            p.end();
+            pm = faded;
+        }
+        m_image->setPixmap(pm);
+    }
 }
 
-qreal SelectableRow::opacity() const { return m_effect->opacity(); }
+qreal SelectableRow::opacity() const { return m_isOn ? 1.0 : 0.5; }

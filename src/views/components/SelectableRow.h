@@ -8,12 +8,12 @@
 
 class QCheckBox;
 class ElidedLabel;
-class QGraphicsOpacityEffect;
+class QLabel;
 
 // A checkbox row of a selectable list: checkbox, optional icon, title with optional subtitle,
 // optional size, and the caller's trailing widget. The row never changes its own check state:
 // a click calls `toggle` and the caller rebuilds (or updates) the row. The texts are shown as
-// given. The whole row is dimmed while it is not checked.
+// given. The row is dimmed while it is not checked.
 class SelectableRow : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +26,8 @@ public:
     void setOn(bool isOn);
 
     QCheckBox* checkBox() const { return m_check; }
+    // How strongly the row is drawn: 1 when checked, 0.5 when not (texts half-way to the
+    // background, never below 4.5:1; the icon at half strength).
     qreal opacity() const;
     QString sizeText() const { return m_sizeText; }
 
@@ -33,6 +35,10 @@ private:
     bool m_isOn;
     std::function<void()> m_toggle;
     QCheckBox* m_check;
-    QGraphicsOpacityEffect* m_effect;
+    ElidedLabel* m_title = nullptr;
+    ElidedLabel* m_subtitle = nullptr;
+    QLabel* m_size = nullptr;
+    QLabel* m_image = nullptr;
+    QIcon m_icon;
     QString m_sizeText;
 };

@@ -12,12 +12,12 @@ ToolHeader::ToolHeader(const QString& icon, const QString& title, const QString&
     : QWidget(parent)
 {
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(16, 16, 16, 16);
-    column->setSpacing(6);
+    column->setContentsMargins(Style::metric(16), Style::metric(16), Style::metric(16), Style::metric(16));
+    column->setSpacing(Style::metric(6));
 
     const QFont titleFont = Style::font(Style::Text::title3, QFont::DemiBold);
     auto* titleRow = new QHBoxLayout;
-    titleRow->setSpacing(6);
+    titleRow->setSpacing(Style::metric(6));
     titleRow->addWidget(new SymbolView(icon, titleFont.pixelSize() + 2, Style::primary(palette()), this));
     m_title = new QLabel(QCoreApplication::translate("ToolHeader", title.toUtf8().constData()), this);
     m_title->setTextFormat(Qt::PlainText);

@@ -1,18 +1,15 @@
-// dustlet-render [OUTPUT_FOLDER]: draws every built view with a seeded model into PNG files
-// (offscreen, in a temporary home), so a person can look at them.
+// The shell's pictures: symbols, the menu-bar label, the shared components, the panel and the
+// confirmation window.
+#include "RenderKit.h"
+
 #include "AppModel.h"
-#include "platform/Clock.h"
-#include "platform/UserDefaults.h"
-#include "services/Cleaner.h"
-#include "services/Scanner.h"
+#include "platform/AppEvents.h"
 #include "services/AppSettings.h"
-#include "views/MenuBarLabel.h"
 #include "views/ConfirmWindowView.h"
+#include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
 #include "views/TargetRowView.h"
-#include "views/components/ConfirmSheet.h"
 #include "views/Windows.h"
-#include "platform/AppEvents.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
 #include "views/components/EmptyState.h"
@@ -22,82 +19,19 @@
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QTimer>
-#include <QtConcurrent>
-#include <QLabel>
+#include <QCoreApplication>
+#include <QImage>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTextStream>
 #include <QVBoxLayout>
 
 namespace {
 
-QString outDir;
+using namespace RenderKit;
+
 const DiskInfo seededDisk{500'000'000'000, 120'000'000'000};
-QStringList written;
-
-void save(const QImage& image, const QString& name)
-{
-    const QString path = QDir(outDir).absoluteFilePath(name + QStringLiteral(".png"));
-    if (image.save(path))
-        written << path;
-    else
-        QTextStream(stderr) << "could not write " << path << "\n";
-}
-
-// A widget drawn over a plain backdrop, at its preferred size unless one is given.
-void shoot(QWidget* w, const QString& name, QSize size = {}, QColor backdrop = {}, int settleMs = 0)
-{
-    w->setAttribute(Qt::WA_DontShowOnScreen);
-    w->show();
-    if (size.isValid()) {
-        w->resize(size);
-    } else if (size.width() > 0) {
-        // This width, the height the content wants at it.
-        w->setFixedWidth(size.width());
-        w->adjustSize();
-        if (w->hasHeightForWidth())
-            w->resize(size.width(), w->heightForWidth(size.width()));
-    } else {
-        w->adjustSize();
-    }
-    QCoreApplication::processEvents();
-    if (settleMs > 0) {
-        // Lets appearing animations finish.
-        QEventLoop loop;
-        QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    if (!backdrop.isValid()) {
-        save(w->grab().toImage(), name);
-    } else {
-        // A translucent view: drawn over a backdrop, as it would be over the desktop.
-        QImage image(w->size() * w->devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(w->devicePixelRatioF());
-        image.fill(backdrop);
-        QPainter p(&image);
-        w->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
-        p.end();
-        save(image, name);
-    }
-    delete w;
-}
-
-QWidget* column(const QList<QWidget*>& items, int spacing = 8)
-{
-    auto* w = new QWidget;
-    auto* l = new QVBoxLayout(w);
-    l->setSpacing(spacing);
-    for (QWidget* item : items)
-        l->addWidget(item);
-    return w;
-}
 
 void symbolSheet()
 {
@@ -148,13 +82,6 @@ void labels(AppModel& model)
     p.end();
     save(image, QStringLiteral("menubar-label"));
     model.settings().setMenuBarDisplay(MenuBarDisplay::percent);
-}
-
-// Lets the model's queued work (sizing with ready results) come back.
-void settle()
-{
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // Every target marked as being measured; every third one has a running count already.
@@ -274,45 +201,8 @@ void confirmations(AppModel& model)
     model.setPendingClean(std::nullopt);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void components()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A temporary home: the seeded model never sees the real settings or disk.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (home.path() + "/.cache").toLocal8Bit());
-
-    // Drawn at twice the size, as on a high-density screen.
-    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
-        qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Dustlet"));
-    outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("render");
-    QDir().mkpath(outDir);
-
-    // The seeded model: fixed disk figures and target sizes, no real measuring or clearing.
-    UserDefaults defaults(home.path() + QStringLiteral("/.config/dustlet/defaults.plist"));
-    AppModelEnvironment env;
-    env.defaults = &defaults;
-    env.home = [&home] { return home.path(); };
-    env.diskInfo = [](const QString&) { return seededDisk; };
-    env.clock = &SystemClock::shared();
-    env.size = [](const CleanupTarget& target, Scanner::Progress) {
-        return QtFuture::makeReadyFuture(std::optional<qint64>(qint64(qHash(target.id) % 5'000'000'000)));
-    };
-    env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
-    env.validateCustom = [](const QString&) { return std::optional<QString>(); };
-    AppModel model(std::move(env));
-    model.settings().setHasCompletedOnboarding(true);
-
-    symbolSheet();
-    labels(model);
-
     shoot(new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
                          QStringLiteral("Local snapshots hold copies of changed files until there is need of the space.")),
           QStringLiteral("tool-header"), QSize(520, 0));
@@ -352,11 +242,20 @@ int main(int argc, char** argv)
 
     shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130), 700);
 
+}
+
+void shell()
+{
+    AppModel& model = RenderKit::model();
+    symbolSheet();
+    labels(model);
+    components();
     model.setDisk(seededDisk);
     panels(model);
     confirmations(model);
-
-    for (const QString& path : std::as_const(written))
-        QTextStream(stdout) << path << "\n";
-    return written.isEmpty() ? 1 : 0;
 }
+
+} // namespace
+
+// The shell draws several families of pictures; each picture is filtered by name when saved.
+DUSTLET_RENDER("", 0, shell);

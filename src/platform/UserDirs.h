@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+
+#include <optional>
+
+// The desktop's well-known user folders (freedesktop "user-dirs"): read from
+// $XDG_CONFIG_HOME/user-dirs.dirs, so localised names such as "~/Bilder" count, with the English
+// defaults ("~/Desktop", "~/Documents", …) for a missing file or a missing entry. Read afresh on
+// every call (tests point HOME and XDG_CONFIG_HOME elsewhere).
+namespace UserDirs {
+
+enum class Dir { Desktop, Documents, Download, Music, Pictures, PublicShare, Templates, Videos };
+
+// The folder's absolute path (not resolved); no value when the desktop has it switched off
+// (an entry that names the home folder itself).
+std::optional<QString> path(Dir dir);
+
+} // namespace UserDirs

@@ -1,0 +1,336 @@
+#include "views/LargeFilesView.h"
+
+#include "AppModel.h"
+#include "models/ScanPreset.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/Paths.h"
+#include "views/FileFinderRows.h"
+#include "views/components/CleanActionButton.h"
+#include "views/components/Divider.h"
+#include "views/components/ElidedLabel.h"
+#include "views/components/EmptyState.h"
+#include "views/components/Labels.h"
+#include "views/components/ProgressSpinner.h"
+#include "views/components/SegmentedControl.h"
+#include "views/components/Style.h"
+#include "views/components/Symbol.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString scanningText(int count) { return LargeFilesView::tr("Scanning… %n files", nullptr, count); }
+
+// The bordered-prominent button of the start screen, large.
+QPushButton* prominentButton(const QString& title, QWidget* parent)
+{
+    auto* b = new QPushButton(title, parent);
+    b->setFont(Style::font(Style::Text::body, QFont::Medium));
+    b->setMinimumHeight(Style::metric(30));
+    QPalette pal = b->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Button, Style::accent(b->palette()));
+        pal.setColor(group, QPalette::ButtonText, Qt::white);
+    }
+    b->setPalette(pal);
+    b->setDefault(true);
+    return b;
+}
+
+} // namespace
+
+LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction scan, QWidget* parent)
+    : QWidget(parent), m_appModel(appModel), m_model(new FileFinderModel(std::move(scan)))
+{
+    setObjectName(QStringLiteral("largeFilesView"));
+    setMinimumSize(Style::metric(640), Style::metric(520));
+    m_tab = m_seenTab = appModel.largeFilesTab();
+
+    const auto toggle = [this](const QString& path) { m_model->toggle(path); };
+    const auto canTrash = [](const QString& path) { return FileFinderModel::canTrash(path); };
+    m_largestRows = new FileFinderRows(toggle, canTrash, this);
+    m_duplicateRows = new FileFinderRows(toggle, canTrash, this);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildToolbar());
+    column->addWidget(makeDivider(this));
+
+    m_content = new QStackedWidget(this);
+    auto* choose = prominentButton(tr("Choose Folder…"), this);
+    connect(choose, &QPushButton::clicked, this, [this] { m_model->pickFolderAndScan(window()); });
+    choose->setObjectName(QStringLiteral("chooseFolder"));
+    m_start = new EmptyState(
+        QStringLiteral("doc.on.doc"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Find large & duplicate files")),
+        QStringLiteral(QT_TRANSLATE_NOOP(
+            "EmptyState", "Pick a folder to scan for big files and byte-identical duplicates you can safely remove.")),
+        choose, m_content);
+    m_start->setObjectName(QStringLiteral("startScreen"));
+    m_content->addWidget(m_start);
+
+    m_tabs = new QStackedWidget(m_content);
+    m_largest = buildListPage(m_largestRows, QT_TRANSLATE_NOOP("EmptyState", "No files found"),
+                              QT_TRANSLATE_NOOP("EmptyState", "Nothing in this folder is large enough to list."));
+    m_duplicates = buildListPage(
+        m_duplicateRows, QT_TRANSLATE_NOOP("EmptyState", "No duplicates found"),
+        QT_TRANSLATE_NOOP("EmptyState", "Duplicates are byte-identical copies — unique files don't appear here."));
+    m_largestList = m_largest.list;
+    m_duplicatesList = m_duplicates.list;
+    m_largestList->setObjectName(QStringLiteral("largestList"));
+    m_duplicatesList->setObjectName(QStringLiteral("duplicatesList"));
+    m_tabs->addWidget(m_largest.stack);
+    m_tabs->addWidget(m_duplicates.stack);
+    m_content->addWidget(m_tabs);
+    column->addWidget(m_content, 1);
+
+    column->addWidget(makeDivider(this));
+    column->addWidget(buildFooter());
+
+    connect(m_model, &FileFinderModel::isScanningChanged, this, &LargeFilesView::updateScreens);
+    connect(m_model, &FileFinderModel::hasScannedChanged, this, &LargeFilesView::updateScreens);
+    connect(m_model, &FileFinderModel::scannedCountChanged, this, &LargeFilesView::updateCounts);
+    connect(m_model, &FileFinderModel::rootPathChanged, this, &LargeFilesView::updateScreens);
+    connect(m_model, &FileFinderModel::resultChanged, this, &LargeFilesView::applyResult);
+    connect(m_model, &FileFinderModel::selectedChanged, this, &LargeFilesView::applySelection);
+    // A change only: the same value set again (the panel's button for the tab already taken
+    // over) leaves the segment the user chose here.
+    connect(&m_appModel, &AppModel::largeFilesTabChanged, this, [this] {
+        const int value = m_appModel.largeFilesTab();
+        if (value == m_seenTab)
+            return;
+        m_seenTab = value;
+        setTab(value);
+    });
+
+    applyResult();
+    applySelection();
+    setTab(m_tab);
+}
+
+LargeFilesView::~LargeFilesView()
+{
+    // The scan goes on to its end; the model goes with it.
+    disconnect(m_model, nullptr, this, nullptr);
+    m_model->release();
+}
+
+QSize LargeFilesView::sizeHint() const { return QSize(Style::metric(680), Style::metric(560)); }
+
+QWidget* LargeFilesView::buildToolbar()
+{
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("toolbar"));
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(Style::metric(12), Style::metric(8), Style::metric(12), Style::metric(8));
+    row->setSpacing(Style::metric(10));
+
+    m_scanButton = new QToolButton(bar);
+    m_scanButton->setObjectName(QStringLiteral("scanMenuButton"));
+    m_scanButton->setText(tr("Scan"));
+    const int glyph = Style::metric(16);
+    m_scanButton->setIcon(Symbol::icon(QStringLiteral("folder"), Style::primary(palette()), glyph));
+    m_scanButton->setIconSize(QSize(glyph, glyph));
+    m_scanButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_scanButton->setAutoRaise(true);
+    m_scanButton->setPopupMode(QToolButton::InstantPopup);
+    m_scanButton->setFont(Style::font(Style::Text::body));
+    m_scanMenu = new QMenu(m_scanButton);
+    m_scanMenu->setObjectName(QStringLiteral("scanMenu"));
+    m_scanButton->setMenu(m_scanMenu);
+    // The places are read as the menu opens: the desktop's folders may have changed.
+    connect(m_scanMenu, &QMenu::aboutToShow, this, &LargeFilesView::fillScanMenu);
+    fillScanMenu();
+    row->addWidget(m_scanButton);
+
+    m_toolbarSpinner = new ProgressSpinner(Style::metric(14), bar);
+    row->addWidget(m_toolbarSpinner);
+    m_toolbarCount = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(palette()), bar);
+    m_toolbarCount->setObjectName(QStringLiteral("toolbarCount"));
+    row->addWidget(m_toolbarCount);
+    m_stop = new QPushButton(tr("Stop"), bar);
+    m_stop->setObjectName(QStringLiteral("stopButton"));
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_model->stop(); });
+    row->addWidget(m_stop);
+
+    m_rootLabel = new ElidedLabel(QString(), bar);
+    m_rootLabel->setObjectName(QStringLiteral("rootLabel"));
+    m_rootLabel->setFont(Style::font(Style::Text::callout));
+    m_rootLabel->setColor(Style::secondary(palette()));
+    m_rootLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    row->addWidget(m_rootLabel, 1);
+    row->addStretch(1);
+
+    m_picker = new SegmentedControl({tr("Largest"), tr("Duplicates")}, bar);
+    m_picker->setObjectName(QStringLiteral("tabPicker"));
+    connect(m_picker, &SegmentedControl::activated, this, &LargeFilesView::setTab);
+    row->addWidget(m_picker);
+    return bar;
+}
+
+QWidget* LargeFilesView::buildFooter()
+{
+    auto* footer = new QWidget(this);
+    footer->setObjectName(QStringLiteral("footer"));
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(Style::metric(12), Style::metric(10), Style::metric(12), Style::metric(10));
+    auto* figures = new QVBoxLayout;
+    figures->setSpacing(1);
+    m_selectedCount = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), footer);
+    m_selectedCount->setObjectName(QStringLiteral("selectedCount"));
+    m_selectedSize = makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()),
+                                    footer);
+    m_selectedSize->setObjectName(QStringLiteral("selectedSize"));
+    figures->addWidget(m_selectedCount);
+    figures->addWidget(m_selectedSize);
+    row->addLayout(figures);
+    row->addStretch(1);
+    m_trash = new CleanActionButton(tr("Move to Trash"), QStringLiteral("trash"), false,
+                                    [this] { m_model->trashSelected(); }, footer);
+    m_trash->setObjectName(QStringLiteral("moveToTrash"));
+    row->addWidget(m_trash);
+    return footer;
+}
+
+LargeFilesView::ListPage LargeFilesView::buildListPage(FileFinderRows* rows, const char* emptyTitle,
+                                                       const char* emptyMessage)
+{
+    ListPage page;
+    page.stack = new QStackedWidget(m_tabs);
+
+    page.spinner = new QWidget(page.stack);
+    auto* centred = new QVBoxLayout(page.spinner);
+    centred->setSpacing(Style::metric(10));
+    centred->addStretch(1);
+    centred->addWidget(new ProgressSpinner(Style::metric(20), page.spinner), 0, Qt::AlignHCenter);
+    page.count = makePlainLabel(QString(), Style::font(Style::Text::body), Style::secondary(palette()), page.spinner);
+    page.count->setAlignment(Qt::AlignCenter);
+    centred->addWidget(page.count);
+    centred->addStretch(1);
+    page.stack->addWidget(page.spinner);
+
+    page.empty = new EmptyState(QStringLiteral("checkmark.circle"), QString::fromUtf8(emptyTitle),
+                                QString::fromUtf8(emptyMessage), nullptr, page.stack);
+    page.stack->addWidget(page.empty);
+
+    page.list = new QListView(page.stack);
+    page.list->setModel(rows);
+    page.list->setItemDelegate(new FileFinderRowDelegate(page.list));
+    page.list->setSelectionMode(QAbstractItemView::NoSelection);
+    page.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    page.list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    page.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    page.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    page.list->setUniformItemSizes(false);
+    page.list->setFrameShape(QFrame::NoFrame);
+    page.list->setMouseTracking(true);
+    // The rows sit on the window's own colour, which the text colours are measured against.
+    page.list->viewport()->setBackgroundRole(QPalette::Window);
+    page.list->viewport()->setAutoFillBackground(true);
+    page.stack->addWidget(page.list);
+    return page;
+}
+
+void LargeFilesView::fillScanMenu()
+{
+    m_scanMenu->clear();
+    const QColor tint = Style::primary(palette());
+    for (const ScanPreset& preset : ScanPreset::all()) {
+        QString label = preset.displayLabel();
+        label.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* action = m_scanMenu->addAction(Symbol::icon(preset.symbol, tint), label);
+        const QString path = preset.path;
+        connect(action, &QAction::triggered, this, [this, path] { m_model->scan(path); });
+    }
+    m_scanMenu->addSeparator();
+    QAction* choose = m_scanMenu->addAction(Symbol::icon(QStringLiteral("folder"), tint), tr("Choose Folder…"));
+    connect(choose, &QAction::triggered, this, [this] { m_model->pickFolderAndScan(window()); });
+}
+
+void LargeFilesView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_appeared)
+        return;
+    m_appeared = true;
+    m_model->setAppModel(&m_appModel);
+    m_seenTab = m_appModel.largeFilesTab();
+    setTab(m_seenTab);
+}
+
+void LargeFilesView::setTab(int tab)
+{
+    m_tab = tab;
+    m_picker->setCurrentIndex(tab);
+    updateScreens();
+}
+
+void LargeFilesView::applyResult()
+{
+    const FileScanResult& result = m_model->result();
+    m_largestRows->setRows(FileFinderRows::largestRows(result));
+    m_duplicateRows->setRows(FileFinderRows::duplicateRows(result));
+    updateScreens();
+    applySelection();
+}
+
+void LargeFilesView::applySelection()
+{
+    const QSet<QString>& selected = m_model->selected();
+    m_largestRows->setSelected(selected);
+    m_duplicateRows->setSelected(selected);
+    m_selectedCount->setText(tr("%n selected", nullptr, int(selected.size())));
+    m_selectedSize->setText(formatBytes(m_model->selectedSize()));
+    m_trash->setEnabled(!selected.isEmpty());
+}
+
+void LargeFilesView::updateCounts()
+{
+    const QString text = scanningText(m_model->scannedCount());
+    m_toolbarCount->setText(text);
+    m_largest.count->setText(text);
+    m_duplicates.count->setText(text);
+}
+
+void LargeFilesView::updateScreens()
+{
+    const bool scanning = m_model->isScanning();
+    const bool scanned = m_model->hasScanned();
+    updateCounts();
+
+    m_toolbarSpinner->setVisible(scanning);
+    m_toolbarCount->setVisible(scanning);
+    m_stop->setVisible(scanning);
+    const QString root = Paths::abbreviateHome(m_model->rootPath());
+    m_rootLabel->setText(root);
+    m_rootLabel->setToolTip(plainToolTip(root));
+    m_rootLabel->setVisible(!scanning && scanned);
+    m_picker->setVisible(scanning || scanned);
+
+    if (!scanning && !scanned) {
+        m_content->setCurrentWidget(m_start);
+        return;
+    }
+    m_content->setCurrentWidget(m_tabs);
+    m_tabs->setCurrentWidget(m_tab == 1 ? m_duplicates.stack : m_largest.stack);
+    for (const ListPage* page : {&m_largest, &m_duplicates}) {
+        const bool empty = page->list->model()->rowCount() == 0;
+        page->stack->setCurrentWidget(!empty ? page->list : scanning ? page->spinner : page->empty);
+    }
+}
+
+QWidget* LargeFilesView::shownContent() const
+{
+    if (m_content->currentWidget() == m_start)
+        return m_start;
+    auto* page = qobject_cast<QStackedWidget*>(m_tabs->currentWidget());
+    return page ? page->currentWidget() : nullptr;
+}

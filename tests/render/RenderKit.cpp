@@ -1,0 +1,215 @@
+// dustlet-render [OUTPUT_FOLDER] [--only PREFIX]… [--dark] [--scale N] [--font-px N]
+// Draws every built view with a seeded model into PNG files (offscreen, in a temporary home), so
+// a person can look at them. --dark uses a dark palette, --scale the device pixel ratio (2 by
+// default, as on a high-density screen), --font-px the application font's pixel size.
+#include "RenderKit.h"
+
+#include "Palettes.h"
+
+#include "AppModel.h"
+#include "platform/AccessibilityPrefs.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "services/AppSettings.h"
+#include "services/Cleaner.h"
+#include "services/Scanner.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QPainter>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <memory>
+
+namespace RenderKit {
+
+namespace {
+QString g_outDir;
+QStringList g_only;
+QStringList g_written;
+QString g_home;
+bool g_dark = false;
+AppModel* g_model = nullptr;
+
+QList<Renderer>& renderers()
+{
+    static QList<Renderer> list;
+    return list;
+}
+
+} // namespace
+
+bool wanted(const QString& name)
+{
+    if (g_only.isEmpty())
+        return true;
+    return std::any_of(g_only.cbegin(), g_only.cend(), [&](const QString& p) { return name.startsWith(p); });
+}
+
+void save(const QImage& image, const QString& name)
+{
+    if (!wanted(name))
+        return;
+    const QString path = QDir(g_outDir).absoluteFilePath(name + QStringLiteral(".png"));
+    if (image.save(path))
+        g_written << path;
+    else
+        QTextStream(stderr) << "could not write " << path << "\n";
+}
+
+void shoot(QWidget* w, const QString& name, QSize size, QColor backdrop, int settleMs)
+{
+    if (!wanted(name)) {
+        delete w;
+        return;
+    }
+    w->setAttribute(Qt::WA_DontShowOnScreen);
+    w->show();
+    if (size.isValid()) {
+        w->resize(size);
+    } else if (size.width() > 0) {
+        // This width, the height the content wants at it.
+        w->setFixedWidth(size.width());
+        w->adjustSize();
+        if (w->hasHeightForWidth())
+            w->resize(size.width(), w->heightForWidth(size.width()));
+    } else {
+        w->adjustSize();
+    }
+    QCoreApplication::processEvents();
+    if (settleMs > 0) {
+        // Lets appearing animations finish.
+        QEventLoop loop;
+        QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!backdrop.isValid()) {
+        save(w->grab().toImage(), name);
+    } else {
+        // A translucent view: drawn over a backdrop, as it would be over the desktop.
+        QImage image(w->size() * w->devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(w->devicePixelRatioF());
+        image.fill(backdrop);
+        QPainter p(&image);
+        w->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+        p.end();
+        save(image, name);
+    }
+    delete w;
+}
+
+QWidget* column(const QList<QWidget*>& items, int spacing)
+{
+    auto* w = new QWidget;
+    auto* l = new QVBoxLayout(w);
+    l->setSpacing(spacing);
+    for (QWidget* item : items)
+        l->addWidget(item);
+    return w;
+}
+
+void settle()
+{
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+AppModel& model() { return *g_model; }
+QString home() { return g_home; }
+bool dark() { return g_dark; }
+
+int add(Renderer renderer)
+{
+    renderers().append(std::move(renderer));
+    return int(renderers().size());
+}
+
+} // namespace RenderKit
+
+int main(int argc, char** argv)
+{
+    using namespace RenderKit;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A temporary home: the seeded model never sees the real settings or disk.
+    QTemporaryDir home;
+    g_home = QDir(home.path()).canonicalPath();
+    qputenv("HOME", g_home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (g_home + "/.config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (g_home + "/.local/share").toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (g_home + "/.cache").toLocal8Bit());
+
+    QString scale = QStringLiteral("2");
+    int fontPx = 0;
+    QStringList positional;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--only") && i + 1 < argc)
+            g_only << QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--dark"))
+            g_dark = true;
+        else if (a == QLatin1String("--scale") && i + 1 < argc)
+            scale = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--font-px") && i + 1 < argc)
+            fontPx = QString::fromLocal8Bit(argv[++i]).toInt();
+        else
+            positional << a;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+        qputenv("QT_SCALE_FACTOR", scale.toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dustlet"));
+    if (g_dark) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
+    }
+    if (fontPx > 0) {
+        QFont f = QApplication::font();
+        f.setPixelSize(fontPx);
+        QApplication::setFont(f);
+    }
+    // Pictures show every animation's final state.
+    AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
+    g_outDir = positional.isEmpty() ? QStringLiteral("render") : positional.first();
+    QDir().mkpath(g_outDir);
+
+    // The seeded model: fixed disk figures and target sizes, no real measuring or clearing.
+    UserDefaults defaults(g_home + QStringLiteral("/.config/dustlet/defaults.plist"));
+    AppModelEnvironment env;
+    env.defaults = &defaults;
+    env.home = [] { return g_home; };
+    env.diskInfo = [](const QString&) { return DiskInfo{500'000'000'000, 120'000'000'000}; };
+    env.clock = &SystemClock::shared();
+    env.size = [](const CleanupTarget& target, Scanner::Progress) {
+        return QtFuture::makeReadyFuture(std::optional<qint64>(qint64(qHash(target.id) % 5'000'000'000)));
+    };
+    env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+    env.validateCustom = [](const QString&) { return std::optional<QString>(); };
+    auto appModel = std::make_unique<AppModel>(std::move(env));
+    g_model = appModel.get();
+    appModel->settings().setHasCompletedOnboarding(true);
+
+    QList<Renderer> list = renderers();
+    std::stable_sort(list.begin(), list.end(), [](const Renderer& a, const Renderer& b) { return a.order < b.order; });
+    for (const Renderer& r : std::as_const(list)) {
+        // A renderer runs when any wanted prefix could name one of its pictures.
+        const bool any = g_only.isEmpty() || std::any_of(g_only.cbegin(), g_only.cend(), [&](const QString& p) {
+                             return p.startsWith(r.name) || r.name.startsWith(p);
+                         });
+        if (any)
+            r.render();
+    }
+
+    for (const QString& path : std::as_const(g_written))
+        QTextStream(stdout) << path << "\n";
+    return g_written.isEmpty() ? 1 : 0;
+}

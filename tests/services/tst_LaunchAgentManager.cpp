@@ -1,0 +1,274 @@
+#include "TestHome.h"
+#include "platform/ToolPaths.h"
+#include "services/LaunchAgentManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <plist/plist.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray agent(const QByteArray& inner)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + inner + "</dict></plist>\n";
+}
+
+QByteArray labelled(const QByteArray& label, const QByteArray& program = "/usr/bin/true")
+{
+    return agent("<key>Label</key><string>" + label + "</string><key>Program</key><string>" + program + "</string>");
+}
+
+// A home with launch agents and a fake launchctl that logs each call as "verb path".
+struct AgentHome {
+    TestHome home;
+    StartupEntries::Format format = StartupEntries::launchAgents();
+    QString log = home("launchctl.log");
+
+    AgentHome()
+    {
+        home.mkdir("Library/LaunchAgents");
+        const QString fake = home.writeText("bin/launchctl", "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$2\" >> \"" +
+                                                                 log.toUtf8() + "\"\n[ $# -eq 2 ] || echo WRONG-ARGC >> \"" +
+                                                                 log.toUtf8() + "\"\n");
+        QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, fake);
+    }
+    ~AgentHome() { ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, {}); }
+
+    QString put(const QString& name, const QByteArray& text, bool disabled = false) const
+    {
+        return home.writeText(QStringLiteral("Library/LaunchAgents/") + (disabled ? "Disabled/" : "") + name, text);
+    }
+    QStringList calls() const
+    {
+        QFile f(log);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    StartupItem find(const QString& label) const
+    {
+        for (const StartupItem& item : LaunchAgentManager::list(format))
+            if (item.label == label)
+                return item;
+        return {};
+    }
+};
+
+QStringList labels(const QList<StartupItem>& items)
+{
+    QStringList out;
+    for (const StartupItem& i : items)
+        out << i.label + (i.enabled ? "" : " (off)");
+    return out;
+}
+
+} // namespace
+
+class tst_LaunchAgentManager : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // What a row shows of each kind of file: the label or the file's name, the program or "—".
+    void readsLabelAndProgram_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("program");
+        const QString none = QStringLiteral("—");
+        QTest::newRow("Program wins over arguments")
+            << agent("<key>Label</key><string>a</string><key>Program</key><string>/bin/p</string>"
+                     "<key>ProgramArguments</key><array><string>/bin/q</string></array>")
+            << "a" << "/bin/p";
+        QTest::newRow("first argument") << agent("<key>Label</key><string>a</string><key>ProgramArguments</key>"
+                                                 "<array><string>/bin/q</string><string>-x</string></array>")
+                                        << "a" << "/bin/q";
+        QTest::newRow("empty arguments") << agent("<key>Label</key><string>a</string><key>ProgramArguments</key><array/>")
+                                         << "a" << none;
+        QTest::newRow("arguments not all strings")
+            << agent("<key>Label</key><string>a</string><key>ProgramArguments</key>"
+                     "<array><integer>1</integer><string>x</string></array>")
+            << "a" << none;
+        QTest::newRow("Program not a string")
+            << agent("<key>Label</key><string>a</string><key>Program</key><integer>1</integer>") << "a" << none;
+        QTest::newRow("no Label") << agent("<key>Program</key><string>/bin/p</string>") << "com.example.agent" << "/bin/p";
+        QTest::newRow("Label not a string") << agent("<key>Label</key><true/>") << "com.example.agent" << none;
+        QTest::newRow("malformed") << QByteArray("<plist><dict><key>Label") << "com.example.agent" << none;
+        QTest::newRow("array at the top") << QByteArray("<plist version=\"1.0\"><array/></plist>") << "com.example.agent"
+                                          << none;
+    }
+    void readsLabelAndProgram()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, label);
+        QFETCH(QString, program);
+        AgentHome h;
+        h.put("com.example.agent.plist", text);
+        const QList<StartupItem> items = LaunchAgentManager::list(h.format);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].label, label);
+        QCOMPARE(items[0].program, program);
+        QCOMPARE(items[0].fileName, QString("com.example.agent.plist"));
+        QCOMPARE(items[0].id, h.home("Library/LaunchAgents/com.example.agent.plist"));
+        QVERIFY(items[0].enabled);
+    }
+
+    void readsBinaryPropertyLists()
+    {
+        AgentHome h;
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "Label", plist_new_string("com.example.binary"));
+        plist_t args = plist_new_array();
+        plist_array_append_item(args, plist_new_string("/opt/bin/tool"));
+        plist_dict_set_item(dict, "ProgramArguments", args);
+        char* bin = nullptr;
+        uint32_t len = 0;
+        plist_to_bin(dict, &bin, &len);
+        plist_free(dict);
+        h.put("b.plist", QByteArray(bin, int(len)));
+        free(bin);
+        const QList<StartupItem> items = LaunchAgentManager::list(h.format);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].label, QString("com.example.binary"));
+        QCOMPARE(items[0].program, QString("/opt/bin/tool"));
+    }
+
+    // Only names ending exactly in ".plist" are entries; odd files with such a name are listed
+    // with fallbacks and without blocking.
+    void listsEveryPlistNameAndNothingElse()
+    {
+        AgentHome h;
+        h.put("a.plist", labelled("a"));
+        h.put("UPPER.PLIST", labelled("upper"));
+        h.put("notes.txt", labelled("notes"));
+        h.put("a.plist.bak", labelled("bak"));
+        h.home.mkdir("Library/LaunchAgents/folder.plist");
+        QCOMPARE(::mkfifo(h.home("Library/LaunchAgents/fifo.plist").toLocal8Bit().constData(), 0600), 0);
+        const QList<StartupItem> items = LaunchAgentManager::list(h.format);
+        QCOMPARE(labels(items), (QStringList{"a", "fifo", "folder"}));
+        QCOMPARE(items[1].program, QString("—"));
+    }
+
+    void sortsByLabelActiveFirst()
+    {
+        AgentHome h;
+        h.put("1.plist", labelled("beta"));
+        h.put("2.plist", labelled("Alpha"));
+        h.put("3.plist", labelled("alpha two"));
+        h.put("4.plist", labelled("Beta Two"));
+        h.put("5.plist", labelled("aardvark"), true);   // switched off: after every active one
+        h.put("6.plist", labelled("Zulu"), true);
+        QCOMPARE(labels(LaunchAgentManager::list(h.format)),
+                 (QStringList{"Alpha", "alpha two", "beta", "Beta Two", "aardvark (off)", "Zulu (off)"}));
+    }
+
+    void switchesOffAndOnAgain()
+    {
+        AgentHome h;
+        h.put("com.example.a.plist", labelled("com.example.a"));
+        QVERIFY(!QFileInfo::exists(h.home("Library/LaunchAgents/Disabled")));   // made by the first switch-off
+        const QString active = h.home("Library/LaunchAgents/com.example.a.plist");
+        const QString disabled = h.home("Library/LaunchAgents/Disabled/com.example.a.plist");
+
+        QVERIFY(LaunchAgentManager::setEnabled(false, h.find("com.example.a"), h.format));
+        QVERIFY(!QFileInfo::exists(active));
+        QVERIFY(QFileInfo::exists(disabled));
+        QCOMPARE(h.calls(), QStringList{"unload " + active});
+        const StartupItem off = h.find("com.example.a");
+        QVERIFY(!off.enabled);
+        QCOMPARE(off.id, disabled);
+
+        QVERIFY(LaunchAgentManager::setEnabled(true, off, h.format));
+        QVERIFY(QFileInfo::exists(active));
+        QVERIFY(!QFileInfo::exists(disabled));
+        QCOMPARE(h.calls(), (QStringList{"unload " + active, "load " + active}));
+        QVERIFY(h.find("com.example.a").enabled);
+    }
+
+    void refusesToReplaceAFileOfTheSameName()
+    {
+        AgentHome h;
+        h.put("a.plist", labelled("a"));
+        h.put("a.plist", "other file", true);
+        const StartupItem item = h.find("a");
+        QVERIFY(!LaunchAgentManager::setEnabled(false, item, h.format));
+        // Unloaded all the same, but left where it was, and the other file untouched.
+        QCOMPARE(h.calls(), QStringList{"unload " + item.id});
+        QVERIFY(QFileInfo::exists(item.id));
+        QFile other(h.home("Library/LaunchAgents/Disabled/a.plist"));
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), QByteArray("other file"));
+    }
+
+    void alreadyInPlaceDoesNothing()
+    {
+        AgentHome h;
+        h.put("a.plist", labelled("a"));
+        h.put("b.plist", labelled("b"), true);
+        QVERIFY(LaunchAgentManager::setEnabled(true, h.find("a"), h.format));
+        QVERIFY(LaunchAgentManager::setEnabled(false, h.find("b"), h.format));
+        QCOMPARE(h.calls(), QStringList{});
+    }
+
+    // An item is moved only between the two folders and only under its own name.
+    void refusesItemsFromElsewhere()
+    {
+        AgentHome h;
+        const QString outside = h.home.writeText("elsewhere/x.plist", labelled("x"));
+        StartupItem forged{outside, "x", "/bin/x", true, "x.plist"};
+        QVERIFY(!LaunchAgentManager::setEnabled(false, forged, h.format));
+        StartupItem dotted{h.home("Library/LaunchAgents/../x.plist"), "x", "/bin/x", true, "../x.plist"};
+        QVERIFY(!LaunchAgentManager::setEnabled(false, dotted, h.format));
+        QVERIFY(QFileInfo::exists(outside));
+        QCOMPARE(h.calls(), QStringList{});
+    }
+
+    void launchctlGetsExactlyVerbAndPath()
+    {
+        AgentHome h;
+        LaunchAgentManager::launchctl("unload", h.home("Library/LaunchAgents/with space; $(x).plist"));
+        QCOMPARE(h.calls(), QStringList{"unload " + h.home("Library/LaunchAgents/with space; $(x).plist")});
+        // A launchctl that cannot be started is passed over.
+        ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, h.home("no/such/launchctl"));
+        LaunchAgentManager::launchctl("load", h.home("x.plist"));
+    }
+
+    // Off macOS the desktop's autostart entries stand in: Name and the first word of Exec, the
+    // same "Disabled" folder, and no launchctl at all.
+    void autostartEntriesRoundTrip()
+    {
+        AgentHome h;
+        const StartupEntries::Format format = StartupEntries::autostart();
+        QCOMPARE(format.folder, h.home(".config/autostart"));
+        h.home.writeText(".config/autostart/chat.desktop",
+                         "[Desktop Entry]\nType=Application\nName=Chat\nExec=" + h.home.path().toUtf8() + "/bin/chat %U\n");
+        h.home.writeText(".config/autostart/noname.desktop", "[Desktop Entry]\nExec=\n");
+        h.home.writeText(".config/autostart/ignored.plist", labelled("plist"));
+        QList<StartupItem> items = LaunchAgentManager::list(format);
+        QCOMPARE(labels(items), (QStringList{"Chat", "noname"}));
+        QCOMPARE(items[0].program, h.home("bin/chat"));
+        QCOMPARE(items[1].program, QString("—"));
+
+        QVERIFY(LaunchAgentManager::setEnabled(false, items[0], format));
+        QVERIFY(QFileInfo::exists(h.home(".config/autostart/Disabled/chat.desktop")));
+        items = LaunchAgentManager::list(format);
+        QCOMPARE(labels(items), (QStringList{"noname", "Chat (off)"}));
+        QVERIFY(LaunchAgentManager::setEnabled(true, items[1], format));
+        QVERIFY(QFileInfo::exists(h.home(".config/autostart/chat.desktop")));
+        QCOMPARE(labels(LaunchAgentManager::list(format)), (QStringList{"Chat", "noname"}));
+        QCOMPARE(h.calls(), QStringList{});
+    }
+
+    void missingFoldersListNothing()
+    {
+        TestHome home;
+        QVERIFY(LaunchAgentManager::list(StartupEntries::launchAgents()).isEmpty());
+        QVERIFY(LaunchAgentManager::list(StartupEntries::autostart()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LaunchAgentManager)
+#include "tst_LaunchAgentManager.moc"

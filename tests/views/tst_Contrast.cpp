@@ -1,0 +1,217 @@
+// Every text of the panel, a target's information and the confirmation reads at 4.5:1 (3:1 when
+// large) against what it is drawn on, measured from rendered pixels, in a light and a dark
+// palette, at the desktop's default font and at a large one.
+#include "../services/AppModelFakes.h"
+#include "Palettes.h"
+#include "TextContrast.h"
+#include "views/MenuPanelView.h"
+#include "views/TargetRowView.h"
+#include "views/Windows.h"
+#include "views/components/CleanActionButton.h"
+#include "views/components/ConfirmSheet.h"
+#include "views/components/EmptyState.h"
+#include "views/components/SelectableRow.h"
+#include "views/components/ToolHeader.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+
+QStringList names(const QList<TextContrast::Text>& texts)
+{
+    QStringList out;
+    for (const TextContrast::Text& t : texts)
+        out << t.where;
+    return out;
+}
+
+QList<TargetState> scanningOne(QList<TargetState> list, const QString& id, qint64 count)
+{
+    for (TargetState& t : list)
+        if (t.target.id == id) {
+            t.isScanning = true;
+            t.size = count;
+        }
+    return list;
+}
+
+} // namespace
+
+class tst_Contrast : public QObject {
+    Q_OBJECT
+
+    QFont m_font;
+    QPalette m_palette;
+
+    void applyLook(bool dark, int fontPx)
+    {
+        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        QFont f = m_font;
+        if (fontPx > 0)
+            f.setPixelSize(fontPx);
+        QApplication::setFont(f);
+    }
+
+    static void addLooks()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<int>("fontPx");   // 0: the default font
+        QTest::newRow("light") << false << 0;
+        QTest::newRow("dark") << true << 0;
+        QTest::newRow("light, 16 pt") << false << 21;
+        QTest::newRow("dark, 16 pt") << true << 21;
+    }
+
+    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
+    {
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        view->adjustSize();
+        settle();
+        const QList<TextContrast::Text> texts = TextContrast::measure(view);
+        QVERIFY2(texts.size() >= atLeast, qPrintable(names(texts).join(QLatin1Char(' '))));
+        for (const QString& name : mustMeasure)
+            QVERIFY2(names(texts).contains(name), qPrintable(name + QStringLiteral(" was not measured")));
+        const QString failed = TextContrast::failures(texts);
+        QVERIFY2(failed.isEmpty(), qPrintable(QLatin1Char('\n') + failed));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_font = QApplication::font();
+        m_palette = QApplication::palette();
+    }
+    void cleanup()
+    {
+        QApplication::setFont(m_font);
+        QApplication::setPalette(m_palette);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The measure sees a faint text for what it is: it is not a check that cannot fail.
+    void theMeasureCatchesFaintText()
+    {
+        QWidget box;
+        box.setAutoFillBackground(true);
+        auto* faint = new QLabel(QStringLiteral("380 GB used"), &box);
+        faint->setObjectName(QStringLiteral("faint"));
+        QPalette p = faint->palette();
+        p.setColor(QPalette::WindowText, QColor(0xb4, 0xb4, 0xb4));   // about 2:1 on the light window
+        faint->setPalette(p);
+        faint->adjustSize();
+        box.resize(faint->size());
+        box.setAttribute(Qt::WA_DontShowOnScreen);
+        box.show();
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        const QList<TextContrast::Text> texts = TextContrast::measure(&box);
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(!texts[0].passes());
+        QVERIFY2(texts[0].ratio < 2.5, qPrintable(QString::number(texts[0].ratio)));
+    }
+
+    void panel_data() { addLooks(); }
+    void panel()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        ModelFixture f;
+        f.sizes.insert(QStringLiteral("trash"), 39'000'000);
+        f.sizes.insert(QStringLiteral("appcaches"), 1'070'000'000);
+        auto model = f.makeModel();
+        model->start();
+        settle();
+        model->setLastScan(f.clock.now().addSecs(-300));
+        model->setStatusMessage(QStringLiteral("Freed 3.42 GB total"));
+        model->settings().setEnabled(false, QStringLiteral("trash"));   // a dimmed group
+        Windows windows;
+        auto* panel = new MenuPanelView(*model, windows, &f.clock);
+        verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"}, 12);
+        delete panel;
+    }
+
+    void developerPanel_data() { addLooks(); }
+    void developerPanel()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        ModelFixture f;
+        f.sizes.insert(QStringLiteral("trash"), 39'000'000);
+        auto model = f.makeModel();
+        model->settings().setDeveloperMode(true);
+        model->rebuildTargets();
+        model->start();
+        settle();
+        model->settings().setEnabled(false, QStringLiteral("logs"));   // a dimmed row
+        model->setTargets(scanningOne(model->targets(), QStringLiteral("appcaches"), 5'000'000));
+        Windows windows;
+        auto* panel = new MenuPanelView(*model, windows, &f.clock);
+        verifyAll(panel, {"sectionTitle", "cleanUpButton"}, 20);
+        delete panel;
+    }
+
+    void targetInformation_data() { addLooks(); }
+    void targetInformation()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        ModelFixture f;
+        auto model = f.makeModel();
+        auto* box = new QWidget;
+        box->setAutoFillBackground(true);
+        auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(TargetRowView::makeInfoContent(findTarget(*model, QStringLiteral("chrome"))->target));
+        verifyAll(box, {"infoTitle", "infoWhySafe", "locationHeading", "locationPath"}, 4);
+        delete box;
+    }
+
+    void confirmation_data() { addLooks(); }
+    void confirmation()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        QList<ConfirmSheet::Item> items;
+        for (int i = 0; i < 4; ++i)
+            items.append({QStringLiteral("Item %1").arg(i), qint64(i + 1) * 700'000'000});
+        auto* sheet = new ConfirmSheet(QStringLiteral("all enabled items"), QStringLiteral("2.8 GB"),
+                                       QStringLiteral("Everything here is a cache that comes back by itself."), items, true,
+                                       {}, {});
+        sheet->setAutoFillBackground(true);
+        verifyAll(sheet, {"confirmButton"}, 10);
+        delete sheet;
+    }
+
+    // The pieces the tool windows are built from, with a row checked and one not.
+    void toolComponents_data() { addLooks(); }
+    void toolComponents()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        auto* box = new QWidget;
+        box->setAutoFillBackground(true);
+        auto* layout = new QVBoxLayout(box);
+        layout->addWidget(new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
+                                         QStringLiteral("Local snapshots hold copies of changed files.")));
+        layout->addWidget(new SelectableRow(true, true, [] {}, std::nullopt, QStringLiteral("holiday.mov"),
+                                            QStringLiteral("~/Movies/holiday.mov"), qint64(4'310'000'000)));
+        layout->addWidget(new SelectableRow(false, true, [] {}, std::nullopt, QStringLiteral("dataset.csv"),
+                                            QStringLiteral("~/Downloads/dataset.csv"), qint64(812'000'000)));
+        layout->addWidget(new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No build folders found"),
+                                         QStringLiteral("Nothing to clean under ~/src.")));
+        layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
+        verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
+        delete box;
+    }
+};
+
+QTEST_MAIN(tst_Contrast)
+#include "tst_Contrast.moc"
