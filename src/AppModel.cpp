@@ -118,9 +118,13 @@ void AppModel::setLastScan(const std::optional<QDateTime>& value) { m_lastScan =
 void AppModel::rebuildTargets()
 {
     QHash<QString, std::optional<qint64>> known;
-    for (const TargetState& t : std::as_const(m_targets))
+    QSet<QString> cleaning; // one-target cleanups still running keep their flag
+    for (const TargetState& t : std::as_const(m_targets)) {
         if (!known.contains(t.target.id))
             known.insert(t.target.id, t.size);
+        if (t.isCleaning && m_clearing.contains(t.target.id))
+            cleaning.insert(t.target.id);
+    }
 
     const AppSettings& s = *m_settings;
     QList<CleanupTarget> list;
@@ -158,7 +162,7 @@ void AppModel::rebuildTargets()
     QList<TargetState> states;
     states.reserve(list.size());
     for (const CleanupTarget& t : std::as_const(list))
-        states.append(TargetState{t, known.value(t.id), false, false});
+        states.append(TargetState{t, known.value(t.id), false, cleaning.contains(t.id)});
     setTargets(states);
 }
 
@@ -232,6 +236,8 @@ bool AppModel::isGroupEnabled(const SimpleGroup& group) const
 
 bool AppModel::isScanning() const
 {
+    if (m_queuedScans > 0)
+        return true;
     return std::any_of(m_targets.begin(), m_targets.end(), [](const TargetState& t) { return t.isScanning; });
 }
 
@@ -396,6 +402,10 @@ void AppModel::confirmPending(bool permanently)
     // A confirmation while everything is being cleared would start a second clearing beside it.
     if (m_isCleaningAll || !m_pendingClean)
         return;
+    // Nor is a target cleared twice at once: the window keeps a request for one being cleared.
+    const auto* requested = std::get_if<PendingClean::Single>(&m_pendingClean->kind);
+    if (requested && m_clearing.contains(requested->id))
+        return;
     const PendingClean pending = *m_pendingClean;
     setPendingClean(std::nullopt);
     const bool toTrash = m_settings->moveToTrash() && !permanently;
@@ -412,8 +422,9 @@ void AppModel::confirmPending(bool permanently)
 QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
 {
     int i = indexOf(id);
-    if (i < 0)
-        co_return;
+    if (i < 0 || m_clearing.contains(id))
+        co_return;  // unknown, or being cleared already
+    m_clearing.insert(id);
     QList<TargetState> list = m_targets;
     list[i].isCleaning = true;
     setTargets(list);
@@ -427,6 +438,7 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
     if (!self)
         co_return;
+    m_clearing.remove(id);
     i = indexOf(id);
     if (i >= 0) {
         list = m_targets;
@@ -458,8 +470,10 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     qint64 total = 0;
     QPointer<AppModel> self(this);
     for (const TargetState& entry : snapshot) {
-        if (m_settings->disabledTargetIDs().contains(entry.target.id))
+        // A target that a one-target cleanup is clearing is left to it.
+        if (m_settings->disabledTargetIDs().contains(entry.target.id) || m_clearing.contains(entry.target.id))
             continue;
+        m_clearing.insert(entry.target.id);
         const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
         const CleanOutcome outcome =
             (co_await resultOf(m_env.clean(entry.target, toTrash))).value_or(CleanOutcome{});
@@ -470,6 +484,7 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
         const std::optional<qint64> size = (co_await resultOf(m_env.size(entry.target, {}))).value_or(std::nullopt);
         if (!self)
             co_return;
+        m_clearing.remove(entry.target.id);
         if (const int i = indexOf(entry.target.id); i >= 0) {
             QList<TargetState> list = m_targets;
             list[i].size = size;
@@ -568,7 +583,16 @@ void AppModel::restore(const CleanRecord& given)
 
 void AppModel::queueScanAll()
 {
-    QTimer::singleShot(0, this, [this] { scanAll(); });
+    // Sizing counts as running from the moment it is asked for, so that no one reads a finished
+    // total of 0 in the turn before the first measurement starts.
+    if (++m_queuedScans == 1)
+        Q_EMIT targetsChanged();
+    QTimer::singleShot(0, this, [this] {
+        --m_queuedScans;
+        scanAll();   // marks every target as being measured before it returns
+        if (!isScanning())
+            Q_EMIT targetsChanged();   // nothing to measure: sizing is over already
+    });
 }
 
 void AppModel::start()
@@ -646,6 +670,9 @@ QCoro::Task<> AppModel::autoClean()
     qint64 total = 0;
     QPointer<AppModel> self(this);
     for (const CleanupTarget& target : std::as_const(candidates)) {
+        if (m_clearing.contains(target.id))
+            continue;  // a one-target cleanup is clearing it
+        m_clearing.insert(target.id);
         const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, true))).value_or(CleanOutcome{});
         if (!self)
             co_return;
@@ -654,6 +681,7 @@ QCoro::Task<> AppModel::autoClean()
         const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
         if (!self)
             co_return;
+        m_clearing.remove(target.id);
         if (const int i = indexOf(target.id); i >= 0) {
             QList<TargetState> list = m_targets;
             list[i].size = size;

@@ -5,13 +5,19 @@
 #include "platform/AppEvents.h"
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
+#include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
+#include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
+#include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
+#include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -37,6 +43,9 @@ const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 
 DustletApp::DustletApp()
 {
+    // The interface language is chosen once, before the model names its targets and before any
+    // window: the stored choice, or else the system's languages.
+    AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
     // A tray program: closing its last window must not end it.
@@ -51,6 +60,9 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;
@@ -61,10 +73,18 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
     // of the scene table names (the model, and for "settings" and "about" the updater).
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
+    if (id == QLatin1String(DiskMapView::kWindowId))
+        return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(SnapshotsView::kWindowId))
+        return [] { return new SnapshotsView; };
+    if (id == QLatin1String(AppUpdatesView::kWindowId))
+        return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
+    if (id == QLatin1String(UninstallerView::kWindowId))
+        return [this] { return new UninstallerView(*m_model); };
     return {};
 }
 

@@ -17,8 +17,17 @@ QString mediumDateFormat(const QLocale& locale)
     return format.trimmed();
 }
 
+QString shortTimeFormat(const QLocale& locale)
+{
+    // Some locales' short time format carries seconds; the system's short style never does.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral(R"([:.]s{1,2}\b)"));
+    format.remove(seconds);
+    return format;
+}
+
 QString formatMediumDateShortTime(const QDateTime& when, const QLocale& locale)
 {
     return locale.toString(when.date(), mediumDateFormat(locale)) + QLatin1Char(' ')
-           + locale.toString(when.time(), QLocale::ShortFormat);
+           + locale.toString(when.time(), shortTimeFormat(locale));
 }

@@ -10,3 +10,5 @@ QString formatMediumDateShortTime(const QDateTime& when, const QLocale& locale =
 
 // The medium date format of `locale` in Qt's format syntax.
 QString mediumDateFormat(const QLocale& locale);
+// The short time format of `locale` in Qt's format syntax, without seconds.
+QString shortTimeFormat(const QLocale& locale);

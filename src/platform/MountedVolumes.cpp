@@ -5,6 +5,15 @@
 #include <QMutex>
 #include <QStorageInfo>
 
+#ifdef Q_OS_LINUX
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#else
+#include <sys/mount.h>
+#include <sys/param.h>
+#include <cstring>
+#endif
+
 namespace {
 
 // File systems that are not disks even when a device node backs them: read-only application
@@ -23,6 +32,19 @@ bool equalsOrBelow(const QString& path, const QString& folder)
 {
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
+
+#ifdef Q_OS_LINUX
+// File systems that live in memory or describe the kernel: nothing on them is disk usage.
+constexpr unsigned long kPseudoMagics[] = {
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,     DEVPTS_SUPER_MAGIC, TMPFS_MAGIC,      RAMFS_MAGIC,
+    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, SECURITYFS_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC,
+    PSTOREFS_MAGIC,     EFIVARFS_MAGIC,  BPF_FS_MAGIC,       BINFMTFS_MAGIC,   HUGETLBFS_MAGIC,
+    AUTOFS_SUPER_MAGIC, NSFS_MAGIC,      SELINUX_MAGIC,      0x62656570 /* configfs */,
+    0x65735543 /* fusectl */, 0x19800202 /* mqueue */, 0x67596969 /* rpc_pipefs */,
+};
+#else
+constexpr const char* kPseudoTypes[] = {"devfs", "autofs"};
+#endif
 
 QMutex g_mutex;
 std::optional<QList<MountedVolumes::Mount>> g_fake;
@@ -61,6 +83,23 @@ bool isBrowsable(const Mount& mount, const QByteArray& rootDevice)
         if (equalsOrBelow(path, QLatin1String(system)))
             return false;
     return true;
+}
+
+bool isPseudoFileSystem(int fd)
+{
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+#ifdef Q_OS_LINUX
+    for (unsigned long magic : kPseudoMagics)
+        if ((unsigned long)fs.f_type == magic)
+            return true;
+#else
+    for (const char* type : kPseudoTypes)
+        if (std::strncmp(fs.f_fstypename, type, sizeof fs.f_fstypename) == 0)
+            return true;
+#endif
+    return false;
 }
 
 QList<Volume> list()

@@ -34,6 +34,11 @@ QList<Volume> list();
 // Whether `mount` is offered, given the device of the start-up disk.
 bool isBrowsable(const Mount& mount, const QByteArray& rootDevice);
 
+// Whether the open folder `fd` lies on a pseudo or in-memory file system (proc, sysfs, devpts,
+// tmpfs, cgroup …; on macOS devfs): such a mount holds no disk space, and a walk of the whole
+// disk treats its mount point as a folder it cannot list.
+bool isPseudoFileSystem(int fd);
+
 // For tests: list `mounts` (the first one mounted at "/" names the start-up disk) instead of
 // the system's; no value lists the system's again.
 void setMountsForTesting(std::optional<QList<Mount>> mounts);

@@ -90,7 +90,7 @@ QString resolveSymlinks(const QString& path)
     return clean(resolved + QLatin1Char('/') + rest.join(QLatin1Char('/')));
 }
 
-QString resolveParentLinks(const QString& path)
+QString resolveParent(const QString& path)
 {
     if (!path.startsWith(QLatin1Char('/')))
         return path;
@@ -99,7 +99,7 @@ QString resolveParentLinks(const QString& path)
     if (slash <= 0)
         return cleaned;
     const QString parent = resolveSymlinks(cleaned.left(slash));
-    return (parent == QLatin1String("/") ? parent : parent + QLatin1Char('/')) + cleaned.mid(slash + 1);
+    return clean(parent + QLatin1Char('/') + cleaned.mid(slash + 1));
 }
 
 QByteArray realPath(const QByteArray& path)

@@ -23,10 +23,12 @@ QString abbreviateHome(const QString& path);
 // is. Never strips "/private".
 QString resolveSymlinks(const QString& path);
 
-// `path` with the links of the folders leading to it resolved and its last piece kept as it is
-// (a link stays that link): the form in which an item someone picked is checked and moved, since
-// the moves open every folder on the way without following links.
-QString resolveParentLinks(const QString& path);
+// Where the item at an absolute path really lies: the links among its parent folders resolved,
+// its own last component kept as it is (an item that is itself a link is moved or removed as
+// the link, so the link is not followed). A relative path is returned unchanged. This is the
+// form in which an item someone picked is checked and moved: the moves open every folder on the
+// way without following links.
+QString resolveParent(const QString& path);
 
 // The system's resolution (realpath) of a raw absolute path: every link followed, "." and ".."
 // applied; empty when the path does not resolve (something on the way is missing).

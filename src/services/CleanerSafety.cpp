@@ -82,19 +82,28 @@ namespace Cleaner {
 
 void setCaseInsensitivePaths(bool caseInsensitive) { g_caseInsensitive.store(caseInsensitive); }
 
-bool isSafe(const QString& rawPath)
+bool isProtected(const QString& rawPath)
 {
     // A NUL would end the path early at the system's door: what is tested is not what is used.
     if (!rawPath.startsWith(QLatin1Char('/')) || rawPath.contains(QChar(0)))
-        return false;
+        return true;
     const SafetyLists& l = lists();
     const QString path = comparable(Paths::clean(rawPath), l.folded);
     if (l.protectedPaths.contains(path))
-        return false;
+        return true;
     for (const QString& prefix : l.protectedPrefixes) {
         if (equalsOrBelow(path, prefix))
-            return false;
+            return true;
     }
+    return false;
+}
+
+bool isSafe(const QString& rawPath)
+{
+    if (isProtected(rawPath))
+        return false;
+    const SafetyLists& l = lists();
+    const QString path = comparable(Paths::clean(rawPath), l.folded);
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {
         if (equalsOrBelow(path, root)) {

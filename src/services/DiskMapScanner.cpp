@@ -1,6 +1,7 @@
 #include "services/DiskMapScanner.h"
 
 #include "platform/FileWalker.h"
+#include "platform/MountedVolumes.h"
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
 
@@ -97,6 +98,8 @@ struct Folder {
     Folder* parent; // null for a top-level child of the root
     int top;        // the root's entry this folder lies in; -1 for the root itself
     qint64 mtime;   // read by the parent's listing; applied only once this folder is listed
+    dev_t device;   // the file system it lies on
+    bool mountPoint; // a file system other than its parent's starts here
     std::atomic<int> pending{1};
 };
 
@@ -125,6 +128,11 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
     const int fd = ::open(f.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // /proc, /sys, /run and the like hold no disk space: a walk of the whole disk passes them by.
+    if (f.mountPoint && MountedVolumes::isPseudoFileSystem(fd)) {
+        ::close(fd);
+        return false;
+    }
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
@@ -158,7 +166,8 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
                     path.push_back('/');
                 path.append(r.name, r.nameLength);
                 subfolders.push_back(new Folder{&r, std::move(path), isRoot ? nullptr : &f,
-                                                isRoot ? int(built) : f.top, msOf(st)});
+                                                isRoot ? int(built) : f.top, msOf(st), st.st_dev,
+                                                st.st_dev != f.device});
             } else {
                 r.size = qint64(st.st_blocks) * 512;
                 r.modifiedMs = msOf(st);
@@ -294,7 +303,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
 
     Scan scan(token, *store);
-    Folder rootFolder{rootRec, followRoot ? path + '/' : path, nullptr, -1, msOf(st)};
+    Folder rootFolder{rootRec, followRoot ? path + '/' : path, nullptr, -1, msOf(st), st.st_dev, false};
     std::vector<Folder*> tops;
     if (!listFolder(scan, rootFolder, tops))
         return node(); // cancelled already, or not listable: an empty folder of size 0, no date

@@ -188,7 +188,7 @@ void FileFinderModel::trashSelected()
             continue;   // stays ticked; its box cannot be used
         // The same text (it round-trips), its folders resolved: the move opens every folder on
         // the way without following a link, so one under a linked scan root is named where it is.
-        const QString path = Paths::resolveParentLinks(QString::fromUtf8(RawPath::fromKey(id)));
+        const QString path = Paths::resolveParent(QString::fromUtf8(RawPath::fromKey(id)));
         const qint64 size = Scanner::directorySize(path);
         const std::optional<QString> moved = Trash::moveToTrash(path);
         if (!moved)

@@ -232,28 +232,52 @@ QSize FileFinderRowDelegate::sizeHint(const QStyleOptionViewItem& option, const 
     return QSize(option.rect.width(), 2 * padV() + content + 1);
 }
 
+FileFinderRowDelegate::TextRects FileFinderRowDelegate::textRects(const QRect& r, const QModelIndex& index)
+{
+    TextRects t;
+    if (index.data(FileFinderRows::IsHeaderRole).toBool()) {
+        const QRect text = r.adjusted(padH(), Style::metric(10), -padH(), -Style::metric(4));
+        const QFontMetrics caption(Style::font(Style::Text::caption));
+        const QFontMetrics bold(Style::font(Style::Text::caption, QFont::DemiBold));
+        const int saveWidth = caption.horizontalAdvance(index.data(FileFinderRows::SaveTextRole).toString());
+        t.save = QRect(text.right() + 1 - saveWidth, text.top(), saveWidth, text.height());
+        const int left = std::min(text.width() - saveWidth - gap(),
+                                  bold.horizontalAdvance(index.data(FileFinderRows::HeaderTextRole).toString()));
+        t.header = QRect(text.left(), text.top(), std::max(0, left), text.height());
+        return t;
+    }
+    const int body = r.height() - 1;   // the divider is the last line
+    const QFontMetrics sizeMetrics(Style::font(Style::Text::callout));
+    const int sizeWidth = sizeMetrics.horizontalAdvance(index.data(FileFinderRows::SizeTextRole).toString());
+    t.size = QRect(revealRect(r).left() - gap() - sizeWidth, r.top(), sizeWidth, body);
+
+    const int textLeft = checkBoxRect(r).right() + 1 + gap();
+    const int width = std::max(0, t.size.left() - Style::metric(8) - textLeft);
+    const QFontMetrics tm(Style::font(Style::Text::callout)), sm(Style::monospaced(Style::Text::caption2));
+    const int top = r.top() + (body - (tm.height() + 1 + sm.height())) / 2;
+    t.title = QRect(textLeft, top, width, tm.height());
+    t.subtitle = QRect(textLeft, top + tm.height() + 1, width, sm.height());
+    return t;
+}
+
 void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const QRect r = option.rect;
     const QPalette& pal = option.palette;
+    const TextRects at = textRects(r, index);
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
 
     if (index.data(FileFinderRows::IsHeaderRole).toBool()) {
-        const QRect text = r.adjusted(padH(), Style::metric(10), -padH(), -Style::metric(4));
-        const QFont bold = Style::font(Style::Text::caption, QFont::DemiBold);
-        const QString save = index.data(FileFinderRows::SaveTextRole).toString();
-        const QFont caption = Style::font(Style::Text::caption);
-        const int saveWidth = QFontMetrics(caption).horizontalAdvance(save);
-        p->setFont(caption);
+        p->setFont(Style::font(Style::Text::caption));
         p->setPen(Style::legible(Style::green(), pal));
-        p->drawText(text, Qt::AlignRight | Qt::AlignVCenter, save);
+        p->drawText(at.save, Qt::AlignRight | Qt::AlignVCenter, index.data(FileFinderRows::SaveTextRole).toString());
+        const QFont bold = Style::font(Style::Text::caption, QFont::DemiBold);
         p->setFont(bold);
         p->setPen(Style::secondary(pal));
-        const QRect left = text.adjusted(0, 0, -(saveWidth + gap()), 0);
-        p->drawText(left, Qt::AlignLeft | Qt::AlignVCenter,
+        p->drawText(at.header, Qt::AlignLeft | Qt::AlignVCenter,
                     QFontMetrics(bold).elidedText(index.data(FileFinderRows::HeaderTextRole).toString(),
-                                                  Qt::ElideRight, left.width()));
+                                                  Qt::ElideRight, at.header.width()));
         p->restore();
         return;
     }
@@ -286,37 +310,26 @@ void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& optio
     // secondary and tertiary colours.
     const QColor strong = checked ? Style::primary(pal) : Style::secondary(pal);
     const QColor weak = checked ? Style::secondary(pal) : Style::tertiary(pal);
-    const QFont sizeFont = Style::font(Style::Text::callout);
-    const QString sizeText = index.data(FileFinderRows::SizeTextRole).toString();
-    const int sizeWidth = QFontMetrics(sizeFont).horizontalAdvance(sizeText);
-    const int body = r.height() - 1;
-    const QRect sizeRect(reveal.left() - gap() - sizeWidth, r.top(), sizeWidth, body);
-    p->setFont(sizeFont);
+    p->setFont(Style::font(Style::Text::callout));
     p->setPen(weak);
-    p->drawText(sizeRect, Qt::AlignRight | Qt::AlignVCenter, sizeText);
+    p->drawText(at.size, Qt::AlignRight | Qt::AlignVCenter, index.data(FileFinderRows::SizeTextRole).toString());
 
-    const int textLeft = box.rect.right() + 1 + gap();
-    const int textRight = sizeRect.left() - Style::metric(8);
     const QFont titleFont = Style::font(Style::Text::callout);
     const QFont subFont = Style::monospaced(Style::Text::caption2);
-    const QFontMetrics tm(titleFont), sm(subFont);
-    const int textsHeight = tm.height() + 1 + sm.height();
-    const int top = r.top() + (body - textsHeight) / 2;
-    const int width = std::max(0, textRight - textLeft);
     p->setFont(titleFont);
     p->setPen(strong);
-    p->drawText(QRect(textLeft, top, width, tm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                tm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, width));
+    p->drawText(at.title, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetrics(titleFont).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle,
+                                                   at.title.width()));
     p->setFont(subFont);
     p->setPen(weak);
-    p->drawText(QRect(textLeft, top + tm.height() + 1, width, sm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                sm.elidedText(index.data(FileFinderRows::SubtitleRole).toString(), Qt::ElideMiddle, width));
+    p->drawText(at.subtitle, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetrics(subFont).elidedText(index.data(FileFinderRows::SubtitleRole).toString(), Qt::ElideMiddle,
+                                                 at.subtitle.width()));
 
     // The divider under the row, indented past the checkbox.
-    QColor line = Style::primary(pal);
-    line.setAlpha(40);
     p->setRenderHint(QPainter::Antialiasing, false);
-    p->setPen(line);
+    p->setPen(Style::separator(pal));
     p->drawLine(r.left() + Style::metric(38), r.bottom(), r.right(), r.bottom());
     p->restore();
 }

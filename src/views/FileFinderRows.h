@@ -78,6 +78,12 @@ public:
     // Where a file row's checkbox and reveal button are, in the row's rectangle `row`.
     static QRect checkBoxRect(const QRect& row);
     static QRect revealRect(const QRect& row);
+    // Where a row's texts are drawn: a file row's title, subtitle and size, a header row's two
+    // texts (the others empty).
+    struct TextRects {
+        QRect title, subtitle, size, header, save;
+    };
+    static TextRects textRects(const QRect& row, const QModelIndex& index);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;

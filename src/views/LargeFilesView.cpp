@@ -11,6 +11,7 @@
 #include "views/components/EmptyState.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/ScanMenuButton.h"
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -28,22 +29,6 @@
 namespace {
 
 QString scanningText(int count) { return LargeFilesView::tr("Scanning… %n files", nullptr, count); }
-
-// The bordered-prominent button of the start screen, large.
-QPushButton* prominentButton(const QString& title, QWidget* parent)
-{
-    auto* b = new QPushButton(title, parent);
-    b->setFont(Style::font(Style::Text::body, QFont::Medium));
-    b->setMinimumHeight(Style::metric(30));
-    QPalette pal = b->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Button, Style::accent(b->palette()));
-        pal.setColor(group, QPalette::ButtonText, Qt::white);
-    }
-    b->setPalette(pal);
-    b->setDefault(true);
-    return b;
-}
 
 } // namespace
 
@@ -66,8 +51,9 @@ LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction
     column->addWidget(makeDivider(this));
 
     m_content = new QStackedWidget(this);
-    auto* choose = prominentButton(tr("Choose Folder…"), this);
-    connect(choose, &QPushButton::clicked, this, [this] { m_model->pickFolderAndScan(window()); });
+    // The start screen's one action, in the prominent style at the large size.
+    auto* choose = new CleanActionButton(tr("Choose Folder…"), QString(), true,
+                                         [this] { m_model->pickFolderAndScan(window()); }, this);
     choose->setObjectName(QStringLiteral("chooseFolder"));
     m_start = new EmptyState(
         QStringLiteral("doc.on.doc"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Find large & duplicate files")),
@@ -133,22 +119,11 @@ QWidget* LargeFilesView::buildToolbar()
     row->setContentsMargins(Style::metric(12), Style::metric(8), Style::metric(12), Style::metric(8));
     row->setSpacing(Style::metric(10));
 
-    m_scanButton = new QToolButton(bar);
-    m_scanButton->setObjectName(QStringLiteral("scanMenuButton"));
-    m_scanButton->setText(tr("Scan"));
-    const int glyph = Style::metric(16);
-    m_scanButton->setIcon(Symbol::icon(QStringLiteral("folder"), Style::primary(palette()), glyph));
-    m_scanButton->setIconSize(QSize(glyph, glyph));
-    m_scanButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_scanButton->setAutoRaise(true);
-    m_scanButton->setPopupMode(QToolButton::InstantPopup);
-    m_scanButton->setFont(Style::font(Style::Text::body));
-    m_scanMenu = new QMenu(m_scanButton);
-    m_scanMenu->setObjectName(QStringLiteral("scanMenu"));
-    m_scanButton->setMenu(m_scanMenu);
-    // The places are read as the menu opens: the desktop's folders may have changed.
-    connect(m_scanMenu, &QMenu::aboutToShow, this, &LargeFilesView::fillScanMenu);
-    fillScanMenu();
+    auto* scan = new ScanMenuButton(&ScanPreset::all, bar);
+    connect(scan, &ScanMenuButton::scanRequested, this, [this](const QString& path) { m_model->scan(path); });
+    connect(scan, &ScanMenuButton::chooseFolderRequested, this, [this] { m_model->pickFolderAndScan(window()); });
+    m_scanButton = scan;
+    m_scanMenu = scan->scanMenu();
     row->addWidget(m_scanButton);
 
     m_toolbarSpinner = new ProgressSpinner(Style::metric(14), bar);
@@ -237,22 +212,6 @@ LargeFilesView::ListPage LargeFilesView::buildListPage(FileFinderRows* rows, con
     page.list->viewport()->setAutoFillBackground(true);
     page.stack->addWidget(page.list);
     return page;
-}
-
-void LargeFilesView::fillScanMenu()
-{
-    m_scanMenu->clear();
-    const QColor tint = Style::primary(palette());
-    for (const ScanPreset& preset : ScanPreset::all()) {
-        QString label = preset.displayLabel();
-        label.replace(QLatin1Char('&'), QLatin1String("&&"));
-        QAction* action = m_scanMenu->addAction(Symbol::icon(preset.symbol, tint), label);
-        const QString path = preset.path;
-        connect(action, &QAction::triggered, this, [this, path] { m_model->scan(path); });
-    }
-    m_scanMenu->addSeparator();
-    QAction* choose = m_scanMenu->addAction(Symbol::icon(QStringLiteral("folder"), tint), tr("Choose Folder…"));
-    connect(choose, &QAction::triggered, this, [this] { m_model->pickFolderAndScan(window()); });
 }
 
 void LargeFilesView::showEvent(QShowEvent* event)

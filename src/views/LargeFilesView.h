@@ -70,7 +70,6 @@ private:
     QWidget* buildToolbar();
     QWidget* buildFooter();
     ListPage buildListPage(FileFinderRows* rows, const char* emptyTitle, const char* emptyMessage);
-    void fillScanMenu();
     void setTab(int tab);
     void applyResult();
     void applySelection();

@@ -8,6 +8,9 @@
 #include <QSet>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using MountedVolumes::Mount;
 using MountedVolumes::Volume;
 Q_DECLARE_METATYPE(MountedVolumes::Mount)
@@ -181,6 +184,26 @@ private Q_SLOTS:
 
         MountedVolumes::setMountsForTesting(QList<Mount>{});
         QVERIFY(ScanPreset::mountedVolumes().isEmpty());
+    }
+
+    // A walk of the whole disk passes by kernel and memory file systems, not disks.
+    void pseudoFileSystems()
+    {
+        const auto check = [](const char* path) {
+            const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0)
+                return std::optional<bool>();
+            const bool pseudo = MountedVolumes::isPseudoFileSystem(fd);
+            ::close(fd);
+            return std::optional<bool>(pseudo);
+        };
+#ifdef Q_OS_LINUX
+        QCOMPARE(check("/proc"), std::optional<bool>(true));
+        if (QFileInfo::exists("/sys/kernel"))
+            QCOMPARE(check("/sys"), std::optional<bool>(true));
+#endif
+        // The build folder lies on a disk.
+        QCOMPARE(check(QCoreApplication::applicationDirPath().toLocal8Bit().constData()), std::optional<bool>(false));
     }
 
     // The real system's list never offers the start-up disk or a pseudo file system.

@@ -117,11 +117,23 @@ private Q_SLOTS:
         QCOMPARE(through, home("real/x/../../real"));
         QVERIFY(!QFileInfo::exists(through));
         QCOMPARE(Paths::resolveSymlinks(home("link/inside/../inside")), home("real/inside"));
-        // The folders on the way resolved, the item itself kept (a link stays the link).
-        QCOMPARE(Paths::resolveParentLinks(home("link/inside")), home("real/inside"));
-        QCOMPARE(Paths::resolveParentLinks(home("link")), home("link"));
-        QCOMPARE(Paths::resolveParentLinks(home("link//x/")), home("real/x"));
         QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
+    }
+
+    // Where an item really lies: its parents' links resolved, the item itself not followed.
+    void resolveParent()
+    {
+        TestHome home;
+        home.mkdir("real/dir");
+        home.symlink("link", home("real"));
+        home.symlink("real/item", home("elsewhere"));
+        QCOMPARE(Paths::resolveParent(home("link/item")), home("real/item"));   // not "elsewhere"
+        QCOMPARE(Paths::resolveParent(home("link/dir/")), home("real/dir"));
+        // Dots are cleaned first: ".." names the parent, here the link itself (not followed).
+        QCOMPARE(Paths::resolveParent(home("link/dir/..")), home("link"));
+        QCOMPARE(Paths::resolveParent(home("link/dir/../dir")), home("real/dir"));
+        QCOMPARE(Paths::resolveParent("/"), QString("/"));
+        QCOMPARE(Paths::resolveParent("rel/x"), QString("rel/x"));
     }
 };
 

@@ -72,7 +72,24 @@ FileScanResult sampleResult()
                                 {f("Pictures/Camera Roll/IMG_2041.HEIC", 4'202'496), f("Pictures/Imported/IMG_2041.HEIC", 4'202'496)}};
     const DuplicateGroup shared{QStringLiteral("d4"), 2'101'248,
                                 {f("Documents/report-final.pdf", 2'101'248), f("/srv/shared/report-final.pdf", 2'101'248)}};
-    r.duplicates = {iso, pano, photos, shared};
+    // A name that is not well-formed UTF-8: shown with U+FFFD, its box and reveal button off.
+    const DuplicateGroup odd{QStringLiteral("e5"), 1'052'672,
+                             {f("Music/Samples/kick.wav", 1'052'672),
+                              ScannedFile{at("Music/Samples/kick ").toUtf8() + "\xe9t\xe9.wav", 1'052'672}}};
+    r.duplicates = {iso, pano, photos, shared, odd};
+    return r;
+}
+
+// Many more groups, to scroll.
+FileScanResult longResult()
+{
+    FileScanResult r = sampleResult();
+    for (int i = 0; i < 14; ++i) {
+        const QString name = QStringLiteral("Documents/Scans/scan-%1.pdf").arg(i + 1, 3, 10, QLatin1Char('0'));
+        const qint64 size = 1'040'384 + 4096 * (14 - i);
+        r.duplicates.append(DuplicateGroup{QString::number(100 + i), size,
+                                           {f(name, size), f(QStringLiteral("Downloads/") + name.section('/', -1), size)}});
+    }
     return r;
 }
 
@@ -128,8 +145,15 @@ void largeFiles()
         shoot(view, QStringLiteral("largefiles-largest"), size);
     }
     shoot(viewAfter(done, 1), QStringLiteral("largefiles-duplicates"), size);
+    CannedScan many;
+    many.results = {longResult()};
     {
-        LargeFilesView* view = viewAfter(done, 1);
+        LargeFilesView* view = viewAfter(many, 1);
+        // Laid out on screen first, so that the list knows how far it scrolls.
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        view->resize(size);
+        settle();
         view->duplicatesList()->verticalScrollBar()->setValue(view->duplicatesList()->verticalScrollBar()->maximum());
         shoot(view, QStringLiteral("largefiles-duplicates-scrolled"), size);
     }

@@ -66,6 +66,10 @@ private Q_SLOTS:
     void scheduledCleanupWaitsForCleanAll();
     void confirmationDuringCleanAllIsRefused();
     void confirmationDuringScheduledCleanupIsRefused();
+    void oneTargetThenCleanAllClearsItOnce();
+    void cleanAllThenOneTargetClearsEachOnce();
+    void oneTargetThenScheduledCleanupClearsItOnce();
+    void targetBeingClearedIsNotConfirmedAgainAndKeepsItsFlag();
 };
 
 void tst_AppModelCleanup::requestCleanAll()
@@ -438,12 +442,17 @@ void tst_AppModelCleanup::startTwice()
 {
     ModelFixture f;
     auto model = f.makeModel();
+    QSignalSpy targets(model.get(), &AppModel::targetsChanged);
     model->start();
     QCOMPARE(f.clock.runningIntervals(), (QList<std::chrono::milliseconds>{5000ms, 180'000ms}));
     QVERIFY(f.sizeCalls.isEmpty());  // sizing is queued
+    // ... but counts as running from the start, so that nothing reads a finished total of 0.
+    QVERIFY(model->isScanning());
+    QCOMPARE(targets.count(), 1);
     settle();
     QCOMPARE(f.sizeCalls, kEveryday);
     QVERIFY(model->lastScan());
+    QVERIFY(!model->isScanning());
 
     f.disk = {500'000'000'000, 1};
     model->start();
@@ -513,9 +522,19 @@ void tst_AppModelCleanup::refreshTimerAndCacheWatcherTick()
     QCOMPARE(f.sizeCalls, kEveryday);
     QCOMPARE(model->lastScan(), std::optional<QDateTime>(scanned));
 
-    // Timers of a model that is gone do nothing.
+    // A model that is gone leaves no timer running: later ticks read nothing and measure nothing.
+    QCOMPARE(f.clock.runningIntervals().size(), 2);
     model.reset();
+    QVERIFY(f.clock.runningIntervals().isEmpty());
+    const int reads = f.diskReads;
+    f.sizeCalls.clear();
+    f.disk = {500'000'000'000, 1};
+    const int notices = f.center.posts.size();
     f.clock.advance(600s);
+    settle();
+    QCOMPARE(f.diskReads, reads);
+    QVERIFY(f.sizeCalls.isEmpty());
+    QCOMPARE(f.center.posts.size(), notices);
 }
 
 void tst_AppModelCleanup::scheduleDue_data()
@@ -733,6 +752,137 @@ void tst_AppModelCleanup::confirmationDuringScheduledCleanupIsRefused()
         settle();
     }
     QVERIFY(!calledIds(f.cleanCalls).contains("trash"));
+}
+
+// A one-target cleanup runs; "Clean up" is confirmed meanwhile. The run of all targets leaves the
+// target to the cleanup that clears it: one clearing, one record, its bytes counted once.
+void tst_AppModelCleanup::oneTargetThenCleanAllClearsItOnce()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto single = model->clean(QStringLiteral("logs"));
+    model->requestCleanAll();
+    model->confirmPending(false);
+    settle();
+    QVERIFY(model->isCleaningAll());
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"logs", "trash"}));
+
+    for (int guard = 0; model->isCleaningAll() && guard < 20; ++guard) {
+        f.finishClean(f.cleanCalls.last().id, freed(1000));
+        settle();
+    }
+    QVERIFY(!model->isCleaningAll());
+    QVERIFY(f.isClearing("logs")); // still the one-target cleanup's
+    f.finishClean("logs", freed(5000));
+    QCoro::waitFor(single);
+
+    QCOMPARE(calledIds(f.cleanCalls).count("logs"), 1);
+    QCOMPARE(f.cleanCalls.size(), kEveryday.size());
+    QCOMPARE(model->history().size(), kEveryday.size());
+    QCOMPARE(model->totalFreedAllTime(), qint64(1000 * (kEveryday.size() - 1) + 5000));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed 5 KB from App & system logs"));
+    QCOMPARE(CleanHistoryStore::load(f.home.defaults()).total, model->totalFreedAllTime());
+}
+
+// The other order: a run of all targets is under way when a one-target cleanup is started for
+// the target it is clearing (refused) and for one it has yet to reach (which the run then skips).
+void tst_AppModelCleanup::cleanAllThenOneTargetClearsEachOnce()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto all = model->cleanAll(false);
+    QCOMPARE(calledIds(f.cleanCalls), QStringList{"trash"});
+
+    auto refused = model->clean(QStringLiteral("trash"));
+    QVERIFY(refused.isReady()); // returned at once
+    QCOMPARE(calledIds(f.cleanCalls), QStringList{"trash"});
+    QVERIFY(!findTarget(*model, "trash")->isCleaning);
+    auto single = model->clean(QStringLiteral("logs"));
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"trash", "logs"}));
+
+    f.finishClean("trash", freed(1000));
+    settle();
+    f.finishClean("appcaches", freed(1000));
+    settle();
+    QCOMPARE(f.cleanCalls.last().id, QStringLiteral("maildownloads")); // "logs" left to its own cleanup
+    f.finishClean("logs", freed(7000));
+    QCoro::waitFor(single);
+    for (int guard = 0; !all.isReady() && guard < 20; ++guard) {
+        f.finishClean(f.cleanCalls.last().id, freed(1000));
+        settle();
+    }
+    QVERIFY(all.isReady());
+
+    QCOMPARE(calledIds(f.cleanCalls).count("logs"), 1);
+    QCOMPARE(calledIds(f.cleanCalls).count("trash"), 1);
+    QCOMPARE(model->history().size(), kEveryday.size());
+    QCOMPARE(model->totalFreedAllTime(), qint64(1000 * (kEveryday.size() - 1) + 7000));
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("Freed " + formatBytes(1000 * (kEveryday.size() - 1)) + " total"));
+}
+
+// A scheduled cleanup that falls due while a one-target cleanup runs leaves that target to it.
+void tst_AppModelCleanup::oneTargetThenScheduledCleanupClearsItOnce()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addDays(-2));
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto single = model->clean(QStringLiteral("appcaches"));
+    model->runScheduledCleanupIfDue();
+    QVERIFY(model->isCleaningAll());
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"appcaches", "logs"}));
+    for (int guard = 0; model->isCleaningAll() && guard < 20; ++guard) {
+        f.finishClean(f.cleanCalls.last().id, freed(1000, {{"/x", "/t/x"}}));
+        settle();
+    }
+    QVERIFY(!model->isCleaningAll());
+    f.finishClean("appcaches", freed(3000, {{"/c", "/t/c"}}));
+    QCoro::waitFor(single);
+
+    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"appcaches", "logs", "maildownloads", "chrome", "safari", "firefox"}));
+    QCOMPARE(model->history().size(), 6);
+    QCOMPARE(model->totalFreedAllTime(), qint64(5 * 1000 + 3000));
+    QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
+             QStringLiteral("Freed 5 KB automatically. Items are in the Trash."));
+}
+
+// While a target is cleared alone, a confirmation to clear it again is refused (the window keeps
+// the request), and a rebuild of the list keeps its cleaning flag, so its clean button stays off.
+void tst_AppModelCleanup::targetBeingClearedIsNotConfirmedAgainAndKeepsItsFlag()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto single = model->clean(QStringLiteral("logs"));
+    QVERIFY(findTarget(*model, "logs")->isCleaning);
+
+    model->requestClean(QStringLiteral("logs"));
+    model->confirmPending(false);
+    settle();
+    QCOMPARE(calledIds(f.cleanCalls), QStringList{"logs"});
+    QVERIFY(model->pendingClean());
+
+    model->settings().setCleanSavedState(true);
+    model->rebuildTargets();
+    QVERIFY(findTarget(*model, "savedstate"));
+    QVERIFY(findTarget(*model, "logs")->isCleaning);
+    QVERIFY(!findTarget(*model, "trash")->isCleaning);
+
+    f.finishClean("logs", freed(2000));
+    QCoro::waitFor(single);
+    QVERIFY(!findTarget(*model, "logs")->isCleaning);
+    QCOMPARE(model->history().size(), 1);
+
+    // Once it is over, the kept request can be confirmed.
+    f.holdCleans = false;
+    model->confirmPending(false);
+    QTRY_COMPARE(f.cleanCalls.size(), 2);
+    model->rebuildTargets();
+    QVERIFY(!findTarget(*model, "logs")->isCleaning);
 }
 
 QTEST_GUILESS_MAIN(tst_AppModelCleanup)

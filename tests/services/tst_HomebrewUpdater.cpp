@@ -1,3 +1,4 @@
+#include "FakeTools.h"
 #include "TestHome.h"
 #include "services/HomebrewUpdater.h"
 
@@ -20,19 +21,6 @@ OutdatedPackage cask(const QString& name, const QString& installed, const QStrin
 
 const QByteArray kReport = R"({"formulae":[{"name":"wget","installed_versions":["1.21.3"],"current_version":"1.24.5"}],
 "casks":[{"name":"firefox","installed_versions":["120.0"],"current_version":"121.0"}]})";
-
-// A fake brew that records every run, prints the report from $HOME/report.json when asked what
-// is outdated (with the status in $HOME/report-status), and otherwise exits with the status in
-// $HOME/upgrade-status.
-void fakeBrew(TestHome& home, const QByteArray& report, int reportStatus = 0, int upgradeStatus = 0)
-{
-    home.writeText("report.json", report);
-    home.writeText("report-status", QByteArray::number(reportStatus));
-    home.writeText("upgrade-status", QByteArray::number(upgradeStatus));
-    home.fakeCommand("brew", TestHome::recordArguments("brew")
-                                 + "if [ \"$1\" = outdated ]; then cat \"$HOME/report.json\"; exit $(cat \"$HOME/report-status\"); fi\n"
-                                   "exit $(cat \"$HOME/upgrade-status\")\n");
-}
 
 } // namespace
 
@@ -99,18 +87,18 @@ private Q_SLOTS:
     void listsWithTheUsersBrew()
     {
         TestHome home;
-        fakeBrew(home, kReport);
+        FakeTools::installBrew(home, kReport);
         QCOMPARE(HomebrewUpdater::listOutdated(),
                  MaybePackages(Packages{cask("firefox", "120.0", "121.0"), formula("wget", "1.21.3", "1.24.5")}));
         QCOMPARE(home.recordedRuns("brew"), (QList<QStringList>{{"outdated", "--greedy", "--json=v2"}}));
 
         // A failing Homebrew with a valid report is still a failed listing.
-        fakeBrew(home, kReport, 1);
+        FakeTools::installBrew(home, kReport, 1);
         QCOMPARE(HomebrewUpdater::listOutdated(), MaybePackages());
         QVERIFY(HomebrewUpdater::outdated().isEmpty());
 
         // Something the login shell's start-up files print spoils the report.
-        fakeBrew(home, kReport);
+        FakeTools::installBrew(home, kReport);
         home.writeText(".zprofile", "echo 'Good morning'\nexport PATH=\"" + home(".fakebin").toUtf8() + ":$PATH\"\n");
         QCOMPARE(HomebrewUpdater::listOutdated(), MaybePackages());
     }
@@ -118,8 +106,7 @@ private Q_SLOTS:
     void missingBrew()
     {
         TestHome home;
-        home.mkdir("empty-bin");
-        home.writeText(".zprofile", "export PATH=\"" + home("empty-bin").toUtf8() + "\"\n");
+        FakeTools::hideBrew(home);
         QCOMPARE(HomebrewUpdater::listOutdated(), MaybePackages());
         QVERIFY(HomebrewUpdater::outdated().isEmpty());
     }
@@ -135,9 +122,9 @@ private Q_SLOTS:
     void upgradeStatus()
     {
         TestHome home;
-        fakeBrew(home, kReport, 0, 0);
+        FakeTools::installBrew(home, kReport, 0, 0);
         QCOMPARE(HomebrewUpdater::upgrade(cask("firefox", "120.0", "121.0")).status, 0);
-        fakeBrew(home, kReport, 0, 1);
+        FakeTools::installBrew(home, kReport, 0, 1);
         QCOMPARE(HomebrewUpdater::upgrade(formula("wget", "1", "2")).status, 1);
         QCOMPARE(home.recordedRuns("brew"), (QList<QStringList>{{"upgrade", "--cask", "firefox"}, {"upgrade", "wget"}}));
     }
@@ -163,7 +150,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, runs);
         TestHome home;
-        fakeBrew(home, "{}");
+        FakeTools::installBrew(home, "{}");
         home.writeText("some-file", "");   // something for a glob to match
         for (bool isCask : {false, true}) {
             const ShellResult r = HomebrewUpdater::upgrade(OutdatedPackage{name, "1", "2", isCask});

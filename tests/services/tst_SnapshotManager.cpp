@@ -1,3 +1,4 @@
+#include "FakeTools.h"
 #include "TestHome.h"
 #include "platform/DateFormatter.h"
 #include "platform/ToolPaths.h"
@@ -14,18 +15,6 @@ namespace {
 
 LocalSnapshot snap(const QString& ts) { return LocalSnapshot{"com.apple.TimeMachine." + ts + ".local", ts}; }
 
-// A fake tmutil that prints `listing` when asked to list and records every run.
-QString fakeTmutil(TestHome& home, const QByteArray& listing, int status = 0)
-{
-    home.writeText("listing.txt", listing);
-    const QString path = home.fakeCommand(
-        "tmutil", TestHome::recordArguments("tmutil") + "if [ \"$1\" = listlocalsnapshots ]; then cat \"$HOME/listing.txt\"; exit "
-                      + QByteArray::number(status) + "; fi\n");
-    ToolPaths::overrideForTesting(ToolPaths::Tool::Tmutil, path);
-    ToolPaths::overrideForTesting(ToolPaths::Tool::Osascript, TestHome::fakeOsascript());
-    return path;
-}
-
 } // namespace
 
 class tst_SnapshotManager : public QObject {
@@ -34,8 +23,7 @@ class tst_SnapshotManager : public QObject {
 private Q_SLOTS:
     void cleanup()
     {
-        ToolPaths::overrideForTesting(ToolPaths::Tool::Tmutil, {});
-        ToolPaths::overrideForTesting(ToolPaths::Tool::Osascript, {});
+        FakeTools::reset();
         SnapshotManager::setSpaceReaderForTesting({});
     }
 
@@ -91,12 +79,12 @@ private Q_SLOTS:
         TestHome home;
         // Whatever the login shell's start-up files print comes before the listing.
         home.writeText(".zprofile", "echo 'Welcome back'\n");
-        fakeTmutil(home, "Snapshots for disk /:\ncom.apple.TimeMachine.2024-05-01-093000.local\n");
+        FakeTools::installSnapshotTools(home, "Snapshots for disk /:\ncom.apple.TimeMachine.2024-05-01-093000.local\n");
         const Snapshots found = SnapshotManager::list();
         QCOMPARE(found, (Snapshots{{"com.apple.TimeMachine.2024-05-01-093000.local", "2024-05-01-093000"}}));
         QCOMPARE(home.recordedRuns("tmutil"), (QList<QStringList>{{"listlocalsnapshots", "/"}}));
 
-        fakeTmutil(home, "com.apple.TimeMachine.2024-05-01-093000.local\n", 1);
+        FakeTools::setListing(home, "com.apple.TimeMachine.2024-05-01-093000.local\n", 1);
         QVERIFY(SnapshotManager::list().isEmpty());
 
         // No listing tool (as off macOS): no snapshots.
@@ -110,6 +98,7 @@ private Q_SLOTS:
         QCOMPARE(s.displayDate(), formatMediumDateShortTime(QDateTime(QDate(2024, 5, 1), QTime(9, 30, 15))));
         QCOMPARE(mediumDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("MMM d, yyyy"));
         QCOMPARE(mediumDateFormat(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("d. MMM yyyy"));
+        QCOMPARE(shortTimeFormat(QLocale::c()), QStringLiteral("HH:mm"));
         for (const QString& odd : {QStringLiteral("x; touch pwned #"), QStringLiteral("2024-13-45-250000"),
                                    QStringLiteral("2024-05-01")})
             QCOMPARE(snap(odd).displayDate(), odd);
@@ -161,7 +150,7 @@ private Q_SLOTS:
     void deletesInOneRun()
     {
         TestHome home;
-        fakeTmutil(home, "");
+        FakeTools::installSnapshotTools(home, "");
         qint64 free = 1'000;
         SnapshotManager::setSpaceReaderForTesting([&free] {
             const qint64 now = free;
@@ -189,7 +178,7 @@ private Q_SLOTS:
     void nothingToDeleteRunsNothing()
     {
         TestHome home;
-        fakeTmutil(home, "");
+        FakeTools::installSnapshotTools(home, "");
         QCOMPARE(std::get<qint64>(SnapshotManager::deleteSnapshots({})), qint64(0));
         QVERIFY(home.recordedRuns("osascript").isEmpty());
     }
@@ -197,7 +186,7 @@ private Q_SLOTS:
     void cancelledAndFailedRuns()
     {
         TestHome home;
-        fakeTmutil(home, "");
+        FakeTools::installSnapshotTools(home, "");
         home.setFakeOsascriptMode("cancel");
         QCOMPARE(std::get<SnapshotError>(SnapshotManager::deleteSnapshots({snap("2024-05-01-093000")})),
                  SnapshotError::cancelled());
@@ -208,9 +197,9 @@ private Q_SLOTS:
 
         // The deletion tool's own failure comes back as the run's message.
         home.setFakeOsascriptMode("");
-        home.fakeCommand("tmutil", "echo 'Failed to delete local snapshot' >&2; exit 70");
+        home.writeText("delete-fails", "");
         QCOMPARE(std::get<SnapshotError>(SnapshotManager::deleteSnapshots({snap("2024-05-01-093000")})),
-                 SnapshotError::failed("Failed to delete local snapshot"));
+                 SnapshotError::failed("Failed to delete 2024-05-01-093000"));
     }
 
     // Listing lines can come from the login shell's start-up files as well as from the tool;
@@ -230,7 +219,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, line);
         TestHome home;
-        fakeTmutil(home, (line + "\ncom.apple.TimeMachine.2024-05-01-093000.local\n").toUtf8());
+        FakeTools::installSnapshotTools(home, (line + "\ncom.apple.TimeMachine.2024-05-01-093000.local\n").toUtf8());
         const Snapshots listed = SnapshotManager::list();
         QCOMPARE(listed.size(), 2);
         const SnapshotManager::DeleteResult r = SnapshotManager::deleteSnapshots(listed);

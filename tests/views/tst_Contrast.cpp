@@ -3,8 +3,14 @@
 // palette, at the desktop's default font and at a large one.
 #include "../services/AppModelFakes.h"
 #include "Palettes.h"
+#include "ScriptedScan.h"
 #include "TextContrast.h"
+#include "platform/AccessibilityPrefs.h"
+#include "views/FileFinderRows.h"
+#include "views/LargeFilesView.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
+#include "views/OnboardingVisuals.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
@@ -14,6 +20,8 @@
 #include "views/components/ToolHeader.h"
 
 #include <QApplication>
+#include <QListView>
+#include <QPainter>
 #include <QStyle>
 #include <QTest>
 #include <QVBoxLayout>
@@ -210,6 +218,109 @@ private Q_SLOTS:
         layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
         verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
         delete box;
+    }
+
+    // The welcome flow's four pages on their card (the optional rows shown as where the platform
+    // offers them, developer mode on, the total revealed).
+    void welcomePages_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<int>("fontPx");
+        QTest::addColumn<int>("page");
+        for (int page = 0; page <= OnboardingView::kLastStep; ++page) {
+            QTest::addRow("light, page %d", page + 1) << false << 0 << page;
+            QTest::addRow("dark, page %d", page + 1) << true << 0 << page;
+            QTest::addRow("dark, 16 pt, page %d", page + 1) << true << 21 << page;
+        }
+    }
+    void welcomePages()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        QFETCH(int, page);
+        applyLook(dark, fontPx);
+        AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
+        ModelFixture f;
+        f.sizes.insert("appcaches", 3'400'000'000);
+        auto model = f.makeModel();
+        model->settings().setDeveloperMode(true);
+        auto* view = new OnboardingView(*model, model->settings(), [] {});
+        view->setOffered([](const QString&) { return true; });
+        view->setOpaqueBackdrop(true);
+        view->resize(1300, 1200);
+        while (view->step() < page)
+            view->advance();
+        settle();
+        QWidget* card = view->card();
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        settle();
+        const QList<TextContrast::Text> texts = TextContrast::measure(card);
+        QVERIFY(!texts.isEmpty());
+        const QString failed = TextContrast::failures(texts);
+        QVERIFY2(failed.isEmpty(), qPrintable(QLatin1Char('\n') + failed));
+        delete view;
+        AccessibilityPrefs::overrideForTesting(std::nullopt);
+    }
+
+    // The large and duplicate files window with results: its toolbar, picker and footer, and the
+    // texts its list delegate draws (a group header, a ticked and an unticked row), measured in
+    // the rows' own rectangles.
+    void largeFiles_data() { addLooks(); }
+    void largeFiles()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        applyLook(dark, fontPx);
+        ModelFixture f;
+        auto model = f.makeModel();
+        model->setLargeFilesTab(1);
+        const qint64 s = 2'000'000;
+        const QList<ScannedFile> files = {file(f.home("Pictures/a.jpg"), s), file(f.home("Pictures/b.jpg"), s)};
+        const FileScanResult result{files, {group(QStringLiteral("g"), s, files)}};
+        ScriptedScan scans;
+        auto* view = new LargeFilesView(*model, scans.function());
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        view->resize(Style::metric(680), Style::metric(560));
+        view->model().scan(f.home("Pictures"));
+        QTRY_COMPARE(scans.count(), 1);
+        scans.deliver(result);
+        scans.end();
+        QTRY_VERIFY(view->model().hasScanned());
+        settle();
+        verifyAll(view, {"rootLabel", "selectedCount", "selectedSize", "moveToTrash"}, 6);
+
+        // The delegate's texts, drawn into the list.
+        QListView* list = view->duplicatesList();
+        const qreal dpr = 4.0;
+        QImage image(view->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(view->palette().color(QPalette::Window));
+        {
+            QPainter p(&image);
+            view->render(&p);
+        }
+        int measured = 0;
+        QStringList failed;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            const FileFinderRowDelegate::TextRects at = FileFinderRowDelegate::textRects(list->visualRect(index), index);
+            for (const QRect& r : {at.title, at.subtitle, at.size, at.header, at.save}) {
+                if (r.isEmpty())
+                    continue;
+                const QRect logical(list->viewport()->mapTo(view, r.topLeft()), r.size());
+                TextContrast::Text t = TextContrast::measureRect(image, QRect(logical.topLeft() * dpr, logical.size() * dpr));
+                ++measured;
+                if (t.ratio < 4.5)
+                    failed << QStringLiteral("row %1 at %2,%3: %4 on %5 = %6:1")
+                                  .arg(QString::number(row), QString::number(r.x()), QString::number(r.y()),
+                                       t.foreground.name(), t.background.name(), QString::number(t.ratio, 'f', 2));
+            }
+        }
+        QCOMPARE(measured, 2 + 3 * 2);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.join(QLatin1Char('\n'))));
+        delete view;
     }
 };
 

@@ -289,6 +289,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(real));
         QVERIFY(Trash::putBack(r.items->at(0).trashPath, r.items->at(0).original));
         QVERIFY(QFile::exists(real));
+        QTRY_COMPARE(scans.count(), 2); // the rescan reached the script before it goes away
     }
 
     void trashingWithoutTheApplicationModelDoesNothing()
@@ -330,6 +331,8 @@ private Q_SLOTS:
         QCOMPARE(scans.root(0), home("Music"));
         model.pickFolderAndScan();
         QCOMPARE(asked.last().startPath, home("Music"));
+        // The scan just started must reach the script before the script goes away.
+        QTRY_COMPARE(scans.count(), 2);
     }
 
     // Quitting cancels the running scan, so the application never waits on its hashing.

@@ -10,12 +10,9 @@
 
 CleanActionButton::CleanActionButton(const QString& title, const QString& systemImage, bool enabled,
                                      std::function<void()> action, QWidget* parent)
-    : QPushButton(parent), m_title(title), m_symbol(systemImage)
+    : QPushButton(parent), m_symbol(systemImage)
 {
-    // Shown as given: a "&" in a name stays a "&", not a mnemonic.
-    QString shown = title;
-    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
-    setText(shown);
+    setTitle(title);
     setFont(Style::font(Style::Text::body, QFont::Medium));
     const int iconPx = Style::metric(16);
     setIconSize(QSize(iconPx, iconPx));
@@ -29,6 +26,16 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
         if (action)
             action();
     });
+}
+
+void CleanActionButton::setTitle(const QString& title)
+{
+    m_title = title;
+    // Shown as given: a "&" in a name stays a "&", not a mnemonic.
+    QString shown = title;
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    setText(shown);
+    updateGeometry();
 }
 
 QColor CleanActionButton::fillColor() const

@@ -13,6 +13,7 @@ public:
                       QWidget* parent = nullptr);
 
     QString title() const { return m_title; }
+    void setTitle(const QString& title);
 
     // The colours it is drawn in now: the fill and the label on it.
     QColor fillColor() const;

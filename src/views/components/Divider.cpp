@@ -6,12 +6,15 @@
 #include <QHBoxLayout>
 
 namespace {
-QFrame* hairline(QWidget* parent)
+QFrame* hairline(QWidget* parent, Qt::Orientation orientation = Qt::Horizontal)
 {
     auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
+    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
     line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
+    if (orientation == Qt::Horizontal)
+        line->setFixedHeight(1);
+    else
+        line->setFixedWidth(1);
     QPalette p = line->palette();
     p.setColor(QPalette::WindowText, Style::separator(p));
     line->setPalette(p);
@@ -33,3 +36,5 @@ QFrame* makeDivider(QWidget* parent, int leadingInset)
     row->addWidget(hairline(holder));
     return holder;
 }
+
+QFrame* makeVerticalDivider(QWidget* parent) { return hairline(parent, Qt::Vertical); }

@@ -50,21 +50,19 @@ void SegmentedControl::restyle()
 {
     // Joined segments; the chosen one filled with the accent colour, made dark enough for white
     // text to keep a 4.5:1 contrast.
-    QColor fill = Style::accent(palette());
-    for (int i = 0; i < 20 && Style::contrastRatio(Qt::white, fill) < 4.5; ++i)
-        fill = fill.darker(110);
+    const QColor fill = Style::prominentFill(Style::accent(palette()), Qt::white);
     const int radius = Style::metric(5);
     m_restyling = true;
     setStyleSheet(QStringLiteral(
                       "QToolButton { border: 1px solid palette(mid); background: palette(button);"
                       " color: palette(button-text); padding: %1px %2px; margin: 0; }"
                       "QToolButton:checked { background: %4; color: white; border-color: %4; }"
-                      "QToolButton:focus { border-color: palette(highlight); }"
+                      "QToolButton:focus { border-color: %5; }"
                       "QToolButton#first { border-top-left-radius: %3px; border-bottom-left-radius: %3px; }"
                       "QToolButton#last { border-top-right-radius: %3px; border-bottom-right-radius: %3px; }"
                       "QToolButton#only { border-radius: %3px; }")
                       .arg(QString::number(Style::metric(3)), QString::number(Style::metric(12)),
-                           QString::number(radius), fill.name()));
+                           QString::number(radius), fill.name(), Style::focusRing(palette()).name()));
     m_restyling = false;
 }
 

@@ -1,0 +1,389 @@
+#include "views/DiskMapModel.h"
+
+#include "AppModel.h"
+#include "platform/Background.h"
+#include "platform/MainThreadRelay.h"
+#include "platform/Paths.h"
+#include "platform/Trash.h"
+#include "platform/UserDefaults.h"
+#include "platform/ui/Dialogs.h"
+#include "services/Cleaner.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <algorithm>
+#include <iterator>
+#include <mutex>
+#include <vector>
+
+// One scan: its token, and what it delivered that the model has not applied yet.
+struct DiskMapModel::Session {
+    CancelTokenPtr token;
+    QString path;
+    std::mutex lock;
+    std::vector<DiskNode> children;
+    std::optional<qint64> progress;
+    bool posted = false;   // a delivery call is on its way to the model
+};
+
+namespace {
+
+// The tokens of every running scan, so that quitting can stop them all.
+QMutex g_runningMutex;
+std::vector<std::weak_ptr<CancelToken>>& runningTokens()
+{
+    static std::vector<std::weak_ptr<CancelToken>> tokens;
+    return tokens;
+}
+
+void registerRunning(const CancelTokenPtr& token)
+{
+    QMutexLocker lock(&g_runningMutex);
+    auto& tokens = runningTokens();
+    tokens.erase(std::remove_if(tokens.begin(), tokens.end(), [](const auto& t) { return t.expired(); }), tokens.end());
+    tokens.push_back(token);
+    static const bool connected = [] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, app, &DiskMapModel::cancelAllScans);
+        return true;
+    }();
+    Q_UNUSED(connected);
+}
+
+bool largerFirst(const DiskNode& a, const DiskNode& b) { return a.size() > b.size(); }
+
+QString nodeName(const QString& path)
+{
+    const QString last = Paths::lastComponent(path);
+    return last.isEmpty() ? path : last;
+}
+
+} // namespace
+
+DiskMapModel::DiskMapModel(QObject* parent) : DiskMapModel(DiskMapEnvironment{}, parent) {}
+
+DiskMapModel::DiskMapModel(DiskMapEnvironment environment, QObject* parent)
+    : QObject(parent), m_env(std::move(environment)), m_relay(Relay::create(this))
+{
+    if (!m_env.defaults)
+        m_env.defaults = &UserDefaults::standard();
+    if (!m_env.scan)
+        m_env.scan = [](const QString& root, const CancelToken& token, const DiskMapScanner::Progress& progress,
+                        const DiskMapScanner::ChildDone& child) {
+            return DiskMapScanner::scanStreaming(root, token, progress, child);
+        };
+    if (!m_env.moveToTrash)
+        m_env.moveToTrash = [](const QString& path) { return Trash::moveToTrash(path); };
+    if (!m_env.pool)
+        m_env.pool = &Background::userInitiated();
+
+    const std::optional<QString> stored = m_env.defaults->string(QString::fromLatin1(kRootKey));
+    m_rootPath = stored && !stored->isEmpty() ? *stored : Paths::home();
+
+    m_batchTimer = new QTimer(this);
+    m_batchTimer->setSingleShot(true);
+    connect(m_batchTimer, &QTimer::timeout, this, &DiskMapModel::applyBatch);
+}
+
+DiskMapModel::~DiskMapModel()
+{
+    // A running scan goes on (closing the window does not stop it); its deliveries are dropped.
+    m_relay->detach();
+}
+
+void DiskMapModel::setAppModel(AppModel* model) { m_appModel = model; }
+
+AppModel* DiskMapModel::appModel() const { return m_appModel; }
+
+void DiskMapModel::setRoot(const std::optional<DiskNode>& value)
+{
+    m_root = value;
+    Q_EMIT rootChanged();
+}
+
+void DiskMapModel::setStack(const QList<DiskNode>& value)
+{
+    m_stack = value;
+    Q_EMIT stackChanged();
+}
+
+void DiskMapModel::setIsScanning(bool value)
+{
+    m_isScanning = value;
+    Q_EMIT isScanningChanged();
+}
+
+void DiskMapModel::setScannedBytes(qint64 value)
+{
+    m_scannedBytes = value;
+    Q_EMIT scannedBytesChanged();
+}
+
+void DiskMapModel::setSelection(const std::optional<DiskNode>& node)
+{
+    m_selection = node;
+    Q_EMIT selectionChanged();
+}
+
+void DiskMapModel::setRootPath(const QString& value)
+{
+    m_rootPath = value;
+    Q_EMIT rootPathChanged();
+}
+
+std::optional<DiskNode> DiskMapModel::current() const
+{
+    if (!m_stack.isEmpty())
+        return m_stack.last();
+    return m_root;
+}
+
+QList<DiskNode> DiskMapModel::breadcrumb() const
+{
+    if (!m_root)
+        return {};
+    QList<DiskNode> out{*m_root};
+    out += m_stack;
+    return out;
+}
+
+void DiskMapModel::scan(const std::optional<QString>& path)
+{
+    const QString p = path.value_or(m_rootPath);
+    setRootPath(p);
+    m_env.defaults->setString(QString::fromLatin1(kRootKey), p);
+
+    if (m_token)
+        m_token->cancel();
+    m_token = std::make_shared<CancelToken>();
+    registerRunning(m_token);
+
+    setIsScanning(true);
+    setScannedBytes(0);
+    setSelection(std::nullopt);
+    setRoot(std::nullopt);
+    setStack({});
+    m_partialChildren.clear();
+    m_batchTimer->stop();
+    m_sinceBatch.invalidate();
+
+    auto session = std::make_shared<Session>();
+    session->token = m_token;
+    session->path = p;
+    m_session = session;
+
+    std::shared_ptr<Relay> relay = m_relay;
+    // Each delivery is kept in the session; the first one after an applied batch calls the model.
+    const auto notify = [relay, session](std::unique_lock<std::mutex>& held) {
+        const bool post = !std::exchange(session->posted, true);
+        held.unlock();
+        if (post)
+            relay->post([session](DiskMapModel& model) { model.deliveryArrived(session); });
+    };
+    DiskMapScanner::Progress onProgress = [session, notify](qint64 bytes) {
+        std::unique_lock held(session->lock);
+        session->progress = bytes;
+        notify(held);
+    };
+    DiskMapScanner::ChildDone onChild = [session, notify](const DiskNode& node) {
+        std::unique_lock held(session->lock);
+        session->children.push_back(node);
+        notify(held);
+    };
+    auto scanFn = m_env.scan;
+    m_env.pool->start([scanFn, relay, session, onProgress, onChild] {
+        DiskNode tree = scanFn(session->path, *session->token, onProgress, onChild);
+        relay->post([session, tree = std::move(tree)](DiskMapModel& model) { model.finishScan(session, tree); });
+    });
+}
+
+void DiskMapModel::stop()
+{
+    if (m_token)
+        m_token->cancel();
+    setIsScanning(false);
+}
+
+void DiskMapModel::deliveryArrived(const std::shared_ptr<Session>& session)
+{
+    if (session != m_session) {
+        // A replaced scan: nothing of it is applied.
+        std::lock_guard g(session->lock);
+        session->children.clear();
+        session->progress.reset();
+        session->posted = false;
+        return;
+    }
+    if (m_batchTimer->isActive())
+        return;
+    const qint64 since = m_sinceBatch.isValid() ? m_sinceBatch.elapsed() : kBatchIntervalMs;
+    m_batchTimer->start(int(std::max<qint64>(0, kBatchIntervalMs - since)));
+}
+
+void DiskMapModel::applyBatch()
+{
+    const std::shared_ptr<Session> session = m_session;
+    if (!session)
+        return;
+    std::vector<DiskNode> arrived;
+    std::optional<qint64> progress;
+    {
+        std::lock_guard g(session->lock);
+        arrived.swap(session->children);
+        progress = std::exchange(session->progress, std::nullopt);
+        session->posted = false;
+    }
+    m_sinceBatch.start();
+    if (!m_isScanning || session->token->isCancelled())
+        return;
+    if (progress)
+        setScannedBytes(*progress);
+    if (!arrived.empty())
+        appendPartialChildren(QList<DiskNode>(std::make_move_iterator(arrived.begin()),
+                                              std::make_move_iterator(arrived.end())));
+}
+
+void DiskMapModel::appendPartialChildren(QList<DiskNode> arrived)
+{
+    // Merged into the sorted list: the earlier arrivals stay ahead of equal sizes.
+    std::stable_sort(arrived.begin(), arrived.end(), largerFirst);
+    QList<DiskNode> merged;
+    merged.reserve(m_partialChildren.size() + arrived.size());
+    std::merge(m_partialChildren.cbegin(), m_partialChildren.cend(), arrived.cbegin(), arrived.cend(),
+               std::back_inserter(merged), largerFirst);
+    m_partialChildren = std::move(merged);
+
+    if (!m_stack.isEmpty())
+        return;   // zoomed into a partial child: the root stays as it is until the scan ends
+    const QString id = Paths::expandTilde(m_session ? m_session->path : m_rootPath);
+    qint64 sum = 0;
+    for (const DiskNode& c : std::as_const(m_partialChildren))
+        sum += c.size();
+    setRoot(DiskNode(id, nodeName(id), sum, true, FileCategory::other, std::nullopt, false, m_partialChildren));
+}
+
+void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree)
+{
+    if (session->token->isCancelled())
+        return;   // stopped or replaced: its tree is dropped
+    if (session == m_session) {
+        m_batchTimer->stop();
+        std::lock_guard g(session->lock);
+        session->children.clear();
+        session->progress.reset();
+    }
+    setRoot(tree);
+    setScannedBytes(tree.size());
+    setIsScanning(false);
+    m_partialChildren.clear();
+}
+
+void DiskMapModel::zoom(const DiskNode& node)
+{
+    if (!node.isDirectory() || !node.hasChildren())
+        return;
+    QList<DiskNode> s = m_stack;
+    s.append(node);
+    setStack(s);
+    setSelection(std::nullopt);
+}
+
+void DiskMapModel::goTo(int depth)
+{
+    if (depth < 1)
+        setStack({});
+    else
+        setStack(m_stack.mid(0, std::min<qsizetype>(depth, m_stack.size())));
+    setSelection(std::nullopt);
+}
+
+void DiskMapModel::goUp()
+{
+    if (m_stack.isEmpty())
+        return;
+    QList<DiskNode> s = m_stack;
+    s.removeLast();
+    setStack(s);
+    setSelection(std::nullopt);
+}
+
+void DiskMapModel::moveSelection(int delta)
+{
+    const std::optional<DiskNode> cur = current();
+    if (!cur)
+        return;
+    const QList<DiskNode> kids = cur->children();
+    if (kids.isEmpty())
+        return;
+    qsizetype index = -1;
+    if (m_selection) {
+        const QString id = m_selection->id();
+        for (qsizetype i = 0; i < kids.size(); ++i) {
+            if (kids[i].id() == id) {
+                index = i;
+                break;
+            }
+        }
+    }
+    if (index < 0) {
+        setSelection(kids.first());
+        return;
+    }
+    setSelection(kids[std::clamp<qsizetype>(index + delta, 0, kids.size() - 1)]);
+}
+
+bool DiskMapModel::canTrash(const DiskNode& node) const
+{
+    // A path that does not name exactly this item (its name is not UTF-8) is never acted on.
+    if (node.isSynthetic() || !node.pathRoundTrips())
+        return false;
+    const QString resolved = Paths::resolveSymlinks(node.path());
+    // The canonical home, as the safety rule has it: a home reached through a link still
+    // compares equal to the resolved paths below it.
+    const QString home = Paths::home();
+    if (resolved == home)
+        return false;
+    if (Cleaner::isSafe(resolved))
+        return true;
+    return home != QLatin1String("/") && resolved.startsWith(home + QLatin1Char('/'));
+}
+
+void DiskMapModel::trash(const DiskNode& node)
+{
+    if (!m_appModel || !canTrash(node))
+        return;
+    const QString path = node.path();
+    const std::optional<QString> where = m_env.moveToTrash(path);
+    if (!where)
+        return;
+    QList<TrashedItem> items;
+    if (!where->isEmpty())
+        items.append(TrashedItem{path, *where});
+    m_appModel->recordExternalDeletion(node.name(), node.size(), items);
+    scan();
+}
+
+void DiskMapModel::pickFolderAndScan(QWidget* parent)
+{
+    Dialogs::PickRequest request;
+    request.acceptLabel = QCoreApplication::translate("DiskMapModel", "Scan");
+    request.startPath = m_rootPath;
+    request.kind = Dialogs::PickKind::Folder;
+    QPointer<DiskMapModel> self(this);
+    Dialogs::pick(parent, request, [self](std::optional<QString> path) {
+        if (self && path && !path->isEmpty())
+            self->scan(*path);
+    });
+}
+
+void DiskMapModel::cancelAllScans()
+{
+    QMutexLocker lock(&g_runningMutex);
+    for (const auto& weak : runningTokens())
+        if (CancelTokenPtr t = weak.lock())
+            t->cancel();
+    runningTokens().clear();
+}

@@ -1,0 +1,143 @@
+#pragma once
+#include "models/CancelToken.h"
+#include "models/DiskNode.h"
+#include "platform/MainThreadRelay.h"
+#include "services/DiskMapScanner.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppModel;
+class QThreadPool;
+class QTimer;
+class QWidget;
+class UserDefaults;
+
+// What the Disk Map model needs from its surroundings; tests replace the scan and the Trash.
+struct DiskMapEnvironment {
+    UserDefaults* defaults = nullptr;   // null: the application's store
+    // Walks `root` into a tree (on a background thread), as DiskMapScanner::scanStreaming does.
+    std::function<DiskNode(const QString& root, const CancelToken& token, const DiskMapScanner::Progress& onProgress,
+                           const DiskMapScanner::ChildDone& onChild)>
+        scan;
+    // Moves the item to the Trash; its new path, or no value when it could not be moved.
+    std::function<std::optional<QString>(const QString& path)> moveToTrash;
+    QThreadPool* pool = nullptr;        // null: the user-initiated pool
+};
+
+// The state behind the Disk Map window: the folder mapped, the tree of the last scan (or the
+// live partial tree while a scan runs), the folders zoomed into, the selection, and moving an
+// item to the Trash. Lives on the main thread.
+//
+// A running scan hands over each finished top-level child; arrivals are collected off the main
+// thread and applied in batches, at most about 30 times a second, each batch merged into the
+// sorted list of partial children. Progress, children and the result of a scan are applied only
+// while its token is not cancelled, so a stopped or replaced scan never touches the state.
+class DiskMapModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(std::optional<DiskNode> root READ root NOTIFY rootChanged)
+    Q_PROPERTY(QList<DiskNode> stack READ stack NOTIFY stackChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(qint64 scannedBytes READ scannedBytes NOTIFY scannedBytesChanged)
+    Q_PROPERTY(std::optional<DiskNode> selection READ selection WRITE setSelection NOTIFY selectionChanged)
+    Q_PROPERTY(QString rootPath READ rootPath NOTIFY rootPathChanged)
+
+public:
+    static constexpr const char* kRootKey = "diskMapRoot";
+    // Shortest time between two applied batches of a running scan.
+    static constexpr int kBatchIntervalMs = 33;
+
+    explicit DiskMapModel(QObject* parent = nullptr);
+    explicit DiskMapModel(DiskMapEnvironment environment, QObject* parent = nullptr);
+    ~DiskMapModel() override;
+
+    // Published state.
+    const std::optional<DiskNode>& root() const { return m_root; }
+    const QList<DiskNode>& stack() const { return m_stack; }
+    bool isScanning() const { return m_isScanning; }
+    qint64 scannedBytes() const { return m_scannedBytes; }
+    const std::optional<DiskNode>& selection() const { return m_selection; }
+    void setSelection(const std::optional<DiskNode>& node);
+    const QString& rootPath() const { return m_rootPath; }
+
+    // The application model, held weakly; deletions are recorded there.
+    void setAppModel(AppModel* model);
+    AppModel* appModel() const;
+    // The token of the latest scan; none before the first.
+    CancelTokenPtr token() const { return m_token; }
+
+    // The folder shown: the last one zoomed into, else the root.
+    std::optional<DiskNode> current() const;
+    // The root followed by the folders zoomed into; empty without a root.
+    QList<DiskNode> breadcrumb() const;
+
+    // Scans `path`, or `rootPath` again when no path is given.
+    void scan(const std::optional<QString>& path = std::nullopt);
+    // Stops the running scan; whatever partial tree is shown stays.
+    void stop();
+
+    void zoom(const DiskNode& node);
+    void goTo(int depth);
+    void goUp();
+    void moveSelection(int delta);
+
+    // Whether `node` may be moved to the Trash: never the synthetic node or the home folder
+    // itself, nor an item whose shown path is not its own; anything the safety rule accepts, and
+    // anything else below the home folder.
+    bool canTrash(const DiskNode& node) const;
+    // Moves `node` to the Trash, records it in the history and scans the same folder again.
+    void trash(const DiskNode& node);
+    // Asks for a folder (accept button "Scan") and scans it.
+    void pickFolderAndScan(QWidget* parent = nullptr);
+
+    // Cancels every running scan, also those whose window has closed. Runs when the
+    // application quits, so that quitting never waits for a walk.
+    static void cancelAllScans();
+
+Q_SIGNALS:
+    void rootChanged();
+    void stackChanged();
+    void isScanningChanged();
+    void scannedBytesChanged();
+    void selectionChanged();
+    void rootPathChanged();
+
+private:
+    struct Session;
+    using Relay = MainThreadRelay<DiskMapModel>;
+
+    void setRoot(const std::optional<DiskNode>& value);
+    void setStack(const QList<DiskNode>& value);
+    void setIsScanning(bool value);
+    void setScannedBytes(qint64 value);
+    void setRootPath(const QString& value);
+
+    void deliveryArrived(const std::shared_ptr<Session>& session);
+    void applyBatch();
+    void finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree);
+    void appendPartialChildren(QList<DiskNode> arrived);
+
+    DiskMapEnvironment m_env;
+    std::shared_ptr<Relay> m_relay;
+
+    std::optional<DiskNode> m_root;
+    QList<DiskNode> m_stack;
+    bool m_isScanning = false;
+    qint64 m_scannedBytes = 0;
+    std::optional<DiskNode> m_selection;
+    QString m_rootPath;
+    QPointer<AppModel> m_appModel;
+    CancelTokenPtr m_token;
+    QList<DiskNode> m_partialChildren;   // largest first, equal sizes in arrival order
+
+    std::shared_ptr<Session> m_session;  // the latest scan's
+    QTimer* m_batchTimer = nullptr;
+    QElapsedTimer m_sinceBatch;
+};
