@@ -128,7 +128,7 @@ void AppModel::rebuildTargets()
 
     const AppSettings& s = *m_settings;
     QList<CleanupTarget> list;
-    for (const CleanupTarget& t : CleanupCatalog::builtIn()) {
+    for (const CleanupTarget& t : CleanupCatalog::builtIn(m_env.platform)) {
         if (!s.developerMode()
             && (t.category == CleanupCategory::developer || t.category == CleanupCategory::buildArtifacts))
             continue;

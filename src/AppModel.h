@@ -2,6 +2,7 @@
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
 #include "models/DiskInfo.h"
+#include "platform/HostPlatform.h"
 #include "platform/MainThreadRelay.h"
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
@@ -68,6 +69,7 @@ struct PendingClean {
 // AppModel::shared(); tests hand in fakes. Pointers must outlive the model.
 struct AppModelEnvironment {
     UserDefaults* defaults = nullptr;
+    HostPlatform platform = hostPlatform();                      // whose catalog of targets is listed
     std::function<QString()> home;                               // the home folder path
     std::function<DiskInfo(const QString& path)> diskInfo;       // figures of the volume holding a path
     NotificationCenter* notifications = nullptr;                 // null: notifications are off

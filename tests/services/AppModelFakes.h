@@ -62,6 +62,9 @@ public:
     int diskReads = 0; // how often the model read the volume figures
     FakeNotificationCenter center;
     QString bundleIdentifier = QStringLiteral("app.dustlet.test");
+    // The model's cases follow the macOS catalog (its switches for saved state, the music cache
+    // and Mail's attachments); tests of the desktop's own catalog set the other platform.
+    HostPlatform platform = HostPlatform::macOS;
 
     // Sizer: with `holdSizes` each measurement waits in `sizeGates`; otherwise it gives the
     // value in `sizes` (no value for ids not listed).
@@ -85,6 +88,7 @@ public:
     {
         AppModelEnvironment env;
         env.defaults = &home.defaults();
+        env.platform = platform;
         env.home = [this] { return home.path(); };
         env.diskInfo = [this](const QString&) {
             ++diskReads;

@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "DustletApp.h"
 #include "TestHome.h"
+#include "platform/HostPlatform.h"
 #include "views/ConfirmWindowView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuPanelView.h"
@@ -23,7 +24,9 @@ private Q_SLOTS:
         QVERIFY(home.isValid());
         // No desktop bus: nothing may reach the real notification service.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/dustlet-test-bus");
-        const QString cache = home.writeFile("Library/Caches/app.example.cache/blob.bin", 4 * 1024 * 1024);
+        // The app caches: the system's folder on macOS, the desktop's cache folder elsewhere.
+        const QString caches = hostPlatform() == HostPlatform::macOS ? "Library/Caches" : ".cache";
+        const QString cache = home.writeFile(caches + "/app.example.cache/blob.bin", 4 * 1024 * 1024);
 
         DustletApp app;
         app.model().settings().setHasCompletedOnboarding(true);
@@ -55,7 +58,7 @@ private Q_SLOTS:
         QVERIFY2(status.startsWith("Freed ") && status.endsWith(" total") && status != "Freed Zero KB total",
                  qPrintable(status));
         QVERIFY(!QFileInfo::exists(cache));
-        QVERIFY(QDir(home("Library/Caches")).exists());   // the folder stays, its contents go
+        QVERIFY(QDir(home(caches)).exists());   // the folder stays, its contents go
         QVERIFY(!app.model().history().isEmpty());
         QVERIFY(app.model().history().first().trashed);
     }
