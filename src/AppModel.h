@@ -121,6 +121,9 @@ public:
 
     // The application's model, made with the real environment on first use.
     static AppModel& shared();
+    // The real services (measuring, clearing, checking folders, putting back, the home volume's
+    // figures, the system clock) over `defaults`; no notifications.
+    static AppModelEnvironment realEnvironment(UserDefaults& defaults);
 
     // Reads the disk figures, builds the targets, loads the history and registers the
     // notification category. Nothing starts running until start().
