@@ -23,7 +23,7 @@ AppModelEnvironment AppModel::realEnvironment(UserDefaults& defaults)
     env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
     env.clock = &SystemClock::shared();
     env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
-        return Scanner::size(target, std::move(progress));
+        return Scanner::measure(target, std::move(progress));
     };
     env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
     env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };

@@ -79,17 +79,18 @@ qint64 directorySize(const QString& path, const Progress& onProgress)
     return visitor.bytes;
 }
 
-QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
+QFuture<Measurement> measure(const CleanupTarget& target, Progress onProgress)
 {
-    return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> std::optional<qint64> {
+    return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> Measurement {
         const QStringList paths = pathsOf(target);
         if (paths.isEmpty())
-            return std::nullopt;
+            return {};
         // A found build folder that is a link is cleared as the link alone: what it leads to
         // is not the target's to free. A folder the search reached on two ways counts once.
         const bool found = std::holds_alternative<CleanupKinds::Finder>(target.kind);
         QSet<QString> seen;
         qint64 total = 0;
+        QList<MeasuredPlace> places;
         for (const QString& p : paths) {
             if (found) {
                 struct stat st {};
@@ -103,12 +104,19 @@ QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProg
             Progress inner;
             if (onProgress)
                 inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };
-            total += directorySize(p, inner);
+            const qint64 bytes = directorySize(p, inner);
+            places.append(MeasuredPlace{Paths::resolveSymlinks(Paths::expandTilde(p)), bytes});
+            total += bytes;
             if (onProgress)
                 onProgress(total);
         }
-        return total;
+        return Measurement{total, places};
     });
+}
+
+QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
+{
+    return measure(target, std::move(onProgress)).then([](const Measurement& m) { return m.size; });
 }
 
 } // namespace Scanner

@@ -70,7 +70,8 @@ public:
     // value in `sizes` (no value for ids not listed).
     bool holdSizes = false;
     QHash<QString, std::optional<qint64>> sizes;
-    std::vector<std::unique_ptr<Gate<std::optional<qint64>>>> sizeGates;
+    QHash<QString, QList<Scanner::MeasuredPlace>> places;   // where the bytes lie, for ids listed
+    std::vector<std::unique_ptr<Gate<Scanner::Measurement>>> sizeGates;
     QStringList sizeCalls;
 
     // Cleaner: with `holdCleans` each clearing waits in `cleanGates`; otherwise it gives the
@@ -100,12 +101,12 @@ public:
         env.size = [this](const CleanupTarget& t, Scanner::Progress progress) {
             sizeCalls.append(t.id);
             if (!holdSizes)
-                return QtFuture::makeReadyFuture(sizes.value(t.id));
-            auto gate = std::make_unique<Gate<std::optional<qint64>>>();
+                return QtFuture::makeReadyFuture(Scanner::Measurement(sizes.value(t.id), places.value(t.id)));
+            auto gate = std::make_unique<Gate<Scanner::Measurement>>();
             gate->id = t.id;
             gate->progress = std::move(progress);
             gate->promise.start();
-            QFuture<std::optional<qint64>> f = gate->promise.future();
+            QFuture<Scanner::Measurement> f = gate->promise.future();
             sizeGates.push_back(std::move(gate));
             return f;
         };
@@ -138,7 +139,7 @@ public:
 
     std::unique_ptr<AppModel> makeModel() { return std::make_unique<AppModel>(environment()); }
 
-    Gate<std::optional<qint64>>* sizeGate(const QString& id)
+    Gate<Scanner::Measurement>* sizeGate(const QString& id)
     {
         for (auto& g : sizeGates)
             if (g->id == id && !g->promise.future().isFinished())
@@ -149,14 +150,14 @@ public:
     {
         auto* g = sizeGate(id);
         QVERIFY2(g, qPrintable(QStringLiteral("no open measurement of ") + id));
-        g->promise.addResult(value);
+        g->promise.addResult(Scanner::Measurement(value, places.value(id)));
         g->promise.finish();
     }
     void finishAllSizes(std::optional<qint64> value = 0)
     {
         for (auto& g : sizeGates)
             if (!g->promise.future().isFinished()) {
-                g->promise.addResult(value);
+                g->promise.addResult(Scanner::Measurement(value));
                 g->promise.finish();
             }
     }
