@@ -1,6 +1,7 @@
 #pragma once
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
+#include "platform/HostPlatform.h"
 
 #include <QFuture>
 #include <QList>
@@ -23,6 +24,10 @@ namespace Cleaner {
 // Whether `path` (absolute, symbolic links already resolved) may be deleted or emptied.
 // A pure string test; "." and ".." pieces and repeated "/" are cleaned away first.
 bool isSafe(const QString& path);
+// The rule of a given platform (the program uses its own): off macOS it also protects the
+// desktop's user folders, configuration and data folders, keys, keyrings and browser and mail
+// profiles.
+bool isSafe(const QString& path, HostPlatform platform);
 
 // Whether a tool window may move the item at `path` to the Trash when the user picks it: with its
 // symbolic links resolved, it passes isSafe or lies below the home folder (never the home folder

@@ -1,6 +1,7 @@
 #include "services/Cleaner.h"
 
 #include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QDir>
 #include <QSet>
@@ -9,17 +10,58 @@
 namespace {
 
 struct SafetyLists {
-    QString homeKey;
+    QString key;
     QSet<QString> protectedPaths;
     QStringList protectedPrefixes;
     QStringList allowedRoots;
 };
 
-SafetyLists build(const QString& homeKey)
+// Off macOS, the desktop's equivalents: its user folders (named as user-dirs.dirs says, so a
+// localised "~/Bilder" counts), the pictures and music folders as whole subtrees like on macOS,
+// the configuration and data folders themselves (like ~/Library; the cache folder stays
+// emptiable), and the places that hold keys, keyrings, and browser and mail profiles. Each place
+// also counts where its links lead, as paths reach the rule resolved.
+void addDesktopPlaces(SafetyLists& l, const QString& home)
+{
+    using UserDirs::Dir;
+    const QString config = UserDirs::configHome();
+    const QString data = UserDirs::dataHome();
+    QStringList paths{home + "/.config", home + "/.local", home + "/.local/share", config, data};
+    for (Dir d : {Dir::Desktop, Dir::Documents, Dir::Download, Dir::Music, Dir::Pictures, Dir::PublicShare,
+                  Dir::Templates, Dir::Videos}) {
+        if (const std::optional<QString> p = UserDirs::path(d))
+            paths.append(*p);
+    }
+    QStringList prefixes{home + "/.ssh", home + "/.gnupg", home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
+    for (const QString& folder : QSet<QString>{home + "/.config", config}) {
+        for (const char* profile : {"/google-chrome", "/chromium", "/mozilla"})
+            prefixes.append(folder + QLatin1String(profile));
+    }
+    for (const QString& folder : QSet<QString>{home + "/.local/share", data}) {
+        for (const char* secrets : {"/keyrings", "/evolution"})
+            prefixes.append(folder + QLatin1String(secrets));
+    }
+    for (Dir d : {Dir::Pictures, Dir::Music}) {
+        if (const std::optional<QString> p = UserDirs::path(d))
+            prefixes.append(*p);
+    }
+    for (const QString& p : std::as_const(paths)) {
+        l.protectedPaths.insert(Paths::clean(p));
+        l.protectedPaths.insert(Paths::clean(Paths::resolveSymlinks(p)));
+    }
+    for (const QString& p : std::as_const(prefixes)) {
+        for (const QString& form : {Paths::clean(p), Paths::clean(Paths::resolveSymlinks(p))}) {
+            if (!l.protectedPrefixes.contains(form))
+                l.protectedPrefixes.append(form);
+        }
+    }
+}
+
+SafetyLists build(const QString& key, HostPlatform platform)
 {
     const QString home = Paths::home();
     SafetyLists l;
-    l.homeKey = homeKey;
+    l.key = key;
     l.protectedPaths = {home, "/", "/Users", "/System", "/Library", "/Applications", "/private", "/var",
                         home + "/Documents", home + "/Desktop", home + "/Downloads", home + "/Movies",
                         home + "/Music", home + "/Pictures", home + "/Library"};
@@ -28,17 +70,20 @@ SafetyLists build(const QString& homeKey)
                            home + "/Library/Caches/com.apple.bird", home + "/Library/Containers/com.apple.bird",
                            home + "/Music"};
     l.allowedRoots = {home, "/private/var/folders", "/Library/Caches"};
+    if (platform != HostPlatform::macOS)
+        addDesktopPlaces(l, home);
     return l;
 }
 
-const SafetyLists& lists()
+const SafetyLists& lists(HostPlatform platform)
 {
-    // Built once per home folder: the home does not change while the program runs, but each
-    // test points HOME somewhere new.
+    // Built once per home folder and platform: neither the home nor the desktop's folders change
+    // while the program runs, but each test points HOME and the XDG folders somewhere new.
     thread_local SafetyLists cached;
-    const QString key = QDir::homePath();
-    if (cached.homeKey != key || cached.allowedRoots.isEmpty())
-        cached = build(key);
+    const QString key = QDir::homePath() + QChar(0) + QString::number(int(platform)) + QChar(0)
+                      + qEnvironmentVariable("XDG_CONFIG_HOME") + QChar(0) + qEnvironmentVariable("XDG_DATA_HOME");
+    if (cached.key != key || cached.allowedRoots.isEmpty())
+        cached = build(key, platform);
     return cached;
 }
 
@@ -52,12 +97,14 @@ bool equalsOrBelow(const QString& path, const QString& folder)
 
 namespace Cleaner {
 
-bool isSafe(const QString& rawPath)
+bool isSafe(const QString& path) { return isSafe(path, hostPlatform()); }
+
+bool isSafe(const QString& rawPath, HostPlatform platform)
 {
     if (!rawPath.startsWith(QLatin1Char('/')))
         return false;
     const QString path = Paths::clean(rawPath);
-    const SafetyLists& l = lists();
+    const SafetyLists& l = lists(platform);
     if (l.protectedPaths.contains(path))
         return false;
     for (const QString& prefix : l.protectedPrefixes) {
