@@ -107,19 +107,23 @@ private Q_SLOTS:
     void folderHoldingTheTrashStays()
     {
         TestHome home;
+        // ~/.local itself is protected off macOS: the Trash lives in a data folder elsewhere.
+        qputenv("XDG_DATA_HOME", home("box/share").toLocal8Bit());
+        home.mkdir("box/share");
         const QString earlier = home.writeFile("old.txt", 5000);
         const auto earlierInTrash = Trash::moveToTrash(earlier);
         QVERIFY(earlierInTrash);
-        home.writeFile(".local/bin/tool", 30000);
-        home.writeFile(".local/state/app/log", 30000);
+        QVERIFY(earlierInTrash->startsWith(home("box/share/Trash/")));
+        home.writeFile("box/bin/tool", 30000);
+        home.writeFile("box/state/app/log", 30000);
 
-        const CleanOutcome o = run(pathsTarget({"~/.local"}), true);
+        const CleanOutcome o = run(pathsTarget({"~/box"}), true);
         QCOMPARE(o.error, std::nullopt);
         QVERIFY(exists(*earlierInTrash));
-        QCOMPARE(originals(o), (QStringList{home(".local/bin"), home(".local/state")}));
+        QCOMPARE(originals(o), (QStringList{home("box/bin"), home("box/state")}));
         for (const TrashedItem& item : o.trashed)
             QVERIFY2(exists(item.trashPath), qPrintable(item.trashPath));
-        QVERIFY(!exists(home(".local/bin")));
+        QVERIFY(!exists(home("box/bin")));
     }
 
     // Emptying a folder leaves the protected subtrees inside it alone, in both modes.
