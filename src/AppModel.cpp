@@ -241,6 +241,8 @@ bool AppModel::isGroupEnabled(const SimpleGroup& group) const
 
 bool AppModel::isScanning() const
 {
+    if (m_queuedScans > 0)
+        return true;
     return std::any_of(m_targets.begin(), m_targets.end(), [](const TargetState& t) { return t.isScanning; });
 }
 
@@ -569,7 +571,9 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
 
 void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash)
 {
-    if (outcome.freed < 1)
+    // Whatever went to the Trash must be there to put back, even when it freed nothing (empty
+    // files, links, or a folder whose items moved into a Trash inside it).
+    if (outcome.freed < 1 && outcome.trashed.isEmpty())
         return;
     CleanRecord r;
     r.targetName = target.name;
@@ -595,7 +599,7 @@ void AppModel::saveHistory() { CleanHistoryStore::save(*m_env.defaults, m_histor
 
 void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed)
 {
-    if (freed < 1)
+    if (freed < 1 && trashed.isEmpty())
         return;
     CleanRecord r;
     r.targetName = name;
@@ -651,7 +655,16 @@ void AppModel::restore(const CleanRecord& given)
 
 void AppModel::queueScanAll()
 {
-    QTimer::singleShot(0, this, [this] { scanAll(); });
+    // Sizing counts as running from the moment it is asked for, so that no one reads a finished
+    // total of 0 in the turn before the first measurement starts.
+    if (++m_queuedScans == 1)
+        Q_EMIT targetsChanged();
+    QTimer::singleShot(0, this, [this] {
+        --m_queuedScans;
+        scanAll();   // marks every target as being measured before it returns
+        if (!isScanning())
+            Q_EMIT targetsChanged();   // nothing to measure: sizing is over already
+    });
 }
 
 void AppModel::start()

@@ -5,6 +5,7 @@
 #include "platform/AppEvents.h"
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
+#include "services/AppLanguage.h"
 #include "services/Updater.h"
 #include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
@@ -13,8 +14,10 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
+#include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -40,6 +43,9 @@ const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 
 DustletApp::DustletApp()
 {
+    // The interface language is chosen once, before the model names its targets and before any
+    // window: the stored choice, or else the system's languages.
+    AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
     // A tray program: closing its last window must not end it.
@@ -54,6 +60,11 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    // Without a tray the panel is a window: what opens from it goes beside it, not over it.
+    m_windows->setKeepClear([this] { return m_extra->panelWindowFrame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;
@@ -74,6 +85,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
+    if (id == QLatin1String(UninstallerView::kWindowId))
+        return [this] { return new UninstallerView(*m_model); };
     return {};
 }
 
@@ -89,6 +102,8 @@ void DustletApp::registerScenes()
                                   info.centred, info.defaultSize});
     }
 }
+
+void DustletApp::showPanel() { m_extra->showPanel(); }
 
 void DustletApp::launch()
 {

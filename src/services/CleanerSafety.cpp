@@ -7,20 +7,35 @@
 #include <QSet>
 #include <QStringList>
 
+#include <atomic>
+
 namespace {
+
+// Whether paths are compared without letter case (after Unicode normalisation): true where the
+// home volume is case-insensitive (set once at start-up), false on Linux.
+std::atomic<bool> g_caseInsensitive{false};
 
 struct SafetyLists {
     QString key;
+    bool folded = false;
     QSet<QString> protectedPaths;
     QStringList protectedPrefixes;
     QStringList allowedRoots;
 };
 
+// The form in which paths are compared: as they are, or case-folded after normalisation, so that
+// "~/library/mail" and a decomposed "é" meet the rows they stand for on such a volume.
+QString comparable(const QString& path, bool folded)
+{
+    return folded ? path.normalized(QString::NormalizationForm_D).toCaseFolded() : path;
+}
+
 // Off macOS, the desktop's equivalents: its user folders (named as user-dirs.dirs says, so a
 // localised "~/Bilder" counts), the pictures and music folders as whole subtrees like on macOS,
 // the configuration and data folders themselves (like ~/Library; the cache folder stays
-// emptiable), and the places that hold keys, keyrings, and browser and mail profiles. Each place
-// also counts where its links lead, as paths reach the rule resolved.
+// emptiable), and the places that hold certificates, keyrings, and browser and mail profiles
+// (keys are protected everywhere). Each place also counts where its links lead, as paths reach
+// the rule resolved.
 void addDesktopPlaces(SafetyLists& l, const QString& home)
 {
     using UserDirs::Dir;
@@ -32,7 +47,7 @@ void addDesktopPlaces(SafetyLists& l, const QString& home)
         if (const std::optional<QString> p = UserDirs::path(d))
             paths.append(*p);
     }
-    QStringList prefixes{home + "/.ssh", home + "/.gnupg", home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
+    QStringList prefixes{home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
     for (const QString& folder : QSet<QString>{home + "/.config", config}) {
         for (const char* profile : {"/google-chrome", "/chromium", "/mozilla"})
             prefixes.append(folder + QLatin1String(profile));
@@ -57,21 +72,34 @@ void addDesktopPlaces(SafetyLists& l, const QString& home)
     }
 }
 
-SafetyLists build(const QString& key, HostPlatform platform)
+SafetyLists build(const QString& key, bool folded, HostPlatform platform)
 {
     const QString home = Paths::home();
     SafetyLists l;
     l.key = key;
+    l.folded = folded;
     l.protectedPaths = {home, "/", "/Users", "/System", "/Library", "/Applications", "/private", "/var",
                         home + "/Documents", home + "/Desktop", home + "/Downloads", home + "/Movies",
                         home + "/Music", home + "/Pictures", home + "/Library"};
     l.protectedPrefixes = {home + "/Library/Application Support/MobileSync", home + "/Library/Mail",
                            home + "/Library/Messages", home + "/Pictures", home + "/Library/Caches/CloudKit",
                            home + "/Library/Caches/com.apple.bird", home + "/Library/Containers/com.apple.bird",
-                           home + "/Music"};
+                           home + "/Music",
+                           // Keys and credentials, on every platform.
+                           home + "/.ssh", home + "/.gnupg", home + "/Library/Keychains"};
     l.allowedRoots = {home, "/private/var/folders", "/Library/Caches"};
     if (platform != HostPlatform::macOS)
         addDesktopPlaces(l, home);
+    if (folded) {
+        QSet<QString> paths;
+        for (const QString& p : std::as_const(l.protectedPaths))
+            paths.insert(comparable(p, true));
+        l.protectedPaths = paths;
+        for (QString& p : l.protectedPrefixes)
+            p = comparable(p, true);
+        for (QString& p : l.allowedRoots)
+            p = comparable(p, true);
+    }
     return l;
 }
 
@@ -82,8 +110,9 @@ const SafetyLists& lists(HostPlatform platform)
     thread_local SafetyLists cached;
     const QString key = QDir::homePath() + QChar(0) + QString::number(int(platform)) + QChar(0)
                       + qEnvironmentVariable("XDG_CONFIG_HOME") + QChar(0) + qEnvironmentVariable("XDG_DATA_HOME");
-    if (cached.key != key || cached.allowedRoots.isEmpty())
-        cached = build(key, platform);
+    const bool folded = g_caseInsensitive.load(std::memory_order_relaxed);
+    if (cached.key != key || cached.folded != folded || cached.allowedRoots.isEmpty())
+        cached = build(key, folded, platform);
     return cached;
 }
 
@@ -97,20 +126,34 @@ bool equalsOrBelow(const QString& path, const QString& folder)
 
 namespace Cleaner {
 
+void setCaseInsensitivePaths(bool caseInsensitive) { g_caseInsensitive.store(caseInsensitive); }
+
+bool isProtected(const QString& path) { return isProtected(path, hostPlatform()); }
+
+bool isProtected(const QString& rawPath, HostPlatform platform)
+{
+    // A NUL would end the path early at the system's door: what is tested is not what is used.
+    if (!rawPath.startsWith(QLatin1Char('/')) || rawPath.contains(QChar(0)))
+        return true;
+    const SafetyLists& l = lists(platform);
+    const QString path = comparable(Paths::clean(rawPath), l.folded);
+    if (l.protectedPaths.contains(path))
+        return true;
+    for (const QString& prefix : l.protectedPrefixes) {
+        if (equalsOrBelow(path, prefix))
+            return true;
+    }
+    return false;
+}
+
 bool isSafe(const QString& path) { return isSafe(path, hostPlatform()); }
 
 bool isSafe(const QString& rawPath, HostPlatform platform)
 {
-    if (!rawPath.startsWith(QLatin1Char('/')))
+    if (isProtected(rawPath, platform))
         return false;
-    const QString path = Paths::clean(rawPath);
     const SafetyLists& l = lists(platform);
-    if (l.protectedPaths.contains(path))
-        return false;
-    for (const QString& prefix : l.protectedPrefixes) {
-        if (equalsOrBelow(path, prefix))
-            return false;
-    }
+    const QString path = comparable(Paths::clean(rawPath), l.folded);
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {
         if (equalsOrBelow(path, root)) {
@@ -127,7 +170,9 @@ bool canTrashOnRequest(const QString& path)
 {
     if (!path.startsWith(QLatin1Char('/')))
         return false;
-    const QString resolved = Paths::resolveSymlinks(path);
+    // A path through a missing folder keeps its ".." pieces when resolved; the rule and the test
+    // below judge the place those pieces spell.
+    const QString resolved = Paths::clean(Paths::resolveSymlinks(path));
     if (isSafe(resolved))
         return true;
     // What the user picked below the home folder may go, also where the rule would not empty it

@@ -287,6 +287,38 @@ private Q_SLOTS:
         // The macOS catalog keeps nothing out.
         QCOMPARE(std::get<CleanupKinds::Paths>(byId("appcaches").kind).keep, QStringList());
     }
+
+    // Which built-in targets each platform offers, for the switches of the settings and the
+    // welcome flow: off macOS the three optional system caches only macOS keeps are left out;
+    // every id the catalog does not know is offered.
+    void offeredPerPlatform_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("onMacOS");
+        QTest::addColumn<bool>("elsewhere");
+        QTest::newRow("saved application state") << "savedstate" << true << false;
+        QTest::newRow("music app cache") << "musiccache" << true << false;
+        QTest::newRow("mail attachment copies") << "maildownloads" << true << false;
+        QTest::newRow("trash") << "trash" << true << true;
+        QTest::newRow("app caches") << "appcaches" << true << true;
+        QTest::newRow("a developer cache") << "npm" << true << true;
+        QTest::newRow("a folder search") << "node_modules" << true << true;
+        QTest::newRow("a custom folder") << "custom:/tmp/x" << true << true;
+    }
+
+    void offeredPerPlatform()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, onMacOS);
+        QFETCH(bool, elsewhere);
+        QCOMPARE(CleanupCatalog::isOffered(id, CleanupCatalog::Platform::macOS), onMacOS);
+        QCOMPARE(CleanupCatalog::isOffered(id, CleanupCatalog::Platform::other), elsewhere);
+#ifdef Q_OS_MACOS
+        QCOMPARE(CleanupCatalog::isOffered(id), onMacOS);
+#else
+        QCOMPARE(CleanupCatalog::isOffered(id), elsewhere);
+#endif
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CleanupCatalog)

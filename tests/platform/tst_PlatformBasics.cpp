@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <limits>
@@ -110,7 +111,29 @@ private Q_SLOTS:
         QCOMPARE(Paths::resolveSymlinks(home("link/inside")), home("real/inside"));
         QCOMPARE(Paths::resolveSymlinks(home("link/missing//x/./y")), home("real/missing/x/y"));
         QCOMPARE(Paths::resolveSymlinks(home("nothing/here")), home("nothing/here"));
+        // Through a missing folder ".." leads nowhere, as for the system: the result stays a path
+        // that does not exist instead of becoming the existing folder it spells.
+        const QString through = Paths::resolveSymlinks(home("link/x/../../real"));
+        QCOMPARE(through, home("real/x/../../real"));
+        QVERIFY(!QFileInfo::exists(through));
+        QCOMPARE(Paths::resolveSymlinks(home("link/inside/../inside")), home("real/inside"));
         QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
+    }
+
+    // Where an item really lies: its parents' links resolved, the item itself not followed.
+    void resolveParent()
+    {
+        TestHome home;
+        home.mkdir("real/dir");
+        home.symlink("link", home("real"));
+        home.symlink("real/item", home("elsewhere"));
+        QCOMPARE(Paths::resolveParent(home("link/item")), home("real/item"));   // not "elsewhere"
+        QCOMPARE(Paths::resolveParent(home("link/dir/")), home("real/dir"));
+        // Dots are cleaned first: ".." names the parent, here the link itself (not followed).
+        QCOMPARE(Paths::resolveParent(home("link/dir/..")), home("link"));
+        QCOMPARE(Paths::resolveParent(home("link/dir/../dir")), home("real/dir"));
+        QCOMPARE(Paths::resolveParent("/"), QString("/"));
+        QCOMPARE(Paths::resolveParent("rel/x"), QString("rel/x"));
     }
 };
 

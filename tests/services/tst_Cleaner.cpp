@@ -107,20 +107,21 @@ private Q_SLOTS:
     void folderHoldingTheTrashStays()
     {
         TestHome home;
-        // ~/.local itself is protected off macOS: the Trash lives in a data folder elsewhere.
-        qputenv("XDG_DATA_HOME", home("box/share").toLocal8Bit());
-        home.mkdir("box/share");
+        // ~/.local itself and the data folder are protected off macOS: the Trash lives in a data
+        // folder deeper down, so that the cleared folder holds a folder holding it.
+        qputenv("XDG_DATA_HOME", home("box/deep/share").toLocal8Bit());
+        home.mkdir("box/deep/share");
         const QString earlier = home.writeFile("old.txt", 5000);
         const auto earlierInTrash = Trash::moveToTrash(earlier);
         QVERIFY(earlierInTrash);
-        QVERIFY(earlierInTrash->startsWith(home("box/share/Trash/")));
+        QVERIFY(earlierInTrash->startsWith(home("box/deep/share/Trash/")));
         home.writeFile("box/bin/tool", 30000);
-        home.writeFile("box/state/app/log", 30000);
+        home.writeFile("box/deep/state/app/log", 30000);
 
         const CleanOutcome o = run(pathsTarget({"~/box"}), true);
         QCOMPARE(o.error, std::nullopt);
         QVERIFY(exists(*earlierInTrash));
-        QCOMPARE(originals(o), (QStringList{home("box/bin"), home("box/state")}));
+        QCOMPARE(originals(o), (QStringList{home("box/bin"), home("box/deep/state")}));
         for (const TrashedItem& item : o.trashed)
             QVERIFY2(exists(item.trashPath), qPrintable(item.trashPath));
         QVERIFY(!exists(home("box/bin")));
@@ -192,11 +193,21 @@ private Q_SLOTS:
         home.symlink("cache-link", home("Documents"));
         home.writeFile("Library/Caches/x.bin", 4096);
         const CleanOutcome refused = run(pathsTarget({"~/missing-one", "~/cache-link", "~/Library", "~/Library/Caches"}), false);
-        // The first refusal is the one reported; the later paths are still cleared.
-        QCOMPARE(refused.error, std::optional<QString>("Refused (protected): " + home("Documents")));
+        // The first refusal is the one reported; the later paths are still cleared. A built-in
+        // location that is a link is refused as such, wherever it leads.
+        QCOMPARE(refused.error, std::optional<QString>("Refused (link): " + home("cache-link")));
         QVERIFY(QFileInfo::exists(doc));
         QVERIFY(!exists(home("Library/Caches/x.bin")));
         QVERIFY(refused.freed > 0);
+
+        // A custom folder's link is the user's own: where it leads is what the rule judges.
+        home.writeFile("Library/Caches/x.bin", 4096);
+        CleanupTarget custom = pathsTarget({"~/cache-link", "~/Library/Caches"});
+        custom.isBuiltIn = false;
+        const CleanOutcome protectedOne = run(custom, false);
+        QCOMPARE(protectedOne.error, std::optional<QString>("Refused (protected): " + home("Documents")));
+        QVERIFY(QFileInfo::exists(doc));
+        QVERIFY(!exists(home("Library/Caches/x.bin")));
 
         const CleanOutcome missing = run(pathsTarget({"~/Library/Logs"}), true);
         QCOMPARE(missing, CleanOutcome{});
@@ -314,14 +325,20 @@ private Q_SLOTS:
         t.category = CleanupCategory::buildArtifacts;
         t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
 
+        // A found link that leads inside the root goes as itself; one leading out of the root is
+        // not the search's at all.
+        home.writeFile("src/lib/mods/inner.js", 60000);
+        home.symlink("src/inner/node_modules", home("src/lib/mods"));
+
         const CleanOutcome o = run(t, true);
         QCOMPARE(o.error, std::nullopt);
-        QCOMPARE(originals(o), (QStringList{home("src/linked/node_modules"), home("src/web/node_modules")}));
+        QCOMPARE(originals(o), (QStringList{home("src/inner/node_modules"), home("src/web/node_modules")}));
         QVERIFY(!exists(home("src/web/node_modules")));
-        QVERIFY(!exists(home("src/linked/node_modules")));
-        QVERIFY(QFileInfo::exists(home("shared/mods/lib.js"))); // a found link goes as itself
-        QVERIFY(o.freed > 0);
-        // What the link led to is still there: only the real folder's bytes were freed.
+        QVERIFY(!exists(home("src/inner/node_modules")));
+        QVERIFY(QFileInfo(home("src/linked/node_modules")).isSymLink());
+        QVERIFY(QFileInfo::exists(home("shared/mods/lib.js")));
+        QVERIFY(QFileInfo::exists(home("src/lib/mods/inner.js")));
+        // What the links led to is still there: only the real folder's bytes were freed.
         QCOMPARE(o.freed, webBytes);
 
         const CleanOutcome again = run(t, false);
