@@ -3,6 +3,7 @@
 // home's) Trash and the panel reports what was freed.
 #include "AppModel.h"
 #include "DustletApp.h"
+#include "RoadKit.h"
 #include "TestHome.h"
 #include "platform/HostPlatform.h"
 #include "views/ConfirmWindowView.h"
@@ -29,12 +30,7 @@ private Q_SLOTS:
         const QString cache = home.writeFile(caches + "/app.example.cache/blob.bin", 4 * 1024 * 1024);
 
         DustletApp app;
-        app.model().settings().setHasCompletedOnboarding(true);
-        app.launch();
-        // Offscreen there is no tray: the panel opens as a window at launch.
-        QWidget* panelWindow = app.menuBarExtra().panel();
-        QVERIFY(panelWindow);
-        auto* panel = panelWindow->findChild<MenuPanelView*>();
+        MenuPanelView* panel = launchToPanel(app);
         QVERIFY(panel);
         QVERIFY(app.windows().isRegistered("confirm"));
 
