@@ -4,7 +4,9 @@
 #include "views/DiskMapStyle.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QList>
+#include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 
@@ -73,7 +75,14 @@ private:
     void setHover(const std::optional<DiskNode>& node, const std::optional<QPointF>& point);
     void updatePlaceholder();
     void updateAccessibleText();
-    void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const QDateTime& now);
+    struct PaintStyle {
+        QFont nameFont, sizeFont;
+        double nameAscent = 0, sizeAscent = 0;
+        int textX = 0, nameY = 0, sizeY = 0;
+        QDateTime now;
+    };
+    PaintStyle paintStyle() const;
+    void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& style);
     void paintTooltip(QPainter& painter, const DiskNode& node, const QPointF& point);
 
     DiskMapModel& m_model;
@@ -87,6 +96,8 @@ private:
     mutable int m_layoutCount = 0;
     mutable int m_hoverIndex = -1;      // tile of the hovered node in the current layout
     mutable int m_selectedIndex = -1;   // tile of the selection in the current layout
+    QPixmap m_cache;              // every tile in its plain state
+    bool m_cacheValid = false;
     std::optional<DiskNode> m_hovered;
     std::optional<QPointF> m_hoverPoint;
 
