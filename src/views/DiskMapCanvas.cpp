@@ -362,16 +362,48 @@ void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hover
     const QColor halo = QColor::fromRgbF(light.redF() + (1 - light.redF()) * overlay,
                                          light.greenF() + (1 - light.greenF()) * overlay,
                                          light.blueF() + (1 - light.blueF()) * overlay);
+    const Labels labels = labelsFor(r, tile.node, ps);
     p.save();
-    p.setClipRect(r.adjusted(4, 2, -4, -2));
-    const QPointF origin = r.topLeft() + QPointF(ps.textX, ps.nameY + ps.nameAscent);
-    haloText(p, origin, DiskMapStyle::displayName(tile.node), ps.nameFont, kLabelInk, halo);
-    if (DiskMapStyle::showsSize(r)) {
-        const QPointF at = r.topLeft() + QPointF(ps.textX, ps.sizeY + ps.sizeAscent);
+    p.setClipRect(labels.clip);
+    haloText(p, labels.nameBaseline, labels.name, ps.nameFont, kLabelInk, halo);
+    if (!labels.size.isEmpty()) {
         const QColor ink = Style::dimmed(kLabelInk, halo, 0.15);
-        haloText(p, at, DiskMapStyle::sizeText(tile.node.size()), ps.sizeFont, ink, halo);
+        haloText(p, labels.sizeBaseline, labels.size, ps.sizeFont, ink, halo);
     }
     p.restore();
+}
+
+DiskMapCanvas::Labels DiskMapCanvas::labelsFor(const QRectF& r, const DiskNode& node, const PaintStyle& ps) const
+{
+    Labels l;
+    l.clip = r.adjusted(4, 2, -4, -2);
+    l.name = DiskMapStyle::displayName(node);
+    l.nameBaseline = r.topLeft() + QPointF(ps.textX, ps.nameY + ps.nameAscent);
+    const QFontMetricsF nm(ps.nameFont);
+    l.nameRect = QRectF(r.left() + ps.textX, r.top() + ps.nameY, nm.horizontalAdvance(l.name), nm.height()) & l.clip;
+    if (DiskMapStyle::showsSize(r)) {
+        const QFontMetricsF sm(ps.sizeFont);
+        l.size = DiskMapStyle::sizeText(node.size());
+        l.sizeBaseline = r.topLeft() + QPointF(ps.textX, ps.sizeY + ps.sizeAscent);
+        l.sizeRect = QRectF(r.left() + ps.textX, r.top() + ps.sizeY, sm.horizontalAdvance(l.size), sm.height()) & l.clip;
+    }
+    return l;
+}
+
+QList<QRectF> DiskMapCanvas::labelRects() const
+{
+    const PaintStyle ps = paintStyle();
+    QList<QRectF> out;
+    for (const Treemap::Tile& tile : tiles()) {
+        const QRectF r = DiskMapStyle::paintedRect(tile.rect);
+        if (!DiskMapStyle::showsName(r))
+            continue;
+        const Labels l = labelsFor(r, tile.node, ps);
+        out << l.nameRect;
+        if (!l.size.isEmpty())
+            out << l.sizeRect;
+    }
+    return out;
 }
 
 void DiskMapCanvas::paintTooltip(QPainter& p, const DiskNode& node, const QPointF& point)

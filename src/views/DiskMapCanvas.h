@@ -51,6 +51,8 @@ public:
     int tileIndexAt(const QPointF& point) const;
     // How many times the layout has been made (it must not follow hovers or selections).
     int layoutCount() const { return m_layoutCount; }
+    // Where the tiles' labels (name and size lines) are drawn: for measuring them.
+    QList<QRectF> labelRects() const;
     // The node the context menu is for: the hovered one, else the selection.
     std::optional<DiskNode> menuTarget() const;
 
@@ -82,6 +84,13 @@ private:
         QDateTime now;
     };
     PaintStyle paintStyle() const;
+    struct Labels {
+        QRectF clip;
+        QString name, size;          // no size line: empty
+        QPointF nameBaseline, sizeBaseline;
+        QRectF nameRect, sizeRect;
+    };
+    Labels labelsFor(const QRectF& painted, const DiskNode& node, const PaintStyle& style) const;
     void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& style);
     void paintTooltip(QPainter& painter, const DiskNode& node, const QPointF& point);
 
