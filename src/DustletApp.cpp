@@ -5,13 +5,16 @@
 #include "platform/AppEvents.h"
 #include "platform/Bundle.h"
 #include "platform/ui/StatusItem.h"
+#include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/Windows.h"
@@ -39,6 +42,9 @@ const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 
 DustletApp::DustletApp()
 {
+    // The interface language is chosen once, before the model names its targets and before any
+    // window: the stored choice, or else the system's languages.
+    AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
     // A tray program: closing its last window must not end it.
@@ -53,6 +59,9 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
+        return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
+    });
 }
 
 DustletApp::~DustletApp() = default;
@@ -69,6 +78,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new LargeFilesView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
+    if (id == QLatin1String(AppUpdatesView::kWindowId))
+        return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
     return {};

@@ -8,17 +8,16 @@
 #include "views/components/EmptyState.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/RowList.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 #include "views/components/TransientMessage.h"
-#include "views/components/WindowCenterer.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -47,14 +46,14 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
     const QColor secondary = Style::dimmed(Style::secondary(palette()), bg, fade);
 
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 8, 16, 8);
-    row->setSpacing(12);
+    row->setContentsMargins(Style::metric(16), Style::metric(8), Style::metric(16), Style::metric(8));
+    row->setSpacing(Style::metric(12));
     row->addWidget(new SymbolView(QStringLiteral("camera.aperture"), Style::pixelSize(Style::Text::body) + 3,
                                   Style::dimmed(Style::secondary(palette()), bg, fade, 1.0), this),
                    0, Qt::AlignVCenter);
 
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(Style::metric(2));
     // A timestamp not of the system's form is shown as it is, and may be long.
     m_date = new ElidedLabel(snapshot.displayDate(), this);
     m_date->setElideMode(Qt::ElideRight);
@@ -63,7 +62,7 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
     texts->addWidget(m_date);
     texts->addWidget(new SelectableElidedLabel(snapshot.name, Style::monospaced(Style::Text::caption2), secondary, this));
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(Style::metric(8));
 
     if (kept) {
         const QColor fill = blend(Style::green(), 0.18, bg);
@@ -73,8 +72,9 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
         m_badge = makePlainLabel(tr("Kept"), Style::font(Style::Text::caption2, QFont::Medium), text, this);
         const int radius = (m_badge->fontMetrics().height() + 4) / 2;
         m_badge->setObjectName(QStringLiteral("keptBadge"));
-        m_badge->setStyleSheet(QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: 2px 6px; }")
-                                   .arg(fill.name(), QString::number(radius)));
+        m_badge->setStyleSheet(QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: %3px %4px; }")
+                                   .arg(fill.name(), QString::number(radius), QString::number(Style::metric(2)),
+                                        QString::number(Style::metric(6))));
     } else {
         m_badge = makePlainLabel(tr("Will remove"), Style::font(Style::Text::caption2), Style::secondary(palette()), this);
     }
@@ -103,25 +103,19 @@ SnapshotsView::SnapshotsView(SnapshotsModel* model, QWidget* parent)
 
 void SnapshotsView::build()
 {
-    setFixedSize(Style::metric(520), Style::metric(510));
-    new WindowCenterer(this);
-
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-
-    column->addWidget(new ToolHeader(
-        QStringLiteral("clock.arrow.circlepath"), QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
-        QT_TRANSLATE_NOOP("ToolHeader",
-                          "Local snapshots are temporary copies Time Machine keeps so it can back up when your drive "
-                          "isn't connected. macOS frees them automatically under pressure — removing them reclaims "
-                          "that space now. Your Time Machine backups on external or network drives are not touched."),
-        this));
+    auto* column = makeToolWindowColumn(
+        this, 520, 510,
+        new ToolHeader(QStringLiteral("clock.arrow.circlepath"), QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
+                       QT_TRANSLATE_NOOP("ToolHeader",
+                                         "Local snapshots are temporary copies Time Machine keeps so it can back up "
+                                         "when your drive isn't connected. macOS frees them automatically under "
+                                         "pressure — removing them reclaims that space now. Your Time Machine "
+                                         "backups on external or network drives are not touched.")));
 
     // The count of snapshots and, when there is some, the estimated reclaimable space.
     m_summary = new QWidget(this);
     auto* summary = new QHBoxLayout(m_summary);
-    summary->setContentsMargins(16, 0, 16, 12);
+    summary->setContentsMargins(Style::metric(16), 0, Style::metric(16), Style::metric(12));
     summary->setSpacing(0);
     const QFont callout = Style::font(Style::Text::callout);
     m_count = makePlainLabel(QString(), callout, Style::secondary(palette()), m_summary);
@@ -157,25 +151,14 @@ void SnapshotsView::build()
                              QString(QT_TRANSLATE_NOOP("EmptyState", "There's nothing to reclaim right now.")), nullptr,
                              m_content);
     m_content->addWidget(m_empty);
-    auto* scroll = new QScrollArea(m_content);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* rows = new QWidget;
-    rows->setAutoFillBackground(false);
-    m_rows = new QVBoxLayout(rows);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    m_rows->setSpacing(0);
-    scroll->setWidget(rows);
-    m_scroll = scroll;
-    m_content->addWidget(m_scroll);
+    m_list = new RowList(m_content);
+    m_content->addWidget(m_list);
     column->addWidget(m_content, 1);
     column->addWidget(makeDivider(this));
 
     auto* footer = new QVBoxLayout;
-    footer->setContentsMargins(16, 10, 16, 10);
-    footer->setSpacing(8);
+    footer->setContentsMargins(Style::metric(16), Style::metric(10), Style::metric(16), Style::metric(10));
+    footer->setSpacing(Style::metric(8));
     m_status = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), this);
     m_status->setWordWrap(true);
     footer->addWidget(m_status);
@@ -200,17 +183,11 @@ QString SnapshotsView::buttonTitle() const
 
 void SnapshotsView::rebuildList()
 {
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
     const QList<LocalSnapshot>& snapshots = m_model->snapshots();
-    QWidget* holder = m_rows->parentWidget();
-    for (qsizetype i = 0; i < snapshots.size(); ++i) {
-        m_rows->addWidget(new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), holder));
-        m_rows->addWidget(makeDivider(holder, 16));
-    }
-    m_rows->addStretch(1);
+    QList<QWidget*> rows;
+    for (qsizetype i = 0; i < snapshots.size(); ++i)
+        rows << new SnapshotRow(snapshots[i], i == 0 && m_model->keepNewest(), m_list->rowParent());
+    m_list->setRows(rows);
     refresh();
 }
 
@@ -223,7 +200,7 @@ void SnapshotsView::refresh()
     m_reclaimable->setVisible(m_model->purgeable() >= 1);
     m_reclaimableBytes->setText(formatBytes(m_model->purgeable()));
 
-    m_content->setCurrentWidget(!listed ? m_working : snapshots.isEmpty() ? m_empty : m_scroll);
+    m_content->setCurrentWidget(!listed ? m_working : snapshots.isEmpty() ? m_empty : m_list);
 
     const std::optional<QString> message = m_model->statusMessage();
     m_status->setVisible(message.has_value());
@@ -254,14 +231,7 @@ SnapshotsView::Content SnapshotsView::content() const
     return m_content->currentWidget() == m_empty ? Content::empty : Content::list;
 }
 
-QList<SnapshotRow*> SnapshotsView::rows() const
-{
-    QList<SnapshotRow*> found;
-    for (int i = 0; i < m_rows->count(); ++i)
-        if (auto* row = qobject_cast<SnapshotRow*>(m_rows->itemAt(i)->widget()))
-            found << row;
-    return found;
-}
+QList<SnapshotRow*> SnapshotsView::rows() const { return m_list->rows<SnapshotRow>(); }
 
 bool SnapshotsView::showsSummary() const { return !m_summary->isHidden(); }
 

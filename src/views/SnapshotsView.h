@@ -8,7 +8,7 @@ class ElidedLabel;
 class QCheckBox;
 class QLabel;
 class QStackedWidget;
-class QVBoxLayout;
+class RowList;
 class ProgressSpinner;
 class SnapshotsModel;
 
@@ -75,8 +75,7 @@ private:
     QStackedWidget* m_content = nullptr;
     QWidget* m_working = nullptr;
     QWidget* m_empty = nullptr;
-    QWidget* m_scroll = nullptr;
-    QVBoxLayout* m_rows = nullptr;
+    RowList* m_list = nullptr;
     QLabel* m_status = nullptr;
     QCheckBox* m_keepNewest = nullptr;
     ProgressSpinner* m_spinner = nullptr;

@@ -59,6 +59,7 @@ public:
     TestHome home;
     ManualClock clock;
     DiskInfo disk{500'000'000'000, 200'000'000'000};
+    int diskReads = 0; // how often the model read the volume figures
     FakeNotificationCenter center;
     QString bundleIdentifier = QStringLiteral("app.dustlet.test");
 
@@ -85,7 +86,10 @@ public:
         AppModelEnvironment env;
         env.defaults = &home.defaults();
         env.home = [this] { return home.path(); };
-        env.diskInfo = [this](const QString&) { return disk; };
+        env.diskInfo = [this](const QString&) {
+            ++diskReads;
+            return disk;
+        };
         env.notifications = &center;
         env.bundleIdentifier = bundleIdentifier;
         env.clock = &clock;
@@ -205,6 +209,22 @@ inline QStringList targetIds(const AppModel& model)
         ids.append(t.target.id);
     return ids;
 }
+
+// Counts the queued calls delivered on the main thread while it lives (every object's events pass
+// an event filter on the application object).
+class QueuedCallCounter : public QObject {
+public:
+    QueuedCallCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MetaCall)
+            ++count;
+        return false;
+    }
+};
 
 // Lets queued calls and finished futures come back to the model.
 inline void settle()

@@ -399,14 +399,35 @@ void tst_AppModel::measurementProgressAndResult()
     QCoro::waitFor(model->scan("nope"));
     QCOMPARE(model->targets(), before);
 
-    // Progress reported after the model is gone is dropped quietly.
+    // Progress reported after the model is gone is dropped where it arises: no call reaches the
+    // main thread. The measurement then ends without calling any service.
     auto last = model->scan("chrome");
     const Scanner::Progress orphan = f.sizeGate("chrome")->progress;
+    const int reads = f.diskReads;
+    const QStringList measured = f.sizeCalls;
     model.reset();
+    QueuedCallCounter calls;
     std::thread([orphan] { orphan(1); }).join();
     settle();
+    QCOMPARE(calls.count, 0);
+    QVERIFY(!last.isReady());
     f.finishSize("chrome", 1);
     settle();
+    QVERIFY(last.isReady());
+    QCOMPARE(f.sizeCalls, measured);
+    QCOMPARE(f.diskReads, reads);
+    QVERIFY(f.center.posts.isEmpty());
+
+    // The same report to a model that lives does arrive, as one queued call.
+    auto other = f.makeModel();
+    auto live = other->scan("chrome");
+    calls.count = 0;
+    f.progressFromWorker("chrome", 2);
+    settle();
+    QCOMPARE(calls.count, 1);
+    QCOMPARE(findTarget(*other, "chrome")->size, std::optional<qint64>(2));
+    f.finishSize("chrome", 3);
+    QCoro::waitFor(live);
 }
 
 void tst_AppModel::targetRemovedWhileMeasured()

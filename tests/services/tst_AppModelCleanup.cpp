@@ -430,12 +430,17 @@ void tst_AppModelCleanup::startTwice()
 {
     ModelFixture f;
     auto model = f.makeModel();
+    QSignalSpy targets(model.get(), &AppModel::targetsChanged);
     model->start();
     QCOMPARE(f.clock.runningIntervals(), (QList<std::chrono::milliseconds>{5000ms, 180'000ms}));
     QVERIFY(f.sizeCalls.isEmpty());  // sizing is queued
+    // ... but counts as running from the start, so that nothing reads a finished total of 0.
+    QVERIFY(model->isScanning());
+    QCOMPARE(targets.count(), 1);
     settle();
     QCOMPARE(f.sizeCalls, kEveryday);
     QVERIFY(model->lastScan());
+    QVERIFY(!model->isScanning());
 
     f.disk = {500'000'000'000, 1};
     model->start();
@@ -505,9 +510,19 @@ void tst_AppModelCleanup::refreshTimerAndCacheWatcherTick()
     QCOMPARE(f.sizeCalls, kEveryday);
     QCOMPARE(model->lastScan(), std::optional<QDateTime>(scanned));
 
-    // Timers of a model that is gone do nothing.
+    // A model that is gone leaves no timer running: later ticks read nothing and measure nothing.
+    QCOMPARE(f.clock.runningIntervals().size(), 2);
     model.reset();
+    QVERIFY(f.clock.runningIntervals().isEmpty());
+    const int reads = f.diskReads;
+    f.sizeCalls.clear();
+    f.disk = {500'000'000'000, 1};
+    const int notices = f.center.posts.size();
     f.clock.advance(600s);
+    settle();
+    QCOMPARE(f.diskReads, reads);
+    QVERIFY(f.sizeCalls.isEmpty());
+    QCOMPARE(f.center.posts.size(), notices);
 }
 
 void tst_AppModelCleanup::scheduleDue_data()

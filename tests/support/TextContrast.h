@@ -9,6 +9,7 @@
 #include "views/components/Style.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHash>
@@ -18,6 +19,9 @@
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QWidget>
+
+#include <functional>
+#include <memory>
 
 namespace TextContrast {
 
@@ -138,6 +142,22 @@ inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
         found.append(t);
     }
     return found;
+}
+
+// The texts of a view built by `build` while `palette` is the application's (views take their
+// colours when they are built), shown off screen; the application's palette comes back after.
+inline QList<Text> measureBuilt(const QPalette& palette, const std::function<QWidget*()>& build)
+{
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    std::unique_ptr<QWidget> view(build());
+    view->setAttribute(Qt::WA_DontShowOnScreen);
+    view->show();
+    QCoreApplication::processEvents();
+    QList<Text> texts = measure(view.get());
+    view.reset();
+    QApplication::setPalette(before);
+    return texts;
 }
 
 // One line per text that falls short, for a failure message.

@@ -5,6 +5,7 @@
 #include "views/Windows.h"
 #include "views/components/FocusRing.h"
 #include "views/components/Style.h"
+#include "views/components/Symbol.h"
 
 #include <QAction>
 #include <QApplication>
@@ -232,6 +233,7 @@ private Q_SLOTS:
     void developerModeShowsSectionsWithPinnedHeaders()
     {
         ModelFixture f;
+        f.home.defaults().setStringArray(QStringLiteral("customFolders"), {f.home.mkdir("Mine")});
         auto model = f.makeModel();
         Windows windows;
         MenuPanelView panel(*model, windows, &f.clock);
@@ -242,16 +244,32 @@ private Q_SLOTS:
         QVERIFY(panel.showsSectionedList());
         QVERIFY(panel.groupRows().isEmpty() || panel.findChild<QWidget*>("simpleList")->isHidden());
 
+        // Every category has a section, headed by its symbol and its title in upper case.
+        struct Header {
+            CleanupCategory category;
+            const char* symbol;
+            const char* title;
+        };
+        const QList<Header> table{
+            {CleanupCategory::recommended, "sparkles", "RECOMMENDED"},
+            {CleanupCategory::browsers, "safari.fill", "BROWSER CACHES"},
+            {CleanupCategory::developer, "hammer.fill", "DEVELOPER CACHES"},
+            {CleanupCategory::buildArtifacts, "shippingbox.fill", "BUILD ARTIFACTS"},
+            {CleanupCategory::custom, "folder.fill", "CUSTOM FOLDERS"},
+        };
         const QList<AppModel::Section> sections = model->groupedTargets();
-        QVERIFY(sections.size() >= 3);
+        QCOMPARE(sections.size(), table.size());
         QCOMPARE(panel.rows().size(), model->targets().size());
         QCOMPARE(panel.targetScrollArea()->height(), panel.listHeight());
         QCOMPARE(panel.listHeight(), 360);
-        for (const AppModel::Section& s : sections) {
+        for (qsizetype k = 0; k < sections.size(); ++k) {
+            const AppModel::Section& s = sections[k];
+            QCOMPARE(s.category, table[k].category);
             QWidget* header = panel.sectionHeader(s.category);
             QVERIFY(header);
             QCOMPARE(header->height(), 28);
-            QCOMPARE(header->findChild<QLabel*>("sectionTitle")->text(), MenuPanelView::sectionTitle(s.category).toUpper());
+            QCOMPARE(header->findChild<QLabel*>("sectionTitle")->text(), QString::fromLatin1(table[k].title));
+            QCOMPARE(header->findChild<SymbolView*>()->name(), QString::fromLatin1(table[k].symbol));
             // Every row but the section's last has a divider under it.
             for (qsizetype i = 0; i < s.items.size(); ++i)
                 QCOMPARE(panel.row(s.items[i].id())->showsDivider(), i + 1 < s.items.size());

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "AppModel.h"
+#include "DustletApp.h"
 #include "TestHome.h"
 #include "platform/AppEvents.h"
 #include "platform/NotificationCenter.h"
@@ -61,6 +62,41 @@ private Q_SLOTS:
         model->settings().setMenuBarDisplay(MenuBarDisplay::percent);
         model->settings().setLowSpaceThresholdGB(10.0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The ten windows in declaration order: id, title, whether the content centres the window,
+    // and the one default size (the Disk Map's; every other window takes its content's size).
+    void sceneTable_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<QSize>("defaultSize"); // invalid: the content's size
+        QTest::newRow("settings") << 0 << "Dustlet Settings" << true << QSize();
+        QTest::newRow("confirm") << 1 << "Confirm Cleanup" << true << QSize();
+        QTest::newRow("diskmap") << 2 << "Disk Map" << false << QSize(760, 560);
+        QTest::newRow("largefiles") << 3 << "Large & Duplicate Files" << true << QSize();
+        QTest::newRow("projectcleanup") << 4 << "Project Cleanup" << true << QSize();
+        QTest::newRow("startup") << 5 << "Startup & Background Items" << false << QSize();
+        QTest::newRow("snapshots") << 6 << "Free Up Snapshot Space" << false << QSize();
+        QTest::newRow("appupdates") << 7 << "App & Tool Updates" << false << QSize();
+        QTest::newRow("uninstaller") << 8 << "Uninstall an App" << true << QSize();
+        QTest::newRow("about") << 9 << "About Dustlet" << true << QSize();
+    }
+    void sceneTable()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, title);
+        QFETCH(bool, centred);
+        QFETCH(QSize, defaultSize);
+        const QList<DustletApp::SceneInfo>& table = DustletApp::sceneTable();
+        QCOMPARE(table.size(), 10);
+        const DustletApp::SceneInfo& scene = table[index];
+        QCOMPARE(QString::fromLatin1(scene.id), QString::fromLatin1(QTest::currentDataTag()));
+        QCOMPARE(QString::fromUtf8(scene.title), title);
+        QCOMPARE(scene.centred, centred);
+        QCOMPARE(scene.defaultSize.value_or(QSize()), defaultSize);
+        QCOMPARE(scene.defaultSize.has_value(), defaultSize.isValid());
     }
 
     void labelIconTurnsToWarningBelowTheThreshold_data()

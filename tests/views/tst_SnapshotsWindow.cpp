@@ -1,5 +1,7 @@
 #include "FakeTools.h"
+#include "Palettes.h"
 #include "TestHome.h"
+#include "TextContrast.h"
 #include "platform/ToolPaths.h"
 #include "services/SnapshotManager.h"
 #include "views/SnapshotsModel.h"
@@ -9,7 +11,9 @@
 #include "views/components/Style.h"
 #include "views/components/TransientMessage.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QStyle>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
@@ -262,6 +266,35 @@ private Q_SLOTS:
         QCOMPARE(view->model().statusMessage(), std::optional<QString>("Cancelled — nothing was removed."));
         QTRY_COMPARE_WITH_TIMEOUT(view->model().statusMessage(), std::nullopt, delay + 2000);
         QVERIFY(view->statusLabel()->isHidden());
+    }
+
+    void textsAreLegible_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    // Every text, the dimmed kept row and its badge included.
+    void textsAreLegible()
+    {
+        QFETCH(bool, dark);
+        const QList<TextContrast::Text> texts =
+            TextContrast::measureBuilt(dark ? darkPalette() : QApplication::style()->standardPalette(), [] {
+                auto* model = new SnapshotsModel;
+                model->setListing({{"com.apple.TimeMachine.2024-05-02-090000.local", "2024-05-02-090000"},
+                                   {"com.apple.TimeMachine.2024-05-01-090000.local", "2024-05-01-090000"}},
+                                  3'000'000'000);
+                model->message().show(SnapshotsModel::messageFor(qint64(8'420'000'000)));
+                return new SnapshotsView(model);
+            });
+        QStringList measured;
+        for (const TextContrast::Text& t : texts)
+            measured << t.text;
+        QVERIFY2(measured.contains("Kept"), qPrintable(measured.join(" | ")));
+        QVERIFY(measured.contains("Reclaimed 8.42 GB."));
+        const QString failed = TextContrast::failures(texts);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
 };
 

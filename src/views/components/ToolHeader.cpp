@@ -1,5 +1,7 @@
 #include "views/components/ToolHeader.h"
 
+#include "views/components/InlineCodeLabel.h"
+#include "views/components/Labels.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -26,13 +28,17 @@ ToolHeader::ToolHeader(const QString& icon, const QString& title, const QString&
     titleRow->addStretch(1);
     column->addLayout(titleRow);
 
-    m_subtitle = new QLabel(QCoreApplication::translate("ToolHeader", subtitle.toUtf8().constData()), this);
-    m_subtitle->setTextFormat(Qt::PlainText);
-    m_subtitle->setWordWrap(true);
-    m_subtitle->setFont(Style::font(Style::Text::callout));
-    QPalette pal = m_subtitle->palette();
-    pal.setColor(QPalette::WindowText, Style::secondary(palette()));
-    m_subtitle->setPalette(pal);
+    // The subtitle may mark a command as inline code between backquotes; it is set in a
+    // monospaced font then, as plain text runs.
+    const QString shown = QCoreApplication::translate("ToolHeader", subtitle.toUtf8().constData());
+    const QFont subtitleFont = Style::font(Style::Text::callout);
+    const QColor subtitleColor = Style::secondary(palette());
+    if (shown.contains(QLatin1Char('`'))) {
+        m_subtitle = new InlineCodeLabel(shown, subtitleFont, subtitleColor, this);
+    } else {
+        m_subtitle = makePlainLabel(shown, subtitleFont, subtitleColor, this);
+        m_subtitle->setWordWrap(true);
+    }
     column->addWidget(m_subtitle);
 
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
