@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-static Bench::Register reg("diskmap-live", "PATH [--engine] [--busy] [--width W --height H]", [](const QStringList& args) {
+static Bench::Register reg("diskmap-live", "PATH [--engine] [--busy] [--zoom] [--width W --height H]", [](const QStringList& args) {
     const QByteArray program = QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/dustlet-bench-gui"));
     std::vector<QByteArray> words{program, QByteArrayLiteral("diskmap-live")};
     for (const QString& a : args)
