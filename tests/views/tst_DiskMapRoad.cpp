@@ -59,7 +59,7 @@ private Q_SLOTS:
         // Into Videos and back by the breadcrumbs.
         view->model().zoom(top.first());
         QCOMPARE(view->breadcrumbTexts(), (QStringList{"~", "Videos"}));
-        QTest::mouseClick(view->findChildren<QToolButton*>("crumb").first(), Qt::LeftButton);
+        QTest::mouseClick(view->breadcrumbButtons().first(), Qt::LeftButton);
         QVERIFY(view->model().stack().isEmpty());
 
         auto* picker = view->findChild<SegmentedControl*>("modePicker");
