@@ -378,7 +378,11 @@ void DiskMapModel::trash(const DiskNode& node)
 {
     if (!m_appModel || !canTrash(node))
         return;
-    const QString path = node.path();
+    // The folders leading to the item with their links resolved (as the safety rule saw them),
+    // the item itself as it is: a link is moved as itself.
+    const QString shown = node.path();
+    const QString parent = Paths::resolveSymlinks(shown.left(std::max<qsizetype>(1, shown.lastIndexOf(QLatin1Char('/')))));
+    const QString path = (parent == QLatin1String("/") ? parent : parent + QLatin1Char('/')) + Paths::lastComponent(shown);
     const std::optional<QString> where = m_env.moveToTrash(path);
     if (!where)
         return;
