@@ -14,6 +14,7 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/SettingsView.h"
 #include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
@@ -70,6 +71,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
 {
     // The window views join here as they are built, each with the environment objects its row
     // of the scene table names (the model, and for "settings" and "about" the updater).
+    if (id == QLatin1String(SettingsView::kWindowId))
+        return [this] { return new SettingsView(m_model->settings(), *m_model, *m_updater); };
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
     if (id == QLatin1String(DiskMapView::kWindowId))
