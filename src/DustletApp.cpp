@@ -18,6 +18,7 @@
 #include "views/OnboardingView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
+#include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/Symbol.h"
 
@@ -85,6 +86,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [] { return new AppUpdatesView; };
     if (id == QLatin1String(StartupItemsView::kWindowId))
         return [] { return new StartupItemsView; };
+    if (id == QLatin1String(UninstallerView::kWindowId))
+        return [this] { return new UninstallerView(*m_model); };
     return {};
 }
 
