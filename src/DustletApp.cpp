@@ -7,6 +7,7 @@
 #include "platform/ui/StatusItem.h"
 #include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/AboutView.h"
 #include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
@@ -88,6 +89,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [] { return new StartupItemsView; };
     if (id == QLatin1String(UninstallerView::kWindowId))
         return [this] { return new UninstallerView(*m_model); };
+    if (id == QLatin1String(AboutView::kWindowId))
+        return [this] { return new AboutView(*m_model, *m_updater); };
     return {};
 }
 

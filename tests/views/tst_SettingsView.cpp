@@ -1,4 +1,7 @@
 #include "../services/AppModelFakes.h"
+#include "FakeUpdaterController.h"
+#include "Palettes.h"
+#include "TextContrast.h"
 #include "platform/AppEvents.h"
 #include "platform/LoginItemService.h"
 #include "platform/ui/Dialogs.h"
@@ -11,30 +14,15 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
-
-// A controller whose may-check flag and automatic preference the test owns.
-class FakeController : public UpdaterController {
-public:
-    bool can = true;
-    bool automatic = false;
-    int checks = 0;
-    bool canCheckForUpdates() const override { return can; }
-    void checkForUpdates() override { ++checks; }
-    bool automaticallyChecksForUpdates() const override { return automatic; }
-    void setAutomaticallyChecksForUpdates(bool v) override { automatic = v; }
-    void move(bool value)
-    {
-        can = value;
-        Q_EMIT canCheckForUpdatesChanged(value);
-    }
-};
 
 // A login item service that can refuse, and records what it was asked.
 class FakeLoginItem : public LoginItemService {
@@ -62,7 +50,7 @@ class tst_SettingsView : public QObject {
 
     std::unique_ptr<ModelFixture> fx;
     std::unique_ptr<AppModel> model;
-    FakeController* controller = nullptr;
+    FakeUpdaterController* controller = nullptr;
     std::unique_ptr<Updater> updater;
     AppEvents events;
     FakeLoginItem login;
@@ -100,7 +88,7 @@ private Q_SLOTS:
     {
         fx = std::make_unique<ModelFixture>();
         model = fx->makeModel();
-        auto c = std::make_unique<FakeController>();
+        auto c = std::make_unique<FakeUpdaterController>();
         controller = c.get();
         updater = std::make_unique<Updater>(std::move(c), true);
         settle();
@@ -438,7 +426,7 @@ private Q_SLOTS:
             controller->move(true);
             QTRY_VERIFY(view->checkForUpdatesButton()->isEnabled());
         }
-        auto c = std::make_unique<FakeController>();
+        auto c = std::make_unique<FakeUpdaterController>();
         updater = std::make_unique<Updater>(std::move(c), false);
         auto view = makeView();
         QVERIFY(view->devBuildLabel());
@@ -572,6 +560,31 @@ private Q_SLOTS:
         QCOMPARE(view->shownFolders(SettingsView::FolderList::custom), QStringList{fx->home("x")});
         QVERIFY(fx->sizeCalls.isEmpty());
         QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>());
+    }
+
+    // Every text of the whole form reads at 4.5:1 in a light and a dark palette.
+    void contrast_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+    void contrast()
+    {
+        QFETCH(bool, dark);
+        model->settings().setDeveloperMode(true);
+        model->settings().setCustomFolders({fx->home("a")});
+        model->settings().setProjectRoots({fx->home("src")});
+        const QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QList<TextContrast::Text> texts = TextContrast::measureBuilt(palette, [this] {
+            auto* view = new SettingsView(model->settings(), *model, *updater, environment());
+            view->setFixedHeight(Style::metric(3000));   // the whole form at once
+            view->languagePicker()->setCurrentIndex(2);  // the relaunch note
+            return view;
+        });
+        QVERIFY2(texts.size() > 40, qPrintable(QString::number(texts.size())));
+        const QString failed = TextContrast::failures(texts);
+        QVERIFY2(failed.isEmpty(), qPrintable(QLatin1Char('\n') + failed));
     }
 
     // Paths are shown as stored, as plain text.
