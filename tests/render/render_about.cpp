@@ -2,6 +2,8 @@
 // already), a deletion for good and a tool's removal, longer than the window.
 #include "RenderKit.h"
 
+#include "FakeUpdaterController.h"
+
 #include "AppModel.h"
 #include "services/Updater.h"
 #include "views/AboutView.h"
@@ -9,14 +11,6 @@
 namespace {
 
 using namespace RenderKit;
-
-class StillController : public UpdaterController {
-public:
-    bool canCheckForUpdates() const override { return true; }
-    void checkForUpdates() override {}
-    bool automaticallyChecksForUpdates() const override { return false; }
-    void setAutomaticallyChecksForUpdates(bool) override {}
-};
 
 CleanRecord record(const QString& name, qint64 freed, int minutesAgo, bool trashed, int items, bool restored = false)
 {
@@ -38,7 +32,7 @@ CleanRecord record(const QString& name, qint64 freed, int minutesAgo, bool trash
 void about()
 {
     AppModel& model = RenderKit::model();
-    auto updater = std::make_unique<Updater>(std::make_unique<StillController>(), false);
+    auto updater = std::make_unique<Updater>(std::make_unique<FakeUpdaterController>(), false);
     settle();
     const QList<CleanRecord> savedHistory = model.history();
     const qint64 savedTotal = model.totalFreedAllTime();

@@ -3,6 +3,8 @@
 // note shown.
 #include "RenderKit.h"
 
+#include "FakeUpdaterController.h"
+
 #include "AppModel.h"
 #include "services/AppSettings.h"
 #include "services/Updater.h"
@@ -15,15 +17,6 @@
 namespace {
 
 using namespace RenderKit;
-
-// An update machinery that may check now and has no feed (a development build).
-class StillController : public UpdaterController {
-public:
-    bool canCheckForUpdates() const override { return true; }
-    void checkForUpdates() override {}
-    bool automaticallyChecksForUpdates() const override { return true; }
-    void setAutomaticallyChecksForUpdates(bool) override {}
-};
 
 SettingsView::Environment environment(const QString& language)
 {
@@ -55,7 +48,7 @@ void settings()
 {
     AppModel& model = RenderKit::model();
     AppSettings& s = model.settings();
-    auto updater = std::make_unique<Updater>(std::make_unique<StillController>(), false);
+    auto updater = std::make_unique<Updater>(std::make_unique<FakeUpdaterController>(), false);
     settle();
 
     s.setDeveloperMode(false);
