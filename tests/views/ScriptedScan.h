@@ -4,6 +4,8 @@
 // end. The steps are carried out whether or not the scan's token is cancelled, as a report that
 // is already on its way would arrive. A scan ends by itself once its token is cancelled and
 // nothing is left to hand over, unless `holdCancelled` keeps it waiting for its steps.
+// A test that starts a scan (also a rescan after trashing) must see it arrive (count()) before
+// the script goes away: one still on its way to the script would find it gone.
 #include "views/FileFinderModel.h"
 
 #include <QMutex>
