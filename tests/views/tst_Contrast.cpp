@@ -297,14 +297,7 @@ private Q_SLOTS:
 
         // The delegate's texts, drawn into the list.
         QListView* list = view->duplicatesList();
-        const qreal dpr = 4.0;
-        QImage image(view->size() * dpr, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(view->palette().color(QPalette::Window));
-        {
-            QPainter p(&image);
-            view->render(&p);
-        }
+        const QImage image = TextContrast::render(view);
         int measured = 0;
         QStringList failed;
         for (int row = 0; row < list->model()->rowCount(); ++row) {
@@ -314,7 +307,7 @@ private Q_SLOTS:
                 if (r.isEmpty())
                     continue;
                 const QRect logical(list->viewport()->mapTo(view, r.topLeft()), r.size());
-                TextContrast::Text t = TextContrast::measureRect(image, QRect(logical.topLeft() * dpr, logical.size() * dpr));
+                TextContrast::Text t = TextContrast::measureLogical(image, logical);
                 ++measured;
                 if (t.ratio < 4.5)
                     failed << QStringLiteral("row %1 at %2,%3: %4 on %5 = %6:1")
@@ -374,18 +367,11 @@ private Q_SLOTS:
         view->resize(Style::metric(900), Style::metric(700));
         settle();
 
-        const qreal dpr = 4.0;
-        QImage image(view->size() * dpr, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(view->palette().color(QPalette::Window));
-        {
-            QPainter p(&image);
-            view->render(&p);
-        }
+        const QImage image = TextContrast::render(view);
         QStringList failed;
         int measured = 0;
         const auto measure = [&](const QRect& logical, const QString& what) {
-            const TextContrast::Text t = TextContrast::measureRect(image, QRect(logical.topLeft() * dpr, logical.size() * dpr));
+            const TextContrast::Text t = TextContrast::measureLogical(image, logical);
             ++measured;
             if (t.ratio < 4.5)
                 failed << QStringLiteral("%1: %2 on %3 = %4:1")
