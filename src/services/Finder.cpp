@@ -4,6 +4,11 @@
 #include "services/Cleaner.h"
 
 #include <QFile>
+#include <QHash>
+#include <QPair>
+#include <QSet>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -13,15 +18,35 @@
 
 namespace {
 
-struct Search {
-    QSet<QString> names;
+// What a search looks for: folders named as one of the kinds' names, in a project folder no
+// deeper than the kind allows, next to one of the kind's markers.
+struct Kind {
+    QString id;                 // the kind's id (the search by name has one kind without an id)
     int maxDepth = 0;
+    QStringList markers;
+    // Markers matched against the project folder's listing ("*.ext" patterns allowed) rather
+    // than tested for existence.
+    bool markersByListing = false;
+};
+
+struct Search {
+    QHash<QString, qsizetype> names;   // folder name → its kind
+    QList<Kind> kinds;
+    int maxDepth = 0;           // the walk's bound: the deepest project folder any kind allows
     QStringList ignore;         // expanded entries, and their resolved forms
-    QStringList requireMarker;
     bool hasCutoff = false;
     qint64 cutoffMs = 0;        // milliseconds since the epoch
-    QStringList found;
+    // Each folder is reported once per root, however many ways lead to it.
+    bool oncePerRoot = false;
+    QSet<QPair<quint64, quint64>> reported;   // (device, inode) of the folders reported in this root
+    QStringList roots;          // the roots searched, resolved: links may lead only within them
+    QList<Finder::TypedHit> found;
 };
+
+bool equalsOrBelow(const QString& path, const QString& folder)
+{
+    return path == folder || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'));
+}
 
 bool existsFollowing(const QString& path, struct stat* st = nullptr)
 {
@@ -60,15 +85,42 @@ bool ignored(const Search& s, const QString& path, const QString& resolved)
     return Finder::isIgnored(path, s.ignore) || (resolved != path && Finder::isIgnored(resolved, s.ignore));
 }
 
-bool hasMarker(const Search& s, const QString& folder)
+bool hasMarker(const Kind& kind, const QString& folder)
 {
-    if (s.requireMarker.isEmpty())
+    if (kind.markers.isEmpty())
         return true;
-    for (const QString& marker : s.requireMarker) {
-        if (existsFollowing(folder + QLatin1Char('/') + marker))
-            return true;
+    if (!kind.markersByListing) {
+        for (const QString& marker : kind.markers) {
+            if (existsFollowing(folder + QLatin1Char('/') + marker))
+                return true;
+        }
+        return false;
+    }
+    // The project folder is listed anew for each candidate; one that can't be listed has no marker.
+    std::vector<Listed> entries;
+    list(folder, entries);
+    for (const QString& marker : kind.markers) {
+        for (const Listed& entry : entries) {
+            if (BuildArtifactType::markerMatches(marker, entry.name))
+                return true;
+        }
     }
     return false;
+}
+
+// Whether the folder at `path` (followed, as it is reported) has not been reported in this root.
+bool firstTime(Search& s, const QString& path)
+{
+    if (!s.oncePerRoot)
+        return true;
+    struct stat st {};
+    if (!existsFollowing(path, &st))
+        return true;
+    const QPair<quint64, quint64> id{quint64(st.st_dev), quint64(st.st_ino)};
+    if (s.reported.contains(id))
+        return false;
+    s.reported.insert(id);
+    return true;
 }
 
 bool oldEnough(const Search& s, const QString& child)
@@ -97,7 +149,8 @@ void walk(Search& s, const QString& folder, const QString& resolved, int depth)
     if (!list(folder, entries))
         return;
     for (const Listed& entry : entries) {
-        const bool isMatch = s.names.contains(entry.name);
+        const auto kindAt = s.names.constFind(entry.name);
+        const bool isMatch = kindAt != s.names.constEnd();
         if (entry.name.startsWith(QLatin1Char('.')) && !isMatch)
             continue;
         const QString child = folder + QLatin1Char('/') + entry.name;
@@ -110,15 +163,62 @@ void walk(Search& s, const QString& folder, const QString& resolved, int depth)
             if (!existsFollowing(child, &st) || !S_ISDIR(st.st_mode))
                 continue;
             childResolved = Paths::resolveSymlinks(child);
+            // A link is taken only when it leads inside one of the roots.
+            if (std::none_of(s.roots.cbegin(), s.roots.cend(),
+                             [&](const QString& root) { return equalsOrBelow(childResolved, root); }))
+                continue;
         }
         if (ignored(s, child, childResolved))
             continue;
         if (isMatch) {
-            if (hasMarker(s, folder) && oldEnough(s, child) && Cleaner::isSafe(childResolved))
-                s.found.append(child);
+            const Kind& kind = s.kinds[*kindAt];
+            if (kind.maxDepth >= depth && hasMarker(kind, folder) && oldEnough(s, child)
+                && Cleaner::isSafe(childResolved) && firstTime(s, child))
+                s.found.append(Finder::TypedHit{QFile::encodeName(child), kind.id});
             continue;
         }
+        // A folder already on the way down (a link back up) would go round in circles.
+        if (equalsOrBelow(resolved, childResolved))
+            continue;
         walk(s, child, childResolved, depth + 1);
+    }
+}
+
+void prepare(Search& s, const QStringList& ignore, int minAgeDays, const QDateTime& now)
+{
+    for (const QString& entry : ignore) {
+        const QString expanded = Paths::expandTilde(entry);
+        s.ignore.append(expanded);
+        // A pinned folder reached through a link of its own path is still the pinned folder.
+        if (expanded.startsWith(QLatin1Char('/'))) {
+            const QString resolved = Paths::resolveSymlinks(expanded);
+            if (resolved != expanded)
+                s.ignore.append(resolved);
+        }
+    }
+    if (minAgeDays >= 1) {
+        s.hasCutoff = true;
+        s.cutoffMs = now.toMSecsSinceEpoch() - qint64(minAgeDays) * 86400 * 1000;
+    }
+}
+
+void run(Search& s, const QStringList& roots)
+{
+    QStringList expandedRoots;
+    for (const QString& root : roots) {
+        const QString expanded = Paths::expandTilde(root);
+        expandedRoots.append(expanded);
+        if (expanded.startsWith(QLatin1Char('/')))
+            s.roots.append(Paths::resolveSymlinks(expanded));
+    }
+    for (const QString& expanded : std::as_const(expandedRoots)) {
+        if (!existsFollowing(expanded))
+            continue;
+        const QString resolved = expanded.startsWith(QLatin1Char('/')) ? Paths::resolveSymlinks(expanded) : expanded;
+        if (ignored(s, expanded, resolved))
+            continue;
+        s.reported.clear();
+        walk(s, expanded, resolved, 0);
     }
 }
 
@@ -144,32 +244,34 @@ QStringList discover(const QStringList& roots, const QSet<QString>& names, int m
                      const QDateTime& now)
 {
     Search s;
-    s.names = names;
+    s.kinds.append(Kind{QString(), maxDepth, requireMarker, false});
+    for (const QString& name : names)
+        s.names.insert(name, 0);
     s.maxDepth = maxDepth;
-    s.requireMarker = requireMarker;
-    for (const QString& entry : ignore) {
-        const QString expanded = Paths::expandTilde(entry);
-        s.ignore.append(expanded);
-        // A pinned folder reached through a link of its own path is still the pinned folder.
-        if (expanded.startsWith(QLatin1Char('/'))) {
-            const QString resolved = Paths::resolveSymlinks(expanded);
-            if (resolved != expanded)
-                s.ignore.append(resolved);
-        }
+    prepare(s, ignore, minAgeDays, now);
+    run(s, roots);
+    QStringList found;
+    for (const TypedHit& hit : std::as_const(s.found))
+        found.append(QFile::decodeName(hit.path));
+    return found;
+}
+
+QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
+                               const QStringList& ignore, int minAgeDays, const QDateTime& now)
+{
+    Search s;
+    s.oncePerRoot = true;
+    for (const BuildArtifactType& type : types) {
+        // A name two kinds share belongs to the later one.
+        for (const QString& name : type.names)
+            s.names.insert(name, s.kinds.size());
+        s.kinds.append(Kind{type.id, type.maxDepth, type.markers, true});
+        s.maxDepth = std::max(s.maxDepth, type.maxDepth);
     }
-    if (minAgeDays >= 1) {
-        s.hasCutoff = true;
-        s.cutoffMs = now.toMSecsSinceEpoch() - qint64(minAgeDays) * 86400 * 1000;
-    }
-    for (const QString& root : roots) {
-        const QString expanded = Paths::expandTilde(root);
-        if (!existsFollowing(expanded))
-            continue;
-        const QString resolved = expanded.startsWith(QLatin1Char('/')) ? Paths::resolveSymlinks(expanded) : expanded;
-        if (ignored(s, expanded, resolved))
-            continue;
-        walk(s, expanded, resolved, 0);
-    }
+    if (types.isEmpty())
+        return {};
+    prepare(s, ignore, minAgeDays, now);
+    run(s, roots);
     return s.found;
 }
 

@@ -52,6 +52,8 @@ int badgePadH() { return Style::metric(5); }
 constexpr int kBadgePadV = 1;
 // An unselected row is drawn as if at 70 % opacity (its texts never below 4.5:1).
 constexpr double kUnselectedFade = 0.3;
+// Pixels added to a measured text's width before it is drawn.
+constexpr int kSlack = 3;
 
 int indicatorSize(const QWidget* widget)
 {
@@ -310,7 +312,9 @@ ProjectCleanupDelegate::FolderLayout ProjectCleanupDelegate::folderLayout(const 
     const int textTop = r.top() + (body - (firstLine + 1 + pm.height())) / 2;
     const QString kind = index.data(ProjectCleanupRows::KindLabelRole).toString();
     const int nameRoom = std::max(0, textRoom - Style::metric(6) - badgeWidth(kind));
-    const int nameWidth = std::min(nameRoom, tm.horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()));
+    // A few pixels of slack: a painter on a high-density device may measure the name a little wider.
+    const int nameWidth =
+        std::min(nameRoom, tm.horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()) + kSlack);
     l.name = QRect(textLeft, textTop, nameWidth, firstLine);
     l.badge = QRect(textLeft + nameWidth + Style::metric(6), textTop + (firstLine - badgeHeight()) / 2, badgeWidth(kind),
                     badgeHeight());
@@ -333,8 +337,8 @@ ProjectCleanupDelegate::HeaderLayout ProjectCleanupDelegate::headerLayout(const 
     const QString count = index.data(ProjectCleanupRows::CountTextRole).toString();
     const int nameLeft = l.folder.right() + 1 + headerGap();
     const int nameRoom = std::max(0, l.total.left() - headerGap() - badgeWidth(count) - headerGap() - nameLeft);
-    const int nameWidth =
-        std::min(nameRoom, QFontMetrics(headerNameFont()).horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()));
+    const int nameWidth = std::min(
+        nameRoom, QFontMetrics(headerNameFont()).horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()) + kSlack);
     l.name = QRect(nameLeft, r.top(), nameWidth, r.height());
     l.badge = QRect(nameLeft + nameWidth + headerGap(), r.center().y() - badgeHeight() / 2, badgeWidth(count), badgeHeight());
     return l;
@@ -395,8 +399,8 @@ void ProjectCleanupDelegate::paintHeader(QPainter* p, const QStyleOptionViewItem
     p->drawText(l.total, Qt::AlignRight | Qt::AlignVCenter, index.data(ProjectCleanupRows::SizeTextRole).toString());
     p->setFont(headerNameFont());
     p->drawText(l.name, Qt::AlignLeft | Qt::AlignVCenter,
-                QFontMetrics(headerNameFont())
-                    .elidedText(index.data(ProjectCleanupRows::ProjectNameRole).toString(), Qt::ElideMiddle, l.name.width()));
+                p->fontMetrics().elidedText(index.data(ProjectCleanupRows::ProjectNameRole).toString(), Qt::ElideMiddle,
+                                            l.name.width()));
     drawBadge(p, onBar, bar, index.data(ProjectCleanupRows::CountTextRole).toString(), l.badge, 0.0);
 }
 
@@ -436,13 +440,13 @@ void ProjectCleanupDelegate::paintFolder(QPainter* p, const QStyleOptionViewItem
     p->setFont(titleFont());
     p->setPen(primary);
     p->drawText(l.name, Qt::AlignLeft | Qt::AlignVCenter,
-                QFontMetrics(titleFont())
-                    .elidedText(index.data(ProjectCleanupRows::ProjectNameRole).toString(), Qt::ElideRight, l.name.width()));
+                p->fontMetrics().elidedText(index.data(ProjectCleanupRows::ProjectNameRole).toString(), Qt::ElideRight,
+                                            l.name.width()));
     drawBadge(p, pal, background, index.data(ProjectCleanupRows::KindLabelRole).toString(), l.badge, fade);
     p->setFont(pathFont());
     p->setPen(secondary);
     p->drawText(l.path, Qt::AlignLeft | Qt::AlignVCenter,
-                QFontMetrics(pathFont())
+                p->fontMetrics()
                     .elidedText(index.data(ProjectCleanupRows::DisplayPathRole).toString(), Qt::ElideMiddle, l.path.width()));
 
     // The divider under the row, indented past the checkbox.

@@ -219,6 +219,10 @@ QWidget* ProjectCleanupView::buildToolbar()
     m_sort->setCurrentIndex(0);
     connect(m_sort, &SegmentedControl::activated, this, [this](int index) { m_model->setSortByAge(index == 1); });
     row->addWidget(m_sort);
+    // As tall with the order picker hidden as with it shown: the list does not jump when the
+    // first folder arrives.
+    const int tallest = std::max({m_sort->sizeHint().height(), m_rescan->sizeHint().height(), m_group->sizeHint().height()});
+    bar->setMinimumHeight(tallest + 2 * Style::metric(8));
     return bar;
 }
 
