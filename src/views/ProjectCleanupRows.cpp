@@ -6,6 +6,7 @@
 #include "platform/ui/FileManagerShell.h"
 #include "views/ProjectCleanupView.h"
 #include "views/components/Labels.h"
+#include "views/components/RowDiff.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -75,10 +76,7 @@ int badgeWidth(const QString& text) { return QFontMetrics(badgeFont()).horizonta
 // The fill of a badge: the secondary colour at 15 % over `background`.
 QColor badgeFill(const QPalette& pal, const QColor& background)
 {
-    const QColor s = Style::secondary(pal).toRgb(), b = background.toRgb();
-    constexpr float a = 0.15f;
-    return QColor::fromRgbF(float(s.redF()) * a + float(b.redF()) * (1 - a), float(s.greenF()) * a + float(b.greenF()) * (1 - a),
-                            float(s.blueF()) * a + float(b.blueF()) * (1 - a));
+    return Style::dimmed(Style::secondary(pal), background, 0.85, 1.0);
 }
 
 // Draws a capsule badge with `text` in `r`.
@@ -100,27 +98,6 @@ void drawGlyph(QPainter* p, const QString& symbol, const QRect& button, const QC
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     p->drawPixmap(QRect(button.center().x() - side / 2 + 1, button.center().y() - side / 2 + 1, side, side),
                   Symbol::pixmap(symbol, side, tint, dpr));
-}
-
-// Whether `before` is `after` with rows inserted (in order); the runs inserted go to `runs` as
-// (position in `after`, count).
-bool onlyInserted(const QList<ProjectCleanupRows::Row>& before, const QList<ProjectCleanupRows::Row>& after,
-                  QList<std::pair<int, int>>& runs)
-{
-    if (after.size() < before.size())
-        return false;
-    qsizetype i = 0;
-    for (qsizetype j = 0; j < after.size(); ++j) {
-        if (i < before.size() && before[i] == after[j]) {
-            ++i;
-            continue;
-        }
-        if (!runs.isEmpty() && runs.last().first + runs.last().second == int(j))
-            ++runs.last().second;
-        else
-            runs.append({int(j), 1});
-    }
-    return i == before.size();
 }
 
 } // namespace

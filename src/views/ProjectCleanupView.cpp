@@ -89,10 +89,7 @@ QColor KindChip::fillColor() const
     if (m_active)
         return Style::prominentFill(Style::accent(pal), Qt::white);
     // The secondary colour at 15 % over the window.
-    const QColor s = Style::secondary(pal).toRgb(), b = pal.color(QPalette::Window).toRgb();
-    constexpr float a = 0.15f;
-    return QColor::fromRgbF(float(s.redF()) * a + float(b.redF()) * (1 - a), float(s.greenF()) * a + float(b.greenF()) * (1 - a),
-                            float(s.blueF()) * a + float(b.blueF()) * (1 - a));
+    return Style::dimmed(Style::secondary(pal), pal.color(QPalette::Window), 0.85, 1.0);
 }
 
 QColor KindChip::labelColor() const

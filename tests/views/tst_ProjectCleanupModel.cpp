@@ -36,14 +36,10 @@ void scanWith(ProjectCleanupModel& model, ProjectScanScript& scans, const QList<
 {
     model.scan();
     QTRY_COMPARE(scans.count() > 0, true);
-    QList<ProjectScanScript::Step> steps;
     int n = 0;
-    for (const ProjectDir& d : dirs) {
-        steps.append(++n);
-        steps.append(d);
-    }
-    steps.append(ProjectScanScript::End{});
-    scans.push(steps);
+    for (const ProjectDir& d : dirs)
+        scans.found(++n, d);
+    scans.end();
     QTRY_VERIFY(model.hasScanned());
     QCOMPARE(model.dirs().size(), dirs.size());
 }
@@ -115,7 +111,7 @@ private Q_SLOTS:
         model.setAppModel(app.get());
         model.scan();
         QTRY_COMPARE(scans.count(), 1);
-        const ProjectScanScript::Run run = scans.started(0);
+        const ProjectScanStart run = scans.started(0);
         QCOMPARE(run.roots, (QStringList{f.home("src"), f.home("dev")}));
         QCOMPARE(run.ignore, QStringList{"~/src/keep"});
         QCOMPARE(run.minAgeDays, days);
@@ -128,7 +124,7 @@ private Q_SLOTS:
         ProjectCleanupModel model(scans.function());
         model.scan();
         QTRY_COMPARE(scans.count(), 1);
-        const ProjectScanScript::Run run = scans.started(0);
+        const ProjectScanStart run = scans.started(0);
         QCOMPARE(run.roots, QStringList{f.home.path()});
         QVERIFY(run.ignore.isEmpty());
         QCOMPARE(run.minAgeDays, 0);
