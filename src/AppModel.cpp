@@ -236,6 +236,8 @@ bool AppModel::isGroupEnabled(const SimpleGroup& group) const
 
 bool AppModel::isScanning() const
 {
+    if (m_queuedScans > 0)
+        return true;
     return std::any_of(m_targets.begin(), m_targets.end(), [](const TargetState& t) { return t.isScanning; });
 }
 
@@ -579,7 +581,16 @@ void AppModel::restore(const CleanRecord& given)
 
 void AppModel::queueScanAll()
 {
-    QTimer::singleShot(0, this, [this] { scanAll(); });
+    // Sizing counts as running from the moment it is asked for, so that no one reads a finished
+    // total of 0 in the turn before the first measurement starts.
+    if (++m_queuedScans == 1)
+        Q_EMIT targetsChanged();
+    QTimer::singleShot(0, this, [this] {
+        --m_queuedScans;
+        scanAll();   // marks every target as being measured before it returns
+        if (!isScanning())
+            Q_EMIT targetsChanged();   // nothing to measure: sizing is over already
+    });
 }
 
 void AppModel::start()

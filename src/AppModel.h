@@ -176,6 +176,8 @@ public:
 
     // Start-up, timers and the scheduled cleanup.
     void start();
+    // Whether start() has run (later calls only refresh the disk figures).
+    bool hasStarted() const { return m_didStart; }
     void restartTimer();
     void runScheduledCleanupIfDue();
 
@@ -229,6 +231,7 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
+    int m_queuedScans = 0;   // full scans asked for that have not begun measuring yet
     // Ids of the targets being cleared now: one-target cleanups, and the target a run of all
     // targets or the scheduled cleanup is at. Nothing starts clearing a target that is in here.
     // Kept apart from TargetState, which a rebuild replaces.

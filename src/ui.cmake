@@ -12,8 +12,10 @@ if(APPLE)
   # The updater lives in the core library; its framework controller goes with it.
   set(DUSTLET_SPARKLE_SOURCE ${CMAKE_SOURCE_DIR}/src/platform/macos/SparkleUpdaterController.mm)
   list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${DUSTLET_SPARKLE_SOURCE})
-  # The volume figures belong to the platform library (see the top-level CMakeLists.txt).
-  list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/macos/VolumeMac.mm)
+  # The volume figures and the login item belong to the platform library (see the top-level
+  # CMakeLists.txt).
+  list(REMOVE_ITEM DUSTLET_MAC_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/macos/VolumeMac.mm
+    ${CMAKE_SOURCE_DIR}/src/platform/macos/LoginItemServiceMac.mm)
   target_sources(dustlet_core PRIVATE ${DUSTLET_SPARKLE_SOURCE})
   target_link_libraries(dustlet_core PUBLIC "-framework Foundation")
 endif()

@@ -1,3 +1,6 @@
 # The real program in an X server with a tray host; skipped only when no X server can start.
 add_test(NAME e2e_tray_click COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/tray_click.sh $<TARGET_FILE:dustlet>)
 set_tests_properties(e2e_tray_click PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)
+# A first launch: the welcome flow over the whole screen, then the first-run hint.
+add_test(NAME e2e_first_launch COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/first_launch.sh $<TARGET_FILE:dustlet>)
+set_tests_properties(e2e_first_launch PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)

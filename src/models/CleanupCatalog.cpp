@@ -8,6 +8,23 @@ namespace {
 
 using namespace CleanupKinds;
 
+// Built-in targets a platform does not offer, one row per platform. Off macOS the system caches
+// that only macOS keeps are left out: saved window state, the music app's streaming cache and
+// Mail's attachment copies. The Linux catalog adds its rows here.
+struct NotOffered {
+    CleanupCatalog::Platform platform;
+    QStringList ids;
+};
+const QList<NotOffered>& notOfferedTable()
+{
+    static const QList<NotOffered> table = {
+        {CleanupCatalog::Platform::macOS, {}},
+        {CleanupCatalog::Platform::other,
+         {QStringLiteral("savedstate"), QStringLiteral("musiccache"), QStringLiteral("maildownloads")}},
+    };
+    return table;
+}
+
 // Names and details are translated when the list is built.
 QString t(const char* text) { return QCoreApplication::translate("CleanupCatalog", text); }
 
@@ -147,3 +164,20 @@ QList<CleanupTarget> finderTargets(const QStringList& roots, const QStringList& 
 }
 
 } // namespace CleanupCatalog
+
+bool CleanupCatalog::isOffered(const QString& id, Platform platform)
+{
+    for (const NotOffered& row : notOfferedTable())
+        if (row.platform == platform)
+            return !row.ids.contains(id);
+    return true;
+}
+
+bool CleanupCatalog::isOffered(const QString& id)
+{
+#ifdef Q_OS_MACOS
+    return isOffered(id, Platform::macOS);
+#else
+    return isOffered(id, Platform::other);
+#endif
+}

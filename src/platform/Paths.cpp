@@ -84,6 +84,18 @@ QString resolveSymlinks(const QString& path)
     return clean(resolved + QLatin1Char('/') + rest.join(QLatin1Char('/')));
 }
 
+QString resolveParent(const QString& path)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return path;
+    const QString cleaned = clean(path);
+    const qsizetype slash = cleaned.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return cleaned;
+    const QString parent = resolveSymlinks(cleaned.left(slash));
+    return clean(parent + QLatin1Char('/') + cleaned.mid(slash + 1));
+}
+
 QString lastComponent(const QString& path)
 {
     QString p = path;

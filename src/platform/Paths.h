@@ -19,6 +19,11 @@ QString abbreviateHome(const QString& path);
 // rest, cleaned of "." and ".." pieces and repeated "/". Never strips "/private".
 QString resolveSymlinks(const QString& path);
 
+// Where the item at an absolute path really lies: the links among its parent folders resolved,
+// its own last component kept as it is (an item that is itself a link is moved or removed as
+// the link, so the link is not followed). A relative path is returned unchanged.
+QString resolveParent(const QString& path);
+
 // Lexical clean-up of an absolute path: repeated "/" folded, "." dropped, ".." pops a piece
 // (never above "/"), no trailing "/". A relative path is returned unchanged.
 QString clean(const QString& path);

@@ -29,6 +29,11 @@ bool isSafe(const QString& path);
 // itself). Touches the file system to resolve the links.
 bool canTrashOnRequest(const QString& path);
 
+// Whether `path` (absolute, links resolved) is one of the rule's protected paths or lies in one
+// of its protected folders. Places outside the rule's allowed roots are not protected by this
+// test alone; `isSafe` refuses them as well. A relative path counts as protected.
+bool isProtected(const QString& path);
+
 // Checks a folder the user is adding as a custom target: no value when acceptable, otherwise
 // the message to show.
 std::optional<QString> validateCustom(const QString& path);

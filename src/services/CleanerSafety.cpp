@@ -52,18 +52,27 @@ bool equalsOrBelow(const QString& path, const QString& folder)
 
 namespace Cleaner {
 
-bool isSafe(const QString& rawPath)
+bool isProtected(const QString& rawPath)
 {
     if (!rawPath.startsWith(QLatin1Char('/')))
-        return false;
+        return true;
     const QString path = Paths::clean(rawPath);
     const SafetyLists& l = lists();
     if (l.protectedPaths.contains(path))
-        return false;
+        return true;
     for (const QString& prefix : l.protectedPrefixes) {
         if (equalsOrBelow(path, prefix))
-            return false;
+            return true;
     }
+    return false;
+}
+
+bool isSafe(const QString& rawPath)
+{
+    if (isProtected(rawPath))
+        return false;
+    const QString path = Paths::clean(rawPath);
+    const SafetyLists& l = lists();
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {
         if (equalsOrBelow(path, root)) {

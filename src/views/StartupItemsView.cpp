@@ -6,6 +6,7 @@
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/EmptyState.h"
+#include "views/components/FocusRing.h"
 #include "views/components/Labels.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
@@ -16,7 +17,6 @@
 #include "views/components/WindowCenterer.h"
 
 #include <QCoreApplication>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -32,15 +32,20 @@ StartupItemRow::StartupItemRow(const StartupItem& item, bool busy, QWidget* pare
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(Style::metric(2));
+    // A switched-off entry is dimmed: its texts half-way to the background (still 4.5:1), its
+    // symbol at half strength.
+    const QColor background = palette().color(QPalette::Window);
+    const auto shade = [&](const QColor& c) { return item.enabled ? c : Style::inactive(c, background); };
     auto* label = new ElidedLabel(item.label, this);
     label->setFont(Style::font(Style::Text::callout, QFont::Medium));
+    label->setColor(shade(Style::primary(palette())));
     label->setToolTip(plainToolTip(item.label));
     texts->addWidget(label);
     // The home folder is shortened only where it leads the path.
     const QString program = Paths::abbreviateHome(item.program);
     m_program = new ElidedLabel(program, this);
     m_program->setFont(Style::monospaced(Style::Text::caption2));
-    m_program->setColor(Style::secondary(palette()));
+    m_program->setColor(shade(Style::secondary(palette())));
     m_program->setToolTip(plainToolTip(program));
     texts->addWidget(m_program);
     row->addLayout(texts, 1);
@@ -48,7 +53,11 @@ StartupItemRow::StartupItemRow(const StartupItem& item, bool busy, QWidget* pare
 
     m_reveal = new QToolButton(this);
     m_reveal->setAutoRaise(true);
-    m_reveal->setIcon(Symbol::icon(QStringLiteral("magnifyingglass"), Style::secondary(palette())));
+    QColor revealTint = Style::secondary(palette());
+    if (!item.enabled)
+        revealTint.setAlphaF(0.5f);
+    m_reveal->setIcon(Symbol::icon(QStringLiteral("magnifyingglass"), revealTint));
+    FocusRing::attach(m_reveal);
     m_reveal->setToolTip(FileManagerShell::revealLabel());
     m_reveal->setAccessibleName(FileManagerShell::revealLabel());
     m_reveal->setCursor(Qt::PointingHandCursor);
@@ -75,14 +84,10 @@ StartupItemRow::StartupItemRow(const StartupItem& item, bool busy, QWidget* pare
         });
         row->addWidget(m_switch);
     }
-
-    m_effect = new QGraphicsOpacityEffect(this);
-    m_effect->setOpacity(item.enabled ? 1.0 : 0.5);
-    setGraphicsEffect(m_effect);
 }
 
 QString StartupItemRow::programText() const { return m_program->text(); }
-qreal StartupItemRow::opacity() const { return m_effect->opacity(); }
+qreal StartupItemRow::opacity() const { return m_item.enabled ? 1.0 : 0.5; }
 
 StartupItemsView::StartupItemsView(QWidget* parent) : StartupItemsView(nullptr, parent) {}
 

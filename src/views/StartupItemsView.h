@@ -10,7 +10,6 @@ class EmptyState;
 class LinkButton;
 class ProgressSpinner;
 class ToggleSwitch;
-class QGraphicsOpacityEffect;
 class QLabel;
 class QScrollArea;
 class QToolButton;
@@ -29,6 +28,7 @@ public:
     ProgressSpinner* spinner() const { return m_spinner; }  // none unless busy
     QToolButton* revealButton() const { return m_reveal; }
     QString programText() const;
+    // 1.0, or 0.5 for a switched-off entry (drawn dimmed).
     qreal opacity() const;
 
 Q_SIGNALS:
@@ -41,7 +41,6 @@ private:
     ToggleSwitch* m_switch = nullptr;
     ProgressSpinner* m_spinner = nullptr;
     QToolButton* m_reveal = nullptr;
-    QGraphicsOpacityEffect* m_effect = nullptr;
 };
 
 // The content of the "startup" window: the user's start-up entries with a switch each, so an

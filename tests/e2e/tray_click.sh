@@ -5,75 +5,21 @@
 set -u
 
 DUSTLET=${1:?usage: tray_click.sh PATH/TO/dustlet}
-[ -x "$DUSTLET" ] || { echo "FAIL: $DUSTLET is not an executable"; exit 1; }
-for tool in Xvfb trayer xdotool xwininfo; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (scripts/setup installs it)"; exit 1; }
-done
+. "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Polls a command for up to $1 tenths of a second.
-wait_for() {
-  local tries=$1; shift
-  while [ "$tries" -gt 0 ]; do
-    "$@" && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
-
-# The X server picks a free display and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-pids+=($xvfb_pid)
-display_settled() { test -s "$work/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
-wait_for 100 display_settled
-if ! test -s "$work/display"; then
-  echo "SKIP: the X server could not start:"; cat "$work/xvfb.log"; exit 77
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
-echo "X server on $DISPLAY"
-
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true >"$work/trayer.log" 2>&1 &
-pids+=($!)
-tray_panel() { xwininfo -root -tree 2>/dev/null | grep -E '"panel" "trayer"' | awk '{print $1}' | head -n1; }
-has_panel() { [ -n "$(tray_panel)" ]; }
-wait_for 100 has_panel || { echo "FAIL: the tray host did not come up"; cat "$work/trayer.log"; exit 1; }
-panel=$(tray_panel)
-
-# x y width height of a window, absolute.
-geometry() {
-  xwininfo -id "$1" 2>/dev/null | awk '
-    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /Width:/ {w=$NF} /Height:/ {h=$NF} /Map State: IsViewable/ {v=1}
-    END { if (v) print x, y, w, h }'
-}
+start_x
+start_tray
 read -r px py pw ph <<<"$(geometry "$panel")"
 
-# A fake home: nothing of the real one is read or written.
-home="$work/home"
-mkdir -p "$home/.config" "$home/.local/share" "$home/.cache"
-env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-  XDG_CACHE_HOME="$home/.cache" QT_QPA_PLATFORM=xcb "$DUSTLET" >"$work/dustlet.log" 2>&1 &
-dustlet_pid=$!
-pids+=($dustlet_pid)
+make_home
+# Not a first launch: the welcome flow (tested by first_launch.sh) stays closed.
+cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
+PLIST
+start_dustlet
 
-# The program's visible windows, one "id x y w h" per line.
-dustlet_windows() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname dustlet 2>/dev/null); do
-    local g; g=$(geometry "$id")
-    [ -n "$g" ] && echo "$id $g"
-  done
-}
 inside_tray() { [ "$2" -ge "$px" ] && [ "$3" -ge "$py" ] && [ $(($2 + $4)) -le $((px + pw)) ] && [ $(($3 + $5)) -le $((py + ph)) ]; }
 tray_icon() {
   local line

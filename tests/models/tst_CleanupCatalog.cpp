@@ -118,6 +118,37 @@ private Q_SLOTS:
         // Lists in a kind compare element by element, in order.
         QVERIFY(CleanupKind(CleanupKinds::Paths{{"a", "b"}}) != CleanupKind(CleanupKinds::Paths{{"b", "a"}}));
     }
+
+    // Which built-in targets each platform offers: off macOS the three system caches that only
+    // macOS keeps are left out; everything else (and every id the catalog does not know) is offered.
+    void offeredPerPlatform_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("onMacOS");
+        QTest::addColumn<bool>("elsewhere");
+        QTest::newRow("saved application state") << "savedstate" << true << false;
+        QTest::newRow("music app cache") << "musiccache" << true << false;
+        QTest::newRow("mail attachment copies") << "maildownloads" << true << false;
+        QTest::newRow("trash") << "trash" << true << true;
+        QTest::newRow("app caches") << "appcaches" << true << true;
+        QTest::newRow("a developer cache") << "npm" << true << true;
+        QTest::newRow("a folder search") << "node_modules" << true << true;
+        QTest::newRow("a custom folder") << "custom:/tmp/x" << true << true;
+    }
+
+    void offeredPerPlatform()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, onMacOS);
+        QFETCH(bool, elsewhere);
+        QCOMPARE(CleanupCatalog::isOffered(id, CleanupCatalog::Platform::macOS), onMacOS);
+        QCOMPARE(CleanupCatalog::isOffered(id, CleanupCatalog::Platform::other), elsewhere);
+#ifdef Q_OS_MACOS
+        QCOMPARE(CleanupCatalog::isOffered(id), onMacOS);
+#else
+        QCOMPARE(CleanupCatalog::isOffered(id), elsewhere);
+#endif
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CleanupCatalog)

@@ -112,6 +112,22 @@ private Q_SLOTS:
         QCOMPARE(Paths::resolveSymlinks(home("nothing/here")), home("nothing/here"));
         QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
     }
+
+    // Where an item really lies: its parents' links resolved, the item itself not followed.
+    void resolveParent()
+    {
+        TestHome home;
+        home.mkdir("real/dir");
+        home.symlink("link", home("real"));
+        home.symlink("real/item", home("elsewhere"));
+        QCOMPARE(Paths::resolveParent(home("link/item")), home("real/item"));   // not "elsewhere"
+        QCOMPARE(Paths::resolveParent(home("link/dir/")), home("real/dir"));
+        // Dots are cleaned first: ".." names the parent, here the link itself (not followed).
+        QCOMPARE(Paths::resolveParent(home("link/dir/..")), home("link"));
+        QCOMPARE(Paths::resolveParent(home("link/dir/../dir")), home("real/dir"));
+        QCOMPARE(Paths::resolveParent("/"), QString("/"));
+        QCOMPARE(Paths::resolveParent("rel/x"), QString("rel/x"));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_PlatformBasics)

@@ -430,12 +430,17 @@ void tst_AppModelCleanup::startTwice()
 {
     ModelFixture f;
     auto model = f.makeModel();
+    QSignalSpy targets(model.get(), &AppModel::targetsChanged);
     model->start();
     QCOMPARE(f.clock.runningIntervals(), (QList<std::chrono::milliseconds>{5000ms, 180'000ms}));
     QVERIFY(f.sizeCalls.isEmpty());  // sizing is queued
+    // ... but counts as running from the start, so that nothing reads a finished total of 0.
+    QVERIFY(model->isScanning());
+    QCOMPARE(targets.count(), 1);
     settle();
     QCOMPARE(f.sizeCalls, kEveryday);
     QVERIFY(model->lastScan());
+    QVERIFY(!model->isScanning());
 
     f.disk = {500'000'000'000, 1};
     model->start();

@@ -88,6 +88,31 @@ private Q_SLOTS:
         const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
         QCOMPARE(Cleaner::canTrashOnRequest(p), allowed);
     }
+
+    // The protected places alone, without the allowed roots: what an app bundle outside the
+    // home folder is held against.
+    void isProtected_data()
+    {
+        QTest::addColumn<QString>("path"); // "~" stands for the home folder
+        QTest::addColumn<bool>("protectedPlace");
+        QTest::newRow("home") << "~" << true;
+        QTest::newRow("/Applications itself") << "/Applications" << true;
+        QTest::newRow("app in /Applications") << "/Applications/X.app" << false;
+        QTest::newRow("app in /opt") << "/opt/X.app" << false;
+        QTest::newRow("below Music") << "~/Music/X.app" << true;
+        QTest::newRow("below Mail via dots") << "~/Library/x/../Mail/X.app" << true;
+        QTest::newRow("~/Library itself") << "~/Library" << true;
+        QTest::newRow("below ~/Library") << "~/Library/X.app" << false;
+        QTest::newRow("relative") << "X.app" << true;
+    }
+    void isProtected()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, protectedPlace);
+        TestHome home;
+        const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
+        QCOMPARE(Cleaner::isProtected(p), protectedPlace);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CleanerSafety)

@@ -3,11 +3,14 @@
 // palette, at the desktop's default font and at a large one.
 #include "../services/AppModelFakes.h"
 #include "Palettes.h"
-#include "TextContrast.h"
 #include "ScriptedScan.h"
+#include "TextContrast.h"
+#include "platform/AccessibilityPrefs.h"
 #include "views/FileFinderRows.h"
 #include "views/LargeFilesView.h"
 #include "views/MenuPanelView.h"
+#include "views/OnboardingView.h"
+#include "views/OnboardingVisuals.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
@@ -215,6 +218,49 @@ private Q_SLOTS:
         layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
         verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
         delete box;
+    }
+
+    // The welcome flow's four pages on their card (the optional rows shown as where the platform
+    // offers them, developer mode on, the total revealed).
+    void welcomePages_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<int>("fontPx");
+        QTest::addColumn<int>("page");
+        for (int page = 0; page <= OnboardingView::kLastStep; ++page) {
+            QTest::addRow("light, page %d", page + 1) << false << 0 << page;
+            QTest::addRow("dark, page %d", page + 1) << true << 0 << page;
+            QTest::addRow("dark, 16 pt, page %d", page + 1) << true << 21 << page;
+        }
+    }
+    void welcomePages()
+    {
+        QFETCH(bool, dark);
+        QFETCH(int, fontPx);
+        QFETCH(int, page);
+        applyLook(dark, fontPx);
+        AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
+        ModelFixture f;
+        f.sizes.insert("appcaches", 3'400'000'000);
+        auto model = f.makeModel();
+        model->settings().setDeveloperMode(true);
+        auto* view = new OnboardingView(*model, model->settings(), [] {});
+        view->setOffered([](const QString&) { return true; });
+        view->setOpaqueBackdrop(true);
+        view->resize(1300, 1200);
+        while (view->step() < page)
+            view->advance();
+        settle();
+        QWidget* card = view->card();
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        settle();
+        const QList<TextContrast::Text> texts = TextContrast::measure(card);
+        QVERIFY(!texts.isEmpty());
+        const QString failed = TextContrast::failures(texts);
+        QVERIFY2(failed.isEmpty(), qPrintable(QLatin1Char('\n') + failed));
+        delete view;
+        AccessibilityPrefs::overrideForTesting(std::nullopt);
     }
 
     // The large and duplicate files window with results: its toolbar, picker and footer, and the

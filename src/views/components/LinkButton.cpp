@@ -1,5 +1,6 @@
 #include "views/components/LinkButton.h"
 
+#include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 
 LinkButton::LinkButton(const QString& text, const QFont& font, QWidget* parent) : QPushButton(parent)
@@ -12,8 +13,9 @@ LinkButton::LinkButton(const QString& text, const QFont& font, QWidget* parent) 
     // No frame or padding of a push button: only the text.
     setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; background: transparent; color: %1; }"
                                  "QPushButton:disabled { color: %2; }")
-                      .arg(Style::legible(Style::accent(palette()), palette()).name(), Style::secondary(palette()).name()));
+                      .arg(Style::accentText(palette()).name(), Style::secondary(palette()).name()));
     setTitle(text);
+    FocusRing::attach(this);
 }
 
 void LinkButton::setTitle(const QString& text)

@@ -1,5 +1,6 @@
 #include "views/components/ToggleSwitch.h"
 
+#include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 
 #include <QPainter>
@@ -11,6 +12,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FocusRing::attach(this);
 }
 
 QSize ToggleSwitch::sizeHint() const { return QSize(Style::metric(32), Style::metric(18)); }
@@ -38,10 +40,4 @@ void ToggleSwitch::paintEvent(QPaintEvent*)
     p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     p.setBrush(Qt::white);
     p.drawEllipse(knob);
-
-    if (hasFocus()) {
-        p.setPen(QPen(Style::accent(pal), 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(track.adjusted(-1, -1, 1, 1), radius + 1, radius + 1);
-    }
 }

@@ -1,0 +1,48 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The registration of this program as one of the user's login items, started when the user
+// logs in. On macOS the system's login item service for the main application; elsewhere an XDG
+// autostart entry that starts this executable.
+class LoginItemService {
+public:
+    virtual ~LoginItemService() = default;
+
+    virtual bool isEnabled() const = 0;
+    // Registers (true) or removes (false) the login item; the failure's description, or no
+    // value on success.
+    virtual std::optional<QString> setEnabled(bool enabled) = 0;
+
+    // This platform's service for this program.
+    static std::unique_ptr<LoginItemService> native();
+};
+
+// An XDG autostart entry, <folder>/<identifier>.desktop, written whole and atomically. It counts
+// as enabled while the file exists and the desktop has not switched it off ("Hidden=true", or
+// "X-GNOME-Autostart-enabled=false").
+class AutostartLoginItem : public LoginItemService {
+public:
+    AutostartLoginItem(QString folder, QString identifier, QString program);
+
+    // $XDG_CONFIG_HOME/autostart (~/.config/autostart when that is not an absolute path).
+    static QString defaultFolder();
+    // The value of the entry's "Exec" key that starts `program` with no arguments: the path in
+    // double quotes with the Desktop Entry rules' escapes ("%" doubled, `"`, "`", "$" and "\"
+    // escaped inside the quotes, then the key file's own escapes of "\" and line breaks).
+    static QString execValue(const QString& program);
+
+    QString path() const;
+    QByteArray contents() const;
+
+    bool isEnabled() const override;
+    std::optional<QString> setEnabled(bool enabled) override;
+
+private:
+    QString m_folder;
+    QString m_identifier;
+    QString m_program;
+};

@@ -1,0 +1,83 @@
+# Shared by the end-to-end scripts: sourced after `set -u` with DUSTLET set. Gives a work folder
+# cleaned up at exit, an X server (exit 77 when none can start), a tray host, a fake home and the
+# program started in it, and helpers to find the program's windows.
+
+[ -x "$DUSTLET" ] || { echo "FAIL: $DUSTLET is not an executable"; exit 1; }
+for tool in Xvfb trayer xdotool xwininfo; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing (scripts/setup installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Polls a command for up to $1 tenths of a second.
+wait_for() {
+  local tries=$1; shift
+  while [ "$tries" -gt 0 ]; do
+    "$@" && return 0
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  return 1
+}
+
+# An X server of 1280 × 800 on a free display (it writes the number it picked to fd 3).
+start_x() {
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  pids+=($xvfb_pid)
+  display_settled() { test -s "$work/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+  wait_for 100 display_settled
+  if ! test -s "$work/display"; then
+    echo "SKIP: the X server could not start:"; cat "$work/xvfb.log"; exit 77
+  fi
+  export DISPLAY=":$(head -n1 "$work/display")"
+  echo "X server on $DISPLAY"
+}
+
+# x y width height of a window, absolute; nothing when it is not viewable.
+geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} /Map State: IsViewable/ {v=1}
+    END { if (v) print x, y, w, h }'
+}
+
+# A tray host at the top right, as on a desktop; its window id goes into `panel`.
+start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType true >"$work/trayer.log" 2>&1 &
+  pids+=($!)
+  tray_panel() { xwininfo -root -tree 2>/dev/null | grep -E '"panel" "trayer"' | awk '{print $1}' | head -n1; }
+  has_panel() { [ -n "$(tray_panel)" ]; }
+  wait_for 100 has_panel || { echo "FAIL: the tray host did not come up"; cat "$work/trayer.log"; exit 1; }
+  panel=$(tray_panel)
+}
+
+# A fake home (nothing of the real one is read or written), in `home`.
+make_home() {
+  home="$work/home"
+  mkdir -p "$home/.config/dustlet" "$home/.local/share" "$home/.cache"
+}
+
+# The program in the fake home, as `dustlet_pid`.
+start_dustlet() {
+  env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+    XDG_CACHE_HOME="$home/.cache" QT_QPA_PLATFORM=xcb "$DUSTLET" >"$work/dustlet.log" 2>&1 &
+  dustlet_pid=$!
+  pids+=($dustlet_pid)
+}
+
+# The program's visible windows, one "id x y w h" per line.
+dustlet_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname dustlet 2>/dev/null); do
+    local g; g=$(geometry "$id")
+    [ -n "$g" ] && echo "$id $g"
+  done
+}
