@@ -1,20 +1,28 @@
 #include "services/Finder.h"
 
+#include "platform/FileWalker.h"
+#include "platform/NoFollow.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "services/Cleaner.h"
 
 #include <QFile>
 #include <QHash>
-#include <QPair>
-#include <QSet>
 
 #include <algorithm>
-
-#include <string>
+#include <climits>
+#include <cstdlib>
+#include <set>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+using NoFollow::Fd;
 
 namespace {
 
@@ -23,203 +31,227 @@ namespace {
 struct Kind {
     QString id;                 // the kind's id (the search by name has one kind without an id)
     int maxDepth = 0;
-    QStringList markers;
-    // Markers matched against the project folder's listing ("*.ext" patterns allowed) rather
-    // than tested for existence.
+    QList<QByteArray> markers;
+    // Markers matched against the names the project folder lists ("*.ext" patterns allowed),
+    // rather than tested for existence.
     bool markersByListing = false;
 };
 
+struct Hit {
+    QByteArray path;
+    qsizetype kind = 0;
+};
+
 struct Search {
-    QHash<QString, qsizetype> names;   // folder name → its kind
+    QHash<QByteArray, qsizetype> names;   // folder name → its kind
     QList<Kind> kinds;
     int maxDepth = 0;           // the walk's bound: the deepest project folder any kind allows
-    QStringList ignore;         // expanded entries, and their resolved forms
+    QList<QByteArray> ignore;   // expanded entries, and their resolved forms
     bool hasCutoff = false;
     qint64 cutoffMs = 0;        // milliseconds since the epoch
-    // Each folder is reported once per root, however many ways lead to it.
+    QList<QByteArray> roots;    // the roots being searched, resolved: links may lead within them
+    std::vector<std::pair<dev_t, ino_t>> onTheWay; // the folders being walked, root first
+    // Each folder reported once per root, however many links lead to it.
     bool oncePerRoot = false;
-    QSet<QPair<quint64, quint64>> reported;   // (device, inode) of the folders reported in this root
-    QStringList roots;          // the roots searched, resolved: links may lead only within them
-    QList<Finder::TypedHit> found;
+    std::set<std::pair<dev_t, ino_t>> reported;   // the folders reported in the current root
+    QList<Hit> found;
 };
 
-bool equalsOrBelow(const QString& path, const QString& folder)
+bool equalsOrBelow(const QByteArray& path, const QByteArray& folder)
 {
-    return path == folder || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'));
+    return path == folder || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == '/');
 }
 
-bool existsFollowing(const QString& path, struct stat* st = nullptr)
+bool ignored(const Search& s, const QByteArray& path)
 {
-    struct stat s {};
-    const bool ok = ::stat(QFile::encodeName(path).constData(), &s) == 0;
-    if (ok && st)
-        *st = s;
-    return ok;
-}
-
-// The folder's entries, one level, "." and ".." left out, with the type the listing gives.
-struct Listed {
-    QString name;
-    unsigned char type;
-};
-
-bool list(const QString& folder, std::vector<Listed>& out)
-{
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    while (dirent* d = ::readdir(dir)) {
-        const char* n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        out.push_back(Listed{QFile::decodeName(n), d->d_type});
+    for (const QByteArray& entry : s.ignore) {
+        if (!entry.isEmpty() && equalsOrBelow(path, entry))
+            return true;
     }
-    ::closedir(dir);
-    return true;
+    return false;
 }
 
-// A pinned folder must not be reachable through a link either: both the path as walked and
-// its resolved form are tested.
-bool ignored(const Search& s, const QString& path, const QString& resolved)
+bool insideRoots(const Search& s, const QByteArray& resolved)
 {
-    return Finder::isIgnored(path, s.ignore) || (resolved != path && Finder::isIgnored(resolved, s.ignore));
+    for (const QByteArray& root : s.roots) {
+        if (equalsOrBelow(resolved, root))
+            return true;
+    }
+    return false;
 }
 
-bool hasMarker(const Kind& kind, const QString& folder)
+bool hasMarker(const Kind& kind, int folderFd)
 {
     if (kind.markers.isEmpty())
         return true;
     if (!kind.markersByListing) {
-        for (const QString& marker : kind.markers) {
-            if (existsFollowing(folder + QLatin1Char('/') + marker))
+        for (const QByteArray& marker : kind.markers) {
+            struct stat st {};
+            if (::fstatat(folderFd, marker.constData(), &st, 0) == 0)
                 return true;
         }
         return false;
     }
     // The project folder is listed anew for each candidate; one that can't be listed has no marker.
-    std::vector<Listed> entries;
-    list(folder, entries);
-    for (const QString& marker : kind.markers) {
-        for (const Listed& entry : entries) {
-            if (BuildArtifactType::markerMatches(marker, entry.name))
+    FileWalker::Listing listing;
+    listing.readAt(folderFd, false);
+    for (const QByteArray& marker : kind.markers) {
+        const bool pattern = marker.startsWith("*.");
+        const std::string_view wanted(marker.constData() + (pattern ? 1 : 0), size_t(marker.size() - (pattern ? 1 : 0)));
+        for (size_t i = 0; i < listing.size(); ++i) {
+            const std::string_view name = listing.name(i);
+            if (pattern ? name.ends_with(wanted) : name == wanted)
                 return true;
         }
     }
     return false;
 }
 
-// Whether the folder at `path` (followed, as it is reported) has not been reported in this root.
-bool firstTime(Search& s, const QString& path)
+// Whether the folder `target` (the candidate as it is reported, followed) is new in this root.
+bool firstTime(Search& s, const struct stat& target)
 {
-    if (!s.oncePerRoot)
-        return true;
-    struct stat st {};
-    if (!existsFollowing(path, &st))
-        return true;
-    const QPair<quint64, quint64> id{quint64(st.st_dev), quint64(st.st_ino)};
-    if (s.reported.contains(id))
-        return false;
-    s.reported.insert(id);
-    return true;
+    return !s.oncePerRoot || s.reported.insert({target.st_dev, target.st_ino}).second;
 }
 
-bool oldEnough(const Search& s, const QString& child)
+bool oldEnough(const Search& s, const struct stat& own)
 {
     if (!s.hasCutoff)
         return true;
-    struct stat st {};
-    if (::lstat(QFile::encodeName(child).constData(), &st) != 0)
-        return true; // an unreadable date counts as old enough
 #ifdef __APPLE__
-    const struct timespec& m = st.st_mtimespec;
+    const struct timespec& m = own.st_mtimespec;
 #else
-    const struct timespec& m = st.st_mtim;
+    const struct timespec& m = own.st_mtim;
 #endif
     const qint64 mtimeMs = qint64(m.tv_sec) * 1000 + m.tv_nsec / 1000000;
     return mtimeMs < s.cutoffMs;
 }
 
-// `resolved` is `folder` with its links resolved, carried down so that only links met on the
-// way cost a lookup.
-void walk(Search& s, const QString& folder, const QString& resolved, int depth)
+bool isOnTheWay(const Search& s, const struct stat& st)
+{
+    for (const auto& [dev, ino] : s.onTheWay) {
+        if (dev == st.st_dev && ino == st.st_ino)
+            return true;
+    }
+    return false;
+}
+
+// Walks the folder open at `fd`, whose path as walked is `path` and whose real place is
+// `resolved`. Every name is used as raw bytes; entries are reached from `fd`, never by a path,
+// except a link, which is followed only when it leads to a folder inside one of the roots.
+void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved, int depth)
 {
     if (depth > s.maxDepth)
         return;
-    std::vector<Listed> entries;
-    if (!list(folder, entries))
+    FileWalker::Listing listing;
+    if (!listing.readAt(fd, false))
         return;
-    for (const Listed& entry : entries) {
-        const auto kindAt = s.names.constFind(entry.name);
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
+        const auto kindAt = s.names.constFind(name);
         const bool isMatch = kindAt != s.names.constEnd();
-        if (entry.name.startsWith(QLatin1Char('.')) && !isMatch)
+        if (name.startsWith('.') && !isMatch)
             continue;
-        const QString child = folder + QLatin1Char('/') + entry.name;
-        QString childResolved = resolved + QLatin1Char('/') + entry.name;
-        if (entry.type != DT_DIR) {
-            // Files are never opened; links and unknown entries are looked at through the link.
-            if (entry.type != DT_LNK && entry.type != DT_UNKNOWN)
+        struct stat own {};
+        if (::fstatat(fd, name.constData(), &own, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const QByteArray child = path + '/' + name;
+        QByteArray childResolved = resolved + '/' + name;
+        Fd childFd;
+        struct stat target = own;   // where the entry leads
+        if (S_ISLNK(own.st_mode)) {
+            // Only a link that leads to a folder inside the search's roots is taken.
+            childResolved = Paths::realPath(child);
+            if (childResolved.isEmpty() || !insideRoots(s, childResolved) || ::stat(childResolved.constData(), &target) != 0
+                || !S_ISDIR(target.st_mode))
                 continue;
-            struct stat st {};
-            if (!existsFollowing(child, &st) || !S_ISDIR(st.st_mode))
-                continue;
-            childResolved = Paths::resolveSymlinks(child);
-            // A link is taken only when it leads inside one of the roots.
-            if (std::none_of(s.roots.cbegin(), s.roots.cend(),
-                             [&](const QString& root) { return equalsOrBelow(childResolved, root); }))
-                continue;
+            if (!isMatch) {
+                childFd = NoFollow::openFolder(childResolved);
+                struct stat opened {};
+                if (!childFd || ::fstat(childFd.get(), &opened) != 0 || opened.st_dev != target.st_dev
+                    || opened.st_ino != target.st_ino)
+                    continue;
+            }
+        } else if (!S_ISDIR(own.st_mode)) {
+            continue; // files are never opened
         }
-        if (ignored(s, child, childResolved))
+        if (ignored(s, child) || ignored(s, childResolved))
             continue;
         if (isMatch) {
             const Kind& kind = s.kinds[*kindAt];
-            if (kind.maxDepth >= depth && hasMarker(kind, folder) && oldEnough(s, child)
-                && Cleaner::isSafe(childResolved) && firstTime(s, child))
-                s.found.append(Finder::TypedHit{QFile::encodeName(child), kind.id});
+            if (kind.maxDepth >= depth && hasMarker(kind, fd) && oldEnough(s, own)
+                && Cleaner::isSafe(QFile::decodeName(childResolved)) && firstTime(s, target))
+                s.found.append(Hit{child, *kindAt});
             continue;
         }
-        // A folder already on the way down (a link back up) would go round in circles.
-        if (equalsOrBelow(resolved, childResolved))
-            continue;
-        walk(s, child, childResolved, depth + 1);
+        if (!childFd)
+            childFd = Fd(::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat here {};
+        if (!childFd || ::fstat(childFd.get(), &here) != 0 || isOnTheWay(s, here))
+            continue; // a link back up the way would go round in circles
+        s.onTheWay.emplace_back(here.st_dev, here.st_ino);
+        walk(s, childFd.get(), child, childResolved, depth + 1);
+        s.onTheWay.pop_back();
     }
 }
 
-void prepare(Search& s, const QStringList& ignore, int minAgeDays, const QDateTime& now)
+// Searches `roots` for what `s` describes (its kinds, names and bound already set).
+void search(Search& s, const QStringList& roots, const QStringList& ignore, int minAgeDays, const QDateTime& now)
 {
     for (const QString& entry : ignore) {
         const QString expanded = Paths::expandTilde(entry);
-        s.ignore.append(expanded);
+        // An entry is a path as the search reports it: a name that is not UTF-8 is kept as its key.
+        s.ignore.append(RawPath::fromKey(expanded));
         // A pinned folder reached through a link of its own path is still the pinned folder.
         if (expanded.startsWith(QLatin1Char('/'))) {
             const QString resolved = Paths::resolveSymlinks(expanded);
             if (resolved != expanded)
-                s.ignore.append(resolved);
+                s.ignore.append(RawPath::fromKey(resolved));
         }
     }
     if (minAgeDays >= 1) {
         s.hasCutoff = true;
         s.cutoffMs = now.toMSecsSinceEpoch() - qint64(minAgeDays) * 86400 * 1000;
     }
+    // A root is searched only where it really is: one reached through a link is no root of ours.
+    QList<QByteArray> usable;
+    for (const QString& root : roots) {
+        const std::optional<QString> location = Finder::rootLocation(root);
+        usable.append(location ? QFile::encodeName(*location) : QByteArray());
+        if (location)
+            s.roots.append(usable.last());
+    }
+    for (const QByteArray& root : std::as_const(usable)) {
+        if (root.isEmpty() || ignored(s, root))
+            continue;
+        Fd fd = NoFollow::openFolder(root);
+        struct stat st {};
+        if (!fd || ::fstat(fd.get(), &st) != 0)
+            continue;
+        s.onTheWay.assign(1, {st.st_dev, st.st_ino});
+        s.reported.clear();
+        walk(s, fd.get(), root, root, 0);
+    }
 }
 
-void run(Search& s, const QStringList& roots)
+// The search by name: one kind without an id.
+QList<QByteArray> searchByName(const QStringList& roots, const QSet<QString>& names, int maxDepth,
+                               const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
+                               const QDateTime& now)
 {
-    QStringList expandedRoots;
-    for (const QString& root : roots) {
-        const QString expanded = Paths::expandTilde(root);
-        expandedRoots.append(expanded);
-        if (expanded.startsWith(QLatin1Char('/')))
-            s.roots.append(Paths::resolveSymlinks(expanded));
-    }
-    for (const QString& expanded : std::as_const(expandedRoots)) {
-        if (!existsFollowing(expanded))
-            continue;
-        const QString resolved = expanded.startsWith(QLatin1Char('/')) ? Paths::resolveSymlinks(expanded) : expanded;
-        if (ignored(s, expanded, resolved))
-            continue;
-        s.reported.clear();
-        walk(s, expanded, resolved, 0);
-    }
+    Search s;
+    Kind kind;
+    kind.maxDepth = maxDepth;
+    for (const QString& m : requireMarker)
+        kind.markers.append(QFile::encodeName(m));
+    s.kinds.append(kind);
+    for (const QString& n : names)
+        s.names.insert(QFile::encodeName(n), 0);
+    s.maxDepth = maxDepth;
+    search(s, roots, ignore, minAgeDays, now);
+    QList<QByteArray> found;
+    for (const Hit& hit : std::as_const(s.found))
+        found.append(hit.path);
+    return found;
 }
 
 } // namespace
@@ -239,49 +271,76 @@ bool isIgnored(const QString& path, const QStringList& ignore)
     return false;
 }
 
+std::optional<QString> rootLocation(const QString& root)
+{
+    const QString expanded = Paths::expandTilde(root);
+    if (!expanded.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    const QString cleaned = Paths::clean(expanded);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(cleaned).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    if (Paths::resolveSymlinks(expanded) != cleaned)
+        return std::nullopt;
+    return cleaned;
+}
+
+QList<QByteArray> discoverPaths(const QStringList& roots, const QSet<QString>& names, int maxDepth,
+                                const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
+                                const QDateTime& now)
+{
+    return searchByName(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now);
+}
+
+QList<QByteArray> discoverPaths(const CleanupTarget& target)
+{
+    const auto* f = std::get_if<CleanupKinds::Finder>(&target.kind);
+    if (!f)
+        return {};
+    return searchByName(f->roots, QSet<QString>(f->names.begin(), f->names.end()), f->maxDepth, f->ignore,
+                        f->minAgeDays, f->requireMarker, QDateTime::currentDateTimeUtc());
+}
+
 QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
                      const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
                      const QDateTime& now)
 {
-    Search s;
-    s.kinds.append(Kind{QString(), maxDepth, requireMarker, false});
-    for (const QString& name : names)
-        s.names.insert(name, 0);
-    s.maxDepth = maxDepth;
-    prepare(s, ignore, minAgeDays, now);
-    run(s, roots);
-    QStringList found;
-    for (const TypedHit& hit : std::as_const(s.found))
-        found.append(QFile::decodeName(hit.path));
-    return found;
+    QStringList out;
+    for (const QByteArray& p : searchByName(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now))
+        out.append(QFile::decodeName(p));
+    return out;
 }
 
 QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
                                const QStringList& ignore, int minAgeDays, const QDateTime& now)
 {
+    if (types.isEmpty())
+        return {};
     Search s;
     s.oncePerRoot = true;
     for (const BuildArtifactType& type : types) {
+        Kind kind{type.id, type.maxDepth, {}, true};
+        for (const QString& m : type.markers)
+            kind.markers.append(QFile::encodeName(m));
         // A name two kinds share belongs to the later one.
         for (const QString& name : type.names)
-            s.names.insert(name, s.kinds.size());
-        s.kinds.append(Kind{type.id, type.maxDepth, type.markers, true});
+            s.names.insert(QFile::encodeName(name), s.kinds.size());
+        s.kinds.append(kind);
         s.maxDepth = std::max(s.maxDepth, type.maxDepth);
     }
-    if (types.isEmpty())
-        return {};
-    prepare(s, ignore, minAgeDays, now);
-    run(s, roots);
-    return s.found;
+    search(s, roots, ignore, minAgeDays, now);
+    QList<TypedHit> hits;
+    for (const Hit& hit : std::as_const(s.found))
+        hits.append(TypedHit{hit.path, s.kinds[hit.kind].id});
+    return hits;
 }
 
 QStringList discover(const CleanupTarget& target)
 {
-    const auto* f = std::get_if<CleanupKinds::Finder>(&target.kind);
-    if (!f)
-        return {};
-    return discover(f->roots, QSet<QString>(f->names.begin(), f->names.end()), f->maxDepth, f->ignore,
-                    f->minAgeDays, f->requireMarker, QDateTime::currentDateTimeUtc());
+    QStringList out;
+    for (const QByteArray& p : discoverPaths(target))
+        out.append(QFile::decodeName(p));
+    return out;
 }
 
 } // namespace Finder

@@ -3,15 +3,29 @@
 #include "models/CleanupTarget.h"
 
 #include <QByteArray>
-#include <QList>
-
 #include <QDateTime>
+#include <QList>
 #include <QSet>
 #include <QStringList>
 
-// Folder search by name under project roots (build folders).
+#include <optional>
+
+// Folder searches under project roots (build folders): by name, and by build-folder kind.
+//
+// A root is searched only where it really is: one that is a link, or lies behind one below the
+// home folder, gives nothing (see rootLocation). Within the roots the search follows a link only
+// when it leads to a folder inside one of the roots (never out of them, and never round in a
+// circle); every folder is listed from its parent's descriptor by its raw byte name.
 namespace Finder {
 
+// The found folders as raw paths (root + "/" + the names on the way down, as bytes): what
+// measuring and clearing use, since a name that is not UTF-8 does not survive decoding.
+QList<QByteArray> discoverPaths(const QStringList& roots, const QSet<QString>& names, int maxDepth,
+                                const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
+                                const QDateTime& now);
+QList<QByteArray> discoverPaths(const CleanupTarget& target);
+
+// The same, decoded for display.
 QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
                      const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
                      const QDateTime& now);
@@ -34,6 +48,10 @@ struct TypedHit {
 // roots in order, each root in the pre-order of its walk; a build folder is never entered.
 QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
                                const QStringList& ignore, int minAgeDays, const QDateTime& now);
+
+// A search root ("~" expanded, cleaned) when it is a folder whose resolved path is its own path;
+// no value when it is missing, no folder, or a link lies on the way to it.
+std::optional<QString> rootLocation(const QString& root);
 
 // True when `path` equals an entry of `ignore` or lies below one (entries already expanded).
 bool isIgnored(const QString& path, const QStringList& ignore);

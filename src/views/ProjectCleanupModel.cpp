@@ -4,7 +4,6 @@
 #include "platform/Background.h"
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
-#include "platform/Trash.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
 
@@ -32,15 +31,11 @@ bool earlier(const std::optional<QDateTime>& a, const std::optional<QDateTime>& 
     return *a < *b;
 }
 
-std::optional<TrashedItem> moveToTrash(const QByteArray& raw)
+// Where the folder really is, links resolved, for the safety rule.
+QString resolvedPath(const QByteArray& raw)
 {
-    if (!RawPath::roundTrips(raw))
-        return std::nullopt;
-    const QString path = QString::fromUtf8(raw);
-    const std::optional<QString> moved = Trash::moveToTrash(path);
-    if (!moved)
-        return std::nullopt;
-    return TrashedItem{path, *moved};
+    const QByteArray real = Paths::realPath(raw);
+    return real.isEmpty() ? Paths::resolveSymlinks(RawPath::display(raw)) : RawPath::display(real);
 }
 
 } // namespace
@@ -66,7 +61,7 @@ qint64 ProjectGroup::totalSize() const
 ProjectCleanupModel::ProjectCleanupModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
-      m_trash(&moveToTrash),
+      m_trash([](const QByteArray& raw) { return Cleaner::moveItemToTrash(raw); }),
       m_relay(MainThreadRelay<ProjectCleanupModel>::create(this))
 {
     if (!m_scan)
@@ -343,8 +338,7 @@ void ProjectCleanupModel::trashSelected()
         const QByteArray raw = RawPath::fromKey(dir.path);
         // Where the folder really is must pass the rule; the move itself takes the folder as
         // found (a link goes as the link).
-        const QString resolved = Paths::resolveSymlinks(RawPath::display(raw));
-        if (!Cleaner::isSafe(resolved))
+        if (!Cleaner::isSafe(resolvedPath(raw)))
             continue;
         const std::optional<TrashedItem> moved = m_trash ? m_trash(raw) : std::nullopt;
         if (!moved)

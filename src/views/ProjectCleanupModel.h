@@ -65,7 +65,8 @@ public:
                                             const CancelToken& token, const ProjectScanner::Progress& onProgress,
                                             const ProjectScanner::Found& onFound)>;
     // Moves one folder (its raw path) to the Trash: where it was and where it went, or no value
-    // when it was not moved. The platform Trash unless a test replaces it.
+    // when it was not moved. Cleaner::moveItemToTrash (the folders on the way opened without
+    // following a link, the folder itself moved as it is) unless a test replaces it.
     using TrashFunction = std::function<std::optional<TrashedItem>(const QByteArray& path)>;
 
     explicit ProjectCleanupModel(ScanFunction scan = {}, QObject* parent = nullptr);
