@@ -412,6 +412,31 @@ private Q_SLOTS:
         QCOMPARE(app->history().first().restored, std::optional<bool>(true));
     }
 
+    // A build folder found as a link: the link goes to the Trash, what it leads to stays, and
+    // nothing counts as freed (the scan measured it as 0 bytes); the entry still puts it back.
+    void trashingALinkMovesOnlyTheLink()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        ProjectScanScript scans;
+        ProjectCleanupModel model(scans.function());
+        model.setAppModel(app.get());
+        f.home.writeFile("src/store/deps/lib.js", 8192);
+        const QString link = f.home.symlink("src/app/node_modules", f.home("src/store/deps"));
+        scanWith(model, scans, {projectDir(link, "node_modules", 0)});
+        model.toggle(link);
+        model.trashSelected();
+        QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
+        QVERIFY(QFileInfo(f.home("src/store/deps/lib.js")).isFile());
+        QVERIFY(model.dirs().isEmpty());
+        QCOMPARE(app->history().size(), 1);
+        QCOMPARE(app->history().first().freed, 0);
+        QCOMPARE(app->history().first().targetName, QStringLiteral("1 project folder"));
+        QCOMPARE(app->totalFreedAllTime(), 0);
+        app->restore(app->history().first());
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
     void withoutTheApplicationModelTrashAndPinDoNothing()
     {
         ModelFixture f;
