@@ -13,6 +13,7 @@
 #include "views/components/Labels.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/components/ScanStatus.h"
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -176,23 +177,9 @@ QWidget* ProjectCleanupView::buildToolbar()
     connect(m_choose, &QPushButton::clicked, this, [this] { m_model->pickFolderAndScan(window()); });
     row->addWidget(m_choose);
 
-    m_toolbarSpinner = new ProgressSpinner(Style::metric(14), bar);
-    row->addWidget(m_toolbarSpinner);
-    m_toolbarCount = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(palette()), bar);
-    m_toolbarCount->setObjectName(QStringLiteral("toolbarCount"));
-    row->addWidget(m_toolbarCount);
-    m_stop = new QPushButton(tr("Stop"), bar);
-    m_stop->setObjectName(QStringLiteral("stop"));
-    m_stop->setAutoDefault(false);
-    connect(m_stop, &QPushButton::clicked, this, [this] { m_model->cancel(); });
-    row->addWidget(m_stop);
-
-    m_rootsLabel = new ElidedLabel(QString(), bar);
-    m_rootsLabel->setObjectName(QStringLiteral("rootsLabel"));
-    m_rootsLabel->setFont(Style::font(Style::Text::callout));
-    m_rootsLabel->setColor(Style::secondary(palette()));
-    m_rootsLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    row->addWidget(m_rootsLabel, 1);
+    m_status = new ScanStatus(bar);
+    connect(m_status, &ScanStatus::stopRequested, this, [this] { m_model->cancel(); });
+    row->addWidget(m_status, 1);
     row->addStretch(0);
 
     m_group = new QToolButton(bar);
@@ -380,14 +367,9 @@ void ProjectCleanupView::updateToolbar()
     const bool scanning = m_model->isScanning();
     const bool scanned = m_model->hasScanned();
     m_rescan->setEnabled(!scanning);
-    m_toolbarSpinner->setVisible(scanning);
-    m_toolbarCount->setVisible(scanning);
-    m_stop->setVisible(scanning);
-    m_toolbarCount->setText(tr("Scanning… %1 found").arg(m_model->foundCount()));
-    const QString roots = m_model->rootsLabel();
-    m_rootsLabel->setText(roots);
-    m_rootsLabel->setToolTip(plainToolTip(roots));
-    m_rootsLabel->setVisible(!scanning && scanned);
+    m_status->setState(scanning, scanned);
+    m_status->setCountText(tr("Scanning… %1 found").arg(m_model->foundCount()));
+    m_status->setFoldersText(m_model->rootsLabel());
 }
 
 void ProjectCleanupView::updateChips()
@@ -547,3 +529,7 @@ void ProjectCleanupView::showContextMenu(const QPoint& at)
     menu->addAction(tr("Never Suggest This Folder"), this, [this, path] { pinPath(path); });
     menu->popup(m_list->viewport()->mapToGlobal(at));
 }
+
+QPushButton* ProjectCleanupView::stopButton() const { return m_status->stopButton(); }
+QLabel* ProjectCleanupView::toolbarCount() const { return m_status->countLabel(); }
+ElidedLabel* ProjectCleanupView::rootsLabel() const { return m_status->foldersLabel(); }

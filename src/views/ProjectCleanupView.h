@@ -21,6 +21,7 @@ class QLabel;
 class QScrollArea;
 class QStackedWidget;
 class QToolButton;
+class ScanStatus;
 class SegmentedControl;
 
 // A kind's filter chip: "<label> <count>" on a capsule, filled with the accent while active.
@@ -79,9 +80,9 @@ public:
     // Parts, for tests.
     QPushButton* rescanButton() const { return m_rescan; }
     QPushButton* chooseButton() const { return m_choose; }
-    QPushButton* stopButton() const { return m_stop; }
-    QLabel* toolbarCount() const { return m_toolbarCount; }
-    ElidedLabel* rootsLabel() const { return m_rootsLabel; }
+    QPushButton* stopButton() const;
+    QLabel* toolbarCount() const;
+    ElidedLabel* rootsLabel() const;
     QToolButton* groupToggle() const { return m_group; }
     SegmentedControl* sortPicker() const { return m_sort; }
     QWidget* filterRow() const { return m_filterRow; }
@@ -125,10 +126,7 @@ private:
 
     QPushButton* m_rescan = nullptr;
     QPushButton* m_choose = nullptr;
-    ProgressSpinner* m_toolbarSpinner = nullptr;
-    QLabel* m_toolbarCount = nullptr;
-    QPushButton* m_stop = nullptr;
-    ElidedLabel* m_rootsLabel = nullptr;
+    ScanStatus* m_status = nullptr;
     QToolButton* m_group = nullptr;
     SegmentedControl* m_sort = nullptr;
 

@@ -44,6 +44,15 @@ void scanWith(ProjectCleanupModel& model, ProjectScanScript& scans, const QList<
     QCOMPARE(model.dirs().size(), dirs.size());
 }
 
+// A model with a scripted scan and an application model of its own, as the window sets it up.
+struct Tool {
+    ModelFixture f;
+    std::unique_ptr<AppModel> app = f.makeModel();
+    ProjectScanScript scans;
+    ProjectCleanupModel model{scans.function()};
+    Tool() { model.setAppModel(app.get()); }
+};
+
 } // namespace
 
 class tst_ProjectCleanupModel : public QObject {
@@ -289,11 +298,8 @@ private Q_SLOTS:
     // the one that moved, with its size from the scan and its place in the Trash.
     void trashingRecordsWhatMoved()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         const QString a = f.home.mkdir("src/a/node_modules"), b = f.home.mkdir("src/b/target");
         const QString c = f.home.mkdir("src/c/build");
         scanWith(model, scans,
@@ -339,11 +345,8 @@ private Q_SLOTS:
     // Only the visible selection is moved; with none, nothing is asked and nothing recorded.
     void trashingMovesOnlyTheVisibleSelection()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         const QString a = f.home.mkdir("src/a/node_modules"), b = f.home.mkdir("src/b/target");
         scanWith(model, scans, {projectDir(a, "node_modules", 4'000), projectDir(b, "target", 9'000)});
         int asked = 0;
@@ -365,11 +368,8 @@ private Q_SLOTS:
     // leaves the list like any folder that did not move.
     void trashingRefusesProtectedPlaces()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         // A link in the project that leads into a protected folder, and a folder outside home.
         f.home.mkdir("Music/node_modules");
         const QString link = f.home.symlink("src/app/node_modules", f.home("Music/node_modules"));
@@ -391,11 +391,8 @@ private Q_SLOTS:
     // The real Trash: the folder goes there, the history can put it back.
     void trashedFolderCanBePutBack()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         const QString folder = f.home.mkdir("src/app/node_modules");
         f.home.writeFile("src/app/node_modules/dep/index.js", 8192);
         scanWith(model, scans, {projectDir(folder, "node_modules", 8192)});
@@ -416,11 +413,8 @@ private Q_SLOTS:
     // nothing counts as freed (the scan measured it as 0 bytes); the entry still puts it back.
     void trashingALinkMovesOnlyTheLink()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         f.home.writeFile("src/store/deps/lib.js", 8192);
         const QString link = f.home.symlink("src/app/node_modules", f.home("src/store/deps"));
         scanWith(model, scans, {projectDir(link, "node_modules", 0)});
@@ -485,11 +479,8 @@ private Q_SLOTS:
     // The picked folder is searched from then on, also by later scans; cancelling changes nothing.
     void pickedFolderReplacesTheRoots()
     {
-        ModelFixture f;
-        auto app = f.makeModel();
-        ProjectScanScript scans;
-        ProjectCleanupModel model(scans.function());
-        model.setAppModel(app.get());
+        Tool t;
+        auto& [f, app, scans, model] = t;
         std::optional<Dialogs::PickRequest> asked;
         Dialogs::setPickHandlerForTesting([&](const Dialogs::PickRequest& r) -> std::optional<QString> {
             asked = r;
