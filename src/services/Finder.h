@@ -12,8 +12,8 @@
 
 // Folder searches under project roots (build folders): by name, and by build-folder kind.
 //
-// A root is searched only where it really is: one that is a link, or lies behind one below the
-// home folder, gives nothing (see rootLocation). Within the roots the search follows a link only
+// A root is searched only where it really is: one that is a link, or lies behind one, gives
+// nothing (see rootLocation). Within the roots the search follows a link only
 // when it leads to a folder inside one of the roots (never out of them, and never round in a
 // circle); every folder is listed from its parent's descriptor by its raw byte name.
 namespace Finder {
