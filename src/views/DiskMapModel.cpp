@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
+#include "views/DiskMapStyle.h"
 
 #include <QCoreApplication>
 #include <QMutex>
@@ -348,9 +349,9 @@ void DiskMapModel::moveSelection(int delta)
         return;
     qsizetype index = -1;
     if (m_selection) {
-        const QString id = m_selection->id();
+        const DiskMapStyle::SameNode same(*m_selection);
         for (qsizetype i = 0; i < kids.size(); ++i) {
-            if (kids[i].id() == id) {
+            if (same(kids[i])) {
                 index = i;
                 break;
             }
