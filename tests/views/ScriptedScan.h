@@ -20,7 +20,7 @@ public:
     struct End {};
     using Step = std::variant<int, FileScanResult, End>;
 
-    // Set before the first scan starts.
+    // Set before function() is called.
     bool holdCancelled = false;
 
     struct Run {
@@ -30,29 +30,40 @@ public:
         bool ended = false;
     };
 
+    ScriptedScan() : m_state(std::make_shared<State>()) {}
     ~ScriptedScan() { endAll(); }
+    ScriptedScan(const ScriptedScan&) = delete;
+    ScriptedScan& operator=(const ScriptedScan&) = delete;
 
+    // The scan function for the model. It holds the scripted state, not this object: the model
+    // starts each scan on a pool thread, and a scan started just before the test ends may only
+    // get going once this object is gone. Such a scan finds the script closed and returns at
+    // once, without reporting anything.
     FileFinderModel::ScanFunction function()
     {
-        return [this](const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
-                      const DuplicateScanner::ResultHandler& onResult) {
+        const std::shared_ptr<State> state = m_state;
+        const bool hold = holdCancelled;
+        return [state, hold](const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
+                             const DuplicateScanner::ResultHandler& onResult) {
             auto run = std::make_shared<Run>();
             run->root = root;
             run->token = &token;
             {
-                QMutexLocker lock(&m_mutex);
-                m_runs.push_back(run);
-                m_changed.wakeAll();
+                QMutexLocker lock(&state->mutex);
+                if (state->closing)
+                    return;
+                state->runs.push_back(run);
+                state->changed.wakeAll();
             }
             for (;;) {
                 Step step;
                 {
-                    QMutexLocker lock(&m_mutex);
-                    while (run->steps.empty() && !m_closing && (holdCancelled || !token.isCancelled()))
-                        m_changed.wait(&m_mutex, 5);
+                    QMutexLocker lock(&state->mutex);
+                    while (run->steps.empty() && !state->closing && (hold || !token.isCancelled()))
+                        state->changed.wait(&state->mutex, 5);
                     if (run->steps.empty()) {
                         run->ended = true;
-                        m_changed.wakeAll();
+                        state->changed.wakeAll();
                         return;
                     }
                     step = run->steps.front();
@@ -63,9 +74,9 @@ public:
                 else if (const FileScanResult* result = std::get_if<FileScanResult>(&step))
                     onResult(*result);
                 else {
-                    QMutexLocker lock(&m_mutex);
+                    QMutexLocker lock(&state->mutex);
                     run->ended = true;
-                    m_changed.wakeAll();
+                    state->changed.wakeAll();
                     return;
                 }
             }
@@ -75,21 +86,21 @@ public:
     // The number of scans started so far.
     int count()
     {
-        QMutexLocker lock(&m_mutex);
-        return int(m_runs.size());
+        QMutexLocker lock(&m_state->mutex);
+        return int(m_state->runs.size());
     }
     QString root(int index)
     {
-        QMutexLocker lock(&m_mutex);
-        return m_runs.at(size_t(index))->root;
+        QMutexLocker lock(&m_state->mutex);
+        return m_state->runs.at(size_t(index))->root;
     }
     // Hands a step to scan `index` (-1: the latest).
     void push(Step step, int index = -1)
     {
-        QMutexLocker lock(&m_mutex);
-        const size_t i = index < 0 ? m_runs.size() - 1 : size_t(index);
-        m_runs.at(i)->steps.push_back(std::move(step));
-        m_changed.wakeAll();
+        QMutexLocker lock(&m_state->mutex);
+        const size_t i = index < 0 ? m_state->runs.size() - 1 : size_t(index);
+        m_state->runs.at(i)->steps.push_back(std::move(step));
+        m_state->changed.wakeAll();
     }
     void progress(int count, int index = -1) { push(count, index); }
     void deliver(const FileScanResult& result, int index = -1) { push(result, index); }
@@ -97,37 +108,41 @@ public:
     // Whether scan `index` has been told to stop (only while it has not ended).
     bool isCancelled(int index)
     {
-        QMutexLocker lock(&m_mutex);
-        const auto& run = m_runs.at(size_t(index));
+        QMutexLocker lock(&m_state->mutex);
+        const auto& run = m_state->runs.at(size_t(index));
         return !run->ended && run->token->isCancelled();
     }
     bool hasEnded(int index)
     {
-        QMutexLocker lock(&m_mutex);
-        return m_runs.at(size_t(index))->ended;
+        QMutexLocker lock(&m_state->mutex);
+        return m_state->runs.at(size_t(index))->ended;
     }
 
-    // Lets every scan return (and waits until they have), so no thread outlives the test.
+    // Closes the script: every scan returns (this waits until the started ones have), and a scan
+    // that starts later returns at once.
     void endAll()
     {
-        QMutexLocker lock(&m_mutex);
-        m_closing = true;
-        m_changed.wakeAll();
+        QMutexLocker lock(&m_state->mutex);
+        m_state->closing = true;
+        m_state->changed.wakeAll();
         for (;;) {
             bool all = true;
-            for (const auto& run : m_runs)
+            for (const auto& run : m_state->runs)
                 all = all && run->ended;
             if (all)
                 return;
-            m_changed.wait(&m_mutex, 5);
+            m_state->changed.wait(&m_state->mutex, 5);
         }
     }
 
 private:
-    QMutex m_mutex;
-    QWaitCondition m_changed;
-    std::vector<std::shared_ptr<Run>> m_runs;
-    bool m_closing = false;
+    struct State {
+        QMutex mutex;
+        QWaitCondition changed;
+        std::vector<std::shared_ptr<Run>> runs;
+        bool closing = false;
+    };
+    std::shared_ptr<State> m_state;
 };
 
 // Results built by hand.

@@ -301,6 +301,8 @@ private Q_SLOTS:
         QCOMPARE(scans.root(0), home("Music"));
         model.pickFolderAndScan();
         QCOMPARE(asked.last().startPath, home("Music"));
+        QTRY_COMPARE(scans.count(), 2);
+        QCOMPARE(scans.root(1), home("Music"));
     }
 
     // Quitting cancels the running scan, so the application never waits on its hashing.
