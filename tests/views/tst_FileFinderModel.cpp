@@ -320,6 +320,20 @@ private Q_SLOTS:
         QVERIFY(scans.isCancelled(0));
     }
 
+    // A model that goes away takes its scan with it: nothing would show what it finds.
+    void destroyingTheModelStopsItsScan()
+    {
+        TestHome home;
+        ScriptedScan scans;
+        {
+            FileFinderModel model(scans.function());
+            model.scan();
+            QTRY_COMPARE(scans.count(), 1);
+            QVERIFY(!scans.isCancelled(0));
+        }
+        QTRY_VERIFY(scans.hasEnded(0));
+    }
+
     // The window lets go of its model: the model stays while its scan runs (the scan's results
     // still reach it) and goes once the scan has ended; without a scan it goes at once.
     void aReleasedModelLivesUntilItsScanEnds()
