@@ -499,7 +499,9 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
 
 void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash)
 {
-    if (outcome.freed < 1)
+    // Whatever went to the Trash must be there to put back, even when it freed nothing (empty
+    // files, links, or a folder whose items moved into a Trash inside it).
+    if (outcome.freed < 1 && outcome.trashed.isEmpty())
         return;
     CleanRecord r;
     r.targetName = target.name;
@@ -525,7 +527,7 @@ void AppModel::saveHistory() { CleanHistoryStore::save(*m_env.defaults, m_histor
 
 void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed)
 {
-    if (freed < 1)
+    if (freed < 1 && trashed.isEmpty())
         return;
     CleanRecord r;
     r.targetName = name;

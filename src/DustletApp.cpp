@@ -60,6 +60,8 @@ DustletApp::DustletApp()
     m_extra = new MenuBarExtra([this] { return new MenuPanelView(*m_model, *m_windows); }, this);
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
+    // Without a tray the panel is a window: what opens from it goes beside it, not over it.
+    m_windows->setKeepClear([this] { return m_extra->panelWindowFrame(); });
     m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
         return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
     });
@@ -100,6 +102,8 @@ void DustletApp::registerScenes()
                                   info.centred, info.defaultSize});
     }
 }
+
+void DustletApp::showPanel() { m_extra->showPanel(); }
 
 void DustletApp::launch()
 {

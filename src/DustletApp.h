@@ -36,6 +36,8 @@ public:
     // Sets the application up, registers the built windows, shows the menu-bar extra and runs
     // the delegate's launch handler.
     void launch();
+    // Shows the panel (another start of the program asked for it).
+    void showPanel();
 
     AppDelegate& delegate() const { return *m_delegate; }
     AppModel& model() const { return *m_model; }

@@ -4,3 +4,6 @@ set_tests_properties(e2e_tray_click PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RET
 # A first launch: the welcome flow over the whole screen, then the first-run hint.
 add_test(NAME e2e_first_launch COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/first_launch.sh $<TARGET_FILE:dustlet>)
 set_tests_properties(e2e_first_launch PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)
+# Started twice, the program runs once; a crash leaves nothing that blocks the next start.
+add_test(NAME e2e_single_instance COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/single_instance.sh $<TARGET_FILE:dustlet>)
+set_tests_properties(e2e_single_instance PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)

@@ -1,7 +1,9 @@
 #pragma once
 // A depth-first POSIX walk of a folder tree: openat/fdopendir/fstatat(AT_SYMLINK_NOFOLLOW),
 // never following a symbolic link, reusing one path buffer and one listing buffer per level so
-// that no per-file allocation outlives its folder.
+// that no per-file allocation outlives its folder. It holds a bounded number of folder descriptors
+// open whatever the depth (see Options::maxOpen), and every folder is reached from its parent's
+// descriptor by its raw byte name, never by a path string.
 //
 // The visitor is any object with
 //     FileWalker::Visit operator()(const FileWalker::Entry&)
@@ -51,6 +53,10 @@ struct Options {
     bool statFiles = true;   // lstat regular files (sizes)
     bool statAll = false;    // lstat every entry (dates of folders, links, …)
     bool sorted = false;     // list each folder in byte order of names (deterministic results)
+    bool oneFileSystem = false; // never enter a folder on another device than the root's
+    // Folders `walk` holds open at most (the root and the deepest ones); a folder given up on the
+    // way down is opened again on the way back. Any depth is walked within this many descriptors.
+    size_t maxOpen = 8;
 };
 
 // One folder's entries, read whole: "." and ".." left out, optionally hidden (dot) names too, and
@@ -77,6 +83,23 @@ public:
                      < std::string_view(m_names.data() + b.offset, b.length);
             });
         }
+    }
+    // Reads the entries of the folder open at `dirFd` (the caller keeps its descriptor); false
+    // when it cannot be listed.
+    bool readAt(int dirFd, bool sorted, bool skipHidden = false)
+    {
+        const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (!dir) {
+            if (fd >= 0)
+                ::close(fd);
+            m_names.clear();
+            m_entries.clear();
+            return false;
+        }
+        read(dir, sorted, skipHidden);
+        ::closedir(dir);
+        return true;
     }
     size_t size() const { return m_entries.size(); }
     std::string_view name(size_t i) const { return {m_names.data() + m_entries[i].offset, m_entries[i].length}; }
@@ -150,55 +173,194 @@ inline bool fillEntry(const Listing& listing, size_t i, int dirFd, std::string& 
     return true;
 }
 
+// One folder on the way down: its listing, where the walk is in it, and its descriptor while it is
+// held open (a folder listed with its own DIR stream keeps that; one opened again holds a raw fd).
+struct Level {
+    Listing listing;
+    size_t next = 0;
+    DIR* dir = nullptr;
+    int rawFd = -1;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    size_t base = 0;       // length of this folder's path in the path buffer
+    size_t nameLength = 0; // length of its own name, the last piece of that path
+    Entry entered;         // the entry this folder was entered through (kind, stat, depth)
+
+    int fd() const { return dir ? ::dirfd(dir) : rawFd; }
+    bool isOpen() const { return dir || rawFd >= 0; }
+    void close()
+    {
+        if (dir)
+            ::closedir(dir);
+        else if (rawFd >= 0)
+            ::close(rawFd);
+        dir = nullptr;
+        rawFd = -1;
+    }
+};
+
+inline bool sameFolder(int fd, const Level& l)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == l.dev && st.st_ino == l.ino;
+}
+
+// Opens the folder of stack[k] again after its descriptor was given up, without following a link:
+// through ".." of the child still open below it (one step, as fts does), or else name by name down
+// from the nearest open folder above it. Every step must meet the folder seen before (device and
+// inode), so a folder moved or swapped meanwhile is not mistaken for it. False when it is gone.
+inline bool reopen(std::vector<Level>& stack, size_t k, const std::string& path)
+{
+    Level& l = stack[k];
+    if (k + 1 < stack.size() && stack[k + 1].isOpen()) {
+        const int up = ::openat(stack[k + 1].fd(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (up >= 0) {
+            if (sameFolder(up, l)) {
+                l.rawFd = up;
+                return true;
+            }
+            ::close(up);
+        }
+    }
+    size_t a = k;
+    while (a > 0 && !stack[a - 1].isOpen())
+        --a;
+    if (a == 0)
+        return false; // the root is always held; nothing above it to start from
+    int fd = ::dup(stack[a - 1].fd());
+    for (size_t j = a; j <= k && fd >= 0; ++j) {
+        // The name of level j is the piece of the path between its parent's end and its own.
+        const size_t from = stack[j - 1].base + (stack[j - 1].base == 0 || path[stack[j - 1].base - 1] != '/' ? 1 : 0);
+        const std::string name = path.substr(from, stack[j].base - from);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        if (fd >= 0 && !sameFolder(fd, stack[j])) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    if (fd < 0)
+        return false;
+    l.rawFd = fd;
+    return true;
+}
+
+// The walk proper. `rootFd` is owned (closed before returning); `path` is the root's path.
 // Returns false when the visitor asked to stop.
 template <typename Visitor>
-bool walkFolder(int fd, std::string& path, int depth, const Options& opt, Visitor& visit)
+bool walkFrom(int rootFd, std::string& path, const Options& opt, Visitor& visit)
 {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return true;
+    const size_t maxOpen = std::max<size_t>(2, opt.maxOpen);
+    std::vector<Level> stack;
+    stack.reserve(64);
+    {
+        Level root;
+        struct stat st {};
+        root.dir = ::fdopendir(rootFd);
+        if (!root.dir || ::fstat(rootFd, &st) != 0) {
+            if (root.dir)
+                ::closedir(root.dir);
+            else
+                ::close(rootFd);
+            return true;
+        }
+        root.dev = st.st_dev;
+        root.ino = st.st_ino;
+        root.base = path.size();
+        root.listing.read(root.dir, opt.sorted);
+        stack.push_back(std::move(root));
     }
-    // The listing is read whole first: it lets us sort, and keeps the stream's order stable
-    // while children are visited.
-    Listing listing;
-    listing.read(dir, opt.sorted);
-
-    const size_t base = path.size();
+    const dev_t rootDev = stack[0].dev;
+    size_t firstOpen = 1; // folders held open: the root and stack[firstOpen..] (the deepest ones)
     bool keepGoing = true;
-    for (size_t i = 0; i < listing.size(); ++i) {
-        const std::string_view name = listing.name(i);
-        const char* nameZ = listing.cName(i);
-        Entry e;
-        if (!fillEntry(listing, i, ::dirfd(dir), path, base, depth, opt, e))
-            continue; // vanished or unreadable: nothing to report
-        const size_t nameStart = path.size() - name.size();
 
+    while (!stack.empty()) {
+        const size_t top = stack.size() - 1;
+        Level& here = stack[top];
+        if (!here.isOpen() || here.next >= here.listing.size()) {
+            // Done with this folder (or it could not be held again): back up to its parent.
+            Level done = std::move(stack.back());
+            stack.pop_back();
+            if (stack.empty()) {
+                done.close();
+                break;
+            }
+            const size_t parent = stack.size() - 1;
+            bool parentOpen = stack[parent].isOpen();
+            if (!parentOpen && done.isOpen()) {
+                stack.push_back(std::move(done)); // reopen() climbs through the child's ".."
+                parentOpen = reopen(stack, parent, path);
+                done = std::move(stack.back());
+                stack.pop_back();
+            } else if (!parentOpen) {
+                parentOpen = reopen(stack, parent, path);
+            }
+            if (parentOpen && firstOpen > parent)
+                firstOpen = std::max<size_t>(1, parent);
+            const bool entered = done.isOpen();
+            done.close();
+            if (firstOpen > stack.size())
+                firstOpen = stack.size();
+            if (!parentOpen) {
+                stack[parent].next = stack[parent].listing.size(); // abandon a folder we cannot hold again
+                continue;
+            }
+            if constexpr (HasLeave<Visitor>) {
+                if (entered) {
+                    path.resize(done.base);
+                    Entry e = done.entered;
+                    e.parentFd = stack[parent].fd();
+                    e.path = std::string_view(path);
+                    e.name = std::string_view(path).substr(done.base - done.nameLength);
+                    visit.leave(static_cast<const Entry&>(e));
+                }
+            }
+            continue;
+        }
+
+        const size_t i = here.next++;
+        Entry e;
+        if (!fillEntry(here.listing, i, here.fd(), path, here.base, int(top) + 1, opt, e))
+            continue; // vanished or unreadable: nothing to report
         const Visit v = visit(static_cast<const Entry&>(e));
         if (v == Visit::Stop) {
             keepGoing = false;
             break;
         }
-        if (v == Visit::Descend && e.kind == Kind::Folder) {
-            const int child = ::openat(e.parentFd, nameZ, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (child >= 0) {
-                if (!walkFolder(child, path, depth + 1, opt, visit)) {
-                    keepGoing = false;
-                    break;
-                }
-                if constexpr (HasLeave<Visitor>) {
-                    // The path buffer was reused below: rebuild this entry's view of it.
-                    path.resize(nameStart);
-                    path.append(name);
-                    e.path = std::string_view(path);
-                    e.name = std::string_view(path).substr(nameStart);
-                    visit.leave(static_cast<const Entry&>(e));
-                }
-            }
+        if (v != Visit::Descend || e.kind != Kind::Folder)
+            continue;
+        const int child = ::openat(here.fd(), here.listing.cName(i), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (child < 0)
+            continue;
+        struct stat cst {};
+        if (::fstat(child, &cst) != 0 || (opt.oneFileSystem && cst.st_dev != rootDev)) {
+            ::close(child); // another file system mounted here: left alone
+            continue;
+        }
+        Level next;
+        next.dir = ::fdopendir(child);
+        if (!next.dir) {
+            ::close(child);
+            continue;
+        }
+        next.dev = cst.st_dev;
+        next.ino = cst.st_ino;
+        next.base = path.size();
+        next.nameLength = e.name.size();
+        next.entered = e;
+        next.entered.path = {};
+        next.entered.name = {};
+        next.listing.read(next.dir, opt.sorted);
+        stack.push_back(std::move(next));
+        // Keep at most `maxOpen` folders open: give up the shallowest one below the root.
+        if (stack.size() - firstOpen + 1 > maxOpen) {
+            stack[firstOpen].close();
+            ++firstOpen;
         }
     }
-    path.resize(base);
-    ::closedir(dir);
+    for (Level& l : stack)
+        l.close();
     return keepGoing;
 }
 
@@ -215,7 +377,23 @@ bool walk(const std::string& root, const Options& options, Visitor&& visitor)
     std::string path = root;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    detail::walkFolder(fd, path, 1, options, visitor);
+    detail::walkFrom(fd, path, options, visitor);
+    return true;
+}
+
+// Walks the folder open at `dirFd` (the caller keeps its descriptor), naming entries below `path`.
+// Nothing on the way is reached by a path string, so a folder swapped for a link meanwhile cannot
+// redirect it. Returns false when `dirFd` is no readable folder.
+template <typename Visitor>
+bool walkAt(int dirFd, const std::string& path, const Options& options, Visitor&& visitor)
+{
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    detail::walkFrom(fd, p, options, visitor);
     return true;
 }
 
@@ -233,10 +411,14 @@ bool walkParallel(const std::string& root, const Options& options, int threads, 
         std::string path;
         int depth;
     };
+    dev_t rootDev = 0;
     {
         const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             return false;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0)
+            rootDev = st.st_dev;
         ::close(fd);
     }
     std::string start = root;
@@ -255,6 +437,13 @@ bool walkParallel(const std::string& root, const Options& options, int threads, 
         const int fd = ::open(job.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             return;
+        if (options.oneFileSystem) {
+            struct stat st {};
+            if (::fstat(fd, &st) != 0 || st.st_dev != rootDev) {
+                ::close(fd);
+                return;
+            }
+        }
         DIR* dir = ::fdopendir(fd);
         if (!dir) {
             ::close(fd);

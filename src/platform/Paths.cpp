@@ -61,7 +61,9 @@ QString clean(const QString& path)
 
 QString resolveSymlinks(const QString& path)
 {
-    if (!path.startsWith(QLatin1Char('/')))
+    // A NUL would end the path early on its way to the system, which would then resolve another
+    // path than this one: such a path is given back as it is (and names nothing).
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)))
         return path;
     // Walk the pieces without cleaning first: ".." after a link must apply to the link's target.
     const QStringList pieces = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -81,6 +83,10 @@ QString resolveSymlinks(const QString& path)
     const QStringList rest = pieces.mid(existing);
     if (rest.isEmpty())
         return resolved;
+    // ".." after a missing piece does not lead back anywhere: the system finds no such path. The
+    // rest is kept as it is then, so that the result does not exist either.
+    if (rest.contains(QLatin1String("..")))
+        return (resolved == QLatin1String("/") ? resolved : resolved + QLatin1Char('/')) + rest.join(QLatin1Char('/'));
     return clean(resolved + QLatin1Char('/') + rest.join(QLatin1Char('/')));
 }
 
@@ -94,6 +100,14 @@ QString resolveParent(const QString& path)
         return cleaned;
     const QString parent = resolveSymlinks(cleaned.left(slash));
     return clean(parent + QLatin1Char('/') + cleaned.mid(slash + 1));
+}
+
+QByteArray realPath(const QByteArray& path)
+{
+    char buf[PATH_MAX];
+    if (path.isEmpty() || path.contains('\0') || !::realpath(path.constData(), buf))
+        return {};
+    return QByteArray(buf);
 }
 
 QString lastComponent(const QString& path)

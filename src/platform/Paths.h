@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 // Path helpers shared by every layer. Paths are plain strings.
@@ -16,13 +17,22 @@ QString expandTilde(const QString& path);
 QString abbreviateHome(const QString& path);
 
 // Resolves symbolic links in the longest existing prefix of an absolute path and appends the
-// rest, cleaned of "." and ".." pieces and repeated "/". Never strips "/private".
+// rest, cleaned of "." and ".." pieces and repeated "/". A rest that holds ".." is kept as it is:
+// like the system, a path through a missing folder does not lead anywhere ("a/missing/../b" is
+// not "a/b"), so the result names nothing that exists. A path holding a NUL is returned as it
+// is. Never strips "/private".
 QString resolveSymlinks(const QString& path);
 
 // Where the item at an absolute path really lies: the links among its parent folders resolved,
 // its own last component kept as it is (an item that is itself a link is moved or removed as
-// the link, so the link is not followed). A relative path is returned unchanged.
+// the link, so the link is not followed). A relative path is returned unchanged. This is the
+// form in which an item someone picked is checked and moved: the moves open every folder on the
+// way without following links.
 QString resolveParent(const QString& path);
+
+// The system's resolution (realpath) of a raw absolute path: every link followed, "." and ".."
+// applied; empty when the path does not resolve (something on the way is missing).
+QByteArray realPath(const QByteArray& path);
 
 // Lexical clean-up of an absolute path: repeated "/" folded, "." dropped, ".." pops a piece
 // (never above "/"), no trailing "/". A relative path is returned unchanged.

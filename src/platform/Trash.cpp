@@ -1,19 +1,27 @@
 #include "platform/Trash.h"
 
+#include "platform/NoFollow.h"
 #include "platform/Paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using NoFollow::Fd;
+
 namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 QString dataHome()
 {
@@ -24,76 +32,356 @@ QString dataHome()
     return Paths::home() + QStringLiteral("/.local/share");
 }
 
-bool below(const QString& path, const QString& folder)
+bool below(const QByteArray& path, const QByteArray& folder)
 {
-    return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/');
+    return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == '/';
 }
 
-bool exists(const QByteArray& path)
+bool existsAt(int dirFd, const char* name)
 {
     struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
+    return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// rename() that fails instead of replacing an existing destination.
-bool renameNoReplace(const QByteArray& from, const QByteArray& to)
+// The path without its last `count` pieces ("/a/b/c", 2 → "/a").
+QByteArray dropPieces(const QByteArray& path, int count)
+{
+    QByteArray p = path;
+    for (int i = 0; i < count; ++i) {
+        const qsizetype slash = p.lastIndexOf('/');
+        if (slash < 0)
+            return {};
+        p.truncate(slash);
+    }
+    return p.isEmpty() ? QByteArray("/") : p;
+}
+
+QByteArray join(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// rename() relative to two folders that fails instead of replacing an existing destination.
+bool renameNoReplace(int fromFd, const char* from, int toFd, const char* to)
 {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
 #elif defined(__APPLE__)
-    if (::renamex_np(from.constData(), to.constData(), RENAME_EXCL) == 0)
+    if (::renameatx_np(fromFd, from, toFd, to, RENAME_EXCL) == 0)
         return true;
     if (errno != ENOTSUP)
         return false;
 #endif
     // The file system cannot do it atomically: test, then move.
-    if (exists(to))
+    if (existsAt(toFd, to)) {
+        errno = EEXIST;
         return false;
-    return ::rename(from.constData(), to.constData()) == 0;
+    }
+    return ::renameat(fromFd, from, toFd, to) == 0;
+}
+
+#ifndef Q_OS_MACOS
+
+// A Trash folder ready to take items: its "files" and "info" folders held open.
+struct TrashFolder {
+    QByteArray path; // resolved
+    Fd files;
+    Fd info;
+};
+
+// Opens (making them when missing, with mode 0700) the "files" and "info" folders of the Trash
+// folder open at `trashFd`.
+bool openParts(int trashFd, TrashFolder& t)
+{
+    for (const char* part : {"files", "info"}) {
+        if (::mkdirat(trashFd, part, 0700) != 0 && errno != EEXIST)
+            return false;
+        Fd fd(::openat(trashFd, part, kFolderFlags));
+        if (!fd)
+            return false;
+        (part[0] == 'f' ? t.files : t.info) = std::move(fd);
+    }
+    return true;
+}
+
+// The folder at `name` in `parentFd`, made with mode 0700 when missing; it must be a real folder
+// (no link) owned by the user.
+Fd ownFolder(int parentFd, const char* name)
+{
+    if (::mkdirat(parentFd, name, 0700) != 0 && errno != EEXIST)
+        return {};
+    Fd fd(::openat(parentFd, name, kFolderFlags));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_uid != ::geteuid())
+        return {};
+    return fd;
+}
+
+// The user's own Trash ($XDG_DATA_HOME/Trash); its data folder is made when missing. Without
+// that folder nothing can be trashed (rather than into some other place).
+std::optional<TrashFolder> homeTrash()
+{
+    const QString data = dataHome();
+    if (!QDir().mkpath(data))
+        return std::nullopt;
+    const QByteArray resolvedData = Paths::realPath(QFile::encodeName(data));
+    if (resolvedData.isEmpty())
+        return std::nullopt;
+    // The data folder is the desktop's setting and may lie behind a link; below it, nothing is.
+    Fd dataFd(::open(resolvedData.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dataFd)
+        return std::nullopt;
+    Fd trashFd = ownFolder(dataFd.get(), "Trash");
+    if (!trashFd)
+        return std::nullopt;
+    TrashFolder t;
+    t.path = join(resolvedData, "Trash");
+    if (!openParts(trashFd.get(), t))
+        return std::nullopt;
+    return t;
+}
+
+// The top folder of the volume holding the folder open at `dirFd` (climbing ".." while the
+// device stays the same), and how many pieces above the folder it lies.
+Fd volumeTop(int dirFd, int* levelsUp)
+{
+    Fd here(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (!here || ::fstat(here.get(), &st) != 0)
+        return {};
+    *levelsUp = 0;
+    for (int guard = 0; guard < 4096; ++guard) {
+        Fd up(::openat(here.get(), "..", kFolderFlags));
+        struct stat ust {};
+        if (!up || ::fstat(up.get(), &ust) != 0)
+            return {};
+        if (ust.st_dev != st.st_dev || (ust.st_ino == st.st_ino && ust.st_dev == st.st_dev))
+            return here; // the next step leaves the volume, or this is "/"
+        here = std::move(up);
+        st = ust;
+        ++*levelsUp;
+    }
+    return {};
+}
+
+// The Trash of another volume, as the specification orders it: "$topdir/.Trash/$uid" when
+// "$topdir/.Trash" is a real folder with the sticky bit, else "$topdir/.Trash-$uid".
+std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPath)
+{
+    int levelsUp = 0;
+    Fd top = volumeTop(parentFd, &levelsUp);
+    if (!top)
+        return std::nullopt;
+    const QByteArray topPath = dropPieces(parentPath, levelsUp);
+    if (topPath.isEmpty())
+        return std::nullopt;
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    TrashFolder t;
+    Fd shared(::openat(top.get(), ".Trash", kFolderFlags));
+    struct stat st {};
+    if (shared && ::fstat(shared.get(), &st) == 0 && (st.st_mode & S_ISVTX)) {
+        if (Fd mine = ownFolder(shared.get(), uid.constData()); mine && openParts(mine.get(), t)) {
+            t.path = join(join(topPath, ".Trash"), uid);
+            return t;
+        }
+    }
+    const QByteArray own = ".Trash-" + uid;
+    Fd mine = ownFolder(top.get(), own.constData());
+    if (!mine || !openParts(mine.get(), t))
+        return std::nullopt;
+    t.path = join(topPath, own);
+    return t;
+}
+
+// A name for the item in "files" that is valid UTF-8 (so the path handed back round-trips through
+// text) and leaves room for the ".trashinfo" suffix and a counter.
+QByteArray baseName(const QByteArray& name)
+{
+    QByteArray base = QString::fromUtf8(name).toUtf8();
+    constexpr qsizetype kMax = NAME_MAX - 10 - 8;
+    if (base.size() > kMax) {
+        qsizetype cut = kMax;
+        while (cut > 0 && (uchar(base[cut]) & 0xC0) == 0x80)
+            --cut; // never in the middle of a character
+        base.truncate(cut);
+    }
+    return base;
+}
+
+QByteArray infoText(const QByteArray& original)
+{
+    return "[Trash Info]\nPath=" + original.toPercentEncoding("/") + "\nDeletionDate="
+         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + "\n";
+}
+
+bool writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name)
+{
+    const QByteArray base = baseName(name);
+    const QByteArray text = infoText(original);
+    for (int n = 1; n < 100000; ++n) {
+        const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
+        const QByteArray infoName = candidate + ".trashinfo";
+        // The record first, made exclusively: it reserves the name.
+        const int info = ::openat(t.info.get(), infoName.constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (info < 0) {
+            if (errno == EEXIST)
+                continue;
+            return std::nullopt;
+        }
+        const bool written = writeAll(info, text);
+        ::close(info);
+        if (!written) {
+            ::unlinkat(t.info.get(), infoName.constData(), 0);
+            return std::nullopt;
+        }
+        if (renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
+            return QFile::decodeName(join(join(t.path, "files"), candidate));
+        const int err = errno;
+        ::unlinkat(t.info.get(), infoName.constData(), 0);
+        if (err != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+#endif
+
+// The raw original of a put-back: the text as given, unless it holds a name that did not survive
+// decoding; then the record's own bytes, if they decode to the same text.
+QByteArray originalBytes(const QString& original, int infoFd, const QByteArray& infoName)
+{
+    const QByteArray given = QFile::encodeName(original);
+    if (!original.contains(QChar::ReplacementCharacter) || infoFd < 0)
+        return given;
+    QFile f;
+    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return given;
+    }
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("Path=")) {
+            const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
+            if (QFile::decodeName(raw) == original)
+                return raw;
+        }
+    }
+    return given;
 }
 
 } // namespace
 
 namespace Trash {
 
+std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name)
+{
+    if (parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0'))
+        return std::nullopt;
+    struct stat item {};
+    if (::fstatat(parentFd, name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    const QByteArray original = join(parentPath, name);
+#ifdef Q_OS_MACOS
+    // The system's Trash takes a path: it must still name the item in the folder held open.
+    struct stat again {};
+    if (::lstat(original.constData(), &again) != 0 || again.st_dev != item.st_dev || again.st_ino != item.st_ino)
+        return std::nullopt;
+    QString where;
+    if (!QFile::moveToTrash(QFile::decodeName(original), &where) || !where.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    return where;
+#else
+    struct stat parent {};
+    if (::fstat(parentFd, &parent) != 0)
+        return std::nullopt;
+    // Without the user's own Trash nothing is trashed at all, not even into a volume's.
+    std::optional<TrashFolder> home = homeTrash();
+    struct stat homeSt {};
+    if (!home || ::fstat(home->files.get(), &homeSt) != 0)
+        return std::nullopt;
+    if (homeSt.st_dev == parent.st_dev)
+        return moveInto(*home, parentFd, original, name);
+    // Another volume: its own Trash folder, or not at all (never copied over and deleted).
+    std::optional<TrashFolder> volume = volumeTrash(parentFd, parentPath);
+    struct stat volumeSt {};
+    if (!volume || ::fstat(volume->files.get(), &volumeSt) != 0 || volumeSt.st_dev != parent.st_dev)
+        return std::nullopt;
+    return moveInto(*volume, parentFd, original, name);
+#endif
+}
+
+std::optional<QString> moveToTrash(const QByteArray& path)
+{
+    QByteArray name;
+    const Fd parent = NoFollow::openParent(path, &name);
+    if (!parent)
+        return std::nullopt;
+    QByteArray parentPath = path;
+    while (parentPath.size() > 1 && parentPath.endsWith('/'))
+        parentPath.chop(1);
+    parentPath = dropPieces(parentPath, 1);
+    return moveToTrashAt(parent.get(), parentPath, name);
+}
+
 std::optional<QString> moveToTrash(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    // Without the data folder Qt moves the item into "./files" of the current directory: when it
-    // cannot be made, nothing is moved at all.
-    if (!QDir().mkpath(dataHome()))
-        return std::nullopt;
-    QString where;
-    if (!QFile::moveToTrash(path, &where))
-        return std::nullopt;
-    if (where.isEmpty() || !where.startsWith(QLatin1Char('/')))
-        return std::nullopt;
-    return where;
+    return moveToTrash(QFile::encodeName(path));
 }
 
 bool putBack(const QString& trashPath, const QString& original)
 {
     if (trashPath.isEmpty() || original.isEmpty())
         return false;
-    const QByteArray from = QFile::encodeName(trashPath);
-    const QByteArray to = QFile::encodeName(original);
-    if (!exists(from))
-        return false;
-    QDir().mkpath(QFileInfo(original).absolutePath());
-    if (!renameNoReplace(from, to))
+    QByteArray name;
+    const Fd files = NoFollow::openParent(QFile::encodeName(trashPath), &name);
+    if (!files || !existsAt(files.get(), name.constData()))
         return false;
     // The desktop Trash keeps one record per item in "info", named after the item in "files".
-    const QFileInfo inTrash(trashPath);
-    const QDir filesDir = inTrash.absoluteDir();
-    if (filesDir.dirName() == QLatin1String("files")) {
-        const QString info = QFileInfo(filesDir.absolutePath()).absolutePath() + QStringLiteral("/info/")
-                           + inTrash.fileName() + QStringLiteral(".trashinfo");
-        QFile::remove(info);
-    }
+    Fd info;
+    const QByteArray filesPath = QFile::encodeName(Paths::clean(trashPath)).chopped(name.size() + 1);
+    if (filesPath.endsWith("/files"))
+        info.reset(::openat(files.get(), "../info", kFolderFlags));
+    const QByteArray infoName = name + ".trashinfo";
+
+    const QByteArray to = originalBytes(original, info.get(), infoName);
+    QByteArray last;
+    const Fd destination = [&] {
+        QByteArray parentOfOriginal = to;
+        while (parentOfOriginal.size() > 1 && parentOfOriginal.endsWith('/'))
+            parentOfOriginal.chop(1);
+        const qsizetype slash = parentOfOriginal.lastIndexOf('/');
+        if (slash < 0)
+            return Fd();
+        last = parentOfOriginal.mid(slash + 1);
+        return NoFollow::makeFolders(slash == 0 ? QByteArray("/") : parentOfOriginal.left(slash));
+    }();
+    if (!destination || last.isEmpty() || last == "." || last == "..")
+        return false;
+    if (!renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
+        return false;
+    if (info)
+        ::unlinkat(info.get(), infoName.constData(), 0);
     return true;
 }
 
@@ -102,24 +390,61 @@ QStringList folders()
     return {dataHome() + QStringLiteral("/Trash"), Paths::home() + QStringLiteral("/.Trash")};
 }
 
-bool isInTrash(const QString& path)
+QList<QByteArray> foldersNear(const QByteArray& path)
 {
-    if (!path.startsWith(QLatin1Char('/')))
-        return false;
-    const QString cleaned = Paths::clean(path);
-    // The item itself is what would be moved, so only the folders leading to it are resolved.
-    const qsizetype slash = cleaned.lastIndexOf(QLatin1Char('/'));
-    const QString parent = slash > 0 ? cleaned.left(slash) : QStringLiteral("/");
-    const QString resolved = Paths::clean(Paths::resolveSymlinks(parent) + QLatin1Char('/') + cleaned.mid(slash + 1));
+    QList<QByteArray> out;
     for (const QString& folder : folders()) {
-        const QString resolvedFolder = Paths::resolveSymlinks(folder);
-        for (const QString& f : {folder, resolvedFolder}) {
-            if (below(cleaned, f) || below(resolved, f))
-                return true;
-        }
+        const QByteArray raw = QFile::encodeName(folder);
+        out << raw;
+        const QByteArray resolved = QFile::encodeName(Paths::resolveSymlinks(folder));
+        if (resolved != raw)
+            out << resolved;
+    }
+    // The top of the volume holding `path`: the highest folder on the way with the same device.
+    struct stat st {};
+    QByteArray p = path;
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    if (!p.startsWith('/') || ::stat(p.constData(), &st) != 0)
+        return out;
+    QByteArray top = p;
+    while (top != "/") {
+        const QByteArray up = dropPieces(top, 1);
+        struct stat ust {};
+        if (up.isEmpty() || ::stat(up.constData(), &ust) != 0 || ust.st_dev != st.st_dev)
+            break;
+        top = up;
+    }
+#ifdef Q_OS_MACOS
+    out << join(top, ".Trashes");
+#else
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    out << join(top, ".Trash-" + uid) << join(join(top, ".Trash"), uid);
+#endif
+    return out;
+}
+
+bool isInTrash(const QByteArray& path)
+{
+    if (!path.startsWith('/'))
+        return false;
+    const QByteArray cleaned = QFile::encodeName(Paths::clean(QFile::decodeName(path)));
+    const QByteArray exact = path.contains("/.") || path.contains("//") ? cleaned : path;
+    // The item itself is what would be moved, so only the folders leading to it are resolved.
+    const qsizetype slash = exact.lastIndexOf('/');
+    const QByteArray parent = slash > 0 ? exact.left(slash) : QByteArray("/");
+    QByteArray resolvedParent = Paths::realPath(parent);
+    if (resolvedParent.isEmpty())
+        resolvedParent = QFile::encodeName(Paths::resolveSymlinks(QFile::decodeName(parent)));
+    const QByteArray resolved = join(resolvedParent, exact.mid(slash + 1));
+    for (const QByteArray& folder : foldersNear(resolvedParent)) {
+        if (below(exact, folder) || below(resolved, folder))
+            return true;
     }
     return false;
 }
+
+bool isInTrash(const QString& path) { return isInTrash(QFile::encodeName(path)); }
 
 QStringList targetPaths()
 {

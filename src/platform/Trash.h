@@ -1,27 +1,57 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 // The user's Trash: move an item there, put it back, and tell whether a path already lies in it.
+//
+// Off macOS this is the desktop's Trash as the freedesktop.org Trash specification lays it out
+// ($XDG_DATA_HOME/Trash with "files" and "info", and "$topdir/.Trash-$uid" on other volumes), done
+// on descriptors: the item is moved by `renameat` from a folder the caller holds open, its record
+// is written with O_EXCL first, and a failure leaves the item where it was. On macOS the system's
+// own call does the move.
 namespace Trash {
 
-// Moves the file, folder or link at `path` (a link is moved as itself) to the Trash and returns
-// the absolute path it got there; no value when it could not be moved.
-std::optional<QString> moveToTrash(const QString& path);
+// Moves the item `name` of the folder open at `parentFd` to the Trash, without following a link
+// (a link, dangling or not, is moved as itself), and returns the absolute path it got there; no
+// value when it was not moved (it is then still where it was). `parentPath` is that folder's
+// path, recorded as the item's original place. Items on another volume than the home Trash go to
+// that volume's own Trash folder, or are not moved when there is none to be had.
+std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name);
 
-// Moves the item at `trashPath` back to `original`, creating the folders that lead to it. Never
-// replaces anything at `original`. On success the item's Trash record is removed as well.
+// The same for an absolute path. The folders leading to the item are opened one at a time
+// without following a link (see NoFollow; links in the home folder's own path are followed), so
+// a link planted or swapped in on the way makes the move fail rather than go elsewhere: pass the
+// path with its folders resolved (as Cleaner::isSafe was asked about), the item itself as it is.
+std::optional<QString> moveToTrash(const QString& path);
+// For names that are not valid UTF-8: the path as raw bytes.
+std::optional<QString> moveToTrash(const QByteArray& path);
+inline std::optional<QString> moveToTrash(const char* path) { return moveToTrash(QByteArray(path)); }
+
+// Moves the item at `trashPath` back to `original`, making the folders that lead to it. Never
+// replaces anything at `original`. On success the item's Trash record is removed as well. When
+// `original` holds a name that is not valid UTF-8 (shown with replacement characters), the raw
+// name is taken from the item's Trash record.
 bool putBack(const QString& trashPath, const QString& original);
 
 // The Trash folders of the user: the desktop's Trash ($XDG_DATA_HOME/Trash, or
 // ~/.local/share/Trash) and ~/.Trash.
 QStringList folders();
 
-// Whether `path` lies inside one of the user's Trash folders (the folders themselves are not
-// inside). Compares both the path as given and with the links of its parent folders resolved.
+// The user's Trash folders with their links resolved, and those of the volume holding `path`
+// (its "$topdir/.Trash-$uid" and "$topdir/.Trash" off macOS), as raw absolute paths, whether
+// they exist or not: the places that a clearing must leave alone.
+QList<QByteArray> foldersNear(const QByteArray& path);
+
+// Whether `path` lies inside one of the user's Trash folders or a volume's Trash folder (the
+// folders themselves are not inside). Compares both the path as given and with the links of its
+// parent folders resolved.
 bool isInTrash(const QString& path);
+bool isInTrash(const QByteArray& path);
+inline bool isInTrash(const char* path) { return isInTrash(QByteArray(path)); }
 
 // What the "Trash" cleanup target empties, "~"-relative where possible: "~/.Trash" and, off
 // macOS, the desktop Trash's "files" and "info" folders (the items and their records).

@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -14,6 +16,15 @@ struct Capacity {
 
 // The figures of the volume holding `path`; 0 and 0 when no readable volume holds it.
 Capacity capacity(const QString& path);
+
+// Whether names on the volume holding `path` differ by letter case (macOS volumes usually do not;
+// read from the volume there, unknown counting as not). Always true off macOS, where names are
+// compared exactly.
+bool isCaseSensitive(const QString& path);
+
+// The folders below `folder` (raw, absolute, resolved) where another file system is mounted, as
+// raw paths; from the system's mount table. Empty when the table cannot be read.
+QList<QByteArray> mountPointsBelow(const QByteArray& folder);
 
 // The free space of the volume holding `path`, two ways: what is free right now, and what is
 // available for important data (free space plus what the system could purge by itself, such

@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/UserDefaults.h"
+#include "platform/Volume.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
 
@@ -18,6 +19,9 @@
 AppModel& AppModel::shared()
 {
     static AppModel* model = [] {
+        // Read once: whether the home volume tells names apart by letter case decides how the
+        // safety rule compares paths.
+        Cleaner::setCaseInsensitivePaths(!Volume::isCaseSensitive(Paths::home()));
         AppModelEnvironment env;
         env.defaults = &UserDefaults::standard();
         env.home = [] { return Paths::home(); };

@@ -2,8 +2,10 @@
 
 #include "platform/Background.h"
 #include "platform/FileWalker.h"
+#include "platform/NoFollow.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "platform/Volume.h"
 #include "services/Finder.h"
 #include "services/Scanner.h"
 #include "services/ShellRunner.h"
@@ -12,215 +14,341 @@
 #include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <string>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using NoFollow::Fd;
 
 namespace {
 
 constexpr double commandTimeoutSeconds = 180;
 
-// Deletes the item at `path` for good, never following a link: a link (or any non-folder) is
-// unlinked as itself; a folder is emptied depth-first and then removed. Errors are passed over
-// so that as much as possible goes.
-void deleteItem(const QString& path)
+QString refusedLink(const QString& path) { return QStringLiteral("Refused (link): ") + path; }
+QString refusedProtected(const QString& path) { return QStringLiteral("Refused (protected): ") + path; }
+QString notTrashed(const QString& path) { return QStringLiteral("Not moved to the Trash: ") + path; }
+
+QByteArray join(const QByteArray& folder, const QByteArray& name)
 {
-    const QByteArray p = QFile::encodeName(path);
-    struct stat st {};
-    if (::lstat(p.constData(), &st) != 0)
-        return;
-    if (!S_ISDIR(st.st_mode)) {
-        ::unlink(p.constData());
-        return;
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+bool below(const QByteArray& path, const QByteArray& folder)
+{
+    return path.size() > folder.size() && path.startsWith(folder) && (folder.endsWith('/') || path[folder.size()] == '/');
+}
+
+bool sameItem(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Empties a folder tree for good from its open descriptor, depth-first, by raw names relative to
+// each folder's descriptor; never follows a link (a link is unlinked as itself) and never enters
+// another file system (a volume mounted inside stays, with the folders leading to it).
+struct Remover {
+    std::string name;
+    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    {
+        if (e.kind == FileWalker::Kind::Folder)
+            return FileWalker::Visit::Descend;
+        name.assign(e.name);
+        ::unlinkat(e.parentFd, name.c_str(), 0);
+        return FileWalker::Visit::Skip;
     }
-    struct Remover {
-        std::string name;
-        FileWalker::Visit operator()(const FileWalker::Entry& e)
-        {
-            if (e.kind == FileWalker::Kind::Folder)
-                return FileWalker::Visit::Descend;
-            name.assign(e.name);
-            ::unlinkat(e.parentFd, name.c_str(), 0);
-            return FileWalker::Visit::Skip;
+    void leave(const FileWalker::Entry& folder)
+    {
+        name.assign(folder.name);
+        ::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR);
+    }
+};
+
+// One clearing, to the Trash or for good. Every removal and move happens relative to a folder
+// descriptor that was opened without following a link and checked to be the folder that passed
+// the rule; names are raw bytes throughout. The first error is kept for the caller.
+class Clearing {
+public:
+    Clearing(bool toTrash, QList<TrashedItem>& trashed) : m_toTrash(toTrash), m_trashed(trashed) {}
+
+    std::optional<QString> error;
+
+    // Empties the folder at `location` (resolved, passed the rule), or removes it when it is no
+    // folder. `builtIn`: the place was not chosen by the user, so a link found there is refused.
+    void emptyLocation(const QString& location, bool builtIn)
+    {
+        const QByteArray path = QFile::encodeName(location);
+        if (!NoFollow::isPlainAbsolute(path))
+            return; // a path through a missing folder ("x/../..") names nothing
+        keepAround(path, Trash::foldersNear(path));
+        QByteArray name;
+        errno = 0;
+        const Fd parent = NoFollow::openParent(path, &name);
+        if (!parent) {
+            if (errno == ELOOP || errno == ENOTDIR)
+                fail(refusedLink(location)); // a piece on the way was swapped for a link
+            return;
         }
-        void leave(const FileWalker::Entry& folder)
-        {
-            name.assign(folder.name);
-            ::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR);
+        struct stat st {};
+        if (::fstatat(parent.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return; // nothing there
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            // A dangling link at a custom folder is a folder that does not exist; any other link
+            // here was not chosen by anyone.
+            if (builtIn || ::stat(path.constData(), &target) == 0)
+                fail(refusedLink(location));
+            return;
         }
-    } remover;
-    FileWalker::Options options;
-    options.statFiles = false;
-    FileWalker::walk(p.toStdString(), options, remover);
-    ::rmdir(p.constData());
-}
+        if (!S_ISDIR(st.st_mode)) {
+            removeEntry(parent.get(), parentPathOf(path), name);
+            return;
+        }
+        const Fd folder(::openat(parent.get(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat opened {};
+        if (!folder || ::fstat(folder.get(), &opened) != 0 || !sameItem(opened, st))
+            return; // not the folder that was looked at: leave it
+        emptyFolder(folder.get(), path, opened.st_dev);
+    }
 
-bool existsAt(const QString& path, bool* isFolder = nullptr)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    if (isFolder)
-        *isFolder = S_ISDIR(st.st_mode);
-    return true;
-}
+    // Removes the one item `name` of the folder open at `dirFd` (whose path is `dirPath`): moved
+    // to the Trash, or deleted for good when it lies in the Trash already or the clearing is
+    // permanent. `keep` lists Trash folders to leave alone.
+    void removeItem(int dirFd, const QByteArray& dirPath, const QByteArray& name, const QList<QByteArray>& trash)
+    {
+        keepAround(dirPath, trash);
+        const QByteArray entry = join(dirPath, name);
+        for (const QByteArray& k : std::as_const(m_keep)) {
+            if (k == entry || below(k, entry))
+                return; // it is, or holds, the Trash or another volume: not the search's to take
+        }
+        removeEntry(dirFd, dirPath, name);
+    }
 
-// `path` with the links of the folders leading to it resolved, the last piece kept as it is: the
-// item itself is what gets removed, even when it is a link.
-QString resolvedParent(const QString& path)
-{
-    const QString cleaned = Paths::clean(path);
-    const qsizetype slash = cleaned.lastIndexOf(QLatin1Char('/'));
-    if (slash <= 0)
-        return cleaned;
-    return Paths::clean(Paths::resolveSymlinks(cleaned.left(slash)) + cleaned.mid(slash));
-}
+private:
+    static QByteArray parentPathOf(const QByteArray& path)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        return slash <= 0 ? QByteArray("/") : path.left(slash);
+    }
 
-// Whether a Trash folder is `path` itself or lies below it.
-bool holdsTrash(const QString& path)
-{
-    const QString cleaned = Paths::clean(path);
-    for (const QString& folder : Trash::folders()) {
-        for (const QString& f : {Paths::clean(folder), Paths::resolveSymlinks(folder)}) {
-            if (f == cleaned || (f.size() > cleaned.size() && f.startsWith(cleaned) && f[cleaned.size()] == QLatin1Char('/')))
+    void fail(const QString& message)
+    {
+        if (!error)
+            error = message;
+    }
+
+    // What a clearing below `folder` leaves alone: the Trash folders, and the volumes mounted
+    // inside (one file system at a time). Moving a folder that holds one would carry it along.
+    void keepAround(const QByteArray& folder, const QList<QByteArray>& trash)
+    {
+        m_trash = trash;
+        m_keep = trash + Volume::mountPointsBelow(folder);
+    }
+    bool isKept(const QByteArray& path) const { return m_keep.contains(path); }
+    bool holdsKept(const QByteArray& path) const
+    {
+        for (const QByteArray& k : m_keep) {
+            if (below(k, path))
                 return true;
         }
+        return false;
     }
-    return false;
-}
-
-std::optional<TrashedItem> remove(const QString& path, bool moveToTrash)
-{
-    if (moveToTrash) {
-        // Moving something that is already in the Trash to the Trash frees nothing.
-        if (Trash::isInTrash(path)) {
-            deleteItem(path);
-            return std::nullopt;
+    bool inTrash(const QByteArray& path) const
+    {
+        for (const QByteArray& t : m_trash) {
+            if (below(path, t))
+                return true;
         }
-        // A folder holding the Trash cannot be moved into it, and deleting it instead would
-        // destroy everything in the Trash, this clearing's own items included: it stays.
-        if (holdsTrash(path))
-            return std::nullopt;
-        if (const auto where = Trash::moveToTrash(path))
-            return TrashedItem{path, *where};
-        deleteItem(path);
-        return std::nullopt;
+        return false;
     }
-    deleteItem(path);
-    return std::nullopt;
-}
 
-std::optional<QString> removeContents(const QString& expandedPath, bool moveToTrash, QList<TrashedItem>& trashed)
-{
-    const QString resolved = Paths::resolveSymlinks(expandedPath);
-    if (!Cleaner::isSafe(resolved))
-        return QStringLiteral("Refused (protected): ") + resolved;
-    bool isFolder = false;
-    if (!existsAt(resolved, &isFolder))
-        return std::nullopt;
-    if (!isFolder) {
-        if (auto item = remove(resolved, moveToTrash))
-            trashed.append(*item);
-        return std::nullopt;
-    }
-    QStringList names;
-    if (DIR* dir = ::opendir(QFile::encodeName(resolved).constData())) {
-        while (dirent* d = ::readdir(dir)) {
-            const char* n = d->d_name;
-            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+    // The entries of the folder open at `fd`, each removed; a Trash folder or a mounted volume
+    // stays, a folder holding one is emptied around it, and protected places inside stay.
+    void emptyFolder(int fd, const QByteArray& path, dev_t dev)
+    {
+        FileWalker::Listing listing;
+        if (!listing.readAt(fd, false))
+            return;
+        for (size_t i = 0; i < listing.size(); ++i) {
+            const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
+            const QByteArray entry = join(path, name);
+            if (isKept(entry))
+                continue; // only the Trash target empties the Trash; another volume is not ours
+            // A folder that may be emptied can still hold places that must stay (a cache folder
+            // holding a protected subtree): those entries are left alone.
+            if (!Cleaner::isSafe(QFile::decodeName(entry)))
                 continue;
-            names.append(QFile::decodeName(n));
+            if (holdsKept(entry)) {
+                struct stat st {};
+                const Fd child(::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+                if (child && ::fstat(child.get(), &st) == 0 && st.st_dev == dev)
+                    emptyFolder(child.get(), entry, dev);
+                continue;
+            }
+            removeEntry(fd, path, name, dev);
         }
-        ::closedir(dir);
     }
-    for (const QString& name : names) {
-        const QString entry = resolved + QLatin1Char('/') + name;
-        // A folder that may be emptied can still hold places that must stay (a cache folder
-        // holding a protected subtree): those entries are left alone.
-        if (!Cleaner::isSafe(entry))
-            continue;
-        if (auto item = remove(entry, moveToTrash))
-            trashed.append(*item);
-    }
-    return std::nullopt;
-}
 
-qint64 sizeOf(const QStringList& paths)
+    void removeEntry(int dirFd, const QByteArray& dirPath, const QByteArray& name, dev_t dirDev = 0)
+    {
+        struct stat st {};
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return; // gone meanwhile
+        if (dirDev == 0) {
+            struct stat dir {};
+            if (::fstat(dirFd, &dir) != 0)
+                return;
+            dirDev = dir.st_dev;
+        }
+        if (S_ISDIR(st.st_mode) && st.st_dev != dirDev)
+            return; // a volume mounted here is not the cleared folder's to clear
+        const QByteArray entry = join(dirPath, name);
+        if (!m_toTrash || inTrash(entry)) {
+            // Moving what is in the Trash already to the Trash would free nothing.
+            deleteEntry(dirFd, name, st);
+            return;
+        }
+        if (const std::optional<QString> where = Trash::moveToTrashAt(dirFd, dirPath, name))
+            m_trashed.append(TrashedItem{QFile::decodeName(entry), *where});
+        else
+            fail(notTrashed(QFile::decodeName(entry))); // it stays: nothing is deleted instead
+    }
+
+    // Deletes `name` of the folder open at `dirFd` for good; `st` is its lstat.
+    static void deleteEntry(int dirFd, const QByteArray& name, const struct stat& st)
+    {
+        if (!S_ISDIR(st.st_mode)) {
+            ::unlinkat(dirFd, name.constData(), 0);
+            return;
+        }
+        const Fd folder(::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat opened {};
+        if (!folder || ::fstat(folder.get(), &opened) != 0 || !sameItem(opened, st))
+            return;
+        FileWalker::Options options;
+        options.statFiles = false;
+        options.oneFileSystem = true;
+        Remover remover;
+        FileWalker::walkAt(folder.get(), name.toStdString(), options, remover);
+        ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+    }
+
+    bool m_toTrash;
+    QList<TrashedItem>& m_trashed;
+    QList<QByteArray> m_trash;
+    QList<QByteArray> m_keep;
+};
+
+// Clears the locations of a `paths` or `command` target; returns the first error.
+std::optional<QString> clearLocations(const QStringList& paths, bool builtIn, bool moveToTrash,
+                                      QList<TrashedItem>& trashed)
 {
-    qint64 total = 0;
-    for (const QString& p : paths)
-        total += Scanner::directorySize(p);
-    return total;
+    std::optional<QString> first;
+    for (const QString& p : paths) {
+        const std::optional<QString> where = Cleaner::location(p, builtIn);
+        std::optional<QString> error;
+        if (!where) {
+            error = refusedLink(Paths::clean(Paths::expandTilde(p)));
+        } else if (!Cleaner::isSafe(*where)) {
+            error = refusedProtected(*where);
+        } else {
+            Clearing clearing(moveToTrash, trashed);
+            clearing.emptyLocation(*where, builtIn);
+            error = clearing.error;
+        }
+        if (error && !first)
+            first = error;
+    }
+    return first;
 }
 
-CleanOutcome cleanPaths(const CleanupKinds::Paths& kind, bool moveToTrash)
+CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& kind, bool moveToTrash)
 {
     CleanOutcome outcome;
-    const qint64 before = sizeOf(kind.paths);
-    for (const QString& p : kind.paths) {
-        const auto error = removeContents(Paths::expandTilde(p), moveToTrash, outcome.trashed);
-        if (error && !outcome.error)
-            outcome.error = error;
-    }
-    outcome.freed = qMax<qint64>(0, before - sizeOf(kind.paths));
+    const QList<QByteArray> measured = Scanner::locations(target);
+    const qint64 before = Scanner::freeableSize(measured);
+    outcome.error = clearLocations(kind.paths, target.isBuiltIn, moveToTrash, outcome.trashed);
+    outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(measured));
     return outcome;
 }
 
-CleanOutcome cleanCommand(const CleanupKinds::Command& kind, bool moveToTrash)
+CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Command& kind, bool moveToTrash)
 {
     CleanOutcome outcome;
-    const qint64 before = sizeOf(kind.fallbackPaths);
+    const QList<QByteArray> measured = Scanner::locations(target);
+    const qint64 before = Scanner::freeableSize(measured);
     const ShellResult result = ShellRunner::runLogin(kind.shell, commandTimeoutSeconds);
     if (result.status != 0) {
-        for (const QString& p : kind.fallbackPaths)
-            removeContents(Paths::expandTilde(p), moveToTrash, outcome.trashed);
+        const std::optional<QString> fallbackError =
+            clearLocations(kind.fallbackPaths, target.isBuiltIn, moveToTrash, outcome.trashed);
         if (result.status != 127) {
             const QString text = result.output.trimmed();
             outcome.error = text.isEmpty() ? QStringLiteral("Command exited with status ") + QString::number(result.status)
                                            : text;
+        } else if (fallbackError && fallbackError->startsWith(notTrashed({}))) {
+            // The command is missing, so the fallback is all there is: say what it could not move.
+            outcome.error = fallbackError;
         }
     }
-    outcome.freed = qMax<qint64>(0, before - sizeOf(kind.fallbackPaths));
+    outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(measured));
     return outcome;
 }
 
-// The size of found folders, counting a found link as nothing (only the link itself is ever
-// removed, so what it leads to is not freed) and a folder reached on two ways once.
-qint64 sizeOfFound(const QStringList& folders)
+// The roots of a search, resolved, and the first refusal of one that lies behind a link.
+QList<QByteArray> searchRoots(const CleanupKinds::Finder& kind, std::optional<QString>* refusal)
 {
-    qint64 total = 0;
-    QSet<QString> counted;
-    for (const QString& p : folders) {
-        struct stat st {};
-        if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+    QList<QByteArray> roots;
+    for (const QString& root : kind.roots) {
+        if (const std::optional<QString> where = Finder::rootLocation(root)) {
+            roots.append(QFile::encodeName(*where));
             continue;
-        const QString resolved = Paths::resolveSymlinks(p);
-        if (counted.contains(resolved))
-            continue;
-        counted.insert(resolved);
-        total += Scanner::directorySize(p);
+        }
+        // A missing root says nothing; one behind a link is refused.
+        const QString cleaned = Paths::clean(Paths::expandTilde(root));
+        if (Paths::resolveSymlinks(cleaned) != cleaned && !*refusal)
+            *refusal = refusedLink(cleaned);
     }
-    return total;
+    return roots;
 }
 
-CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
+CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder& kind, bool moveToTrash)
 {
     CleanOutcome outcome;
-    const QStringList folders = Finder::discover(target);
-    const qint64 before = sizeOfFound(folders);
-    for (const QString& found : folders) {
+    std::optional<QString> refusal;
+    const QList<QByteArray> roots = searchRoots(kind, &refusal);
+    const qint64 before = Scanner::freeableSize(Scanner::locations(target));
+    Clearing clearing(moveToTrash, outcome.trashed);
+    const auto insideRoots = [&roots](const QByteArray& p) {
+        for (const QByteArray& r : roots) {
+            if (p == r || below(p, r))
+                return true;
+        }
+        return false;
+    };
+    for (const QByteArray& found : Finder::discoverPaths(target)) {
         // Only a found folder itself is taken; when it is a link, the link goes, not what it
-        // leads to. The rule is tested on where it leads as well.
-        const QString item = resolvedParent(found);
-        if (!Cleaner::isSafe(Paths::resolveSymlinks(found)) || !Cleaner::isSafe(item))
+        // leads to. Both where it is and where it leads must lie inside the roots and pass the rule.
+        const qsizetype slash = found.lastIndexOf('/');
+        if (slash <= 0)
             continue;
-        if (auto trashedItem = remove(item, moveToTrash))
-            outcome.trashed.append(*trashedItem);
+        const QByteArray parent = Paths::realPath(found.left(slash));
+        const QByteArray name = found.mid(slash + 1);
+        const QByteArray leadsTo = Paths::realPath(found);
+        if (parent.isEmpty() || leadsTo.isEmpty())
+            continue;
+        const QByteArray item = join(parent, name);
+        if (!insideRoots(item) || !insideRoots(leadsTo) || !Cleaner::isSafe(QFile::decodeName(item))
+            || !Cleaner::isSafe(QFile::decodeName(leadsTo)))
+            continue;
+        const Fd parentFd = NoFollow::openFolder(parent);
+        if (!parentFd)
+            continue;
+        clearing.removeItem(parentFd.get(), parent, name, Trash::foldersNear(parent));
     }
-    outcome.freed = qMax<qint64>(0, before - sizeOfFound(Finder::discover(target)));
+    outcome.error = refusal ? refusal : clearing.error;
+    outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(Scanner::locations(target)));
     return outcome;
 }
 
@@ -228,24 +356,71 @@ CleanOutcome cleanFinder(const CleanupTarget& target, bool moveToTrash)
 
 namespace Cleaner {
 
+std::optional<QString> location(const QString& path, bool builtIn)
+{
+    const QString expanded = Paths::expandTilde(path);
+    const QString resolved = Paths::resolveSymlinks(expanded);
+    if (!builtIn)
+        return resolved;
+    if (resolved != Paths::clean(expanded))
+        return std::nullopt;
+    struct stat st {};
+    if (::lstat(QFile::encodeName(resolved).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        return std::nullopt; // a dangling link stands where the place should be
+    return resolved;
+}
+
 std::optional<QString> validateCustom(const QString& path)
 {
     const QString resolved = Paths::resolveSymlinks(Paths::expandTilde(path));
-    if (!existsAt(resolved))
+    struct stat st {};
+    // A NUL would cut the path short on its way to the system: such a path names nothing.
+    if (resolved.contains(QChar(0)) || ::stat(QFile::encodeName(resolved).constData(), &st) != 0)
         return QStringLiteral("Folder doesn't exist.");
     if (isSafe(resolved))
         return std::nullopt;
     return QStringLiteral("That location is protected and can't be cleaned.");
 }
 
+std::optional<TrashedItem> moveItemToTrash(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0 || path.contains('\0'))
+        return std::nullopt;
+    const QByteArray parent = Paths::realPath(slash == 0 ? QByteArray("/") : path.left(slash));
+    const QByteArray name = path.mid(slash + 1);
+    if (parent.isEmpty() || name.isEmpty() || name == "." || name == "..")
+        return std::nullopt;
+    const QByteArray item = join(parent, name);
+    QByteArray leadsTo = Paths::realPath(item);
+    if (leadsTo.isEmpty())
+        leadsTo = item; // a dangling link: only the link itself is at stake
+    if (!isSafe(QFile::decodeName(item)) || !isSafe(QFile::decodeName(leadsTo)))
+        return std::nullopt;
+    const QList<QByteArray> trashFolders = Trash::foldersNear(parent);
+    for (const QByteArray& t : trashFolders) {
+        if (item == t || below(t, item) || below(item, t))
+            return std::nullopt; // the Trash itself, or what holds it, or what is in it already
+    }
+    const Fd parentFd = NoFollow::openFolder(parent);
+    if (!parentFd)
+        return std::nullopt;
+    const std::optional<QString> where = Trash::moveToTrashAt(parentFd.get(), parent, name);
+    if (!where)
+        return std::nullopt;
+    return TrashedItem{QFile::decodeName(item), *where};
+}
+
+std::optional<TrashedItem> moveItemToTrash(const QString& path) { return moveItemToTrash(QFile::encodeName(path)); }
+
 QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash)
 {
     return QtConcurrent::run(&Background::utility(), [target, moveToTrash]() -> CleanOutcome {
         if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
-            return cleanPaths(*p, moveToTrash);
+            return cleanPaths(target, *p, moveToTrash);
         if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
-            return cleanCommand(*c, moveToTrash);
-        return cleanFinder(target, moveToTrash);
+            return cleanCommand(target, *c, moveToTrash);
+        return cleanFinder(target, std::get<CleanupKinds::Finder>(target.kind), moveToTrash);
     });
 }
 

@@ -18,11 +18,37 @@ struct CleanOutcome {
 };
 
 // The only place the cleanup core deletes anything, and the one safety rule for every deletion.
+//
+// Clearing opens each folder it empties once, one piece at a time from "/" without following a
+// link, checks that it is the folder that passed the rule, and removes or moves every entry
+// relative to that descriptor by its raw name, so that no swap of a path component can redirect
+// it. To the Trash, nothing is ever deleted instead of moved (what the Trash refuses stays, with
+// "Not moved to the Trash: <path>" as the error); the Trash's own folders are never cleared by a
+// folder that holds them; another file system mounted inside is left alone.
 namespace Cleaner {
 
 // Whether `path` (absolute, symbolic links already resolved) may be deleted or emptied.
-// A pure string test; "." and ".." pieces and repeated "/" are cleaned away first.
+// A pure string test; "." and ".." pieces and repeated "/" are cleaned away first; a path holding
+// a NUL is refused.
 bool isSafe(const QString& path);
+
+// Whether the rule compares paths without letter case, after Unicode normalisation: set once at
+// start-up to whether the home volume is case-insensitive (the default on macOS); off on Linux.
+void setCaseInsensitivePaths(bool caseInsensitive);
+
+// Where a target's path really is: "~" expanded and links resolved. No value for a built-in
+// target when a link lies on the way (its resolved path is not its own cleaned path, or a dangling
+// link stands there): nobody chose that link, so the place is neither measured nor cleared. A
+// custom folder's links are the user's own choice and are followed.
+std::optional<QString> location(const QString& path, bool builtIn);
+
+// Moves one item the user picked in a tool to the Trash, safely: the folders leading to it are
+// resolved, the item itself is taken as it is (a link goes as a link); both it and what it leads
+// to must pass isSafe, it must not be or hold a Trash folder nor lie in one, and the move is done
+// relative to its folder opened without following a link. The item with its original (resolved
+// folders) and its path in the Trash, or no value when nothing was moved.
+std::optional<TrashedItem> moveItemToTrash(const QString& path);
+std::optional<TrashedItem> moveItemToTrash(const QByteArray& path);
 
 // Whether a tool window may move the item at `path` to the Trash when the user picks it: with its
 // symbolic links resolved, it passes isSafe or lies below the home folder (never the home folder

@@ -6,28 +6,55 @@
 #include <QSet>
 #include <QStringList>
 
+#include <atomic>
+
 namespace {
+
+// Whether paths are compared without letter case (after Unicode normalisation): true where the
+// home volume is case-insensitive (set once at start-up), false on Linux.
+std::atomic<bool> g_caseInsensitive{false};
 
 struct SafetyLists {
     QString homeKey;
+    bool folded = false;
     QSet<QString> protectedPaths;
     QStringList protectedPrefixes;
     QStringList allowedRoots;
 };
 
-SafetyLists build(const QString& homeKey)
+// The form in which paths are compared: as they are, or case-folded after normalisation, so that
+// "~/library/mail" and a decomposed "é" meet the rows they stand for on such a volume.
+QString comparable(const QString& path, bool folded)
+{
+    return folded ? path.normalized(QString::NormalizationForm_D).toCaseFolded() : path;
+}
+
+SafetyLists build(const QString& homeKey, bool folded)
 {
     const QString home = Paths::home();
     SafetyLists l;
     l.homeKey = homeKey;
+    l.folded = folded;
     l.protectedPaths = {home, "/", "/Users", "/System", "/Library", "/Applications", "/private", "/var",
                         home + "/Documents", home + "/Desktop", home + "/Downloads", home + "/Movies",
                         home + "/Music", home + "/Pictures", home + "/Library"};
     l.protectedPrefixes = {home + "/Library/Application Support/MobileSync", home + "/Library/Mail",
                            home + "/Library/Messages", home + "/Pictures", home + "/Library/Caches/CloudKit",
                            home + "/Library/Caches/com.apple.bird", home + "/Library/Containers/com.apple.bird",
-                           home + "/Music"};
+                           home + "/Music",
+                           // Keys and credentials, on every platform.
+                           home + "/.ssh", home + "/.gnupg", home + "/Library/Keychains"};
     l.allowedRoots = {home, "/private/var/folders", "/Library/Caches"};
+    if (folded) {
+        QSet<QString> paths;
+        for (const QString& p : std::as_const(l.protectedPaths))
+            paths.insert(comparable(p, true));
+        l.protectedPaths = paths;
+        for (QString& p : l.protectedPrefixes)
+            p = comparable(p, true);
+        for (QString& p : l.allowedRoots)
+            p = comparable(p, true);
+    }
     return l;
 }
 
@@ -37,8 +64,9 @@ const SafetyLists& lists()
     // test points HOME somewhere new.
     thread_local SafetyLists cached;
     const QString key = QDir::homePath();
-    if (cached.homeKey != key || cached.allowedRoots.isEmpty())
-        cached = build(key);
+    const bool folded = g_caseInsensitive.load(std::memory_order_relaxed);
+    if (cached.homeKey != key || cached.folded != folded || cached.allowedRoots.isEmpty())
+        cached = build(key, folded);
     return cached;
 }
 
@@ -52,12 +80,15 @@ bool equalsOrBelow(const QString& path, const QString& folder)
 
 namespace Cleaner {
 
+void setCaseInsensitivePaths(bool caseInsensitive) { g_caseInsensitive.store(caseInsensitive); }
+
 bool isProtected(const QString& rawPath)
 {
-    if (!rawPath.startsWith(QLatin1Char('/')))
+    // A NUL would end the path early at the system's door: what is tested is not what is used.
+    if (!rawPath.startsWith(QLatin1Char('/')) || rawPath.contains(QChar(0)))
         return true;
-    const QString path = Paths::clean(rawPath);
     const SafetyLists& l = lists();
+    const QString path = comparable(Paths::clean(rawPath), l.folded);
     if (l.protectedPaths.contains(path))
         return true;
     for (const QString& prefix : l.protectedPrefixes) {
@@ -71,8 +102,8 @@ bool isSafe(const QString& rawPath)
 {
     if (isProtected(rawPath))
         return false;
-    const QString path = Paths::clean(rawPath);
     const SafetyLists& l = lists();
+    const QString path = comparable(Paths::clean(rawPath), l.folded);
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {
         if (equalsOrBelow(path, root)) {
@@ -89,7 +120,9 @@ bool canTrashOnRequest(const QString& path)
 {
     if (!path.startsWith(QLatin1Char('/')))
         return false;
-    const QString resolved = Paths::resolveSymlinks(path);
+    // A path through a missing folder keeps its ".." pieces when resolved; the rule and the test
+    // below judge the place those pieces spell.
+    const QString resolved = Paths::clean(Paths::resolveSymlinks(path));
     if (isSafe(resolved))
         return true;
     // What the user picked below the home folder may go, also where the rule would not empty it

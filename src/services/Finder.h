@@ -1,13 +1,30 @@
 #pragma once
 #include "models/CleanupTarget.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QSet>
 #include <QStringList>
 
+#include <optional>
+
 // Folder search by name under project roots (build folders).
+//
+// A root is searched only where it really is: one that is a link, or lies behind one below the
+// home folder, gives nothing (see rootLocation). Within the roots the search follows a link only
+// when it leads to a folder inside one of the roots (never out of them, and never round in a
+// circle); every folder is listed from its parent's descriptor by its raw byte name.
 namespace Finder {
 
+// The found folders as raw paths (root + "/" + the names on the way down, as bytes): what
+// measuring and clearing use, since a name that is not UTF-8 does not survive decoding.
+QList<QByteArray> discoverPaths(const QStringList& roots, const QSet<QString>& names, int maxDepth,
+                                const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
+                                const QDateTime& now);
+QList<QByteArray> discoverPaths(const CleanupTarget& target);
+
+// The same, decoded for display.
 QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
                      const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
                      const QDateTime& now);
@@ -15,6 +32,10 @@ QStringList discover(const QStringList& roots, const QSet<QString>& names, int m
 // For a folder-search target: the search with its own parameters and the current time; any
 // other kind gives an empty list. Synchronous.
 QStringList discover(const CleanupTarget& target);
+
+// A search root ("~" expanded, cleaned) when it is a folder whose resolved path is its own path;
+// no value when it is missing, no folder, or a link lies on the way to it.
+std::optional<QString> rootLocation(const QString& root);
 
 // True when `path` equals an entry of `ignore` or lies below one (entries already expanded).
 bool isIgnored(const QString& path, const QStringList& ignore);

@@ -3,6 +3,7 @@
 #include "platform/Background.h"
 #include "platform/FileWalker.h"
 #include "platform/Paths.h"
+#include "services/Cleaner.h"
 #include "services/Finder.h"
 
 #include <QFile>
@@ -11,12 +12,22 @@
 
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 #include <sys/stat.h>
 
 namespace {
 
 constexpr qint64 progressEvery = 1500;
+
+FileWalker::Options walkOptions()
+{
+    FileWalker::Options options;
+    options.statFiles = true;
+    options.oneFileSystem = true;
+    return options;
+}
 
 struct SizeVisitor {
     const Scanner::Progress& onProgress;
@@ -34,72 +45,133 @@ struct SizeVisitor {
     }
 };
 
-QStringList pathsOf(const CleanupTarget& target)
+// Counts a regular file's blocks as given back only once the last of its links has been met.
+struct FreeableCounter {
+    qint64 bytes = 0;
+    std::map<std::pair<dev_t, ino_t>, nlink_t> linksSeen;
+
+    void count(const struct stat& st)
+    {
+        if (!S_ISREG(st.st_mode))
+            return;
+        if (st.st_nlink > 1 && ++linksSeen[{st.st_dev, st.st_ino}] != st.st_nlink)
+            return;
+        bytes += qint64(st.st_blocks) * 512;
+    }
+    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    {
+        if (e.kind == FileWalker::Kind::File && e.hasStat)
+            count(e.st);
+        return FileWalker::Visit::Descend;
+    }
+};
+
+// The folders a search found, each once (a folder reached on two ways counts once) and without
+// found links: only a link itself is ever removed, so what it leads to is not the target's.
+QList<QByteArray> foundFolders(const CleanupTarget& target)
 {
-    if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
-        return p->paths;
-    if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
-        return c->fallbackPaths;
-    return Finder::discover(target);
+    QList<QByteArray> out;
+    QSet<QByteArray> seen;
+    for (const QByteArray& p : Finder::discoverPaths(target)) {
+        struct stat st {};
+        if (::lstat(p.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+            continue;
+        const QByteArray resolved = Paths::realPath(p);
+        if (resolved.isEmpty() || seen.contains(resolved))
+            continue;
+        seen.insert(resolved);
+        out.append(resolved);
+    }
+    return out;
 }
 
 } // namespace
 
 namespace Scanner {
 
-qint64 directorySize(const QString& path, const Progress& onProgress)
+qint64 directorySize(const QByteArray& path, const Progress& onProgress)
 {
-    const QByteArray expanded = QFile::encodeName(Paths::expandTilde(path));
-    if (expanded.isEmpty())
+    if (path.isEmpty() || path.contains('\0'))
         return 0;
     struct stat st {};
-    if (::lstat(expanded.constData(), &st) != 0)
+    if (::lstat(path.constData(), &st) != 0)
         return 0;
-    std::string root = expanded.toStdString();
+    std::string root = path.toStdString();
     if (S_ISLNK(st.st_mode)) {
-        // The path itself names a link: measure what it leads to, as the cleaner empties that.
-        // Links met further down are never followed.
+        // The path itself names a link: measure what it leads to. Links met further down are
+        // never followed.
         struct stat target {};
-        if (::stat(expanded.constData(), &target) != 0)
+        if (::stat(path.constData(), &target) != 0)
             return 0; // a dangling link leads nowhere
         if (!S_ISDIR(target.st_mode))
             return qint64(target.st_blocks) * 512;
-        char buf[PATH_MAX];
-        if (!::realpath(expanded.constData(), buf))
+        const QByteArray resolved = Paths::realPath(path);
+        if (resolved.isEmpty())
             return 0;
-        root = buf;
+        root = resolved.toStdString();
     } else if (!S_ISDIR(st.st_mode)) {
         return qint64(st.st_blocks) * 512;
     }
     SizeVisitor visitor{onProgress};
-    FileWalker::Options options;
-    options.statFiles = true;
-    if (!FileWalker::walk(root, options, visitor))
+    if (!FileWalker::walk(root, walkOptions(), visitor))
         return 0;
     return visitor.bytes;
+}
+
+qint64 directorySize(const QString& path, const Progress& onProgress)
+{
+    return directorySize(QFile::encodeName(Paths::expandTilde(path)), onProgress);
+}
+
+qint64 freeableSize(const QList<QByteArray>& paths)
+{
+    FreeableCounter counter;
+    for (const QByteArray& p : paths) {
+        struct stat st {};
+        if (p.contains('\0') || ::lstat(p.constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            FileWalker::walk(p.toStdString(), walkOptions(), counter);
+        else
+            counter.count(st);
+    }
+    return counter.bytes;
+}
+
+QList<QByteArray> locations(const CleanupTarget& target)
+{
+    if (std::holds_alternative<CleanupKinds::Finder>(target.kind))
+        return foundFolders(target);
+    QStringList paths;
+    if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
+        paths = p->paths;
+    else if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
+        paths = c->fallbackPaths;
+    QList<QByteArray> out;
+    for (const QString& p : paths) {
+        if (const std::optional<QString> where = Cleaner::location(p, target.isBuiltIn))
+            out.append(QFile::encodeName(*where));
+    }
+    return out;
 }
 
 QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
 {
     return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> std::optional<qint64> {
-        const QStringList paths = pathsOf(target);
-        if (paths.isEmpty())
-            return std::nullopt;
-        // A found build folder that is a link is cleared as the link alone: what it leads to
-        // is not the target's to free. A folder the search reached on two ways counts once.
-        const bool found = std::holds_alternative<CleanupKinds::Finder>(target.kind);
-        QSet<QString> seen;
+        QList<QByteArray> paths;
+        if (std::holds_alternative<CleanupKinds::Finder>(target.kind)) {
+            paths = foundFolders(target);
+            if (paths.isEmpty())
+                return std::nullopt;
+        } else {
+            const auto* c = std::get_if<CleanupKinds::Command>(&target.kind);
+            const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind);
+            if ((c && c->fallbackPaths.isEmpty()) || (p && p->paths.isEmpty()))
+                return std::nullopt;
+            paths = locations(target); // a place refused for a link measures nothing
+        }
         qint64 total = 0;
-        for (const QString& p : paths) {
-            if (found) {
-                struct stat st {};
-                if (::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode))
-                    continue;
-                const QString resolved = Paths::resolveSymlinks(p);
-                if (seen.contains(resolved))
-                    continue;
-                seen.insert(resolved);
-            }
+        for (const QByteArray& p : std::as_const(paths)) {
             Progress inner;
             if (onProgress)
                 inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };

@@ -1,20 +1,38 @@
 #pragma once
 #include "models/CleanupTarget.h"
 
+#include <QByteArray>
 #include <QFuture>
+#include <QList>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
-// Measures allocated sizes of files, folders and cleanup targets.
+// Measures allocated sizes of files, folders and cleanup targets. A walk stays on the file
+// system it starts on (a volume mounted inside is not measured) and keeps a bounded number of
+// folders open, whatever the depth.
 namespace Scanner {
 
 using Progress = std::function<void(qint64)>;
 
-// Allocated size of the file or folder tree at `path` ("~" expanded). Synchronous, on the
-// caller's thread; `onProgress` gets the running total once per 1,500 regular files.
+// Allocated size of the file or folder tree at `path` ("~" expanded); a path that is itself a link
+// is measured where it leads (links further down are not followed). Synchronous, on the caller's
+// thread; `onProgress` gets the running total once per 1,500 regular files.
 qint64 directorySize(const QString& path, const Progress& onProgress = {});
+// The same for a path as raw bytes (names that are not UTF-8); no "~" expansion.
+qint64 directorySize(const QByteArray& path, const Progress& onProgress = {});
+
+// The bytes that deleting everything at `paths` (raw, absolute) would give back: the allocated
+// size of the regular files in them, where a file with several hard links counts once, and only
+// when all of its links lie in `paths` (a link kept elsewhere keeps its blocks in use). A path
+// that is a link counts nothing. Synchronous.
+qint64 freeableSize(const QList<QByteArray>& paths);
+
+// The places that stand for a target, resolved, as they are measured: its paths or fallback paths,
+// where a built-in location with a link on the way is left out (see Cleaner::location); or the
+// folders its search finds, each once and without found links (only a link itself is removed).
+QList<QByteArray> locations(const CleanupTarget& target);
 
 // The size of the paths that stand for the target, or no value when there are none. Runs on the
 // utility pool; `onProgress` is called from that background thread.

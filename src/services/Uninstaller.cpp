@@ -156,11 +156,14 @@ Removal remove(const QStringList& paths)
         const qint64 size = Scanner::directorySize(path);
         if (!mayRemove(path))
             continue;
-        const std::optional<QString> where = Trash::moveToTrash(path);
+        // Moved where it really lies: the Trash opens every folder on the way without
+        // following a link, so the item is named by its resolved folders.
+        const QString located = Paths::resolveParent(path);
+        const std::optional<QString> where = Trash::moveToTrash(located);
         if (!where)
             continue;
         result.freed += size;
-        result.trashed.append({path, *where});
+        result.trashed.append({located, *where});
     }
     return result;
 }

@@ -192,7 +192,9 @@ void FileFinderModel::trashSelected()
     for (const QString& id : ids) {
         if (!canTrash(id))
             continue;   // stays ticked; its box cannot be used
-        const QString path = QString::fromUtf8(RawPath::fromKey(id));   // the same text: it round-trips
+        // The same text (it round-trips), its folders resolved: the move opens every folder on
+        // the way without following a link, so one under a linked scan root is named where it is.
+        const QString path = Paths::resolveParent(QString::fromUtf8(RawPath::fromKey(id)));
         const qint64 size = Scanner::directorySize(path);
         const std::optional<QString> moved = Trash::moveToTrash(path);
         if (!moved)

@@ -5,6 +5,7 @@
 #include "views/components/WindowCenterer.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -12,9 +13,15 @@
 #include <algorithm>
 
 MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* parent)
-    : QObject(parent), m_item(new StatusItem(this)), m_panelContent(std::move(panelContent))
+    : QObject(parent), m_item(new StatusItem(this)), m_panelContent(std::move(panelContent)),
+      m_quit([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }),
+      m_trayAvailable(&StatusItem::isAvailable)
 {
-    connect(m_item, &StatusItem::clicked, this, &MenuBarExtra::togglePanel);
+    connect(m_item, &StatusItem::clicked, this, [this] {
+        // A click on the icon: there is a tray (also when there was none at launch).
+        m_inTray = true;
+        togglePanel();
+    });
 }
 
 MenuBarExtra::~MenuBarExtra() { delete m_panel.data(); }
@@ -42,6 +49,8 @@ QWidget* MenuBarExtra::ensurePanel(bool asWindow)
     m_panelIsWindow = asWindow;
     auto* w = new QWidget(nullptr, asWindow ? Qt::Window : (Qt::Popup | Qt::FramelessWindowHint));
     w->setObjectName(QStringLiteral("menuPanel"));
+    if (asWindow)
+        w->installEventFilter(this);
     w->setWindowTitle(QCoreApplication::applicationName());
     auto* layout = new QVBoxLayout(w);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -84,6 +93,28 @@ void MenuBarExtra::showPanel()
     }
     w->show();
     Activation::activate(w);
+}
+
+std::optional<QRect> MenuBarExtra::panelWindowFrame() const
+{
+    if (!m_panel || !m_panelIsWindow || !m_panel->isVisible())
+        return std::nullopt;
+    return m_panel->frameGeometry();
+}
+
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_panel && m_panelIsWindow && event->type() == QEvent::Close) {
+        // Without a tray this window is the program: closing it must not leave a process
+        // running with no way back. With a tray come up since, its icon brings the panel back.
+        if (!m_trayAvailable || !m_trayAvailable()) {
+            if (m_quit)
+                m_quit();
+        } else {
+            m_inTray = true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MenuBarExtra::togglePanel()

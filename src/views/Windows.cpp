@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -89,8 +90,9 @@ QWidget* Windows::open(const QString& id)
         layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
         w->adjustSize();
     }
-    // Every window first appears in the middle of the screen.
+    // Every window first appears in the middle of the screen, clear of the panel window.
     WindowCenterer::center(w);
+    keepClear(w);
 
     m_open.insert(id, w);
     const QPointer<QWidget> guard(w);
@@ -108,9 +110,52 @@ QWidget* Windows::open(const QString& id)
     });
 
     w->show();
+    if (m_keepClear) {
+        // After the centring that follows the show.
+        const QPointer<QWidget> shown(w);
+        QTimer::singleShot(0, this, [this, shown] {
+            if (shown)
+                keepClear(shown);
+        });
+    }
     Activation::activate(w);
     Q_EMIT opened(id);
     return w;
+}
+
+QPoint Windows::placeClear(const QRect& window, const QRect& keepClear, const QRect& area)
+{
+    if (!window.intersects(keepClear))
+        return window.topLeft();
+    constexpr int gap = 12;
+    auto clampY = [&](int y) { return std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - window.height())); };
+    auto clampX = [&](int x) { return std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - window.width())); };
+    const QList<QPoint> candidates = {
+        {keepClear.right() + 1 + gap, clampY(window.top())},
+        {keepClear.left() - gap - window.width(), clampY(window.top())},
+        {clampX(window.left()), keepClear.bottom() + 1 + gap},
+        {clampX(window.left()), keepClear.top() - gap - window.height()},
+    };
+    for (const QPoint& at : candidates)
+        if (area.contains(QRect(at, window.size())))
+            return at;
+    return window.topLeft();
+}
+
+void Windows::keepClear(QWidget* w) const
+{
+    const std::optional<QRect> clear = m_keepClear ? m_keepClear() : std::nullopt;
+    if (!clear || w->isMaximized() || w->isFullScreen())
+        return;
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = w->frameGeometry();
+    if (!w->isVisible())
+        frame.setSize(w->size().expandedTo(w->sizeHint()));
+    const QPoint at = placeClear(frame, *clear, screen->availableGeometry());
+    if (at != frame.topLeft())
+        w->move(at);
 }
 
 void Windows::close(const QString& id)

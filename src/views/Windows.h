@@ -2,6 +2,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -41,11 +42,22 @@ public:
     QWidget* window(const QString& id) const;
     bool isOpen(const QString& id) const { return window(id) != nullptr; }
 
+    // A frame on screen that opening windows keep clear of (the panel while it is a window of
+    // its own), or none. A window that would cover it moves beside it.
+    void setKeepClear(std::function<std::optional<QRect>()> frame) { m_keepClear = std::move(frame); }
+    // Where a window of frame `window` goes so as not to cover `keepClear` on a screen area
+    // `area`: beside it on the right, else on the left, else below, else above, as near to
+    // where it was as fits; where it was when it does not cover it or nothing fits.
+    static QPoint placeClear(const QRect& window, const QRect& keepClear, const QRect& area);
+
 Q_SIGNALS:
     void opened(const QString& id);
     void closed(const QString& id);
 
 private:
+    void keepClear(QWidget* w) const;
+
     QHash<QString, Scene> m_scenes;
+    std::function<std::optional<QRect>()> m_keepClear;
     QHash<QString, QPointer<QWidget>> m_open;
 };

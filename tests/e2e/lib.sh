@@ -59,16 +59,29 @@ start_tray() {
   panel=$(tray_panel)
 }
 
-# A fake home (nothing of the real one is read or written), in `home`.
+# A fake home (nothing of the real one is read or written), in `home`, and a private runtime
+# folder: the program's one-instance socket is this run's own, never a running Dustlet's.
 make_home() {
   home="$work/home"
-  mkdir -p "$home/.config/dustlet" "$home/.local/share" "$home/.cache"
+  mkdir -p "$home/.config/dustlet" "$home/.local/share" "$home/.cache" "$work/run"
+  chmod 700 "$work/run"
 }
 
-# The program in the fake home, as `dustlet_pid`.
+# A home where the welcome flow has been completed: later launches open no window.
+make_returning_home() {
+  make_home
+  cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
+PLIST
+}
+
+# The program in the fake home, as `dustlet_pid`; its output in $work/dustlet$1.log.
 start_dustlet() {
   env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-    XDG_CACHE_HOME="$home/.cache" QT_QPA_PLATFORM=xcb "$DUSTLET" >"$work/dustlet.log" 2>&1 &
+    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$DUSTLET" \
+    >"$work/dustlet${1:-}.log" 2>&1 &
   dustlet_pid=$!
   pids+=($dustlet_pid)
 }
@@ -81,3 +94,27 @@ dustlet_windows() {
     [ -n "$g" ] && echo "$id $g"
   done
 }
+
+# With a tray host: the program's icon in it, and its other windows.
+inside_tray() { [ "$2" -ge "$px" ] && [ "$3" -ge "$py" ] && [ $(($2 + $4)) -le $((px + pw)) ] && [ $(($3 + $5)) -le $((py + ph)) ]; }
+tray_icon() {
+  local line
+  while read -r line; do
+    [ -n "$line" ] || continue
+    # shellcheck disable=SC2086
+    inside_tray $line && { echo "$line"; return 0; }
+  done <<<"$(dustlet_windows)"
+  return 1
+}
+# re-reads the tray geometry: it grows to fit the icon
+find_icon() { read -r px py pw ph <<<"$(geometry "$panel")"; tray_icon >/dev/null; }
+other_windows() {
+  local line
+  while read -r line; do
+    [ -n "$line" ] || continue
+    # shellcheck disable=SC2086
+    inside_tray $line || echo "$line"
+  done <<<"$(dustlet_windows)"
+}
+panel_shown() { [ -n "$(other_windows | awk '$4 > 50 && $5 > 50')" ]; }
+panel_gone() { [ -z "$(other_windows | awk '$4 > 50 && $5 > 50')" ]; }

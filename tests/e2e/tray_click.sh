@@ -11,47 +11,21 @@ start_x
 start_tray
 read -r px py pw ph <<<"$(geometry "$panel")"
 
-make_home
 # Not a first launch: the welcome flow (tested by first_launch.sh) stays closed.
-cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
-PLIST
+make_returning_home
 start_dustlet
 
-inside_tray() { [ "$2" -ge "$px" ] && [ "$3" -ge "$py" ] && [ $(($2 + $4)) -le $((px + pw)) ] && [ $(($3 + $5)) -le $((py + ph)) ]; }
-tray_icon() {
-  local line
-  while read -r line; do
-    [ -n "$line" ] || continue
-    # shellcheck disable=SC2086
-    inside_tray $line && { echo "$line"; return 0; }
-  done <<<"$(dustlet_windows)"
-  return 1
-}
-# re-read the tray geometry: it grows to fit the icon
-find_icon() { read -r px py pw ph <<<"$(geometry "$panel")"; tray_icon >/dev/null; }
 if ! wait_for 150 find_icon; then
   echo "FAIL: no tray icon of dustlet appeared"; cat "$work/dustlet.log"; xwininfo -root -tree; exit 1
 fi
 read -r icon ix iy iw ih <<<"$(tray_icon)"
 echo "tray icon $icon at $ix,$iy (${iw}x${ih})"
 
-other_windows() {
-  local line
-  while read -r line; do
-    [ -n "$line" ] || continue
-    # shellcheck disable=SC2086
-    inside_tray $line || echo "$line"
-  done <<<"$(dustlet_windows)"
-}
 if [ -n "$(other_windows | awk '$4 > 50')" ]; then
   echo "FAIL: a window was open before the click:"; other_windows; exit 1
 fi
 
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
-panel_shown() { [ -n "$(other_windows | awk '$4 > 50 && $5 > 50')" ]; }
 if ! wait_for 50 panel_shown; then
   echo "FAIL: clicking the tray icon showed no window"; cat "$work/dustlet.log"; xwininfo -root -tree; exit 1
 fi
@@ -63,7 +37,6 @@ fi
 
 # A click elsewhere closes the panel; the last window closing must not end a tray program.
 xdotool mousemove 200 500 click 1
-panel_gone() { [ -z "$(other_windows | awk '$4 > 50 && $5 > 50')" ]; }
 wait_for 50 panel_gone || { echo "FAIL: the panel stayed open after a click elsewhere"; exit 1; }
 sleep 0.5
 kill -0 "$dustlet_pid" 2>/dev/null || { echo "FAIL: dustlet exited when its panel closed"; cat "$work/dustlet.log"; exit 1; }

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <limits>
@@ -110,6 +111,12 @@ private Q_SLOTS:
         QCOMPARE(Paths::resolveSymlinks(home("link/inside")), home("real/inside"));
         QCOMPARE(Paths::resolveSymlinks(home("link/missing//x/./y")), home("real/missing/x/y"));
         QCOMPARE(Paths::resolveSymlinks(home("nothing/here")), home("nothing/here"));
+        // Through a missing folder ".." leads nowhere, as for the system: the result stays a path
+        // that does not exist instead of becoming the existing folder it spells.
+        const QString through = Paths::resolveSymlinks(home("link/x/../../real"));
+        QCOMPARE(through, home("real/x/../../real"));
+        QVERIFY(!QFileInfo::exists(through));
+        QCOMPARE(Paths::resolveSymlinks(home("link/inside/../inside")), home("real/inside"));
         QCOMPARE(Paths::lastComponent("/a/b/"), QString("b"));
     }
 

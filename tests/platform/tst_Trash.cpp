@@ -1,3 +1,4 @@
+#include "MountSpace.h"
 #include "TestHome.h"
 #include "platform/Trash.h"
 #include "platform/Volume.h"
@@ -7,9 +8,34 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) { return TestHome::contents(path); }
+bool lexists(const QByteArray& path) { return TestHome::lexists(path); }
+
+mode_t typeOf(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+QString infoOf(const QString& trashPath)
+{
+    const QFileInfo f(trashPath);
+    return QFileInfo(f.absolutePath()).absolutePath() + "/info/" + f.fileName() + ".trashinfo";
+}
+
+} // namespace
+
 class tst_Trash : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { m_mounts = MountSpace::enter(); }
+
     void moveAndPutBack()
     {
         TestHome home;
@@ -103,6 +129,137 @@ private Q_SLOTS:
         QVERIFY(!Trash::isInTrash(".Trash/x"));
     }
 
+    // Things the old path-based Trash refused (and the cleaner then deleted for good) go in as
+    // themselves and come back as themselves.
+    void danglingLinkAndFifoRoundTrip()
+    {
+        TestHome home;
+        const QString link = home.symlink("odd/dangling", home("nowhere/at/all"));
+        const QString fifo = home("odd/pipe");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString empty = home.writeFile("odd/empty", 0);
+        for (const QString& item : {link, fifo, empty}) {
+            const mode_t type = typeOf(item);
+            const auto where = Trash::moveToTrash(item);
+            QVERIFY2(where, qPrintable(item));
+            QCOMPARE(typeOf(*where), type);
+            QCOMPARE(typeOf(item), mode_t(0));
+            QVERIFY(QFileInfo::exists(infoOf(*where)));
+            QVERIFY(Trash::putBack(*where, item));
+            QCOMPARE(typeOf(item), type);
+            QVERIFY(!QFileInfo::exists(infoOf(*where)));
+        }
+        QCOMPARE(QFileInfo(link).symLinkTarget(), home("nowhere/at/all"));
+    }
+
+    // The record names the original as percent-encoded raw bytes with the deletion date; a second
+    // item of the same name gets a name of its own, and each comes back to its own place.
+    void recordsAndSameNames()
+    {
+        TestHome home;
+        const QString a = home.writeText("one/same name%.txt", "first");
+        const QString b = home.writeText("two/same name%.txt", "second");
+        const auto ta = Trash::moveToTrash(a);
+        const auto tb = Trash::moveToTrash(b);
+        QVERIFY(ta && tb);
+        QVERIFY(*ta != *tb);
+        const QByteArray info = readAll(infoOf(*ta));
+        QVERIFY2(info.startsWith("[Trash Info]\nPath=" + QFile::encodeName(home.path()).toPercentEncoding("/")
+                                 + "/one/same%20name%25.txt\nDeletionDate="), info.constData());
+        QVERIFY(QDateTime::fromString(QString::fromLatin1(info.split('=').last().trimmed()), "yyyy-MM-ddTHH:mm:ss").isValid());
+        QVERIFY(Trash::putBack(*tb, b));
+        QVERIFY(Trash::putBack(*ta, a));
+        QCOMPARE(readAll(a), QByteArray("first"));
+        QCOMPARE(readAll(b), QByteArray("second"));
+    }
+
+    // A name that is not UTF-8 is moved by its bytes, not through its decoded look-alike that
+    // sits beside it, and comes back under its own bytes.
+    void rawNames()
+    {
+        TestHome home;
+        const QByteArray folder = QFile::encodeName(home.mkdir("raw"));
+        const QByteArray real = folder + "/x\xff";
+        const QString decoy = home.writeText("raw/x\uFFFD", "decoy");
+        QFile f(QFile::decodeName(real));
+        {
+            const int fd = ::open(real.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, "real", 4), ssize_t(4));
+            ::close(fd);
+        }
+        const auto where = Trash::moveToTrash(real);
+        QVERIFY(where);
+        QVERIFY(!lexists(real));
+        QCOMPARE(readAll(decoy), QByteArray("decoy"));
+        QCOMPARE(QFile::decodeName(QFile::encodeName(*where)), *where); // the path handed back is text
+        QCOMPARE(readAll(*where), QByteArray("real"));
+        QVERIFY(readAll(infoOf(*where)).contains("/raw/x%FF\n"));
+        // The history keeps the decoded original; the record's bytes put it back where it was.
+        QVERIFY(Trash::putBack(*where, QFile::decodeName(real)));
+        QVERIFY(lexists(real));
+        QCOMPARE(readAll(decoy), QByteArray("decoy"));
+    }
+
+    // Paths the move refuses: a link on the way (one not in the home folder's own path), a NUL,
+    // dots, a relative path; the item stays. A link in the home path itself is followed.
+    void refusedPaths()
+    {
+        TestHome home;
+        const QString item = home.writeFile("real/item", 10);
+        home.symlink("via", home("real"));
+        QCOMPARE(Trash::moveToTrash(home("via/item")), std::nullopt);
+        QCOMPARE(Trash::moveToTrash(QFile::encodeName(home("real/item")) + QByteArray("\0x", 2)), std::nullopt);
+        QCOMPARE(Trash::moveToTrash(home("real/../real/item")), std::nullopt);
+        QCOMPARE(Trash::moveToTrash(QStringLiteral("real/item")), std::nullopt);
+        QVERIFY(QFileInfo::exists(item));
+
+        const QString homeLink = QDir::cleanPath(home.symlink("../home-link-" + QFileInfo(home.path()).fileName(), home.path()));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(homeLink));
+        const auto where = Trash::moveToTrash(homeLink + "/real/item");
+        qputenv("HOME", oldHome);
+        QFile::remove(homeLink);
+        QVERIFY(where);
+        QVERIFY(!QFileInfo::exists(item));
+    }
+
+    // An item on another volume goes to that volume's own Trash folder (never copied and deleted),
+    // and comes back from there; where no Trash folder can be had there, it is not moved.
+    void otherVolume()
+    {
+        if (!m_mounts)
+            QSKIP("no private mount namespace here");
+        TestHome home;
+        const QString vol = home.mkdir("vol");
+        QVERIFY(MountSpace::mountTmpfs(vol));
+        const QString uid = QString::number(::geteuid());
+        const QString item = home.writeText("vol/data/item.bin", "on the volume");
+        const auto where = Trash::moveToTrash(item);
+        QVERIFY(where);
+        QCOMPARE(*where, vol + "/.Trash-" + uid + "/files/item.bin");
+        QVERIFY(readAll(infoOf(*where)).contains("Path=" + QFile::encodeName(item).toPercentEncoding("/") + "\n"));
+        QVERIFY(Trash::isInTrash(*where));
+        QVERIFY(Trash::putBack(*where, item));
+        QCOMPARE(readAll(item), QByteArray("on the volume"));
+
+        // A shared ".Trash" with the sticky bit takes precedence.
+        QVERIFY(QDir().mkdir(vol + "/.Trash"));
+        QCOMPARE(::chmod(QFile::encodeName(vol + "/.Trash").constData(), 01777), 0);
+        const auto shared = Trash::moveToTrash(item);
+        QVERIFY(shared);
+        QCOMPARE(*shared, vol + "/.Trash/" + uid + "/files/item.bin");
+        QVERIFY(Trash::putBack(*shared, item));
+        QVERIFY(QDir(vol + "/.Trash").removeRecursively());
+
+        // No Trash folder to be had there: the item stays.
+        QVERIFY(QDir(vol + "/.Trash-" + uid).removeRecursively());
+        home.writeText("vol/.Trash-" + uid, "in the way");
+        QCOMPARE(Trash::moveToTrash(item), std::nullopt);
+        QCOMPARE(readAll(item), QByteArray("on the volume"));
+        QVERIFY(MountSpace::unmount(vol));
+    }
+
     void volumeCapacity()
     {
         TestHome home;
@@ -111,6 +268,9 @@ private Q_SLOTS:
         QVERIFY(c.available >= 0 && c.available <= c.total);
         QCOMPARE(Volume::capacity(home("no/such/place")), Volume::Capacity{});
     }
+
+private:
+    bool m_mounts = false;
 };
 
 QTEST_GUILESS_MAIN(tst_Trash)

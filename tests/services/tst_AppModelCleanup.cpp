@@ -230,9 +230,17 @@ void tst_AppModelCleanup::oneTargetCleanRecordsAndReports()
     QCoro::waitFor(model->clean(QStringLiteral("logs")));
     QCOMPARE(model->statusMessage(), std::optional<QString>("App & system logs: Refused (protected): /x"));
     QCOMPARE(model->history().size(), 2);
+    // Nothing freed but something moved to the Trash (a link, an empty file): recorded with its
+    // items, so that it can be put back.
+    f.outcomes.insert("logs", freed(0, {{"/l", "/t/l"}}));
+    QCoro::waitFor(model->clean(QStringLiteral("logs")));
+    QCOMPARE(model->history().size(), 3);
+    QCOMPARE(model->history().first().freed, qint64(0));
+    QCOMPARE(model->history().first().items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/l", "/t/l"}}));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Freed Zero KB from App & system logs"));
     QCoro::waitFor(model->clean(QStringLiteral("pip"), false));
     QCOMPARE(model->statusMessage(), std::optional<QString>("pip cache: Permission denied"));
-    QCOMPARE(model->history().size(), 3);
+    QCOMPARE(model->history().size(), 4);
     QVERIFY(!model->history().first().trashed);
     QCOMPARE(model->totalFreedAllTime(), qint64(6300));
 
@@ -336,17 +344,21 @@ void tst_AppModelCleanup::externalDeletion()
 {
     ModelFixture f;
     auto model = f.makeModel();
-    model->recordExternalDeletion(QStringLiteral("Nothing"), 0, {{"/a", "/b"}});
+    model->recordExternalDeletion(QStringLiteral("Nothing"), 0, {});
     QVERIFY(model->history().isEmpty());
 
     f.disk = {500'000'000'000, 5};
     model->recordExternalDeletion(QStringLiteral("3 project folders"), 9000, {{"/a", "/t/a"}});
     model->recordExternalDeletion(QStringLiteral("Uninstalled Foo"), 1, {});
-    QCOMPARE(model->history().size(), 2);
-    QCOMPARE(model->history()[1].targetName, QStringLiteral("3 project folders"));
-    QVERIFY(model->history()[1].trashed);
-    QCOMPARE(model->history()[1].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/a", "/t/a"}}));
-    QCOMPARE(model->history()[0].items, std::nullopt);
+    // Moved to the Trash but 0 bytes (an empty file): still recorded, so it can be put back.
+    model->recordExternalDeletion(QStringLiteral("empty.txt"), 0, {{"/e", "/t/e"}});
+    QCOMPARE(model->history().size(), 3);
+    QCOMPARE(model->history()[2].targetName, QStringLiteral("3 project folders"));
+    QVERIFY(model->history()[2].trashed);
+    QCOMPARE(model->history()[2].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/a", "/t/a"}}));
+    QCOMPARE(model->history()[1].items, std::nullopt);
+    QCOMPARE(model->history()[0].freed, qint64(0));
+    QCOMPARE(model->history()[0].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/e", "/t/e"}}));
     QCOMPARE(model->totalFreedAllTime(), qint64(9001));
     QCOMPARE(model->disk(), f.disk);
     QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);

@@ -188,11 +188,21 @@ private Q_SLOTS:
         home.symlink("cache-link", home("Documents"));
         home.writeFile("Library/Caches/x.bin", 4096);
         const CleanOutcome refused = run(pathsTarget({"~/missing-one", "~/cache-link", "~/Library", "~/Library/Caches"}), false);
-        // The first refusal is the one reported; the later paths are still cleared.
-        QCOMPARE(refused.error, std::optional<QString>("Refused (protected): " + home("Documents")));
+        // The first refusal is the one reported; the later paths are still cleared. A built-in
+        // location that is a link is refused as such, wherever it leads.
+        QCOMPARE(refused.error, std::optional<QString>("Refused (link): " + home("cache-link")));
         QVERIFY(QFileInfo::exists(doc));
         QVERIFY(!exists(home("Library/Caches/x.bin")));
         QVERIFY(refused.freed > 0);
+
+        // A custom folder's link is the user's own: where it leads is what the rule judges.
+        home.writeFile("Library/Caches/x.bin", 4096);
+        CleanupTarget custom = pathsTarget({"~/cache-link", "~/Library/Caches"});
+        custom.isBuiltIn = false;
+        const CleanOutcome protectedOne = run(custom, false);
+        QCOMPARE(protectedOne.error, std::optional<QString>("Refused (protected): " + home("Documents")));
+        QVERIFY(QFileInfo::exists(doc));
+        QVERIFY(!exists(home("Library/Caches/x.bin")));
 
         const CleanOutcome missing = run(pathsTarget({"~/Library/Logs"}), true);
         QCOMPARE(missing, CleanOutcome{});
@@ -310,14 +320,20 @@ private Q_SLOTS:
         t.category = CleanupCategory::buildArtifacts;
         t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
 
+        // A found link that leads inside the root goes as itself; one leading out of the root is
+        // not the search's at all.
+        home.writeFile("src/lib/mods/inner.js", 60000);
+        home.symlink("src/inner/node_modules", home("src/lib/mods"));
+
         const CleanOutcome o = run(t, true);
         QCOMPARE(o.error, std::nullopt);
-        QCOMPARE(originals(o), (QStringList{home("src/linked/node_modules"), home("src/web/node_modules")}));
+        QCOMPARE(originals(o), (QStringList{home("src/inner/node_modules"), home("src/web/node_modules")}));
         QVERIFY(!exists(home("src/web/node_modules")));
-        QVERIFY(!exists(home("src/linked/node_modules")));
-        QVERIFY(QFileInfo::exists(home("shared/mods/lib.js"))); // a found link goes as itself
-        QVERIFY(o.freed > 0);
-        // What the link led to is still there: only the real folder's bytes were freed.
+        QVERIFY(!exists(home("src/inner/node_modules")));
+        QVERIFY(QFileInfo(home("src/linked/node_modules")).isSymLink());
+        QVERIFY(QFileInfo::exists(home("shared/mods/lib.js")));
+        QVERIFY(QFileInfo::exists(home("src/lib/mods/inner.js")));
+        // What the links led to is still there: only the real folder's bytes were freed.
         QCOMPARE(o.freed, webBytes);
 
         const CleanOutcome again = run(t, false);

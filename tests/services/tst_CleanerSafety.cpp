@@ -44,6 +44,14 @@ private Q_SLOTS:
         QTest::newRow("double slash Music") << "~//Music/a" << false;
         QTest::newRow("dot into Mail") << "~/Library/./Mail/x" << false;
         QTest::newRow("case matters") << "~/library/mail/x" << true;
+        // Keys and credentials.
+        QTest::newRow("ssh keys") << "~/.ssh" << false;
+        QTest::newRow("below ssh") << "~/.ssh/id_ed25519" << false;
+        QTest::newRow("gnupg") << "~/.gnupg/private-keys-v1.d" << false;
+        QTest::newRow("keychains") << "~/Library/Keychains/login.keychain-db" << false;
+        QTest::newRow("ssh look-alike") << "~/.sshx/y" << true;
+        // A NUL would cut the path short on its way to the system.
+        QTest::newRow("NUL") << QString("~/Library/Caches/x") + QChar(0) + "/../../.." << false;
     }
     void isSafe()
     {
@@ -52,6 +60,49 @@ private Q_SLOTS:
         TestHome home;
         const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
         QCOMPARE(Cleaner::isSafe(p), safe);
+    }
+
+    // On a volume that does not tell letter case apart, the rule does not either, after Unicode
+    // normalisation; the lists stay as they are.
+    void caseInsensitiveVolume_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("mail in lower case") << "~/library/mail/x" << false;
+        QTest::newRow("documents in capitals") << "~/DOCUMENTS" << false;
+        QTest::newRow("ssh in capitals") << "~/.SSH/id" << false;
+        QTest::newRow("cloudkit, mixed") << "~/Library/caches/cloudKit/db" << false;
+        QTest::newRow("an app cache") << "~/library/caches/com.example" << true;
+        QTest::newRow("decomposed letters") << QString("~/Library/Caches/Cafe\u0301") << true;
+    }
+
+    void caseInsensitiveVolume()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, safe);
+        TestHome home;
+        Cleaner::setCaseInsensitivePaths(true);
+        const bool got = Cleaner::isSafe(home.path() + path.mid(1));
+        Cleaner::setCaseInsensitivePaths(false);
+        QCOMPARE(got, safe);
+        QVERIFY(Cleaner::isSafe(home("library/mail/x"))); // exact again
+    }
+
+    // The home folder itself written with decomposed letters is still the home folder.
+    void normalisedHome()
+    {
+        TestHome home;
+        const QString composed = home.mkdir(QString::fromUtf8("Jos\u00e9"));
+        qputenv("HOME", composed.toUtf8());
+        Cleaner::setCaseInsensitivePaths(true);
+        const QString decomposed = composed.normalized(QString::NormalizationForm_D);
+        const bool docs = Cleaner::isSafe(decomposed + "/Documents");
+        const bool mail = Cleaner::isSafe(decomposed.toUpper() + "/LIBRARY/MAIL/x");
+        const bool cache = Cleaner::isSafe(decomposed + "/Library/Caches/x");
+        Cleaner::setCaseInsensitivePaths(false);
+        QVERIFY(!docs);
+        QVERIFY(!mail);
+        QVERIFY(cache);
     }
 
     // What a tool window lets the user move to the Trash: anything the rule allows, and anything

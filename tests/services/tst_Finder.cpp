@@ -1,7 +1,10 @@
 #include "TestHome.h"
 #include "services/Finder.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,6 +41,12 @@ void buildFixture(TestHome& home)
     home.symlink("srclink", home("src"));
     home.mkdir("pinned/node_modules");
     home.symlink("src/linked/node_modules", home("pinned/node_modules"));
+    // Links out of a root, and round in a circle.
+    home.mkdir("proj/own/node_modules");
+    home.mkdir("Documents/work/node_modules");
+    home.symlink("proj/evil/sub", "../../Documents/work");
+    home.mkdir("loop/a/node_modules");
+    home.symlink("loop/a/up", home("loop"));
     // Protected places.
     home.mkdir("Library/Caches/CloudKit");
     home.mkdir("Library/Caches/com.example.Foo");
@@ -84,15 +93,24 @@ private Q_SLOTS:
             << QStringList{"~/py"} << QStringList{".venv", "venv", "node_modules"} << 4 << QStringList{} << 0
             << QStringList{"pyproject.toml", "requirements.txt"}
             << QStringList{"py/proj/.venv"};
-        QTest::newRow("links to folders are followed")
+        QTest::newRow("a link to a folder inside the root is followed, one out of it is not")
             << QStringList{"~/src"} << nm << 5 << QStringList{} << 0 << QStringList{}
-            << QStringList{"src/alias/node_modules", "src/app/node_modules", "src/apple/node_modules", "src/linked/node_modules"};
+            << QStringList{"src/alias/node_modules", "src/app/node_modules", "src/apple/node_modules"};
+        QTest::newRow("a relative link out of a project is not followed")
+            << QStringList{"~/proj"} << nm << 5 << QStringList{} << 0 << QStringList{}
+            << QStringList{"proj/own/node_modules"};
+        QTest::newRow("a link back up the root goes round once at most")
+            << QStringList{"~/loop"} << nm << 5 << QStringList{} << 0 << QStringList{}
+            << QStringList{"loop/a/node_modules"};
         QTest::newRow("ignore hides a folder, not its look-alike sibling, nor through a link")
             << QStringList{"~/src"} << nm << 5 << QStringList{"~/src/app", "~/pinned"} << 0 << QStringList{}
             << QStringList{"src/apple/node_modules"};
-        QTest::newRow("ignore holds through a linked root")
-            << QStringList{"~/srclink"} << nm << 5 << QStringList{"~/src/app", "~/pinned"} << 0 << QStringList{}
-            << QStringList{"srclink/apple/node_modules"};
+        QTest::newRow("a root that is a link gives nothing")
+            << QStringList{"~/srclink"} << nm << 5 << QStringList{} << 0 << QStringList{}
+            << QStringList{};
+        QTest::newRow("a root behind a linked folder gives nothing")
+            << QStringList{"~/srclink/app"} << nm << 5 << QStringList{} << 0 << QStringList{}
+            << QStringList{};
         QTest::newRow("ignored and missing roots give nothing")
             << QStringList{"~/web", "~/missing"} << nm << 5 << QStringList{"~/web"} << 0 << QStringList{}
             << QStringList{};
@@ -120,6 +138,21 @@ private Q_SLOTS:
                                                    minAgeDays, markers, QDateTime::currentDateTimeUtc());
         QCOMPARE(sorted(found), sorted(want));
         QCOMPARE(QSet<QString>(found.begin(), found.end()).size(), found.size());
+    }
+
+    // A name that is not UTF-8 is searched by its bytes: its decoded form, which here is the name
+    // of a link into the pinned folder, never leads the search there.
+    void rawNamesKeepThePinListWhole()
+    {
+        TestHome home;
+        const QByteArray root = QFile::encodeName(home.mkdir("nb"));
+        QVERIFY(::mkdir(root + "/x\xff", 0755) == 0);
+        QVERIFY(::mkdir(root + "/x\xff/node_modules", 0755) == 0);
+        home.mkdir("nb/pinned/node_modules");
+        home.symlink("nb/x\uFFFD", home("nb/pinned"));
+        const QList<QByteArray> found = Finder::discoverPaths({"~/nb"}, {"node_modules"}, 5, {"~/nb/pinned"}, 0, {},
+                                                              QDateTime::currentDateTimeUtc());
+        QCOMPARE(found, QList<QByteArray>{root + "/x\xff/node_modules"});
     }
 
     void isIgnored_data()

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -177,6 +180,116 @@ QString TestHome::fakeCommand(const QString& name, const QByteArray& scriptBody)
 }
 
 bool TestHome::isRoot() { return ::geteuid() == 0; }
+
+qint64 TestHome::deepTree(const QString& relative, int levels) const
+{
+    int fd = ::open(QFile::encodeName(mkdir(relative)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    qint64 total = 0;
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        const bool last = i + 1 == levels;
+        if (i % 100 == 0 || last) {
+            const int file = ::openat(fd, "f", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            struct stat st {};
+            const bool written = file >= 0 && ::write(file, "x", 1) == 1 && ::fstat(file, &st) == 0;
+            if (file >= 0)
+                ::close(file);
+            if (!written) {
+                ::close(fd);
+                return -1;
+            }
+            total += qint64(st.st_blocks) * 512;
+        }
+        if (last)
+            break;
+        const int next = ::mkdirat(fd, "d", 0755) == 0
+                       ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        ::close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return -1;
+    ::close(fd);
+    return total;
+}
+
+bool TestHome::removeDeepTree(const QString& absolutePath)
+{
+    int fd = ::open(QFile::encodeName(absolutePath).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    // Down to the deepest "d", then back up through "..", emptying each level on the way.
+    int depth = 0;
+    for (;;) {
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            break;
+        ::close(fd);
+        fd = next;
+        ++depth;
+    }
+    for (;;) {
+        if (DIR* dir = ::fdopendir(::dup(fd))) {
+            while (dirent* e = ::readdir(dir)) {
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    ::unlinkat(fd, e->d_name, 0);
+            }
+            ::closedir(dir);
+        }
+        if (depth == 0)
+            break;
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        if (up < 0)
+            return false;
+        fd = up;
+        ::unlinkat(fd, "d", AT_REMOVEDIR);
+        --depth;
+    }
+    ::close(fd);
+    return ::rmdir(QFile::encodeName(absolutePath).constData()) == 0;
+}
+
+QByteArray TestHome::contents(const QByteArray& path)
+{
+    QFile f;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return {};
+    }
+    return f.readAll();
+}
+
+QByteArray TestHome::contents(const QString& path) { return contents(QFile::encodeName(path)); }
+
+bool TestHome::lexists(const QByteArray& path)
+{
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+bool TestHome::lexists(const QString& path) { return lexists(QFile::encodeName(path)); }
+
+int TestHome::openDescriptors()
+{
+    return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size()) - 1;
+}
+
+SoftFileLimit::SoftFileLimit(rlim_t limit)
+{
+    if (::getrlimit(RLIMIT_NOFILE, &m_old) != 0)
+        return;
+    struct rlimit lowered = m_old;
+    lowered.rlim_cur = limit;
+    m_ok = ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+}
+
+SoftFileLimit::~SoftFileLimit()
+{
+    if (m_ok)
+        ::setrlimit(RLIMIT_NOFILE, &m_old);
+}
 
 QByteArray TestHome::recordArguments(const QString& tool)
 {

@@ -8,7 +8,24 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 class UserDefaults;
+
+// Lowers this process's soft limit of open files for as long as it lives (the old limit comes back
+// after), as some desktops start programs with 256.
+class SoftFileLimit {
+public:
+    explicit SoftFileLimit(rlim_t limit);
+    ~SoftFileLimit();
+    bool isValid() const { return m_ok; }
+    SoftFileLimit(const SoftFileLimit&) = delete;
+    SoftFileLimit& operator=(const SoftFileLimit&) = delete;
+
+private:
+    struct rlimit m_old {};
+    bool m_ok = false;
+};
 
 // A canonical temporary HOME for one test: XDG folders inside it, its own defaults store, and
 // helpers to lay out files. The previous environment comes back when it is destroyed.
@@ -44,6 +61,22 @@ public:
     QString symlink(const QString& relative, const QString& target) const;
     // The allocated size of one path, as the file system reports it (st_blocks * 512).
     static qint64 allocated(const QString& absolutePath);
+
+    // A chain of `levels` nested folders named "d" below `relative`, every 100th and the deepest
+    // holding a 1-byte file "f"; built by descriptors, so it may be deeper than any path the
+    // system accepts. Returns the sum of the files' allocated sizes, or -1 when it could not be
+    // built.
+    qint64 deepTree(const QString& relative, int levels) const;
+    // Removes such a chain (whatever is left of it) without any long path; true when it is gone.
+    static bool removeDeepTree(const QString& absolutePath);
+    // What a file holds (empty when it cannot be read); by raw name too.
+    static QByteArray contents(const QString& path);
+    static QByteArray contents(const QByteArray& path);
+    // Whether anything (a dangling link too) is at the path.
+    static bool lexists(const QString& path);
+    static bool lexists(const QByteArray& path);
+    // Number of descriptors this process holds open.
+    static int openDescriptors();
 
     // Puts an executable shell script named `name` first on the PATH of the login shell,
     // through this home's .zprofile.

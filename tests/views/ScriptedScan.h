@@ -4,6 +4,7 @@
 // end. The steps are carried out whether or not the scan's token is cancelled, as a report that
 // is already on its way would arrive. A scan ends by itself once its token is cancelled and
 // nothing is left to hand over, unless `holdCancelled` keeps it waiting for its steps.
+// A scan that reaches the script only after the test has ended returns at once (see function()).
 #include "views/FileFinderModel.h"
 
 #include <QMutex>

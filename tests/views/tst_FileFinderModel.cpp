@@ -262,6 +262,36 @@ private Q_SLOTS:
         QTRY_COMPARE(scans.count(), 4);
     }
 
+    // A scan root that is a link names its files below the link; they go to the Trash all the
+    // same, recorded where they really are, and come back there.
+    void trashingBelowALinkedRoot()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        ScriptedScan scans;
+        FileFinderModel model(scans.function());
+        model.setAppModel(app.get());
+        const QString real = f.home.writeFile("Downloads/big.iso", 1'048'576);
+        const QString viaLink = f.home.symlink("dl", f.home("Downloads")) + "/big.iso";
+        model.scan(f.home("dl"));
+        QTRY_COMPARE(scans.count(), 1);
+        const qint64 s = 1'048'576;
+        scans.deliver(largestOnly({file(viaLink, s)}));
+        scans.end();
+        QTRY_VERIFY(model.hasScanned());
+        model.toggle(viaLink);
+        model.trashSelected();
+        QCOMPARE(app->history().size(), 1);
+        const CleanRecord r = app->history().first();
+        QVERIFY(r.items);
+        QCOMPARE(r.items->size(), 1);
+        QCOMPARE(r.items->at(0).original, real);
+        QVERIFY(!QFile::exists(real));
+        QVERIFY(Trash::putBack(r.items->at(0).trashPath, r.items->at(0).original));
+        QVERIFY(QFile::exists(real));
+        QTRY_COMPARE(scans.count(), 2); // the rescan reached the script before it goes away
+    }
+
     void trashingWithoutTheApplicationModelDoesNothing()
     {
         TestHome home;

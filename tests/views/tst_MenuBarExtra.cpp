@@ -32,12 +32,15 @@ private Q_SLOTS:
     void withoutATrayThePanelOpensAsAWindow()
     {
         int built = 0;
+        int quits = 0;
         MenuBarExtra extra([&] {
             ++built;
             auto* content = new QLabel(QStringLiteral("panel"));
             content->setFixedSize(340, 160);
             return content;
         });
+        extra.setQuit([&] { ++quits; });
+        extra.setTrayAvailable([] { return false; });
         extra.show(false);
         QVERIFY(extra.isPanelVisible());
         QWidget* panel = extra.panel();
@@ -45,17 +48,37 @@ private Q_SLOTS:
         QVERIFY(!(panel->windowFlags() & Qt::FramelessWindowHint));
         QCOMPARE(panel->size(), QSize(340, 160));
         QCOMPARE(built, 1);
+        QCOMPARE(extra.panelWindowFrame(), std::optional<QRect>(panel->frameGeometry()));
         // The item is put up all the same: a tray that comes up later (a login session still
-        // starting its panel) shows it, and its click toggles this window.
+        // starting its panel) shows it.
         QVERIFY(extra.statusItem().isVisible());
 
-        // Closing it hides it; a click on the item shows the same panel again.
+        // With no tray, the window is the program: closing it quits, leaving nothing stranded.
         panel->close();
         QVERIFY(!extra.isPanelVisible());
-        extra.togglePanel();
+        QCOMPARE(quits, 1);
+        QCOMPARE(extra.panelWindowFrame(), std::nullopt);
+    }
+
+    // A tray that came up after launch takes over: closing the window keeps the program, and
+    // the icon's click shows the panel as a popup under it.
+    void aTrayComingUpLaterTakesOver()
+    {
+        int quits = 0;
+        bool tray = false;
+        MenuBarExtra extra([] { return new QLabel(QStringLiteral("panel")); });
+        extra.setQuit([&] { ++quits; });
+        extra.setTrayAvailable([&] { return tray; });
+        extra.show(false);
+        QVERIFY(extra.panel()->isWindow());
+        tray = true;
+        extra.panel()->close();
+        QCOMPARE(quits, 0);
+        QVERIFY(!extra.isPanelVisible());
+        Q_EMIT extra.statusItem().clicked();
         QVERIFY(extra.isPanelVisible());
-        QCOMPARE(extra.panel(), panel);
-        QCOMPARE(built, 1);
+        QVERIFY(extra.panel()->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(extra.panelWindowFrame(), std::nullopt);
     }
 
     void clickTogglesThePopup()

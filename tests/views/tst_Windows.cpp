@@ -52,6 +52,45 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    void placeClear_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("keepClear");
+        QTest::addColumn<QPoint>("at");
+        const QRect panel(440, 200, 400, 500);
+        QTest::newRow("not covering: stays") << QRect(0, 0, 300, 200) << panel << QPoint(0, 0);
+        QTest::newRow("covering: to the right") << QRect(490, 300, 300, 200) << panel << QPoint(852, 300);
+        QTest::newRow("no room right: to the left") << QRect(490, 300, 420, 200) << QRect(700, 100, 400, 500)
+                                                    << QPoint(268, 300);
+        QTest::newRow("no room beside: below") << QRect(400, 50, 500, 100) << QRect(100, 40, 1080, 300) << QPoint(400, 352);
+        QTest::newRow("nowhere: stays") << QRect(100, 100, 1000, 700) << QRect(0, 0, 1280, 800) << QPoint(100, 100);
+    }
+    void placeClear()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, keepClear);
+        QFETCH(QPoint, at);
+        QCOMPARE(Windows::placeClear(window, keepClear, QRect(0, 0, 1280, 800)), at);
+    }
+
+    // Without a tray the panel is a window in the middle of the screen: a window opened from it
+    // goes beside it instead of over it, also after its centring.
+    void openedWindowsKeepClearOfThePanelWindow()
+    {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        QVERIFY(screen);
+        QRect panel(0, 0, 280, screen->availableGeometry().height() - 100);
+        panel.moveCenter(screen->availableGeometry().center());
+        windows->setKeepClear([panel] { return std::optional<QRect>(panel); });
+        windows->registerScene({QStringLiteral("confirm"), QStringLiteral("Confirm Cleanup"),
+                                [] { return fixedContent(QSize(220, 160)); }, true, std::nullopt});
+        QWidget* w = windows->open(QStringLiteral("confirm"));
+        QVERIFY(w);
+        QTest::qWait(50);
+        QVERIFY(!w->frameGeometry().intersects(panel));
+        QVERIFY(screen->availableGeometry().contains(w->frameGeometry()));
+    }
+
     void openingTwiceShowsOneWindowCentred()
     {
         QWidget* first = windows->open(QStringLiteral("settings"));

@@ -1,0 +1,191 @@
+// One running instance, tried with real processes: this test program starts copies of itself
+// ("--instance FOLDER") that each try to become the running instance in a private folder.
+#include "platform/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <csignal>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto kKey = "app.dustlet.test";
+
+// The copy: prints what acquire() gave; as the running instance it prints "activated" for each
+// later start that handed over, and obeys "release" and "quit" on its standard input.
+int runInstance(const QString& folder)
+{
+    SingleInstance guard(QString::fromLatin1(kKey), folder);
+    QTextStream out(stdout);
+    const SingleInstance::Outcome outcome = guard.acquire();
+    out << (outcome == SingleInstance::Outcome::primary      ? "primary"
+            : outcome == SingleInstance::Outcome::handedOver ? "handedOver"
+                                                             : "failed")
+        << Qt::endl;
+    if (outcome != SingleInstance::Outcome::primary)
+        return 0;
+    QObject::connect(&guard, &SingleInstance::activated, [&] { out << "activated" << Qt::endl; });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[64] = {};
+        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
+        const QByteArray command = QByteArray(line, n > 0 ? int(n) : 0).trimmed();
+        if (n <= 0 || command == "quit") {
+            QCoreApplication::quit();
+        } else if (command == "release") {
+            guard.release();
+            out << "released" << Qt::endl;
+        }
+    });
+    return QCoreApplication::exec();
+}
+
+// One copy of this program running as an instance.
+class Instance {
+public:
+    explicit Instance(const QString& folder)
+    {
+        m_process.setProgram(QCoreApplication::applicationFilePath());
+        m_process.setArguments({QStringLiteral("--instance"), folder});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+    }
+    ~Instance()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.write("quit\n");
+            if (!m_process.waitForFinished(3000))
+                m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+    // The next line it printed, waiting up to `ms`.
+    QString nextLine(int ms = 5000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_process.canReadLine() && clock.elapsed() < ms)
+            if (!m_process.waitForReadyRead(int(ms - clock.elapsed())))
+                break;
+        return m_process.canReadLine() ? QString::fromUtf8(m_process.readLine()).trimmed() : QString();
+    }
+    void send(const QByteArray& line) { m_process.write(line + '\n'); }
+    bool finished(int ms = 5000) { return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(ms); }
+    int exitCode() const { return m_process.exitCode(); }
+    void crash()
+    {
+        ::kill(pid_t(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(3000);
+    }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+class tst_SingleInstance : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString folder() const { return m_dir->path(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        // A folder of this run alone: other runs of the suite use their own.
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void aSecondStartHandsOverAndExits()
+    {
+        Instance first(folder());
+        QCOMPARE(first.nextLine(), QStringLiteral("primary"));
+        QVERIFY(QFileInfo(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.socket"))).exists());
+        // Only the user may enter the folder the socket lives in.
+        QCOMPARE(QFileInfo(folder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), QFileDevice::Permissions());
+
+        Instance second(folder());
+        QCOMPARE(second.nextLine(), QStringLiteral("handedOver"));
+        QVERIFY(second.finished());
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.nextLine(), QStringLiteral("activated"));
+
+        Instance third(folder());
+        QCOMPARE(third.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(first.nextLine(), QStringLiteral("activated"));
+    }
+
+    // A crash leaves the socket file behind; the next start is not fooled by it.
+    void aCrashedInstanceDoesNotBlockTheNextStart()
+    {
+        auto first = std::make_unique<Instance>(folder());
+        QCOMPARE(first->nextLine(), QStringLiteral("primary"));
+        first->crash();
+        QVERIFY(QFileInfo(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.socket"))).exists());
+        Instance second(folder());
+        QCOMPARE(second.nextLine(), QStringLiteral("primary"));
+        Instance third(folder());
+        QCOMPARE(third.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(second.nextLine(), QStringLiteral("activated"));
+    }
+
+    // A lock file left by a start that died while taking over is stale, not a wall.
+    void aLockLeftByADeadStartIsTakenOver()
+    {
+        QProcess gone;
+        gone.start(QStringLiteral("/bin/true"));
+        QVERIFY(gone.waitForFinished());
+        const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999'999;
+        QFile lock(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.lock")));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(deadPid) + "\ntst_SingleInstance\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+
+        QElapsedTimer clock;
+        clock.start();
+        Instance first(folder());
+        QCOMPARE(first.nextLine(), QStringLiteral("primary"));
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A relaunch gives the name up first: its successor runs, and later starts hand over to the
+    // successor, not to the instance that is quitting.
+    void aReleasedNameGoesToTheNextStart()
+    {
+        Instance old(folder());
+        QCOMPARE(old.nextLine(), QStringLiteral("primary"));
+        old.send("release");
+        QCOMPARE(old.nextLine(), QStringLiteral("released"));
+
+        Instance successor(folder());
+        QCOMPARE(successor.nextLine(), QStringLiteral("primary"));
+        Instance later(folder());
+        QCOMPARE(later.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(successor.nextLine(), QStringLiteral("activated"));
+        QCOMPARE(old.nextLine(500), QString());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--instance") == 0) {
+        QCoreApplication app(argc, argv);
+        return runInstance(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    tst_SingleInstance test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_SingleInstance.moc"

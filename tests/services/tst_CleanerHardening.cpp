@@ -1,0 +1,532 @@
+// Clearing against a hostile home: links planted at and above cleared locations, a folder swapped
+// for a link while it is being cleared, names that are not UTF-8, trees deeper than the open-file
+// limit, hard links, another file system mounted inside, and a Trash that cannot be used.
+#include "MountSpace.h"
+#include "TestHome.h"
+#include "platform/Trash.h"
+#include "services/Cleaner.h"
+#include "services/Scanner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+CleanupTarget pathsTarget(const QStringList& paths, bool builtIn = true)
+{
+    CleanupTarget t;
+    t.id = builtIn ? QStringLiteral("t") : QStringLiteral("custom:t");
+    t.name = QStringLiteral("T");
+    t.kind = CleanupKinds::Paths{paths};
+    t.isBuiltIn = builtIn;
+    return t;
+}
+
+CleanOutcome run(const CleanupTarget& t, bool toTrash) { return Cleaner::clean(t, toTrash).result(); }
+
+QByteArray readAll(const QString& path) { return TestHome::contents(path); }
+QByteArray readRaw(const QByteArray& path) { return TestHome::contents(path); }
+bool lexists(const QByteArray& path) { return TestHome::lexists(path); }
+bool lexists(const QString& path) { return TestHome::lexists(path); }
+
+bool writeRaw(const QByteArray& path, const QByteArray& content)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok;
+}
+
+// Every file below `root` with its content, relative to `root`.
+QMap<QString, QByteArray> snapshot(const QString& root)
+{
+    QMap<QString, QByteArray> out;
+    QDir base(root);
+    const QFileInfoList all = QDir(root).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& fi : all) {
+        if (fi.isDir() && !fi.isSymLink()) {
+            const auto inner = snapshot(fi.filePath());
+            for (auto it = inner.begin(); it != inner.end(); ++it)
+                out.insert(fi.fileName() + "/" + it.key(), it.value());
+        } else {
+            out.insert(fi.fileName(), fi.isSymLink() ? ("-> " + fi.symLinkTarget().toUtf8()) : readAll(fi.filePath()));
+        }
+    }
+    return out;
+}
+
+bool isEmptyFolder(const QString& path)
+{
+    return QFileInfo(path).isDir()
+        && QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class tst_CleanerHardening : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { m_mounts = MountSpace::enter(); }
+
+    // A link planted at a built-in location, or above it below home, is never followed: the
+    // target measures nothing and clearing it is refused, in both modes.
+    void plantedLinks_data()
+    {
+        QTest::addColumn<QString>("location");  // the target's path, below home
+        QTest::addColumn<QString>("link");      // where the link is planted
+        QTest::addColumn<QString>("leadsTo");   // what it leads to (made beforehand)
+        QTest::addColumn<bool>("toTrash");
+        for (bool toTrash : {false, true}) {
+            const char* mode = toTrash ? ", to Trash" : ", for good";
+            QTest::newRow(QByteArray("Chrome cache to ~/.ssh") + mode)
+                << "Library/Caches/Google/Chrome" << "Library/Caches/Google/Chrome" << ".ssh" << toTrash;
+            QTest::newRow(QByteArray("Firefox cache to a folder in Documents") + mode)
+                << "Library/Caches/Firefox" << "Library/Caches/Firefox" << "Documents/deep" << toTrash;
+            QTest::newRow(QByteArray("pip cache to a file in Documents") + mode)
+                << "Library/Caches/pip" << "Library/Caches/pip" << "Documents/precious.txt" << toTrash;
+            QTest::newRow(QByteArray("JetBrains cache to Application Support") + mode)
+                << "Library/Caches/JetBrains" << "Library/Caches/JetBrains" << "Library/Application Support" << toTrash;
+            QTest::newRow(QByteArray("a linked parent folder") + mode)
+                << "Library/Caches/Google/Chrome" << "Library/Caches/Google" << "Documents/g" << toTrash;
+            QTest::newRow(QByteArray("a dangling link") + mode)
+                << "Library/Caches/Firefox" << "Library/Caches/Firefox" << "Documents/later" << toTrash;
+        }
+    }
+
+    void plantedLinks()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, link);
+        QFETCH(QString, leadsTo);
+        QFETCH(bool, toTrash);
+        TestHome home;
+        if (leadsTo.endsWith(".txt")) {
+            home.writeText(leadsTo, "keep me");
+        } else if (!leadsTo.endsWith("later")) {
+            home.writeText(leadsTo + "/id_ed25519", "secret");
+            home.writeFile(leadsTo + "/Chrome/Default/data", 50000);
+            home.writeFile(leadsTo + "/sub/more.bin", 50000);
+        }
+        home.mkdir("Library/Caches");
+        home.symlink(link, home(leadsTo));
+        const QMap<QString, QByteArray> before = snapshot(home.path());
+
+        const CleanupTarget target = pathsTarget({"~/" + location});
+        QCOMPARE(Scanner::size(target).result(), std::optional<qint64>(0));
+        const CleanOutcome o = run(target, toTrash);
+        QCOMPARE(o.error, std::optional<QString>("Refused (link): " + home(location)));
+        QCOMPARE(o.freed, 0);
+        QVERIFY(o.trashed.isEmpty());
+        QCOMPARE(snapshot(home.path()), before);
+    }
+
+    // A custom folder is the user's choice: a link there is followed, and where it leads is
+    // tested again when clearing, so one retargeted at a protected place after it was added is
+    // refused and loses nothing.
+    void customFolderRetargeted()
+    {
+        TestHome home;
+        home.writeFile("Library/Caches/tool/blob", 8192);
+        home.symlink("mycache", home("Library/Caches/tool"));
+        QCOMPARE(Cleaner::validateCustom("~/mycache"), std::nullopt);
+        const CleanupTarget custom = pathsTarget({home("mycache")}, false);
+        const CleanOutcome first = run(custom, false);
+        QCOMPARE(first.error, std::nullopt);
+        QVERIFY(isEmptyFolder(home("Library/Caches/tool")));
+
+        home.writeText("Documents/letter.txt", "dear");
+        home.writeText(".ssh/id_ed25519", "secret");
+        for (const QString& to : {home("Documents"), home(".ssh")}) {
+            QVERIFY(QFile::remove(home("mycache")));
+            home.symlink("mycache", to);
+            const QMap<QString, QByteArray> before = snapshot(home.path());
+            for (bool toTrash : {true, false}) {
+                const CleanOutcome o = run(custom, toTrash);
+                QCOMPARE(o.error, std::optional<QString>("Refused (protected): " + to));
+                QCOMPARE(snapshot(home.path()), before);
+            }
+        }
+    }
+
+    // A search root with a relative link out of it (as a cloned repository can carry), and a root
+    // that is itself a link: nothing outside the roots is found or cleared.
+    void searchRootsKeepToThemselves()
+    {
+        TestHome home;
+        home.writeFile("src/app/node_modules/dep/index.js", 20000);
+        home.writeFile("Documents/proj/node_modules/dep/index.js", 20000);
+        home.symlink("src/evil/sub", "../../Documents");
+        home.symlink("srclink", home("Documents"));
+        CleanupTarget t;
+        t.id = "node_modules";
+        t.name = "node_modules folders";
+        t.category = CleanupCategory::buildArtifacts;
+        t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {}, 0, {}};
+        const CleanOutcome o = run(t, false);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(!lexists(home("src/app/node_modules")));
+        QVERIFY(QFileInfo::exists(home("Documents/proj/node_modules/dep/index.js")));
+
+        t.kind = CleanupKinds::Finder{{"~/srclink"}, {"node_modules"}, 5, {}, 0, {}};
+        QCOMPARE(Scanner::size(t).result(), std::nullopt);
+        const CleanOutcome refused = run(t, true);
+        QCOMPARE(refused.error, std::optional<QString>("Refused (link): " + home("srclink")));
+        QVERIFY(refused.trashed.isEmpty());
+        QVERIFY(QFileInfo::exists(home("Documents/proj/node_modules/dep/index.js")));
+    }
+
+    // A name that is not UTF-8 next to a link named after its decoded form, which leads into a
+    // pinned folder: the search and the clearing take the real folder, never the pinned one.
+    void rawNameCannotReachThePinnedFolder()
+    {
+        TestHome home;
+        const QByteArray root = QFile::encodeName(home.mkdir("src"));
+        QVERIFY(::mkdir(root + "/x\xff", 0755) == 0);
+        QVERIFY(::mkdir(root + "/x\xff/node_modules", 0755) == 0);
+        QVERIFY(writeRaw(root + "/x\xff/node_modules/dep.js", "dep"));
+        home.writeText("src/pinned/node_modules/keep.js", "pinned");
+        home.symlink("src/x\uFFFD", home("src/pinned"));
+        CleanupTarget t;
+        t.id = "node_modules";
+        t.kind = CleanupKinds::Finder{{"~/src"}, {"node_modules"}, 5, {"~/src/pinned"}, 0, {}};
+        for (bool toTrash : {true, false}) {
+            const CleanOutcome o = run(t, toTrash);
+            QCOMPARE(o.error, std::nullopt);
+            QVERIFY(!lexists(root + "/x\xff/node_modules"));
+            QCOMPARE(readAll(home("src/pinned/node_modules/keep.js")), QByteArray("pinned"));
+            QCOMPARE(o.trashed.size(), toTrash ? 1 : 0);
+            if (toTrash) {
+                QVERIFY(Trash::putBack(o.trashed[0].trashPath, o.trashed[0].original));
+                QCOMPARE(readAll(QFile::decodeName(root + "/x\xff/node_modules/dep.js")), QByteArray());
+                QVERIFY(lexists(root + "/x\xff/node_modules/dep.js"));
+            }
+        }
+    }
+
+    // Names that are not UTF-8 are cleared by their bytes (before, they could never be) and put
+    // back under them; the decoded look-alike beside them is a separate item.
+    void rawNamesClearedAndPutBack()
+    {
+        TestHome home;
+        const QByteArray caches = QFile::encodeName(home.mkdir("Library/Caches"));
+        QVERIFY(writeRaw(caches + "/x\xff", "raw file"));
+        QVERIFY(::mkdir(caches + "/d\xfe", 0755) == 0);
+        QVERIFY(writeRaw(caches + "/d\xfe/inner", "inner"));
+        home.writeText("Library/Caches/x\uFFFD", "decoy");
+        const CleanupTarget target = pathsTarget({"~/Library/Caches"});
+
+        const CleanOutcome trashed = run(target, true);
+        QCOMPARE(trashed.error, std::nullopt);
+        QCOMPARE(trashed.trashed.size(), 3);
+        QVERIFY(isEmptyFolder(home("Library/Caches")));
+        for (const TrashedItem& item : trashed.trashed)
+            QVERIFY2(Trash::putBack(item.trashPath, item.original), qPrintable(item.original));
+        QCOMPARE(readRaw(caches + "/x\xff"), QByteArray("raw file"));
+        QVERIFY(lexists(caches + "/d\xfe/inner"));
+        QCOMPARE(readAll(home("Library/Caches/x\uFFFD")), QByteArray("decoy"));
+
+        const CleanOutcome gone = run(target, false);
+        QCOMPARE(gone.error, std::nullopt);
+        QVERIFY(isEmptyFolder(home("Library/Caches")));
+    }
+
+    // A thread swaps the folder for a link to a Documents fixture (and back) over and over while
+    // 3,000 entries are cleared: nothing outside the folder changes, and every Trash record
+    // names the place its item really came from.
+    void folderSwappedForALinkMeanwhile_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("for good") << false;
+        QTest::newRow("to Trash") << true;
+    }
+
+    void folderSwappedForALinkMeanwhile()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        constexpr int kEntries = 3000;
+        constexpr int kRounds = 3;
+        const QString docs = home.mkdir("Documents/fixture");
+        const QString cache = home.mkdir("Library/Caches/app");
+        const QByteArray cacheBytes = QFile::encodeName(cache);
+        const QByteArray movedBytes = cacheBytes + ".moved";
+        const QByteArray docsBytes = QFile::encodeName(docs);
+        const auto names = [] {
+            QList<QByteArray> n;
+            for (int i = 0; i < kEntries; ++i)
+                n << "f" + QByteArray::number(i).rightJustified(4, '0');
+            return n;
+        }();
+        for (const QByteArray& n : names)
+            QVERIFY(writeRaw(docsBytes + "/" + n, "doc:" + n));
+        const CleanupTarget target = pathsTarget({"~/Library/Caches/app"});
+
+        for (int round = 0; round < kRounds; ++round) {
+            for (const QByteArray& n : names)
+                QVERIFY(writeRaw(cacheBytes + "/" + n, "cache:" + n));
+            // The clearing takes the entries in listing order: once the first is gone, it holds
+            // the folder, and the swapping begins (so that it races every removal after that).
+            QByteArray first;
+            if (DIR* dir = ::opendir(cacheBytes.constData())) {
+                while (dirent* d = ::readdir(dir)) {
+                    if (d->d_name[0] != '.') {
+                        first = cacheBytes + "/" + d->d_name;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            }
+            QVERIFY(!first.isEmpty());
+            std::atomic<bool> stop{false};
+            std::thread swapper([&] {
+                while (!stop.load() && lexists(first))
+                    sched_yield();
+                while (!stop.load()) {
+                    if (::rename(cacheBytes.constData(), movedBytes.constData()) != 0)
+                        continue;
+                    ::symlink(docsBytes.constData(), cacheBytes.constData());
+                    sched_yield();
+                    ::unlink(cacheBytes.constData());
+                    ::rename(movedBytes.constData(), cacheBytes.constData());
+                    sched_yield();
+                }
+            });
+            const CleanOutcome o = run(target, toTrash);
+            stop = true;
+            swapper.join();
+            struct stat st {};
+            if (::lstat(cacheBytes.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+                ::unlink(cacheBytes.constData());
+            ::rename(movedBytes.constData(), cacheBytes.constData());
+
+            // Documents is whole.
+            const QStringList left = QDir(docs).entryList(QDir::Files);
+            QCOMPARE(left.size(), kEntries);
+            for (const QByteArray& n : names)
+                QCOMPARE(readAll(docs + "/" + QString::fromLatin1(n)), "doc:" + n);
+            // The folder that was opened was cleared whole, and every record names the cache
+            // entry whose content it moved.
+            QCOMPARE(o.error, std::nullopt);
+            QVERIFY(isEmptyFolder(cache));
+            QCOMPARE(o.trashed.size(), toTrash ? kEntries : 0);
+            for (const TrashedItem& item : o.trashed) {
+                QCOMPARE(QFileInfo(item.original).absolutePath(), cache);
+                QCOMPARE(readAll(item.trashPath), "cache:" + QFileInfo(item.original).fileName().toLatin1());
+            }
+            QDir(home(".local/share/Trash")).removeRecursively();
+        }
+    }
+
+    // Items the old path-based Trash refused, and which were then deleted for good, now go to the
+    // Trash as themselves and come back from it; clearing them frees 0 bytes yet records them.
+    void oddItemsToTheTrashAndBack()
+    {
+        TestHome home;
+        const QString caches = home.mkdir("Library/Caches");
+        home.symlink("Library/Caches/dangling", home("nowhere"));
+        QCOMPARE(::mkfifo(QFile::encodeName(caches + "/pipe").constData(), 0600), 0);
+        home.writeFile("Library/Caches/empty", 0);
+        const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), true);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, 0);
+        QCOMPARE(o.trashed.size(), 3);
+        QVERIFY(isEmptyFolder(caches));
+        for (const TrashedItem& item : o.trashed)
+            QVERIFY(Trash::putBack(item.trashPath, item.original));
+        QVERIFY(QFileInfo(caches + "/dangling").isSymLink());
+        QVERIFY(QFileInfo(caches + "/pipe").exists());
+        QVERIFY(QFileInfo(caches + "/empty").isFile());
+    }
+
+    // When the Trash cannot be used at all, clearing to the Trash deletes nothing and says so.
+    void unusableTrashDeletesNothing()
+    {
+        TestHome home;
+        home.writeFile("Library/Caches/a/blob", 8192);
+        home.writeFile("Library/Caches/b", 8192);
+        home.writeFile("blocker", 1);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home("blocker/share")));
+        const QMap<QString, QByteArray> before = snapshot(home("Library"));
+        const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), true);
+        QVERIFY(o.error);
+        QVERIFY2(o.error->startsWith("Not moved to the Trash: " + home("Library/Caches/")), qPrintable(*o.error));
+        QCOMPARE(o.freed, 0);
+        QVERIFY(o.trashed.isEmpty());
+        QCOMPARE(snapshot(home("Library")), before);
+    }
+
+    // The Trash's own contents survive the clearing of a folder that holds it, in both modes.
+    void trashInsideAClearedFolderStays_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("for good") << false;
+        QTest::newRow("to Trash") << true;
+    }
+
+    void trashInsideAClearedFolderStays()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        const auto earlier = Trash::moveToTrash(home.writeText("old.txt", "trashed before"));
+        QVERIFY(earlier);
+        home.writeFile(".local/bin/tool", 30000);
+        home.writeFile(".local/share/app/data", 30000);
+        const CleanOutcome o = run(pathsTarget({"~/.local"}, false), toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(readAll(*earlier), QByteArray("trashed before"));
+        QVERIFY(QFileInfo::exists(infoOf(*earlier)));
+        QVERIFY(!lexists(home(".local/bin")));
+        QVERIFY(!lexists(home(".local/share/app")));
+        for (const TrashedItem& item : o.trashed)
+            QVERIFY(Trash::putBack(item.trashPath, item.original));
+        if (toTrash)
+            QVERIFY(QFileInfo::exists(home(".local/share/app/data")));
+    }
+
+    // Resolution as the system does it: through a missing folder ".." leads nowhere; a NUL in a
+    // path is refused by the rule, and never cut short on the way to the system.
+    void missingPiecesAndNul()
+    {
+        TestHome home;
+        const QString kept = home.writeFile("Library/Caches/keep.bin", 8192);
+        const QString through = "~/Library/Caches/x/../../Caches";
+        QCOMPARE(Cleaner::validateCustom(through), std::optional<QString>("Folder doesn't exist."));
+        const CleanOutcome o = run(pathsTarget({through}, false), false);
+        QCOMPARE(o.freed, 0);
+        QVERIFY(QFileInfo::exists(kept));
+
+        const QString nul = home("Library/Caches") + QChar(0) + "/gone";
+        QVERIFY(!Cleaner::isSafe(nul));
+        QCOMPARE(Cleaner::validateCustom(nul), std::optional<QString>("Folder doesn't exist."));
+        const CleanOutcome refused = run(pathsTarget({nul}, false), false);
+        QCOMPARE(refused.error, std::optional<QString>("Refused (protected): " + nul));
+        QVERIFY(QFileInfo::exists(kept));
+        QCOMPARE(Scanner::directorySize(nul), 0);
+    }
+
+    // A tree far deeper than the open-file limit, with the soft limit lowered to 256 as some
+    // desktops start programs: measured whole and cleared whole.
+    void deeperThanTheFileLimit()
+    {
+        TestHome home;
+        const qint64 bytes = home.deepTree("Library/Logs/deep", 5000);
+        QVERIFY(bytes > 0);
+        struct Cleanup {
+            QString path;
+            ~Cleanup() { TestHome::removeDeepTree(path); }
+        } cleanup{home("Library/Logs/deep")};
+        SoftFileLimit limit(256);
+        QVERIFY(limit.isValid());
+        const CleanupTarget target = pathsTarget({"~/Library/Logs"});
+        QCOMPARE(Scanner::directorySize(home("Library/Logs")), bytes);
+        const CleanOutcome o = run(target, false);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, bytes);
+        QVERIFY(isEmptyFolder(home("Library/Logs")));
+    }
+
+    // Freed bytes count what is really given back: a file with another hard link outside the
+    // cleared folder frees nothing; two links both inside free the file once.
+    void hardLinks_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("for good") << false;
+        QTest::newRow("to Trash") << true;
+    }
+
+    void hardLinks()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        const QString outside = home.writeFile("keep/big.bin", 400000);
+        QCOMPARE(::link(QFile::encodeName(outside).constData(), QFile::encodeName(home.mkdir("Library/Caches/app") + "/big.bin").constData()), 0);
+        const QString pairA = home.writeFile("Library/Caches/pair/a.bin", 100000);
+        QCOMPARE(::link(QFile::encodeName(pairA).constData(), QFile::encodeName(home("Library/Caches/pair/b.bin")).constData()), 0);
+        const qint64 pairBytes = TestHome::allocated(pairA);
+        const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, pairBytes);
+        QCOMPARE(QFileInfo(outside).size(), qint64(400000));
+        QVERIFY(isEmptyFolder(home("Library/Caches")));
+    }
+
+    // One file system at a time: a volume mounted inside a cleared folder is left alone in both
+    // modes, and measuring skips it.
+    void otherFileSystemInside()
+    {
+        if (!m_mounts)
+            QSKIP("no private mount namespace here");
+        TestHome home;
+        const QString mnt = home.mkdir("Library/Caches/mnt");
+        const QString deeper = home.mkdir("Library/Caches/outer/share");
+        QVERIFY(MountSpace::mountTmpfs(mnt));
+        QVERIFY(MountSpace::mountTmpfs(deeper));
+        home.writeText("Library/Caches/mnt/drive.txt", "on the drive");
+        home.writeText("Library/Caches/outer/share/net.txt", "on the share");
+        const qint64 own = TestHome::allocated(home.writeFile("Library/Caches/own.bin", 8192))
+                         + TestHome::allocated(home.writeFile("Library/Caches/outer/own.bin", 8192));
+        QCOMPARE(Scanner::directorySize(home("Library/Caches")), own);
+        for (bool toTrash : {true, false}) {
+            const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), toTrash);
+            QCOMPARE(readAll(home("Library/Caches/mnt/drive.txt")), QByteArray("on the drive"));
+            QCOMPARE(readAll(home("Library/Caches/outer/share/net.txt")), QByteArray("on the share"));
+            QVERIFY(!lexists(home("Library/Caches/own.bin")));
+            // "outer" holds a mount: it is emptied around it, never moved or deleted whole.
+            QVERIFY(!lexists(home("Library/Caches/outer/own.bin")));
+            QCOMPARE(o.error, std::nullopt);
+            for (const TrashedItem& item : o.trashed)
+                QVERIFY(!item.original.startsWith(mnt) && !item.original.startsWith(deeper));
+            home.writeFile("Library/Caches/own.bin", 8192);
+            home.writeFile("Library/Caches/outer/own.bin", 8192);
+        }
+        QVERIFY(MountSpace::unmount(deeper));
+        QVERIFY(MountSpace::unmount(mnt));
+    }
+
+    // The helper the tools use: the item as picked (a link goes as itself), its folders resolved,
+    // the rule on both, and never the Trash itself.
+    void toolMoveToTrash()
+    {
+        TestHome home;
+        home.writeText("Downloads/file.zip", "zip");
+        home.symlink("dl", home("Downloads"));
+        const auto moved = Cleaner::moveItemToTrash(home("dl/file.zip"));
+        QVERIFY(moved);
+        QCOMPARE(moved->original, home("Downloads/file.zip"));
+        QVERIFY(Trash::putBack(moved->trashPath, moved->original));
+
+        home.writeText("Documents/a.txt", "a");
+        home.symlink("Library/Caches/to-docs", home("Documents"));
+        QCOMPARE(Cleaner::moveItemToTrash(home("Documents")), std::nullopt);
+        QCOMPARE(Cleaner::moveItemToTrash(home(".local/share/Trash")), std::nullopt);
+        QCOMPARE(Cleaner::moveItemToTrash(home(".local/share")), std::nullopt);
+        const auto link = Cleaner::moveItemToTrash(home("Library/Caches/to-docs"));
+        QVERIFY(!link); // it leads to a protected place
+        QVERIFY(QFileInfo::exists(home("Documents/a.txt")));
+    }
+
+private:
+    static QString infoOf(const QString& trashPath)
+    {
+        const QFileInfo f(trashPath);
+        return QFileInfo(f.absolutePath()).absolutePath() + "/info/" + f.fileName() + ".trashinfo";
+    }
+
+    bool m_mounts = false;
+};
+
+QTEST_GUILESS_MAIN(tst_CleanerHardening)
+#include "tst_CleanerHardening.moc"
