@@ -7,10 +7,50 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QStyleHints>
+
 #include <algorithm>
+
+namespace {
+
+// The panel under the icon. Like any popup it closes on a click outside it, except for the
+// second click of a double click on the icon that opened it: a double click opens it once.
+class PanelPopup : public QWidget {
+public:
+    explicit PanelPopup(std::function<std::optional<QRect>()> iconFrame)
+        : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint), m_iconFrame(std::move(iconFrame))
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QWidget::showEvent(event);
+        m_shown.start();
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const std::optional<QRect> icon = m_iconFrame ? m_iconFrame() : std::nullopt;
+        const bool onIcon = icon && icon->contains(event->globalPosition().toPoint());
+        if (onIcon && m_shown.isValid() && m_shown.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+            event->accept();
+            return;
+        }
+        QWidget::mousePressEvent(event);
+    }
+
+private:
+    std::function<std::optional<QRect>()> m_iconFrame;
+    QElapsedTimer m_shown;
+};
+
+} // namespace
 
 MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* parent)
     : QObject(parent), m_item(new StatusItem(this)), m_panelContent(std::move(panelContent)),
@@ -22,9 +62,28 @@ MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* pare
         m_inTray = true;
         togglePanel();
     });
+    m_menu = new QMenu;
+    m_menu->setObjectName(QStringLiteral("trayMenu"));
+    QAction* open = m_menu->addAction(tr("Open Dustlet"));
+    connect(open, &QAction::triggered, this, [this] {
+        m_inTray = true;   // the menu came from the icon
+        showPanel();
+    });
+    m_menu->addSeparator();
+    QAction* quit = m_menu->addAction(tr("Quit"));
+    connect(quit, &QAction::triggered, this, [this] {
+        if (m_quit)
+            m_quit();
+    });
+    m_item->setContextMenu(m_menu);
 }
 
-MenuBarExtra::~MenuBarExtra() { delete m_panel.data(); }
+MenuBarExtra::~MenuBarExtra()
+{
+    m_item->setContextMenu(nullptr);
+    delete m_menu;
+    delete m_panel.data();
+}
 
 void MenuBarExtra::show(bool trayAvailable)
 {
@@ -47,7 +106,7 @@ QWidget* MenuBarExtra::ensurePanel(bool asWindow)
         return m_panel;
     delete m_panel.data();
     m_panelIsWindow = asWindow;
-    auto* w = new QWidget(nullptr, asWindow ? Qt::Window : (Qt::Popup | Qt::FramelessWindowHint));
+    QWidget* w = asWindow ? new QWidget(nullptr, Qt::Window) : new PanelPopup([this] { return m_item->frame(); });
     w->setObjectName(QStringLiteral("menuPanel"));
     if (asWindow)
         w->installEventFilter(this);

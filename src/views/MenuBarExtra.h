@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class QMenu;
 class StatusItem;
 
 // The menu-bar extra: the status item, and the panel it shows under the icon when clicked (a
@@ -19,6 +20,8 @@ public:
     ~MenuBarExtra() override;
 
     StatusItem& statusItem() const { return *m_item; }
+    // The icon's menu: "Open Dustlet" and "Quit" (several trays offer only a menu).
+    QMenu* menu() const { return m_menu; }
 
     // Shows the status item, or with no tray the panel window.
     void show(bool trayAvailable);
@@ -48,6 +51,7 @@ private:
     QWidget* ensurePanel(bool asWindow);
 
     StatusItem* m_item;
+    QMenu* m_menu;
     std::function<QWidget*()> m_panelContent;
     QPointer<QWidget> m_panel;
     bool m_panelIsWindow = false;

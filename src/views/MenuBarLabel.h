@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QObject>
+#include <QPalette>
 #include <QPixmap>
 #include <QString>
 
@@ -28,7 +29,17 @@ public:
     QString iconName() const;
     // The text beside the icon, none for the icon-only display.
     std::optional<QString> text() const;
+    // What hovering the icon shows: the program and what its figure is ("Dustlet — 85% used").
+    QString toolTip() const;
+    // The icon for the tray: drawn to read on a light and a dark bar alike (a glyph with a
+    // contrasting outline, in the colours that suit the palette), or a template image where the
+    // system colours it for its bar.
     QIcon icon() const;
+    // One size of the tray icon: the drive in `glyph` with an outline in `halo`; the warning
+    // variant carries a red badge with a white "!".
+    static QImage trayImage(bool warning, int pixelSize, qreal devicePixelRatio, const QColor& glyph, const QColor& halo);
+    // Glyph and outline colours for a palette: light on dark desktops, dark on light ones.
+    static std::pair<QColor, QColor> trayColors(const QPalette& palette);
     // The label as drawn in a menu bar: icon, then 3 px and the text, if there is one.
     QPixmap render(const QColor& color, int height = 22, qreal devicePixelRatio = 1.0) const;
 
@@ -37,6 +48,9 @@ public:
 
 Q_SIGNALS:
     void changed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();

@@ -43,4 +43,18 @@ kill -0 "$dustlet_pid" 2>/dev/null || { echo "FAIL: dustlet exited when its pane
 # And the icon opens it again.
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
 wait_for 50 panel_shown || { echo "FAIL: a second click on the tray icon showed no window"; exit 1; }
+
+# A double click is one click: the panel opens and stays open.
+xdotool mousemove 200 500 click 1
+wait_for 50 panel_gone || { echo "FAIL: the panel stayed open after a click elsewhere"; exit 1; }
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click --repeat 2 --delay 60 1
+sleep 1
+panel_shown || { echo "FAIL: a double click on the tray icon left no panel open"; exit 1; }
+
+# A right click shows the icon's menu.
+xdotool mousemove 200 500 click 1
+wait_for 50 panel_gone || { echo "FAIL: the panel stayed open after a click elsewhere"; exit 1; }
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+menu_shown() { [ -n "$(other_windows | awk '$4 > 50 && $5 > 20')" ]; }
+wait_for 50 menu_shown || { echo "FAIL: a right click on the tray icon showed no menu"; exit 1; }
 echo "PASS"

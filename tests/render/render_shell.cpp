@@ -19,7 +19,9 @@
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QStyle>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
@@ -82,6 +84,40 @@ void labels(AppModel& model)
     p.end();
     save(image, QStringLiteral("menubar-label"));
     model.settings().setMenuBarDisplay(MenuBarDisplay::percent);
+}
+
+// The tray icon as bars of several shades show it: plain and low on space, at the sizes trays
+// ask for, in the colours of a light and of a dark desktop palette.
+void trayIcons()
+{
+    const QList<QColor> bars = {QColor(0xf6, 0xf6, 0xf6), QColor(0xd8, 0xd8, 0xd8), QColor(0x80, 0x80, 0x80),
+                                QColor(0x30, 0x30, 0x30), QColor(0, 0, 0), QColor(0x1e, 0x4f, 0x9a)};
+    const QList<int> sizes = {16, 22, 32};
+    QPalette light = QApplication::style()->standardPalette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+    const QList<QPalette> palettes = {light, dark};
+    const int cell = 44;
+    const int cols = int(sizes.size() * 2 * palettes.size());
+    QImage image(QSize(cols * cell, int(bars.size()) * cell) * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    for (int row = 0; row < bars.size(); ++row) {
+        p.fillRect(QRect(0, row * cell, cols * cell, cell), bars[row]);
+        int col = 0;
+        for (const QPalette& palette : palettes) {
+            const auto [glyph, halo] = MenuBarLabel::trayColors(palette);
+            for (bool warning : {false, true})
+                for (int px : sizes) {
+                    const QImage icon = MenuBarLabel::trayImage(warning, px, 2, glyph, halo);
+                    p.drawImage(QPointF(col * cell + (cell - px) / 2.0, row * cell + (cell - px) / 2.0), icon);
+                    ++col;
+                }
+        }
+    }
+    p.end();
+    save(image, QStringLiteral("menubar-tray-icons"));
 }
 
 // Every target marked as being measured; every third one has a running count already.
@@ -249,6 +285,7 @@ void shell()
     AppModel& model = RenderKit::model();
     symbolSheet();
     labels(model);
+    trayIcons();
     components();
     model.setDisk(seededDisk);
     panels(model);

@@ -5,6 +5,7 @@
 // most of its rectangle has and the text colour the pixel that stands out most from it. A
 // stem of a glyph covers whole pixels at that density, so anti-aliasing cannot hide a faint
 // colour; it can only make a text measure lower, never higher. Header-only (widget tests).
+#include "Palettes.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/Style.h"
 
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -158,6 +160,20 @@ inline QList<Text> measureBuilt(const QPalette& palette, const std::function<QWi
     view.reset();
     QApplication::setPalette(before);
     return texts;
+}
+
+// The texts of the view `build` makes, measured in the style's light palette and in the dark
+// one; each text's place starts with "light: " or "dark: ".
+inline QList<Text> measureLightAndDark(const std::function<QWidget*()>& build)
+{
+    QList<Text> all;
+    for (const bool dark : {false, true}) {
+        QList<Text> texts = measureBuilt(dark ? darkPalette() : QApplication::style()->standardPalette(), build);
+        for (Text& t : texts)
+            t.where = QLatin1String(dark ? "dark: " : "light: ") + t.where;
+        all += texts;
+    }
+    return all;
 }
 
 // One line per text that falls short, for a failure message.

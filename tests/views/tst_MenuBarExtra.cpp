@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QStyleHints>
+#include <QGuiApplication>
 #include <QTest>
 
 class tst_MenuBarExtra : public QObject {
@@ -79,6 +83,44 @@ private Q_SLOTS:
         QVERIFY(extra.isPanelVisible());
         QVERIFY(extra.panel()->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(extra.panelWindowFrame(), std::nullopt);
+    }
+
+    // Trays that deliver only a menu still reach the panel and can quit.
+    void theIconsMenuOpensThePanelAndQuits()
+    {
+        int quits = 0;
+        MenuBarExtra extra([] { return new QLabel(QStringLiteral("panel")); });
+        extra.setQuit([&] { ++quits; });
+        extra.show(true);
+        QCOMPARE(extra.statusItem().contextMenu(), extra.menu());
+        QStringList titles;
+        for (QAction* a : extra.menu()->actions())
+            if (!a->isSeparator())
+                titles << a->text();
+        QCOMPARE(titles, (QStringList{"Open Dustlet", "Quit"}));
+        extra.menu()->actions().constFirst()->trigger();
+        QVERIFY(extra.isPanelVisible());
+        QVERIFY(extra.panel()->windowFlags() & Qt::FramelessWindowHint);
+        extra.menu()->actions().constLast()->trigger();
+        QCOMPARE(quits, 1);
+    }
+
+    // A double click is one click: the panel opens and stays open.
+    void aDoubleClickOpensOnce()
+    {
+        MenuBarExtra extra([] { return new QLabel(QStringLiteral("panel")); });
+        extra.show(true);
+        auto* tray = extra.statusItem().findChild<QSystemTrayIcon*>();
+        QVERIFY(tray);
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(extra.isPanelVisible());
+        // A tray that reports the double click alone: one click.
+        extra.togglePanel();
+        QVERIFY(!extra.isPanelVisible());
+        QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 300);
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(extra.isPanelVisible());
     }
 
     void clickTogglesThePopup()

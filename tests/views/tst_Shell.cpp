@@ -8,9 +8,11 @@
 #include "services/AppSettings.h"
 #include "views/MenuBarLabel.h"
 #include "views/Windows.h"
+#include "views/components/Style.h"
 #include "views/components/MenuBarCoachMark.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
@@ -136,11 +138,13 @@ private Q_SLOTS:
 
         model->settings().setMenuBarDisplay(MenuBarDisplay::percent);
         QCOMPARE(label.text(), std::optional<QString>(QStringLiteral("75%")));
-        QCOMPARE(item.toolTip(), QStringLiteral("75%"));   // the tray shows no text: the tooltip does
+        // The tray shows no text: the tooltip says what the figure is.
+        QCOMPARE(item.toolTip(), QStringLiteral("Dustlet \u2014 75% used"));
         const int withText = label.render(Qt::black, 22).width();
 
         model->settings().setMenuBarDisplay(MenuBarDisplay::free);
         QCOMPARE(label.text(), std::optional<QString>(QStringLiteral("250 GB")));
+        QCOMPARE(item.toolTip(), QStringLiteral("Dustlet \u2014 250 GB free"));
 
         model->settings().setMenuBarDisplay(MenuBarDisplay::icon);
         QCOMPARE(label.text(), std::nullopt);
@@ -149,7 +153,79 @@ private Q_SLOTS:
         const QPixmap alone = label.render(Qt::black, 22);
         QCOMPARE(alone.width(), 16);
         QVERIFY(withText > alone.width() + 3);
+        QCOMPARE(item.toolTip(), QStringLiteral("Dustlet \u2014 75% used"));   // the figure, though not shown
+        model->setDisk(DiskInfo{0, 0});   // not read yet: no figure to tell
         QCOMPARE(item.toolTip(), QCoreApplication::applicationName());
+    }
+
+    // The tray icon can be made out on bars of any shade, in the colours of a light and of a
+    // dark desktop, at the smallest size a tray asks for; the warning keeps a red badge with a
+    // white mark.
+    void trayIconReadsOnAnyBar_data()
+    {
+        QTest::addColumn<bool>("darkDesktop");
+        QTest::addColumn<QColor>("bar");
+        for (bool dark : {false, true})
+            for (const QColor& bar : {QColor(0xf6, 0xf6, 0xf6), QColor(0xd8, 0xd8, 0xd8), QColor(0x80, 0x80, 0x80),
+                                      QColor(0x30, 0x30, 0x30), QColor(Qt::black), QColor(0x1e, 0x4f, 0x9a)})
+                QTest::addRow("%s desktop, %s bar", dark ? "dark" : "light", qPrintable(bar.name())) << dark << bar;
+    }
+    void trayIconReadsOnAnyBar()
+    {
+        QFETCH(bool, darkDesktop);
+        QFETCH(QColor, bar);
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Window, darkDesktop ? QColor(0x2b, 0x2b, 0x2d) : QColor(0xef, 0xef, 0xef));
+        const auto [glyph, halo] = MenuBarLabel::trayColors(palette);
+        for (bool warning : {false, true}) {
+            QImage shown(16, 16, QImage::Format_ARGB32_Premultiplied);
+            shown.fill(bar);
+            QPainter p(&shown);
+            p.drawImage(0, 0, MenuBarLabel::trayImage(warning, 16, 1.0, glyph, halo));
+            p.end();
+            int standsOut = 0, red = 0, whiteInBadge = 0;
+            const QColor badge = Style::prominentFill(Style::red(), Qt::white);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const QColor c = shown.pixelColor(x, y);
+                    const bool isRed =
+                        qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue()) < 40;
+                    if (Style::contrastRatio(c, bar) >= 3.0 && !isRed)
+                        ++standsOut;
+                    if (qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue()) < 40)
+                        ++red;
+                    if (x >= 7 && y >= 7 && c.lightness() > 230 && c.saturation() < 40)
+                        ++whiteInBadge;
+                }
+            // The drive alone covers 14 × 8 pixels; the badge's red stands out by its hue, also
+            // on a bar of about its own lightness.
+            QVERIFY2(standsOut + (warning ? red : 0) >= 40, qPrintable(QString::number(standsOut)));
+            if (warning) {
+                QVERIFY2(red >= 25, qPrintable(QString::number(red)));
+                QVERIFY2(whiteInBadge >= 4, qPrintable(QString::number(whiteInBadge)));
+            }
+        }
+    }
+
+    // The icon follows the desktop palette: light on a dark desktop, dark on a light one.
+    void trayIconFollowsThePalette()
+    {
+        Windows windows;
+        AppEvents events;
+        MenuBarLabel label(*model, windows, events);
+        StatusItem item;
+        label.attach(item);
+        const QPalette saved = QApplication::palette();
+        auto middle = [&] { return item.icon().pixmap(QSize(16, 16), 1.0).toImage().pixelColor(4, 8).lightness(); };
+        QPalette light = saved;
+        light.setColor(QPalette::Window, QColor(0xef, 0xef, 0xef));
+        QApplication::setPalette(light);
+        QVERIFY(middle() < 80);
+        QPalette dark = saved;
+        dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+        QApplication::setPalette(dark);
+        QVERIFY(middle() > 180);
+        QApplication::setPalette(saved);
     }
 
     void requestCleanAllOpensOneConfirmation()

@@ -6,10 +6,11 @@
 #include <functional>
 #include <optional>
 
-// The menu-bar status item on macOS: an image with a title beside it, and a click action.
+// The menu-bar status item on macOS: a template image with a title beside it, a click action and
+// a right-click action (the context menu).
 class StatusItemMac {
 public:
-    explicit StatusItemMac(std::function<void()> onClick);
+    StatusItemMac(std::function<void()> onClick, std::function<void()> onRightClick);
     ~StatusItemMac();
     void show();
     void update(const QIcon& icon, const QString& title, const QString& toolTip);

@@ -9,6 +9,7 @@
 @interface DustletStatusTarget : NSObject {
 @public
     std::function<void()> onClick;
+    std::function<void()> onRightClick;
 }
 - (void)clicked:(id)sender;
 @end
@@ -17,15 +18,23 @@
 - (void)clicked:(id)sender
 {
     (void)sender;
-    if (onClick)
+    NSEvent* event = NSApp.currentEvent;
+    const bool right = event.type == NSEventTypeRightMouseUp
+                    || (event.type == NSEventTypeLeftMouseUp && (event.modifierFlags & NSEventModifierFlagControl));
+    if (right) {
+        if (onRightClick)
+            onRightClick();
+    } else if (onClick) {
         onClick();
+    }
 }
 @end
 
-StatusItemMac::StatusItemMac(std::function<void()> onClick)
+StatusItemMac::StatusItemMac(std::function<void()> onClick, std::function<void()> onRightClick)
 {
     DustletStatusTarget* target = [[DustletStatusTarget alloc] init];
     target->onClick = std::move(onClick);
+    target->onRightClick = std::move(onRightClick);
     m_target = (__bridge_retained void*)target;
 }
 
@@ -46,6 +55,7 @@ void StatusItemMac::show()
     NSStatusItem* item = [[NSStatusBar systemStatusBar] statusItemWithLength:NSVariableStatusItemLength];
     item.button.target = (__bridge DustletStatusTarget*)m_target;
     item.button.action = @selector(clicked:);
+    [item.button sendActionOn:NSEventMaskLeftMouseUp | NSEventMaskRightMouseUp];
     item.button.imagePosition = NSImageLeft;
     m_item = (__bridge_retained void*)item;
 }

@@ -1,6 +1,11 @@
 #include "platform/ui/StatusItem.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 
 #ifdef Q_OS_MACOS
@@ -13,17 +18,40 @@ struct StatusItem::Mac : StatusItemMac {
 StatusItem::StatusItem(QObject* parent) : QObject(parent)
 {
 #ifdef Q_OS_MACOS
-    m_mac = std::make_unique<Mac>([this] { Q_EMIT clicked(); });
+    m_mac = std::make_unique<Mac>([this] { Q_EMIT clicked(); },
+                                  [this] {
+                                      if (m_menu)
+                                          m_menu->popup(QCursor::pos());
+                                  });
 #else
     m_tray = new QSystemTrayIcon(this);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (reason == QSystemTrayIcon::Trigger) {
+            m_lastTrigger = now;
             Q_EMIT clicked();
+        } else if (reason == QSystemTrayIcon::DoubleClick) {
+            // Trays that report the first click of a double click have toggled already; one
+            // that reports only the double click gets its one click here.
+            const qint64 window = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 250;
+            if (m_lastTrigger < 0 || now - m_lastTrigger > window)
+                Q_EMIT clicked();
+            m_lastTrigger = -1;
+        }
     });
 #endif
 }
 
 StatusItem::~StatusItem() = default;
+
+bool StatusItem::usesTemplateImage()
+{
+#ifdef Q_OS_MACOS
+    return true;
+#else
+    return false;
+#endif
+}
 
 bool StatusItem::isAvailable()
 {
@@ -46,9 +74,20 @@ void StatusItem::setText(const std::optional<QString>& text)
     apply();
 }
 
-QString StatusItem::toolTip() const
+void StatusItem::setToolTip(const QString& toolTip)
 {
-    return m_text.value_or(QCoreApplication::applicationName());
+    m_toolTip = toolTip;
+    apply();
+}
+
+QString StatusItem::toolTip() const { return m_toolTip.isEmpty() ? QCoreApplication::applicationName() : m_toolTip; }
+
+void StatusItem::setContextMenu(QMenu* menu)
+{
+    m_menu = menu;
+#ifndef Q_OS_MACOS
+    m_tray->setContextMenu(menu);
+#endif
 }
 
 void StatusItem::show()
