@@ -63,6 +63,7 @@ QColor color(const DiskNode& node, DiskColorMode mode, const QDateTime& now)
 
 QColor lighter(const QColor& base) { return blend(base, Qt::white, 0.22); }
 QColor darker(const QColor& base) { return blend(base, Qt::black, 0.30); }
+QColor middle(const QColor& base) { return blend(lighter(base), darker(base), 0.5); }
 
 QList<QColor> ageLegendStops() { return {hsb(0.33, 0.62, 0.82), hsb(0.16, 0.62, 0.82), hsb(0.0, 0.62, 0.82)}; }
 
@@ -109,6 +110,19 @@ QList<FileCategory> presentCategories(const QList<DiskNode>& children)
         if (present[size_t(c)])
             out.append(c);
     return out;
+}
+
+SameNode::SameNode(const DiskNode& node)
+    : m_size(node.size()), m_synthetic(node.isSynthetic()), m_raw(m_synthetic ? QByteArray() : node.rawPath()),
+      m_id(m_synthetic ? node.id() : QString())
+{
+}
+
+bool SameNode::operator()(const DiskNode& other) const
+{
+    if (other.size() != m_size || other.isSynthetic() != m_synthetic)
+        return false;
+    return m_synthetic ? other.id() == m_id : other.rawPath() == m_raw;
 }
 
 QString displayName(const DiskNode& node)
