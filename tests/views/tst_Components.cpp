@@ -288,6 +288,22 @@ private Q_SLOTS:
         QCOMPARE(dismissed, 2);
     }
 
+    // With the tray at the bottom the arrow points down at it from above the bubble.
+    void hintPointsDownAtABottomTray()
+    {
+        MenuBarCoachMark hint(700, [] {}, 280);
+        hint.setAnimated(false);
+        hint.setPointsDown(true);
+        hint.resize(1440, 200);
+        hint.show();
+        const QRectF column = hint.columnRect();
+        QCOMPARE(column.center().y(), 200.0 - 88.0);
+        QCOMPARE(hint.bubbleRect().top(), column.top());          // the bubble first,
+        QVERIFY(hint.bubbleRect().bottom() < column.bottom() - 26);   // the arrow under it
+        const QRegion shape = hint.opaqueRegion();
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.bottom()) - 13)));
+    }
+
     void hintShapeForDesktopsWithoutTranslucency()
     {
         MenuBarCoachMark hint(700, [] {}, 280);
