@@ -31,8 +31,9 @@ cat >"$home/.config/dustlet/defaults.plist" <<'PLIST'
 <!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0"><dict><key>hasCompletedOnboarding</key><true/></dict></plist>
 PLIST
-# The tree lies in the folder the everyday cache target clears.
-tree="$home/Library/Caches/bench-tree"
+# The tree lies in the folder the everyday cache target measures and clears here: the XDG cache
+# folder start_dustlet gives the program.
+tree="$home/.cache/bench-tree"
 echo "tree: $tree ($files files in $folders folders)"
 python3 "$here/gen_tree.py" "$tree" "$files" "$folders"
 

@@ -23,6 +23,7 @@
 #include "views/UninstallerView.h"
 #include "views/Windows.h"
 #include "views/components/AppIcon.h"
+#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -55,6 +56,8 @@ DustletApp::DustletApp()
     QGuiApplication::setDesktopFileName(QStringLiteral("dustlet"));
     // A tray program: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Buttons and check boxes grow with a large desktop font, as the texts do.
+    ScaledControls::install();
 
     m_model = &AppModel::shared();
     m_delegate = new AppDelegate(*m_model, AppEvents::shared(), this);
