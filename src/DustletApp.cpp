@@ -17,6 +17,7 @@
 #include "views/MenuPanelView.h"
 #include "views/SettingsView.h"
 #include "views/OnboardingView.h"
+#include "views/ProjectCleanupView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/UninstallerView.h"
@@ -83,6 +84,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(ProjectCleanupView::kWindowId))
+        return [this] { return new ProjectCleanupView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
     if (id == QLatin1String(AppUpdatesView::kWindowId))

@@ -108,15 +108,27 @@ inline std::optional<std::pair<QString, QRect>> textOf(QWidget* w)
 // Every visible, enabled text under `root` (disabled controls need no contrast; a text partly
 // hidden by a scrolling list or an overlapping header is left out), measured from
 // a PNG of `root` written to and read back from a temporary folder.
-inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
+// `root` drawn over its window colour at `dpr` times the pixel density.
+inline QImage render(QWidget* root, qreal dpr = 4.0)
 {
     QImage drawn(root->size() * dpr, QImage::Format_ARGB32_Premultiplied);
     drawn.setDevicePixelRatio(dpr);
     drawn.fill(root->palette().color(QPalette::Window));
-    {
-        QPainter p(&drawn);
-        root->render(&p);
-    }
+    QPainter p(&drawn);
+    root->render(&p);
+    return drawn;
+}
+
+// measureRect for a rectangle in the logical coordinates of an image drawn by render().
+inline Text measureLogical(const QImage& image, const QRect& logical)
+{
+    const qreal dpr = image.devicePixelRatio();
+    return measureRect(image, QRect((QPointF(logical.topLeft()) * dpr).toPoint(), (QSizeF(logical.size()) * dpr).toSize()));
+}
+
+inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
+{
+    const QImage drawn = render(root, dpr);
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("view.png"));
     drawn.save(path);
