@@ -763,6 +763,10 @@
         <source>Remove an app together with its leftover caches, preferences, and support files — all moved to the Trash, so you can undo it.</source>
         <translation>Entferne eine App zusammen mit ihren übrigen Caches, Einstellungen und Support-Dateien – alles landet im Papierkorb, du kannst es also rückgängig machen.</translation>
     </message>
+    <message>
+        <source>No build folders found</source>
+        <translation>Keine Build-Ordner gefunden</translation>
+    </message>
 </context>
 <context>
     <name>FileFinderModel</name>
@@ -795,6 +799,21 @@
         <source>Show in File Manager</source>
         <translation>Im Dateimanager zeigen</translation>
     </message>
+    <message>
+        <source>Reveal project in Finder</source>
+        <translation>Projekt im Finder zeigen</translation>
+    </message>
+    <message>
+        <source>Show Project in File Manager</source>
+        <translation>Projekt im Dateimanager zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>KindChip</name>
+    <message>
+        <source>Active filter</source>
+        <translation>Aktiver Filter</translation>
+    </message>
 </context>
 <context>
     <name>LargeFilesView</name>
@@ -808,10 +827,6 @@
     <message>
         <source>Choose Folder…</source>
         <translation>Ordner wählen …</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stoppen</translation>
     </message>
     <message>
         <source>Largest</source>
@@ -1162,6 +1177,108 @@
     </message>
 </context>
 <context>
+    <name>ProjectCleanupModel</name>
+    <message>
+        <source>Scan</source>
+        <translation>Scannen</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectCleanupView</name>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Select all in this project</source>
+        <translation>Alles in diesem Projekt auswählen</translation>
+    </message>
+    <message>
+        <source>Never suggest this folder</source>
+        <translation>Diesen Ordner nie vorschlagen</translation>
+    </message>
+    <message>
+        <source>Rescan</source>
+        <translation>Erneut scannen</translation>
+    </message>
+    <message>
+        <source>Choose Folder…</source>
+        <translation>Ordner wählen …</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>Gruppieren</translation>
+    </message>
+    <message>
+        <source>Group build folders by project</source>
+        <translation>Build-Ordner nach Projekt gruppieren</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Oldest</source>
+        <translation>Älteste</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb legen</translation>
+    </message>
+    <message>
+        <source>Scanning… %1 found</source>
+        <translation>Scannen … %1 gefunden</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>Auswahl aufheben</translation>
+    </message>
+    <message>
+        <source>%1 of %2 selected · %3 total</source>
+        <translation>%1 von %2 ausgewählt · insgesamt %3</translation>
+    </message>
+    <message>
+        <source>Scanning %1… %2 found</source>
+        <translation>%1 wird gescannt … %2 gefunden</translation>
+    </message>
+    <message>
+        <source>Nothing to clean under %1.</source>
+        <translation>In %1 gibt es nichts zu bereinigen.</translation>
+    </message>
+    <message>
+        <source>They&apos;ll go to the Trash, so you can put them back. Build folders regenerate next time you build.</source>
+        <translation>Sie kommen in den Papierkorb, du kannst sie also zurücklegen. Build-Ordner entstehen beim nächsten Build neu.</translation>
+    </message>
+    <message>
+        <source>Move %1 to Trash</source>
+        <translation>%1 in den Papierkorb legen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Never Suggest This Folder</source>
+        <translation>Diesen Ordner nie vorschlagen</translation>
+    </message>
+    <message>
+        <source>Move %1 build folder to the Trash?</source>
+        <translation>%1 Build-Ordner in den Papierkorb legen?</translation>
+    </message>
+    <message>
+        <source>Move %1 build folders to the Trash?</source>
+        <translation>%1 Build-Ordner in den Papierkorb legen?</translation>
+    </message>
+</context>
+<context>
     <name>ScanMenuButton</name>
     <message>
         <source>Scan</source>
@@ -1197,6 +1314,13 @@
     <message>
         <source>Whole Disk</source>
         <translation>Ganzes Laufwerk</translation>
+    </message>
+</context>
+<context>
+    <name>ScanStatus</name>
+    <message>
+        <source>Stop</source>
+        <translation>Stoppen</translation>
     </message>
 </context>
 <context>
