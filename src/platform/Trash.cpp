@@ -1,7 +1,9 @@
 #include "platform/Trash.h"
 
+#include "platform/FolderEntry.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,15 +24,6 @@ using NoFollow::Fd;
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-QString dataHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    // A relative XDG folder is to be ignored, as the desktop's own tools do.
-    if (!xdg.isEmpty() && xdg.startsWith(QLatin1Char('/')))
-        return Paths::clean(xdg);
-    return Paths::home() + QStringLiteral("/.local/share");
-}
 
 bool below(const QByteArray& path, const QByteArray& folder)
 {
@@ -59,28 +52,6 @@ QByteArray dropPieces(const QByteArray& path, int count)
 QByteArray join(const QByteArray& folder, const QByteArray& name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-// rename() relative to two folders that fails instead of replacing an existing destination.
-bool renameNoReplace(int fromFd, const char* from, int toFd, const char* to)
-{
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-#elif defined(__APPLE__)
-    if (::renameatx_np(fromFd, from, toFd, to, RENAME_EXCL) == 0)
-        return true;
-    if (errno != ENOTSUP)
-        return false;
-#endif
-    // The file system cannot do it atomically: test, then move.
-    if (existsAt(toFd, to)) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::renameat(fromFd, from, toFd, to) == 0;
 }
 
 #ifndef Q_OS_MACOS
@@ -124,7 +95,7 @@ Fd ownFolder(int parentFd, const char* name)
 // that folder nothing can be trashed (rather than into some other place).
 std::optional<TrashFolder> homeTrash()
 {
-    const QString data = dataHome();
+    const QString data = UserDirs::dataHome();
     if (!QDir().mkpath(data))
         return std::nullopt;
     const QByteArray resolvedData = Paths::realPath(QFile::encodeName(data));
@@ -252,7 +223,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
             ::unlinkat(t.info.get(), infoName.constData(), 0);
             return std::nullopt;
         }
-        if (renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
+        if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
             return QFile::decodeName(join(join(t.path, "files"), candidate));
         const int err = errno;
         ::unlinkat(t.info.get(), infoName.constData(), 0);
@@ -378,7 +349,7 @@ bool putBack(const QString& trashPath, const QString& original)
     }();
     if (!destination || last.isEmpty() || last == "." || last == "..")
         return false;
-    if (!renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
+    if (!FolderEntry::renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
         return false;
     if (info)
         ::unlinkat(info.get(), infoName.constData(), 0);
@@ -387,7 +358,7 @@ bool putBack(const QString& trashPath, const QString& original)
 
 QStringList folders()
 {
-    return {dataHome() + QStringLiteral("/Trash"), Paths::home() + QStringLiteral("/.Trash")};
+    return {UserDirs::dataHome() + QStringLiteral("/Trash"), Paths::home() + QStringLiteral("/.Trash")};
 }
 
 QList<QByteArray> foldersNear(const QByteArray& path)
@@ -445,20 +416,5 @@ bool isInTrash(const QByteArray& path)
 }
 
 bool isInTrash(const QString& path) { return isInTrash(QFile::encodeName(path)); }
-
-QStringList targetPaths()
-{
-    QStringList paths{QStringLiteral("~/.Trash")};
-#ifndef Q_OS_MACOS
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString home = Paths::home();
-    if (data.isEmpty() || !data.startsWith(QLatin1Char('/')))
-        data = QStringLiteral("~/.local/share");
-    else if (data == home || data.startsWith(home + QLatin1Char('/')))
-        data = QLatin1Char('~') + data.mid(home.size());
-    paths << data + QStringLiteral("/Trash/files") << data + QStringLiteral("/Trash/info");
-#endif
-    return paths;
-}
 
 } // namespace Trash
