@@ -367,6 +367,10 @@
         <source>.venv next to a manifest — recreate with pip install</source>
         <translation>.venv neben einem Manifest – neu anlegen mit pip install</translation>
     </message>
+    <message>
+        <source>Chrome / Chromium cache</source>
+        <translation>Chrome-/Chromium-Cache</translation>
+    </message>
 </context>
 <context>
     <name>CleanupTarget</name>
