@@ -877,6 +877,10 @@
         <source>Got it</source>
         <translation>Verstanden</translation>
     </message>
+    <message>
+        <source>Dustlet lives down here</source>
+        <translation>Hier unten wohnt Dustlet</translation>
+    </message>
 </context>
 <context>
     <name>MenuBarExtra</name>

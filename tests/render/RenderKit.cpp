@@ -15,6 +15,7 @@
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
+#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -192,6 +193,8 @@ int main(int argc, char** argv)
         f.setPixelSize(fontPx);
         QApplication::setFont(f);
     }
+    // As the program does: controls grow with the font.
+    ScaledControls::install();
     if (!language.isEmpty()) {
         g_language = language;
         setLanguage(language);
