@@ -13,6 +13,7 @@
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
+#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -177,6 +178,8 @@ int main(int argc, char** argv)
         f.setPixelSize(fontPx);
         QApplication::setFont(f);
     }
+    // As the program does: controls grow with the font.
+    ScaledControls::install();
     // Pictures show every animation's final state.
     AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
     g_outDir = positional.isEmpty() ? QStringLiteral("render") : positional.first();
