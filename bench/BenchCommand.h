@@ -25,6 +25,23 @@ inline std::optional<QString> option(const QStringList& args, const QString& nam
     return args[at + 1];
 }
 
+// The process's own arguments, for a command that makes an application object of its own.
+inline int& argc()
+{
+    static int count = 0;
+    return count;
+}
+inline char**& argv()
+{
+    static char** values = nullptr;
+    return values;
+}
+inline void setArguments(int count, char** values)
+{
+    argc() = count;
+    argv() = values;
+}
+
 struct Register {
     Register(const char* name, const char* usage, Command command)
     {

@@ -75,32 +75,57 @@ void WalkPool::setDescriptorBudgetForTesting(std::optional<int> budget)
     g_budgetForTesting.store(budget.value_or(-1), std::memory_order_relaxed);
 }
 
+void WalkPool::unready(Batch* batch)
+{
+    const auto at = std::find(m_ready.begin(), m_ready.end(), batch);
+    if (at == m_ready.end())
+        return;
+    if (size_t(at - m_ready.begin()) < m_turn)
+        --m_turn;
+    m_ready.erase(at);
+    batch->m_inReady = false;
+}
+
+bool WalkPool::take(Batch* batch, Batch::Task& out)
+{
+    if (m_running >= m_maxThreads || !batch->takeLocked(out))
+        return false;
+    if (batch->m_queue.empty())
+        unready(batch);
+    ++m_running;
+    return true;
+}
+
+void WalkPool::finished(Batch* batch)
+{
+    --m_running;
+    // The batch's waiting thread either ends its wait or may take the slot just freed.
+    batch->m_changed.notify_all();
+    if (!m_ready.empty())
+        m_wakeWorkers.notify_one();
+}
+
 void WalkPool::work()
 {
     std::unique_lock lk(m_lock);
     for (;;) {
         ++m_idle;
-        m_wakeWorkers.wait(lk, [&] { return m_quit || !m_ready.empty(); });
+        m_wakeWorkers.wait(lk, [&] { return m_quit || (!m_ready.empty() && m_running < m_maxThreads); });
         --m_idle;
-        if (m_ready.empty())
-            return; // quitting, nothing left
+        if (m_quit)
+            return; // every batch is gone by now
         if (m_turn >= m_ready.size())
             m_turn = 0;
-        Batch* batch = m_ready[m_turn];
+        Batch* batch = m_ready[m_turn++];
         Batch::Task task;
-        batch->takeLocked(task);
-        if (batch->m_queue.empty()) {
-            m_ready.erase(m_ready.begin() + std::ptrdiff_t(m_turn));
-            batch->m_inReady = false;
-        } else {
-            ++m_turn;
-        }
+        if (!take(batch, task))
+            continue;
         lk.unlock();
         task();
         task = nullptr; // what the item holds goes before the batch may end
         lk.lock();
-        if (--batch->m_outstanding == 0)
-            batch->m_changed.notify_all();
+        --batch->m_outstanding;
+        finished(batch);
     }
 }
 
@@ -114,11 +139,8 @@ WalkPool::Batch::~Batch()
         dropped += tasks.size();
     m_queue.clear();
     m_outstanding -= dropped;
-    if (m_pool && m_inReady) {
-        auto& ready = m_pool->m_ready;
-        ready.erase(std::find(ready.begin(), ready.end(), this));
-        m_inReady = false;
-    }
+    if (m_pool)
+        m_pool->unready(this);
     m_changed.wait(lk, [&] { return m_outstanding == 0; });
 }
 
@@ -163,29 +185,36 @@ void WalkPool::Batch::wake()
 
 void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milliseconds interval)
 {
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lk(lock());
-    if (!m_pool) {
+    auto nextTick = Clock::now() + interval;
+    while (m_outstanding > 0) {
+        // Run an item of this walk here when a slot is free: a small walk then needs no other
+        // thread at all, and a loaded machine cannot leave the walk waiting for a worker.
         Task task;
-        while (takeLocked(task)) {
+        const bool took = m_pool ? m_pool->take(this, task) : takeLocked(task);
+        if (took) {
             lk.unlock();
             task();
             task = nullptr;
             lk.lock();
             --m_outstanding;
+            if (m_pool)
+                m_pool->finished(this);
+        } else {
+            m_changed.wait_until(lk, nextTick, [&] {
+                return m_outstanding == 0 || m_woken
+                    || (m_pool && !m_queue.empty() && m_pool->m_running < m_pool->m_maxThreads);
+            });
+        }
+        // Without a pool the tick follows every item.
+        if (m_woken || !m_pool || Clock::now() >= nextTick || m_outstanding == 0) {
             m_woken = false;
+            nextTick = Clock::now() + interval;
             lk.unlock();
             if (tick)
                 tick();
             lk.lock();
         }
-        return;
-    }
-    while (m_outstanding > 0) {
-        m_changed.wait_for(lk, interval, [&] { return m_outstanding == 0 || m_woken; });
-        m_woken = false;
-        lk.unlock();
-        if (tick)
-            tick();
-        lk.lock();
     }
 }

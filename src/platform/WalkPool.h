@@ -4,9 +4,11 @@
 // fully without starting thirty sets of threads. Each walk keeps its own queue of items (a Batch),
 // in its own order; the pool's threads take the queued items of the walks in turn.
 //
-// An item must not wait for other items (it would hold a thread the others need): items list a
-// folder and queue what they find, nothing more. The thread that waits for a batch is not one of
-// the pool's threads, so a walk is never started from an item.
+// At most one item per core runs at a time, whoever runs it: the pool's threads, or the thread that
+// waits for a walk, which runs items of its own walk while a slot is free (so a small walk needs no
+// other thread, and a walk never waits for a busy pool to get to it). An item must not wait for
+// other items: items list a folder and queue what they find, nothing more. A walk is never
+// started from an item.
 
 #include <chrono>
 #include <condition_variable>
@@ -44,14 +46,19 @@ public:
 private:
     friend class Batch;
     void work();
+    // With m_lock held:
+    void unready(Batch* batch);                    // takes it off m_ready
+    bool take(Batch* batch, std::function<void()>& out); // its next item, when a slot is free
+    void finished(Batch* batch);                   // an item of it has run
 
     std::mutex m_lock;
     std::condition_variable m_wakeWorkers;
     std::vector<Batch*> m_ready; // batches with queued items, served in turn
     size_t m_turn = 0;
     bool m_quit = false;
-    size_t m_idle = 0; // threads waiting for work
-    size_t m_maxThreads;
+    size_t m_idle = 0;    // threads waiting for work
+    size_t m_running = 0; // items running, on the pool's threads and on waiting threads
+    size_t m_maxThreads;  // also the most items that run at once
     std::vector<std::thread> m_threads;
 };
 
@@ -70,9 +77,9 @@ public:
     // Queues an item; any thread, also from a running item.
     void post(Task task, long long rank = 0);
 
-    // Blocks until every item queued (and every item those queue) has run. Meanwhile calls
-    // `tick` on this thread whenever an item calls wake() and at least every `interval`; with no
-    // pool, after every item. Call it once per batch.
+    // Blocks until every item queued (and every item those queue) has run, running items itself
+    // while the pool has a slot free. Meanwhile calls `tick` on this thread when an item has
+    // called wake() and at least every `interval`; with no pool, after every item. Call it once.
     void wait(const std::function<void()>& tick, std::chrono::milliseconds interval);
 
     // Has the waiting thread call its tick soon (from a running item).

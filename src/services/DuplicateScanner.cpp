@@ -12,7 +12,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -153,7 +152,7 @@ public:
     Hasher(const std::vector<const Found*>& files, const CancelToken& token, int threads)
         : m_files(files), m_token(token), m_results(files.size()), m_ready(files.size(), 0)
     {
-        const int n = std::max(1, std::min<int>(threads, int(files.size())));
+        const int n = std::min<int>(std::max(1, threads), int(files.size()));
         for (int t = 0; t < n; ++t)
             m_pool.emplace_back([this] { run(); });
     }
@@ -272,20 +271,25 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
     // Size classes: files of the same length, largest first; within a class walk order, and each
     // (device, inode) only by its first path. Identical contents have identical lengths, while
     // their allocated sizes may differ (a sparse copy of a file allocates less).
-    std::map<qint64, std::vector<const Found*>, std::greater<>> classes;
+    std::vector<const Found*> candidates;
     for (const Found& f : files) {
         if (f.bytes >= kMinimumDuplicateSize)
-            classes[f.bytes].push_back(&f);
+            candidates.push_back(&f);
     }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Found* a, const Found* b) { return a->bytes > b->bytes; });
     std::vector<std::vector<const Found*>> toCompare;
-    for (auto& [bytes, members] : classes) {
-        if (members.size() < 2)
+    for (size_t from = 0, to = 0; from < candidates.size(); from = to) {
+        to = from + 1;
+        while (to < candidates.size() && candidates[to]->bytes == candidates[from]->bytes)
+            ++to;
+        if (to - from < 2)
             continue;
         std::vector<const Found*> distinct;
         std::set<std::pair<dev_t, ino_t>> seen;
-        for (const Found* f : members) {
-            if (seen.insert({f->device, f->inode}).second)
-                distinct.push_back(f);
+        for (size_t i = from; i < to; ++i) {
+            if (seen.insert({candidates[i]->device, candidates[i]->inode}).second)
+                distinct.push_back(candidates[i]);
         }
         if (distinct.size() >= 2)
             toCompare.push_back(std::move(distinct));
