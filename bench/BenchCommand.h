@@ -1,6 +1,12 @@
 #pragma once
 #include <QStringList>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/resource.h>
+
 #include <functional>
 #include <optional>
 #include <map>
@@ -40,6 +46,27 @@ inline void setArguments(int count, char** values)
 {
     argc() = count;
     argv() = values;
+}
+
+// The peak memory of this program in KB: the high-water mark of its own pages since it started
+// (a resource-usage figure would include the pages of the process that started it, before exec).
+inline long peakKb()
+{
+    long kb = 0;
+    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            if (std::strncmp(line, "VmHWM:", 6) == 0)
+                kb = std::strtol(line + 6, nullptr, 10);
+        }
+        std::fclose(f);
+    }
+    if (kb == 0) {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        kb = u.ru_maxrss;
+    }
+    return kb;
 }
 
 struct Register {

@@ -83,18 +83,17 @@ def drop_caches():
 
 
 def run_once(cmd, cold=False):
-    """(seconds, peak RSS in KB, stdout, exit status) of one run of the whole process. The peak
-    memory comes from the child's own resource usage, so no wrapper process is timed with it."""
+    """(seconds, peak RSS in KB or 0, stdout, exit status) of one run of the whole process, with
+    no wrapper process timed along. The peak memory is what dustlet-bench reports of itself (the
+    child's resource usage would count this interpreter's pages from before the exec)."""
     if cold:
         drop_caches()
     start = time.perf_counter()
-    p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, cwd=tempfile.gettempdir())
-    out = p.stdout.read()
-    _, status, usage = os.wait4(p.pid, 0)
+    p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, cwd=tempfile.gettempdir())
     seconds = time.perf_counter() - start
-    p.stdout.close()
-    p.returncode = os.waitstatus_to_exitcode(status)
-    return seconds, usage.ru_maxrss, out.decode("utf-8", "replace"), p.returncode
+    out = p.stdout.decode("utf-8", "replace")
+    rss = value(out, "maxrss_kb") or value(out, "max_rss_kb") or 0
+    return seconds, rss, out, p.returncode
 
 
 def paired(commands, runs, cold=False):
@@ -133,8 +132,8 @@ def report(title, results, ours, goals, inner=None):
     mine = times(ours)
     for name, res in results.items():
         t = times(name)
-        print("  %-40s median %8.3f s  (%s)  peak %7.1f MB" % (name, statistics.median(t),
-              " ".join("%.3f" % x for x in t), res["rss_kb"] / 1024))
+        peak = "  peak %7.1f MB" % (res["rss_kb"] / 1024) if res["rss_kb"] else ""
+        print("  %-40s median %8.3f s  (%s)%s" % (name, statistics.median(t), " ".join("%.3f" % x for x in t), peak))
     for peer, factor, text in goals:
         theirs = times(peer)
         if factor >= 0:
