@@ -7,6 +7,7 @@
 #include "platform/ui/StatusItem.h"
 #include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/AboutView.h"
 #include "views/AppUpdatesView.h"
 #include "views/ConfirmWindowView.h"
 #include "views/DiskMapView.h"
@@ -14,7 +15,9 @@
 #include "views/MenuBarExtra.h"
 #include "views/MenuBarLabel.h"
 #include "views/MenuPanelView.h"
+#include "views/SettingsView.h"
 #include "views/OnboardingView.h"
+#include "views/ProjectCleanupView.h"
 #include "views/SnapshotsView.h"
 #include "views/StartupItemsView.h"
 #include "views/UninstallerView.h"
@@ -73,12 +76,16 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
 {
     // The window views join here as they are built, each with the environment objects its row
     // of the scene table names (the model, and for "settings" and "about" the updater).
+    if (id == QLatin1String(SettingsView::kWindowId))
+        return [this] { return new SettingsView(m_model->settings(), *m_model, *m_updater); };
     if (id == QLatin1String(ConfirmWindowView::kWindowId))
         return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
     if (id == QLatin1String(DiskMapView::kWindowId))
         return [this] { return new DiskMapView(*m_model); };
     if (id == QLatin1String(LargeFilesView::kWindowId))
         return [this] { return new LargeFilesView(*m_model); };
+    if (id == QLatin1String(ProjectCleanupView::kWindowId))
+        return [this] { return new ProjectCleanupView(*m_model); };
     if (id == QLatin1String(SnapshotsView::kWindowId))
         return [] { return new SnapshotsView; };
     if (id == QLatin1String(AppUpdatesView::kWindowId))
@@ -87,6 +94,8 @@ std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
         return [] { return new StartupItemsView; };
     if (id == QLatin1String(UninstallerView::kWindowId))
         return [this] { return new UninstallerView(*m_model); };
+    if (id == QLatin1String(AboutView::kWindowId))
+        return [this] { return new AboutView(*m_model, *m_updater); };
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "services/AppLanguage.h"
 
 #include "platform/NewInstance.h"
+#include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 
 #include <QCoreApplication>
@@ -21,12 +22,6 @@ namespace {
 const QString kResourceFolder = QStringLiteral(":/i18n");
 const QString kPrefix = QStringLiteral("dustlet_");
 const QString kSuffix = QStringLiteral(".qm");
-
-std::function<void()>& beforeRelaunch()
-{
-    static std::function<void()> hook;
-    return hook;
-}
 
 struct RelaunchActions {
     std::function<bool()> launch;
@@ -195,8 +190,8 @@ bool set(UserDefaults& defaults, const QStringList& systemLanguages, const QStri
 
 void relaunch()
 {
-    if (beforeRelaunch())
-        beforeRelaunch()();
+    if (SingleInstance* instance = SingleInstance::current())
+        instance->release();
     const RelaunchActions& actions = relaunchActions();
     if (actions.launch)
         actions.launch();
@@ -206,8 +201,6 @@ void relaunch()
     std::function<void()> quit = actions.quit ? actions.quit : [] { QCoreApplication::quit(); };
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(quit), Qt::QueuedConnection);
 }
-
-void setBeforeRelaunch(std::function<void()> hook) { beforeRelaunch() = std::move(hook); }
 
 void setRelaunchActionsForTesting(std::function<bool()> launch, std::function<void()> quit)
 {

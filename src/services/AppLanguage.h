@@ -46,11 +46,9 @@ bool set(const QString& code);
 bool set(UserDefaults& defaults, const QStringList& systemLanguages, const QString& code);
 
 // Starts a new instance of the program and then, on a later turn of the main thread's event
-// loop, quits this one, whether or not the start succeeded.
+// loop, quits this one, whether or not the start succeeded. The running instance gives up its
+// single-instance name first, so that the new one does not hand over to it.
 void relaunch();
-// Runs just before `relaunch` starts the new instance (the single-instance guard gives up its
-// name there, so that the new instance does not hand over to this one).
-void setBeforeRelaunch(std::function<void()> hook);
 // For tests: the start of the new instance (true when it started) and the quit.
 void setRelaunchActionsForTesting(std::function<bool()> launch, std::function<void()> quit);
 

@@ -3,12 +3,17 @@
 #include "platform/FileWalker.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "services/Cleaner.h"
 
 #include <QFile>
+#include <QHash>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,16 +26,35 @@ using NoFollow::Fd;
 
 namespace {
 
-struct Search {
-    QSet<QByteArray> names;
+// What a search looks for: folders named as one of the kinds' names, in a project folder no
+// deeper than the kind allows, next to one of the kind's markers.
+struct Kind {
+    QString id;                 // the kind's id (the search by name has one kind without an id)
     int maxDepth = 0;
-    QList<QByteArray> ignore;   // expanded entries, and their resolved forms
     QList<QByteArray> markers;
+    // Markers matched against the names the project folder lists ("*.ext" patterns allowed),
+    // rather than tested for existence.
+    bool markersByListing = false;
+};
+
+struct Hit {
+    QByteArray path;
+    qsizetype kind = 0;
+};
+
+struct Search {
+    QHash<QByteArray, qsizetype> names;   // folder name → its kind
+    QList<Kind> kinds;
+    int maxDepth = 0;           // the walk's bound: the deepest project folder any kind allows
+    QList<QByteArray> ignore;   // expanded entries, and their resolved forms
     bool hasCutoff = false;
     qint64 cutoffMs = 0;        // milliseconds since the epoch
     QList<QByteArray> roots;    // the roots being searched, resolved: links may lead within them
     std::vector<std::pair<dev_t, ino_t>> onTheWay; // the folders being walked, root first
-    QList<QByteArray> found;
+    // Each folder reported once per root, however many links lead to it.
+    bool oncePerRoot = false;
+    std::set<std::pair<dev_t, ino_t>> reported;   // the folders reported in the current root
+    QList<Hit> found;
 };
 
 bool equalsOrBelow(const QByteArray& path, const QByteArray& folder)
@@ -56,16 +80,37 @@ bool insideRoots(const Search& s, const QByteArray& resolved)
     return false;
 }
 
-bool hasMarker(const Search& s, int folderFd)
+bool hasMarker(const Kind& kind, int folderFd)
 {
-    if (s.markers.isEmpty())
+    if (kind.markers.isEmpty())
         return true;
-    for (const QByteArray& marker : s.markers) {
-        struct stat st {};
-        if (::fstatat(folderFd, marker.constData(), &st, 0) == 0)
-            return true;
+    if (!kind.markersByListing) {
+        for (const QByteArray& marker : kind.markers) {
+            struct stat st {};
+            if (::fstatat(folderFd, marker.constData(), &st, 0) == 0)
+                return true;
+        }
+        return false;
+    }
+    // The project folder is listed anew for each candidate; one that can't be listed has no marker.
+    FileWalker::Listing listing;
+    listing.readAt(folderFd, false);
+    for (const QByteArray& marker : kind.markers) {
+        const bool pattern = marker.startsWith("*.");
+        const std::string_view wanted(marker.constData() + (pattern ? 1 : 0), size_t(marker.size() - (pattern ? 1 : 0)));
+        for (size_t i = 0; i < listing.size(); ++i) {
+            const std::string_view name = listing.name(i);
+            if (pattern ? name.ends_with(wanted) : name == wanted)
+                return true;
+        }
     }
     return false;
+}
+
+// Whether the folder `target` (the candidate as it is reported, followed) is new in this root.
+bool firstTime(Search& s, const struct stat& target)
+{
+    return !s.oncePerRoot || s.reported.insert({target.st_dev, target.st_ino}).second;
 }
 
 bool oldEnough(const Search& s, const struct stat& own)
@@ -102,7 +147,8 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
         return;
     for (size_t i = 0; i < listing.size(); ++i) {
         const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
-        const bool isMatch = s.names.contains(name);
+        const auto kindAt = s.names.constFind(name);
+        const bool isMatch = kindAt != s.names.constEnd();
         if (name.startsWith('.') && !isMatch)
             continue;
         struct stat own {};
@@ -111,10 +157,10 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
         const QByteArray child = path + '/' + name;
         QByteArray childResolved = resolved + '/' + name;
         Fd childFd;
+        struct stat target = own;   // where the entry leads
         if (S_ISLNK(own.st_mode)) {
             // Only a link that leads to a folder inside the search's roots is taken.
             childResolved = Paths::realPath(child);
-            struct stat target {};
             if (childResolved.isEmpty() || !insideRoots(s, childResolved) || ::stat(childResolved.constData(), &target) != 0
                 || !S_ISDIR(target.st_mode))
                 continue;
@@ -131,8 +177,10 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
         if (ignored(s, child) || ignored(s, childResolved))
             continue;
         if (isMatch) {
-            if (hasMarker(s, fd) && oldEnough(s, own) && Cleaner::isSafe(QFile::decodeName(childResolved)))
-                s.found.append(child);
+            const Kind& kind = s.kinds[*kindAt];
+            if (kind.maxDepth >= depth && hasMarker(kind, fd) && oldEnough(s, own)
+                && Cleaner::isSafe(QFile::decodeName(childResolved)) && firstTime(s, target))
+                s.found.append(Hit{child, *kindAt});
             continue;
         }
         if (!childFd)
@@ -146,24 +194,18 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
     }
 }
 
-QList<QByteArray> search(const QStringList& roots, const QSet<QString>& names, int maxDepth,
-                         const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
-                         const QDateTime& now)
+// Searches `roots` for what `s` describes (its kinds, names and bound already set).
+void search(Search& s, const QStringList& roots, const QStringList& ignore, int minAgeDays, const QDateTime& now)
 {
-    Search s;
-    for (const QString& n : names)
-        s.names.insert(QFile::encodeName(n));
-    s.maxDepth = maxDepth;
-    for (const QString& m : requireMarker)
-        s.markers.append(QFile::encodeName(m));
     for (const QString& entry : ignore) {
         const QString expanded = Paths::expandTilde(entry);
-        s.ignore.append(QFile::encodeName(expanded));
+        // An entry is a path as the search reports it: a name that is not UTF-8 is kept as its key.
+        s.ignore.append(RawPath::fromKey(expanded));
         // A pinned folder reached through a link of its own path is still the pinned folder.
         if (expanded.startsWith(QLatin1Char('/'))) {
             const QString resolved = Paths::resolveSymlinks(expanded);
             if (resolved != expanded)
-                s.ignore.append(QFile::encodeName(resolved));
+                s.ignore.append(RawPath::fromKey(resolved));
         }
     }
     if (minAgeDays >= 1) {
@@ -186,9 +228,30 @@ QList<QByteArray> search(const QStringList& roots, const QSet<QString>& names, i
         if (!fd || ::fstat(fd.get(), &st) != 0)
             continue;
         s.onTheWay.assign(1, {st.st_dev, st.st_ino});
+        s.reported.clear();
         walk(s, fd.get(), root, root, 0);
     }
-    return s.found;
+}
+
+// The search by name: one kind without an id.
+QList<QByteArray> searchByName(const QStringList& roots, const QSet<QString>& names, int maxDepth,
+                               const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
+                               const QDateTime& now)
+{
+    Search s;
+    Kind kind;
+    kind.maxDepth = maxDepth;
+    for (const QString& m : requireMarker)
+        kind.markers.append(QFile::encodeName(m));
+    s.kinds.append(kind);
+    for (const QString& n : names)
+        s.names.insert(QFile::encodeName(n), 0);
+    s.maxDepth = maxDepth;
+    search(s, roots, ignore, minAgeDays, now);
+    QList<QByteArray> found;
+    for (const Hit& hit : std::as_const(s.found))
+        found.append(hit.path);
+    return found;
 }
 
 } // namespace
@@ -226,7 +289,7 @@ QList<QByteArray> discoverPaths(const QStringList& roots, const QSet<QString>& n
                                 const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
                                 const QDateTime& now)
 {
-    return search(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now);
+    return searchByName(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now);
 }
 
 QList<QByteArray> discoverPaths(const CleanupTarget& target)
@@ -234,8 +297,8 @@ QList<QByteArray> discoverPaths(const CleanupTarget& target)
     const auto* f = std::get_if<CleanupKinds::Finder>(&target.kind);
     if (!f)
         return {};
-    return search(f->roots, QSet<QString>(f->names.begin(), f->names.end()), f->maxDepth, f->ignore, f->minAgeDays,
-                  f->requireMarker, QDateTime::currentDateTimeUtc());
+    return searchByName(f->roots, QSet<QString>(f->names.begin(), f->names.end()), f->maxDepth, f->ignore,
+                        f->minAgeDays, f->requireMarker, QDateTime::currentDateTimeUtc());
 }
 
 QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
@@ -243,9 +306,33 @@ QStringList discover(const QStringList& roots, const QSet<QString>& names, int m
                      const QDateTime& now)
 {
     QStringList out;
-    for (const QByteArray& p : search(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now))
+    for (const QByteArray& p : searchByName(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now))
         out.append(QFile::decodeName(p));
     return out;
+}
+
+QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
+                               const QStringList& ignore, int minAgeDays, const QDateTime& now)
+{
+    if (types.isEmpty())
+        return {};
+    Search s;
+    s.oncePerRoot = true;
+    for (const BuildArtifactType& type : types) {
+        Kind kind{type.id, type.maxDepth, {}, true};
+        for (const QString& m : type.markers)
+            kind.markers.append(QFile::encodeName(m));
+        // A name two kinds share belongs to the later one.
+        for (const QString& name : type.names)
+            s.names.insert(QFile::encodeName(name), s.kinds.size());
+        s.kinds.append(kind);
+        s.maxDepth = std::max(s.maxDepth, type.maxDepth);
+    }
+    search(s, roots, ignore, minAgeDays, now);
+    QList<TypedHit> hits;
+    for (const Hit& hit : std::as_const(s.found))
+        hits.append(TypedHit{hit.path, s.kinds[hit.kind].id});
+    return hits;
 }
 
 QStringList discover(const CleanupTarget& target)

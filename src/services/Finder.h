@@ -1,4 +1,5 @@
 #pragma once
+#include "models/BuildArtifactType.h"
 #include "models/CleanupTarget.h"
 
 #include <QByteArray>
@@ -9,10 +10,10 @@
 
 #include <optional>
 
-// Folder search by name under project roots (build folders).
+// Folder searches under project roots (build folders): by name, and by build-folder kind.
 //
-// A root is searched only where it really is: one that is a link, or lies behind one below the
-// home folder, gives nothing (see rootLocation). Within the roots the search follows a link only
+// A root is searched only where it really is: one that is a link, or lies behind one, gives
+// nothing (see rootLocation). Within the roots the search follows a link only
 // when it leads to a folder inside one of the roots (never out of them, and never round in a
 // circle); every folder is listed from its parent's descriptor by its raw byte name.
 namespace Finder {
@@ -32,6 +33,21 @@ QStringList discover(const QStringList& roots, const QSet<QString>& names, int m
 // For a folder-search target: the search with its own parameters and the current time; any
 // other kind gives an empty list. Synchronous.
 QStringList discover(const CleanupTarget& target);
+
+// One folder found by the search by kind: its path as the walk reached it (raw bytes: root, then
+// "/" and each name; links not resolved) and the id of its kind.
+struct TypedHit {
+    QByteArray path;
+    QString typeID;
+    friend bool operator==(const TypedHit&, const TypedHit&) = default;
+};
+
+// Searches every root for build folders of the given kinds: a folder named as a kind whose
+// project folder (the folder holding it) lies no deeper than the kind's maxDepth, holds one of
+// the kind's markers, and passes the age test, the ignore list and the safety rule. Hits come
+// roots in order, each root in the pre-order of its walk; a build folder is never entered.
+QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
+                               const QStringList& ignore, int minAgeDays, const QDateTime& now);
 
 // A search root ("~" expanded, cleaned) when it is a folder whose resolved path is its own path;
 // no value when it is missing, no folder, or a link lies on the way to it.

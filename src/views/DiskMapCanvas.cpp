@@ -20,6 +20,8 @@
 
 namespace {
 
+bool isSmall(const QRectF& painted) { return painted.width() < 6 || painted.height() < 6; }
+
 // Tile labels are dark on a light halo of the tile's own lighter shade: every tile colour keeps
 // them above a 4.5:1 contrast wherever the gradient runs.
 const QColor kLabelInk(0x14, 0x14, 0x16);
@@ -27,11 +29,14 @@ const QColor kLabelInk(0x14, 0x14, 0x16);
 void haloText(QPainter& p, const QPointF& baseline, const QString& text, const QFont& font, const QColor& ink,
               const QColor& halo)
 {
-    QPainterPath path;
-    path.addText(baseline, font, text);
-    p.strokePath(path, QPen(halo, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setPen(ink);
+    // The halo is the text drawn around itself a pixel away: glyphs come from the cache, which
+    // keeps a map of many labels quick to draw.
     p.setFont(font);
+    p.setPen(halo);
+    static const QPointF offsets[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    for (const QPointF& d : offsets)
+        p.drawText(baseline + d, text);
+    p.setPen(ink);
     p.drawText(baseline, text);
 }
 
@@ -82,12 +87,14 @@ DiskMapCanvas::DiskMapCanvas(DiskMapModel& model, QWidget* parent)
 void DiskMapCanvas::setColorMode(DiskColorMode mode)
 {
     m_mode = mode;
+    m_cacheValid = false;
     update();
 }
 
 void DiskMapCanvas::setNow(std::function<QDateTime()> now)
 {
     m_now = std::move(now);
+    m_cacheValid = false;
     update();
 }
 
@@ -100,6 +107,7 @@ void DiskMapCanvas::setReduceTransparency(bool on)
 void DiskMapCanvas::folderChanged()
 {
     m_dirty = true;
+    m_cacheValid = false;
     updatePlaceholder();
     updateAccessibleText();
     update();
@@ -191,6 +199,7 @@ void DiskMapCanvas::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_dirty = true;
+    m_cacheValid = false;
     updatePlaceholder();
 }
 
@@ -270,37 +279,82 @@ void DiskMapCanvas::contextMenuEvent(QContextMenuEvent* event)
         menu.exec(event->globalPos());
 }
 
+DiskMapCanvas::PaintStyle DiskMapCanvas::paintStyle() const
+{
+    PaintStyle ps;
+    ps.nameFont = Style::font(Style::Text::caption, QFont::Medium);
+    ps.sizeFont = Style::font(Style::Text::caption2);
+    ps.nameAscent = QFontMetricsF(ps.nameFont).ascent();
+    ps.sizeAscent = QFontMetricsF(ps.sizeFont).ascent();
+    ps.textX = Style::metric(6);
+    ps.nameY = Style::metric(5);
+    ps.sizeY = Style::metric(21);
+    ps.now = m_now();
+    return ps;
+}
+
 void DiskMapCanvas::paintEvent(QPaintEvent*)
 {
     const QList<Treemap::Tile>& t = tiles();
+    const PaintStyle ps = paintStyle();
+    const qreal dpr = devicePixelRatioF();
+    // Every tile in its plain state is drawn once per layout; a hover or a selection only draws
+    // its own tiles again over that picture.
+    if (!m_cacheValid || m_cache.size() != size() * dpr || m_cache.devicePixelRatio() != dpr) {
+        m_cache = QPixmap(size() * dpr);
+        m_cache.setDevicePixelRatio(dpr);
+        m_cache.fill(Qt::transparent);
+        QPainter cp(&m_cache);
+        // Tiles a few pixels across show no gradient, corner or outline: a plain fill is all of
+        // them, and a folder of 100,000 items is mostly such tiles.
+        for (const Treemap::Tile& tile : t) {
+            const QRectF r = DiskMapStyle::paintedRect(tile.rect);
+            if (r.width() > 0 && r.height() > 0 && isSmall(r))
+                cp.fillRect(r, DiskMapStyle::middle(DiskMapStyle::color(tile.node, m_mode, ps.now)));
+        }
+        cp.setRenderHint(QPainter::Antialiasing);
+        for (const Treemap::Tile& tile : t)
+            if (!isSmall(DiskMapStyle::paintedRect(tile.rect)))
+                paintTile(cp, tile, false, false, ps);
+        m_cacheValid = true;
+    }
     QPainter p(this);
+    p.drawPixmap(0, 0, m_cache);
     p.setRenderHint(QPainter::Antialiasing);
-    const QDateTime now = m_now();
-    for (qsizetype i = 0; i < t.size(); ++i)
-        paintTile(p, t[i], i == m_hoverIndex, i == m_selectedIndex, now);
+    if (m_hoverIndex >= 0 && m_hoverIndex < t.size() && m_hoverIndex != m_selectedIndex)
+        paintTile(p, t[m_hoverIndex], true, false, ps);
+    if (m_selectedIndex >= 0 && m_selectedIndex < t.size())
+        paintTile(p, t[m_selectedIndex], m_selectedIndex == m_hoverIndex, true, ps);
     if (m_hovered && m_hoverPoint)
         paintTooltip(p, *m_hovered, *m_hoverPoint);
 }
 
-void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hovered, bool selected, const QDateTime& now)
+void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& ps)
 {
     const QRectF r = DiskMapStyle::paintedRect(tile.rect);
     if (r.width() <= 0 || r.height() <= 0)
         return;
     const double radius = DiskMapStyle::cornerRadius(r);
-    QPainterPath shape;
-    shape.addRoundedRect(r, radius, radius);
-
-    const QColor base = DiskMapStyle::color(tile.node, m_mode, now);
+    const QColor base = DiskMapStyle::color(tile.node, m_mode, ps.now);
     const QColor light = DiskMapStyle::lighter(base);
     const float overlay = selected ? 0.26f : hovered ? 0.14f : 0.0f;
     QLinearGradient gradient(r.topLeft(), r.bottomRight());
     gradient.setColorAt(0, light);
     gradient.setColorAt(1, DiskMapStyle::darker(base));
-    p.fillPath(shape, gradient);
-    if (overlay > 0)
-        p.fillPath(shape, QColor::fromRgbF(1, 1, 1, overlay));
-    p.strokePath(shape, QPen(QColor::fromRgbF(0, 0, 0, 0.22f), selected ? 2.0 : 0.5));
+    const QPen stroke(QColor::fromRgbF(0, 0, 0, 0.22f), selected ? 2.0 : 0.5);
+    if (overlay > 0) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(gradient);
+        p.drawRoundedRect(r, radius, radius);
+        p.setBrush(QColor::fromRgbF(1, 1, 1, overlay));
+        p.setPen(stroke);
+        p.drawRoundedRect(r, radius, radius);
+    } else {
+        // Fill and outline in one pass.
+        p.setBrush(gradient);
+        p.setPen(stroke);
+        p.drawRoundedRect(r, radius, radius);
+    }
 
     if (!DiskMapStyle::showsName(r))
         return;
@@ -308,20 +362,48 @@ void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hover
     const QColor halo = QColor::fromRgbF(light.redF() + (1 - light.redF()) * overlay,
                                          light.greenF() + (1 - light.greenF()) * overlay,
                                          light.blueF() + (1 - light.blueF()) * overlay);
+    const Labels labels = labelsFor(r, tile.node, ps);
     p.save();
-    p.setClipRect(r.adjusted(4, 2, -4, -2));
-    const QFont nameFont = Style::font(Style::Text::caption, QFont::Medium);
-    const QFontMetricsF nm(nameFont);
-    const QPointF origin = r.topLeft() + QPointF(Style::metric(6), Style::metric(5));
-    haloText(p, origin + QPointF(0, nm.ascent()), DiskMapStyle::displayName(tile.node), nameFont, kLabelInk, halo);
-    if (DiskMapStyle::showsSize(r)) {
-        const QFont sizeFont = Style::font(Style::Text::caption2);
-        const QPointF at = r.topLeft() + QPointF(Style::metric(6), Style::metric(21));
+    p.setClipRect(labels.clip);
+    haloText(p, labels.nameBaseline, labels.name, ps.nameFont, kLabelInk, halo);
+    if (!labels.size.isEmpty()) {
         const QColor ink = Style::dimmed(kLabelInk, halo, 0.15);
-        haloText(p, at + QPointF(0, QFontMetricsF(sizeFont).ascent()), DiskMapStyle::sizeText(tile.node.size()),
-                 sizeFont, ink, halo);
+        haloText(p, labels.sizeBaseline, labels.size, ps.sizeFont, ink, halo);
     }
     p.restore();
+}
+
+DiskMapCanvas::Labels DiskMapCanvas::labelsFor(const QRectF& r, const DiskNode& node, const PaintStyle& ps) const
+{
+    Labels l;
+    l.clip = r.adjusted(4, 2, -4, -2);
+    l.name = DiskMapStyle::displayName(node);
+    l.nameBaseline = r.topLeft() + QPointF(ps.textX, ps.nameY + ps.nameAscent);
+    const QFontMetricsF nm(ps.nameFont);
+    l.nameRect = QRectF(r.left() + ps.textX, r.top() + ps.nameY, nm.horizontalAdvance(l.name), nm.height()) & l.clip;
+    if (DiskMapStyle::showsSize(r)) {
+        const QFontMetricsF sm(ps.sizeFont);
+        l.size = DiskMapStyle::sizeText(node.size());
+        l.sizeBaseline = r.topLeft() + QPointF(ps.textX, ps.sizeY + ps.sizeAscent);
+        l.sizeRect = QRectF(r.left() + ps.textX, r.top() + ps.sizeY, sm.horizontalAdvance(l.size), sm.height()) & l.clip;
+    }
+    return l;
+}
+
+QList<QRectF> DiskMapCanvas::labelRects() const
+{
+    const PaintStyle ps = paintStyle();
+    QList<QRectF> out;
+    for (const Treemap::Tile& tile : tiles()) {
+        const QRectF r = DiskMapStyle::paintedRect(tile.rect);
+        if (!DiskMapStyle::showsName(r))
+            continue;
+        const Labels l = labelsFor(r, tile.node, ps);
+        out << l.nameRect;
+        if (!l.size.isEmpty())
+            out << l.sizeRect;
+    }
+    return out;
 }
 
 void DiskMapCanvas::paintTooltip(QPainter& p, const DiskNode& node, const QPointF& point)

@@ -4,7 +4,9 @@
 #include "views/DiskMapStyle.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QList>
+#include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 
@@ -49,6 +51,8 @@ public:
     int tileIndexAt(const QPointF& point) const;
     // How many times the layout has been made (it must not follow hovers or selections).
     int layoutCount() const { return m_layoutCount; }
+    // Where the tiles' labels (name and size lines) are drawn: for measuring them.
+    QList<QRectF> labelRects() const;
     // The node the context menu is for: the hovered one, else the selection.
     std::optional<DiskNode> menuTarget() const;
 
@@ -73,7 +77,21 @@ private:
     void setHover(const std::optional<DiskNode>& node, const std::optional<QPointF>& point);
     void updatePlaceholder();
     void updateAccessibleText();
-    void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const QDateTime& now);
+    struct PaintStyle {
+        QFont nameFont, sizeFont;
+        double nameAscent = 0, sizeAscent = 0;
+        int textX = 0, nameY = 0, sizeY = 0;
+        QDateTime now;
+    };
+    PaintStyle paintStyle() const;
+    struct Labels {
+        QRectF clip;
+        QString name, size;          // no size line: empty
+        QPointF nameBaseline, sizeBaseline;
+        QRectF nameRect, sizeRect;
+    };
+    Labels labelsFor(const QRectF& painted, const DiskNode& node, const PaintStyle& style) const;
+    void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& style);
     void paintTooltip(QPainter& painter, const DiskNode& node, const QPointF& point);
 
     DiskMapModel& m_model;
@@ -87,6 +105,8 @@ private:
     mutable int m_layoutCount = 0;
     mutable int m_hoverIndex = -1;      // tile of the hovered node in the current layout
     mutable int m_selectedIndex = -1;   // tile of the selection in the current layout
+    QPixmap m_cache;              // every tile in its plain state
+    bool m_cacheValid = false;
     std::optional<DiskNode> m_hovered;
     std::optional<QPointF> m_hoverPoint;
 

@@ -53,8 +53,6 @@ void registerRunning(const CancelTokenPtr& token)
     Q_UNUSED(connected);
 }
 
-bool largerFirst(const DiskNode& a, const DiskNode& b) { return a.size() > b.size(); }
-
 QString nodeName(const QString& path)
 {
     const QString last = Paths::lastComponent(path);
@@ -166,7 +164,7 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     setSelection(std::nullopt);
     setRoot(std::nullopt);
     setStack({});
-    m_partialChildren.clear();
+    clearPartialChildren();
     m_batchTimer->stop();
     m_sinceBatch.invalidate();
 
@@ -242,27 +240,45 @@ void DiskMapModel::applyBatch()
     if (progress)
         setScannedBytes(*progress);
     if (!arrived.empty())
-        appendPartialChildren(QList<DiskNode>(std::make_move_iterator(arrived.begin()),
-                                              std::make_move_iterator(arrived.end())));
+        appendPartialChildren(std::move(arrived));
 }
 
-void DiskMapModel::appendPartialChildren(QList<DiskNode> arrived)
+void DiskMapModel::appendPartialChildren(std::vector<DiskNode> arrived)
 {
-    // Merged into the sorted list: the earlier arrivals stay ahead of equal sizes.
-    std::stable_sort(arrived.begin(), arrived.end(), largerFirst);
+    // Each size is read once; the batch is sorted and merged into the sorted list, the earlier
+    // arrivals staying ahead of equal sizes.
+    std::vector<std::pair<qint64, DiskNode>> batch;
+    batch.reserve(arrived.size());
+    for (DiskNode& n : arrived) {
+        const qint64 size = n.size();
+        m_partialSum += size;
+        batch.emplace_back(size, std::move(n));
+    }
+    std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     QList<DiskNode> merged;
-    merged.reserve(m_partialChildren.size() + arrived.size());
-    std::merge(m_partialChildren.cbegin(), m_partialChildren.cend(), arrived.cbegin(), arrived.cend(),
-               std::back_inserter(merged), largerFirst);
+    QList<qint64> sizes;
+    merged.reserve(m_partialChildren.size() + qsizetype(batch.size()));
+    sizes.reserve(merged.capacity());
+    qsizetype i = 0;
+    size_t j = 0;
+    while (i < m_partialChildren.size() || j < batch.size()) {
+        if (j == batch.size() || (i < m_partialChildren.size() && m_partialSizes[i] >= batch[j].first)) {
+            merged.append(m_partialChildren[i]);
+            sizes.append(m_partialSizes[i]);
+            ++i;
+        } else {
+            merged.append(std::move(batch[j].second));
+            sizes.append(batch[j].first);
+            ++j;
+        }
+    }
     m_partialChildren = std::move(merged);
+    m_partialSizes = std::move(sizes);
 
     if (!m_stack.isEmpty())
         return;   // zoomed into a partial child: the root stays as it is until the scan ends
     const QString id = Paths::expandTilde(m_session ? m_session->path : m_rootPath);
-    qint64 sum = 0;
-    for (const DiskNode& c : std::as_const(m_partialChildren))
-        sum += c.size();
-    setRoot(DiskNode(id, nodeName(id), sum, true, FileCategory::other, std::nullopt, false, m_partialChildren));
+    setRoot(DiskNode(id, nodeName(id), m_partialSum, true, FileCategory::other, std::nullopt, false, m_partialChildren));
 }
 
 void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree)
@@ -278,7 +294,14 @@ void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const Dis
     setRoot(tree);
     setScannedBytes(tree.size());
     setIsScanning(false);
+    clearPartialChildren();
+}
+
+void DiskMapModel::clearPartialChildren()
+{
     m_partialChildren.clear();
+    m_partialSizes.clear();
+    m_partialSum = 0;
 }
 
 void DiskMapModel::zoom(const DiskNode& node)
@@ -355,7 +378,11 @@ void DiskMapModel::trash(const DiskNode& node)
 {
     if (!m_appModel || !canTrash(node))
         return;
-    const QString path = node.path();
+    // The folders leading to the item with their links resolved (as the safety rule saw them),
+    // the item itself as it is: a link is moved as itself.
+    const QString shown = node.path();
+    const QString parent = Paths::resolveSymlinks(shown.left(std::max<qsizetype>(1, shown.lastIndexOf(QLatin1Char('/')))));
+    const QString path = (parent == QLatin1String("/") ? parent : parent + QLatin1Char('/')) + Paths::lastComponent(shown);
     const std::optional<QString> where = m_env.moveToTrash(path);
     if (!where)
         return;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class AppModel;
 class QThreadPool;
@@ -122,7 +123,8 @@ private:
     void deliveryArrived(const std::shared_ptr<Session>& session);
     void applyBatch();
     void finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree);
-    void appendPartialChildren(QList<DiskNode> arrived);
+    void appendPartialChildren(std::vector<DiskNode> arrived);
+    void clearPartialChildren();
 
     DiskMapEnvironment m_env;
     std::shared_ptr<Relay> m_relay;
@@ -136,6 +138,8 @@ private:
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
     QList<DiskNode> m_partialChildren;   // largest first, equal sizes in arrival order
+    QList<qint64> m_partialSizes;        // their sizes
+    qint64 m_partialSum = 0;
 
     std::shared_ptr<Session> m_session;  // the latest scan's
     QTimer* m_batchTimer = nullptr;

@@ -117,13 +117,55 @@ QSize DiskMapRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
     return QSize(Style::metric(260), rowMetrics().rowHeight);
 }
 
+DiskMapRowDelegate::Layout DiskMapRowDelegate::layout(const QRect& row, const QModelIndex& index) const
+{
+    Layout l;
+    const auto* model = qobject_cast<const DiskMapListModel*>(index.model());
+    if (!model)
+        return l;
+    const DiskNode& n = model->node(index.row());
+    const RowMetrics m = rowMetrics();
+    l.nameFont = Style::font(Style::Text::caption);
+    l.sizeFont = l.nameFont;
+    l.categoryFont = l.nameFont;
+    l.categoryFont.setPixelSize(std::max(1, Style::metric(9)));
+    const QFontMetrics nm(l.nameFont), sm(l.sizeFont), cm(l.categoryFont);
+
+    const QRect content = row.adjusted(m.padX, m.padY, -m.padX, -m.padY - 1);
+    // The size at the trailing edge, the swatch at the leading one, the name between them with
+    // the share bar under it.
+    l.sizeText = DiskMapStyle::sizeText(n.size());
+    const int sizeWidth = sm.horizontalAdvance(l.sizeText);
+    l.size = QRect(content.right() - sizeWidth + 1, content.top(), sizeWidth, content.height());
+    l.swatch = QRectF(content.left(), content.center().y() - m.swatch / 2.0 + 0.5, m.swatch, m.swatch);
+    const int left = content.left() + m.swatch + m.spacing;
+    const int width = std::max(0, content.right() - sizeWidth - m.spacing - left + 1);
+    if (m_differentiate && !n.isSynthetic())
+        l.categoryText = DiskMapStyle::categoryLabel(n.category());
+    const int gap = Style::metric(5);
+    const int categoryWidth = l.categoryText.isEmpty() ? 0 : cm.horizontalAdvance(l.categoryText) + gap;
+    l.nameText = nm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, std::max(0, width - categoryWidth));
+    l.name = QRect(left, content.top(), std::min(width, nm.horizontalAdvance(l.nameText)), m.nameHeight);
+    if (!l.categoryText.isEmpty())
+        l.category = QRect(l.name.right() + 1 + gap, content.top(), categoryWidth - gap, m.nameHeight);
+    l.bar = QRectF(left, content.top() + m.nameHeight + m.barGap, width, m.barHeight);
+    l.dividerStart = row.left() + m.dividerIndent;
+    return l;
+}
+
+DiskMapRowDelegate::TextRects DiskMapRowDelegate::textRects(const QRect& row, const QModelIndex& index) const
+{
+    const Layout l = layout(row, index);
+    return TextRects{l.name, l.category, l.size};
+}
+
 void DiskMapRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const auto* model = qobject_cast<const DiskMapListModel*>(index.model());
     if (!model)
         return;
     const DiskNode& n = model->node(index.row());
-    const RowMetrics m = rowMetrics();
+    const Layout l = layout(option.rect, index);
     const QPalette& pal = option.palette;
     const QRect row = option.rect;
     const bool selected = index.data(DiskMapListModel::SelectedRole).toBool();
@@ -145,48 +187,23 @@ void DiskMapRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
     const QColor secondary = Style::secondaryOn(text, background);
     const QColor swatchColor = DiskMapStyle::color(n, m_mode, m_now());
 
-    const QRect content = row.adjusted(m.padX, m.padY, -m.padX, -m.padY - 1);
-    // Size, at the trailing edge.
-    const QFont sizeFont = Style::font(Style::Text::caption);
-    const QFontMetrics sm(sizeFont);
-    const QString size = DiskMapStyle::sizeText(n.size());
-    const int sizeWidth = sm.horizontalAdvance(size);
-    p->setFont(sizeFont);
+    p->setFont(l.sizeFont);
     p->setPen(secondary);
-    p->drawText(QRect(content.right() - sizeWidth + 1, content.top(), sizeWidth, content.height()),
-                Qt::AlignVCenter | Qt::AlignRight, size);
+    p->drawText(l.size, Qt::AlignVCenter | Qt::AlignRight, l.sizeText);
 
-    // Swatch.
-    const QRectF swatch(content.left(), content.center().y() - m.swatch / 2.0 + 0.5, m.swatch, m.swatch);
     QPainterPath sw;
-    sw.addRoundedRect(swatch, 2, 2);
+    sw.addRoundedRect(l.swatch, 2, 2);
     p->fillPath(sw, swatchColor);
 
-    // Name (and category), then the share bar under it.
-    const int left = content.left() + m.swatch + m.spacing;
-    const int width = std::max(0, content.right() - sizeWidth - m.spacing - left + 1);
-    const QFont nameFont = Style::font(Style::Text::caption);
-    const QFontMetrics nm(nameFont);
-    QString category;
-    if (m_differentiate && !n.isSynthetic())
-        category = DiskMapStyle::categoryLabel(n.category());
-    QFont categoryFont = Style::font(Style::Text::caption);
-    categoryFont.setPixelSize(std::max(1, Style::metric(9)));
-    const QFontMetrics cm(categoryFont);
-    const int categoryWidth = category.isEmpty() ? 0 : cm.horizontalAdvance(category) + Style::metric(5);
-    const QString name = nm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle,
-                                       std::max(0, width - categoryWidth));
-    const int textTop = content.top();
-    p->setFont(nameFont);
+    p->setFont(l.nameFont);
     p->setPen(text);
-    p->drawText(QRect(left, textTop, width, m.nameHeight), Qt::AlignVCenter | Qt::AlignLeft, name);
-    if (!category.isEmpty()) {
-        p->setFont(categoryFont);
+    p->drawText(l.name, Qt::AlignVCenter | Qt::AlignLeft, l.nameText);
+    if (!l.categoryText.isEmpty()) {
+        p->setFont(l.categoryFont);
         p->setPen(secondary);
-        p->drawText(QRect(left + nm.horizontalAdvance(name) + Style::metric(5), textTop, categoryWidth, m.nameHeight),
-                    Qt::AlignVCenter | Qt::AlignLeft, category);
+        p->drawText(l.category, Qt::AlignVCenter | Qt::AlignLeft, l.categoryText);
     }
-    const QRectF bar(left, textTop + m.nameHeight + m.barGap, width, m.barHeight);
+    const QRectF& bar = l.bar;
     QPainterPath track;
     track.addRoundedRect(bar, bar.height() / 2, bar.height() / 2);
     QColor trackColor = secondary;
@@ -202,7 +219,7 @@ void DiskMapRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
     QColor divider = pal.color(QPalette::Text);
     divider.setAlphaF(0.12f);
     p->setPen(QPen(divider, 1));
-    p->drawLine(QPointF(row.left() + m.dividerIndent, row.bottom() + 0.5), QPointF(row.right(), row.bottom() + 0.5));
+    p->drawLine(QPointF(l.dividerStart, row.bottom() + 0.5), QPointF(row.right(), row.bottom() + 0.5));
     p->restore();
 }
 

@@ -57,7 +57,22 @@ public:
     // The width of the share bar's filled part for a bar `barWidth` wide (never under 2).
     static double filledWidth(double barWidth, double share);
 
+    // Where a row's texts are drawn (empty where there is none): for measuring them.
+    struct TextRects {
+        QRect name, category, size;
+    };
+    TextRects textRects(const QRect& row, const QModelIndex& index) const;
+
 private:
+    struct Layout {
+        QFont nameFont, sizeFont, categoryFont;
+        QString nameText, categoryText, sizeText;
+        QRect name, category, size;
+        QRectF swatch, bar;
+        int dividerStart = 0;
+    };
+    Layout layout(const QRect& row, const QModelIndex& index) const;
+
     DiskColorMode m_mode = DiskColorMode::type;
     std::function<QDateTime()> m_now;
     bool m_differentiate = false;

@@ -128,7 +128,10 @@ QList<PresetCard*> DiskMapStartScreen::cards() const
 void DiskMapStartScreen::rebuild()
 {
     while (QLayoutItem* item = m_grid->takeAt(0)) {
-        delete item->widget();
+        if (QWidget* w = item->widget()) {
+            w->hide();
+            w->deleteLater();   // it may be the button whose click got us here
+        }
         delete item;
     }
     int at = 0;

@@ -63,6 +63,7 @@ QColor color(const DiskNode& node, DiskColorMode mode, const QDateTime& now)
 
 QColor lighter(const QColor& base) { return blend(base, Qt::white, 0.22); }
 QColor darker(const QColor& base) { return blend(base, Qt::black, 0.30); }
+QColor middle(const QColor& base) { return blend(lighter(base), darker(base), 0.5); }
 
 QList<QColor> ageLegendStops() { return {hsb(0.33, 0.62, 0.82), hsb(0.16, 0.62, 0.82), hsb(0.0, 0.62, 0.82)}; }
 

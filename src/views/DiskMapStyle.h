@@ -33,6 +33,8 @@ QColor color(const DiskNode& node, DiskColorMode mode, const QDateTime& now);
 // The two ends of a tile's gradient: the colour lightened 22 % and darkened 30 %.
 QColor lighter(const QColor& base);
 QColor darker(const QColor& base);
+// Halfway between the two ends: the flat colour of a tile too small to show its gradient.
+QColor middle(const QColor& base);
 // The three stops of the age legend (green, yellow, red).
 QList<QColor> ageLegendStops();
 

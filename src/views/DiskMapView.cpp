@@ -156,7 +156,11 @@ DiskMapView::DiskMapView(AppModel& appModel, DiskMapEnvironment environment, QWi
     updateDetail();
 }
 
-DiskMapView::~DiskMapView() = default;
+DiskMapView::~DiskMapView()
+{
+    // The screens' widgets hold the model: they go first.
+    delete m_screens;
+}
 
 void DiskMapView::showEvent(QShowEvent* event)
 {
@@ -296,7 +300,10 @@ void DiskMapView::updateToolbar()
 void DiskMapView::rebuildBreadcrumbs()
 {
     while (QLayoutItem* item = m_breadcrumbRow->takeAt(0)) {
-        delete item->widget();
+        if (QWidget* w = item->widget()) {
+            w->hide();
+            w->deleteLater();   // it may be the button whose click got us here
+        }
         delete item;
     }
     const QList<DiskNode> crumbs = m_model->breadcrumb();
@@ -324,12 +331,20 @@ void DiskMapView::rebuildBreadcrumbs()
     m_breadcrumbRow->addStretch(1);
 }
 
+QList<QToolButton*> DiskMapView::breadcrumbButtons() const
+{
+    QList<QToolButton*> out;
+    for (int i = 0; i < m_breadcrumbRow->count(); ++i)
+        if (auto* b = qobject_cast<QToolButton*>(m_breadcrumbRow->itemAt(i)->widget()))
+            out << b;
+    return out;
+}
+
 QStringList DiskMapView::breadcrumbTexts() const
 {
     QStringList out;
-    for (int i = 0; i < m_breadcrumbRow->count(); ++i)
-        if (auto* b = qobject_cast<QToolButton*>(m_breadcrumbRow->itemAt(i)->widget()))
-            out << b->accessibleName();
+    for (QToolButton* b : breadcrumbButtons())
+        out << b->accessibleName();
     return out;
 }
 
@@ -359,7 +374,10 @@ void DiskMapView::rebuildLegend()
 
     QLayout* holder = m_legend->layout();
     while (QLayoutItem* item = holder->takeAt(0)) {
-        delete item->widget();
+        if (QWidget* w = item->widget()) {
+            w->hide();
+            w->deleteLater();   // it may be the button whose click got us here
+        }
         delete item;
     }
     const QColor dim = Style::secondary(palette());

@@ -58,7 +58,8 @@ public:
     // What the bar under the map describes: the selection, else the hovered node, else the
     // folder shown.
     std::optional<DiskNode> detailNode() const;
-    // The texts of the breadcrumb entries, root first.
+    // The breadcrumb entries and their texts, root first.
+    QList<QToolButton*> breadcrumbButtons() const;
     QStringList breadcrumbTexts() const;
     // The categories the legend lists in type mode.
     QList<FileCategory> legendCategories() const;

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/ui/FileManagerShell.h"
 #include "views/components/Labels.h"
+#include "views/components/RowDiff.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -29,27 +30,6 @@ QString headerText(const FileFinderRows::Row& row)
 QString saveText(const FileFinderRows::Row& row)
 {
     return FileFinderRows::tr("save %1").arg(formatBytes(row.groupSize * (row.copies - 1)));
-}
-
-// Whether `before` is `after` with rows inserted (in order); the runs inserted go to `inserts`
-// as (position in `after`, count).
-bool onlyInsertions(const QList<FileFinderRows::Row>& before, const QList<FileFinderRows::Row>& after,
-                    QList<std::pair<int, int>>& inserts)
-{
-    if (after.size() < before.size())
-        return false;
-    qsizetype i = 0;
-    for (qsizetype j = 0; j < after.size(); ++j) {
-        if (i < before.size() && before[i] == after[j]) {
-            ++i;
-            continue;
-        }
-        if (!inserts.isEmpty() && inserts.last().first + inserts.last().second == int(j))
-            ++inserts.last().second;
-        else
-            inserts.append({int(j), 1});
-    }
-    return i == before.size();
 }
 
 FileFinderRows::Row fileRow(const ScannedFile& file, const QString& keyPrefix)
@@ -112,7 +92,7 @@ void FileFinderRows::setRows(const QList<Row>& rows)
     if (rows == m_rows)
         return;
     QList<std::pair<int, int>> inserts;
-    if (!m_rows.isEmpty() && onlyInsertions(m_rows, rows, inserts)) {
+    if (!m_rows.isEmpty() && onlyInserted(m_rows, rows, inserts)) {
         for (const auto& [at, count] : inserts) {
             beginInsertRows({}, at, at + count - 1);
             for (int k = 0; k < count; ++k)

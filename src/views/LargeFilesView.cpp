@@ -12,6 +12,7 @@
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/ScanMenuButton.h"
+#include "views/components/ScanStatus.h"
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -126,22 +127,9 @@ QWidget* LargeFilesView::buildToolbar()
     m_scanMenu = scan->scanMenu();
     row->addWidget(m_scanButton);
 
-    m_toolbarSpinner = new ProgressSpinner(Style::metric(14), bar);
-    row->addWidget(m_toolbarSpinner);
-    m_toolbarCount = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(palette()), bar);
-    m_toolbarCount->setObjectName(QStringLiteral("toolbarCount"));
-    row->addWidget(m_toolbarCount);
-    m_stop = new QPushButton(tr("Stop"), bar);
-    m_stop->setObjectName(QStringLiteral("stopButton"));
-    connect(m_stop, &QPushButton::clicked, this, [this] { m_model->stop(); });
-    row->addWidget(m_stop);
-
-    m_rootLabel = new ElidedLabel(QString(), bar);
-    m_rootLabel->setObjectName(QStringLiteral("rootLabel"));
-    m_rootLabel->setFont(Style::font(Style::Text::callout));
-    m_rootLabel->setColor(Style::secondary(palette()));
-    m_rootLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    row->addWidget(m_rootLabel, 1);
+    m_status = new ScanStatus(bar);
+    connect(m_status, &ScanStatus::stopRequested, this, [this] { m_model->stop(); });
+    row->addWidget(m_status, 1);
     row->addStretch(1);
 
     m_picker = new SegmentedControl({tr("Largest"), tr("Duplicates")}, bar);
@@ -254,7 +242,7 @@ void LargeFilesView::applySelection()
 void LargeFilesView::updateCounts()
 {
     const QString text = scanningText(m_model->scannedCount());
-    m_toolbarCount->setText(text);
+    m_status->setCountText(text);
     m_largest.count->setText(text);
     m_duplicates.count->setText(text);
 }
@@ -265,13 +253,8 @@ void LargeFilesView::updateScreens()
     const bool scanned = m_model->hasScanned();
     updateCounts();
 
-    m_toolbarSpinner->setVisible(scanning);
-    m_toolbarCount->setVisible(scanning);
-    m_stop->setVisible(scanning);
-    const QString root = Paths::abbreviateHome(m_model->rootPath());
-    m_rootLabel->setText(root);
-    m_rootLabel->setToolTip(plainToolTip(root));
-    m_rootLabel->setVisible(!scanning && scanned);
+    m_status->setState(scanning, scanned);
+    m_status->setFoldersText(Paths::abbreviateHome(m_model->rootPath()));
     m_picker->setVisible(scanning || scanned);
 
     if (!scanning && !scanned) {
@@ -293,3 +276,7 @@ QWidget* LargeFilesView::shownContent() const
     auto* page = qobject_cast<QStackedWidget*>(m_tabs->currentWidget());
     return page ? page->currentWidget() : nullptr;
 }
+
+ElidedLabel* LargeFilesView::rootLabel() const { return m_status->foldersLabel(); }
+
+QLabel* LargeFilesView::toolbarCount() const { return m_status->countLabel(); }

@@ -13,6 +13,7 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
+class ScanStatus;
 class SegmentedControl;
 
 // The content of the "largefiles" window: a toolbar with the places to scan, the scan's progress
@@ -48,8 +49,8 @@ public:
     // placeholder or list).
     QWidget* shownContent() const;
     // The toolbar's folder (shown once a scan has ended) and scan count.
-    ElidedLabel* rootLabel() const { return m_rootLabel; }
-    QLabel* toolbarCount() const { return m_toolbarCount; }
+    ElidedLabel* rootLabel() const;
+    QLabel* toolbarCount() const;
     QLabel* selectedCountLabel() const { return m_selectedCount; }
     QLabel* selectedSizeLabel() const { return m_selectedSize; }
 
@@ -84,10 +85,7 @@ private:
 
     QToolButton* m_scanButton = nullptr;
     QMenu* m_scanMenu = nullptr;
-    QWidget* m_toolbarSpinner = nullptr;
-    QLabel* m_toolbarCount = nullptr;
-    QPushButton* m_stop = nullptr;
-    ElidedLabel* m_rootLabel = nullptr;
+    ScanStatus* m_status = nullptr;
     SegmentedControl* m_picker = nullptr;
     QStackedWidget* m_content = nullptr;
     QWidget* m_start = nullptr;

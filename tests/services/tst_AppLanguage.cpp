@@ -1,16 +1,18 @@
 #include "TestHome.h"
+#include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 #include "services/AppLanguage.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_AppLanguage : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { AppLanguage::setRelaunchActionsForTesting({}, {}); AppLanguage::setBeforeRelaunch({}); }
+    void cleanup() { AppLanguage::setRelaunchActionsForTesting({}, {}); }
 
     // What the picker offers for a program's localisations.
     void available_data()
@@ -147,16 +149,28 @@ private Q_SLOTS:
         QCOMPARE(AppLanguage::preferred(home.defaults(), {"fr"}), QStringList{"de"});
     }
 
-    // The relaunch gives up the instance's name, starts the successor and quits on a later turn
-    // of the event loop, also when the start failed.
+    // The relaunch gives up the instance's name before it starts the successor (which would
+    // otherwise hand over to this one), and quits on a later turn of the event loop, also when
+    // the start failed.
     void relaunchQuitsEvenWhenTheStartFails()
     {
+        QTemporaryDir folder;
+        SingleInstance instance(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
+        QCOMPARE(instance.acquire(), SingleInstance::Outcome::primary);
         QStringList steps;
-        AppLanguage::setBeforeRelaunch([&] { steps << "release"; });
-        AppLanguage::setRelaunchActionsForTesting([&] { steps << "launch"; return false; }, [&] { steps << "quit"; });
+        AppLanguage::setRelaunchActionsForTesting(
+            [&] {
+                steps << (instance.isPrimary() ? "launch while holding the name" : "launch");
+                return false;
+            },
+            [&] { steps << "quit"; });
         AppLanguage::relaunch();
-        QCOMPARE(steps, (QStringList{"release", "launch"}));
-        QTRY_COMPARE(steps, (QStringList{"release", "launch", "quit"}));
+        QCOMPARE(steps, QStringList{"launch"});
+        QVERIFY(!SingleInstance::current());
+        QTRY_COMPARE(steps, (QStringList{"launch", "quit"}));
+        // A new start now becomes the running instance itself.
+        SingleInstance successor(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
+        QCOMPARE(successor.acquire(), SingleInstance::Outcome::primary);
     }
 
     // The system's languages never include the POSIX locale's name.

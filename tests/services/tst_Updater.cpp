@@ -1,25 +1,12 @@
 #include "services/Updater.h"
 
+#include "FakeUpdaterController.h"
 #include "TestHome.h"
 #include "platform/UserDefaults.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-
-namespace {
-// A controller whose may-check flag the test moves, from any thread.
-class FakeController : public UpdaterController {
-public:
-    bool can = true;
-    bool automatic = false;
-    int checks = 0;
-    bool canCheckForUpdates() const override { return can; }
-    void checkForUpdates() override { ++checks; }
-    bool automaticallyChecksForUpdates() const override { return automatic; }
-    void setAutomaticallyChecksForUpdates(bool v) override { automatic = v; }
-};
-} // namespace
 
 class tst_Updater : public QObject {
     Q_OBJECT
@@ -71,8 +58,8 @@ private Q_SLOTS:
 
     void valuesFromAnotherThreadReachTheMainThread()
     {
-        auto controller = std::make_unique<FakeController>();
-        FakeController* fake = controller.get();
+        auto controller = std::make_unique<FakeUpdaterController>();
+        FakeUpdaterController* fake = controller.get();
         Updater updater(std::move(controller), true);
         QTRY_VERIFY(updater.canCheckForUpdates());
 

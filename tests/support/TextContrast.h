@@ -5,6 +5,7 @@
 // most of its rectangle has and the text colour the pixel that stands out most from it. A
 // stem of a glyph covers whole pixels at that density, so anti-aliasing cannot hide a faint
 // colour; it can only make a text measure lower, never higher. Header-only (widget tests).
+#include "Palettes.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/Style.h"
 
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -106,15 +108,27 @@ inline std::optional<std::pair<QString, QRect>> textOf(QWidget* w)
 // Every visible, enabled text under `root` (disabled controls need no contrast; a text partly
 // hidden by a scrolling list or an overlapping header is left out), measured from
 // a PNG of `root` written to and read back from a temporary folder.
-inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
+// `root` drawn over its window colour at `dpr` times the pixel density.
+inline QImage render(QWidget* root, qreal dpr = 4.0)
 {
     QImage drawn(root->size() * dpr, QImage::Format_ARGB32_Premultiplied);
     drawn.setDevicePixelRatio(dpr);
     drawn.fill(root->palette().color(QPalette::Window));
-    {
-        QPainter p(&drawn);
-        root->render(&p);
-    }
+    QPainter p(&drawn);
+    root->render(&p);
+    return drawn;
+}
+
+// measureRect for a rectangle in the logical coordinates of an image drawn by render().
+inline Text measureLogical(const QImage& image, const QRect& logical)
+{
+    const qreal dpr = image.devicePixelRatio();
+    return measureRect(image, QRect((QPointF(logical.topLeft()) * dpr).toPoint(), (QSizeF(logical.size()) * dpr).toSize()));
+}
+
+inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
+{
+    const QImage drawn = render(root, dpr);
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("view.png"));
     drawn.save(path);
@@ -158,6 +172,20 @@ inline QList<Text> measureBuilt(const QPalette& palette, const std::function<QWi
     view.reset();
     QApplication::setPalette(before);
     return texts;
+}
+
+// The texts of the view `build` makes, measured in the style's light palette and in the dark
+// one; each text's place starts with "light: " or "dark: ".
+inline QList<Text> measureLightAndDark(const std::function<QWidget*()>& build)
+{
+    QList<Text> all;
+    for (const bool dark : {false, true}) {
+        QList<Text> texts = measureBuilt(dark ? darkPalette() : QApplication::style()->standardPalette(), build);
+        for (Text& t : texts)
+            t.where = QLatin1String(dark ? "dark: " : "light: ") + t.where;
+        all += texts;
+    }
+    return all;
 }
 
 // One line per text that falls short, for a failure message.

@@ -65,8 +65,7 @@ public:
     {
         {
             std::lock_guard g(m_lock);
-            for (auto& c : m_calls)
-                c->steps.push_back([](Call&) { return false; });
+            m_closing = true;   // a scan still to come returns at once
             m_cv.notify_all();
         }
         m_pool.waitForDone();
@@ -152,7 +151,9 @@ private:
         m_calls.push_back(call);
         m_cv.notify_all();
         for (;;) {
-            m_cv.wait(g, [&] { return !call->steps.empty(); });
+            m_cv.wait(g, [&] { return !call->steps.empty() || m_closing; });
+            if (call->steps.empty())
+                break;
             std::function<bool(Call&)> s = call->steps.front();
             g.unlock();
             const bool goOn = s(*call);
@@ -176,5 +177,6 @@ private:
     std::mutex m_lock;
     std::condition_variable m_cv;
     std::vector<std::shared_ptr<Call>> m_calls;
+    bool m_closing = false;
     QThreadPool m_pool;
 };

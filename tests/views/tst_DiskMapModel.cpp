@@ -337,10 +337,18 @@ private Q_SLOTS:
         QVERIFY(f.model->isScanning());
         QCOMPARE(f.scans.waitForCall(1), r);
 
+        // Through a linked folder, the move is given the folder the link leads to (as the safety
+        // rule saw it); the item itself is not resolved.
+        f.app.home.writeFile("real/x.bin", 4096);
+        f.app.home.symlink("linked", f.home("real"));
+        f.model->trash(fileNode(f.home("linked/x.bin"), 4096));
+        QCOMPARE(f.scans.trashed.last(), f.home("real/x.bin"));
+        f.model->stop();
+
         // Refused nodes are never moved.
         f.model->trash(syntheticNode(victim.id(), {fileNode(r + "/q", 1)}));
         f.model->trash(folderNode(f.home(), {}));
-        QCOMPARE(f.scans.trashed.size(), 2);
+        QCOMPARE(f.scans.trashed.size(), 3);
         f.model->stop();
     }
 

@@ -59,6 +59,15 @@ QString revealLabel()
 #endif
 }
 
+QString revealProjectLabel()
+{
+#ifdef Q_OS_MACOS
+    return QCoreApplication::translate("FileManagerShell", "Reveal project in Finder");
+#else
+    return QCoreApplication::translate("FileManagerShell", "Show Project in File Manager");
+#endif
+}
+
 void setHandlerForTesting(Handler h) { handler() = std::move(h); }
 
 void reveal(const QString& path)

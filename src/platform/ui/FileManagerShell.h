@@ -23,6 +23,9 @@ void openUrl(const QUrl& url);
 // The name of the reveal action in menus and tooltips: "Reveal in Finder" on macOS, "Show in File
 // Manager" elsewhere (translated).
 QString revealLabel();
+// The same for a project's folder: "Reveal project in Finder" on macOS, "Show Project in File
+// Manager" elsewhere (translated).
+QString revealProjectLabel();
 
 // The address that shows the user's Trash in the file manager.
 QUrl trashUrl();
