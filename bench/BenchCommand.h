@@ -1,4 +1,6 @@
 #pragma once
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cstdio>
@@ -46,6 +48,15 @@ inline void setArguments(int count, char** values)
 {
     argc() = count;
     argv() = values;
+}
+
+// The folder this program lives in (there is no application object to ask).
+inline QString programFolder()
+{
+    QString path = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (path.isEmpty() && argc() > 0)
+        path = QFileInfo(QFile::decodeName(argv()[0])).absoluteFilePath();
+    return QFileInfo(path).absolutePath();
 }
 
 // The peak memory of this program in KB: the high-water mark of its own pages since it started
