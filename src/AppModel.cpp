@@ -10,8 +10,6 @@
 #include "services/Notifier.h"
 
 #include <QCoro/QCoroFuture>
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QMetaObject>
 #include <QPointer>
@@ -558,8 +556,8 @@ void AppModel::restore(const CleanRecord& given)
         return;
 
     int moved = 0;
+    // The put-back makes the folders leading to the original itself, following no link.
     for (const TrashedItem& item : *record.items) {
-        QDir().mkpath(QFileInfo(item.original).absolutePath());
         if (m_env.putBack(item.trashPath, item.original))
             ++moved;
     }

@@ -76,7 +76,8 @@ struct AppModelEnvironment {
     std::function<QFuture<std::optional<qint64>>(const CleanupTarget&, Scanner::Progress)> size;
     std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash)> clean;
     std::function<std::optional<QString>(const QString& path)> validateCustom;
-    // Moves an item from the Trash back to `original` without replacing anything there.
+    // Moves an item from the Trash back to `original` without replacing anything there, making
+    // the folders that lead to it without following a link.
     std::function<bool(const QString& trashPath, const QString& original)> putBack;
 };
 

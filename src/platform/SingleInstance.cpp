@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,10 +18,15 @@ const QByteArray kDone = QByteArrayLiteral("ok\n");
 
 QPointer<SingleInstance> g_current;
 
-// A folder only this user can enter.
+// A folder only this user can enter. It must be a real folder of this user's: one that a link
+// stands in for (anyone can plant one in the shared temporary folder, whose sticky bit then keeps
+// this user's own folder from being swapped) is refused rather than followed.
 bool makePrivateFolder(const QString& path)
 {
     if (!QDir().mkpath(path))
+        return false;
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return false;
     return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -37,8 +43,9 @@ SingleInstance::~SingleInstance() { release(); }
 QString SingleInstance::defaultFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    // The user's own setting: a link there is theirs, so it is taken resolved.
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
+        return QFileInfo(runtime).canonicalFilePath();
 #ifdef Q_OS_MACOS
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 #else

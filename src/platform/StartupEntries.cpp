@@ -94,7 +94,10 @@ Format autostart()
     // A relative XDG folder is ignored, as the desktop's own tools do.
     if (config.isEmpty() || !config.startsWith(QLatin1Char('/')))
         config = Paths::home() + QStringLiteral("/.config");
-    return {Format::Kind::Autostart, Paths::clean(config) + QStringLiteral("/autostart"), QStringLiteral(".desktop")};
+    // The config folder is the user's setting and may lie behind a link (a dotfiles folder, say);
+    // below it, the entries are moved without following one.
+    return {Format::Kind::Autostart, Paths::resolveSymlinks(Paths::clean(config)) + QStringLiteral("/autostart"),
+            QStringLiteral(".desktop")};
 }
 
 Format native()

@@ -25,7 +25,7 @@ struct Format {
     enum class Kind { LaunchAgents, Autostart };
 
     Kind kind = Kind::LaunchAgents;
-    QString folder;      // the active entries
+    QString folder;      // the active entries (the user's base folder with its links resolved)
     QString extension;   // the end of an entry's file name (compared case-sensitively)
 
     // Where switched-off entries lie: the "Disabled" folder inside the active one.

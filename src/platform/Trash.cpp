@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/FolderEntry.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
 
@@ -59,28 +60,6 @@ QByteArray dropPieces(const QByteArray& path, int count)
 QByteArray join(const QByteArray& folder, const QByteArray& name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-// rename() relative to two folders that fails instead of replacing an existing destination.
-bool renameNoReplace(int fromFd, const char* from, int toFd, const char* to)
-{
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-#elif defined(__APPLE__)
-    if (::renameatx_np(fromFd, from, toFd, to, RENAME_EXCL) == 0)
-        return true;
-    if (errno != ENOTSUP)
-        return false;
-#endif
-    // The file system cannot do it atomically: test, then move.
-    if (existsAt(toFd, to)) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::renameat(fromFd, from, toFd, to) == 0;
 }
 
 #ifndef Q_OS_MACOS
@@ -252,7 +231,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
             ::unlinkat(t.info.get(), infoName.constData(), 0);
             return std::nullopt;
         }
-        if (renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
+        if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
             return QFile::decodeName(join(join(t.path, "files"), candidate));
         const int err = errno;
         ::unlinkat(t.info.get(), infoName.constData(), 0);
@@ -378,7 +357,7 @@ bool putBack(const QString& trashPath, const QString& original)
     }();
     if (!destination || last.isEmpty() || last == "." || last == "..")
         return false;
-    if (!renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
+    if (!FolderEntry::renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
         return false;
     if (info)
         ::unlinkat(info.get(), infoName.constData(), 0);

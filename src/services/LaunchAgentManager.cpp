@@ -1,10 +1,12 @@
 #include "services/LaunchAgentManager.h"
 
 #include "platform/FolderEntry.h"
+#include "platform/NoFollow.h"
 #include "platform/ToolPaths.h"
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <algorithm>
@@ -52,7 +54,8 @@ QList<StartupItem> plists(const QString& folder, bool enabled, const StartupEntr
 bool setEnabled(bool on, const StartupItem& item, const StartupEntries::Format& format)
 {
     const QString target = on ? format.folder : format.disabledFolder();
-    QDir().mkpath(target);
+    // Made without following a link: a folder on the way replaced by one is refused below.
+    NoFollow::makeFolders(QFile::encodeName(target));
     const QString destination = target + QLatin1Char('/') + item.fileName;
     if (destination == item.id)
         return true;

@@ -28,7 +28,8 @@ QList<StartupItem> list(const StartupEntries::Format& format = StartupEntries::n
 
 // Moves `item` into the active (`on`) or the "Disabled" folder. True when it lies where it
 // should afterwards as far as the file goes; false when the file could not be moved (a switch-off
-// has unloaded it all the same). launchctl's outcome does not count.
+// has unloaded it all the same), also when either folder is, or lies behind, a link below the
+// folder the format starts from. launchctl's outcome does not count.
 bool setEnabled(bool on, const StartupItem& item, const StartupEntries::Format& format = StartupEntries::native());
 
 // The entries of one folder whose names end in the format's extension, sorted by label.

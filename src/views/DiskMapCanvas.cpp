@@ -137,11 +137,9 @@ int DiskMapCanvas::indexOf(const std::optional<DiskNode>& node) const
 {
     if (!node)
         return -1;
-    // The size first: it rules out nearly every tile without building an id.
-    const qint64 size = node->size();
-    const QString id = node->id();
+    const DiskMapStyle::SameNode same(*node);
     for (qsizetype i = 0; i < m_tiles.size(); ++i)
-        if (m_tiles[i].node.size() == size && m_tiles[i].node.id() == id)
+        if (same(m_tiles[i].node))
             return int(i);
     return -1;
 }

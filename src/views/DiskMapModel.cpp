@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
+#include "views/DiskMapStyle.h"
 
 #include <QCoreApplication>
 #include <QMutex>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <mutex>
 #include <vector>
@@ -27,6 +29,7 @@ struct DiskMapModel::Session {
     std::vector<DiskNode> children;
     std::optional<qint64> progress;
     bool posted = false;   // a delivery call is on its way to the model
+    std::atomic<bool> returned{false};   // the scan has returned; its whole tree is on its way
 };
 
 namespace {
@@ -194,6 +197,7 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     auto scanFn = m_env.scan;
     m_env.pool->start([scanFn, relay, session, onProgress, onChild] {
         DiskNode tree = scanFn(session->path, *session->token, onProgress, onChild);
+        session->returned = true;
         relay->post([session, tree = std::move(tree)](DiskMapModel& model) { model.finishScan(session, tree); });
     });
 }
@@ -235,7 +239,9 @@ void DiskMapModel::applyBatch()
         session->posted = false;
     }
     m_sinceBatch.start();
-    if (!m_isScanning || session->token->isCancelled())
+    // Children that arrive after the walk has ended are in the finished tree, which follows at
+    // once: merging them first would only hold it up.
+    if (!m_isScanning || session->token->isCancelled() || session->returned)
         return;
     if (progress)
         setScannedBytes(*progress);
@@ -343,9 +349,9 @@ void DiskMapModel::moveSelection(int delta)
         return;
     qsizetype index = -1;
     if (m_selection) {
-        const QString id = m_selection->id();
+        const DiskMapStyle::SameNode same(*m_selection);
         for (qsizetype i = 0; i < kids.size(); ++i) {
-            if (kids[i].id() == id) {
+            if (same(kids[i])) {
                 index = i;
                 break;
             }

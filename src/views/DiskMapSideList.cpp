@@ -50,10 +50,9 @@ void DiskMapListModel::setParentNode(const std::optional<DiskNode>& parent)
 
 int DiskMapListModel::rowOf(const DiskNode& node) const
 {
-    const qint64 size = node.size();
-    const QString id = node.id();
+    const DiskMapStyle::SameNode same(node);
     for (qsizetype i = 0; i < m_children.size(); ++i)
-        if (m_children[i].size() == size && m_children[i].id() == id)
+        if (same(m_children[i]))
             return int(i);
     return -1;
 }

@@ -112,6 +112,19 @@ QList<FileCategory> presentCategories(const QList<DiskNode>& children)
     return out;
 }
 
+SameNode::SameNode(const DiskNode& node)
+    : m_size(node.size()), m_synthetic(node.isSynthetic()), m_raw(m_synthetic ? QByteArray() : node.rawPath()),
+      m_id(m_synthetic ? node.id() : QString())
+{
+}
+
+bool SameNode::operator()(const DiskNode& other) const
+{
+    if (other.size() != m_size || other.isSynthetic() != m_synthetic)
+        return false;
+    return m_synthetic ? other.id() == m_id : other.rawPath() == m_raw;
+}
+
 QString displayName(const DiskNode& node)
 {
     return node.isDirectory() ? node.name() + QLatin1Char('/') : node.name();

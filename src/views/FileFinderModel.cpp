@@ -33,7 +33,13 @@ FileFinderModel::FileFinderModel(ScanFunction scan, QObject* parent)
         });
 }
 
-FileFinderModel::~FileFinderModel() { m_relay->detach(); }
+FileFinderModel::~FileFinderModel()
+{
+    // Nobody is left to show what a running scan finds: it stops instead of hashing on.
+    if (m_token)
+        m_token->cancel();
+    m_relay->detach();
+}
 
 void FileFinderModel::setResult(const FileScanResult& value) { m_result = value; Q_EMIT resultChanged(); }
 void FileFinderModel::setIsScanning(bool value) { m_isScanning = value; Q_EMIT isScanningChanged(); }

@@ -25,7 +25,11 @@ echo "welcome window shown"
 if ! hint_gone; then echo "FAIL: the hint showed before the welcome flow ended"; exit 1; fi
 
 # The keys reach the flow: Return moves to the next page (the window stays), Escape leaves.
-sleep 0.5
+# Keys go to the window holding the keyboard focus: wait until that is the welcome window.
+welcome_focused() {
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(dustlet_windows | awk '$4 == 1280 && $5 == 800 {print $1}' | head -n1)" ]
+}
+wait_for 100 welcome_focused || { echo "FAIL: the welcome window did not get the keyboard focus"; exit 1; }
 xdotool key Return
 sleep 0.5
 welcome_shown || { echo "FAIL: Return on the first page closed the welcome window"; exit 1; }

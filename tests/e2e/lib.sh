@@ -27,9 +27,12 @@ wait_for() {
   return 1
 }
 
-# An X server of 1280 × 800 on a free display (it writes the number it picked to fd 3).
+# An X server of 1280 × 800 on a free display (it writes the number it picked to fd 3). It
+# never resets: by default it does so whenever its last client leaves, and a client connecting
+# during that reset (the tray host or the program, while a poll's xwininfo just left) is turned
+# away with "cannot open display".
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   pids+=($xvfb_pid)
   display_settled() { test -s "$work/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }

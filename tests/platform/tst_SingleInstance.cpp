@@ -159,6 +159,25 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // The folder must be a real folder of this user: one replaced by a link (as anyone can plant
+    // in the shared temporary folder) is not followed, neither to close it to others nor to put
+    // the socket and the lock there.
+    void aFolderReplacedByALinkIsRefused()
+    {
+        const QString real = QDir(folder()).filePath(QStringLiteral("real"));
+        QVERIFY(QDir().mkpath(real));
+        QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QString link = QDir(folder()).filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(real, link));
+
+        SingleInstance guard(QString::fromLatin1(kKey), link);
+        QCOMPARE(guard.acquire(500), SingleInstance::Outcome::failed);
+        QVERIFY(QFileInfo(real).permissions() & QFileDevice::ReadOther);
+        QCOMPARE(QDir(real).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
     // A relaunch gives the name up first: its successor runs, and later starts hand over to the
     // successor, not to the instance that is quitting.
     void aReleasedNameGoesToTheNextStart()

@@ -123,10 +123,12 @@ public:
                 return std::nullopt;
             return QStringLiteral("That location is protected and can't be cleaned.");
         };
-        // A move that never replaces what is already there.
+        // As the Trash's put-back: the folders leading to `to` are made, and nothing that is
+        // already there is replaced.
         env.putBack = [](const QString& from, const QString& to) {
-            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            if (!QFileInfo::exists(from) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
                 return false;
+            QDir().mkpath(QFileInfo(to).absolutePath());
             return QDir().rename(from, to);
         };
         return env;

@@ -1,6 +1,7 @@
 #include "AppModelFakes.h"
 
 #include "platform/ByteCountFormatter.h"
+#include "platform/Trash.h"
 #include "services/CleanHistoryStore.h"
 
 #include <QSignalSpy>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void restorePutsItemsBack();
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
+    void restoreFollowsNoLinkOnTheWay();
     void startTwice();
     void refreshIntervalIsClamped_data();
     void refreshIntervalIsClamped();
@@ -436,6 +438,26 @@ void tst_AppModelCleanup::restoreFloorsTotalAtZero()
     model->restore(model->history().first());
     QCOMPARE(model->totalFreedAllTime(), qint64(0));
     QCOMPARE(CleanHistoryStore::load(f.home.defaults()).total, qint64(0));
+}
+
+// The folders leading to an item's original place are made by the put-back alone, which follows
+// no link: a folder on the way that was replaced by a link to elsewhere gets nothing made behind it.
+void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
+{
+    ModelFixture f;
+    const QString trashed = f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
+    f.home.mkdir(QStringLiteral("elsewhere"));
+    f.home.symlink(QStringLiteral("Library/Caches/app"), f.home("elsewhere"));
+    AppModelEnvironment env = f.environment();
+    env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
+    AppModel model(env);
+    model.recordExternalDeletion(QStringLiteral("App cache files"), 4096,
+                                 {{f.home("Library/Caches/app/sub/data.bin"), trashed}});
+
+    model.restore(model.history().first());
+    QVERIFY(!TestHome::lexists(f.home("elsewhere/sub")));
+    QVERIFY(QFileInfo(trashed).isFile());
+    QVERIFY(!model.history().first().restored);
 }
 
 void tst_AppModelCleanup::startTwice()

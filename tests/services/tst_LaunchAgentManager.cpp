@@ -3,6 +3,7 @@
 #include "services/LaunchAgentManager.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 
@@ -58,6 +59,18 @@ struct AgentHome {
         return {};
     }
 };
+
+// Every path below `folder`, relative and sorted, links not followed.
+QStringList tree(const QString& folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
 
 QStringList labels(const QList<StartupItem>& items)
 {
@@ -224,6 +237,63 @@ private Q_SLOTS:
         QVERIFY(!LaunchAgentManager::setEnabled(false, dotted, h.format));
         QVERIFY(QFileInfo::exists(outside));
         QCOMPARE(h.calls(), QStringList{});
+    }
+
+    // A start-up folder or "Disabled" folder that was replaced by a link to elsewhere is not
+    // followed: neither switch moves anything there or out of there, nor makes a folder there.
+    void refusesFoldersReplacedByLinks_data()
+    {
+        QTest::addColumn<QString>("linked");
+        QTest::newRow("start-up folder") << "Library/LaunchAgents";
+        QTest::newRow("Disabled folder") << "Library/LaunchAgents/Disabled";
+    }
+    void refusesFoldersReplacedByLinks()
+    {
+        QFETCH(QString, linked);
+        AgentHome h;
+        const QString agents = h.home("Library/LaunchAgents");
+        const bool wholeFolder = linked == "Library/LaunchAgents";
+        h.home.writeText("elsewhere/there.plist", labelled("there"));
+        if (wholeFolder) {
+            h.home.writeText("elsewhere/Disabled/off.plist", labelled("off"));
+            QVERIFY(QDir(h.home("Library")).rmdir("LaunchAgents"));
+        } else {
+            h.put("here.plist", labelled("here"));
+        }
+        h.home.symlink(linked, h.home("elsewhere"));
+        const QStringList before = tree(h.home("elsewhere"));
+
+        // The listing reads through the link; switching refuses it, both ways.
+        QList<StartupItem> items = LaunchAgentManager::list(h.format);
+        QCOMPARE(items.size(), 2);
+        for (const StartupItem& item : items) {
+            QVERIFY2(!LaunchAgentManager::setEnabled(!item.enabled, item, h.format), qPrintable(item.id));
+            if (item.label == "here")
+                QVERIFY(QFileInfo::exists(item.id));
+        }
+        QCOMPARE(tree(h.home("elsewhere")), before);
+        QVERIFY(!TestHome::lexists(agents + "/off.plist"));
+        if (!wholeFolder)
+            QVERIFY(!TestHome::lexists(agents + "/there.plist"));
+    }
+
+    // The config folder is the user's own setting and may lie behind a link (a dotfiles folder);
+    // below it, the autostart folders are real folders.
+    void autostartBehindALinkedConfigFolder()
+    {
+        AgentHome h;
+        h.home.writeText("dotfiles/config/autostart/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
+        h.home.symlink("config-link", h.home("dotfiles/config"));
+        qputenv("XDG_CONFIG_HOME", h.home("config-link").toLocal8Bit());
+        const StartupEntries::Format format = StartupEntries::autostart();
+        QCOMPARE(format.folder, h.home("dotfiles/config/autostart"));
+        QList<StartupItem> items = LaunchAgentManager::list(format);
+        QCOMPARE(labels(items), QStringList{"Chat"});
+        QVERIFY(LaunchAgentManager::setEnabled(false, items[0], format));
+        QVERIFY(QFileInfo::exists(h.home("dotfiles/config/autostart/Disabled/chat.desktop")));
+        items = LaunchAgentManager::list(format);
+        QVERIFY(LaunchAgentManager::setEnabled(true, items[0], format));
+        QVERIFY(QFileInfo::exists(h.home("dotfiles/config/autostart/chat.desktop")));
     }
 
     void launchctlGetsExactlyVerbAndPath()

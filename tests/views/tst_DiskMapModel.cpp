@@ -1,5 +1,6 @@
 #include "../services/AppModelFakes.h"
 #include "DiskMapFakes.h"
+#include "platform/Background.h"
 #include "platform/RawPath.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
@@ -388,7 +389,8 @@ private Q_SLOTS:
         const CancelTokenPtr token = model.token();
         DiskMapModel::cancelAllScans();
         QVERIFY(token->isCancelled());
-        QTest::qWait(50);
+        // The cancelled scan unwinds before its test home goes away.
+        QTRY_COMPARE_WITH_TIMEOUT(Background::userInitiated().activeThreadCount(), 0, 20000);
         settle();
     }
 };

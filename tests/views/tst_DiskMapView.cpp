@@ -129,6 +129,20 @@ private Q_SLOTS:
         QCOMPARE(DiskMapStyle::displayName(log), QStringLiteral("a.log"));
     }
 
+    // Nodes are told apart by id; the quick test must agree with it, equal sizes included.
+    void sameNode()
+    {
+        const DiskNode a = fileNode("/h/a", 4096), b = fileNode("/h/b", 4096);
+        const DiskNode folded = syntheticNode("/h/a", {a}), otherFolded = syntheticNode("/h/b", {b});
+        const DiskMapStyle::SameNode sameA(a), sameFolded(folded);
+        QVERIFY(sameA(fileNode("/h/a", 4096)));
+        QVERIFY(!sameA(b));
+        QVERIFY(!sameA(folded));
+        QVERIFY(sameFolded(syntheticNode("/h/a", {a})));
+        QVERIFY(!sameFolded(otherFolded));
+        QVERIFY(!DiskMapStyle::SameNode(fileNode("/h/" + RawPath::key("x\xff"), 1))(fileNode("/h/" + RawPath::key("x\xfe"), 1)));
+    }
+
     void tileGeometry_data()
     {
         QTest::addColumn<QSizeF>("tile");

@@ -331,8 +331,8 @@ private Q_SLOTS:
         QCOMPARE(scans.root(0), home("Music"));
         model.pickFolderAndScan();
         QCOMPARE(asked.last().startPath, home("Music"));
-        // The scan just started must reach the script before the script goes away.
         QTRY_COMPARE(scans.count(), 2);
+        QCOMPARE(scans.root(1), home("Music"));
     }
 
     // Quitting cancels the running scan, so the application never waits on its hashing.
@@ -348,6 +348,20 @@ private Q_SLOTS:
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
         QVERIFY(scans.isCancelled(0));
+    }
+
+    // A model that goes away takes its scan with it: nothing would show what it finds.
+    void destroyingTheModelStopsItsScan()
+    {
+        TestHome home;
+        ScriptedScan scans;
+        {
+            FileFinderModel model(scans.function());
+            model.scan();
+            QTRY_COMPARE(scans.count(), 1);
+            QVERIFY(!scans.isCancelled(0));
+        }
+        QTRY_VERIFY(scans.hasEnded(0));
     }
 
     // The window lets go of its model: the model stays while its scan runs (the scan's results

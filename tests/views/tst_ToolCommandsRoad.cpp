@@ -5,6 +5,7 @@
 #include "DustletApp.h"
 #include "FakeTools.h"
 #include "TestHome.h"
+#include "platform/Background.h"
 #include "services/SnapshotManager.h"
 #include "views/AppUpdatesModel.h"
 #include "views/AppUpdatesView.h"
@@ -89,7 +90,7 @@ private Q_SLOTS:
         updates->recheckButton()->click();
         app.windows().close("appupdates");
         QTRY_VERIFY(!app.windows().isOpen("appupdates"));
-        QTest::qWait(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(Background::utility().activeThreadCount(), 0, 20000);
         app.windows().close("snapshots");
     }
 };
