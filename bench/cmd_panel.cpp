@@ -5,12 +5,7 @@
 #include "BenchCommand.h"
 
 #include "AppModel.h"
-#include "models/DiskInfo.h"
-#include "platform/Clock.h"
-#include "platform/Trash.h"
 #include "platform/UserDefaults.h"
-#include "services/Cleaner.h"
-#include "services/Scanner.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,17 +62,8 @@ static Bench::Register reg("panel", "TREE [--small N]   all targets sized throug
 
     QCoreApplication app(Bench::argc(), Bench::argv());
     UserDefaults defaults(home + QStringLiteral("/defaults.plist"));
-    AppModelEnvironment env;
-    env.defaults = &defaults;
-    env.home = [home] { return home; };
-    env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
-    env.clock = &SystemClock::shared();
-    env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
-        return Scanner::size(target, std::move(progress));
-    };
-    env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
-    env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
-    env.putBack = [](const QString& trashPath, const QString& original) { return Trash::putBack(trashPath, original); };
+    // The model as the application makes it, in this home.
+    AppModelEnvironment env = AppModel::realEnvironment(defaults);
     AppModel model(std::move(env));
     model.settings().setCustomFolders(folders);
     model.rebuildTargets();

@@ -64,7 +64,7 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
         m_env.diskInfo = [](const QString&) { return DiskInfo{}; };
     if (!m_env.size)
         m_env.size = [](const CleanupTarget&, Scanner::Progress) {
-            return QtFuture::makeReadyFuture(std::optional<qint64>());
+            return QtFuture::makeReadyFuture(Scanner::Measurement{});
         };
     if (!m_env.clean)
         m_env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
@@ -126,7 +126,7 @@ void AppModel::rebuildTargets()
 
     const AppSettings& s = *m_settings;
     QList<CleanupTarget> list;
-    for (const CleanupTarget& t : CleanupCatalog::builtIn()) {
+    for (const CleanupTarget& t : CleanupCatalog::builtIn(m_env.platform)) {
         if (!s.developerMode()
             && (t.category == CleanupCategory::developer || t.category == CleanupCategory::buildArtifacts))
             continue;
@@ -159,8 +159,13 @@ void AppModel::rebuildTargets()
 
     QList<TargetState> states;
     states.reserve(list.size());
-    for (const CleanupTarget& t : std::as_const(list))
+    QHash<QString, QList<Scanner::MeasuredPlace>> places;
+    for (const CleanupTarget& t : std::as_const(list)) {
         states.append(TargetState{t, known.value(t.id), false, cleaning.contains(t.id)});
+        if (const auto it = m_places.constFind(t.id); it != m_places.constEnd())
+            places.insert(t.id, *it);
+    }
+    m_places = places;
     setTargets(states);
 }
 
@@ -241,11 +246,61 @@ bool AppModel::isScanning() const
 
 qint64 AppModel::totalReclaimable() const
 {
+    struct Counted {
+        qsizetype index;
+        std::optional<qint64> size;
+        const QList<Scanner::MeasuredPlace>* places;
+        QStringList keep;   // entries of its places that it leaves to other targets
+    };
     const QSet<QString> disabled = m_settings->disabledTargetIDs();
+    QList<Counted> enabled;
+    for (qsizetype i = 0; i < m_targets.size(); ++i) {
+        const TargetState& t = m_targets[i];
+        if (disabled.contains(t.target.id))
+            continue;
+        QStringList keep;
+        if (const auto* p = std::get_if<CleanupKinds::Paths>(&t.target.kind))
+            for (const QString& k : p->keep)
+                keep.append(Paths::clean(Paths::expandTilde(k)));
+        const auto it = m_places.constFind(t.target.id);
+        enabled.append(Counted{i, t.size, it != m_places.constEnd() ? &*it : nullptr, keep});
+    }
+    // Whether `other` counts the bytes at `path` (a place of the target at `index`): the path lies
+    // in one of its places and not in an entry it leaves alone. A place two targets share counts
+    // for the one listed first.
+    const auto countedBy = [](const Counted& other, const QString& path, qsizetype index) {
+        if (!other.places)
+            return false;
+        for (const Scanner::MeasuredPlace& place : *other.places) {
+            if (path == place.path) {
+                if (other.index < index)
+                    return true;
+                continue;
+            }
+            if (!Paths::isBelow(path, place.path))
+                continue;
+            const bool left = std::any_of(other.keep.begin(), other.keep.end(), [&](const QString& k) {
+                return path == k || Paths::isBelow(path, k);
+            });
+            if (!left)
+                return true;
+        }
+        return false;
+    };
     qint64 total = 0;
-    for (const TargetState& t : m_targets)
-        if (!disabled.contains(t.target.id))
-            total = saturatingAdd(total, sizeOrZero(t));
+    for (const Counted& c : std::as_const(enabled)) {
+        if (!c.places || c.places->isEmpty()) {
+            total = saturatingAdd(total, c.size.value_or(0));
+            continue;
+        }
+        for (const Scanner::MeasuredPlace& place : *c.places) {
+            const bool elsewhere = std::any_of(enabled.begin(), enabled.end(), [&](const Counted& other) {
+                return other.index != c.index && countedBy(other, place.path, c.index);
+            });
+            if (!elsewhere)
+                total = saturatingAdd(total, place.bytes);
+        }
+    }
     return total;
 }
 
@@ -298,6 +353,7 @@ QCoro::Task<> AppModel::scan(QString id)
     QList<TargetState> list = m_targets;
     list[i].isScanning = true;
     list[i].size.reset();
+    m_places.remove(id);
     setTargets(list);
     const CleanupTarget target = list[i].target;
 
@@ -306,15 +362,28 @@ QCoro::Task<> AppModel::scan(QString id)
         relay->post([id, bytes](AppModel& model) { model.applyProgress(id, bytes); });
     };
     QPointer<AppModel> self(this);
-    const std::optional<std::optional<qint64>> result = co_await resultOf(m_env.size(target, std::move(progress)));
+    const Scanner::Measurement result =
+        (co_await resultOf(m_env.size(target, std::move(progress)))).value_or(Scanner::Measurement{});
     if (!self)
         co_return;
     i = indexOf(id);
     if (i < 0)
         co_return;  // dropped from the list meanwhile
     list = m_targets;
-    list[i].size = result.value_or(std::nullopt);
+    list[i].size = result.size;
     list[i].isScanning = false;
+    m_places.insert(id, result.places);
+    setTargets(list);
+}
+
+void AppModel::storeMeasurement(const QString& id, const Scanner::Measurement& measured)
+{
+    const int i = indexOf(id);
+    if (i < 0)
+        return;
+    QList<TargetState> list = m_targets;
+    list[i].size = measured.size;
+    m_places.insert(id, measured.places);
     setTargets(list);
 }
 
@@ -433,15 +502,17 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, toTrash))).value_or(CleanOutcome{});
     if (!self)
         co_return;
-    const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
+    const Scanner::Measurement measured =
+        (co_await resultOf(m_env.size(target, {}))).value_or(Scanner::Measurement{});
     if (!self)
         co_return;
     m_clearing.remove(id);
     i = indexOf(id);
     if (i >= 0) {
         list = m_targets;
-        list[i].size = size;
+        list[i].size = measured.size;
         list[i].isCleaning = false;
+        m_places.insert(id, measured.places);
         setTargets(list);
     }
     refreshDisk();
@@ -479,18 +550,19 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
             co_return;
         total = saturatingAdd(total, outcome.freed);
         record(entry.target, outcome, toTrash);
-        const std::optional<qint64> size = (co_await resultOf(m_env.size(entry.target, {}))).value_or(std::nullopt);
+        const Scanner::Measurement measured =
+            (co_await resultOf(m_env.size(entry.target, {}))).value_or(Scanner::Measurement{});
         if (!self)
             co_return;
         m_clearing.remove(entry.target.id);
-        if (const int i = indexOf(entry.target.id); i >= 0) {
-            QList<TargetState> list = m_targets;
-            list[i].size = size;
-            setTargets(list);
-        }
+        storeMeasurement(entry.target.id, measured);
         refreshDisk();
         checkLowSpace();
     }
+    // What went to the Trash after the Trash was emptied lies in it now.
+    co_await remeasureTrash();
+    if (!self)
+        co_return;
     setIsCleaningAll(false);
     setStatusMessage(tr("Freed %1 total").arg(formatBytes(total)));
 }
@@ -676,16 +748,17 @@ QCoro::Task<> AppModel::autoClean()
             co_return;
         total = saturatingAdd(total, outcome.freed);
         record(target, outcome, true);
-        const std::optional<qint64> size = (co_await resultOf(m_env.size(target, {}))).value_or(std::nullopt);
+        const Scanner::Measurement measured =
+            (co_await resultOf(m_env.size(target, {}))).value_or(Scanner::Measurement{});
         if (!self)
             co_return;
         m_clearing.remove(target.id);
-        if (const int i = indexOf(target.id); i >= 0) {
-            QList<TargetState> list = m_targets;
-            list[i].size = size;
-            setTargets(list);
-        }
+        storeMeasurement(target.id, measured);
     }
+    // Everything cleared went to the Trash.
+    co_await remeasureTrash();
+    if (!self)
+        co_return;
     setIsCleaningAll(false);
     refreshDisk();
     checkLowSpace();
@@ -693,6 +766,19 @@ QCoro::Task<> AppModel::autoClean()
         Notifier::notifyAutoCleanup(*m_env.notifications, total, m_env.bundleIdentifier);
     if (total >= 1)
         setStatusMessage(tr("Auto-cleanup freed %1").arg(formatBytes(total)));
+}
+
+QCoro::Task<> AppModel::remeasureTrash()
+{
+    const int i = indexOf(QStringLiteral("trash"));
+    if (i < 0)
+        co_return;
+    const CleanupTarget trash = m_targets[i].target;
+    QPointer<AppModel> self(this);
+    const Scanner::Measurement measured =
+        (co_await resultOf(m_env.size(trash, {}))).value_or(Scanner::Measurement{});
+    if (self)
+        storeMeasurement(trash.id, measured);
 }
 
 // ---- custom folders

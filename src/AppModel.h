@@ -2,6 +2,7 @@
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
 #include "models/DiskInfo.h"
+#include "platform/HostPlatform.h"
 #include "platform/MainThreadRelay.h"
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
@@ -10,6 +11,7 @@
 #include <QCoro/QCoroTask>
 #include <QDateTime>
 #include <QFuture>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -68,12 +70,14 @@ struct PendingClean {
 // AppModel::shared(); tests hand in fakes. Pointers must outlive the model.
 struct AppModelEnvironment {
     UserDefaults* defaults = nullptr;
+    HostPlatform platform = hostPlatform();                      // whose catalog of targets is listed
     std::function<QString()> home;                               // the home folder path
     std::function<DiskInfo(const QString& path)> diskInfo;       // figures of the volume holding a path
     NotificationCenter* notifications = nullptr;                 // null: notifications are off
     QString bundleIdentifier;                                    // empty: notifications are off
     Clock* clock = nullptr;
-    std::function<QFuture<std::optional<qint64>>(const CleanupTarget&, Scanner::Progress)> size;
+    // Measures a target: its size and the places it is made of.
+    std::function<QFuture<Scanner::Measurement>(const CleanupTarget&, Scanner::Progress)> size;
     std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash)> clean;
     std::function<std::optional<QString>(const QString& path)> validateCustom;
     // Moves an item from the Trash back to `original` without replacing anything there, making
@@ -120,6 +124,9 @@ public:
 
     // The application's model, made with the real environment on first use.
     static AppModel& shared();
+    // The real services (measuring, clearing, checking folders, putting back, the home volume's
+    // figures, the system clock) over `defaults`; no notifications.
+    static AppModelEnvironment realEnvironment(UserDefaults& defaults);
 
     // Reads the disk figures, builds the targets, loads the history and registers the
     // notification category. Nothing starts running until start().
@@ -156,6 +163,10 @@ public:
     void setGroupEnabled(bool enabled, const SimpleGroup& group);
     bool isGroupEnabled(const SimpleGroup& group) const;
     bool isScanning() const;
+    // What clearing every enabled target would free: their known sizes, each byte once. A place
+    // of a target that lies inside another enabled target's place is counted there only, so a
+    // browser cache inside the app caches, or a custom folder holding a tool's cache, is not
+    // counted twice; the rows keep their own sizes.
     qint64 totalReclaimable() const;
     // The text beside the tray icon; no value in icon-only mode.
     std::optional<QString> menuBarText() const;
@@ -211,6 +222,9 @@ private:
     QCoro::Task<> autoClean();
     QCoro::Task<> runCleanAll(std::optional<bool> moveToTrash);
     void applyProgress(const QString& id, qint64 bytes);
+    // Writes a finished measurement to the target, when it is still listed.
+    void storeMeasurement(const QString& id, const Scanner::Measurement& measured);
+    QCoro::Task<> remeasureTrash();
     QCoro::Task<> scanIds(QStringList ids);
     void queueScanAll();
 
@@ -237,4 +251,7 @@ private:
     // targets or the scheduled cleanup is at. Nothing starts clearing a target that is in here.
     // Kept apart from TargetState, which a rebuild replaces.
     QSet<QString> m_clearing;
+    // The places of each measured target, with their sizes, from its last finished measurement;
+    // none while a measurement runs. Kept beside `m_targets` for the reclaimable total.
+    QHash<QString, QList<Scanner::MeasuredPlace>> m_places;
 };

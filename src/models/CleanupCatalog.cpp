@@ -1,29 +1,20 @@
 #include "models/CleanupCatalog.h"
 
-#include "platform/Trash.h"
+#include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QCoreApplication>
+#include <QSet>
+
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace {
 
-using namespace CleanupKinds;
-
-// Built-in targets a platform does not offer, one row per platform. Off macOS the system caches
-// that only macOS keeps are left out: saved window state, the music app's streaming cache and
-// Mail's attachment copies. The Linux catalog adds its rows here.
-struct NotOffered {
-    CleanupCatalog::Platform platform;
-    QStringList ids;
-};
-const QList<NotOffered>& notOfferedTable()
-{
-    static const QList<NotOffered> table = {
-        {CleanupCatalog::Platform::macOS, {}},
-        {CleanupCatalog::Platform::other,
-         {QStringLiteral("savedstate"), QStringLiteral("musiccache"), QStringLiteral("maildownloads")}},
-    };
-    return table;
-}
+// The kinds by their short names (the path helpers stay reachable as ::Paths).
+using CleanupKinds::Command;
+using CleanupKinds::Paths;
 
 // Names and details are translated when the list is built.
 QString t(const char* text) { return QCoreApplication::translate("CleanupCatalog", text); }
@@ -35,14 +26,15 @@ CleanupTarget make(CleanupCategory category, const char* id, const char* name, c
                          std::move(kind), category, true};
 }
 
-QList<CleanupTarget> buildCatalog()
+// The catalog as macOS keeps its data.
+QList<CleanupTarget> macCatalog()
 {
     const auto R = CleanupCategory::recommended;
     const auto B = CleanupCategory::browsers;
     const auto D = CleanupCategory::developer;
     return {
         make(R, "trash", QT_TRANSLATE_NOOP("CleanupCatalog", "Trash"), "trash.fill",
-             QT_TRANSLATE_NOOP("CleanupCatalog", "Empty the Trash"), Paths{Trash::targetPaths()}),
+             QT_TRANSLATE_NOOP("CleanupCatalog", "Empty the Trash"), Paths{{"~/.Trash"}}),
         make(R, "appcaches", QT_TRANSLATE_NOOP("CleanupCatalog", "App cache files"), "shippingbox.fill",
              QT_TRANSLATE_NOOP("CleanupCatalog", "Temporary files apps recreate as needed"),
              Paths{{"~/Library/Caches"}}),
@@ -128,14 +120,188 @@ QList<CleanupTarget> buildCatalog()
     };
 }
 
+// Off macOS: where the desktop keeps the same data, one row per target that has a safe
+// equivalent there, in catalog order. A target without a row is not offered (Safari, Mail,
+// Xcode and the simulators, saved window state, the music app, CocoaPods, and the logs: Linux
+// keeps user logs in the journal or mixed with state in ~/.local/state, never in a folder of
+// logs only). Name and detail are the macOS row's unless given. "$XDG_CACHE_HOME" and
+// "$XDG_DATA_HOME" stand for the desktop's base folders; tools that ignore them keep fixed paths.
+struct PlatformRow {
+    const char* id;
+    CleanupKind kind;
+    const char* name = nullptr;
+};
+
+QList<PlatformRow> linuxRows()
+{
+    return {
+        {"trash", Paths{{"~/.Trash", "$XDG_DATA_HOME/Trash/files", "$XDG_DATA_HOME/Trash/info"}}},
+        // Everything in the cache folder but the places of other targets (see keepOthersOut).
+        {"appcaches", Paths{{"$XDG_CACHE_HOME"}}},
+        // Both browsers keep only their disk and code caches here; profiles live in ~/.config.
+        {"chrome", Paths{{"$XDG_CACHE_HOME/google-chrome", "$XDG_CACHE_HOME/chromium"}},
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Chrome / Chromium cache")},
+        // Each profile's web cache; the rest of a profile's cache folder stays.
+        {"firefox", Paths{{"$XDG_CACHE_HOME/mozilla/firefox/*/cache2"}}},
+        {"gradle", Paths{{"~/.gradle/caches", "~/.gradle/wrapper/dists"}}},
+        {"npm", Command{"npm cache clean --force", {"~/.npm/_cacache"}}},
+        {"yarn", Command{"yarn cache clean", {"$XDG_CACHE_HOME/yarn"}}},
+        {"pnpm", Command{"pnpm store prune", {"$XDG_DATA_HOME/pnpm/store", "~/.pnpm-store"}}},
+        {"uv", Command{"uv cache clean", {"$XDG_CACHE_HOME/uv"}}},
+        {"pip", Paths{{"$XDG_CACHE_HOME/pip"}}},
+        {"pub", Paths{{"~/.pub-cache"}}},
+        {"go", Command{"go clean -modcache", {"~/go/pkg/mod"}}},
+        {"cargo", Paths{{"~/.cargo/registry/cache", "~/.cargo/registry/src"}}},
+        {"docker", Command{"docker system prune -f", {}}},
+        {"jetbrains", Paths{{"$XDG_CACHE_HOME/JetBrains"}}},
+        {"brew", Command{"brew cleanup -s", {"$XDG_CACHE_HOME/Homebrew"}}},
+        {"swiftpm", Paths{{"$XDG_CACHE_HOME/org.swift.swiftpm", "$XDG_CACHE_HOME/typescript",
+                           "$XDG_CACHE_HOME/node-gyp"}}},
+        // Puppeteer and Selenium write below ~/.cache whatever XDG_CACHE_HOME says.
+        {"ml", Paths{{"~/.cache/puppeteer", "$XDG_CACHE_HOME/huggingface", "$XDG_CACHE_HOME/whisper",
+                      "~/.cache/selenium"}}},
+    };
+}
+
+// The base folders as they are stored in paths: "~"-relative when inside the home folder.
+struct BaseFolders {
+    QString cache;
+    QString data;
+};
+
+BaseFolders baseFolders()
+{
+    return {::Paths::abbreviateHome(UserDirs::cacheHome()), ::Paths::abbreviateHome(UserDirs::dataHome())};
+}
+
+QString substitute(const QString& path, const BaseFolders& base)
+{
+    for (const auto& [variable, value] : {std::pair{QStringLiteral("$XDG_CACHE_HOME"), base.cache},
+                                          std::pair{QStringLiteral("$XDG_DATA_HOME"), base.data}}) {
+        if (path == variable || path.startsWith(variable + QLatin1Char('/')))
+            return value + path.mid(variable.size());
+    }
+    return path;
+}
+
+QStringList substitute(QStringList paths, const BaseFolders& base)
+{
+    for (QString& p : paths)
+        p = substitute(p, base);
+    return paths;
+}
+
+CleanupKind substitute(const CleanupKind& kind, const BaseFolders& base)
+{
+    if (const auto* p = std::get_if<Paths>(&kind))
+        return Paths{substitute(p->paths, base), substitute(p->keep, base)};
+    if (const auto* c = std::get_if<Command>(&kind))
+        return Command{c->shell, substitute(c->fallbackPaths, base)};
+    return kind;
+}
+
+// The places a target stands for, from its kind (paths or fallback paths).
+QStringList placesOf(const CleanupKind& kind)
+{
+    if (const auto* p = std::get_if<Paths>(&kind))
+        return p->paths;
+    if (const auto* c = std::get_if<Command>(&kind))
+        return c->fallbackPaths;
+    return {};
+}
+
+// The app-cache target empties the cache folder without the entries that hold another target's
+// place, so that browser, developer and ML caches are cleared only by their own targets (never
+// by the scheduled cleanup of the everyday caches) and no byte belongs to two targets.
+void keepOthersOut(QList<CleanupTarget>& catalog)
+{
+    for (CleanupTarget& target : catalog) {
+        auto* kind = std::get_if<Paths>(&target.kind);
+        if (target.id != QLatin1String("appcaches") || !kind || kind->paths.size() != 1)
+            continue;
+        const QString folder = kind->paths.first() + QLatin1Char('/');
+        QStringList keep;
+        for (const CleanupTarget& other : std::as_const(catalog)) {
+            if (other.id == target.id)
+                continue;
+            for (const QString& place : placesOf(other.kind)) {
+                if (!place.startsWith(folder))
+                    continue;
+                const QString entry = folder + place.mid(folder.size()).section(QLatin1Char('/'), 0, 0);
+                if (!keep.contains(entry))
+                    keep.append(entry);
+            }
+        }
+        kind->keep = keep;
+    }
+}
+
+QList<CleanupTarget> platformCatalog(const QList<CleanupTarget>& mac, const QList<PlatformRow>& rows)
+{
+    const BaseFolders base = baseFolders();
+    QList<CleanupTarget> out;
+    for (const CleanupTarget& target : mac) {
+        for (const PlatformRow& row : rows) {
+            if (target.id != QLatin1String(row.id))
+                continue;
+            CleanupTarget t = target;
+            t.kind = substitute(row.kind, base);
+            if (row.name)
+                t.name = QCoreApplication::translate("CleanupCatalog", row.name);
+            out.append(t);
+        }
+    }
+    keepOthersOut(out);
+    return out;
+}
+
 } // namespace
 
 namespace CleanupCatalog {
 
-const QList<CleanupTarget>& builtIn()
+const QList<CleanupTarget>& builtIn() { return builtIn(hostPlatform()); }
+
+const QList<CleanupTarget>& builtIn(Platform platform)
 {
-    static const QList<CleanupTarget> catalog = buildCatalog();
-    return catalog;
+    // One list per platform and base folders, built on first use and kept: the folders do not
+    // change while the program runs, but each test may point them somewhere new.
+    static std::mutex mutex;
+    static std::map<QString, QList<CleanupTarget>> built;
+    QString key = platform == Platform::macOS ? QStringLiteral("macOS") : QStringLiteral("other");
+    if (platform != Platform::macOS) {
+        const BaseFolders base = baseFolders();
+        key += QChar(0) + base.cache + QChar(0) + base.data;
+    }
+    const std::lock_guard lock(mutex);
+    auto it = built.find(key);
+    if (it == built.end()) {
+        const QList<CleanupTarget> mac = macCatalog();
+        it = built.emplace(key, platform == Platform::macOS ? mac : platformCatalog(mac, linuxRows())).first;
+    }
+    return it->second;
+}
+
+bool isOffered(const QString& id) { return isOffered(id, hostPlatform()); }
+
+bool isOffered(const QString& id, Platform platform)
+{
+    if (platform == Platform::macOS)
+        return true;
+    static const auto ids = [](const auto& rows) {
+        QSet<QString> set;
+        for (const auto& r : rows)
+            set.insert(QString::fromUtf8(r.id));
+        return set;
+    };
+    static const QSet<QString> mac = [] {
+        QSet<QString> set;
+        for (const CleanupTarget& t : macCatalog())
+            set.insert(t.id);
+        return set;
+    }();
+    static const QSet<QString> linux = ids(linuxRows());
+    // Ids the catalog does not know (folder searches, custom folders) are offered everywhere.
+    return !mac.contains(id) || linux.contains(id);
 }
 
 QList<CleanupTarget> finderTargets(const QStringList& roots, const QStringList& ignore, int minAgeDays)
@@ -164,20 +330,3 @@ QList<CleanupTarget> finderTargets(const QStringList& roots, const QStringList& 
 }
 
 } // namespace CleanupCatalog
-
-bool CleanupCatalog::isOffered(const QString& id, Platform platform)
-{
-    for (const NotOffered& row : notOfferedTable())
-        if (row.platform == platform)
-            return !row.ids.contains(id);
-    return true;
-}
-
-bool CleanupCatalog::isOffered(const QString& id)
-{
-#ifdef Q_OS_MACOS
-    return isOffered(id, Platform::macOS);
-#else
-    return isOffered(id, Platform::other);
-#endif
-}

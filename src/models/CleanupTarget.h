@@ -4,13 +4,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <variant>
 
 // How a target is cleared.
 namespace CleanupKinds {
-// The contents of each folder are cleared (a listed file is removed itself).
+// The contents of each folder are cleared (a listed file is removed itself). A path piece "*"
+// stands for every folder at that place (each profile of a browser). Entries of the folders
+// that are listed in `keep` stay, and are not measured either: they are other targets' places.
 struct Paths {
+    Paths(QStringList paths = {}, QStringList keep = {}) : paths(std::move(paths)), keep(std::move(keep)) {}
     QStringList paths;
+    QStringList keep;
     friend bool operator==(const Paths&, const Paths&) = default;
 };
 // A command line run in the login shell; the fallback paths are emptied when it fails and are

@@ -119,4 +119,11 @@ QString lastComponent(const QString& path)
     return slash < 0 ? p : p.mid(slash + 1);
 }
 
+bool isBelow(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty() || path.size() <= folder.size() || !path.startsWith(folder))
+        return false;
+    return folder.endsWith(QLatin1Char('/')) || path[folder.size()] == QLatin1Char('/');
+}
+
 } // namespace Paths

@@ -38,6 +38,10 @@ QByteArray realPath(const QByteArray& path);
 // (never above "/"), no trailing "/". A relative path is returned unchanged.
 QString clean(const QString& path);
 
+// Whether `path` lies strictly below the folder `folder` (string test on cleaned paths:
+// "/a/b" is below "/a" and "/", "/ab" is not below "/a", "/a" is not below itself).
+bool isBelow(const QString& path, const QString& folder);
+
 // The last path component ("/a/b/" → "b").
 QString lastComponent(const QString& path);
 

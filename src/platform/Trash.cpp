@@ -3,6 +3,7 @@
 #include "platform/FolderEntry.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -23,15 +24,6 @@ using NoFollow::Fd;
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-QString dataHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    // A relative XDG folder is to be ignored, as the desktop's own tools do.
-    if (!xdg.isEmpty() && xdg.startsWith(QLatin1Char('/')))
-        return Paths::clean(xdg);
-    return Paths::home() + QStringLiteral("/.local/share");
-}
 
 bool below(const QByteArray& path, const QByteArray& folder)
 {
@@ -103,7 +95,7 @@ Fd ownFolder(int parentFd, const char* name)
 // that folder nothing can be trashed (rather than into some other place).
 std::optional<TrashFolder> homeTrash()
 {
-    const QString data = dataHome();
+    const QString data = UserDirs::dataHome();
     if (!QDir().mkpath(data))
         return std::nullopt;
     const QByteArray resolvedData = Paths::realPath(QFile::encodeName(data));
@@ -366,7 +358,7 @@ bool putBack(const QString& trashPath, const QString& original)
 
 QStringList folders()
 {
-    return {dataHome() + QStringLiteral("/Trash"), Paths::home() + QStringLiteral("/.Trash")};
+    return {UserDirs::dataHome() + QStringLiteral("/Trash"), Paths::home() + QStringLiteral("/.Trash")};
 }
 
 QList<QByteArray> foldersNear(const QByteArray& path)
@@ -424,20 +416,5 @@ bool isInTrash(const QByteArray& path)
 }
 
 bool isInTrash(const QString& path) { return isInTrash(QFile::encodeName(path)); }
-
-QStringList targetPaths()
-{
-    QStringList paths{QStringLiteral("~/.Trash")};
-#ifndef Q_OS_MACOS
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString home = Paths::home();
-    if (data.isEmpty() || !data.startsWith(QLatin1Char('/')))
-        data = QStringLiteral("~/.local/share");
-    else if (data == home || data.startsWith(home + QLatin1Char('/')))
-        data = QLatin1Char('~') + data.mid(home.size());
-    paths << data + QStringLiteral("/Trash/files") << data + QStringLiteral("/Trash/info");
-#endif
-    return paths;
-}
 
 } // namespace Trash

@@ -53,8 +53,4 @@ bool isInTrash(const QString& path);
 bool isInTrash(const QByteArray& path);
 inline bool isInTrash(const char* path) { return isInTrash(QByteArray(path)); }
 
-// What the "Trash" cleanup target empties, "~"-relative where possible: "~/.Trash" and, off
-// macOS, the desktop Trash's "files" and "info" folders (the items and their records).
-QStringList targetPaths();
-
 } // namespace Trash

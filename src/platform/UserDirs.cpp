@@ -49,16 +49,26 @@ std::optional<QString> parseValue(QByteArray v, const QString& home)
         return std::nullopt;
     return Paths::clean(s);
 }
+// A base folder: the variable when it holds an absolute path (relative ones are to be ignored),
+// else `fallback` below home.
+QString baseFolder(const char* variable, const char* fallback)
+{
+    const QString value = qEnvironmentVariable(variable);
+    if (value.startsWith(QLatin1Char('/')))
+        return Paths::clean(value);
+    return Paths::home() + QLatin1Char('/') + QLatin1String(fallback);
+}
 } // namespace
+
+QString cacheHome() { return baseFolder("XDG_CACHE_HOME", ".cache"); }
+QString dataHome() { return baseFolder("XDG_DATA_HOME", ".local/share"); }
+QString configHome() { return baseFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::optional<QString> path(Dir dir)
 {
     const QString home = Paths::home();
     const Row& row = rowFor(dir);
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!config.startsWith(QLatin1Char('/')))
-        config = home + QStringLiteral("/.config");
-    QFile file(config + QStringLiteral("/user-dirs.dirs"));
+    QFile file(configHome() + QStringLiteral("/user-dirs.dirs"));
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray key = QByteArray(row.key) + '=';
         std::optional<QString> found;

@@ -16,29 +16,35 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 
+AppModelEnvironment AppModel::realEnvironment(UserDefaults& defaults)
+{
+    AppModelEnvironment env;
+    env.defaults = &defaults;
+    env.home = [] { return Paths::home(); };
+    env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
+    env.clock = &SystemClock::shared();
+    env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
+        return Scanner::measure(target, std::move(progress));
+    };
+    env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
+    env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
+    env.putBack = [](const QString& trashPath, const QString& original) {
+        return Trash::putBack(trashPath, original);
+    };
+    return env;
+}
+
 AppModel& AppModel::shared()
 {
     static AppModel* model = [] {
         // Read once: whether the home volume tells names apart by letter case decides how the
         // safety rule compares paths.
         Cleaner::setCaseInsensitivePaths(!Volume::isCaseSensitive(Paths::home()));
-        AppModelEnvironment env;
-        env.defaults = &UserDefaults::standard();
-        env.home = [] { return Paths::home(); };
-        env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
+        AppModelEnvironment env = realEnvironment(UserDefaults::standard());
         env.bundleIdentifier = Bundle::identifier();
         if (!env.bundleIdentifier.isEmpty())
             env.notifications = new DBusNotificationCenter(QDBusConnection::sessionBus(),
                                                            QStringLiteral("Dustlet"), qApp);
-        env.clock = &SystemClock::shared();
-        env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
-            return Scanner::size(target, std::move(progress));
-        };
-        env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
-        env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
-        env.putBack = [](const QString& trashPath, const QString& original) {
-            return Trash::putBack(trashPath, original);
-        };
         return new AppModel(std::move(env), qApp);
     }();
     return *model;

@@ -70,7 +70,9 @@ struct Remover {
 // the rule; names are raw bytes throughout. The first error is kept for the caller.
 class Clearing {
 public:
-    Clearing(bool toTrash, QList<TrashedItem>& trashed) : m_toTrash(toTrash), m_trashed(trashed) {}
+    // `left`: entries of the emptied folders that belong to other targets and stay.
+    Clearing(bool toTrash, QList<TrashedItem>& trashed, QList<QByteArray> left = {})
+        : m_toTrash(toTrash), m_trashed(trashed), m_left(std::move(left)) {}
 
     std::optional<QString> error;
 
@@ -144,7 +146,7 @@ private:
     void keepAround(const QByteArray& folder, const QList<QByteArray>& trash)
     {
         m_trash = trash;
-        m_keep = trash + Volume::mountPointsBelow(folder);
+        m_keep = trash + Volume::mountPointsBelow(folder) + m_left;
     }
     bool isKept(const QByteArray& path) const { return m_keep.contains(path); }
     bool holdsKept(const QByteArray& path) const
@@ -239,27 +241,32 @@ private:
     QList<TrashedItem>& m_trashed;
     QList<QByteArray> m_trash;
     QList<QByteArray> m_keep;
+    QList<QByteArray> m_left;
 };
 
 // Clears the locations of a `paths` or `command` target; returns the first error.
-std::optional<QString> clearLocations(const QStringList& paths, bool builtIn, bool moveToTrash,
-                                      QList<TrashedItem>& trashed)
+// Clears the locations of a `paths` or `command` target, leaving the entries in `left` alone;
+// returns the first error.
+std::optional<QString> clearLocations(const QStringList& paths, const QList<QByteArray>& left, bool builtIn,
+                                      bool moveToTrash, QList<TrashedItem>& trashed)
 {
     std::optional<QString> first;
-    for (const QString& p : paths) {
-        const std::optional<QString> where = Cleaner::location(p, builtIn);
-        std::optional<QString> error;
-        if (!where) {
-            error = refusedLink(Paths::clean(Paths::expandTilde(p)));
-        } else if (!Cleaner::isSafe(*where)) {
-            error = refusedProtected(*where);
-        } else {
-            Clearing clearing(moveToTrash, trashed);
-            clearing.emptyLocation(*where, builtIn);
-            error = clearing.error;
+    for (const QString& pattern : paths) {
+        for (const QString& p : Cleaner::places(pattern, builtIn)) {
+            const std::optional<QString> where = Cleaner::location(p, builtIn);
+            std::optional<QString> error;
+            if (!where) {
+                error = refusedLink(Paths::clean(Paths::expandTilde(p)));
+            } else if (!Cleaner::isSafe(*where)) {
+                error = refusedProtected(*where);
+            } else {
+                Clearing clearing(moveToTrash, trashed, left);
+                clearing.emptyLocation(*where, builtIn);
+                error = clearing.error;
+            }
+            if (error && !first)
+                first = error;
         }
-        if (error && !first)
-            first = error;
     }
     return first;
 }
@@ -268,9 +275,10 @@ CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& 
 {
     CleanOutcome outcome;
     const QList<QByteArray> measured = Scanner::locations(target);
-    const qint64 before = Scanner::freeableSize(measured);
-    outcome.error = clearLocations(kind.paths, target.isBuiltIn, moveToTrash, outcome.trashed);
-    outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(measured));
+    const QList<QByteArray> left = Scanner::keptEntries(target);
+    const qint64 before = Scanner::freeableSize(measured, left);
+    outcome.error = clearLocations(kind.paths, left, target.isBuiltIn, moveToTrash, outcome.trashed);
+    outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(measured, left));
     return outcome;
 }
 
@@ -282,7 +290,7 @@ CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Comma
     const ShellResult result = ShellRunner::runLogin(kind.shell, commandTimeoutSeconds);
     if (result.status != 0) {
         const std::optional<QString> fallbackError =
-            clearLocations(kind.fallbackPaths, target.isBuiltIn, moveToTrash, outcome.trashed);
+            clearLocations(kind.fallbackPaths, {}, target.isBuiltIn, moveToTrash, outcome.trashed);
         if (result.status != 127) {
             const QString text = result.output.trimmed();
             outcome.error = text.isEmpty() ? QStringLiteral("Command exited with status ") + QString::number(result.status)
@@ -355,6 +363,37 @@ CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder
 } // namespace
 
 namespace Cleaner {
+
+QStringList places(const QString& path, bool builtIn)
+{
+    const QString expanded = Paths::expandTilde(path);
+    QStringList pieces = expanded.split(QLatin1Char('/'));
+    const qsizetype at = pieces.indexOf(QStringLiteral("*"));
+    if (!builtIn || at < 1)
+        return {expanded};
+    QString folder = pieces.mid(0, at).join(QLatin1Char('/'));
+    if (folder.isEmpty())
+        folder = QStringLiteral("/");
+    const QString rest = pieces.mid(at + 1).join(QLatin1Char('/'));
+    QStringList out;
+    // Opened without following a link: a link planted on the way leads to no place at all.
+    const Fd fd = NoFollow::openFolder(QFile::encodeName(Paths::clean(folder)));
+    FileWalker::Listing listing;
+    if (!fd || !listing.readAt(fd.get(), true, true))
+        return out;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
+        const QString decoded = QFile::decodeName(name);
+        struct stat st {};
+        // Folders only, not links; a name that does not survive decoding could name another item.
+        if (QFile::encodeName(decoded) != name || ::fstatat(fd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISDIR(st.st_mode))
+            continue;
+        const QString found = Paths::clean(folder + QLatin1Char('/') + decoded);
+        out += places(rest.isEmpty() ? found : found + QLatin1Char('/') + rest, builtIn);
+    }
+    return out;
+}
 
 std::optional<QString> location(const QString& path, bool builtIn)
 {

@@ -1,6 +1,7 @@
 #pragma once
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
+#include "platform/HostPlatform.h"
 
 #include <QFuture>
 #include <QList>
@@ -31,6 +32,10 @@ namespace Cleaner {
 // A pure string test; "." and ".." pieces and repeated "/" are cleaned away first; a path holding
 // a NUL is refused.
 bool isSafe(const QString& path);
+// The rule of a given platform (the program uses its own): off macOS it also protects the
+// desktop's user folders, configuration and data folders, keys, keyrings and browser and mail
+// profiles.
+bool isSafe(const QString& path, HostPlatform platform);
 
 // Whether the rule compares paths without letter case, after Unicode normalisation: set once at
 // start-up to whether the home volume is case-insensitive (the default on macOS); off on Linux.
@@ -41,6 +46,12 @@ void setCaseInsensitivePaths(bool caseInsensitive);
 // link stands there): nobody chose that link, so the place is neither measured nor cleared. A
 // custom folder's links are the user's own choice and are followed.
 std::optional<QString> location(const QString& path, bool builtIn);
+
+// The places a target's path stands for, "~" expanded: the path itself, or, for a built-in
+// target whose path holds a "*" piece, each folder found at that place (not links, not hidden
+// ones), in name order ("~/.cache/mozilla/firefox/*/cache2": every profile's cache). A custom
+// folder's path is taken as it is, "*" included.
+QStringList places(const QString& path, bool builtIn);
 
 // Moves one item the user picked in a tool to the Trash, safely: the folders leading to it are
 // resolved, the item itself is taken as it is (a link goes as a link); both it and what it leads
@@ -59,6 +70,7 @@ bool canTrashOnRequest(const QString& path);
 // of its protected folders. Places outside the rule's allowed roots are not protected by this
 // test alone; `isSafe` refuses them as well. A relative path counts as protected.
 bool isProtected(const QString& path);
+bool isProtected(const QString& path, HostPlatform platform);
 
 // Checks a folder the user is adding as a custom target: no value when acceptable, otherwise
 // the message to show.

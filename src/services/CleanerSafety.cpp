@@ -1,6 +1,7 @@
 #include "services/Cleaner.h"
 
 #include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QDir>
 #include <QSet>
@@ -15,7 +16,7 @@ namespace {
 std::atomic<bool> g_caseInsensitive{false};
 
 struct SafetyLists {
-    QString homeKey;
+    QString key;
     bool folded = false;
     QSet<QString> protectedPaths;
     QStringList protectedPrefixes;
@@ -29,11 +30,53 @@ QString comparable(const QString& path, bool folded)
     return folded ? path.normalized(QString::NormalizationForm_D).toCaseFolded() : path;
 }
 
-SafetyLists build(const QString& homeKey, bool folded)
+// Off macOS, the desktop's equivalents: its user folders (named as user-dirs.dirs says, so a
+// localised "~/Bilder" counts), the pictures and music folders as whole subtrees like on macOS,
+// the configuration and data folders themselves (like ~/Library; the cache folder stays
+// emptiable), and the places that hold certificates, keyrings, and browser and mail profiles
+// (keys are protected everywhere). Each place also counts where its links lead, as paths reach
+// the rule resolved.
+void addDesktopPlaces(SafetyLists& l, const QString& home)
+{
+    using UserDirs::Dir;
+    const QString config = UserDirs::configHome();
+    const QString data = UserDirs::dataHome();
+    QStringList paths{home + "/.config", home + "/.local", home + "/.local/share", config, data};
+    for (Dir d : {Dir::Desktop, Dir::Documents, Dir::Download, Dir::Music, Dir::Pictures, Dir::PublicShare,
+                  Dir::Templates, Dir::Videos}) {
+        if (const std::optional<QString> p = UserDirs::path(d))
+            paths.append(*p);
+    }
+    QStringList prefixes{home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
+    for (const QString& folder : QSet<QString>{home + "/.config", config}) {
+        for (const char* profile : {"/google-chrome", "/chromium", "/mozilla"})
+            prefixes.append(folder + QLatin1String(profile));
+    }
+    for (const QString& folder : QSet<QString>{home + "/.local/share", data}) {
+        for (const char* secrets : {"/keyrings", "/evolution"})
+            prefixes.append(folder + QLatin1String(secrets));
+    }
+    for (Dir d : {Dir::Pictures, Dir::Music}) {
+        if (const std::optional<QString> p = UserDirs::path(d))
+            prefixes.append(*p);
+    }
+    for (const QString& p : std::as_const(paths)) {
+        l.protectedPaths.insert(Paths::clean(p));
+        l.protectedPaths.insert(Paths::clean(Paths::resolveSymlinks(p)));
+    }
+    for (const QString& p : std::as_const(prefixes)) {
+        for (const QString& form : {Paths::clean(p), Paths::clean(Paths::resolveSymlinks(p))}) {
+            if (!l.protectedPrefixes.contains(form))
+                l.protectedPrefixes.append(form);
+        }
+    }
+}
+
+SafetyLists build(const QString& key, bool folded, HostPlatform platform)
 {
     const QString home = Paths::home();
     SafetyLists l;
-    l.homeKey = homeKey;
+    l.key = key;
     l.folded = folded;
     l.protectedPaths = {home, "/", "/Users", "/System", "/Library", "/Applications", "/private", "/var",
                         home + "/Documents", home + "/Desktop", home + "/Downloads", home + "/Movies",
@@ -45,6 +88,8 @@ SafetyLists build(const QString& homeKey, bool folded)
                            // Keys and credentials, on every platform.
                            home + "/.ssh", home + "/.gnupg", home + "/Library/Keychains"};
     l.allowedRoots = {home, "/private/var/folders", "/Library/Caches"};
+    if (platform != HostPlatform::macOS)
+        addDesktopPlaces(l, home);
     if (folded) {
         QSet<QString> paths;
         for (const QString& p : std::as_const(l.protectedPaths))
@@ -58,15 +103,16 @@ SafetyLists build(const QString& homeKey, bool folded)
     return l;
 }
 
-const SafetyLists& lists()
+const SafetyLists& lists(HostPlatform platform)
 {
-    // Built once per home folder: the home does not change while the program runs, but each
-    // test points HOME somewhere new.
+    // Built once per home folder and platform: neither the home nor the desktop's folders change
+    // while the program runs, but each test points HOME and the XDG folders somewhere new.
     thread_local SafetyLists cached;
-    const QString key = QDir::homePath();
+    const QString key = QDir::homePath() + QChar(0) + QString::number(int(platform)) + QChar(0)
+                      + qEnvironmentVariable("XDG_CONFIG_HOME") + QChar(0) + qEnvironmentVariable("XDG_DATA_HOME");
     const bool folded = g_caseInsensitive.load(std::memory_order_relaxed);
-    if (cached.homeKey != key || cached.folded != folded || cached.allowedRoots.isEmpty())
-        cached = build(key, folded);
+    if (cached.key != key || cached.folded != folded || cached.allowedRoots.isEmpty())
+        cached = build(key, folded, platform);
     return cached;
 }
 
@@ -82,12 +128,14 @@ namespace Cleaner {
 
 void setCaseInsensitivePaths(bool caseInsensitive) { g_caseInsensitive.store(caseInsensitive); }
 
-bool isProtected(const QString& rawPath)
+bool isProtected(const QString& path) { return isProtected(path, hostPlatform()); }
+
+bool isProtected(const QString& rawPath, HostPlatform platform)
 {
     // A NUL would end the path early at the system's door: what is tested is not what is used.
     if (!rawPath.startsWith(QLatin1Char('/')) || rawPath.contains(QChar(0)))
         return true;
-    const SafetyLists& l = lists();
+    const SafetyLists& l = lists(platform);
     const QString path = comparable(Paths::clean(rawPath), l.folded);
     if (l.protectedPaths.contains(path))
         return true;
@@ -98,11 +146,13 @@ bool isProtected(const QString& rawPath)
     return false;
 }
 
-bool isSafe(const QString& rawPath)
+bool isSafe(const QString& path) { return isSafe(path, hostPlatform()); }
+
+bool isSafe(const QString& rawPath, HostPlatform platform)
 {
-    if (isProtected(rawPath))
+    if (isProtected(rawPath, platform))
         return false;
-    const SafetyLists& l = lists();
+    const SafetyLists& l = lists(platform);
     const QString path = comparable(Paths::clean(rawPath), l.folded);
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {

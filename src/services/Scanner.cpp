@@ -11,11 +11,13 @@
 #include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -58,12 +60,24 @@ struct Totals {
     }
 };
 
+// Whether `name` in the root folder at `root` is an entry left to another target (raw absolute paths
+// in `keep`).
+bool isKept(std::string_view root, std::string_view name, const QList<QByteArray>* keep)
+{
+    if (!keep || keep->isEmpty())
+        return false;
+    const std::string path = FileWalker::detail::childPath(root, name);
+    return std::any_of(keep->begin(), keep->end(),
+                       [&](const QByteArray& k) { return std::string_view(k.constData(), size_t(k.size())) == path; });
+}
+
 // Walks the tree at `root` on the walking pool and adds up `bytesOf(stat)` over its regular files
-// (any thread; links are not followed, the walk stays on the root's file system). The calling
-// thread reports the running total to `onProgress` once for every 1,500 files counted. False when
-// the root cannot be listed.
+// (any thread; links are not followed, the walk stays on the root's file system), leaving out the
+// root's entries listed in `keep`. The calling thread reports the running total to `onProgress`
+// once for every 1,500 files counted. False when the root cannot be listed.
 template <typename BytesOf>
-bool sumFiles(const std::string& root, BytesOf&& bytesOf, const Scanner::Progress& onProgress, qint64& result)
+bool sumFiles(const std::string& root, BytesOf&& bytesOf, const Scanner::Progress& onProgress,
+              const QList<QByteArray>* keep, qint64& result)
 {
     Totals totals;
     SizeWalk walk(walkOptions(), &WalkPool::shared());
@@ -71,9 +85,12 @@ bool sumFiles(const std::string& root, BytesOf&& bytesOf, const Scanner::Progres
         if (!folder.listed)
             return;
         const FileWalker::Listing& listing = *folder.listing;
+        const bool mayKeep = folder.depth == 0 && keep && !keep->isEmpty();
         qint64 folderBytes = 0;
         qint64 folderFiles = 0;
         for (size_t i = 0; i < listing.size(); ++i) {
+            if (mayKeep && isKept(folder.path, listing.name(i), keep))
+                continue;
             const unsigned char type = listing.type(i);
             if (type == DT_DIR) {
                 folder.enter(i, 0);
@@ -148,11 +165,8 @@ QList<QByteArray> foundFolders(const CleanupTarget& target)
     return out;
 }
 
-} // namespace
-
-namespace Scanner {
-
-qint64 directorySize(const QByteArray& path, const Progress& onProgress)
+// The allocated size of the tree at `path` without the entries in `keep`.
+qint64 treeSize(const QByteArray& path, const Scanner::Progress& onProgress, const QList<QByteArray>* keep)
 {
     if (path.isEmpty() || path.contains('\0'))
         return 0;
@@ -180,16 +194,22 @@ qint64 directorySize(const QByteArray& path, const Progress& onProgress)
     qint64 bytes = 0;
     sumFiles(
         root, [&](const struct stat& file) { return links.firstSight(file) ? qint64(file.st_blocks) * 512 : 0; },
-        onProgress, bytes);
+        onProgress, keep, bytes);
     return bytes;
 }
+
+} // namespace
+
+namespace Scanner {
+
+qint64 directorySize(const QByteArray& path, const Progress& onProgress) { return treeSize(path, onProgress, nullptr); }
 
 qint64 directorySize(const QString& path, const Progress& onProgress)
 {
     return directorySize(QFile::encodeName(Paths::expandTilde(path)), onProgress);
 }
 
-qint64 freeableSize(const QList<QByteArray>& paths)
+qint64 freeableSize(const QList<QByteArray>& paths, const QList<QByteArray>& keep)
 {
     FreeableLinks links;
     const auto bytesOf = [&](const struct stat& st) { return links.bytesOf(st); };
@@ -200,7 +220,7 @@ qint64 freeableSize(const QList<QByteArray>& paths)
             continue;
         qint64 bytes = 0;
         if (S_ISDIR(st.st_mode))
-            sumFiles(p.toStdString(), bytesOf, {}, bytes);
+            sumFiles(p.toStdString(), bytesOf, {}, &keep, bytes);
         else if (S_ISREG(st.st_mode))
             bytes = bytesOf(st);
         total += bytes;
@@ -218,39 +238,60 @@ QList<QByteArray> locations(const CleanupTarget& target)
     else if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
         paths = c->fallbackPaths;
     QList<QByteArray> out;
-    for (const QString& p : paths) {
-        if (const std::optional<QString> where = Cleaner::location(p, target.isBuiltIn))
-            out.append(QFile::encodeName(*where));
+    for (const QString& pattern : std::as_const(paths)) {
+        for (const QString& p : Cleaner::places(pattern, target.isBuiltIn)) {
+            if (const std::optional<QString> where = Cleaner::location(p, target.isBuiltIn))
+                out.append(QFile::encodeName(*where));
+        }
     }
     return out;
 }
 
-QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
+QList<QByteArray> keptEntries(const CleanupTarget& target)
 {
-    return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> std::optional<qint64> {
+    QList<QByteArray> out;
+    if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind)) {
+        for (const QString& k : p->keep)
+            out.append(QFile::encodeName(Paths::clean(Paths::expandTilde(k))));
+    }
+    return out;
+}
+
+QFuture<Measurement> measure(const CleanupTarget& target, Progress onProgress)
+{
+    return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> Measurement {
         QList<QByteArray> paths;
         if (std::holds_alternative<CleanupKinds::Finder>(target.kind)) {
             paths = foundFolders(target);
             if (paths.isEmpty())
-                return std::nullopt;
+                return {};
         } else {
             const auto* c = std::get_if<CleanupKinds::Command>(&target.kind);
             const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind);
             if ((c && c->fallbackPaths.isEmpty()) || (p && p->paths.isEmpty()))
-                return std::nullopt;
+                return {};
             paths = locations(target); // a place refused for a link measures nothing
         }
+        const QList<QByteArray> keep = keptEntries(target);
         qint64 total = 0;
+        QList<MeasuredPlace> places;
         for (const QByteArray& p : std::as_const(paths)) {
             Progress inner;
             if (onProgress)
                 inner = [&total, &onProgress](qint64 counted) { onProgress(total + counted); };
-            total += directorySize(p, inner);
+            const qint64 bytes = treeSize(p, inner, keep.isEmpty() ? nullptr : &keep);
+            places.append(MeasuredPlace{QFile::decodeName(p), bytes});
+            total += bytes;
             if (onProgress)
                 onProgress(total);
         }
-        return total;
+        return Measurement{total, places};
     });
+}
+
+QFuture<std::optional<qint64>> size(const CleanupTarget& target, Progress onProgress)
+{
+    return measure(target, std::move(onProgress)).then([](const Measurement& m) { return m.size; });
 }
 
 } // namespace Scanner

@@ -51,6 +51,38 @@ private Q_SLOTS:
         QVERIFY(got);
         QCOMPARE(*got, expected.startsWith(QLatin1Char('/')) ? expected : home(expected));
     }
+
+    // The base folders: an absolute value is taken (cleaned), a relative or empty one is ignored
+    // for the default below home.
+    void baseFolders_data()
+    {
+        QTest::addColumn<QByteArray>("value");   // "-" unsets the variables
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("config");
+        QTest::newRow("unset") << QByteArray("-") << "~/.cache" << "~/.local/share" << "~/.config";
+        QTest::newRow("empty") << QByteArray("") << "~/.cache" << "~/.local/share" << "~/.config";
+        QTest::newRow("relative") << QByteArray("rel/x") << "~/.cache" << "~/.local/share" << "~/.config";
+        QTest::newRow("absolute, cleaned") << QByteArray("/srv//xdg/./x/") << "/srv/xdg/x" << "/srv/xdg/x" << "/srv/xdg/x";
+    }
+    void baseFolders()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, cache);
+        QFETCH(QString, data);
+        QFETCH(QString, config);
+        TestHome home;
+        for (const char* name : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            if (value == "-")
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+        const auto expect = [&](const QString& e) { return e.startsWith('~') ? home.path() + e.mid(1) : e; };
+        QCOMPARE(UserDirs::cacheHome(), expect(cache));
+        QCOMPARE(UserDirs::dataHome(), expect(data));
+        QCOMPARE(UserDirs::configHome(), expect(config));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_UserDirs)

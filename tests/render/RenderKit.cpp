@@ -190,7 +190,7 @@ int main(int argc, char** argv)
     env.diskInfo = [](const QString&) { return DiskInfo{500'000'000'000, 120'000'000'000}; };
     env.clock = &SystemClock::shared();
     env.size = [](const CleanupTarget& target, Scanner::Progress) {
-        return QtFuture::makeReadyFuture(std::optional<qint64>(qint64(qHash(target.id) % 5'000'000'000)));
+        return QtFuture::makeReadyFuture(Scanner::Measurement(qint64(qHash(target.id) % 5'000'000'000)));
     };
     env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
     env.validateCustom = [](const QString&) { return std::optional<QString>(); };

@@ -62,12 +62,16 @@ public:
     int diskReads = 0; // how often the model read the volume figures
     FakeNotificationCenter center;
     QString bundleIdentifier = QStringLiteral("app.dustlet.test");
+    // The model's cases follow the macOS catalog (its switches for saved state, the music cache
+    // and Mail's attachments); tests of the desktop's own catalog set the other platform.
+    HostPlatform platform = HostPlatform::macOS;
 
     // Sizer: with `holdSizes` each measurement waits in `sizeGates`; otherwise it gives the
     // value in `sizes` (no value for ids not listed).
     bool holdSizes = false;
     QHash<QString, std::optional<qint64>> sizes;
-    std::vector<std::unique_ptr<Gate<std::optional<qint64>>>> sizeGates;
+    QHash<QString, QList<Scanner::MeasuredPlace>> places;   // where the bytes lie, for ids listed
+    std::vector<std::unique_ptr<Gate<Scanner::Measurement>>> sizeGates;
     QStringList sizeCalls;
 
     // Cleaner: with `holdCleans` each clearing waits in `cleanGates`; otherwise it gives the
@@ -85,6 +89,7 @@ public:
     {
         AppModelEnvironment env;
         env.defaults = &home.defaults();
+        env.platform = platform;
         env.home = [this] { return home.path(); };
         env.diskInfo = [this](const QString&) {
             ++diskReads;
@@ -96,12 +101,12 @@ public:
         env.size = [this](const CleanupTarget& t, Scanner::Progress progress) {
             sizeCalls.append(t.id);
             if (!holdSizes)
-                return QtFuture::makeReadyFuture(sizes.value(t.id));
-            auto gate = std::make_unique<Gate<std::optional<qint64>>>();
+                return QtFuture::makeReadyFuture(Scanner::Measurement(sizes.value(t.id), places.value(t.id)));
+            auto gate = std::make_unique<Gate<Scanner::Measurement>>();
             gate->id = t.id;
             gate->progress = std::move(progress);
             gate->promise.start();
-            QFuture<std::optional<qint64>> f = gate->promise.future();
+            QFuture<Scanner::Measurement> f = gate->promise.future();
             sizeGates.push_back(std::move(gate));
             return f;
         };
@@ -136,7 +141,7 @@ public:
 
     std::unique_ptr<AppModel> makeModel() { return std::make_unique<AppModel>(environment()); }
 
-    Gate<std::optional<qint64>>* sizeGate(const QString& id)
+    Gate<Scanner::Measurement>* sizeGate(const QString& id)
     {
         for (auto& g : sizeGates)
             if (g->id == id && !g->promise.future().isFinished())
@@ -147,14 +152,14 @@ public:
     {
         auto* g = sizeGate(id);
         QVERIFY2(g, qPrintable(QStringLiteral("no open measurement of ") + id));
-        g->promise.addResult(value);
+        g->promise.addResult(Scanner::Measurement(value, places.value(id)));
         g->promise.finish();
     }
     void finishAllSizes(std::optional<qint64> value = 0)
     {
         for (auto& g : sizeGates)
             if (!g->promise.future().isFinished()) {
-                g->promise.addResult(value);
+                g->promise.addResult(Scanner::Measurement(value));
                 g->promise.finish();
             }
     }

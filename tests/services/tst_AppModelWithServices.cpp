@@ -25,15 +25,8 @@ void tst_AppModelWithServices::addCleanAndPutBack()
     TestHome home;
     QVERIFY(home.isValid());
     ManualClock clock;
-    AppModelEnvironment env;
-    env.defaults = &home.defaults();
-    env.home = [&] { return home.path(); };
-    env.diskInfo = [](const QString& path) { return DiskInfo::current(path); };
+    AppModelEnvironment env = AppModel::realEnvironment(home.defaults());
     env.clock = &clock;
-    env.size = [](const CleanupTarget& t, Scanner::Progress p) { return Scanner::size(t, std::move(p)); };
-    env.clean = [](const CleanupTarget& t, bool toTrash) { return Cleaner::clean(t, toTrash); };
-    env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
-    env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
     AppModel model(env);
     QVERIFY(model.disk().total > 0);
 

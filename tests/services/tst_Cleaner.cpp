@@ -3,6 +3,7 @@
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
 #include "services/Finder.h"
+#include "services/Scanner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -107,19 +108,24 @@ private Q_SLOTS:
     void folderHoldingTheTrashStays()
     {
         TestHome home;
+        // ~/.local itself and the data folder are protected off macOS: the Trash lives in a data
+        // folder deeper down, so that the cleared folder holds a folder holding it.
+        qputenv("XDG_DATA_HOME", home("box/deep/share").toLocal8Bit());
+        home.mkdir("box/deep/share");
         const QString earlier = home.writeFile("old.txt", 5000);
         const auto earlierInTrash = Trash::moveToTrash(earlier);
         QVERIFY(earlierInTrash);
-        home.writeFile(".local/bin/tool", 30000);
-        home.writeFile(".local/state/app/log", 30000);
+        QVERIFY(earlierInTrash->startsWith(home("box/deep/share/Trash/")));
+        home.writeFile("box/bin/tool", 30000);
+        home.writeFile("box/deep/state/app/log", 30000);
 
-        const CleanOutcome o = run(pathsTarget({"~/.local"}), true);
+        const CleanOutcome o = run(pathsTarget({"~/box"}), true);
         QCOMPARE(o.error, std::nullopt);
         QVERIFY(exists(*earlierInTrash));
-        QCOMPARE(originals(o), (QStringList{home(".local/bin"), home(".local/state")}));
+        QCOMPARE(originals(o), (QStringList{home("box/bin"), home("box/deep/state")}));
         for (const TrashedItem& item : o.trashed)
             QVERIFY2(exists(item.trashPath), qPrintable(item.trashPath));
-        QVERIFY(!exists(home(".local/bin")));
+        QVERIFY(!exists(home("box/bin")));
     }
 
     // Emptying a folder leaves the protected subtrees inside it alone, in both modes.
@@ -357,6 +363,114 @@ private Q_SLOTS:
         const CleanOutcome o = run(t, false);
         QVERIFY(!exists(home("src/app/node_modules")));
         QCOMPARE(o.freed, bytes);
+    }
+
+    // Built-in places beyond a plain folder: a "*" piece that stands for each profile folder,
+    // and entries of a folder left to other targets. Measuring and clearing agree on both.
+    // "*" stands for each folder found there, not for links, hidden folders or files; a custom
+    // folder's path is taken as it is.
+    void patternPlaces()
+    {
+        TestHome home;
+        home.mkdir("ff/b.default/cache2");
+        home.mkdir("ff/a.default/cache2");
+        home.mkdir("ff/.hidden/cache2");
+        home.mkdir("ff/noprofile");
+        home.writeText("ff/file", "x");
+        home.mkdir("elsewhere/cache2");
+        home.symlink("ff/linked", home("elsewhere"));
+        QCOMPARE(Cleaner::places("~/ff/*/cache2", true),
+                 (QStringList{home("ff/a.default/cache2"), home("ff/b.default/cache2"), home("ff/noprofile/cache2")}));
+        QCOMPARE(Cleaner::places("~/ff/*", true),
+                 (QStringList{home("ff/a.default"), home("ff/b.default"), home("ff/noprofile")}));
+        QCOMPARE(Cleaner::places("~/ff/*/cache2", false), QStringList{home("ff/*/cache2")});
+        QCOMPARE(Cleaner::places("~/plain", true), QStringList{home("plain")});
+        QCOMPARE(Cleaner::places("~/missing/*/cache2", true), QStringList());
+        // A link on the way to the pattern's folder leads to no place at all.
+        home.symlink("ffl", home("ff"));
+        QCOMPARE(Cleaner::places("~/ffl/*/cache2", true), QStringList());
+    }
+
+    // Each profile's cache is measured and cleared; the rest of a profile's folder, a profile
+    // reached through a link and a folder named "*" stay.
+    void profileCachesMeasuredAndCleared_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("to Trash") << true;
+        QTest::newRow("for good") << false;
+    }
+    void profileCachesMeasuredAndCleared()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        const qint64 a = TestHome::allocated(home.writeFile(".cache/moz/a.default/cache2/entries/A", 64 * 1024));
+        const qint64 b = TestHome::allocated(home.writeFile(".cache/moz/b.default/cache2/entries/B", 32 * 1024));
+        home.writeFile(".cache/moz/a.default/startupCache/s", 16 * 1024);
+        home.writeFile("Documents/cache2/letter.odt", 8 * 1024);
+        home.symlink(".cache/moz/evil", home("Documents"));
+        const CleanupTarget firefox = pathsTarget({"~/.cache/moz/*/cache2"});
+
+        const Scanner::Measurement m = Scanner::measure(firefox).result();
+        QCOMPARE(m.size, std::optional<qint64>(a + b));
+        QCOMPARE(m.places, (QList<Scanner::MeasuredPlace>{{home(".cache/moz/a.default/cache2"), a},
+                                                          {home(".cache/moz/b.default/cache2"), b}}));
+
+        const CleanOutcome o = run(firefox, toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, a + b);
+        QVERIFY(!exists(home(".cache/moz/a.default/cache2/entries")));
+        QVERIFY(!exists(home(".cache/moz/b.default/cache2/entries")));
+        QVERIFY(QFileInfo(home(".cache/moz/a.default/cache2")).isDir());   // the folders stay
+        QVERIFY(exists(home(".cache/moz/a.default/startupCache/s")));
+        QVERIFY(exists(home("Documents/cache2/letter.odt")));
+        if (toTrash)
+            QCOMPARE(originals(o), (QStringList{home(".cache/moz/a.default/cache2/entries"),
+                                                home(".cache/moz/b.default/cache2/entries")}));
+        QCOMPARE(Scanner::size(firefox).result(), std::optional<qint64>(0));
+
+        // No profile at all measures 0, a value.
+        const CleanupTarget none = pathsTarget({"~/.cache/none/*/cache2"});
+        QCOMPARE(Scanner::size(none).result(), std::optional<qint64>(0));
+        QCOMPARE(run(none, toTrash), CleanOutcome{});
+    }
+
+    // The entries a target leaves to others are neither measured nor cleared with it, in both
+    // modes; a file of the same name elsewhere in the tree is not such an entry.
+    void entriesLeftToOthers_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("to Trash") << true;
+        QTest::newRow("for good") << false;
+    }
+    void entriesLeftToOthers()
+    {
+        QFETCH(bool, toTrash);
+        TestHome home;
+        const qint64 thumbs = TestHome::allocated(home.writeFile(".cache/thumbnails/large/t.png", 48 * 1024));
+        const qint64 nested = TestHome::allocated(home.writeFile(".cache/app/pip/wheel", 8 * 1024));
+        const qint64 pip = TestHome::allocated(home.writeFile(".cache/pip/http/blob", 96 * 1024));
+        const qint64 hf = TestHome::allocated(home.writeFile(".cache/huggingface/model.bin", 40 * 1024));
+        CleanupTarget appcaches = pathsTarget({});
+        appcaches.kind = CleanupKinds::Paths{{"~/.cache"}, {"~/.cache/pip", "~/.cache/huggingface"}};
+
+        QCOMPARE(Scanner::keptEntries(appcaches), (QList<QByteArray>{QFile::encodeName(home(".cache/pip")),
+                                                                     QFile::encodeName(home(".cache/huggingface"))}));
+        const Scanner::Measurement m = Scanner::measure(appcaches).result();
+        QCOMPARE(m.size, std::optional<qint64>(thumbs + nested));
+        QCOMPARE(m.places, (QList<Scanner::MeasuredPlace>{{home(".cache"), thumbs + nested}}));
+        const QList<QByteArray> all{QFile::encodeName(home(".cache"))};
+        QCOMPARE(Scanner::freeableSize(all, Scanner::keptEntries(appcaches)), thumbs + nested);
+        QCOMPARE(Scanner::freeableSize(all), thumbs + nested + pip + hf);
+
+        const CleanOutcome o = run(appcaches, toTrash);
+        QCOMPARE(o.error, std::nullopt);
+        QCOMPARE(o.freed, thumbs + nested);
+        QVERIFY(!exists(home(".cache/thumbnails")));
+        QVERIFY(!exists(home(".cache/app")));
+        QVERIFY(exists(home(".cache/pip/http/blob")));
+        QVERIFY(exists(home(".cache/huggingface/model.bin")));
+        if (toTrash)
+            QCOMPARE(originals(o), (QStringList{home(".cache/app"), home(".cache/thumbnails")}));
     }
 };
 

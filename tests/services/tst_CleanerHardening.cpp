@@ -380,20 +380,25 @@ private Q_SLOTS:
     {
         QFETCH(bool, toTrash);
         TestHome home;
+        // The data folder itself (and ~/.local) is protected off macOS: the Trash lives in a data
+        // folder deeper down, so that a cleared folder holds a folder holding it.
+        qputenv("XDG_DATA_HOME", home("box/deep/share").toLocal8Bit());
+        home.mkdir("box/deep/share");
         const auto earlier = Trash::moveToTrash(home.writeText("old.txt", "trashed before"));
         QVERIFY(earlier);
-        home.writeFile(".local/bin/tool", 30000);
-        home.writeFile(".local/share/app/data", 30000);
-        const CleanOutcome o = run(pathsTarget({"~/.local"}, false), toTrash);
+        QVERIFY(earlier->startsWith(home("box/deep/share/Trash/")));
+        home.writeFile("box/bin/tool", 30000);
+        home.writeFile("box/deep/app/data", 30000);
+        const CleanOutcome o = run(pathsTarget({"~/box"}, false), toTrash);
         QCOMPARE(o.error, std::nullopt);
         QCOMPARE(readAll(*earlier), QByteArray("trashed before"));
         QVERIFY(QFileInfo::exists(infoOf(*earlier)));
-        QVERIFY(!lexists(home(".local/bin")));
-        QVERIFY(!lexists(home(".local/share/app")));
+        QVERIFY(!lexists(home("box/bin")));
+        QVERIFY(!lexists(home("box/deep/app")));
         for (const TrashedItem& item : o.trashed)
             QVERIFY(Trash::putBack(item.trashPath, item.original));
         if (toTrash)
-            QVERIFY(QFileInfo::exists(home(".local/share/app/data")));
+            QVERIFY(QFileInfo::exists(home("box/deep/app/data")));
     }
 
     // Resolution as the system does it: through a missing folder ".." leads nowhere; a NUL in a

@@ -1,4 +1,5 @@
 #include "TestHome.h"
+#include "models/CleanupCatalog.h"
 #include "services/Cleaner.h"
 
 #include <QDir>
@@ -138,6 +139,110 @@ private Q_SLOTS:
         home.symlink("alias.bin", home("a.bin"));
         const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
         QCOMPARE(Cleaner::canTrashOnRequest(p), allowed);
+    }
+
+    // Off macOS the rule also protects the desktop's own places. The user folders come from a
+    // German user-dirs.dirs; "~/Bilder" is also reached through a link.
+    void desktopPlaces_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("localised pictures") << "~/Bilder" << false;
+        QTest::newRow("below localised pictures") << "~/Bilder/Urlaub/x.jpg" << false;
+        QTest::newRow("where the pictures link leads") << "~/store/pics/a.jpg" << false;
+        QTest::newRow("below localised music") << "~/Musik/a.flac" << false;
+        QTest::newRow("localised documents itself") << "~/Dokumente" << false;
+        QTest::newRow("below localised documents") << "~/Dokumente/Projekte" << true;
+        QTest::newRow("localised desktop") << "~/Schreibtisch" << false;
+        QTest::newRow("public share") << QString::fromUtf8("~/Öffentlich") << false;
+        QTest::newRow("templates") << "~/Vorlagen" << false;
+        QTest::newRow("videos itself") << "~/Videos" << false;
+        QTest::newRow("below videos, like Movies") << "~/Videos/clip" << true;
+        QTest::newRow("downloads") << "~/Downloads" << false;
+        QTest::newRow("config folder itself") << "~/.config" << false;
+        QTest::newRow("an app's config folder") << "~/.config/app" << true;
+        QTest::newRow(".local itself") << "~/.local" << false;
+        QTest::newRow("data folder itself") << "~/.local/share" << false;
+        QTest::newRow("an app's data folder") << "~/.local/share/app" << true;
+        QTest::newRow("cache folder stays emptiable") << "~/.cache" << true;
+        QTest::newRow("an entry of the cache folder") << "~/.cache/pip" << true;
+        QTest::newRow("ssh keys") << "~/.ssh/id_ed25519" << false;
+        QTest::newRow("ssh itself") << "~/.ssh" << false;
+        QTest::newRow("gnupg") << "~/.gnupg/private-keys-v1.d" << false;
+        QTest::newRow("nss database") << "~/.pki/nssdb" << false;
+        QTest::newRow("keyrings") << "~/.local/share/keyrings/login.keyring" << false;
+        QTest::newRow("firefox profile") << "~/.mozilla/firefox/x.default" << false;
+        QTest::newRow("firefox profile in the config folder") << "~/.config/mozilla/firefox/x.default" << false;
+        QTest::newRow("firefox profile cache") << "~/.cache/mozilla/firefox/x.default/cache2" << true;
+        QTest::newRow("thunderbird profile") << "~/.thunderbird/y.default/Mail" << false;
+        QTest::newRow("chrome profile") << "~/.config/google-chrome/Default" << false;
+        QTest::newRow("chrome profile name as a prefix only") << "~/.config/google-chromex" << true;
+        QTest::newRow("chromium profile") << "~/.config/chromium/Default/Cache" << false;
+        QTest::newRow("evolution mail") << "~/.local/share/evolution/mail/local" << false;
+    }
+    void desktopPlaces()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, safe);
+        TestHome home;
+        home.writeText(".config/user-dirs.dirs",
+                       QString::fromUtf8("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                                         "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\nXDG_PUBLICSHARE_DIR=\"$HOME/\u00d6ffentlich\"\n"
+                                         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"
+                                         "XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_VIDEOS_DIR=\"$HOME/Videos\"\n")
+                           .toUtf8());
+        home.mkdir("store/pics");
+        home.symlink("Bilder", home("store/pics"));
+        const QString p = home.path() + path.mid(1);
+        QCOMPARE(Cleaner::isSafe(p, HostPlatform::other), safe);
+        if (hostPlatform() == HostPlatform::other)
+            QCOMPARE(Cleaner::isSafe(p), safe);
+    }
+
+    // Without user-dirs.dirs the English names count; XDG folders set elsewhere are protected
+    // where they are, and the default places still are.
+    void desktopDefaultsAndMovedFolders()
+    {
+        TestHome home;
+        qputenv("XDG_CONFIG_HOME", home("cfg").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", home("data").toLocal8Bit());
+        const auto safe = [&](const QString& relative) { return Cleaner::isSafe(home(relative), HostPlatform::other); };
+        QVERIFY(!safe("Desktop"));
+        QVERIFY(!safe("Videos"));
+        QVERIFY(!safe("Pictures/a"));
+        QVERIFY(!safe("Music/a"));
+        QVERIFY(!safe("Public"));
+        QVERIFY(!safe("cfg"));
+        QVERIFY(!safe("cfg/google-chrome/Default"));
+        QVERIFY(safe("cfg/app"));
+        QVERIFY(!safe("data"));
+        QVERIFY(!safe("data/keyrings/login.keyring"));
+        QVERIFY(!safe(".config"));
+        QVERIFY(!safe(".config/chromium/Default"));
+        QVERIFY(!safe(".local/share/evolution"));
+    }
+
+    // The macOS rule has none of the desktop's places (its own table above stays as it is).
+    void macOSRuleHasNoDesktopPlaces()
+    {
+        TestHome home;
+        home.writeText(".config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+        for (const char* relative : {".config", ".local/share", "Bilder/a.jpg", ".mozilla/firefox/x", "Videos"})
+            QVERIFY2(Cleaner::isSafe(home(relative), HostPlatform::macOS), relative);
+        QVERIFY(!Cleaner::isSafe(home("Pictures/a"), HostPlatform::macOS));
+    }
+
+    // No place of the desktop's catalog lies in a protected place: each is reached through its own
+    // target, and the rule lets each one be emptied.
+    void desktopCatalogPlacesPassTheRule()
+    {
+        TestHome home;
+        for (const CleanupTarget& t : CleanupCatalog::builtIn(HostPlatform::other)) {
+            for (QString p : t.displayPaths()) {
+                p.replace(QStringLiteral("/*/"), QStringLiteral("/x.default/"));
+                QVERIFY2(Cleaner::isSafe(p, HostPlatform::other), qPrintable(p));
+            }
+        }
     }
 
     // The protected places alone, without the allowed roots: what an app bundle outside the

@@ -3,6 +3,7 @@
 // copy goes to the (test home's) Trash with a history entry, and the entry puts it back.
 #include "AppModel.h"
 #include "DustletApp.h"
+#include "RoadKit.h"
 #include "TestHome.h"
 #include "platform/ui/Dialogs.h"
 #include "views/FileFinderRows.h"
@@ -34,11 +35,7 @@ private Q_SLOTS:
         home.writeText("Pictures/trip/c.raw", content.left(1'100'000));
 
         DustletApp app;
-        app.model().settings().setHasCompletedOnboarding(true);
-        app.launch();
-        QWidget* panelWindow = app.menuBarExtra().panel();
-        QVERIFY(panelWindow);
-        auto* panel = panelWindow->findChild<MenuPanelView*>();
+        MenuPanelView* panel = launchToPanel(app);
         QVERIFY(panel);
         QVERIFY(app.windows().isRegistered("largefiles"));
 

@@ -3,7 +3,9 @@
 // home's) Trash and the panel reports what was freed.
 #include "AppModel.h"
 #include "DustletApp.h"
+#include "RoadKit.h"
 #include "TestHome.h"
+#include "platform/HostPlatform.h"
 #include "views/ConfirmWindowView.h"
 #include "views/MenuBarExtra.h"
 #include "views/MenuPanelView.h"
@@ -23,15 +25,12 @@ private Q_SLOTS:
         QVERIFY(home.isValid());
         // No desktop bus: nothing may reach the real notification service.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/dustlet-test-bus");
-        const QString cache = home.writeFile("Library/Caches/app.example.cache/blob.bin", 4 * 1024 * 1024);
+        // The app caches: the system's folder on macOS, the desktop's cache folder elsewhere.
+        const QString caches = hostPlatform() == HostPlatform::macOS ? "Library/Caches" : ".cache";
+        const QString cache = home.writeFile(caches + "/app.example.cache/blob.bin", 4 * 1024 * 1024);
 
         DustletApp app;
-        app.model().settings().setHasCompletedOnboarding(true);
-        app.launch();
-        // Offscreen there is no tray: the panel opens as a window at launch.
-        QWidget* panelWindow = app.menuBarExtra().panel();
-        QVERIFY(panelWindow);
-        auto* panel = panelWindow->findChild<MenuPanelView*>();
+        MenuPanelView* panel = launchToPanel(app);
         QVERIFY(panel);
         QVERIFY(app.windows().isRegistered("confirm"));
 
@@ -55,7 +54,7 @@ private Q_SLOTS:
         QVERIFY2(status.startsWith("Freed ") && status.endsWith(" total") && status != "Freed Zero KB total",
                  qPrintable(status));
         QVERIFY(!QFileInfo::exists(cache));
-        QVERIFY(QDir(home("Library/Caches")).exists());   // the folder stays, its contents go
+        QVERIFY(QDir(home(caches)).exists());   // the folder stays, its contents go
         QVERIFY(!app.model().history().isEmpty());
         QVERIFY(app.model().history().first().trashed);
     }

@@ -8,6 +8,7 @@
 #include "TestHome.h"
 #include "platform/AccessibilityPrefs.h"
 #include "platform/AppEvents.h"
+#include "platform/HostPlatform.h"
 #include "views/OnboardingView.h"
 #include "views/OnboardingVisuals.h"
 
@@ -25,7 +26,10 @@ private Q_SLOTS:
         // No desktop bus: nothing may reach the real notification service.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/dustlet-test-bus");
         AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
-        home.writeFile("Library/Caches/app.example.cache/blob.bin", 4 * 1024 * 1024);
+        // The app caches: the system's folder on macOS, the desktop's cache folder elsewhere.
+        home.writeFile(QString(hostPlatform() == HostPlatform::macOS ? "Library/Caches" : ".cache")
+                           + "/app.example.cache/blob.bin",
+                       4 * 1024 * 1024);
 
         DustletApp app;
         QVERIFY(!app.model().settings().hasCompletedOnboarding());
