@@ -87,6 +87,24 @@ std::optional<QRect> AppDelegate::statusItemFrame() const
     return m_statusItemFrame ? m_statusItemFrame() : std::nullopt;
 }
 
+AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item)
+{
+    // The tray is at the bottom when its icon is in the lower half, or, with no icon to go by,
+    // when the desktop keeps room at the bottom of the screen and none at the top.
+    const bool atBottom = item ? item->center().y() > screen.center().y()
+                               : available.top() <= screen.top() && available.bottom() < screen.bottom();
+    if (atBottom) {
+        // Directly above the bottom panel (and above the icon).
+        int bottom = available.bottom() + 1;
+        if (item)
+            bottom = std::min(bottom, item->top());
+        return {QRect(screen.left(), bottom - 200, screen.width(), 200), true};
+    }
+    // Directly under the menu bar or top panel: what the desktop keeps free at the top.
+    const int thickness = std::max(0, available.top() - screen.top());
+    return {QRect(screen.left(), screen.top() + thickness, screen.width(), 200), false};
+}
+
 void AppDelegate::showMenuBarCoachMark()
 {
     if (m_coachMarkWindow)
@@ -95,12 +113,10 @@ void AppDelegate::showMenuBarCoachMark()
     if (!screen)
         return;
     const QRect frame = screen->geometry();
-    // The menu bar's (or top panel's) thickness: what the desktop keeps free at the top.
-    const int thickness = std::max(0, screen->availableGeometry().top() - frame.top());
     const std::optional<QRect> item = statusItemFrame();
     const qreal iconX = item ? item->left() + item->width() / 2.0 : frame.right() + 1 - 120.0;
-
-    const QRect band(frame.left(), frame.top() + thickness, frame.width(), 200);
+    const HintBand placed = hintBand(frame, screen->availableGeometry(), item);
+    const QRect band = placed.band;
     auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                            | Qt::WindowDoesNotAcceptFocus);
     panel->setObjectName(QStringLiteral("coachMark"));
@@ -114,6 +130,7 @@ void AppDelegate::showMenuBarCoachMark()
         if (self)
             self->dismissCoachMark();
     }, 280, panel);
+    mark->setPointsDown(placed.atBottom);
     layout->addWidget(mark);
     if (!Compositing::translucentWindowsWork()) {
         // Transparent areas would show black: keep only the arrow and the bubble, standing still.

@@ -22,7 +22,8 @@
 #include "views/StartupItemsView.h"
 #include "views/UninstallerView.h"
 #include "views/Windows.h"
-#include "views/components/Symbol.h"
+#include "views/components/AppIcon.h"
+#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -51,8 +52,12 @@ DustletApp::DustletApp()
     AppLanguage::install();
     QApplication::setApplicationName(QStringLiteral("Dustlet"));
     QApplication::setApplicationVersion(Bundle::shortVersion());
+    // The desktop matches the windows to dustlet.desktop: its name and icon, not a generic one.
+    QGuiApplication::setDesktopFileName(QStringLiteral("dustlet"));
     // A tray program: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Buttons and check boxes grow with a large desktop font, as the texts do.
+    ScaledControls::install();
 
     m_model = &AppModel::shared();
     m_delegate = new AppDelegate(*m_model, AppEvents::shared(), this);
@@ -116,11 +121,14 @@ void DustletApp::showPanel() { m_extra->showPanel(); }
 
 void DustletApp::launch()
 {
-    QApplication::setWindowIcon(Symbol::icon(QStringLiteral("internaldrive.fill"), QColor(0x0a, 0x84, 0xff), 64));
+    QApplication::setWindowIcon(AppIcon::icon());
     registerScenes();
     m_delegate->applicationDidFinishLaunching();
     m_label->attach(m_extra->statusItem());
-    m_extra->show(StatusItem::isAvailable());
+    m_extra->show(m_extra->isTrayAvailable());
+    // The model runs from launch, not from the panel's first showing: a program that is never
+    // clicked still keeps its figure current, warns of low space and cleans on schedule.
+    m_model->start();
 }
 
 // Compiled here so that linking the UI library without the application object does not need it.

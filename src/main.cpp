@@ -1,8 +1,12 @@
 #include "DustletApp.h"
+#include "platform/Background.h"
 #include "platform/Bundle.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -14,8 +18,19 @@ int main(int argc, char** argv)
     if (instance.acquire() == SingleInstance::Outcome::handedOver)
         return 0;
 
-    DustletApp dustlet;
-    QObject::connect(&instance, &SingleInstance::activated, &dustlet, &DustletApp::showPanel);
-    dustlet.launch();
-    return app.exec();
+    int code = 0;
+    {
+        DustletApp dustlet;
+        QObject::connect(&instance, &SingleInstance::activated, &dustlet, &DustletApp::showPanel);
+        dustlet.launch();
+        code = app.exec();
+        instance.release();
+    }
+    // Settings and history are written as they change: nothing is left to save. A walk or a
+    // command still running is not waited for beyond a moment; the process ends at once.
+    if (!Background::waitForDone(100)) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -63,6 +63,12 @@ qt_add_resources(dustlet_ui dustlet_symbols
   BASE ${DUSTLET_ICON_ROOT}
   FILES ${DUSTLET_SYMBOL_FILES})
 
+# The program's own icon, for its windows (embedded) and the desktop's launcher (installed).
+qt_add_resources(dustlet_ui dustlet_app_icon
+  PREFIX /app
+  BASE ${CMAKE_SOURCE_DIR}/resources
+  FILES ${CMAKE_SOURCE_DIR}/resources/dustlet.svg)
+
 # Bundle information: identifier, versions and the update feed (none for a development build).
 set(DUSTLET_BUNDLE_ID "app.dustlet.Dustlet" CACHE STRING "Application identifier")
 set(DUSTLET_BUILD_NUMBER "1" CACHE STRING "Build number (CFBundleVersion)")
@@ -90,6 +96,7 @@ else()
   include(GNUInstallDirs)
   install(TARGETS dustlet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/resources/dustlet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/dustlet.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
 # Renders every built view with a seeded model to PNG files, for a person to look at.

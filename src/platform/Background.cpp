@@ -1,5 +1,6 @@
 #include "platform/Background.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 namespace Background {
@@ -23,6 +24,12 @@ QThreadPool& userInitiated()
         return p;
     }();
     return *pool;
+}
+
+bool waitForDone(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    return utility().waitForDone(int(deadline.remainingTime())) && userInitiated().waitForDone(int(deadline.remainingTime()));
 }
 
 } // namespace Background

@@ -7,4 +7,7 @@
 namespace Background {
 QThreadPool& utility();
 QThreadPool& userInitiated();
+// Waits up to `milliseconds` for the work on both pools to end; whether it did. At quit the
+// program waits no longer than this for a walk or a command that is still running.
+bool waitForDone(int milliseconds);
 } // namespace Background

@@ -19,7 +19,7 @@ namespace {
 // Entry files are small; anything larger is not one of ours.
 constexpr qint64 kMaxEntryBytes = 64 * 1024;
 
-QString tr(const char* text) { return QCoreApplication::translate("LoginItem", text); }
+QString text(const char* source) { return QCoreApplication::translate("LoginItem", source); }
 
 // The value of `key` in the group "[Desktop Entry]", trimmed; none when absent.
 std::optional<QString> entryValue(const QByteArray& text, const QString& key)
@@ -129,19 +129,19 @@ std::optional<QString> AutostartLoginItem::setEnabled(bool enabled)
             return std::nullopt;
         if (file.remove())
             return std::nullopt;
-        return tr("Couldn't remove %1: %2").arg(target, file.errorString());
+        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't remove %1: %2")).arg(target, file.errorString());
     }
     QDir().mkpath(m_folder);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
-        return tr("Couldn't write %1: %2").arg(target, file.errorString());
+        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, file.errorString());
     const QByteArray bytes = contents();
     if (file.write(bytes) != bytes.size()) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return tr("Couldn't write %1: %2").arg(target, error);
+        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, error);
     }
     if (!file.commit())
-        return tr("Couldn't write %1: %2").arg(target, file.errorString());
+        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, file.errorString());
     return std::nullopt;
 }

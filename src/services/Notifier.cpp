@@ -23,7 +23,7 @@ void notifyLowSpace(NotificationCenter& center, qint64 availableBytes, const QSt
         return;
     NotificationCenter::Content content;
     content.title = QCoreApplication::translate("Notifier", "Low disk space");
-    content.body = QCoreApplication::translate("Notifier", "Only %1 available. Tap \u201cClean Up Now\u201d to free up space.")
+    content.body = QCoreApplication::translate("Notifier", "Only %1 available. Tap “Clean Up Now” to free up space.")
                        .arg(formatBytes(availableBytes));
     content.sound = true;
     content.categoryIdentifier = kLowSpaceCategory;

@@ -14,7 +14,6 @@ QString rawValue(DiskColorMode mode) { return mode == DiskColorMode::age ? QStri
 namespace DiskMapStyle {
 
 namespace {
-constexpr const char* kContext = "DiskMapView";
 
 QColor blend(const QColor& from, const QColor& to, double t)
 {
@@ -83,20 +82,21 @@ QString categoryWord(FileCategory category)
     return QStringLiteral("Other");
 }
 
+// The context is written out in each call: the translation tools read only a literal one.
 QString categoryLabel(FileCategory category)
 {
     switch (category) {
-    case FileCategory::video: return QCoreApplication::translate(kContext, "Video");
-    case FileCategory::images: return QCoreApplication::translate(kContext, "Images");
-    case FileCategory::audio: return QCoreApplication::translate(kContext, "Audio");
-    case FileCategory::archives: return QCoreApplication::translate(kContext, "Archives");
-    case FileCategory::apps: return QCoreApplication::translate(kContext, "Apps");
-    case FileCategory::code: return QCoreApplication::translate(kContext, "Code");
-    case FileCategory::documents: return QCoreApplication::translate(kContext, "Documents");
-    case FileCategory::caches: return QCoreApplication::translate(kContext, "Caches & logs");
-    case FileCategory::other: return QCoreApplication::translate(kContext, "Other");
+    case FileCategory::video: return QCoreApplication::translate("DiskMapView", "Video");
+    case FileCategory::images: return QCoreApplication::translate("DiskMapView", "Images");
+    case FileCategory::audio: return QCoreApplication::translate("DiskMapView", "Audio");
+    case FileCategory::archives: return QCoreApplication::translate("DiskMapView", "Archives");
+    case FileCategory::apps: return QCoreApplication::translate("DiskMapView", "Apps");
+    case FileCategory::code: return QCoreApplication::translate("DiskMapView", "Code");
+    case FileCategory::documents: return QCoreApplication::translate("DiskMapView", "Documents");
+    case FileCategory::caches: return QCoreApplication::translate("DiskMapView", "Caches & logs");
+    case FileCategory::other: return QCoreApplication::translate("DiskMapView", "Other");
     }
-    return QCoreApplication::translate(kContext, "Other");
+    return QCoreApplication::translate("DiskMapView", "Other");
 }
 
 QList<FileCategory> presentCategories(const QList<DiskNode>& children)

@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,6 +42,14 @@ FileFinderRows::Row fileRow(const ScannedFile& file, const QString& keyPrefix)
     row.path = file.path();
     row.key = keyPrefix + row.id;
     return row;
+}
+
+// The whole pixels a text needs. QFontMetrics::horizontalAdvance rounds to the nearest pixel, while
+// eliding and drawing lay the text out at fractional precision, so a rect of the rounded width can
+// be a fraction too narrow and cut the last letters off.
+int textWidth(const QFont& font, const QString& text)
+{
+    return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text)));
 }
 
 int indicatorSize(const QWidget* widget)
@@ -217,18 +227,18 @@ FileFinderRowDelegate::TextRects FileFinderRowDelegate::textRects(const QRect& r
     TextRects t;
     if (index.data(FileFinderRows::IsHeaderRole).toBool()) {
         const QRect text = r.adjusted(padH(), Style::metric(10), -padH(), -Style::metric(4));
-        const QFontMetrics caption(Style::font(Style::Text::caption));
-        const QFontMetrics bold(Style::font(Style::Text::caption, QFont::DemiBold));
-        const int saveWidth = caption.horizontalAdvance(index.data(FileFinderRows::SaveTextRole).toString());
+        const int saveWidth = textWidth(Style::font(Style::Text::caption),
+                                        index.data(FileFinderRows::SaveTextRole).toString());
         t.save = QRect(text.right() + 1 - saveWidth, text.top(), saveWidth, text.height());
         const int left = std::min(text.width() - saveWidth - gap(),
-                                  bold.horizontalAdvance(index.data(FileFinderRows::HeaderTextRole).toString()));
+                                  textWidth(Style::font(Style::Text::caption, QFont::DemiBold),
+                                            index.data(FileFinderRows::HeaderTextRole).toString()));
         t.header = QRect(text.left(), text.top(), std::max(0, left), text.height());
         return t;
     }
     const int body = r.height() - 1;   // the divider is the last line
-    const QFontMetrics sizeMetrics(Style::font(Style::Text::callout));
-    const int sizeWidth = sizeMetrics.horizontalAdvance(index.data(FileFinderRows::SizeTextRole).toString());
+    const int sizeWidth = textWidth(Style::font(Style::Text::callout),
+                                    index.data(FileFinderRows::SizeTextRole).toString());
     t.size = QRect(revealRect(r).left() - gap() - sizeWidth, r.top(), sizeWidth, body);
 
     const int textLeft = checkBoxRect(r).right() + 1 + gap();

@@ -38,6 +38,7 @@ public:
     // How the program ends and how a tray is looked for (tests hand in their own).
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
     void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
+    bool isTrayAvailable() const { return m_trayAvailable && m_trayAvailable(); }
 
 
     // Where a panel of `size` goes for an icon at `icon` on a screen with `area`: under the

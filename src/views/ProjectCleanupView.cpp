@@ -356,8 +356,8 @@ QString ProjectCleanupView::age(const std::optional<QDateTime>& date, const QDat
 
 QString ProjectCleanupView::confirmTitle(int count)
 {
-    return tr("Move %1 build folder%2 to the Trash?")
-        .arg(QString::number(count), count == 1 ? QString() : QStringLiteral("s"));
+    // Two texts rather than a suffix, so that each language words its own plural.
+    return (count == 1 ? tr("Move %1 build folder to the Trash?") : tr("Move %1 build folders to the Trash?")).arg(count);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -233,7 +233,8 @@ void TargetRowView::paintEvent(QPaintEvent*)
 
 QString TargetRowView::locationHeading(qsizetype count)
 {
-    return tr("Location%1").arg(count == 1 ? QString() : QStringLiteral("s"));
+    // Two texts rather than a suffix, so that each language words its own plural.
+    return count == 1 ? tr("Location") : tr("Locations");
 }
 
 QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* parent)

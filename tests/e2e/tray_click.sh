@@ -57,4 +57,13 @@ wait_for 50 panel_gone || { echo "FAIL: the panel stayed open after a click else
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
 menu_shown() { [ -n "$(other_windows | awk '$4 > 50 && $5 > 20')" ]; }
 wait_for 50 menu_shown || { echo "FAIL: a right click on the tray icon showed no menu"; exit 1; }
+
+# Its last item, "Quit", ends the program, without waiting for anything still running.
+xdotool key Up Return
+quit_at=$(date +%s%N)
+ended() { ! kill -0 "$dustlet_pid" 2>/dev/null; }
+wait_for 50 ended || { echo "FAIL: Quit in the icon's menu left the program running"; cat "$work/dustlet.log"; exit 1; }
+echo "ended $(( ($(date +%s%N) - quit_at) / 1000000 )) ms after Quit"
+wait "$dustlet_pid"; code=$?
+[ "$code" -eq 0 ] || { echo "FAIL: the program ended with status $code after Quit"; cat "$work/dustlet.log"; exit 1; }
 echo "PASS"

@@ -1,5 +1,6 @@
 // The D-Bus notification centre against a notification server of our own, registered on a
 // private session bus that this test starts.
+#include "FakeNotificationServer.h"
 #include "platform/NotificationCenter.h"
 
 #include <QDBusConnection>
@@ -8,42 +9,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
-
-class FakeNotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    struct Call {
-        QString appName;
-        uint replacesId;
-        QString summary;
-        QString body;
-        QStringList actions;
-        QVariantMap hints;
-        uint returnedId;
-    };
-    QStringList capabilities{QStringLiteral("body"), QStringLiteral("actions")};
-    QList<Call> calls;
-    QSet<uint> shown;
-    uint nextId = 41;
-    int capabilityQueries = 0;
-
-public Q_SLOTS:
-    QStringList GetCapabilities()
-    {
-        ++capabilityQueries;
-        return capabilities;
-    }
-    uint Notify(const QString& appName, uint replacesId, const QString& /*icon*/, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int /*timeout*/)
-    {
-        const uint id = (replacesId != 0 && shown.contains(replacesId)) ? replacesId : ++nextId;
-        shown.insert(id);
-        calls.append({appName, replacesId, summary, body, actions, hints, id});
-        return id;
-    }
-    void CloseNotification(uint id) { shown.remove(id); }
-};
 
 class tst_NotificationCenter : public QObject {
     Q_OBJECT

@@ -1,7 +1,8 @@
-// dustlet-render [OUTPUT_FOLDER] [--only PREFIX]… [--dark] [--scale N] [--font-px N]
+// dustlet-render [OUTPUT_FOLDER] [--only PREFIX]… [--dark] [--scale N] [--font-px N] [--lang CODE]
 // Draws every built view with a seeded model into PNG files (offscreen, in a temporary home), so
 // a person can look at them. --dark uses a dark palette, --scale the device pixel ratio (2 by
-// default, as on a high-density screen), --font-px the application font's pixel size.
+// default, as on a high-density screen), --font-px the application font's pixel size, --lang the
+// interface language ("de").
 #include "RenderKit.h"
 
 #include "Palettes.h"
@@ -10,9 +11,11 @@
 #include "platform/AccessibilityPrefs.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
+#include "services/AppLanguage.h"
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
+#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,6 +41,7 @@ QStringList g_only;
 QStringList g_written;
 QString g_home;
 bool g_dark = false;
+QString g_language = QStringLiteral("en");
 AppModel* g_model = nullptr;
 
 QList<Renderer>& renderers()
@@ -127,6 +131,15 @@ AppModel& model() { return *g_model; }
 QString home() { return g_home; }
 bool dark() { return g_dark; }
 
+QString language() { return g_language; }
+
+void setLanguage(const QString& code)
+{
+    UserDefaults choice(g_home + QStringLiteral("/.config/dustlet/language.plist"));
+    choice.setStringArray(AppLanguage::key(), {code});
+    AppLanguage::install(choice, {});
+}
+
 int add(Renderer renderer)
 {
     renderers().append(std::move(renderer));
@@ -150,6 +163,7 @@ int main(int argc, char** argv)
 
     QString scale = QStringLiteral("2");
     int fontPx = 0;
+    QString language;
     QStringList positional;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -161,6 +175,8 @@ int main(int argc, char** argv)
             scale = QString::fromLocal8Bit(argv[++i]);
         else if (a == QLatin1String("--font-px") && i + 1 < argc)
             fontPx = QString::fromLocal8Bit(argv[++i]).toInt();
+        else if (a == QLatin1String("--lang") && i + 1 < argc)
+            language = QString::fromLocal8Bit(argv[++i]);
         else
             positional << a;
     }
@@ -176,6 +192,12 @@ int main(int argc, char** argv)
         QFont f = QApplication::font();
         f.setPixelSize(fontPx);
         QApplication::setFont(f);
+    }
+    // As the program does: controls grow with the font.
+    ScaledControls::install();
+    if (!language.isEmpty()) {
+        g_language = language;
+        setLanguage(language);
     }
     // Pictures show every animation's final state.
     AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});

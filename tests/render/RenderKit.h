@@ -33,6 +33,11 @@ AppModel& model();
 QString home();
 // Whether the dark palette is in use (--dark).
 bool dark();
+// Shows the views built from now on in the language `code` ("en": the source language), as a
+// start with that language chosen would (--lang CODE does it for every picture).
+void setLanguage(const QString& code);
+// The language of the run (--lang; "en" without it).
+QString language();
 
 struct Renderer {
     QString name;                  // the window id the pictures start with, for --only

@@ -1,11 +1,12 @@
 // The settings window: as it opens (simple mode), and its whole form scrolled through, in simple
-// and in developer mode with folders listed, an error under the custom folders and the relaunch
-// note shown.
+// and in developer mode with folders listed and the relaunch note shown; then the same in German
+// (settings-de-…).
 #include "RenderKit.h"
 
 #include "FakeUpdaterController.h"
 
 #include "AppModel.h"
+#include "services/AppLanguage.h"
 #include "services/AppSettings.h"
 #include "services/Updater.h"
 #include "views/SettingsView.h"
@@ -23,7 +24,7 @@ SettingsView::Environment environment(const QString& language)
     SettingsView::Environment env;
     env.offered = [](const QString&) { return true; };   // every switch, as macOS offers them
     env.currentLanguage = [language] { return language; };
-    env.availableLanguages = [] { return QStringList{QStringLiteral("en"), QStringLiteral("de")}; };
+    env.availableLanguages = [] { return AppLanguage::available(); };
     env.setLanguage = [](const QString&) { return true; };
     env.relaunch = [] {};
     return env;
@@ -44,16 +45,17 @@ void shootWholeForm(SettingsView* view, const QString& name)
     delete view;
 }
 
-void settings()
+void pictures(const QString& infix)
 {
     AppModel& model = RenderKit::model();
     AppSettings& s = model.settings();
     auto updater = std::make_unique<Updater>(std::make_unique<FakeUpdaterController>(), false);
     settle();
+    const QString name = QStringLiteral("settings-") + infix;
 
     s.setDeveloperMode(false);
-    shoot(new SettingsView(s, model, *updater, environment(QString())), QStringLiteral("settings-simple"));
-    shootWholeForm(new SettingsView(s, model, *updater, environment(QString())), QStringLiteral("settings-simple-full"));
+    shoot(new SettingsView(s, model, *updater, environment(QString())), name + QStringLiteral("simple"));
+    shootWholeForm(new SettingsView(s, model, *updater, environment(QString())), name + QStringLiteral("simple-full"));
 
     s.setDeveloperMode(true);
     s.setCustomFolders({home() + QStringLiteral("/Downloads/scratch"),
@@ -66,9 +68,9 @@ void settings()
     {
         auto* view = new SettingsView(s, model, *updater, environment(QStringLiteral("de")));
         view->languagePicker()->setCurrentIndex(1);   // English: the relaunch note shows
-        shootWholeForm(view, QStringLiteral("settings-developer-full"));
+        shootWholeForm(view, name + QStringLiteral("developer-full"));
     }
-    shoot(new SettingsView(s, model, *updater, environment(QString())), QStringLiteral("settings-developer"));
+    shoot(new SettingsView(s, model, *updater, environment(QString())), name + QStringLiteral("developer"));
 
     s.setDeveloperMode(false);
     s.setCustomFolders({});
@@ -76,6 +78,14 @@ void settings()
     s.setFinderMinAgeDays(0);
     s.setCleanupSchedule(CleanupSchedule::off);
     s.setMoveToTrash(true);
+}
+
+void settings()
+{
+    pictures(QString());
+    setLanguage(QStringLiteral("de"));
+    pictures(QStringLiteral("de-"));
+    setLanguage(language());
 }
 
 } // namespace

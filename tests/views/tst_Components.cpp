@@ -5,6 +5,7 @@
 #include "views/components/FocusRing.h"
 #include "views/components/Labels.h"
 #include "views/components/MenuBarCoachMark.h"
+#include "views/components/ScaledControls.h"
 #include "views/components/SelectableRow.h"
 #include "views/components/Style.h"
 #include "views/components/ToolHeader.h"
@@ -15,8 +16,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTextDocument>
+
+#include <memory>
 
 using Tint = DiskUsageRingView::Tint;
 Q_DECLARE_METATYPE(DiskUsageRingView::Tint)
@@ -230,6 +234,42 @@ private Q_SLOTS:
         QVERIFY(!FocusRing::isShown(second));
     }
 
+    // A large desktop font grows a button around its label and a check box's box, as it grows
+    // the texts; at the body size the style's own sizes stay.
+    void controlsGrowWithTheFont()
+    {
+        const QFont original = QApplication::font();
+        auto fontAt = [](int px) {
+            QFont f = QApplication::font();
+            f.setPixelSize(px);
+            QApplication::setFont(f);
+        };
+        std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+        ScaledControls scaled(QStyleFactory::create(QStringLiteral("Fusion")));
+        auto buttonHint = [](QStyle* style) {
+            QPushButton button(QStringLiteral("Cancel"));
+            button.setStyle(style);
+            return button.sizeHint();
+        };
+
+        fontAt(13);
+        const QSize body = buttonHint(&scaled);
+        QCOMPARE(body, buttonHint(plain.get()));
+        const int box = scaled.pixelMetric(QStyle::PM_IndicatorWidth);
+        QCOMPARE(box, plain->pixelMetric(QStyle::PM_IndicatorWidth));
+
+        fontAt(26);
+        const QSize large = buttonHint(&scaled);
+        // Twice the font, twice the button: the label keeps its room on both sides.
+        QVERIFY2(large.width() >= 2 * body.width() - 2, qPrintable(QStringLiteral("%1 → %2").arg(QString::number(body.width()), QString::number(large.width()))));
+        QVERIFY(large.height() >= 2 * body.height() - 2);
+        QVERIFY(large.width() > buttonHint(plain.get()).width());
+        QCOMPARE(scaled.pixelMetric(QStyle::PM_IndicatorWidth), 2 * box);
+        QCOMPARE(scaled.pixelMetric(QStyle::PM_ExclusiveIndicatorHeight),
+                 2 * plain->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
+        QApplication::setFont(original);
+    }
+
     // The prominent button's label keeps 4.5:1 on its fill, whatever the accent of the palette.
     void prominentLabelReadsOnItsFill_data()
     {
@@ -286,6 +326,22 @@ private Q_SLOTS:
         QCOMPARE(dismissed, 1);
         QTest::mouseClick(&hint, Qt::LeftButton, {}, hint.bubbleRect().center().toPoint());
         QCOMPARE(dismissed, 2);
+    }
+
+    // With the tray at the bottom the arrow points down at it from above the bubble.
+    void hintPointsDownAtABottomTray()
+    {
+        MenuBarCoachMark hint(700, [] {}, 280);
+        hint.setAnimated(false);
+        hint.setPointsDown(true);
+        hint.resize(1440, 200);
+        hint.show();
+        const QRectF column = hint.columnRect();
+        QCOMPARE(column.center().y(), 200.0 - 88.0);
+        QCOMPARE(hint.bubbleRect().top(), column.top());          // the bubble first,
+        QVERIFY(hint.bubbleRect().bottom() < column.bottom() - 26);   // the arrow under it
+        const QRegion shape = hint.opaqueRegion();
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.bottom()) - 13)));
     }
 
     void hintShapeForDesktopsWithoutTranslucency()

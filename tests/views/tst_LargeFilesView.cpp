@@ -14,6 +14,7 @@
 #include "views/components/ProgressSpinner.h"
 #include "views/components/EmptyState.h"
 #include "views/components/SegmentedControl.h"
+#include "views/components/Style.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -383,6 +384,36 @@ private Q_SLOTS:
         QCOMPARE(bar->value(), 500);
         QCOMPARE(v.duplicatesList()->indexAt(QPoint(5, 5)), top);
         QCOMPARE(v.duplicatesList()->currentIndex().data(FileFinderRows::PathRole).toString(), current);
+    }
+
+    // A group header with room to spare is drawn whole: the width it is given is enough for the
+    // text at the precision the painter lays it out with.
+    void groupHeadersFitWhereThereIsRoom()
+    {
+        FileScanResult result;
+        const QList<qint64> sizes{3'990'000'000, 402'700'000, 4'200'000, 2'100'000, 1'100'000, 999'999'999'999};
+        for (int copies = 2; copies <= 9; ++copies) {
+            for (qint64 size : sizes) {
+                QList<ScannedFile> files;
+                for (int i = 0; i < copies; ++i)
+                    files.append(file(QStringLiteral("/x/%1-%2-%3").arg(copies).arg(size).arg(i), size));
+                result.duplicates.append(group(QStringLiteral("%1-%2").arg(copies).arg(size), size, files));
+            }
+        }
+        FileFinderRows rows({}, {});
+        rows.setRows(FileFinderRows::duplicateRows(result));
+        const QFontMetrics bold(Style::font(Style::Text::caption, QFont::DemiBold));
+        int headers = 0;
+        for (int i = 0; i < rows.rowCount(); ++i) {
+            const QModelIndex index = rows.index(i);
+            if (!index.data(FileFinderRows::IsHeaderRole).toBool())
+                continue;
+            ++headers;
+            const QString text = index.data(FileFinderRows::HeaderTextRole).toString();
+            const QRect shown = FileFinderRowDelegate::textRects(QRect(0, 0, 700, 40), index).header;
+            QCOMPARE(bold.elidedText(text, Qt::ElideRight, shown.width()), text);
+        }
+        QCOMPARE(headers, 8 * int(sizes.size()));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "TextContrast.h"
 #include "platform/AppEvents.h"
 #include "platform/LoginItemService.h"
+#include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "services/AppLanguage.h"
 #include "services/LoginItem.h"
@@ -519,6 +520,38 @@ private Q_SLOTS:
         QVERIFY(!again->languageChanged());
         QVERIFY(!isShown(again->relaunchRow()));
         system = {"en-US"};
+    }
+
+    // Choosing German and starting again shows the program in German: the choice is read from
+    // the stored defaults at the next start, which loads the shipped translation.
+    void germanAfterARestart()
+    {
+        QCOMPARE(AppLanguage::available(), (QStringList{"en", "de"}));   // the embedded translation
+        SettingsView::Environment env = environment();
+        env.availableLanguages = [] { return AppLanguage::available(); };
+        {
+            auto view = makeView(env);
+            QCOMPARE(view->welcomeButton()->text(), "Show welcome screen…");
+            const int german = view->languagePicker()->findData("de");
+            QCOMPARE(view->languagePicker()->itemText(german), "Deutsch");
+            view->languagePicker()->setCurrentIndex(german);
+            QVERIFY(isShown(view->relaunchRow()));
+        }
+        // The next start reads the defaults from their file.
+        UserDefaults nextStart(fx->home.defaultsPath());
+        QCOMPARE(AppLanguage::install(nextStart, {"en-US"}), "de");
+        {
+            auto view = makeView(env);
+            QCOMPARE(view->welcomeButton()->text(), "Willkommensbildschirm zeigen …");
+            QCOMPARE(view->languagePicker()->currentText(), "Deutsch");
+            QCOMPARE(SettingsView::ageText(2), "2 Tage");
+            QCOMPARE(SettingsView::ageText(1), "1 Tag");
+        }
+        // Back to the system's language: English again.
+        nextStart.remove(AppLanguage::key());
+        QCOMPARE(AppLanguage::install(nextStart, {"en-US"}), "en");
+        auto view = makeView(env);
+        QCOMPARE(view->welcomeButton()->text(), "Show welcome screen…");
     }
 
     // "Show welcome screen…" asks for the welcome flow; the window stays.

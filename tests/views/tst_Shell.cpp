@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+Q_DECLARE_METATYPE(std::optional<QRect>)
+
 namespace {
 class FakeCenter : public NotificationCenter {
 public:
@@ -226,6 +228,36 @@ private Q_SLOTS:
         QApplication::setPalette(dark);
         QVERIFY(middle() > 180);
         QApplication::setPalette(saved);
+    }
+
+    // The hint sits beside the tray wherever the panel is: under a top panel, above a bottom one.
+    void hintBandFollowsThePanel_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<std::optional<QRect>>("icon");
+        QTest::addColumn<QRect>("band");
+        QTest::addColumn<bool>("down");
+        const QRect screen(0, 0, 1280, 800);
+        QTest::newRow("top panel, icon known") << QRect(0, 28, 1280, 772) << std::optional<QRect>(QRect(1200, 2, 24, 24))
+                                               << QRect(0, 28, 1280, 200) << false;
+        QTest::newRow("bottom panel, icon known") << QRect(0, 0, 1280, 760) << std::optional<QRect>(QRect(1200, 768, 24, 24))
+                                                  << QRect(0, 560, 1280, 200) << true;
+        QTest::newRow("bottom panel, no icon") << QRect(0, 0, 1280, 760) << std::optional<QRect>() << QRect(0, 560, 1280, 200)
+                                               << true;
+        QTest::newRow("no panel at all") << screen << std::optional<QRect>() << QRect(0, 0, 1280, 200) << false;
+        QTest::newRow("panels at both ends, icon below") << QRect(0, 28, 1280, 732)
+                                                         << std::optional<QRect>(QRect(600, 768, 24, 24))
+                                                         << QRect(0, 560, 1280, 200) << true;
+    }
+    void hintBandFollowsThePanel()
+    {
+        QFETCH(QRect, available);
+        QFETCH(std::optional<QRect>, icon);
+        QFETCH(QRect, band);
+        QFETCH(bool, down);
+        const AppDelegate::HintBand placed = AppDelegate::hintBand(QRect(0, 0, 1280, 800), available, icon);
+        QCOMPARE(placed.band, band);
+        QCOMPARE(placed.atBottom, down);
     }
 
     void requestCleanAllOpensOneConfirmation()

@@ -53,8 +53,10 @@ int ConfirmSheet::listHeightFor(qsizetype count)
 
 QString ConfirmSheet::countLine(qsizetype count)
 {
-    const QString suffix = count == 1 ? QString() : QStringLiteral("s");
-    return QCoreApplication::translate("ConfirmSheet", "%1 item%2").arg(QString::number(count), suffix);
+    // Two texts rather than a suffix, so that each language words its own plural.
+    return (count == 1 ? QCoreApplication::translate("ConfirmSheet", "%1 item")
+                       : QCoreApplication::translate("ConfirmSheet", "%1 items"))
+        .arg(count);
 }
 
 ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& sizeText,

@@ -18,7 +18,10 @@ constexpr qreal kSpacing = 8;      // between arrow and bubble
 constexpr qreal kPadding = 14;     // inside the bubble
 constexpr qreal kCenterY = 88;     // column centre, from the top
 
-QString headline() { return MenuBarCoachMark::tr("Dustlet lives up here"); }
+QString headline(bool down)
+{
+    return down ? MenuBarCoachMark::tr("Dustlet lives down here") : MenuBarCoachMark::tr("Dustlet lives up here");
+}
 QString message()
 {
     return MenuBarCoachMark::tr("Click the drive icon in your menu bar any time to free up space or open the Disk Map.");
@@ -63,6 +66,12 @@ qreal MenuBarCoachMark::columnCenterX(qreal width, qreal iconX, qreal bubbleWidt
 
 void MenuBarCoachMark::setAnimated(bool animated) { m_animated = animated; }
 
+void MenuBarCoachMark::setPointsDown(bool down)
+{
+    m_down = down;
+    update();
+}
+
 void MenuBarCoachMark::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -100,13 +109,15 @@ QRectF MenuBarCoachMark::columnRect() const
 {
     const qreal h = kArrow + kSpacing + bubbleHeight();
     const qreal cx = columnCenterX(width(), m_iconX, m_bubbleWidth);
-    return QRectF(cx - m_bubbleWidth / 2, kCenterY - h / 2, m_bubbleWidth, h);
+    // As far from the edge the tray is on as the design has it from the top.
+    const qreal cy = m_down ? height() - kCenterY : kCenterY;
+    return QRectF(cx - m_bubbleWidth / 2, cy - h / 2, m_bubbleWidth, h);
 }
 
 QRectF MenuBarCoachMark::bubbleRect() const
 {
     const QRectF col = columnRect();
-    return QRectF(col.left(), col.top() + kArrow + kSpacing, m_bubbleWidth, bubbleHeight());
+    return QRectF(col.left(), m_down ? col.top() : col.top() + kArrow + kSpacing, m_bubbleWidth, bubbleHeight());
 }
 
 QRegion MenuBarCoachMark::opaqueRegion() const
@@ -115,9 +126,11 @@ QRegion MenuBarCoachMark::opaqueRegion() const
     QPainterPath shape;
     shape.addRoundedRect(bubbleRect(), 12, 12);
     QRegion region(shape.toFillPolygon().toPolygon());
-    const QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), Qt::black).toImage();
+    QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), Qt::black).toImage();
+    if (m_down)
+        arrow = arrow.mirrored(false, true);
     region += QRegion(QBitmap::fromImage(arrow.createAlphaMask()))
-                  .translated(int(col.center().x() - kArrow / 2), int(col.top()));
+                  .translated(int(col.center().x() - kArrow / 2), int(m_down ? col.bottom() - kArrow : col.top()));
     return region;
 }
 
@@ -130,10 +143,17 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     const QColor tint = Style::accent(palette());
     const QRectF col = columnRect();
 
-    // Arrow: 10 px low until it has appeared, rising into place, then bouncing.
-    const qreal drop = 10 * (1 - m_progress);
-    const QRectF arrow(col.center().x() - kArrow / 2, col.top() + drop + m_bounce, kArrow, kArrow);
-    p.drawPixmap(arrow.topLeft(), Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), tint, devicePixelRatioF()));
+    // Arrow: 10 px away from the icon until it has appeared, moving into place, then bouncing
+    // towards the icon.
+    const qreal away = 10 * (1 - m_progress) + m_bounce;
+    const QPixmap up = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), tint, devicePixelRatioF());
+    if (m_down) {
+        const QRectF arrow(col.center().x() - kArrow / 2, col.bottom() - kArrow - away, kArrow, kArrow);
+        p.drawPixmap(arrow.topLeft(), QPixmap::fromImage(up.toImage().mirrored(false, true)));
+    } else {
+        const QRectF arrow(col.center().x() - kArrow / 2, col.top() + away, kArrow, kArrow);
+        p.drawPixmap(arrow.topLeft(), up);
+    }
 
     // Bubble with its shadow, material background and accent border.
     const QRectF bubble = bubbleRect();
@@ -157,13 +177,13 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     qreal y = bubble.top() + kPadding;
     const QFont head = Style::font(Style::Text::headline);
     const QFontMetricsF hm(head);
-    const qreal headWidth = 16 + 8 + hm.horizontalAdvance(headline());
+    const qreal headWidth = 16 + 8 + hm.horizontalAdvance(headline(m_down));
     const qreal headRow = std::max<qreal>(hm.height(), 16);
     qreal x = bubble.center().x() - headWidth / 2;
     p.drawPixmap(QPointF(x, y + (headRow - 16) / 2), Symbol::pixmap(QStringLiteral("internaldrive.fill"), 16, tint, devicePixelRatioF()));
     p.setPen(Style::primary(palette()));
     p.setFont(head);
-    p.drawText(QRectF(x + 24, y, headWidth, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline());
+    p.drawText(QRectF(x + 24, y, headWidth, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline(m_down));
     y += headRow + 6;
 
     const QFont sub = Style::font(Style::Text::subheadline);

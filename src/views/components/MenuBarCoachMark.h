@@ -5,8 +5,9 @@
 
 class QVariantAnimation;
 
-// The first-run hint: an arrow pointing up at the tray icon with a small bubble under it.
-// It fills the band it is given; a click anywhere in it calls `onDismiss`.
+// The first-run hint: an arrow pointing up at the tray icon with a small bubble under it (or, for
+// a tray at the bottom of the screen, down at it with the bubble above). It fills the band it is
+// given; a click anywhere in it calls `onDismiss`.
 class MenuBarCoachMark : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +18,9 @@ public:
     static qreal columnCenterX(qreal width, qreal iconX, qreal bubbleWidth);
 
     qreal iconX() const { return m_iconX; }
+    // For a tray at the bottom: the arrow points down at the icon from above.
+    void setPointsDown(bool down);
+    bool pointsDown() const { return m_down; }
     bool appeared() const { return m_appeared; }
     // The column's rectangle (arrow above bubble) at the current size.
     QRectF columnRect() const;
@@ -39,6 +43,7 @@ private:
     qreal m_bubbleWidth;
     bool m_appeared = false;
     bool m_animated = true;
+    bool m_down = false;
     qreal m_progress = 0;   // 0 → 1 as the column fades in and the arrow rises
     qreal m_bounce = 0;     // the arrow's repeating bounce, in pixels
     QVariantAnimation* m_appear;

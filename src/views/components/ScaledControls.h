@@ -1,0 +1,21 @@
+#pragma once
+#include <QProxyStyle>
+
+// The desktop's widget style with the parts it draws at fixed sizes grown with the application
+// font: the padding of push buttons and the box of check boxes and radio buttons. A larger
+// desktop font so no longer squeezes a button's label against its frame or leaves a tiny box
+// beside a large label. At the body size the layouts were drawn for (or smaller) the style's own
+// sizes stay.
+class ScaledControls : public QProxyStyle {
+    Q_OBJECT
+public:
+    // Wraps `base` (the application's current style when null).
+    explicit ScaledControls(QStyle* base = nullptr);
+
+    // Puts the application's current style inside a ScaledControls, once.
+    static void install();
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr, const QWidget* widget = nullptr) const override;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget = nullptr) const override;
+};
