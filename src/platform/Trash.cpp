@@ -263,12 +263,37 @@ QByteArray originalBytes(const QString& original, int infoFd, const QByteArray& 
 
 namespace Trash {
 
+namespace {
+
+// Whether the item `name` of the folder at `parentPath` lies in a Trash folder, is one or holds
+// one: moved to the Trash it would free nothing, or take a Trash apart with the records of what
+// it holds. The folder is taken as given and with its links resolved.
+bool touchesTrash(const QByteArray& parentPath, const QByteArray& name)
+{
+    QList<QByteArray> parents{parentPath};
+    const QByteArray resolved = Paths::realPath(parentPath);
+    if (!resolved.isEmpty() && resolved != parentPath)
+        parents << resolved;
+    for (const QByteArray& parent : std::as_const(parents)) {
+        const QByteArray item = join(parent, name);
+        for (const QByteArray& trash : foldersNear(parent)) {
+            if (item == trash || below(item, trash) || below(trash, item))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name)
 {
     if (parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0'))
         return std::nullopt;
     struct stat item {};
     if (::fstatat(parentFd, name.constData(), &item, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    if (touchesTrash(parentPath, name))
         return std::nullopt;
     const QByteArray original = join(parentPath, name);
 #ifdef Q_OS_MACOS

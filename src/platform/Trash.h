@@ -19,7 +19,8 @@ namespace Trash {
 // (a link, dangling or not, is moved as itself), and returns the absolute path it got there; no
 // value when it was not moved (it is then still where it was). `parentPath` is that folder's
 // path, recorded as the item's original place. Items on another volume than the home Trash go to
-// that volume's own Trash folder, or are not moved when there is none to be had.
+// that volume's own Trash folder, or are not moved when there is none to be had. An item that
+// already lies in a Trash folder (see foldersNear), is one, or holds one is never moved.
 std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name);
 
 // The same for an absolute path. The folders leading to the item are opened one at a time

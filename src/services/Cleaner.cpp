@@ -436,11 +436,6 @@ std::optional<TrashedItem> moveItemToTrash(const QByteArray& path)
         leadsTo = item; // a dangling link: only the link itself is at stake
     if (!isSafe(QFile::decodeName(item)) || !isSafe(QFile::decodeName(leadsTo)))
         return std::nullopt;
-    const QList<QByteArray> trashFolders = Trash::foldersNear(parent);
-    for (const QByteArray& t : trashFolders) {
-        if (item == t || below(t, item) || below(item, t))
-            return std::nullopt; // the Trash itself, or what holds it, or what is in it already
-    }
     const Fd parentFd = NoFollow::openFolder(parent);
     if (!parentFd)
         return std::nullopt;

@@ -129,6 +129,43 @@ private Q_SLOTS:
         QVERIFY(!Trash::isInTrash(".Trash/x"));
     }
 
+    // What lies in a Trash already, a Trash folder and what holds one never go (again): that would
+    // free nothing, or move the Trash's records out of its "info" folder. Nothing is moved and
+    // no record is added or lost.
+    void trashFoldersAndTheirItemsStay_data()
+    {
+        QTest::addColumn<QString>("relative");   // "@" stands for the item trashed first
+        QTest::newRow("an item in the Trash") << "@";
+        QTest::newRow("a file inside a trashed folder") << "@/inner.bin";
+        QTest::newRow("the records folder") << ".local/share/Trash/info";
+        QTest::newRow("the items folder") << ".local/share/Trash/files";
+        QTest::newRow("the Trash folder itself") << ".local/share/Trash";
+        QTest::newRow("the folder holding the Trash") << ".local/share";
+        QTest::newRow("an item in ~/.Trash") << ".Trash/old.txt";
+    }
+
+    void trashFoldersAndTheirItemsStay()
+    {
+        QFETCH(QString, relative);
+        TestHome home;
+        home.writeFile("old/inner.bin", 4096);
+        const auto first = Trash::moveToTrash(home("old"));
+        QVERIFY(first);
+        home.writeText(".Trash/old.txt", "kept");
+        const QString path = relative.startsWith('@') ? *first + relative.mid(1) : home(relative);
+        QVERIFY(QFileInfo::exists(path));
+        const QString trash = home(".local/share/Trash");
+        const QStringList files = QDir(trash + "/files").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList records = QDir(trash + "/info").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        QCOMPARE(Trash::moveToTrash(path), std::nullopt);
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(QDir(trash + "/files").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+        QCOMPARE(QDir(trash + "/info").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), records);
+        QVERIFY(Trash::putBack(*first, home("old")));
+        QVERIFY(QFileInfo::exists(home("old/inner.bin")));
+    }
+
     // Things the old path-based Trash refused (and the cleaner then deleted for good) go in as
     // themselves and come back as themselves.
     void danglingLinkAndFifoRoundTrip()
@@ -240,6 +277,7 @@ private Q_SLOTS:
         QCOMPARE(*where, vol + "/.Trash-" + uid + "/files/item.bin");
         QVERIFY(readAll(infoOf(*where)).contains("Path=" + QFile::encodeName(item).toPercentEncoding("/") + "\n"));
         QVERIFY(Trash::isInTrash(*where));
+        QCOMPARE(Trash::moveToTrash(*where), std::nullopt);   // in that Trash already
         QVERIFY(Trash::putBack(*where, item));
         QCOMPARE(readAll(item), QByteArray("on the volume"));
 

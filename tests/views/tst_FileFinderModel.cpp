@@ -8,6 +8,7 @@
 #include "views/FileFinderModel.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QSignalSpy>
@@ -290,6 +291,32 @@ private Q_SLOTS:
         QVERIFY(Trash::putBack(r.items->at(0).trashPath, r.items->at(0).original));
         QVERIFY(QFile::exists(real));
         QTRY_COMPARE(scans.count(), 2); // the rescan reached the script before it goes away
+    }
+
+    // A scan of the Trash itself lists what is in it; "moving" such a file to the Trash frees
+    // nothing, so it stays, with its record, and no history entry claims the bytes.
+    void filesInTheTrashStayThere()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        ScriptedScan scans;
+        FileFinderModel model(scans.function());
+        model.setAppModel(app.get());
+        const auto trashed = Trash::moveToTrash(f.home.writeFile("old.iso", 1'048'576));
+        QVERIFY(trashed);
+        const QString files = f.home(".local/share/Trash/files");
+        model.scan(files);
+        QTRY_COMPARE(scans.count(), 1);
+        scans.deliver(largestOnly({file(*trashed, 1'048'576)}));
+        scans.end();
+        QTRY_VERIFY(model.hasScanned());
+        model.toggle(*trashed);
+        model.trashSelected();
+        QVERIFY(app->history().isEmpty());
+        QCOMPARE(app->totalFreedAllTime(), qint64(0));
+        QVERIFY(QFile::exists(*trashed));
+        QCOMPARE(QDir(f.home(".local/share/Trash/info")).entryList(QDir::Files).size(), 1);
+        QTRY_COMPARE(scans.count(), 2);
     }
 
     void trashingWithoutTheApplicationModelDoesNothing()
