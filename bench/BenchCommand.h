@@ -1,5 +1,13 @@
 #pragma once
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/resource.h>
 
 #include <functional>
 #include <optional>
@@ -23,6 +31,53 @@ inline std::optional<QString> option(const QStringList& args, const QString& nam
     if (at < 0 || at + 1 >= args.size())
         return std::nullopt;
     return args[at + 1];
+}
+
+// The process's own arguments, for a command that makes an application object of its own.
+inline int& argc()
+{
+    static int count = 0;
+    return count;
+}
+inline char**& argv()
+{
+    static char** values = nullptr;
+    return values;
+}
+inline void setArguments(int count, char** values)
+{
+    argc() = count;
+    argv() = values;
+}
+
+// The folder this program lives in (there is no application object to ask).
+inline QString programFolder()
+{
+    QString path = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (path.isEmpty() && argc() > 0)
+        path = QFileInfo(QFile::decodeName(argv()[0])).absoluteFilePath();
+    return QFileInfo(path).absolutePath();
+}
+
+// The peak memory of this program in KB: the high-water mark of its own pages since it started
+// (a resource-usage figure would include the pages of the process that started it, before exec).
+inline long peakKb()
+{
+    long kb = 0;
+    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            if (std::strncmp(line, "VmHWM:", 6) == 0)
+                kb = std::strtol(line + 6, nullptr, 10);
+        }
+        std::fclose(f);
+    }
+    if (kb == 0) {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        kb = u.ru_maxrss;
+    }
+    return kb;
 }
 
 struct Register {

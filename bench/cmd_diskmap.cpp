@@ -7,7 +7,6 @@
 
 #include <cstdio>
 
-#include <sys/resource.h>
 
 namespace {
 
@@ -28,13 +27,6 @@ void count(const DiskNode& n, Counts& c, bool dump, int depth = 0)
         count(k, c, dump, depth + 1);
 }
 
-long maxRssKb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
 } // namespace
 
 static Bench::Register reg("diskmap", "PATH [--threads N] [--no-count] [--dump]", [](const QStringList& args) {
@@ -50,7 +42,7 @@ static Bench::Register reg("diskmap", "PATH [--threads N] [--no-count] [--dump]"
     const DiskNode root = DiskMapScanner::scanStreaming(
         args.first(), token, [&](qint64) { ++progress; }, [&](const DiskNode&) { ++children; }, threads);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    const long rss = maxRssKb();
+    const long rss = Bench::peakKb();
     Counts c;
     if (!args.contains(QStringLiteral("--no-count")))
         count(root, c, args.contains(QStringLiteral("--dump")));

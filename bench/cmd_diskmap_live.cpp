@@ -3,7 +3,6 @@
 // so that the user-interface libraries load only for this subcommand.
 #include "BenchCommand.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <cstdio>
@@ -12,7 +11,7 @@
 #include <unistd.h>
 
 static Bench::Register reg("diskmap-live", "PATH [--engine] [--busy] [--zoom] [--width W --height H]", [](const QStringList& args) {
-    const QByteArray program = QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/dustlet-bench-gui"));
+    const QByteArray program = QFile::encodeName(Bench::programFolder() + QStringLiteral("/dustlet-bench-gui"));
     std::vector<QByteArray> words{program, QByteArrayLiteral("diskmap-live")};
     for (const QString& a : args)
         words.push_back(QFile::encodeName(a));

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-#include <sys/resource.h>
 
 static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](const QStringList& args) {
     if (args.isEmpty()) {
@@ -29,8 +28,6 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
         },
         threads);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
     qint64 reclaim = 0, dupFiles = 0;
     for (const DuplicateGroup& g : last.duplicates) {
         reclaim += reclaimableBytes(g);
@@ -47,7 +44,7 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
     std::printf("files=%d groups=%lld duplicate_files=%lld reclaimable=%lld deliveries=%d seconds=%.3f maxrss_kb=%ld "
                 "read_bytes=%lld\n",
                 files, (long long)last.duplicates.size(), (long long)dupFiles, (long long)reclaim, deliveries, seconds,
-                u.ru_maxrss, readBytes);
+                Bench::peakKb(), readBytes);
     if (const auto groupsFile = Bench::option(args, QStringLiteral("--groups"))) {
         QFile out(*groupsFile);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))

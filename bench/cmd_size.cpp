@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-#include <sys/resource.h>
 
 static Bench::Register reg("size", "PATH   allocated bytes of PATH (Scanner::directorySize)", [](const QStringList& args) {
     if (args.size() != 1) {
@@ -20,9 +19,7 @@ static Bench::Register reg("size", "PATH   allocated bytes of PATH (Scanner::dir
     timer.start();
     const qint64 bytes = Scanner::directorySize(args.first(), [&](qint64) { ++reports; });
     const double seconds = timer.nsecsElapsed() / 1e9;
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
     std::printf("bytes %lld\nseconds %.3f\nprogress_calls %lld\nmax_rss_kb %ld\n", (long long)bytes, seconds,
-                (long long)reports, usage.ru_maxrss);
+                (long long)reports, Bench::peakKb());
     return 0;
 });

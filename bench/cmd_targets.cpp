@@ -9,6 +9,7 @@
 #include "AppModel.h"
 #include "platform/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QTemporaryDir>
 
@@ -24,6 +25,7 @@ static Bench::Register reg("targets", "        every target's size and the recla
         std::fprintf(stderr, "targets: no temporary folder for the settings\n");
         return 1;
     }
+    QCoreApplication app(Bench::argc(), Bench::argv());
     UserDefaults defaults(settingsDir.filePath(QStringLiteral("defaults.plist")));
     AppModel model(AppModel::realEnvironment(defaults));
     model.settings().setDeveloperMode(true);

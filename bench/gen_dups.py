@@ -2,7 +2,9 @@
 """Writes reproducible trees for the duplicate-file benchmarks.
 
 usage: gen_dups.py DEST mixed      a few hundred 1-9 MB files, a hundred of them copied, same-size
-                                   pairs that differ only in the last byte, 50,000 small files
+                                   pairs that differ only in the last byte, files with long runs of
+                                   zeros each beside a sparse copy (same bytes, fewer blocks),
+                                   50,000 small files
        gen_dups.py DEST distinct   1,500 files of 1.0-2.5 MB, every size different, no duplicates
 
 Contents come from a fixed seed, so two runs give the same tree. An existing DEST with a matching
@@ -13,7 +15,7 @@ import random
 import sys
 
 dest, kind = sys.argv[1], sys.argv[2]
-marker = os.path.join(dest, ".generated-" + kind)
+marker = os.path.join(dest, ".generated-%s-2" % kind)
 if os.path.exists(marker):
     sys.exit(0)
 
@@ -51,6 +53,17 @@ if kind == "mixed":
         data = content(1000 + i, size)
         write(os.path.join(dest, "pairs", "p%02d_a.bin" % i), data[:-1] + b"\x01")
         write(os.path.join(dest, "pairs", "p%02d_b.bin" % i), data[:-1] + b"\x02")
+    for i in range(12):
+        # Data, then a run of zeros, then data: written densely, and again with a hole for the
+        # zeros. Identical bytes; the copy allocates fewer blocks.
+        head, zeros, tail = rng.randrange(100_000, 900_000), rng.randrange(1_048_576, 4_194_304), 300_000
+        data = content(2000 + i, head + tail)
+        path = os.path.join(dest, "sparse", "s%02d" % i)
+        write(path + "_dense.bin", data[:head] + bytes(zeros) + data[head:])
+        with open(path + "_holes.bin", "wb") as f:
+            f.write(data[:head])
+            f.seek(head + zeros)
+            f.write(data[head:])
     small = []
     for i in range(50_000):
         path = os.path.join(dest, "small", "s%03d" % (i % 500), "f%05d.dat" % i)

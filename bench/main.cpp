@@ -1,13 +1,17 @@
 #include "BenchCommand.h"
 
-#include <QCoreApplication>
+#include <QString>
 
 #include <cstdio>
 
+// No application object here: the engines need none, and starting one (let alone a GUI) would be
+// timed with every run. A command that needs an event loop makes its own from Bench::argc/argv.
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    Bench::setArguments(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     const auto& commands = Bench::registry();
     if (args.isEmpty() || !commands.count(args.first().toStdString())) {
         std::fprintf(stderr, "usage: dustlet-bench <command> …\n");

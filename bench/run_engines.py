@@ -1,19 +1,37 @@
 #!/usr/bin/env python3
-"""Times the Disk Map and duplicate-file engines beside the tools users would otherwise pick.
+"""Times the walking, sizing and duplicate-file engines beside the tools users would otherwise pick.
 
-usage: bench/run_engines.py [--bench PATH/TO/dustlet-bench] [--work DIR] [--runs N] [--only B1,B3,B4]
+usage: bench/run_engines.py [--bench PATH/TO/dustlet-bench] [--work DIR] [--runs N]
+                            [--only B1,B1-size,B-panel,B3,B4,B5] [--cold] [--cold-runs N]
 
-Installs the peer tools from Debian when they are missing (ncdu, gdu, jdupes, rdfind, fdupes),
-generates the trees (bench/gen_tree.py, bench/gen_dups.py) under --work, warms the cache with one
-untimed run of every command, then takes the median wall time of --runs runs and the peak memory
-of each. Every benchmark checks its own answer: byte totals against st_blocks * 512 of the files,
-duplicate sets against jdupes. Exits with status 1 when an answer is wrong.
+One command for every benchmark: installs the peer tools from Debian when they are missing (du,
+gdu, ncdu, jdupes, rdfind, fdupes), makes the trees under --work (bench/gen_tree.py,
+bench/gen_dups.py, and a copy of the system's /usr as a real tree), then runs each benchmark as
+paired rounds: every round runs each command once, in turn, so that a change in the machine's
+load hits all of them alike. It prints the median time of each command, the median of the
+per-round ratios against the peer the goal names, whether the goal is met, and the load of the
+machine while it ran (a figure taken under load says so). Every benchmark checks its answer; the
+script exits with status 1 when an answer is wrong.
 
-B1  walk of a 1,000,000-file tree: dustlet-bench diskmap (and size, when that subcommand exists)
-    against du -s, ncdu -0 -o /dev/null and gdu -n. Goal: 1.5x faster than gdu, below 150 MB.
-B3  mixed duplicates: dustlet-bench dups against jdupes -r -q -m, rdfind and fdupes -r -q -m.
-    Goal: faster than jdupes, the same duplicate sets (of files of at least 1,000,000 bytes).
-B4  1,500 distinct files of 1.0-2.5 MB: goal within 2x of jdupes, no file content read.
+B1       Disk Map walk of the 1,000,000-file tree (dustlet-bench diskmap) against du -s, ncdu and
+         gdu -n. Goal: 1.5x faster than gdu -n, at most 150 MB per million files. Bytes must equal
+         st_blocks * 512 of the visible non-folder entries, each inode once.
+B1-size  Scanner::directorySize (dustlet-bench size) on the 1,000,000-file tree and on the /usr
+         copy against du -s and gdu -n. Goal: 4x faster than du -s and 1.5x faster than gdu -n.
+         Bytes must equal st_blocks * 512 of the regular files, each inode once.
+B-panel  AppModel::scanAll sizing every target of a fresh home with the 1,000,000-file tree as one
+         target and 20 small ones (dustlet-bench panel), against dustlet-bench size on the tree
+         alone. Goal: the last size within 1.3x of the walk alone.
+B3       Mixed duplicates (generated; sparse copies included): dustlet-bench dups against
+         jdupes -r -q -m (rdfind, fdupes for comparison). Goal: 5x faster than jdupes, the same
+         duplicate sets among files of at least 1,000,000 bytes.
+B4       1,500 distinct files of 1.0-2.5 MB: whole-process time against jdupes -r -q -m. Goal:
+         within 1.5x of jdupes, no file content read.
+B5       The /usr copy (sparse copies added): dustlet-bench dups against
+         jdupes -r -q -m -X size+=:1000000. Goal: 3x faster, the same duplicate sets.
+
+--cold drops the page cache (echo 3 > /proc/sys/vm/drop_caches, as root) before every timed run
+of B1 and B1-size and reports those as cold figures as well.
 """
 import argparse
 import os
@@ -28,9 +46,10 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-PEERS = {"ncdu": "ncdu", "gdu": "gdu", "jdupes": "jdupes", "rdfind": "rdfind", "fdupes": "fdupes",
-         "/usr/bin/time": "time"}
+PEERS = {"ncdu": "ncdu", "gdu": "gdu", "jdupes": "jdupes", "rdfind": "rdfind", "fdupes": "fdupes"}
+MINIMUM = 1_000_000
 failures = []
+missed = []
 
 
 def ensure_peers():
@@ -39,38 +58,96 @@ def ensure_peers():
         return
     sudo = [] if os.geteuid() == 0 else ["sudo"]
     env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-    subprocess.run(sudo + ["apt-get", "update"], check=True, env=env)
-    subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True, env=env)
+    if subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, env=env).returncode:
+        subprocess.run(sudo + ["apt-get", "update"], check=True, env=env)
+        subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True, env=env)
 
 
-def run_once(cmd):
-    """(seconds, peak RSS in KB, stdout, exit status) of one run. The peak memory comes from
-    /usr/bin/time, a small process, so that this interpreter's own pages do not count."""
-    with tempfile.NamedTemporaryFile("r", suffix=".rss") as rss:
-        start = time.perf_counter()
-        p = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss.name] + cmd, stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, cwd=tempfile.gettempdir())
-        seconds = time.perf_counter() - start
-        lines = [l for l in rss.read().splitlines() if l.strip().isdigit()]
-    return seconds, int(lines[-1]) if lines else 0, p.stdout.decode("utf-8", "replace"), p.returncode
+def load():
+    return "load average %.1f %.1f %.1f on %d cores" % (os.getloadavg() + (os.cpu_count(),))
 
 
-def timed(name, cmd, runs):
-    run_once(cmd)  # warm the cache
-    results = [run_once(cmd) for _ in range(runs)]
-    seconds = statistics.median(r[0] for r in results)
-    rss = max(r[1] for r in results)
-    return {"name": name, "seconds": seconds, "rss_kb": rss, "out": results[-1][2], "rc": results[-1][3]}
+def under_load():
+    return os.getloadavg()[0] > 0.5 * os.cpu_count()
 
 
-def report(title, rows, reference, goal=None):
-    print("\n" + title)
-    ref = next(r for r in rows if r["name"] == reference)
-    for r in rows:
-        ratio = r["seconds"] / ref["seconds"] if ref["seconds"] > 0 else float("nan")
-        print("  %-34s %8.3f s  %8.1f MB  %6.2fx of %s" % (r["name"], r["seconds"], r["rss_kb"] / 1024, ratio, reference))
-    if goal:
-        print("  " + goal)
+def drop_caches():
+    """True when the page cache could be dropped."""
+    try:
+        subprocess.run(["sync"], check=True)
+        with open("/proc/sys/vm/drop_caches", "w") as f:
+            f.write("3\n")
+        return True
+    except OSError:
+        return False
+
+
+def run_once(cmd, cold=False):
+    """(seconds, peak RSS in KB or 0, stdout, exit status) of one run of the whole process, with
+    no wrapper process timed along. The peak memory is what dustlet-bench reports of itself (the
+    child's resource usage would count this interpreter's pages from before the exec)."""
+    if cold:
+        drop_caches()
+    start = time.perf_counter()
+    p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, cwd=tempfile.gettempdir())
+    seconds = time.perf_counter() - start
+    out = p.stdout.decode("utf-8", "replace")
+    rss = value(out, "maxrss_kb") or value(out, "max_rss_kb") or 0
+    return seconds, rss, out, p.returncode
+
+
+def paired(commands, runs, cold=False):
+    """Runs every (name, cmd) once per round, rotating the order, after one untimed warm-up run
+    each (none when cold). Returns {name: {"times": [...], "outs": [...], "rss_kb", "out", "rc"}}."""
+    if not cold:
+        for _, cmd in commands:
+            run_once(cmd)
+    results = {name: {"times": [], "outs": [], "rss_kb": 0, "out": "", "rc": 0} for name, _ in commands}
+    for r in range(runs):
+        order = commands[r % len(commands):] + commands[:r % len(commands)]
+        for name, cmd in order:
+            seconds, rss, out, rc = run_once(cmd, cold)
+            res = results[name]
+            res["times"].append(seconds)
+            res["outs"].append(out)
+            res["rss_kb"] = max(res["rss_kb"], rss)
+            res["out"], res["rc"] = out, rc
+    return results
+
+
+def value(out, key):
+    m = re.search(r"\b%s[= ](-?[\d.]+)" % key, out)
+    return float(m.group(1)) if m else None
+
+
+def report(title, results, ours, goals, inner=None):
+    """Prints the table and the goals. `goals` is a list of (peer, factor, text): met when the
+    median over rounds of time(peer) / time(ours) is at least `factor` (or, when factor < 0, when
+    time(ours) / time(peer) is at most -factor). `inner`, when given, names the key of the
+    figure each command prints itself, used in place of the process's wall time."""
+    def times(name):
+        return [value(o, inner) for o in results[name]["outs"]] if inner else results[name]["times"]
+
+    print("\n%s\n  (%s%s)" % (title, load(), "; TAKEN UNDER LOAD" if under_load() else ""))
+    mine = times(ours)
+    for name, res in results.items():
+        t = times(name)
+        peak = "  peak %7.1f MB" % (res["rss_kb"] / 1024) if res["rss_kb"] else ""
+        print("  %-40s median %8.3f s  (%s)%s" % (name, statistics.median(t), " ".join("%.3f" % x for x in t), peak))
+    for peer, factor, text in goals:
+        theirs = times(peer)
+        if factor >= 0:
+            ratio = statistics.median(p / o for p, o in zip(theirs, mine))
+            ok = ratio >= factor
+            print("  %s: %.2fx faster than %s (median of paired ratios) — goal %s" % (ours, ratio, peer,
+                  "met" if ok else "MISSED") + " [%s]" % text)
+        else:
+            ratio = statistics.median(o / p for p, o in zip(theirs, mine))
+            ok = ratio <= -factor
+            print("  %s: %.2fx the time of %s (median of paired ratios) — goal %s" % (ours, ratio, peer,
+                  "met" if ok else "MISSED") + " [%s]" % text)
+        if not ok:
+            missed.append("%s: %s" % (title, text))
 
 
 def check(ok, what):
@@ -79,10 +156,12 @@ def check(ok, what):
         failures.append(what)
 
 
-def allocated_total(root, include_hidden, regular_only=False):
-    """Sum of st_blocks * 512 of every non-folder (or every regular file) below root, links not
-    followed."""
+def allocated_total(root, include_hidden, regular_only):
+    """Sum of st_blocks * 512 below root of every non-folder entry (or every regular file), links
+    not followed, one file system, each inode counted once."""
     total = 0
+    seen = set()
+    root_dev = os.lstat(root).st_dev
     stack = [root]
     while stack:
         d = stack.pop()
@@ -92,18 +171,20 @@ def allocated_total(root, include_hidden, regular_only=False):
                     if not include_hidden and e.name.startswith("."):
                         continue
                     st = e.stat(follow_symlinks=False)
-                    if e.is_dir(follow_symlinks=False):
-                        stack.append(e.path)
-                    elif not regular_only or stat.S_ISREG(st.st_mode):
-                        total += st.st_blocks * 512
+                    if stat.S_ISDIR(st.st_mode):
+                        if st.st_dev == root_dev:
+                            stack.append(e.path)
+                        continue
+                    if regular_only and not stat.S_ISREG(st.st_mode):
+                        continue
+                    if st.st_nlink > 1:
+                        if (st.st_dev, st.st_ino) in seen:
+                            continue
+                        seen.add((st.st_dev, st.st_ino))
+                    total += st.st_blocks * 512
         except OSError:
             pass
     return total
-
-
-def value(out, key):
-    m = re.search(r"\b%s[= ](-?\d+)" % key, out)
-    return int(m.group(1)) if m else None
 
 
 def has_subcommand(bench, name):
@@ -111,75 +192,186 @@ def has_subcommand(bench, name):
     return re.search(r"^\s+%s\b" % name, p.stderr.decode(), re.M) is not None
 
 
-def jdupes_sets(root, minimum):
-    out = subprocess.run(["jdupes", "-r", "-q", root], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout.decode()
-    sets = set()
-    for block in out.strip().split("\n\n"):
-        files = [line for line in block.splitlines() if line.strip()]
-        if len(files) >= 2 and os.path.getsize(files[0]) >= minimum:
-            sets.add(frozenset(files))
-    return sets
+# ---- trees
+
+def tree_1m(work):
+    tree = os.path.join(work, "tree1m")
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), tree], check=True)
+    return tree
+
+
+def tree_usr(work):
+    """A copy of the system's /usr (hard links and holes kept), with sparse copies added."""
+    tree = os.path.join(work, "usr")
+    marker = os.path.join(tree, ".copied-usr-1")
+    if os.path.exists(marker):
+        return tree
+    if os.path.exists(tree):
+        shutil.rmtree(tree)
+    print("copying /usr to %s …" % tree, flush=True)
+    subprocess.run(["cp", "-a", "--one-file-system", "/usr", tree], check=True)
+    extra = os.path.join(tree, "dustlet-sparse")
+    os.makedirs(extra, exist_ok=True)
+    blob = os.urandom(600_000)
+    for i in range(4):
+        zeros = 1_500_000 + i * 262_144
+        with open(os.path.join(extra, "f%d_dense.bin" % i), "wb") as f:
+            f.write(blob[:300_000 + i] + bytes(zeros) + blob[300_000:])
+        with open(os.path.join(extra, "f%d_holes.bin" % i), "wb") as f:
+            f.write(blob[:300_000 + i])
+            f.seek(300_000 + i + zeros)
+            f.write(blob[300_000:])
+    open(marker, "w").close()
+    return tree
+
+
+def tree_dups(work, kind):
+    tree = os.path.join(work, kind)
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_dups.py"), tree, kind], check=True)
+    return tree
+
+
+# ---- duplicate sets
+
+def inode_sets(sets, root):
+    """Each set as the files of at least MINIMUM bytes it names, keyed by (device, inode),
+    leaving out links and hidden items (which the scan does not walk); sets of fewer than two."""
+    out = set()
+    for files in sets:
+        keys = set()
+        for p in files:
+            rel = os.path.relpath(p, root)
+            if any(part.startswith(".") for part in rel.split(os.sep)):
+                continue
+            try:
+                st = os.lstat(p)
+            except OSError:
+                continue
+            if stat.S_ISREG(st.st_mode) and st.st_size >= MINIMUM:
+                keys.add((st.st_dev, st.st_ino))
+        if len(keys) >= 2:
+            out.add(frozenset(keys))
+    return out
+
+
+def jdupes_sets(root, args):
+    out = subprocess.run(["jdupes", "-r", "-q"] + args + [root], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL).stdout
+    sets = []
+    for block in out.split(b"\n\n"):
+        files = [os.fsdecode(line) for line in block.split(b"\n") if line.strip()]
+        if len(files) >= 2:
+            sets.append(files)
+    return inode_sets(sets, root)
 
 
 def our_sets(bench, root):
-    with tempfile.NamedTemporaryFile("r", suffix=".groups") as f:
+    with tempfile.NamedTemporaryFile("rb", suffix=".groups") as f:
         subprocess.run([bench, "dups", root, "--groups", f.name], stdout=subprocess.DEVNULL, check=True)
-        return {frozenset(line.rstrip("\n").split("\t")) for line in f if line.strip()}
+        sets = [[os.fsdecode(p) for p in line.rstrip(b"\n").split(b"\t")] for line in f if line.strip()]
+    return inode_sets(sets, root)
 
 
-def b1(bench, work, runs):
-    tree = os.path.join(work, "tree1m")
-    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), tree], check=True)
-    rows = [timed("dustlet-bench diskmap", [bench, "diskmap", tree, "--no-count"], runs)]
-    size_present = has_subcommand(bench, "size")
-    if size_present:
-        rows.append(timed("dustlet-bench size", [bench, "size", tree], runs))
-    else:
-        print("\n(dustlet-bench has no size subcommand yet: skipped)")
-    rows += [
-        timed("du -s", ["du", "-s", tree], runs),
-        timed("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", tree], runs),
-        timed("gdu -n", ["gdu", "-n", "-p", tree], runs),
+# ---- benchmarks
+
+def b1(bench, tree, runs, cold):
+    commands = [
+        ("dustlet-bench diskmap", [bench, "diskmap", tree, "--no-count"]),
+        ("du -s", ["du", "-s", tree]),
+        ("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", tree]),
+        ("gdu -n", ["gdu", "-n", "-p", tree]),
     ]
-    report("B1 walk of a 1,000,000-file tree (warm cache, median of %d)" % runs, rows, "gdu -n",
-           "goal: diskmap at least 1.5x faster than gdu -n (ratio <= 0.67), peak memory below 150 MB")
-    dm = rows[0]
-    expected = allocated_total(tree, include_hidden=False)
-    check(value(dm["out"], "bytes") == expected, "diskmap bytes %s == st_blocks*512 of the visible files %d"
-          % (value(dm["out"], "bytes"), expected))
-    gdu = next(r for r in rows if r["name"] == "gdu -n")
-    print("  diskmap speed-up over gdu -n: %.2fx; peak memory %.1f MB"
-          % (gdu["seconds"] / dm["seconds"], dm["rss_kb"] / 1024))
-    if size_present:
-        sz = rows[1]
-        got = value(sz["out"], "bytes")
-        if got is None:
-            m = re.search(r"(\d+)", sz["out"])
-            got = int(m.group(1)) if m else None
-        everything = allocated_total(tree, include_hidden=True, regular_only=True)
-        check(got == everything, "size bytes %s == st_blocks*512 of all regular files %d" % (got, everything))
+    title = "B1 Disk Map walk of a 1,000,000-file tree (%s cache, %d paired rounds)" % (
+        "cold" if cold else "warm", runs)
+    res = paired(commands, runs, cold)
+    report(title, res, "dustlet-bench diskmap",
+           [("gdu -n", 1.5, "1.5x faster than gdu -n")])
+    dm = res["dustlet-bench diskmap"]
+    mb = dm["rss_kb"] / 1024
+    ok = mb <= 150
+    print("  peak memory %.1f MB per million files — goal (at most 150 MB) %s" % (mb, "met" if ok else "MISSED"))
+    if not ok:
+        missed.append(title + ": memory")
+    expected = allocated_total(tree, include_hidden=False, regular_only=False)
+    got = value(dm["out"], "bytes")
+    check(got == expected, "diskmap bytes %s == st_blocks*512 of the visible entries, each inode once, %d" % (got, expected))
 
 
-def dup_bench(title, kind, bench, work, runs, goal, distinct):
-    tree = os.path.join(work, kind)
-    subprocess.run([sys.executable, os.path.join(HERE, "gen_dups.py"), tree, kind], check=True)
-    rdfind_out = os.path.join(tempfile.gettempdir(), "dustlet-rdfind-results.txt")
-    rows = [
-        timed("dustlet-bench dups", [bench, "dups", tree], runs),
-        timed("jdupes -r -q -m", ["jdupes", "-r", "-q", "-m", tree], runs),
-        timed("rdfind -dryrun true", ["rdfind", "-dryrun", "true", "-outputname", rdfind_out, tree], runs),
-        timed("fdupes -r -q -m", ["fdupes", "-r", "-q", "-m", tree], runs),
+def b1_size(bench, tree, label, runs, cold):
+    commands = [
+        ("dustlet-bench size", [bench, "size", tree]),
+        ("du -s", ["du", "-s", tree]),
+        ("gdu -n", ["gdu", "-n", "-p", tree]),
     ]
-    report(title + " (warm cache, median of %d)" % runs, rows, "jdupes -r -q -m", goal)
-    ours = our_sets(bench, tree)
-    theirs = jdupes_sets(tree, 1_000_000)
-    check(ours == theirs, "duplicate sets equal jdupes' sets of files >= 1,000,000 bytes (%d vs %d sets)"
+    title = "B1-size folder size of %s (%s cache, %d paired rounds)" % (label, "cold" if cold else "warm", runs)
+    res = paired(commands, runs, cold)
+    report(title, res, "dustlet-bench size",
+           [("du -s", 4.0, "4x faster than du -s"), ("gdu -n", 1.5, "1.5x faster than gdu -n")])
+    expected = allocated_total(tree, include_hidden=True, regular_only=True)
+    got = value(res["dustlet-bench size"]["out"], "bytes")
+    check(got == expected, "size bytes %s == st_blocks*512 of the regular files, each inode once, %d" % (got, expected))
+    return expected
+
+
+def b_panel(bench, tree, runs, expected):
+    commands = [
+        ("dustlet-bench panel (all targets)", [bench, "panel", tree]),
+        ("dustlet-bench size (the tree alone)", [bench, "size", tree]),
+    ]
+    res = paired(commands, runs)
+    report("B-panel all targets of a home with the 1,000,000-file tree in one of them (warm cache, %d paired rounds)"
+           % runs, res, "dustlet-bench panel (all targets)",
+           [("dustlet-bench size (the tree alone)", -1.3, "the last size within 1.3x of the walk alone")],
+           inner="seconds")
+    got = value(res["dustlet-bench panel (all targets)"]["out"], "bytes")
+    check(got == expected, "the tree's target measures %s == %d" % (got, expected))
+    sized, targets = (value(res["dustlet-bench panel (all targets)"]["out"], k) for k in ("sized", "targets"))
+    check(sized == targets, "every target sized (%s of %s)" % (sized, targets))
+
+
+def b3(bench, tree, runs):
+    rdfind_out = os.path.join(tempfile.gettempdir(), "dustlet-rdfind-results-%d.txt" % os.getpid())
+    commands = [
+        ("dustlet-bench dups", [bench, "dups", tree]),
+        ("jdupes -r -q -m", ["jdupes", "-r", "-q", "-m", tree]),
+        ("rdfind -dryrun true", ["rdfind", "-dryrun", "true", "-outputname", rdfind_out, tree]),
+        ("fdupes -r -q -m", ["fdupes", "-r", "-q", "-m", tree]),
+    ]
+    res = paired(commands, runs)
+    report("B3 mixed duplicates, sparse copies included (warm cache, %d paired rounds)" % runs, res,
+           "dustlet-bench dups", [("jdupes -r -q -m", 5.0, "5x faster than jdupes -r -q -m")])
+    ours, theirs = our_sets(bench, tree), jdupes_sets(tree, [])
+    check(ours == theirs, "duplicate sets equal jdupes' among files >= 1,000,000 bytes (%d vs %d sets)"
           % (len(ours), len(theirs)))
-    if distinct:
-        read = value(rows[0]["out"], "read_bytes")
-        check(read is not None and read < 1_000_000, "no file content read (%s bytes read in all)" % read)
-    jd = rows[1]
-    print("  dups time / jdupes time: %.2f" % (rows[0]["seconds"] / jd["seconds"]))
+    if os.path.exists(rdfind_out):
+        os.remove(rdfind_out)
+
+
+def b4(bench, tree, runs):
+    commands = [
+        ("dustlet-bench dups", [bench, "dups", tree]),
+        ("jdupes -r -q -m", ["jdupes", "-r", "-q", "-m", tree]),
+    ]
+    res = paired(commands, max(runs, 15))
+    report("B4 1,500 distinct files of 1.0-2.5 MB, whole process (warm cache, %d paired rounds)" % max(runs, 15),
+           res, "dustlet-bench dups", [("jdupes -r -q -m", -1.5, "within 1.5x of jdupes")])
+    read = value(res["dustlet-bench dups"]["out"], "read_bytes")
+    check(read is not None and read < MINIMUM, "no file content read (%s bytes read in all)" % read)
+    ours, theirs = our_sets(bench, tree), jdupes_sets(tree, [])
+    check(ours == theirs == set(), "no duplicates found (%d vs %d sets)" % (len(ours), len(theirs)))
+
+
+def b5(bench, tree, runs):
+    commands = [
+        ("dustlet-bench dups", [bench, "dups", tree]),
+        ("jdupes -r -q -m -X size+=:1000000", ["jdupes", "-r", "-q", "-m", "-X", "size+=:1000000", tree]),
+    ]
+    res = paired(commands, runs)
+    report("B5 a copy of /usr, sparse copies added (warm cache, %d paired rounds)" % runs, res, "dustlet-bench dups",
+           [("jdupes -r -q -m -X size+=:1000000", 3.0, "3x faster than jdupes -X size+=:1000000")])
+    ours, theirs = our_sets(bench, tree), jdupes_sets(tree, ["-X", "size+=:1000000"])
+    check(ours == theirs, "duplicate sets equal jdupes' among files >= 1,000,000 bytes (%d vs %d sets)"
+          % (len(ours), len(theirs)))
 
 
 def main():
@@ -187,23 +379,50 @@ def main():
     ap.add_argument("--bench", default=os.path.join(ROOT, "build", "default", "bench", "dustlet-bench"))
     ap.add_argument("--work", default=os.path.join(tempfile.gettempdir(), "dustlet-bench"))
     ap.add_argument("--runs", type=int, default=5)
-    ap.add_argument("--only", default="B1,B3,B4")
+    ap.add_argument("--cold", action="store_true", help="also time B1 and B1-size with the page cache dropped")
+    ap.add_argument("--cold-runs", type=int, default=3)
+    ap.add_argument("--only", default="B1,B1-size,B-panel,B3,B4,B5")
     args = ap.parse_args()
     if not os.access(args.bench, os.X_OK):
         sys.exit("no %s: build first (cmake --preset default && cmake --build --preset default)" % args.bench)
     ensure_peers()
     os.makedirs(args.work, exist_ok=True)
     only = set(args.only.split(","))
-    if "B1" in only:
-        b1(args.bench, args.work, args.runs)
+    cold = args.cold
+    if cold and not drop_caches():
+        print("cold runs skipped: the page cache cannot be dropped here (needs root and a writable /proc/sys)")
+        cold = False
+    print("machine: %s" % load())
+    if only & {"B1", "B1-size", "B-panel"}:
+        tree = tree_1m(args.work)
+        if "B1" in only:
+            b1(args.bench, tree, args.runs, False)
+            if cold:
+                b1(args.bench, tree, args.cold_runs, True)
+        expected = None
+        if "B1-size" in only:
+            expected = b1_size(args.bench, tree, "the 1,000,000-file tree", args.runs, False)
+            if cold:
+                b1_size(args.bench, tree, "the 1,000,000-file tree", args.cold_runs, True)
+            usr = tree_usr(args.work)
+            b1_size(args.bench, usr, "a copy of /usr", args.runs, False)
+            if cold:
+                b1_size(args.bench, usr, "a copy of /usr", args.cold_runs, True)
+        if "B-panel" in only:
+            if expected is None:
+                expected = allocated_total(tree, include_hidden=True, regular_only=True)
+            b_panel(args.bench, tree, args.runs, expected)
     if "B3" in only:
-        dup_bench("B3 mixed duplicates", "mixed", args.bench, args.work, args.runs,
-                  "goal: faster than jdupes (ratio < 1), the same duplicate sets", False)
+        b3(args.bench, tree_dups(args.work, "mixed"), args.runs)
     if "B4" in only:
-        dup_bench("B4 1,500 distinct files of 1.0-2.5 MB", "distinct", args.bench, args.work, args.runs,
-                  "goal: within 2x of jdupes (ratio <= 2), no file content read", True)
+        b4(args.bench, tree_dups(args.work, "distinct"), args.runs)
+    if "B5" in only:
+        b5(args.bench, tree_usr(args.work), args.runs)
+    print("\nmachine at the end: %s" % load())
+    if missed:
+        print("GOALS MISSED: " + "; ".join(missed))
     if failures:
-        print("\nWRONG ANSWERS: " + "; ".join(failures))
+        print("WRONG ANSWERS: " + "; ".join(failures))
         sys.exit(1)
 
 

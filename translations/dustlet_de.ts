@@ -118,6 +118,21 @@
     </message>
 </context>
 <context>
+    <name>ByteCountFormatter</name>
+    <message>
+        <source>Zero KB</source>
+        <translation>Null KB</translation>
+    </message>
+    <message>
+        <source>%1 byte</source>
+        <translation>%1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Byte</translation>
+    </message>
+</context>
+<context>
     <name>CleanupCatalog</name>
     <message>
         <source>Trash</source>

@@ -6,7 +6,9 @@
 // ("total"); with --engine also the bare scan of the same tree ("engine"), run after one untimed
 // warm-up walk so that both read a warm cache; with --busy the longest single event the main
 // thread handled (its own share of the worst stall, apart from time the system gave elsewhere);
-// with --zoom the time to zoom into the largest folder of the finished map and draw it.
+// with --zoom the time to zoom into the largest folder of the finished map and draw it. The last
+// line, "rss", is the process's peak resident memory in megabytes (with --engine it includes the
+// warm-up walk's tree).
 //
 // dustlet-bench runs this program for its "diskmap-live" subcommand, so that its other
 // subcommands start without loading the user-interface libraries.
@@ -26,6 +28,8 @@
 
 #include <cstdio>
 #include <ctime>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -187,5 +191,8 @@ int main(int argc, char** argv)
         std::printf("busy %.3f (%s)\n", double(app.longest) / 1e9, qPrintable(app.longestWhat));
     if (withEngine)
         std::printf("engine %.3f\n", engineSeconds(path));
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("rss %.1f\n", double(usage.ru_maxrss) / 1024.0);
     return first < 0 || total < 0 ? 1 : 0;
 }

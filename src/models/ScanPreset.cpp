@@ -18,17 +18,23 @@ struct AppsFolder {
     const char* path;      // "~" is the home folder
     bool mustHoldItems;    // an empty folder does not count
 };
-#ifdef Q_OS_MACOS
-constexpr AppsFolder kAppsFolders[] = {{"/Applications", false}};
-constexpr bool kAlwaysOfferApps = true;
-#else
-constexpr AppsFolder kAppsFolders[] = {{"~/Applications", false}, {"/opt", true}};
-constexpr bool kAlwaysOfferApps = false;
-#endif
+struct AppsFolders {
+    QList<AppsFolder> folders;
+    bool alwaysOffered;    // the first one is offered even when none exists
+};
 
-std::optional<QString> applicationsFolder()
+AppsFolders appsFolders(HostPlatform platform)
 {
-    for (const AppsFolder& f : kAppsFolders) {
+    if (platform == HostPlatform::macOS)
+        return {{{"/Applications", false}}, true};
+    // AppImages and hand-installed programs.
+    return {{{"~/Applications", false}, {"/opt", true}}, false};
+}
+
+std::optional<QString> applicationsFolder(HostPlatform platform)
+{
+    const AppsFolders apps = appsFolders(platform);
+    for (const AppsFolder& f : apps.folders) {
         const QString path = Paths::expandTilde(QString::fromUtf8(f.path));
         const QFileInfo info(path);
         if (!info.isDir())
@@ -37,41 +43,23 @@ std::optional<QString> applicationsFolder()
             continue;
         return path;
     }
-    if (kAlwaysOfferApps)
-        return Paths::expandTilde(QString::fromUtf8(kAppsFolders[0].path));
+    if (apps.alwaysOffered)
+        return Paths::expandTilde(QString::fromUtf8(apps.folders.first().path));
     return std::nullopt;
 }
 
-std::optional<QString> userFolder(UserDirs::Dir dir, const char* macRelative)
+// macOS names the user folders in English below the home folder; other desktops keep their own,
+// localised ones.
+std::optional<QString> userFolder(HostPlatform platform, UserDirs::Dir dir, const char* macRelative)
 {
-#ifdef Q_OS_MACOS
-    Q_UNUSED(dir);
-    return Paths::home() + QLatin1Char('/') + QLatin1String(macRelative);
-#else
-    Q_UNUSED(macRelative);
+    if (platform == HostPlatform::macOS)
+        return Paths::home() + QLatin1Char('/') + QLatin1String(macRelative);
     return UserDirs::path(dir);
-#endif
 }
 
 ScanPreset fixed(const char* label, const char* symbol, const QString& path)
 {
     return ScanPreset{QUuid(), QString::fromUtf8(label), QString::fromUtf8(symbol), path, true};
-}
-
-QList<ScanPreset> currentPlaces()
-{
-    QList<ScanPreset> places;
-    places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Home"), "house", Paths::home()));
-    if (auto p = userFolder(UserDirs::Dir::Documents, "Documents"))
-        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Documents"), "doc.text", *p));
-    if (auto p = userFolder(UserDirs::Dir::Download, "Downloads"))
-        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Downloads"), "arrow.down.circle", *p));
-    if (auto p = userFolder(UserDirs::Dir::Desktop, "Desktop"))
-        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Desktop"), "menubar.dock.rectangle", *p));
-    if (auto p = applicationsFolder())
-        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Applications"), "app.badge", *p));
-    places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Whole Disk"), "internaldrive", QStringLiteral("/")));
-    return places;
 }
 
 bool samePlaces(const QList<ScanPreset>& a, const QList<ScanPreset>& b)
@@ -86,6 +74,22 @@ bool samePlaces(const QList<ScanPreset>& a, const QList<ScanPreset>& b)
 
 } // namespace
 
+QList<ScanPreset> ScanPreset::fixedPlaces(HostPlatform platform)
+{
+    QList<ScanPreset> places;
+    places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Home"), "house", Paths::home()));
+    if (auto p = userFolder(platform, UserDirs::Dir::Documents, "Documents"))
+        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Documents"), "doc.text", *p));
+    if (auto p = userFolder(platform, UserDirs::Dir::Download, "Downloads"))
+        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Downloads"), "arrow.down.circle", *p));
+    if (auto p = userFolder(platform, UserDirs::Dir::Desktop, "Desktop"))
+        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Desktop"), "menubar.dock.rectangle", *p));
+    if (auto p = applicationsFolder(platform))
+        places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Applications"), "app.badge", *p));
+    places.append(fixed(QT_TRANSLATE_NOOP("ScanPreset", "Whole Disk"), "internaldrive", QStringLiteral("/")));
+    return places;
+}
+
 QString ScanPreset::displayLabel() const
 {
     return isFixedPlace ? QCoreApplication::translate(kContext, label.toUtf8().constData()) : label;
@@ -95,7 +99,7 @@ QList<ScanPreset> ScanPreset::all()
 {
     static QMutex mutex;
     static QList<ScanPreset> cached;
-    QList<ScanPreset> places = currentPlaces();
+    QList<ScanPreset> places = fixedPlaces(hostPlatform());
     QMutexLocker lock(&mutex);
     if (!samePlaces(places, cached)) {
         for (ScanPreset& p : places)

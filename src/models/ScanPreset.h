@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/HostPlatform.h"
+
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -29,6 +31,8 @@ struct ScanPreset {
     // elsewhere: "~/Applications", where AppImages and hand-installed programs go, then "/opt"
     // when it holds anything), and is left out off macOS when none exists.
     static QList<ScanPreset> all();
+    // The same places as `platform` has them, without ids, read afresh.
+    static QList<ScanPreset> fixedPlaces(HostPlatform platform);
 
     // One preset per browsable mounted volume (see MountedVolumes), with a new id each time:
     // label = the volume's name, symbol "externaldrive", path = its mount path.

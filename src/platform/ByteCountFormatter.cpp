@@ -1,5 +1,8 @@
 #include "platform/ByteCountFormatter.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
@@ -38,6 +41,8 @@ QString formatIn(qint64 bytes, const Unit (&units)[N])
         if (text.endsWith(QLatin1Char('.')))
             text.chop(1);
     }
+    // The decimal separator of the interface's locale ("1,5 MB" in German).
+    text.replace(QLatin1Char('.'), QLocale().decimalPoint());
     if (bytes < 0 && rounded > 0)
         text.prepend(QLatin1Char('-'));
     return text + QLatin1Char(' ') + QLatin1String(units[u].name);
@@ -48,11 +53,14 @@ QString formatIn(qint64 bytes, const Unit (&units)[N])
 QString formatBytes(qint64 bytes)
 {
     if (bytes == 0)
-        return QStringLiteral("Zero KB");
+        return QCoreApplication::translate("ByteCountFormatter", "Zero KB");
     if (std::llabs(bytes) < 1000) {
         const qint64 n = std::llabs(bytes);
-        return (bytes < 0 ? QStringLiteral("-") : QString()) + QString::number(n)
-             + (n == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+        // Two texts rather than a suffix, so that each language words its own plural.
+        const QString count = (n == 1 ? QCoreApplication::translate("ByteCountFormatter", "%1 byte")
+                                      : QCoreApplication::translate("ByteCountFormatter", "%1 bytes"))
+                                  .arg(n);
+        return (bytes < 0 ? QStringLiteral("-") : QString()) + count;
     }
     static constexpr Unit units[] = {{"KB", 1e3, 0},  {"MB", 1e6, 1},  {"GB", 1e9, 2},
                                      {"TB", 1e12, 2}, {"PB", 1e15, 2}, {"EB", 1e18, 2}};

@@ -11,6 +11,11 @@
 //     void leave(const FileWalker::Entry& folder)      // after a descended folder's children
 // It is called on the calling thread, in pre-order. Return Descend to enter a folder (ignored for
 // other kinds), Skip to pass over it, Stop to end the whole walk.
+//
+// walkParallel and FolderWalk walk the same way with the folders listed in parallel on the
+// program's walking pool (platform/WalkPool.h), within the same guarantees.
+
+#include "platform/WalkPool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,10 +23,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -54,6 +63,7 @@ struct Options {
     bool statAll = false;    // lstat every entry (dates of folders, links, …)
     bool sorted = false;     // list each folder in byte order of names (deterministic results)
     bool oneFileSystem = false; // never enter a folder on another device than the root's
+    bool skipHidden = false; // leave out entries whose names start with "." (not listed, not entered)
     // Folders `walk` holds open at most (the root and the deepest ones); a folder given up on the
     // way down is opened again on the way back. Any depth is walked within this many descriptors.
     size_t maxOpen = 8;
@@ -117,6 +127,30 @@ private:
     };
     std::string m_names;
     std::vector<Item> m_entries;
+};
+
+// The files with several links that one walk has met, so that each is counted once. Only a file
+// whose link count is above 1 is looked up, so the common case costs nothing. Any thread.
+class LinkSet {
+public:
+    // True the first time the file of `st` is met; always for a file with one link.
+    bool firstSight(const struct stat& st)
+    {
+        if (st.st_nlink <= 1)
+            return true;
+        std::lock_guard g(m_lock);
+        return m_seen.insert({st.st_dev, st.st_ino}).second;
+    }
+
+private:
+    struct Hash {
+        size_t operator()(const std::pair<dev_t, ino_t>& k) const
+        {
+            return std::hash<unsigned long long>()((unsigned long long)k.second * 0x9e3779b97f4a7c15ull ^ k.first);
+        }
+    };
+    std::mutex m_lock;
+    std::unordered_set<std::pair<dev_t, ino_t>, Hash> m_seen;
 };
 
 namespace detail {
@@ -268,7 +302,7 @@ bool walkFrom(int rootFd, std::string& path, const Options& opt, Visitor& visit)
         root.dev = st.st_dev;
         root.ino = st.st_ino;
         root.base = path.size();
-        root.listing.read(root.dir, opt.sorted);
+        root.listing.read(root.dir, opt.sorted, opt.skipHidden);
         stack.push_back(std::move(root));
     }
     const dev_t rootDev = stack[0].dev;
@@ -351,7 +385,7 @@ bool walkFrom(int rootFd, std::string& path, const Options& opt, Visitor& visit)
         next.entered = e;
         next.entered.path = {};
         next.entered.name = {};
-        next.listing.read(next.dir, opt.sorted);
+        next.listing.read(next.dir, opt.sorted, opt.skipHidden);
         stack.push_back(std::move(next));
         // Keep at most `maxOpen` folders open: give up the shallowest one below the root.
         if (stack.size() - firstOpen + 1 > maxOpen) {
@@ -397,115 +431,282 @@ bool walkAt(int dirFd, const std::string& path, const Options& options, Visitor&
     return true;
 }
 
-// Walks the folder at `root` like `walk`, but lists folders on `threads` worker threads (0: one per
-// core, at most 8). The visitor is called on those threads, concurrently and in no fixed order
-// (a folder is always visited before its contents), so it must be safe to call that way; `leave`
-// is not called. Stop ends the walk soon (entries already being listed may still be visited).
-// The calling thread waits, calling `tick()` about every `interval` until the walk is over (for
-// progress reports). Returns false when the root is no readable folder.
-template <typename Visitor, typename Tick>
-bool walkParallel(const std::string& root, const Options& options, int threads, Visitor&& visitor, Tick&& tick,
-                  std::chrono::milliseconds interval = std::chrono::milliseconds(50))
+// ---- The parallel walk
+//
+// Folders are listed as items of a WalkPool::Batch, on the program's one walking pool (or, with no
+// pool, one by one on the calling thread). Each folder is opened from its parent's descriptor by
+// its raw name with O_NOFOLLOW, as `walk` does, so a folder swapped for a link meanwhile is not
+// entered, and no path string is ever resolved below the root. A folder keeps its descriptor for
+// its subfolders only while the pool's descriptor budget allows, and only until each of them has
+// been opened; a subfolder of a folder without one is opened name by name from the nearest folder
+// above that holds one (the root always does). So the number of open descriptors stays bounded
+// whatever the width and depth of the tree.
+
+namespace detail {
+
+// A folder on the way down: where it hangs and, while it holds one, its descriptor.
+struct DirRef {
+    std::shared_ptr<DirRef> parent; // null for the root
+    std::string name;               // raw name in the parent
+    std::mutex lock;                // guards fd and held
+    int fd = -1;                    // the root's belongs to the walk; others are held (budget)
+    bool held = false;
+    std::atomic<size_t> toOpen{0};  // subfolders still to be opened from it
+
+    ~DirRef() { giveUp(); }
+    void giveUp()
+    {
+        std::lock_guard g(lock);
+        if (!held)
+            return;
+        ::close(fd);
+        fd = -1;
+        held = false;
+        WalkPool::releaseDescriptor();
+    }
+    // One subfolder has been opened (or given up on); the last one frees the descriptor.
+    void childOpened()
+    {
+        if (toOpen.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            giveUp();
+    }
+};
+
+// Opens `folder` without following a link: from its parent's descriptor, or else name by name
+// down from the nearest folder above that holds one. -1 when it is gone or is no folder.
+inline int openBelow(DirRef& folder)
 {
-    struct Job {
-        std::string path;
-        int depth;
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    std::vector<DirRef*> below; // still to open after `at`, the deepest first
+    DirRef* at = &folder;
+    while (DirRef* up = at->parent.get()) {
+        int fd = -1;
+        bool holds = false;
+        {
+            std::lock_guard g(up->lock);
+            if (up->fd >= 0) {
+                holds = true;
+                fd = ::openat(up->fd, at->name.c_str(), flags);
+            }
+        }
+        if (holds) {
+            while (fd >= 0 && !below.empty()) {
+                const int next = ::openat(fd, below.back()->name.c_str(), flags);
+                ::close(fd);
+                fd = next;
+                below.pop_back();
+            }
+            return fd;
+        }
+        below.push_back(at);
+        at = up;
+    }
+    return -1;
+}
+
+inline std::string childPath(std::string_view parent, std::string_view name)
+{
+    std::string path;
+    path.reserve(parent.size() + 1 + name.size());
+    path.append(parent);
+    if (path.empty() || path.back() != '/')
+        path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+} // namespace detail
+
+// A walk that hands its visitor whole folders, each open and listed, and lists them in parallel.
+// `Data` is what a folder carries for the visitor (a pointer to the caller's record of it, say);
+// it is copied, so keep it small.
+template <typename Data>
+class FolderWalk {
+public:
+    // One folder, as the visitor gets it.
+    class Visit {
+    public:
+        bool listed = false;               // false: not opened or not listed (see run)
+        int fd = -1;                       // the folder, open during the visit (when listed)
+        std::string_view path;             // the root's path + "/" + raw names
+        int depth = 0;                     // 0 for the root
+        const struct stat* st = nullptr;   // the folder's own status (when listed)
+        const Listing* listing = nullptr;  // its entries (when listed), as the options say
+        Data data{};
+
+        // Has entry i of the listing, a folder, visited later with `childData`, on any thread.
+        // Folders of a lower `rank` are taken first; within a rank the walk goes depth first, a
+        // folder's subfolders in the order they were entered.
+        void enter(size_t i, Data childData, long long rank = 0)
+        {
+            m_entered.push_back(Entered{i, std::move(childData), rank});
+        }
+
+    private:
+        friend class FolderWalk;
+        struct Entered {
+            size_t index;
+            Data data;
+            long long rank;
+        };
+        std::vector<Entered> m_entered;
     };
-    dev_t rootDev = 0;
+
+    // On `pool`, or with none on the thread that calls run().
+    FolderWalk(const Options& options, WalkPool* pool) : m_options(options), m_batch(pool) {}
+
+    // Any thread: folders not yet opened are visited as not listed, quickly. Visitors check
+    // stopped() to end a folder's loop early.
+    void stop() { m_stopped.store(true, std::memory_order_release); }
+    bool stopped() const { return m_stopped.load(std::memory_order_acquire); }
+    // From a visitor: have the waiting thread call its tick soon.
+    void wake() { m_batch.wake(); }
+
+    // Walks the folder at `root` (a link at the root itself is not followed, unless the path
+    // ends in "/"). The visitor gets the root (depth 0) on this thread, then every folder it
+    // entered exactly once, on the pool's threads, concurrently and in no fixed order (a folder
+    // always after its parent): listed, or with `listed` false when it could not be opened or
+    // listed, lies on another file system while one was asked for, or the walk was stopped.
+    // Meanwhile `tick` is called on this thread (see WalkPool::Batch::wait). Returns false,
+    // without calling anything, when the root is no folder that can be listed.
+    template <typename Visitor>
+    bool run(const std::string& root, Data rootData, Visitor& visitor, const std::function<void()>& tick,
+             std::chrono::milliseconds interval = std::chrono::milliseconds(50))
     {
         const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             return false;
         struct stat st {};
-        if (::fstat(fd, &st) == 0)
-            rootDev = st.st_dev;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return false;
+        }
+        m_rootDevice = st.st_dev;
+        const int listFd = ::dup(fd);
+        DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+        if (!dir) {
+            if (listFd >= 0)
+                ::close(listFd);
+            ::close(fd);
+            return false;
+        }
+        auto rootRef = std::make_shared<detail::DirRef>();
+        rootRef->fd = fd; // not held: closed below, once every folder is done
+        std::string path = root;
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        visitListed(rootRef, dir, st, path, 0, std::move(rootData), visitor);
+        m_batch.wait(tick, interval);
+        rootRef->fd = -1;
         ::close(fd);
+        return true;
     }
-    std::string start = root;
-    while (start.size() > 1 && start.back() == '/')
-        start.pop_back();
-    if (threads <= 0)
-        threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<Job> queue{Job{start, 1}};
-    int busy = 0;
-    std::atomic<bool> stopped{false};
-
-    const auto listOne = [&](const Job& job, std::vector<Job>& found) {
-        const int fd = ::open(job.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+private:
+    template <typename Visitor>
+    void visitFolder(const std::shared_ptr<detail::DirRef>& self, std::string path, int depth, Data data,
+                     Visitor& visitor)
+    {
+        int fd = stopped() ? -1 : detail::openBelow(*self);
+        self->parent->childOpened();
+        struct stat st {};
+        DIR* dir = nullptr;
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || (m_options.oneFileSystem && st.st_dev != m_rootDevice))) {
+            ::close(fd); // another file system mounted here: left alone
+            fd = -1;
+        }
+        if (fd >= 0 && !(dir = ::fdopendir(fd)))
+            ::close(fd);
+        if (dir) {
+            visitListed(self, dir, st, path, depth, std::move(data), visitor);
             return;
-        if (options.oneFileSystem) {
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || st.st_dev != rootDev) {
-                ::close(fd);
-                return;
+        }
+        Visit v;
+        v.path = path;
+        v.depth = depth;
+        v.data = std::move(data);
+        visitor(v);
+    }
+
+    // Lists the folder open as `dir` (closed here), visits it and queues what it entered.
+    template <typename Visitor>
+    void visitListed(const std::shared_ptr<detail::DirRef>& self, DIR* dir, const struct stat& st,
+                     const std::string& path, int depth, Data data, Visitor& visitor)
+    {
+        Listing listing;
+        listing.read(dir, m_options.sorted, m_options.skipHidden);
+        Visit v;
+        v.listed = true;
+        v.fd = ::dirfd(dir);
+        v.path = path;
+        v.depth = depth;
+        v.st = &st;
+        v.listing = &listing;
+        v.data = std::move(data);
+        visitor(v);
+        if (!v.m_entered.empty()) {
+            self->toOpen.store(v.m_entered.size(), std::memory_order_relaxed);
+            if (self->fd < 0 && WalkPool::holdDescriptor()) {
+                const int keep = ::dup(v.fd);
+                std::lock_guard g(self->lock);
+                if (keep >= 0) {
+                    self->fd = keep;
+                    self->held = true;
+                } else {
+                    WalkPool::releaseDescriptor();
+                }
+            }
+            // Queued last first, so that the first entered is taken first.
+            for (auto it = v.m_entered.rbegin(); it != v.m_entered.rend(); ++it) {
+                auto child = std::make_shared<detail::DirRef>();
+                child->parent = self;
+                child->name.assign(listing.name(it->index));
+                m_batch.post(
+                    [this, child, p = detail::childPath(path, child->name), depth, d = std::move(it->data),
+                     &visitor]() mutable { visitFolder(child, std::move(p), depth + 1, std::move(d), visitor); },
+                    it->rank);
             }
         }
-        DIR* dir = ::fdopendir(fd);
-        if (!dir) {
-            ::close(fd);
+        ::closedir(dir);
+    }
+
+    Options m_options;
+    WalkPool::Batch m_batch;
+    std::atomic<bool> m_stopped{false};
+    dev_t m_rootDevice = 0;
+};
+
+// Walks the folder at `root` like `walk`, but lists its folders in parallel on `pool` (with no
+// pool, on the calling thread). The visitor is called on the pool's threads, concurrently and in
+// no fixed order (a folder is always visited before its contents), so it must be safe to call
+// that way; `leave` is not called. Stop ends the walk soon (entries of folders already being
+// listed may still be visited). The calling thread waits, calling `tick()` about every
+// `interval` until the walk is over (for progress reports). Returns false when the root is no
+// readable folder.
+template <typename Visitor, typename Tick>
+bool walkParallel(const std::string& root, const Options& options, WalkPool* pool, Visitor&& visitor, Tick&& tick,
+                  std::chrono::milliseconds interval = std::chrono::milliseconds(50))
+{
+    struct None {};
+    using Walk = FolderWalk<None>;
+    Walk walk(options, pool);
+    auto eachFolder = [&](typename Walk::Visit& folder) {
+        if (!folder.listed)
             return;
-        }
-        Listing listing;
-        listing.read(dir, options.sorted);
-        std::string path = job.path;
+        std::string path(folder.path);
         const size_t base = path.size();
-        for (size_t i = 0; i < listing.size() && !stopped.load(std::memory_order_relaxed); ++i) {
+        for (size_t i = 0; i < folder.listing->size() && !walk.stopped(); ++i) {
             Entry e;
-            if (!detail::fillEntry(listing, i, ::dirfd(dir), path, base, job.depth, options, e))
+            if (!detail::fillEntry(*folder.listing, i, folder.fd, path, base, folder.depth + 1, options, e))
                 continue;
             const Visit v = visitor(static_cast<const Entry&>(e));
             if (v == Visit::Stop)
-                stopped.store(true);
+                walk.stop();
             else if (v == Visit::Descend && e.kind == Kind::Folder)
-                found.push_back(Job{path, job.depth + 1});
-        }
-        ::closedir(dir);
-    };
-    const auto work = [&] {
-        std::vector<Job> found;
-        std::unique_lock lk(lock);
-        for (;;) {
-            changed.wait(lk, [&] { return !queue.empty() || busy == 0; });
-            if (queue.empty())
-                return; // nothing queued and nobody listing: the walk is over
-            Job job = std::move(queue.back());
-            queue.pop_back();
-            ++busy;
-            lk.unlock();
-            found.clear();
-            if (!stopped.load(std::memory_order_relaxed))
-                listOne(job, found);
-            lk.lock();
-            --busy;
-            if (!stopped.load(std::memory_order_relaxed)) {
-                for (Job& j : found)
-                    queue.push_back(std::move(j));
-            } else {
-                queue.clear();
-            }
-            changed.notify_all();
+                folder.enter(i, None{});
         }
     };
-
-    std::vector<std::thread> pool;
-    pool.reserve(size_t(threads));
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back(work);
-    {
-        std::unique_lock lk(lock);
-        while (!changed.wait_for(lk, interval, [&] { return queue.empty() && busy == 0; })) {
-            lk.unlock();
-            tick();
-            lk.lock();
-        }
-    }
-    for (std::thread& t : pool)
-        t.join();
-    return true;
+    return walk.run(root, None{}, eachFolder, [&] { tick(); }, interval);
 }
 
 } // namespace FileWalker

@@ -4,6 +4,7 @@
 #include "platform/MountedVolumes.h"
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
+#include "platform/WalkPool.h"
 
 #include <QFile>
 
@@ -11,12 +12,9 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -94,59 +92,40 @@ void completeFolder(Record& folder)
 
 struct Folder {
     Record* rec;
-    std::string path;
-    Folder* parent; // null for a top-level child of the root
+    Folder* parent; // null for a top-level child of the root (and for the root)
     int top;        // the root's entry this folder lies in; -1 for the root itself
     qint64 mtime;   // read by the parent's listing; applied only once this folder is listed
     dev_t device;   // the file system it lies on
     bool mountPoint; // a file system other than its parent's starts here
-    std::atomic<int> pending{1};
+    std::atomic<int> pending{1}; // its own listing, then one per subfolder not yet complete
 };
+
+using Walk = FileWalker::FolderWalk<Folder*>;
 
 struct Scan {
     const CancelToken& token;
     Store& store;
+    Walk& walk;
+    FileWalker::LinkSet links; // a file with several links is counted once, at the first met
     std::atomic<qint64> counted{0};
     std::atomic<quint64> listed{0};
 
-    std::mutex lock;
-    std::condition_variable work;
-    std::condition_variable done;
-    std::map<int, std::vector<Folder*>> queued; // by top-level entry: the earliest entry goes first
-    std::vector<char> topDone;
-    bool quit = false;
+    std::mutex lock;            // guards topDone
+    std::vector<char> topDone;  // by the root's entry: complete (files are complete at once)
 
-    Scan(const CancelToken& t, Store& s) : token(t), store(s) {}
+    Scan(const CancelToken& t, Store& s, Walk& w) : token(t), store(s), walk(w) {}
 };
 
-// Lists one folder into a fresh block of records; subfolders come back in `subfolders`.
-// Returns false when the folder could not be listed.
-bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
+// Builds the records of one listed folder into a fresh block; its subfolders are entered into the
+// walk, each as a Folder of its own.
+void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
 {
-    if (scan.token.isCancelled())
-        return false;
-    const int fd = ::open(f.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // /proc, /sys, /run and the like hold no disk space: a walk of the whole disk passes them by.
-    if (f.mountPoint && MountedVolumes::isPseudoFileSystem(fd)) {
-        ::close(fd);
-        return false;
-    }
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    FileWalker::Listing listing;
-    listing.read(dir, /*sorted=*/true, /*skipHidden=*/true);
+    const FileWalker::Listing& listing = *visit.listing;
     const std::string& names = listing.buffer();
-
     char* pool = nullptr;
     Record* block = scan.store.reserve(listing.size(), names.size(), &pool);
     if (!names.empty())
         std::memcpy(pool, names.data(), names.size());
-    const int dfd = ::dirfd(dir);
     const bool isRoot = f.top < 0;
     quint32 built = 0;
     qint64 counted = 0; // added to the scan's counter once per folder, not per file
@@ -157,19 +136,16 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
         r.name = pool + listing.offset(i);
         r.nameLength = (unsigned short)listing.name(i).size();
         struct stat st;
-        if (::fstatat(dfd, r.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (::fstatat(visit.fd, r.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) {
                 r.isDirectory = true;
                 r.category = FileCategories::bundleOr(nameOf(r), FileCategory::other);
-                std::string path = f.path;
-                if (path.empty() || path.back() != '/')
-                    path.push_back('/');
-                path.append(r.name, r.nameLength);
-                subfolders.push_back(new Folder{&r, std::move(path), isRoot ? nullptr : &f,
-                                                isRoot ? int(built) : f.top, msOf(st), st.st_dev,
-                                                st.st_dev != f.device});
+                const int top = isRoot ? int(built) : f.top;
+                f.pending.fetch_add(1, std::memory_order_relaxed);
+                visit.enter(i, new Folder{&r, isRoot ? nullptr : &f, top, msOf(st), st.st_dev, st.st_dev != f.device},
+                            top);
             } else {
-                r.size = qint64(st.st_blocks) * 512;
+                r.size = scan.links.firstSight(st) ? qint64(st.st_blocks) * 512 : 0;
                 r.modifiedMs = msOf(st);
                 r.category = FileCategories::forFile(nameOf(r));
                 counted += r.size;
@@ -179,13 +155,11 @@ bool listFolder(Scan& scan, Folder& f, std::vector<Folder*>& subfolders)
         }
         ++built;
     }
-    ::closedir(dir);
     scan.counted.fetch_add(counted, std::memory_order_relaxed);
     f.rec->children = block;
     f.rec->childCount = built;
     f.rec->modifiedMs = f.mtime;
     scan.listed.fetch_add(1, std::memory_order_release);
-    return true;
 }
 
 // Called when a folder and everything below it are done; completes its parents in turn.
@@ -197,9 +171,11 @@ void finish(Scan& scan, Folder* f)
         const int top = f->top;
         delete f;
         if (!parent) {
-            std::lock_guard g(scan.lock);
-            scan.topDone[size_t(top)] = 1;
-            scan.done.notify_all();
+            {
+                std::lock_guard g(scan.lock);
+                scan.topDone[size_t(top)] = 1;
+            }
+            scan.walk.wake();
             return;
         }
         if (parent->pending.fetch_sub(1, std::memory_order_acq_rel) != 1)
@@ -208,40 +184,15 @@ void finish(Scan& scan, Folder* f)
     }
 }
 
-// Lists one queued folder; hands its subfolders to `push`, and finishes it when it has none left.
-template <typename Push>
-void runFolder(Scan& scan, Folder* f, std::vector<Folder*>& subs, Push&& push)
+// One folder below the root, listed or not (stopped, unreadable, gone, a pseudo file system).
+void visitFolder(Scan& scan, Walk::Visit& visit)
 {
-    subs.clear();
-    listFolder(scan, *f, subs);
-    f->pending.fetch_add(int(subs.size()), std::memory_order_relaxed);
-    for (Folder* s : subs)
-        push(s);
+    Folder* f = visit.data;
+    // /proc, /sys, /run and the like hold no disk space: a walk of the whole disk passes them by.
+    if (visit.listed && !scan.token.isCancelled() && !(f->mountPoint && MountedVolumes::isPseudoFileSystem(visit.fd)))
+        listFolder(scan, *f, visit);
     if (f->pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
         finish(scan, f);
-}
-
-void worker(Scan& scan)
-{
-    std::vector<Folder*> subs;
-    std::unique_lock lk(scan.lock);
-    for (;;) {
-        scan.work.wait(lk, [&] { return scan.quit || !scan.queued.empty(); });
-        if (scan.queued.empty())
-            return;
-        auto it = scan.queued.begin();
-        Folder* f = it->second.back();
-        it->second.pop_back();
-        if (it->second.empty())
-            scan.queued.erase(it);
-        lk.unlock();
-        runFolder(scan, f, subs, [&](Folder* s) {
-            std::lock_guard g(scan.lock);
-            scan.queued[s->top].push_back(s);
-            scan.work.notify_one();
-        });
-        lk.lock();
-    }
 }
 
 QByteArray joinPath(const QByteArray& parent, const Record& child)
@@ -288,7 +239,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
         return node();
     }
     // A root that is a link to a folder is the user's own pick and is followed (a trailing "/"
-    // makes the open below resolve it); links below the root stay leaves.
+    // makes the walk's open resolve it); links below the root stay leaves.
     struct stat target {};
     const bool followRoot = S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
     if (followRoot)
@@ -301,26 +252,25 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     }
     rootRec->isDirectory = true;
     rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
+    if (token.isCancelled())
+        return node(); // an empty folder of size 0, no date
 
-    Scan scan(token, *store);
-    Folder rootFolder{rootRec, followRoot ? path + '/' : path, nullptr, -1, msOf(st), st.st_dev, false};
-    std::vector<Folder*> tops;
-    if (!listFolder(scan, rootFolder, tops))
-        return node(); // cancelled already, or not listable: an empty folder of size 0, no date
+    FileWalker::Options options;
+    options.sorted = true;
+    options.skipHidden = true;
+    Walk walk(options, threads == 1 ? nullptr : &WalkPool::shared());
+    Scan scan(token, *store, walk);
+    Folder rootFolder{rootRec, nullptr, -1, msOf(st), st.st_dev, false};
 
-    Record* listing = rootRec->children;
-    const quint32 count = rootRec->childCount;
-    scan.topDone.assign(count, 1);
-    std::vector<Folder*> topJob(count, nullptr);
-    for (Folder* f : tops) {
-        scan.topDone[size_t(f->top)] = 0;
-        topJob[size_t(f->top)] = f;
-    }
-
-    if (threads <= 0)
-        threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-
-    quint64 reported = scan.listed.load();
+    // Top-level entries are handed over in listing order, each once it is complete. As on the way
+    // through a list, the entry being waited for when the token is seen cancelled still belongs
+    // to the tree; nothing after it does.
+    Record* listing = nullptr;
+    quint32 count = 0;
+    quint32 next = 0;      // the entry to hand over next
+    bool waiting = false;  // next is being waited for
+    bool over = false;
+    quint64 reported = 1;  // the root's own listing is not reported
     const auto report = [&] {
         const quint64 now = scan.listed.load(std::memory_order_acquire);
         if (now != reported && !token.isCancelled()) {
@@ -329,73 +279,60 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
                 onProgress(scan.counted.load(std::memory_order_relaxed));
         }
     };
-
-    quint32 appended = 0;
-    if (threads == 1) {
-        std::vector<Folder*> stack, subs;
-        for (quint32 i = 0; i < count; ++i) {
-            if (token.isCancelled())
-                break;
-            if (Folder* f = topJob[i]) {
-                topJob[i] = nullptr;
-                stack.push_back(f);
-                while (!stack.empty()) {
-                    Folder* next = stack.back();
-                    stack.pop_back();
-                    const size_t at = stack.size();
-                    runFolder(scan, next, subs, [&](Folder* s) { stack.push_back(s); });
-                    std::reverse(stack.begin() + qsizetype(at), stack.end()); // first entry on top
-                    report();
+    const auto handOver = [&] {
+        report();
+        while (!over && next < count) {
+            if (!waiting) {
+                if (token.isCancelled()) {
+                    over = true;
+                    break;
                 }
+                waiting = true;
             }
-            ++appended;
-            if (onChild && !token.isCancelled())
-                onChild(DiskNode(store, &listing[i], joinPath(rootPath, listing[i])));
-        }
-        for (Folder* f : topJob)
-            delete f; // never started: not part of the tree
-    } else {
-        {
-            std::lock_guard g(scan.lock);
-            for (Folder* f : tops)
-                scan.queued[f->top].push_back(f);
-        }
-        std::vector<std::thread> pool;
-        pool.reserve(size_t(threads));
-        for (int t = 0; t < threads; ++t)
-            pool.emplace_back(worker, std::ref(scan));
-
-        std::unique_lock lk(scan.lock);
-        for (quint32 i = 0; i < count; ++i) {
-            if (token.isCancelled())
-                break;
-            while (!scan.topDone[i]) {
-                scan.done.wait_for(lk, std::chrono::milliseconds(20));
-                lk.unlock();
-                report();
-                lk.lock();
+            {
+                std::lock_guard g(scan.lock);
+                if (!scan.topDone[next])
+                    break;
             }
-            ++appended;
-            lk.unlock();
+            waiting = false;
+            ++next;
             report();
             if (onChild && !token.isCancelled())
-                onChild(DiskNode(store, &listing[i], joinPath(rootPath, listing[i])));
-            lk.lock();
+                onChild(DiskNode(store, &listing[next - 1], joinPath(rootPath, listing[next - 1])));
         }
-        // Everything still queued belongs to the scan's records: let it drain (quickly once
-        // cancelled) before the workers go.
-        scan.done.wait(lk, [&] {
-            return std::all_of(scan.topDone.begin(), scan.topDone.end(), [](char c) { return c != 0; });
-        });
-        scan.quit = true;
-        scan.work.notify_all();
-        lk.unlock();
-        for (std::thread& t : pool)
-            t.join();
+        if (token.isCancelled())
+            walk.stop(); // what is not listed yet stays empty
+    };
+    auto visit = [&](Walk::Visit& v) {
+        if (v.data != &rootFolder) {
+            visitFolder(scan, v);
+            return;
+        }
+        // The root, on this thread, before anything below it.
+        if (!v.listed || token.isCancelled())
+            return;
+        listFolder(scan, rootFolder, v);
+        listing = rootRec->children;
+        count = rootRec->childCount;
+        scan.topDone.assign(count, 1);
+        for (quint32 i = 0; i < count; ++i) {
+            if (listing[i].isDirectory)
+                scan.topDone[i] = 0;
+        }
+        waiting = count > 0 && !token.isCancelled();
+    };
+    if (!walk.run(followRoot ? path + '/' : path, &rootFolder, visit, handOver, std::chrono::milliseconds(20))
+        || !listing) {
+        rootRec->children = nullptr;
+        rootRec->childCount = 0;
+        return node(); // not listable (or cancelled meanwhile): an empty folder of size 0, no date
     }
+    handOver();
+    // Every folder has been visited by now (the walk waits for all), so all records are final.
 
     // The root's children: the entries handed over, in a block of their own so that the nodes
     // already delivered keep pointing at records that never move.
+    const quint32 appended = next;
     Record* kids = store->reserve(std::max<quint32>(appended, 1));
     std::copy(listing, listing + appended, kids);
     rootRec->children = kids;

@@ -23,8 +23,10 @@ using ChildDone = std::function<void(const DiskNode& child)>;
 // cancelled. Once cancelled, folders not yet listed stay empty (size 0) and the scan returns
 // quickly with a consistent tree of what was counted.
 //
-// Folders are listed on `threads` worker threads (0: one per core, at most 8); with 1 the whole
-// walk runs depth-first on the calling thread.
+// A file with several hard links counts once, at the first of its links the walk meets (with
+// folders listed in parallel, which one that is may vary). Folders are listed on the program's
+// walking pool (platform/WalkPool.h); with `threads` 1 the whole walk runs depth-first on the
+// calling thread instead.
 DiskNode scanStreaming(const QString& root, const CancelToken& token, const Progress& onProgress = {},
                        const ChildDone& onChild = {}, int threads = 0);
 

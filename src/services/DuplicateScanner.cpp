@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
 #include "platform/Sha256.h"
+#include "platform/WalkPool.h"
 
 #include <QHash>
 
@@ -11,11 +12,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <map>
+#include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 QString ScannedFile::id() const { return RawPath::key(rawPath); }
@@ -31,7 +34,10 @@ size_t qHash(const ScannedFile& file, size_t seed)
 
 qint64 reclaimableBytes(const DuplicateGroup& group)
 {
-    return group.files.isEmpty() ? 0 : group.size * (group.files.size() - 1);
+    qint64 total = 0;
+    for (qsizetype i = 1; i < group.files.size(); ++i)
+        total += group.files[i].size;
+    return total;
 }
 
 namespace DuplicateScanner {
@@ -44,6 +50,86 @@ struct Found {
     dev_t device;
     ino_t inode;
 };
+
+// What the walk keeps of one listed folder: its regular files and its subfolders, each in
+// listing order, and where the subfolders fall between the files. Walked in pre-order afterwards,
+// this gives the files in the order of a depth-first walk, whichever order the folders were
+// listed in.
+struct ListedFolder {
+    struct File {
+        std::string name;
+        qint64 allocated;
+        qint64 bytes;
+        dev_t device;
+        ino_t inode;
+    };
+    struct Sub {
+        size_t filesBefore; // files listed before it
+        std::unique_ptr<ListedFolder> folder;
+    };
+    std::string path;
+    std::vector<File> files;
+    std::vector<Sub> subfolders;
+};
+
+using Walk = FileWalker::FolderWalk<ListedFolder*>;
+
+// Lists one folder's regular files and enters its subfolders (hidden ones are not listed).
+// Returns how many files it kept.
+size_t listFolder(Walk::Visit& visit, const CancelToken& token)
+{
+    ListedFolder& out = *visit.data;
+    out.path.assign(visit.path);
+    const FileWalker::Listing& listing = *visit.listing;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        if (token.isCancelled())
+            break;
+        const unsigned char type = listing.type(i);
+        if (type != DT_DIR && type != DT_REG && type != DT_UNKNOWN)
+            continue; // links and special files
+        struct stat st {};
+        if (type != DT_DIR && ::fstatat(visit.fd, listing.cName(i), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (type == DT_DIR || S_ISDIR(st.st_mode)) {
+            auto sub = std::make_unique<ListedFolder>();
+            visit.enter(i, sub.get());
+            out.subfolders.push_back(ListedFolder::Sub{out.files.size(), std::move(sub)});
+        } else if (S_ISREG(st.st_mode)) {
+            out.files.push_back(ListedFolder::File{std::string(listing.name(i)), qint64(st.st_blocks) * 512,
+                                                   qint64(st.st_size), st.st_dev, st.st_ino});
+        }
+    }
+    return out.files.size();
+}
+
+// The files of the tree in depth-first pre-order (a folder's entries in listing order, each
+// subfolder's files where it stands among them).
+std::vector<Found> inWalkOrder(const ListedFolder& root, size_t count)
+{
+    std::vector<Found> out;
+    out.reserve(count);
+    struct At {
+        const ListedFolder* folder;
+        size_t file = 0;
+        size_t sub = 0;
+    };
+    std::vector<At> stack{At{&root}};
+    while (!stack.empty()) {
+        At& at = stack.back();
+        const ListedFolder& f = *at.folder;
+        const size_t until = at.sub < f.subfolders.size() ? f.subfolders[at.sub].filesBefore : f.files.size();
+        for (; at.file < until; ++at.file) {
+            const ListedFolder::File& file = f.files[at.file];
+            out.push_back(Found{FileWalker::detail::childPath(f.path, file.name), file.allocated, file.bytes,
+                                file.device, file.inode});
+        }
+        if (at.sub < f.subfolders.size())
+            stack.push_back(At{f.subfolders[at.sub++].folder.get()}); // `at` is not used after this
+        else
+            stack.pop_back();
+    }
+    return out;
+}
 
 QList<DuplicateGroup> sortedGroups(const QList<DuplicateGroup>& groups)
 {
@@ -66,7 +152,7 @@ public:
     Hasher(const std::vector<const Found*>& files, const CancelToken& token, int threads)
         : m_files(files), m_token(token), m_results(files.size()), m_ready(files.size(), 0)
     {
-        const int n = std::max(1, std::min<int>(threads, int(files.size())));
+        const int n = std::min<int>(std::max(1, threads), int(files.size()));
         for (int t = 0; t < n; ++t)
             m_pool.emplace_back([this] { run(); });
     }
@@ -129,30 +215,40 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
     if (::lstat(rootPath.c_str(), &rootStat) == 0 && S_ISLNK(rootStat.st_mode)
         && ::stat(rootPath.c_str(), &rootStat) == 0 && S_ISDIR(rootStat.st_mode))
         rootPath += '/';
-    std::vector<Found> files;
-    bool cancelled = false;
-
+    // Folders are listed in parallel on the walking pool; the files are put in the order of a
+    // depth-first walk afterwards. Progress counts the files kept so far, whatever their order.
     FileWalker::Options options;
     options.sorted = true;
-    options.statFiles = true;
-    const bool walked = FileWalker::walk(rootPath, options, [&](const FileWalker::Entry& e) {
+    options.skipHidden = true; // hidden: neither listed nor entered
+    Walk walk(options, &WalkPool::shared());
+    std::atomic<size_t> kept{0};
+    auto eachFolder = [&](Walk::Visit& visit) {
+        if (!visit.listed || token.isCancelled())
+            return;
+        const size_t n = listFolder(visit, token);
+        const size_t before = kept.fetch_add(n, std::memory_order_relaxed);
+        if ((before + n) / kProgressStep != before / kProgressStep)
+            walk.wake();
+    };
+    size_t reported = 0;
+    const auto report = [&] {
         if (token.isCancelled()) {
-            cancelled = true;
-            return FileWalker::Visit::Stop;
+            walk.stop();
+            return;
         }
-        if (!e.name.empty() && e.name[0] == '.')
-            return FileWalker::Visit::Skip; // hidden: neither listed nor entered
-        if (e.kind == FileWalker::Kind::Folder)
-            return FileWalker::Visit::Descend;
-        if (e.kind != FileWalker::Kind::File || !e.hasStat)
-            return FileWalker::Visit::Skip;
-        files.push_back(Found{std::string(e.path), e.allocated(), qint64(e.st.st_size), e.st.st_dev, e.st.st_ino});
-        if (files.size() % kProgressStep == 0 && onProgress)
-            onProgress(int(files.size()));
-        return FileWalker::Visit::Skip;
-    });
-    if (!walked || cancelled || token.isCancelled())
+        while (reported + kProgressStep <= kept.load(std::memory_order_relaxed)) {
+            reported += kProgressStep;
+            if (onProgress)
+                onProgress(int(reported));
+        }
+    };
+    ListedFolder tree;
+    if (!walk.run(rootPath, &tree, eachFolder, report))
         return;
+    report();
+    if (token.isCancelled())
+        return;
+    const std::vector<Found> files = inWalkOrder(tree, kept.load());
     if (onProgress)
         onProgress(int(files.size()));
 
@@ -172,31 +268,28 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
     if (onResult)
         onResult(result);
 
-    // Size classes: same allocated size and same content length, largest first; within a class
-    // walk order, and each (device, inode) only by its first path.
-    struct Key {
-        qint64 allocated, bytes;
-        bool operator<(const Key& o) const
-        {
-            return allocated != o.allocated ? allocated > o.allocated : bytes > o.bytes;
-        }
-    };
-    std::map<Key, std::vector<const Found*>> classes;
+    // Size classes: files of the same length, largest first; within a class walk order, and each
+    // (device, inode) only by its first path. Identical contents have identical lengths, while
+    // their allocated sizes may differ (a sparse copy of a file allocates less).
+    std::vector<const Found*> candidates;
     for (const Found& f : files) {
         if (f.bytes >= kMinimumDuplicateSize)
-            classes[Key{f.allocated, f.bytes}].push_back(&f);
+            candidates.push_back(&f);
     }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Found* a, const Found* b) { return a->bytes > b->bytes; });
     std::vector<std::vector<const Found*>> toCompare;
-    for (auto& [key, members] : classes) {
-        if (members.size() < 2)
+    for (size_t from = 0, to = 0; from < candidates.size(); from = to) {
+        to = from + 1;
+        while (to < candidates.size() && candidates[to]->bytes == candidates[from]->bytes)
+            ++to;
+        if (to - from < 2)
             continue;
         std::vector<const Found*> distinct;
-        for (const Found* f : members) {
-            const bool seen = std::any_of(distinct.begin(), distinct.end(), [&](const Found* d) {
-                return d->device == f->device && d->inode == f->inode;
-            });
-            if (!seen)
-                distinct.push_back(f);
+        std::set<std::pair<dev_t, ino_t>> seen;
+        for (size_t i = from; i < to; ++i) {
+            if (seen.insert({candidates[i]->device, candidates[i]->inode}).second)
+                distinct.push_back(candidates[i]);
         }
         if (distinct.size() >= 2)
             toCompare.push_back(std::move(distinct));
@@ -232,7 +325,8 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
             bool added = false;
             for (auto& [digest, list] : byDigest) {
                 if (list.size() >= 2) {
-                    groups.append(DuplicateGroup{Sha256::hex(digest), members.front()->allocated, std::move(list)});
+                    const qint64 size = list.first().size; // the allocated size of the first copy
+                    groups.append(DuplicateGroup{Sha256::hex(digest), size, std::move(list)});
                     added = true;
                 }
             }

@@ -28,14 +28,15 @@ struct ScannedFile {
 size_t qHash(const ScannedFile& file, size_t seed = 0);
 
 // Files with identical contents: `id` is the SHA-256 of the contents in lowercase hex, `size` the
-// common allocated size, `files` at least two, in walk order.
+// allocated size of the first file, `files` at least two, in walk order. Copies allocate alike as a
+// rule, but not always (a sparse copy allocates less than a dense one): each file keeps its own.
 struct DuplicateGroup {
     QString id;
     qint64 size = 0;
     QList<ScannedFile> files;
     friend bool operator==(const DuplicateGroup&, const DuplicateGroup&) = default;
 };
-// What deleting every copy but one would free.
+// What deleting every copy but the first would free: the allocated sizes of the others.
 qint64 reclaimableBytes(const DuplicateGroup& group);
 
 // One delivery: the whole largest list (at most 100, largest first) and every group so far, most
@@ -57,14 +58,15 @@ using Progress = std::function<void(int filesCollected)>;
 using ResultHandler = std::function<void(const FileScanResult&)>;
 
 // Walks the regular files below `root` (a path or a RawPath key, "~" expanded, followed when it
-// is a link to a folder; hidden items skipped, links below it not followed, folders listed in byte
-// order of names, depth-first pre-order), delivers the 100 largest, then the groups of
-// byte-identical files of at least 1,000,000 bytes, largest sizes first, after each size that found
-// some and once more at the end. Files are compared only with files of the same allocated and byte
-// size; one file reached under several paths (hard links) counts once, by its first path. Files are
-// hashed through their raw paths. Runs on the calling thread (hashing spreads over `threads` helper
-// threads, 0: one per core, at most 8); the callbacks are called on it, never after return, and not
-// at all once the token is seen cancelled. A root that cannot be listed gives no callback at all.
+// is a link to a folder; hidden items skipped, links below it not followed), delivers the 100
+// largest, then the groups of byte-identical files of at least 1,000,000 bytes, largest sizes
+// first, after each size that found some and once more at the end. Files are taken in the order
+// of a depth-first walk with each folder's entries in byte order of names, although the folders
+// are listed in parallel on the walking pool. Files are compared only with files of the same
+// length; one file reached under several paths (hard links) counts once, by its first path. Files
+// are hashed through their raw paths. Blocks the calling thread (hashing spreads over `threads`
+// helper threads, 0: one per core, at most 8); the callbacks are called on it, never after return,
+// and not at all once the token is seen cancelled. A root that cannot be listed gives no callback.
 void scan(const QString& root, const CancelToken& token, const Progress& onProgress,
           const ResultHandler& onResult, int threads = 0);
 

@@ -3,6 +3,7 @@
 #include "platform/Background.h"
 #include "platform/FileWalker.h"
 #include "platform/Paths.h"
+#include "platform/WalkPool.h"
 #include "services/Cleaner.h"
 #include "services/Finder.h"
 
@@ -11,11 +12,16 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+#include <dirent.h>
 
 #include <sys/stat.h>
 
@@ -31,55 +37,112 @@ FileWalker::Options walkOptions()
     return options;
 }
 
-// Whether the walk has reached an entry of the folder it measures that is left to another target.
-bool isKept(const FileWalker::Entry& e, const QList<QByteArray>* keep)
-{
-    if (!keep || e.depth != 1)
-        return false;
-    return std::any_of(keep->begin(), keep->end(),
-                       [&](const QByteArray& k) { return std::string_view(k.constData(), size_t(k.size())) == e.path; });
-}
+using SizeWalk = FileWalker::FolderWalk<char>; // folders carry nothing of their own
 
-struct SizeVisitor {
-    const Scanner::Progress& onProgress;
-    const QList<QByteArray>* keep = nullptr;
+// The running totals of one walk. Each folder adds its files at once; the totals at every 1,500th
+// file wait in `due` until the walk's own thread reports them.
+struct Totals {
+    std::mutex lock;
     qint64 bytes = 0;
     qint64 files = 0;
+    std::vector<qint64> due;
 
-    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    // True when a report is due.
+    bool add(qint64 folderFiles, qint64 folderBytes)
     {
-        if (isKept(e, keep))
-            return FileWalker::Visit::Skip;
-        if (e.kind == FileWalker::Kind::File) {
-            bytes += e.allocated();
-            if (++files % progressEvery == 0 && onProgress)
-                onProgress(bytes);
-        }
-        return FileWalker::Visit::Descend;
+        std::lock_guard g(lock);
+        const qint64 before = files;
+        files += folderFiles;
+        bytes += folderBytes;
+        for (qint64 step = before / progressEvery + 1; step * progressEvery <= files; ++step)
+            due.push_back(bytes);
+        return !due.empty();
     }
 };
 
+// Whether `name` in the root folder at `root` is an entry left to another target (raw absolute paths
+// in `keep`).
+bool isKept(std::string_view root, std::string_view name, const QList<QByteArray>* keep)
+{
+    if (!keep || keep->isEmpty())
+        return false;
+    const std::string path = FileWalker::detail::childPath(root, name);
+    return std::any_of(keep->begin(), keep->end(),
+                       [&](const QByteArray& k) { return std::string_view(k.constData(), size_t(k.size())) == path; });
+}
+
+// Walks the tree at `root` on the walking pool and adds up `bytesOf(stat)` over its regular files
+// (any thread; links are not followed, the walk stays on the root's file system), leaving out the
+// root's entries listed in `keep`. The calling thread reports the running total to `onProgress`
+// once for every 1,500 files counted. False when the root cannot be listed.
+template <typename BytesOf>
+bool sumFiles(const std::string& root, BytesOf&& bytesOf, const Scanner::Progress& onProgress,
+              const QList<QByteArray>* keep, qint64& result)
+{
+    Totals totals;
+    SizeWalk walk(walkOptions(), &WalkPool::shared());
+    auto eachFolder = [&](SizeWalk::Visit& folder) {
+        if (!folder.listed)
+            return;
+        const FileWalker::Listing& listing = *folder.listing;
+        const bool mayKeep = folder.depth == 0 && keep && !keep->isEmpty();
+        qint64 folderBytes = 0;
+        qint64 folderFiles = 0;
+        for (size_t i = 0; i < listing.size(); ++i) {
+            if (mayKeep && isKept(folder.path, listing.name(i), keep))
+                continue;
+            const unsigned char type = listing.type(i);
+            if (type == DT_DIR) {
+                folder.enter(i, 0);
+                continue;
+            }
+            if (type != DT_REG && type != DT_UNKNOWN)
+                continue;
+            struct stat st {};
+            if (::fstatat(folder.fd, listing.cName(i), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISREG(st.st_mode)) {
+                ++folderFiles;
+                folderBytes += bytesOf(st);
+            } else if (S_ISDIR(st.st_mode)) {
+                folder.enter(i, 0);
+            }
+        }
+        if (folderFiles > 0 && totals.add(folderFiles, folderBytes) && onProgress)
+            walk.wake();
+    };
+    std::vector<qint64> due;
+    const auto report = [&] {
+        {
+            std::lock_guard g(totals.lock);
+            due.swap(totals.due);
+        }
+        if (onProgress) {
+            for (const qint64 bytes : due)
+                onProgress(bytes);
+        }
+        due.clear();
+    };
+    if (!walk.run(root, 0, eachFolder, report))
+        return false;
+    report();
+    result = totals.bytes;
+    return true;
+}
+
 // Counts a regular file's blocks as given back only once the last of its links has been met.
-struct FreeableCounter {
-    const QList<QByteArray>* keep = nullptr;
-    qint64 bytes = 0;
+struct FreeableLinks {
+    std::mutex lock;
     std::map<std::pair<dev_t, ino_t>, nlink_t> linksSeen;
 
-    void count(const struct stat& st)
+    qint64 bytesOf(const struct stat& st)
     {
-        if (!S_ISREG(st.st_mode))
-            return;
-        if (st.st_nlink > 1 && ++linksSeen[{st.st_dev, st.st_ino}] != st.st_nlink)
-            return;
-        bytes += qint64(st.st_blocks) * 512;
-    }
-    FileWalker::Visit operator()(const FileWalker::Entry& e)
-    {
-        if (isKept(e, keep))
-            return FileWalker::Visit::Skip;
-        if (e.kind == FileWalker::Kind::File && e.hasStat)
-            count(e.st);
-        return FileWalker::Visit::Descend;
+        if (st.st_nlink > 1) {
+            std::lock_guard g(lock);
+            if (++linksSeen[{st.st_dev, st.st_ino}] != st.st_nlink)
+                return 0;
+        }
+        return qint64(st.st_blocks) * 512;
     }
 };
 
@@ -126,10 +189,13 @@ qint64 treeSize(const QByteArray& path, const Scanner::Progress& onProgress, con
     } else if (!S_ISDIR(st.st_mode)) {
         return qint64(st.st_blocks) * 512;
     }
-    SizeVisitor visitor{onProgress, keep};
-    if (!FileWalker::walk(root, walkOptions(), visitor))
-        return 0;
-    return visitor.bytes;
+    // A file with several links counts once, by the first of its links the walk meets.
+    FileWalker::LinkSet links;
+    qint64 bytes = 0;
+    sumFiles(
+        root, [&](const struct stat& file) { return links.firstSight(file) ? qint64(file.st_blocks) * 512 : 0; },
+        onProgress, keep, bytes);
+    return bytes;
 }
 
 } // namespace
@@ -145,18 +211,21 @@ qint64 directorySize(const QString& path, const Progress& onProgress)
 
 qint64 freeableSize(const QList<QByteArray>& paths, const QList<QByteArray>& keep)
 {
-    FreeableCounter counter;
-    counter.keep = &keep;
+    FreeableLinks links;
+    const auto bytesOf = [&](const struct stat& st) { return links.bytesOf(st); };
+    qint64 total = 0;
     for (const QByteArray& p : paths) {
         struct stat st {};
         if (p.contains('\0') || ::lstat(p.constData(), &st) != 0)
             continue;
+        qint64 bytes = 0;
         if (S_ISDIR(st.st_mode))
-            FileWalker::walk(p.toStdString(), walkOptions(), counter);
-        else
-            counter.count(st);
+            sumFiles(p.toStdString(), bytesOf, {}, &keep, bytes);
+        else if (S_ISREG(st.st_mode))
+            bytes = bytesOf(st);
+        total += bytes;
     }
-    return counter.bytes;
+    return total;
 }
 
 QList<QByteArray> locations(const CleanupTarget& target)

@@ -35,8 +35,10 @@ struct Measurement {
 };
 
 // Allocated size of the file or folder tree at `path` ("~" expanded); a path that is itself a link
-// is measured where it leads (links further down are not followed). Synchronous, on the caller's
-// thread; `onProgress` gets the running total once per 1,500 regular files.
+// is measured where it leads (links further down are not followed). A file with several hard links
+// in the tree counts once. The folders are listed in parallel on the program's walking pool (every
+// walk shares it); the call blocks until the walk is over and `onProgress` is called on the
+// caller's thread, with the running total, once for every 1,500 regular files counted.
 qint64 directorySize(const QString& path, const Progress& onProgress = {});
 // The same for a path as raw bytes (names that are not UTF-8); no "~" expansion.
 qint64 directorySize(const QByteArray& path, const Progress& onProgress = {});
@@ -45,7 +47,7 @@ qint64 directorySize(const QByteArray& path, const Progress& onProgress = {});
 // size of the regular files in them, where a file with several hard links counts once, and only
 // when all of its links lie in `paths` (a link kept elsewhere keeps its blocks in use). A path
 // that is a link counts nothing. Entries of the folders that are listed in `keep` (raw absolute
-// paths) are left out. Synchronous.
+// paths) are left out. Synchronous, walking on the walking pool like directorySize.
 qint64 freeableSize(const QList<QByteArray>& paths, const QList<QByteArray>& keep = {});
 
 // The places that stand for a target, resolved, as they are measured: its paths or fallback paths,

@@ -11,6 +11,7 @@
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/Labels.h"
+#include "views/components/LayoutItems.h"
 #include "views/components/LinkButton.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -231,13 +232,7 @@ void AboutView::showTotal() { m_total->setText(formatBytes(m_model.totalFreedAll
 void AboutView::showHistory()
 {
     // Rows are made anew; the old ones go once the click that may have changed them is over.
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        if (QWidget* w = item->widget()) {
-            w->hide();
-            w->deleteLater();
-        }
-        delete item;
-    }
+    discardLayoutItems(m_rows);
     m_rowWidgets.clear();
     const QList<CleanRecord>& history = m_model.history();
     for (const CleanRecord& record : history) {

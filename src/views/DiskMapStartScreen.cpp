@@ -1,6 +1,7 @@
 #include "views/DiskMapStartScreen.h"
 
 #include "models/ScanPreset.h"
+#include "views/components/LayoutItems.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -127,13 +128,7 @@ QList<PresetCard*> DiskMapStartScreen::cards() const
 
 void DiskMapStartScreen::rebuild()
 {
-    while (QLayoutItem* item = m_grid->takeAt(0)) {
-        if (QWidget* w = item->widget()) {
-            w->hide();
-            w->deleteLater();   // it may be the button whose click got us here
-        }
-        delete item;
-    }
+    discardLayoutItems(m_grid);
     int at = 0;
     const auto add = [&](PresetCard* card) {
         m_grid->addWidget(card, at / 3, at % 3);

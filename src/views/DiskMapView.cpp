@@ -12,6 +12,7 @@
 #include "views/components/ElidedLabel.h"
 #include "views/components/Divider.h"
 #include "views/components/Labels.h"
+#include "views/components/LayoutItems.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/ScanMenuButton.h"
 #include "views/components/SegmentedControl.h"
@@ -299,13 +300,7 @@ void DiskMapView::updateToolbar()
 
 void DiskMapView::rebuildBreadcrumbs()
 {
-    while (QLayoutItem* item = m_breadcrumbRow->takeAt(0)) {
-        if (QWidget* w = item->widget()) {
-            w->hide();
-            w->deleteLater();   // it may be the button whose click got us here
-        }
-        delete item;
-    }
+    discardLayoutItems(m_breadcrumbRow);
     const QList<DiskNode> crumbs = m_model->breadcrumb();
     const int maxWidth = Style::metric(220);
     for (qsizetype i = 0; i < crumbs.size(); ++i) {
@@ -373,13 +368,7 @@ void DiskMapView::rebuildLegend()
     m_legendShown = categories;
 
     QLayout* holder = m_legend->layout();
-    while (QLayoutItem* item = holder->takeAt(0)) {
-        if (QWidget* w = item->widget()) {
-            w->hide();
-            w->deleteLater();   // it may be the button whose click got us here
-        }
-        delete item;
-    }
+    discardLayoutItems(holder);
     const QColor dim = Style::secondary(palette());
     auto* content = new QWidget;
     auto* row = new QHBoxLayout(content);

@@ -107,6 +107,24 @@ private Q_SLOTS:
         QCOMPARE(find(withOwn, "Applications")->path, home("Applications"));
     }
 
+    // The other platform's table is built here too: macOS names its user folders in English
+    // whatever the desktop's list says, and always offers /Applications.
+    void placesOfEachPlatform()
+    {
+        TestHome home;
+        QVERIFY(home.isValid());
+        home.writeText(QStringLiteral(".config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+        QStringList mac;
+        for (const ScanPreset& p : ScanPreset::fixedPlaces(HostPlatform::macOS))
+            mac << p.label + "=" + p.path;
+        QCOMPARE(mac, (QStringList{"Home=" + home.path(), "Documents=" + home("Documents"), "Downloads=" + home("Downloads"),
+                                   "Desktop=" + home("Desktop"), "Applications=/Applications", "Whole Disk=/"}));
+        const QList<ScanPreset> other = ScanPreset::fixedPlaces(HostPlatform::other);
+        QCOMPARE(find(other, "Documents")->path, home("Dokumente"));
+        const ScanPreset* apps = find(other, "Applications");
+        QCOMPARE(apps ? std::optional<QString>(apps->path) : std::nullopt, expectedSystemApps());
+    }
+
     void newHomeGivesNewPlaces()
     {
         QList<ScanPreset> first;

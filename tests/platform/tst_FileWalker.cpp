@@ -201,7 +201,7 @@ private Q_SLOTS:
             QCOMPARE(seen.count("theirs"), size_t(one ? 0 : 1));
             std::set<std::string> parallel;
             std::mutex m;
-            FileWalker::walkParallel(home("m").toStdString(), o, 2, [&](const FileWalker::Entry& e) {
+            FileWalker::walkParallel(home("m").toStdString(), o, &WalkPool::shared(), [&](const FileWalker::Entry& e) {
                 std::lock_guard g(m);
                 parallel.insert(std::string(e.name));
                 return FileWalker::Visit::Descend;

@@ -5,7 +5,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <QFile>
+
+#include <atomic>
 #include <mutex>
+#include <optional>
 #include <set>
 
 namespace {
@@ -45,7 +49,15 @@ private Q_SLOTS:
             sequential.insert(describe(e));
             return FileWalker::Visit::Descend;
         }));
-        for (int threads : {1, 3, 8}) {
+        WalkPool three(3);
+        struct Way {
+            WalkPool* pool;
+            std::optional<int> budget; // descriptors to keep; 0: every folder opened from the root down
+        };
+        for (const Way way : {Way{nullptr, {}}, Way{&three, {}}, Way{&WalkPool::shared(), {}},
+                              Way{&WalkPool::shared(), 0}, Way{&three, 1}}) {
+            WalkPool::setDescriptorBudgetForTesting(way.budget);
+            WalkPool* pool = way.pool;
             std::mutex m;
             Seen parallel;
             size_t visits = 0;
@@ -53,7 +65,7 @@ private Q_SLOTS:
             QThread* me = QThread::currentThread();
             bool tickOff = false;
             QVERIFY(FileWalker::walkParallel(
-                home("t").toStdString() + "/", o, threads,
+                home("t").toStdString() + "/", o, pool,
                 [&](const FileWalker::Entry& e) {
                     std::lock_guard g(m);
                     parallel.insert(describe(e));
@@ -65,9 +77,11 @@ private Q_SLOTS:
                     tickOff |= QThread::currentThread() != me;
                 },
                 std::chrono::milliseconds(1)));
+            WalkPool::setDescriptorBudgetForTesting(std::nullopt);
             QCOMPARE(parallel, sequential);
             QCOMPARE(visits, sequential.size());
             QVERIFY(!tickOff);
+            QCOMPARE(WalkPool::heldDescriptors(), 0);
         }
     }
 
@@ -81,7 +95,7 @@ private Q_SLOTS:
         std::atomic<int> visits{0};
         std::atomic<bool> enteredSkipped{false};
         FileWalker::walkParallel(
-            home("s").toStdString(), {}, 4,
+            home("s").toStdString(), {}, &WalkPool::shared(),
             [&](const FileWalker::Entry& e) {
                 if (e.name == "inner")
                     enteredSkipped = true;
@@ -92,8 +106,111 @@ private Q_SLOTS:
             [] {});
         QVERIFY(!enteredSkipped);
         QVERIFY(visits < 421);
-        QVERIFY(!FileWalker::walkParallel(home("missing").toStdString(), {}, 2,
+        QVERIFY(!FileWalker::walkParallel(home("missing").toStdString(), {}, &WalkPool::shared(),
                                           [](const FileWalker::Entry&) { return FileWalker::Visit::Descend; }, [] {}));
+    }
+
+    // A tree far deeper than the open-file limit allows descriptors, walked whole, leaving no
+    // descriptor open.
+    void deeperThanTheFileLimit()
+    {
+        TestHome home;
+        const int levels = 1200;
+        const qint64 bytes = home.deepTree("deep", levels);
+        QVERIFY(bytes > 0);
+        SoftFileLimit limit(256);
+        QVERIFY(limit.isValid());
+        const int before = TestHome::openDescriptors();
+        std::atomic<qint64> counted{0};
+        std::atomic<int> files{0}, deepest{0};
+        QVERIFY(FileWalker::walkParallel(
+            home("deep").toStdString(), {}, &WalkPool::shared(),
+            [&](const FileWalker::Entry& e) {
+                int d = deepest.load();
+                while (e.depth > d && !deepest.compare_exchange_weak(d, e.depth)) {
+                }
+                if (e.kind == FileWalker::Kind::File) {
+                    ++files;
+                    counted += e.allocated();
+                }
+                return FileWalker::Visit::Descend;
+            },
+            [] {}));
+        QCOMPARE(files.load(), levels / 100 + 1);
+        QCOMPARE(counted.load(), bytes);
+        QCOMPARE(deepest.load(), levels);
+        QCOMPARE(TestHome::openDescriptors(), before);
+        QVERIFY(TestHome::removeDeepTree(home("deep")));
+    }
+
+    // A wide tree under a low open-file limit: folders wait in the queue by the thousand, yet the
+    // descriptors held for them stay within the budget and every file is counted.
+    void wideTreeWithinTheBudget()
+    {
+        TestHome home;
+        for (int i = 0; i < 600; ++i)
+            home.writeFile(QString("w/a%1/b/c/f").arg(i), 1);
+        SoftFileLimit limit(64);
+        QVERIFY(limit.isValid());
+        const int before = TestHome::openDescriptors();
+        std::atomic<int> files{0}, mostOpen{0};
+        QVERIFY(FileWalker::walkParallel(
+            home("w").toStdString(), {}, &WalkPool::shared(),
+            [&](const FileWalker::Entry& e) {
+                int held = WalkPool::heldDescriptors(), most = mostOpen.load();
+                while (held > most && !mostOpen.compare_exchange_weak(most, held)) {
+                }
+                if (e.kind == FileWalker::Kind::File)
+                    ++files;
+                return FileWalker::Visit::Descend;
+            },
+            [] {}));
+        QCOMPARE(files.load(), 600);
+        QVERIFY2(mostOpen.load() <= 64 / 8, qPrintable(QString::number(mostOpen.load())));
+        QCOMPARE(TestHome::openDescriptors(), before);
+    }
+
+    // A folder swapped for a link after its parent was listed is not entered: neither when it is
+    // opened from its parent nor when it is reached name by name from the root; nor is a folder
+    // below one that was swapped.
+    void swappedFolderIsNotFollowed_data()
+    {
+        QTest::addColumn<int>("budget");
+        QTest::newRow("opened from the parent") << -1;
+        QTest::newRow("opened from the root down") << 0;
+    }
+    void swappedFolderIsNotFollowed()
+    {
+        QFETCH(int, budget);
+        TestHome home;
+        home.writeFile("s/x/a/f", 10);
+        home.writeFile("s/y/p/q/f", 10);
+        home.writeFile("outside/secret", 10);
+        home.writeFile("outside/p/q/secret", 10);
+        home.writeFile("outside/q/secret", 10);
+        const QByteArray s = QFile::encodeName(home("s")), outside = QFile::encodeName(home("outside"));
+        WalkPool::setDescriptorBudgetForTesting(budget < 0 ? std::nullopt : std::optional<int>(budget));
+        std::mutex m;
+        std::vector<std::string> seen;
+        FileWalker::walkParallel(s.toStdString(), {}, &WalkPool::shared(), [&](const FileWalker::Entry& e) {
+            std::lock_guard g(m);
+            seen.emplace_back(e.path);
+            if (e.path == s.toStdString() + "/x/a") { // listed, not yet opened: swapped for a link
+                ::rename(s + "/x/a", s + "/x/a-moved");
+                ::symlink(outside.constData(), s + "/x/a");
+            }
+            if (e.path == s.toStdString() + "/y/p/q") { // the folder above swapped meanwhile
+                ::rename(s + "/y/p", s + "/y/p-moved");
+                ::symlink(outside + "/p", s + "/y/p");
+            }
+            return FileWalker::Visit::Descend;
+        }, [] {});
+        WalkPool::setDescriptorBudgetForTesting(std::nullopt);
+        for (const std::string& p : seen)
+            QVERIFY2(p.find("secret") == std::string::npos, p.c_str());
+        // Reached from its parent's descriptor, the folder below the swap is still the real one.
+        if (budget < 0)
+            QVERIFY(std::find(seen.begin(), seen.end(), s.toStdString() + "/y/p/q/f") != seen.end());
     }
 };
 

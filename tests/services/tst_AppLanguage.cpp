@@ -1,4 +1,5 @@
 #include "TestHome.h"
+#include "platform/ByteCountFormatter.h"
 #include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 #include "services/AppLanguage.h"
@@ -94,6 +95,22 @@ private Q_SLOTS:
         QCOMPARE(AppLanguage::current(home.defaults(), {"en-US"}), "de");
         QCOMPARE(AppLanguage::preferred(home.defaults(), {"en-US"}), QStringList{"de"});
         QCOMPARE(AppLanguage::resolve(AppLanguage::preferred(home.defaults(), {"en-US"}), {"de"}), "de");
+    }
+
+    // Sizes follow the language in force: its words and its decimal separator; English again
+    // after switching back.
+    void sizesFollowTheLanguage()
+    {
+        TestHome home;
+        home.defaults().setStringArray(AppLanguage::key(), {"de"});
+        QCOMPARE(AppLanguage::install(home.defaults(), {"en-US"}), "de");
+        const QStringList german = {formatBytes(0), formatBytes(1), formatBytes(999), formatBytes(1'500'000),
+                                    formatBytes(-1'234'567'890), formatBytesMegabytesUp(500'000)};
+        home.defaults().remove(AppLanguage::key());
+        QCOMPARE(AppLanguage::install(home.defaults(), {"en-US"}), "en");
+        QCOMPARE(german, (QStringList{"Null KB", "1 Byte", "999 Byte", "1,5 MB", "-1,23 GB", "0,5 MB"}));
+        QCOMPARE(formatBytes(1'500'000), "1.5 MB");
+        QCOMPARE(formatBytes(0), "Zero KB");
     }
 
     // Each language named in itself.

@@ -253,6 +253,35 @@ private Q_SLOTS:
             QCOMPARE(ev.progress.size(), 4);
     }
 
+    // A file with several links in the tree counts once, so the map adds up to what the disk
+    // holds; walking on the calling thread, the first link in listing order carries it.
+    void hardLinksCountOnce_data() { threads_data(); }
+    void hardLinksCountOnce()
+    {
+        QFETCH(int, threads);
+        TestHome home;
+        const QString big = home.writeFile("r/a/big.bin", 409'600);
+        const QString other = home.writeFile("r/c.txt", 8192);
+        home.mkdir("r/b");
+        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/b/big-again.bin")).constData()), 0);
+        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/a/big-third.bin")).constData()), 0);
+        CancelToken token;
+        Events ev;
+        const DiskNode root = scan(home("r"), token, ev, threads);
+        const qint64 expected = TestHome::allocated(big) + TestHome::allocated(other);
+        QCOMPARE(root.size(), expected);
+        QCOMPARE(fileBytes(root), expected);
+        QCOMPARE(ev.progress.last(), expected);
+        qint64 links = 0; // a folder of size 0 is not shown
+        for (const char* name : {"a", "b"})
+            if (const std::optional<DiskNode> folder = childNamed(root.children(), name))
+                links += folder->size();
+        QCOMPARE(links, TestHome::allocated(big));
+        if (threads == 1)
+            QCOMPARE(childNamed(childNamed(root.children(), "a")->children(), "big-third.bin")->size(),
+                     TestHome::allocated(big)); // "-" sorts before "."
+    }
+
     // A folder whose children all have size 0 takes a category that one of them has, not the
     // first category of the list by default.
     void zeroSizeFolderCategory_data()

@@ -1,14 +1,22 @@
 #include "TestHome.h"
+#include "platform/FileWalker.h"
 #include "platform/RawPath.h"
 #include "platform/Sha256.h"
 #include "services/DuplicateScanner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -139,8 +147,8 @@ private Q_SLOTS:
         QCOMPARE(largest.first().id(), home("r/b/z000"));
     }
 
-    // Classes are keyed by allocated size and byte size, and the threshold is on the bytes: two
-    // identical 999,999-byte files allocate over 1,000,000 bytes yet are never compared.
+    // Classes are keyed by byte size, and the threshold is on the bytes: two identical
+    // 999,999-byte files allocate over 1,000,000 bytes yet are never compared.
     void threshold()
     {
         TestHome home;
@@ -242,6 +250,144 @@ private Q_SLOTS:
         QCOMPARE(paths(r.results.first().largest, home), (QStringList{"r/solo", "r/solo2", "r/a", "r/b", "r/c"}));
         QCOMPARE(describe(r.results.last().duplicates, home),
                  QStringList{QString::number(TestHome::allocated(home("r/a"))) + ":r/a,r/c"});
+    }
+
+    // A sparse copy holds the same bytes in fewer blocks: it is a duplicate all the same. The
+    // group's size is the allocated size of its first file in walk order, and what it frees is
+    // what the other copies allocate.
+    void sparseCopies_data()
+    {
+        QTest::addColumn<bool>("sparseFirst");
+        QTest::newRow("dense copy first") << false;
+        QTest::newRow("sparse copy first") << true;
+    }
+    void sparseCopies()
+    {
+        QFETCH(bool, sparseFirst);
+        TestHome home;
+        // 3,000,000 bytes: 500,000 of data, zeros, 500,000 of data.
+        QByteArray content = seeded(3'000'000, 6);
+        content.replace(500'000, 2'000'000, QByteArray(2'000'000, '\0'));
+        const QString dense = writeSeeded(home, sparseFirst ? "r/b-dense" : "r/a-dense", 0, 0);
+        {
+            QFile f(dense);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(content), qint64(content.size()));
+        }
+        const QString sparse = home(sparseFirst ? "r/a-sparse" : "r/b-sparse");
+        {
+            const int fd = ::open(QFile::encodeName(sparse).constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::pwrite(fd, content.constData(), 500'000, 0), ssize_t(500'000));
+            QCOMPARE(::pwrite(fd, content.constData() + 2'500'000, 500'000, 2'500'000), ssize_t(500'000));
+            ::close(fd);
+        }
+        const qint64 denseBlocks = TestHome::allocated(dense), sparseBlocks = TestHome::allocated(sparse);
+        if (sparseBlocks >= denseBlocks)
+            QSKIP("this file system does not keep holes");
+        CancelToken token;
+        const Run r = run(home("r"), token);
+        const QList<DuplicateGroup> groups = r.results.last().duplicates;
+        QCOMPARE(groups.size(), 1);
+        const DuplicateGroup& g = groups.first();
+        QCOMPARE(g.files.size(), 2);
+        QCOMPARE(g.files[0].path(), sparseFirst ? sparse : dense);
+        QCOMPARE(g.size, sparseFirst ? sparseBlocks : denseBlocks);
+        QCOMPARE(g.files[1].size, sparseFirst ? denseBlocks : sparseBlocks);
+        QCOMPARE(reclaimableBytes(g), sparseFirst ? denseBlocks : sparseBlocks);
+    }
+
+    void reclaimable_data()
+    {
+        QTest::addColumn<QList<qint64>>("sizes");
+        QTest::addColumn<qint64>("freed");
+        QTest::newRow("no files") << QList<qint64>{} << qint64(0);
+        QTest::newRow("copies alike: size x (n - 1)") << QList<qint64>{4096, 4096, 4096} << qint64(8192);
+        QTest::newRow("the first copy stays") << QList<qint64>{1000, 3000, 5000} << qint64(8000);
+    }
+    void reclaimable()
+    {
+        QFETCH(QList<qint64>, sizes);
+        QFETCH(qint64, freed);
+        DuplicateGroup g;
+        for (qsizetype i = 0; i < sizes.size(); ++i)
+            g.files << ScannedFile{"/f" + QByteArray::number(i), sizes[i]};
+        QCOMPARE(reclaimableBytes(g), freed);
+    }
+
+    // The folders are listed in parallel, yet everything that depends on the order of the walk
+    // comes out as a depth-first walk with names in byte order gives it: the progress counts,
+    // the cut of the largest list among files of equal size, and the order of each group's files
+    // (whose first is the copy that stays unticked).
+    void sameOrderAsTheSequentialWalk()
+    {
+        TestHome home;
+        QRandomGenerator rng(4242);
+        QStringList folders{"r"};
+        for (int i = 0; i < 90; ++i) {
+            const QString parent = folders[int(rng.bounded(qsizetype(folders.size())))];
+            folders << parent + (rng.bounded(12) == 0 ? QString("/.h%1") : QString("/d%1")).arg(i);
+            home.mkdir(folders.last());
+        }
+        const auto anywhere = [&] { return folders[int(rng.bounded(qsizetype(folders.size())))]; };
+        for (int i = 0; i < 1'300; ++i) // mostly equal sizes, so the cut falls among ties
+            home.writeFile(QString("%1/%2f%3").arg(anywhere(), rng.bounded(15) == 0 ? "." : "").arg(i),
+                           rng.bounded(4) == 0 ? 8192 : 4096);
+        QMap<QString, int> bigContent; // relative path -> seed
+        for (int i = 0; i < 14; ++i) {
+            const int seed = int(rng.bounded(5));
+            const QString rel = QString("%1/big%2").arg(anywhere()).arg(i);
+            writeSeeded(home, rel, 1'000'000 + 4096 * seed, seed);
+            bigContent.insert(home(rel), seed);
+        }
+        home.symlink("r/d0/link", home("r"));
+
+        // The sequential walk, as a reference.
+        std::vector<std::pair<QString, qint64>> walked;
+        FileWalker::Options o;
+        o.sorted = true;
+        o.skipHidden = true;
+        QVERIFY(FileWalker::walk(home("r").toStdString(), o, [&](const FileWalker::Entry& e) {
+            if (e.kind == FileWalker::Kind::File)
+                walked.emplace_back(QString::fromStdString(std::string(e.path)), e.allocated());
+            return FileWalker::Visit::Descend;
+        }));
+        QList<int> progress;
+        for (int n = 500; n <= int(walked.size()); n += 500)
+            progress << n;
+        progress << int(walked.size());
+        std::vector<std::pair<QString, qint64>> byPlace = walked;
+        std::stable_sort(byPlace.begin(), byPlace.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        QStringList largest;
+        for (size_t i = 0; i < 100; ++i)
+            largest << byPlace[i].first;
+        QMap<int, QStringList> bySeed;
+        for (const auto& [path, size] : walked)
+            if (bigContent.contains(path))
+                bySeed[bigContent[path]] << path;
+        QSet<QStringList> groups;
+        for (const QStringList& files : std::as_const(bySeed))
+            if (files.size() >= 2)
+                groups.insert(files);
+        QVERIFY(groups.size() >= 2);
+
+        for (int round = 0; round < 3; ++round) {
+            CancelToken token;
+            const Run r = run(home("r"), token);
+            QCOMPARE(r.progress, progress);
+            QStringList gotLargest;
+            for (const ScannedFile& f : r.results.first().largest)
+                gotLargest << f.path();
+            QCOMPARE(gotLargest, largest);
+            QSet<QStringList> gotGroups;
+            for (const DuplicateGroup& g : r.results.last().duplicates) {
+                QStringList files;
+                for (const ScannedFile& f : g.files)
+                    files << f.path();
+                gotGroups.insert(files);
+            }
+            QCOMPARE(gotGroups, groups);
+        }
     }
 
     void cancel_data()

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QMutex>
 #include <QTest>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -109,12 +113,55 @@ private Q_SLOTS:
             f.write("x");
         }
         QList<qint64> seen;
-        const qint64 total = Scanner::directorySize(root, [&](qint64 b) { seen.append(b); });
+        QThread* me = QThread::currentThread();
+        bool offThread = false;
+        const qint64 total = Scanner::directorySize(root, [&](qint64 b) {
+            offThread |= QThread::currentThread() != me;
+            seen.append(b);
+        });
         QCOMPARE(seen.size(), calls);
+        QVERIFY(!offThread);
         if (calls == 2) {
             QVERIFY(seen[0] > 0 && seen[0] < seen[1]);
             QCOMPARE(seen[1], total); // the 3,000th file is the last one
         }
+    }
+
+    // A file with several links in the tree counts once; one whose other link lies outside the
+    // tree counts in full (its blocks are in the tree as much as anywhere).
+    void hardLinksCountOnce()
+    {
+        TestHome home;
+        const QString a = home.writeFile("t/a.bin", 40960);
+        const QString solo = home.writeFile("t/solo.bin", 8192);
+        const QString shared = home.writeFile("elsewhere/shared.bin", 12288);
+        home.mkdir("t/sub/deeper");
+        for (const auto& [from, to] : {std::pair{a, home("t/sub/a-again")}, std::pair{a, home("t/sub/deeper/a-third")},
+                                       std::pair{shared, home("t/shared-link")}})
+            QCOMPARE(::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+        const qint64 expected = TestHome::allocated(a) + TestHome::allocated(solo) + TestHome::allocated(shared);
+        QCOMPARE(Scanner::directorySize(home("t")), expected);
+        // Each walk counts afresh.
+        QCOMPARE(Scanner::directorySize(home("t/sub")), TestHome::allocated(a));
+    }
+
+    // Thirty measurements at once, as the panel starts them, share the one walking pool and each
+    // gets its own tree's size.
+    void concurrentMeasurements()
+    {
+        TestHome home;
+        QList<qint64> expected;
+        for (int t = 0; t < 30; ++t) {
+            qint64 sum = 0;
+            for (int i = 0; i <= t * 3; ++i)
+                sum += TestHome::allocated(home.writeFile(QString("m%1/d%2/f%3").arg(t).arg(i % 4).arg(i), 512 * (i + t)));
+            expected << sum;
+        }
+        QList<QFuture<qint64>> running;
+        for (int t = 0; t < 30; ++t)
+            running << QtConcurrent::run([path = home(QString("m%1").arg(t))] { return Scanner::directorySize(path); });
+        for (int t = 0; t < 30; ++t)
+            QCOMPARE(running[t].result(), expected[t]);
     }
 
     void sizeOfTarget()

@@ -19,6 +19,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -158,6 +159,39 @@ private Q_SLOTS:
         on.click();
         QCOMPARE(pressed, 1);
         QVERIFY(!on.icon().isNull());
+    }
+
+    // A tool window has a fixed size; a subtitle that wraps to more lines than the English one
+    // (a translation, a large font) still shows whole, with the list below taking what is left.
+    void headerSubtitleShowsWholeInAFixedWindow()
+    {
+        QWidget window;
+        window.setFixedSize(480, 470);
+        auto* column = new QVBoxLayout(&window);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(0);
+        QString subtitle;
+        for (int i = 0; i < 12; ++i)
+            subtitle += QStringLiteral("Lokale Schnappschüsse sind vorübergehende Kopien. ");
+        auto* header = new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Title"), subtitle.trimmed(), &window);
+        column->addWidget(header);
+        auto* list = new QWidget(&window);
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        column->addWidget(list, 1);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        window.show();
+        QCoreApplication::processEvents();
+
+        QLabel* shown = nullptr;
+        for (QLabel* label : header->findChildren<QLabel*>())
+            if (label->text() == header->subtitleText())
+                shown = label;
+        QVERIFY(shown);
+        const int needed = shown->heightForWidth(shown->width());
+        QVERIFY2(needed > 4 * shown->fontMetrics().lineSpacing(), "the subtitle should wrap to several lines");
+        QVERIFY2(shown->height() >= needed, qPrintable(QStringLiteral("subtitle %1 px high, its text needs %2 px")
+                                                          .arg(shown->height()).arg(needed)));
+        QVERIFY(list->geometry().top() >= header->geometry().bottom());
     }
 
     // A path shortened to fit is copied whole: a copy with "…" in it is no path at all.

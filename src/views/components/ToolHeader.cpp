@@ -41,7 +41,9 @@ ToolHeader::ToolHeader(const QString& icon, const QString& title, const QString&
     }
     column->addWidget(m_subtitle);
 
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // At least the height the wrapped subtitle needs at the width it gets (a fixed policy would keep
+    // the height of its own guess at a width, and clip a longer text).
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
 QString ToolHeader::titleText() const { return m_title->text(); }
