@@ -55,3 +55,5 @@ kill -0 "$pid" 2>/dev/null || { echo "run_idle: the program ended"; cat "$work/d
 total=$(cpu)
 spent=$(echo "$total - $boot" | bc)
 echo "idle, next ${idle} s (tray icon never clicked): ${spent} s CPU, $(echo "scale=3; 100 * $spent / $idle" | bc) % of one core"
+# The shared clean-up at exit waits for the processes it kills, which report their signal.
+set +e

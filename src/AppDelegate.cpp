@@ -87,7 +87,8 @@ std::optional<QRect> AppDelegate::statusItemFrame() const
     return m_statusItemFrame ? m_statusItemFrame() : std::nullopt;
 }
 
-AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item)
+AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item,
+                                            int height)
 {
     // The tray is at the bottom when its icon is in the lower half, or, with no icon to go by,
     // when the desktop keeps room at the bottom of the screen and none at the top.
@@ -98,11 +99,11 @@ AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& av
         int bottom = available.bottom() + 1;
         if (item)
             bottom = std::min(bottom, item->top());
-        return {QRect(screen.left(), bottom - 200, screen.width(), 200), true};
+        return {QRect(screen.left(), bottom - height, screen.width(), height), true};
     }
     // Directly under the menu bar or top panel: what the desktop keeps free at the top.
     const int thickness = std::max(0, available.top() - screen.top());
-    return {QRect(screen.left(), screen.top() + thickness, screen.width(), 200), false};
+    return {QRect(screen.left(), screen.top() + thickness, screen.width(), height), false};
 }
 
 void AppDelegate::showMenuBarCoachMark()
@@ -115,7 +116,8 @@ void AppDelegate::showMenuBarCoachMark()
     const QRect frame = screen->geometry();
     const std::optional<QRect> item = statusItemFrame();
     const qreal iconX = item ? item->left() + item->width() / 2.0 : frame.right() + 1 - 120.0;
-    const HintBand placed = hintBand(frame, screen->availableGeometry(), item);
+    // The band grows with a large desktop font, as the hint's texts do.
+    const HintBand placed = hintBand(frame, screen->availableGeometry(), item, MenuBarCoachMark::bandHeight());
     const QRect band = placed.band;
     auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                            | Qt::WindowDoesNotAcceptFocus);

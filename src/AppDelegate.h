@@ -33,13 +33,15 @@ public:
     void showMenuBarCoachMark();
     std::optional<QRect> statusItemFrame() const;
 
-    // Where the first-run hint goes: a band 200 high across the screen, directly under a top
-    // panel, or directly above a bottom one (then its arrow points down).
+    // Where the first-run hint goes: a band `height` high (200 at the body size the layouts were
+    // drawn for) across the screen, directly under a top panel, or directly above a bottom one
+    // (then its arrow points down).
     struct HintBand {
         QRect band;
         bool atBottom = false;
     };
-    static HintBand hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item);
+    static HintBand hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item,
+                             int height = 200);
 
     // A notification arrives while the program runs: always shown as a banner with sound.
     enum PresentationOption { banner = 0x1, sound = 0x2 };

@@ -7,3 +7,10 @@ set_tests_properties(e2e_first_launch PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_R
 # Started twice, the program runs once; a crash leaves nothing that blocks the next start.
 add_test(NAME e2e_single_instance COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/single_instance.sh $<TARGET_FILE:dustlet>)
 set_tests_properties(e2e_single_instance PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)
+# Without a tray the panel window is the program: closing it ends the process.
+if(TARGET PkgConfig::XCB)
+  add_executable(close_window e2e/CloseWindow.cpp)
+  target_link_libraries(close_window PRIVATE PkgConfig::XCB)
+  add_test(NAME e2e_no_tray COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/no_tray.sh $<TARGET_FILE:dustlet> $<TARGET_FILE:close_window>)
+  set_tests_properties(e2e_no_tray PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)
+endif()

@@ -276,12 +276,12 @@ void components()
                  16),
           QStringLiteral("disk-ring"), QSize(340, 380));
 
-    shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, 200), QColor(70, 96, 130), 700);
+    shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
     {
         // A tray at the bottom of the screen: the hint stands above it, pointing down.
         auto* down = new MenuBarCoachMark(1180, [] {}, 280);
         down->setPointsDown(true);
-        shoot(down, QStringLiteral("coach-mark-bottom"), QSize(1280, 200), QColor(70, 96, 130), 700);
+        shoot(down, QStringLiteral("coach-mark-bottom"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
     }
 
 }

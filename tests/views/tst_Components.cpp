@@ -378,6 +378,46 @@ private Q_SLOTS:
         QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.bottom()) - 13)));
     }
 
+    // A large desktop font grows the hint with its texts: a taller band, a wider bubble that
+    // holds its headline on one line, and the arrow and bubble still wholly inside the band.
+    void hintGrowsWithTheFont_data()
+    {
+        QTest::addColumn<bool>("down");
+        QTest::newRow("top tray") << false;
+        QTest::newRow("bottom tray") << true;
+    }
+    void hintGrowsWithTheFont()
+    {
+        QFETCH(bool, down);
+        struct FontGuard {
+            QFont original = QApplication::font();
+            ~FontGuard() { QApplication::setFont(original); }
+        } guard;
+        QFont large = QApplication::font();
+        large.setPixelSize(26);   // twice the 13-pixel body
+        QApplication::setFont(large);
+
+        QCOMPARE(MenuBarCoachMark::bandHeight(), 400);
+        MenuBarCoachMark hint(1300, [] {}, 280);
+        hint.setAnimated(false);
+        hint.setPointsDown(down);
+        hint.resize(1440, MenuBarCoachMark::bandHeight());
+        hint.show();
+        QVERIFY(hint.bubbleWidth() >= 560);
+        const QString headline = down ? QStringLiteral("Dustlet lives down here") : QStringLiteral("Dustlet lives up here");
+        const qreal headlineWidth = QFontMetricsF(Style::font(Style::Text::headline)).horizontalAdvance(headline);
+        QVERIFY(hint.bubbleWidth() >= headlineWidth + 2 * 28);
+        const QRectF column = hint.columnRect();
+        QVERIFY2(column.top() >= 0 && column.bottom() <= hint.height(),
+                 qPrintable(QStringLiteral("column %1…%2").arg(QString::number(column.top()), QString::number(column.bottom()))));
+        QCOMPARE(column.center().y(), down ? 400.0 - 176.0 : 176.0);
+        QVERIFY(hint.bubbleRect().right() <= 1440 - 12);
+        // The arrow is drawn at twice its size: its shape reaches 52 px from the column's end.
+        const QRegion shape = hint.opaqueRegion();
+        const int arrowMiddle = down ? int(column.bottom()) - 26 : int(column.top()) + 26;
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), arrowMiddle)));
+    }
+
     void hintShapeForDesktopsWithoutTranslucency()
     {
         MenuBarCoachMark hint(700, [] {}, 280);

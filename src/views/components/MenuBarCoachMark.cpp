@@ -11,12 +11,19 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-constexpr qreal kArrow = 26;       // arrow symbol size
-constexpr qreal kSpacing = 8;      // between arrow and bubble
-constexpr qreal kPadding = 14;     // inside the bubble
-constexpr qreal kCenterY = 88;     // column centre, from the top
+// Lengths for a 13-point body, grown with a larger application font (never shrunk: the band
+// keeps at least its design size).
+qreal grown(qreal points) { return points * std::max(1.0, Style::scale()); }
+
+qreal arrowSize() { return grown(26); }
+qreal spacing() { return grown(8); }     // between arrow and bubble
+qreal padding() { return grown(14); }    // inside the bubble
+qreal centerY() { return grown(88); }    // column centre, from the edge the tray is on
+qreal driveSize() { return grown(16); }  // the drive beside the headline, then 8 to the text
+qreal radius() { return grown(12); }
 
 QString headline(bool down)
 {
@@ -94,43 +101,55 @@ void MenuBarCoachMark::mousePressEvent(QMouseEvent* event)
         m_onDismiss();
 }
 
+int MenuBarCoachMark::bandHeight() { return int(std::lround(grown(200))); }
+
+qreal MenuBarCoachMark::bubbleWidth() const
+{
+    // The design's width, grown with the font, and wide enough for the headline's one line.
+    const QFontMetricsF head(Style::font(Style::Text::headline));
+    const qreal headRow = driveSize() + grown(8) + head.horizontalAdvance(headline(m_down));
+    return std::max(grown(m_bubbleWidth), std::ceil(headRow + 2 * padding()));
+}
+
 qreal MenuBarCoachMark::bubbleHeight() const
 {
-    const qreal inner = m_bubbleWidth - 2 * kPadding;
+    const qreal inner = bubbleWidth() - 2 * padding();
     const QFontMetricsF head(Style::font(Style::Text::headline));
     const QFontMetricsF sub(Style::font(Style::Text::subheadline));
     const QFontMetricsF cap(Style::font(Style::Text::caption, QFont::DemiBold));
     const QRectF msg = sub.boundingRect(QRectF(0, 0, inner, 1000), Qt::AlignHCenter | Qt::TextWordWrap, message());
-    const qreal headRow = std::max<qreal>(head.height(), 16);
-    return kPadding + headRow + 6 + msg.height() + 6 + 2 + cap.height() + kPadding;
+    const qreal headRow = std::max<qreal>(head.height(), driveSize());
+    return padding() + headRow + grown(6) + msg.height() + grown(6 + 2) + cap.height() + padding();
 }
 
 QRectF MenuBarCoachMark::columnRect() const
 {
-    const qreal h = kArrow + kSpacing + bubbleHeight();
-    const qreal cx = columnCenterX(width(), m_iconX, m_bubbleWidth);
+    const qreal w = bubbleWidth();
+    const qreal h = arrowSize() + spacing() + bubbleHeight();
+    const qreal cx = columnCenterX(width(), m_iconX, w);
     // As far from the edge the tray is on as the design has it from the top.
-    const qreal cy = m_down ? height() - kCenterY : kCenterY;
-    return QRectF(cx - m_bubbleWidth / 2, cy - h / 2, m_bubbleWidth, h);
+    const qreal cy = m_down ? height() - centerY() : centerY();
+    return QRectF(cx - w / 2, cy - h / 2, w, h);
 }
 
 QRectF MenuBarCoachMark::bubbleRect() const
 {
     const QRectF col = columnRect();
-    return QRectF(col.left(), m_down ? col.top() : col.top() + kArrow + kSpacing, m_bubbleWidth, bubbleHeight());
+    return QRectF(col.left(), m_down ? col.top() : col.top() + arrowSize() + spacing(), col.width(), bubbleHeight());
 }
 
 QRegion MenuBarCoachMark::opaqueRegion() const
 {
     const QRectF col = columnRect();
     QPainterPath shape;
-    shape.addRoundedRect(bubbleRect(), 12, 12);
+    shape.addRoundedRect(bubbleRect(), radius(), radius());
     QRegion region(shape.toFillPolygon().toPolygon());
-    QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), Qt::black).toImage();
+    const qreal a = arrowSize();
+    QImage arrow = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(a), Qt::black).toImage();
     if (m_down)
         arrow = arrow.mirrored(false, true);
     region += QRegion(QBitmap::fromImage(arrow.createAlphaMask()))
-                  .translated(int(col.center().x() - kArrow / 2), int(m_down ? col.bottom() - kArrow : col.top()));
+                  .translated(int(col.center().x() - a / 2), int(m_down ? col.bottom() - a : col.top()));
     return region;
 }
 
@@ -145,23 +164,25 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
 
     // Arrow: 10 px away from the icon until it has appeared, moving into place, then bouncing
     // towards the icon.
-    const qreal away = 10 * (1 - m_progress) + m_bounce;
-    const QPixmap up = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(kArrow), tint, devicePixelRatioF());
+    const qreal away = grown(10 * (1 - m_progress) + m_bounce);
+    const qreal a = arrowSize();
+    const QPixmap up = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(a), tint, devicePixelRatioF());
     if (m_down) {
-        const QRectF arrow(col.center().x() - kArrow / 2, col.bottom() - kArrow - away, kArrow, kArrow);
+        const QRectF arrow(col.center().x() - a / 2, col.bottom() - a - away, a, a);
         p.drawPixmap(arrow.topLeft(), QPixmap::fromImage(up.toImage().mirrored(false, true)));
     } else {
-        const QRectF arrow(col.center().x() - kArrow / 2, col.top() + away, kArrow, kArrow);
+        const QRectF arrow(col.center().x() - a / 2, col.top() + away, a, a);
         p.drawPixmap(arrow.topLeft(), up);
     }
 
     // Bubble with its shadow, material background and accent border.
     const QRectF bubble = bubbleRect();
+    const qreal r = radius();
     QPainterPath shape;
-    shape.addRoundedRect(bubble, 12, 12);
+    shape.addRoundedRect(bubble, r, r);
     for (int i = 6; i >= 1; --i) {
         QPainterPath shadow;
-        shadow.addRoundedRect(bubble.translated(0, 4).adjusted(-i * 2, -i * 2, i * 2, i * 2), 12 + i * 2, 12 + i * 2);
+        shadow.addRoundedRect(bubble.translated(0, grown(4)).adjusted(-i * 2, -i * 2, i * 2, i * 2), r + i * 2, r + i * 2);
         p.fillPath(shadow, QColor(0, 0, 0, int(0.25 * 255 / 10)));
     }
     QColor material = palette().color(QPalette::Window);
@@ -173,29 +194,33 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     p.drawPath(QPainterPath(shape).translated(0, 0));
 
     // Contents, centred.
-    const qreal inner = m_bubbleWidth - 2 * kPadding;
-    qreal y = bubble.top() + kPadding;
+    const qreal pad = padding();
+    const qreal inner = bubble.width() - 2 * pad;
+    qreal y = bubble.top() + pad;
     const QFont head = Style::font(Style::Text::headline);
     const QFontMetricsF hm(head);
-    const qreal headWidth = 16 + 8 + hm.horizontalAdvance(headline(m_down));
-    const qreal headRow = std::max<qreal>(hm.height(), 16);
+    const qreal drive = driveSize();
+    const qreal textWidth = hm.horizontalAdvance(headline(m_down));
+    const qreal headWidth = drive + grown(8) + textWidth;
+    const qreal headRow = std::max<qreal>(hm.height(), drive);
     qreal x = bubble.center().x() - headWidth / 2;
-    p.drawPixmap(QPointF(x, y + (headRow - 16) / 2), Symbol::pixmap(QStringLiteral("internaldrive.fill"), 16, tint, devicePixelRatioF()));
+    p.drawPixmap(QPointF(x, y + (headRow - drive) / 2),
+                 Symbol::pixmap(QStringLiteral("internaldrive.fill"), int(std::lround(drive)), tint, devicePixelRatioF()));
     p.setPen(Style::primary(palette()));
     p.setFont(head);
-    p.drawText(QRectF(x + 24, y, headWidth, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline(m_down));
-    y += headRow + 6;
+    p.drawText(QRectF(x + drive + grown(8), y, textWidth + 1, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline(m_down));
+    y += headRow + grown(6);
 
     const QFont sub = Style::font(Style::Text::subheadline);
     p.setFont(sub);
     p.setPen(Style::secondary(palette()));
-    const QRectF msgBox(bubble.left() + kPadding, y, inner, 1000);
+    const QRectF msgBox(bubble.left() + pad, y, inner, 1000);
     const QRectF msg = QFontMetricsF(sub).boundingRect(msgBox, Qt::AlignHCenter | Qt::TextWordWrap, message());
     p.drawText(msgBox, Qt::AlignHCenter | Qt::TextWordWrap, message());
-    y += msg.height() + 6 + 2;
+    y += msg.height() + grown(6 + 2);
 
     const QFont cap = Style::font(Style::Text::caption, QFont::DemiBold);
     p.setFont(cap);
     p.setPen(Style::accentText(palette()));
-    p.drawText(QRectF(bubble.left(), y, m_bubbleWidth, QFontMetricsF(cap).height()), Qt::AlignCenter, gotIt());
+    p.drawText(QRectF(bubble.left(), y, bubble.width(), QFontMetricsF(cap).height()), Qt::AlignCenter, gotIt());
 }

@@ -16,6 +16,8 @@ public:
     // Centre x of the arrow and bubble column in a view `width` wide: it follows the icon but
     // stays 12 px inside both edges; where the bounds cross, the right one wins.
     static qreal columnCenterX(qreal width, qreal iconX, qreal bubbleWidth);
+    // The height of the band the hint needs: 200 px, grown with a larger application font.
+    static int bandHeight();
 
     qreal iconX() const { return m_iconX; }
     // For a tray at the bottom: the arrow points down at the icon from above.
@@ -25,6 +27,9 @@ public:
     // The column's rectangle (arrow above bubble) at the current size.
     QRectF columnRect() const;
     QRectF bubbleRect() const;
+    // The bubble's width: the width given, grown with a larger application font, and never
+    // narrower than its headline.
+    qreal bubbleWidth() const;
     // Without animation the hint stands still at once (no fade, rise or bounce).
     void setAnimated(bool animated);
     // The arrow and the bubble at rest, for a window that cannot show through its transparent parts.
