@@ -8,11 +8,13 @@
 #include <cstring>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <functional>
 #include <optional>
 #include <map>
 #include <string>
+#include <vector>
 
 // A subcommand of dustlet-bench: gets its arguments (after the name) and returns the exit code.
 namespace Bench {
@@ -78,6 +80,25 @@ inline long peakKb()
         kb = u.ru_maxrss;
     }
     return kb;
+}
+
+// Runs the program `program` from this program's folder in place of this process, as
+// `program subcommand args…`: a subcommand that needs libraries the others do not lives in a
+// program of its own, so that those libraries load only for it. Returns only when it cannot.
+inline int runInstead(const char* program, const char* subcommand, const QStringList& args)
+{
+    const QByteArray path = QFile::encodeName(programFolder() + QLatin1Char('/') + QLatin1String(program));
+    std::vector<QByteArray> words{path, QByteArray(subcommand)};
+    for (const QString& a : args)
+        words.push_back(QFile::encodeName(a));
+    std::vector<char*> argv;
+    for (QByteArray& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    ::execv(path.constData(), argv.data());
+    std::fprintf(stderr, "%s: cannot run %s\n", subcommand, path.constData());
+    return 2;
 }
 
 struct Register {

@@ -6,9 +6,9 @@ usage: bench/run_engines.py [--bench PATH/TO/dustlet-bench] [--work DIR] [--runs
 
 One command for every benchmark: installs the peer tools from Debian when they are missing (du,
 gdu, ncdu, jdupes, rdfind, fdupes), makes the trees under --work (bench/gen_tree.py,
-bench/gen_dups.py, and a copy of the system's /usr as a real tree), then runs each benchmark as
-paired rounds: every round runs each command once, in turn, so that a change in the machine's
-load hits all of them alike. It prints the median time of each command, the median of the
+bench/gen_dups.py, and a copy of the system's /usr as a real tree; without --work in a new
+temporary folder, removed at the end), then runs each benchmark as paired rounds: every round runs
+each command once, in turn, so that a change in the machine's load hits all of them alike. It prints the median time of each command, the median of the
 per-round ratios against the peer the goal names, whether the goal is met, and the load of the
 machine while it ran (a figure taken under load says so). Every benchmark checks its answer; the
 script exits with status 1 when an answer is wrong.
@@ -200,16 +200,33 @@ def tree_1m(work):
     return tree
 
 
+def usr_bytes():
+    out = subprocess.run(["du", "-s", "-x", "-B1", "/usr"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    return int(out.split()[0]) if out.strip() else 0
+
+
 def tree_usr(work):
-    """A copy of the system's /usr (hard links and holes kept), with sparse copies added."""
+    """A copy of the system's /usr (hard links and holes kept), with sparse copies added. When the
+    work folder's file system has no room for a full copy but holds /usr as well, the copy is made
+    of hard links (cp -al): the same folders, names, sizes and contents, though every file then
+    has a second link, so each walker looks up every file in its set of linked inodes."""
     tree = os.path.join(work, "usr")
-    marker = os.path.join(tree, ".copied-usr-1")
-    if os.path.exists(marker):
-        return tree
+    for mode in ("full", "links"):
+        if os.path.exists(os.path.join(tree, ".copied-usr-%s" % mode)):
+            print("the /usr copy in %s is a %s copy" % (tree, "hard-link" if mode == "links" else "full"))
+            return tree
     if os.path.exists(tree):
         shutil.rmtree(tree)
-    print("copying /usr to %s …" % tree, flush=True)
-    subprocess.run(["cp", "-a", "--one-file-system", "/usr", tree], check=True)
+    free = shutil.disk_usage(work).free
+    needed = usr_bytes() + 4 * 1024 ** 3  # room left for everybody else
+    links = free < needed and os.stat(work).st_dev == os.stat("/usr").st_dev
+    if free < needed and not links:
+        sys.exit("no room for a copy of /usr in %s (%.1f GB free, %.1f GB needed)" % (work, free / 1e9, needed / 1e9))
+    mode = "links" if links else "full"
+    print("copying /usr to %s (%s) …" % (tree, "hard links: %.1f GB free is too little for a full copy" % (free / 1e9)
+                                         if links else "full copy"), flush=True)
+    subprocess.run(["cp", "-al" if links else "-a", "--one-file-system", "/usr", tree], check=True)
+    marker = os.path.join(tree, ".copied-usr-%s" % mode)
     extra = os.path.join(tree, "dustlet-sparse")
     os.makedirs(extra, exist_ok=True)
     blob = os.urandom(600_000)
@@ -377,7 +394,8 @@ def b5(bench, tree, runs):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--bench", default=os.path.join(ROOT, "build", "default", "bench", "dustlet-bench"))
-    ap.add_argument("--work", default=os.path.join(tempfile.gettempdir(), "dustlet-bench"))
+    ap.add_argument("--work", help="where the trees are made and kept (default: a new temporary folder, removed "
+                    "at the end)")
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--cold", action="store_true", help="also time B1 and B1-size with the page cache dropped")
     ap.add_argument("--cold-runs", type=int, default=3)
@@ -386,7 +404,26 @@ def main():
     if not os.access(args.bench, os.X_OK):
         sys.exit("no %s: build first (cmake --preset default && cmake --build --preset default)" % args.bench)
     ensure_peers()
-    os.makedirs(args.work, exist_ok=True)
+    if args.work:
+        os.makedirs(args.work, exist_ok=True)
+        try:
+            run_all(args)
+        finally:
+            print("the trees stay in %s" % args.work)
+    else:
+        args.work = tempfile.mkdtemp(prefix="dustlet-bench-")
+        try:
+            run_all(args)
+        finally:
+            shutil.rmtree(args.work, ignore_errors=True)
+    if missed:
+        print("GOALS MISSED: " + "; ".join(missed))
+    if failures:
+        print("WRONG ANSWERS: " + "; ".join(failures))
+        sys.exit(1)
+
+
+def run_all(args):
     only = set(args.only.split(","))
     cold = args.cold
     if cold and not drop_caches():
@@ -419,11 +456,6 @@ def main():
     if "B5" in only:
         b5(args.bench, tree_usr(args.work), args.runs)
     print("\nmachine at the end: %s" % load())
-    if missed:
-        print("GOALS MISSED: " + "; ".join(missed))
-    if failures:
-        print("WRONG ANSWERS: " + "; ".join(failures))
-        sys.exit(1)
 
 
 if __name__ == "__main__":

@@ -22,13 +22,15 @@
 
 namespace {
 
-// The value of a finished future, or no value when it was cancelled or gave none.
+// The value of a finished future, or a default one when it was cancelled or gave none. Awaiting
+// it leaves no temporary in the caller's statement to be destroyed twice (see the lint rule in
+// tests/lint/CoawaitTemporaries.cmake).
 template <typename T>
-QCoro::Task<std::optional<T>> resultOf(QFuture<T> future)
+QCoro::Task<T> valueOf(QFuture<T> future)
 {
     co_await QFuture<void>(future);
     if (future.isCanceled() || future.resultCount() == 0)
-        co_return std::nullopt;
+        co_return T();
     co_return future.result();
 }
 
@@ -362,8 +364,7 @@ QCoro::Task<> AppModel::scan(QString id)
         relay->post([id, bytes](AppModel& model) { model.applyProgress(id, bytes); });
     };
     QPointer<AppModel> self(this);
-    const Scanner::Measurement result =
-        (co_await resultOf(m_env.size(target, std::move(progress)))).value_or(Scanner::Measurement{});
+    const Scanner::Measurement result = co_await valueOf(m_env.size(target, std::move(progress)));
     if (!self)
         co_return;
     i = indexOf(id);
@@ -499,11 +500,10 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
 
     QPointer<AppModel> self(this);
-    const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, toTrash))).value_or(CleanOutcome{});
+    const CleanOutcome outcome = co_await valueOf(m_env.clean(target, toTrash));
     if (!self)
         co_return;
-    const Scanner::Measurement measured =
-        (co_await resultOf(m_env.size(target, {}))).value_or(Scanner::Measurement{});
+    const Scanner::Measurement measured = co_await valueOf(m_env.size(target, Scanner::Progress()));
     if (!self)
         co_return;
     m_clearing.remove(id);
@@ -544,14 +544,12 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
             continue;
         m_clearing.insert(entry.target.id);
         const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
-        const CleanOutcome outcome =
-            (co_await resultOf(m_env.clean(entry.target, toTrash))).value_or(CleanOutcome{});
+        const CleanOutcome outcome = co_await valueOf(m_env.clean(entry.target, toTrash));
         if (!self)
             co_return;
         total = saturatingAdd(total, outcome.freed);
         record(entry.target, outcome, toTrash);
-        const Scanner::Measurement measured =
-            (co_await resultOf(m_env.size(entry.target, {}))).value_or(Scanner::Measurement{});
+        const Scanner::Measurement measured = co_await valueOf(m_env.size(entry.target, Scanner::Progress()));
         if (!self)
             co_return;
         m_clearing.remove(entry.target.id);
@@ -743,13 +741,12 @@ QCoro::Task<> AppModel::autoClean()
         if (m_clearing.contains(target.id))
             continue;  // a one-target cleanup is clearing it
         m_clearing.insert(target.id);
-        const CleanOutcome outcome = (co_await resultOf(m_env.clean(target, true))).value_or(CleanOutcome{});
+        const CleanOutcome outcome = co_await valueOf(m_env.clean(target, true));
         if (!self)
             co_return;
         total = saturatingAdd(total, outcome.freed);
         record(target, outcome, true);
-        const Scanner::Measurement measured =
-            (co_await resultOf(m_env.size(target, {}))).value_or(Scanner::Measurement{});
+        const Scanner::Measurement measured = co_await valueOf(m_env.size(target, Scanner::Progress()));
         if (!self)
             co_return;
         m_clearing.remove(target.id);
@@ -775,8 +772,7 @@ QCoro::Task<> AppModel::remeasureTrash()
         co_return;
     const CleanupTarget trash = m_targets[i].target;
     QPointer<AppModel> self(this);
-    const Scanner::Measurement measured =
-        (co_await resultOf(m_env.size(trash, {}))).value_or(Scanner::Measurement{});
+    const Scanner::Measurement measured = co_await valueOf(m_env.size(trash, Scanner::Progress()));
     if (self)
         storeMeasurement(trash.id, measured);
 }

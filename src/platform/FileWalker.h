@@ -130,7 +130,9 @@ private:
 };
 
 // The files with several links that one walk has met, so that each is counted once. Only a file
-// whose link count is above 1 is looked up, so the common case costs nothing. Any thread.
+// whose link count is above 1 is looked up, so the common case costs nothing. Any thread: the set
+// is split in parts, each with its own lock, so that the threads of a walk through a tree of linked
+// files (a copy made with hard links) seldom wait for each other.
 class LinkSet {
 public:
     // True the first time the file of `st` is met; always for a file with one link.
@@ -138,8 +140,11 @@ public:
     {
         if (st.st_nlink <= 1)
             return true;
-        std::lock_guard g(m_lock);
-        return m_seen.insert({st.st_dev, st.st_ino}).second;
+        const std::pair<dev_t, ino_t> key{st.st_dev, st.st_ino};
+        const size_t h = Hash()(key);
+        Part& part = m_parts[(h >> 58) % parts]; // the top bits: the set's own buckets use the low ones
+        std::lock_guard g(part.lock);
+        return part.seen.insert(key).second;
     }
 
 private:
@@ -149,8 +154,12 @@ private:
             return std::hash<unsigned long long>()((unsigned long long)k.second * 0x9e3779b97f4a7c15ull ^ k.first);
         }
     };
-    std::mutex m_lock;
-    std::unordered_set<std::pair<dev_t, ino_t>, Hash> m_seen;
+    static constexpr size_t parts = 64;
+    struct Part {
+        std::mutex lock;
+        std::unordered_set<std::pair<dev_t, ino_t>, Hash> seen;
+    };
+    Part m_parts[parts];
 };
 
 namespace detail {

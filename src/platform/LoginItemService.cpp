@@ -1,7 +1,7 @@
 #include "platform/LoginItemService.h"
 
 #include "platform/Bundle.h"
-#include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -59,9 +59,7 @@ AutostartLoginItem::AutostartLoginItem(QString folder, QString identifier, QStri
 
 QString AutostartLoginItem::defaultFolder()
 {
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base = config.startsWith(QLatin1Char('/')) ? config : Paths::home() + QStringLiteral("/.config");
-    return base + QStringLiteral("/autostart");
+    return UserDirs::configHome() + QStringLiteral("/autostart");
 }
 
 QString AutostartLoginItem::execValue(const QString& program)

@@ -124,9 +124,7 @@ const QList<Treemap::Tile>& DiskMapCanvas::tiles() const
     if (m_dirty) {
         m_dirty = false;
         ++m_layoutCount;
-        const std::optional<DiskNode> current = m_model.current();
-        m_tiles = Treemap::layout(current ? current->children() : QList<DiskNode>{},
-                                  QRectF(0, 0, width(), height()));
+        m_tiles = Treemap::layout(m_model.currentChildren(), QRectF(0, 0, width(), height()));
         m_hoverIndex = indexOf(m_hovered);
         m_selectedIndex = indexOf(m_model.selection());
     }

@@ -102,12 +102,14 @@ AppModel* DiskMapModel::appModel() const { return m_appModel; }
 void DiskMapModel::setRoot(const std::optional<DiskNode>& value)
 {
     m_root = value;
+    m_currentChildren.reset();
     Q_EMIT rootChanged();
 }
 
 void DiskMapModel::setStack(const QList<DiskNode>& value)
 {
     m_stack = value;
+    m_currentChildren.reset();
     Q_EMIT stackChanged();
 }
 
@@ -140,6 +142,15 @@ std::optional<DiskNode> DiskMapModel::current() const
     if (!m_stack.isEmpty())
         return m_stack.last();
     return m_root;
+}
+
+const QList<DiskNode>& DiskMapModel::currentChildren() const
+{
+    if (!m_currentChildren) {
+        const std::optional<DiskNode> shown = current();
+        m_currentChildren = shown ? shown->children() : QList<DiskNode>{};
+    }
+    return *m_currentChildren;
 }
 
 QList<DiskNode> DiskMapModel::breadcrumb() const
@@ -341,10 +352,7 @@ void DiskMapModel::goUp()
 
 void DiskMapModel::moveSelection(int delta)
 {
-    const std::optional<DiskNode> cur = current();
-    if (!cur)
-        return;
-    const QList<DiskNode> kids = cur->children();
+    const QList<DiskNode>& kids = currentChildren();
     if (kids.isEmpty())
         return;
     qsizetype index = -1;

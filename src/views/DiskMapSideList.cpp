@@ -39,11 +39,11 @@ RowMetrics rowMetrics()
 
 DiskMapListModel::DiskMapListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void DiskMapListModel::setParentNode(const std::optional<DiskNode>& parent)
+void DiskMapListModel::setChildren(const QList<DiskNode>& children, qint64 parentSize)
 {
     beginResetModel();
-    m_children = parent ? parent->children() : QList<DiskNode>{};
-    m_parentSize = parent ? parent->size() : 0;
+    m_children = children;
+    m_parentSize = parentSize;
     m_selectedRow = -1;
     endResetModel();
 }
@@ -271,7 +271,8 @@ void DiskMapSideList::folderChanged()
 {
     // A live folder grows while the scan runs: keep the place the user scrolled to.
     const int value = verticalScrollBar()->value();
-    m_list->setParentNode(m_model.current());
+    const std::optional<DiskNode> shown = m_model.current();
+    m_list->setChildren(m_model.currentChildren(), shown ? shown->size() : 0);
     if (m_model.selection())
         m_list->setSelected(m_model.selection());
     verticalScrollBar()->setValue(value);

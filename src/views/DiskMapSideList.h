@@ -23,8 +23,8 @@ public:
 
     explicit DiskMapListModel(QObject* parent = nullptr);
 
-    // Shows the children of `parent` (none when absent).
-    void setParentNode(const std::optional<DiskNode>& parent);
+    // Shows `children`, whose shares are taken of `parentSize`.
+    void setChildren(const QList<DiskNode>& children, qint64 parentSize);
     void setSelected(const std::optional<DiskNode>& node);
     int selectedRow() const { return m_selectedRow; }
     const DiskNode& node(int row) const { return m_children[row]; }

@@ -345,8 +345,7 @@ QStringList DiskMapView::breadcrumbTexts() const
 
 QList<FileCategory> DiskMapView::legendCategories() const
 {
-    const std::optional<DiskNode> current = m_model->current();
-    return DiskMapStyle::presentCategories(current ? current->children() : QList<DiskNode>{});
+    return DiskMapStyle::presentCategories(m_model->currentChildren());
 }
 
 void DiskMapView::rebuildLegend()

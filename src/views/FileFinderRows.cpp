@@ -31,7 +31,7 @@ QString headerText(const FileFinderRows::Row& row)
 
 QString saveText(const FileFinderRows::Row& row)
 {
-    return FileFinderRows::tr("save %1").arg(formatBytes(row.groupSize * (row.copies - 1)));
+    return FileFinderRows::tr("save %1").arg(formatBytes(row.saves));
 }
 
 FileFinderRows::Row fileRow(const ScannedFile& file, const QString& keyPrefix)
@@ -90,6 +90,7 @@ QList<FileFinderRows::Row> FileFinderRows::duplicateRows(const FileScanResult& r
         header.key = QStringLiteral("group:") + group.id;
         header.copies = group.files.size();
         header.groupSize = group.size;
+        header.saves = reclaimableBytes(group); // a sparse copy frees less than the first one holds
         rows.append(header);
         for (const ScannedFile& file : group.files)
             rows.append(fileRow(file, group.id + QLatin1Char('/')));

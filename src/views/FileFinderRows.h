@@ -33,7 +33,8 @@ public:
         QString id;               // file rows: file.id()
         QString path;             // file rows: file.path()
         qsizetype copies = 0;     // header rows
-        qint64 groupSize = 0;     // header rows
+        qint64 groupSize = 0;     // header rows: the allocated size of the first copy
+        qint64 saves = 0;         // header rows: what the other copies allocate
         friend bool operator==(const Row&, const Row&) = default;
     };
 

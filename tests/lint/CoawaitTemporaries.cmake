@@ -2,8 +2,11 @@
 #
 # g++ 12 destroys the members of an aggregate temporary that lives in the full expression of a
 # co_await twice (a lambda's captures included): a captured QString or shared pointer is then
-# released twice, which corrupts the heap. Such a statement names the job or the future first
-# and awaits the name:
+# released twice, which corrupts the heap. Empty braces are no exception: `x.value_or(T{})` or a
+# `{}` argument that makes an aggregate destroys T's members twice as well (harmless only while
+# they hold nothing), and a rule on text cannot tell an aggregate from a class, so an awaiting
+# statement holds no braces at all. Such a statement names the job or the future first and
+# awaits the name, and writes a default value as `T()`:
 #     const auto job = [item] { return work(item); };
 #     const QFuture<Result> running = QtConcurrent::run(&pool, job);
 #     const Result r = co_await running;
@@ -28,8 +31,8 @@ foreach(source ${sources})
   string(REGEX MATCHALL "[^;{}]*co_await[^;]*" awaiting "${text}")
   foreach(statement IN LISTS awaiting)
     math(EXPR statements "${statements} + 1")
-    # A lambda's introducer, or an opening brace that is not an empty pair "{}".
-    if(statement MATCHES "<LB>[^<]*<RB>[ \t\r\n]*(\\(|{|mutable)" OR statement MATCHES "{[ \t\r\n]*[^} \t\r\n]")
+    # A lambda's introducer, or any brace.
+    if(statement MATCHES "<LB>[^<]*<RB>[ \t\r\n]*(\\(|{|mutable)" OR statement MATCHES "{")
       string(REGEX REPLACE "[ \t\r\n]+" " " shown "${statement}")
       string(REPLACE "<LB>" "[" shown "${shown}")
       string(REPLACE "<RB>" "]" shown "${shown}")

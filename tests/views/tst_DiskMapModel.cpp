@@ -195,6 +195,38 @@ private Q_SLOTS:
         QCOMPARE(idsOf(f.model->breadcrumb()), (QStringList{r, sub.id()}));
     }
 
+    // The children of the folder shown are kept between changes; every change of the root or the
+    // levels zoomed into must give the new folder's children, never the last one's.
+    void shownChildrenFollowEveryChange()
+    {
+        Fixture f;
+        const QString r = f.home("k");
+        const auto shown = [&] { return idsOf(f.model->currentChildren()); };
+        const auto expected = [&] { return idsOf(kidsOf(f.model->current())); };
+        QVERIFY(f.model->currentChildren().isEmpty());
+        f.model->scan(r);
+        f.scans.waitForCall(0);
+        const DiskNode sub = folderNode(r + "/sub", {fileNode(r + "/sub/x", 30), fileNode(r + "/sub/y", 20)});
+        f.scans.children(0, {sub});
+        QTRY_COMPARE(shown(), QStringList{sub.id()});
+        f.scans.children(0, {fileNode(r + "/big", 900)});
+        QTRY_COMPARE(shown(), (QStringList{r + "/big", sub.id()}));   // the live root grew
+        f.model->zoom(sub);
+        QCOMPARE(shown(), (QStringList{r + "/sub/x", r + "/sub/y"}));
+        f.model->goUp();
+        QCOMPARE(shown(), expected());
+        const DiskNode tree = folderNode(r, {fileNode(r + "/big", 900), sub, fileNode(r + "/z", 1)});
+        f.scans.finish(0, tree);
+        QTRY_VERIFY(!f.model->isScanning());
+        QCOMPARE(shown(), idsOf(tree.children()));
+        f.model->zoom(sub);
+        f.model->goTo(0);
+        QCOMPARE(shown(), idsOf(tree.children()));
+        f.model->scan();
+        QVERIFY(f.model->currentChildren().isEmpty());
+        f.model->stop();
+    }
+
     void navigation()
     {
         Fixture f;

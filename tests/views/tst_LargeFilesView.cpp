@@ -228,6 +228,24 @@ private Q_SLOTS:
 
     // A file outside the home folder that the safety rule refuses keeps its tick but its box
     // cannot be used; one below an allowed root outside home can be.
+    // A sparse copy holds the same bytes in fewer blocks: the header's "each" is the first copy's
+    // size, while "save" (like the selection) adds up what the other copies allocate.
+    void copiesThatAllocateDifferentlySaveWhatTheyHold()
+    {
+        Fixture x;
+        LargeFilesView& v = x.make();
+        x.startScan(x.home("d"));
+        const qint64 dense = 3'002'368, sparse = 1'003'520;
+        const QString a = x.home("d/a.bin"), b = x.home("d/b-sparse.bin"), c = x.home("d/c.bin");
+        x.scans.deliver(FileScanResult{{file(a, dense), file(c, dense), file(b, sparse)},
+                                       {group("g", dense, {file(a, dense), file(b, sparse), file(c, dense)})}});
+        QTRY_COMPARE(v.duplicateRows()->rowCount(), 4);
+        const QModelIndex header = v.duplicateRows()->index(0);
+        QCOMPARE(header.data(FileFinderRows::HeaderTextRole).toString(), QString("3 copies · %1 each").arg(formatBytes(dense)));
+        QCOMPARE(header.data(FileFinderRows::SaveTextRole).toString(), QString("save %1").arg(formatBytes(sparse + dense)));
+        QCOMPARE(v.selectedSizeLabel()->text(), formatBytes(sparse + dense));
+    }
+
     void unsafeFilesHaveADisabledBox()
     {
         Fixture x;

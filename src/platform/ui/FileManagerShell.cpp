@@ -1,6 +1,7 @@
 #include "platform/ui/FileManagerShell.h"
 
 #include "platform/Paths.h"
+#include "platform/UserDirs.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -103,9 +104,7 @@ QUrl trashUrl()
     return QUrl::fromLocalFile(Paths::home() + QStringLiteral("/.Trash"));
 #else
     // The desktop Trash's items, which every file manager can show as a folder.
-    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base = data.startsWith(QLatin1Char('/')) ? data : Paths::home() + QStringLiteral("/.local/share");
-    return QUrl::fromLocalFile(base + QStringLiteral("/Trash/files"));
+    return QUrl::fromLocalFile(UserDirs::dataHome() + QStringLiteral("/Trash/files"));
 #endif
 }
 

@@ -2,7 +2,7 @@
 // does it (AppModel::scanAll over the real Scanner), in a fresh home whose targets are the
 // catalog's (empty here), TREE as one folder target and N small folder targets (default 20).
 // Prints the time until the last target has its size, and the size of TREE's target.
-#include "BenchCommand.h"
+#include "../BenchCommand.h"
 
 #include "AppModel.h"
 #include "platform/UserDefaults.h"

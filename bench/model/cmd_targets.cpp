@@ -4,7 +4,7 @@
 // are neither read nor written), measures every target it lists, and prints one line per target,
 // "<id> <bytes>" ("-" when the target has no size), then "total <bytes>", the reclaimable total
 // as the panel shows it.
-#include "BenchCommand.h"
+#include "../BenchCommand.h"
 
 #include "AppModel.h"
 #include "platform/UserDefaults.h"
