@@ -3,6 +3,8 @@
 #include "views/components/Style.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +15,10 @@ namespace {
 double growth() { return std::max(1.0, Style::scale()); }
 
 int grown(int value) { return value > 0 ? int(std::lround(value * growth())) : value; }
+
+// The plain style draws the indicators' outline one pixel wide along the edge of their
+// rectangle, shaded from the window colour; other styles draw their own, legible ones.
+bool outlinesFromWindow(const QStyle* style) { return style && style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0; }
 
 } // namespace
 
@@ -38,6 +44,33 @@ int ScaledControls::pixelMetric(PixelMetric metric, const QStyleOption* option, 
     default:
         return value;
     }
+}
+
+void ScaledControls::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                   const QWidget* widget) const
+{
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    const bool indicator = element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton;
+    if (!indicator || !option || !outlinesFromWindow(baseStyle()))
+        return;
+    // A disabled control keeps the faint outline that says so; a control the keyboard moved
+    // focus to keeps the style's highlighted one.
+    if (!(option->state & State_Enabled) || (option->state & State_HasFocus && option->state & State_KeyboardFocusChange))
+        return;
+    // Over the style's own outline: the same one-pixel line along the edge of the rectangle.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(Style::controlOutline(option->palette), 1));
+    painter->setBrush(Qt::NoBrush);
+    const QRect r = option->rect;
+    if (element == PE_IndicatorCheckBox) {
+        painter->drawRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
+    } else {
+        // The style's circle: one pixel inside an odd-sized rectangle, towards its lower right.
+        const double radius = (r.width() + (r.width() + 1) % 2) / 2.0 - 1;
+        painter->drawEllipse(QPointF(r.center()) + QPointF(1, 1), radius, radius);
+    }
+    painter->restore();
 }
 
 QSize ScaledControls::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,

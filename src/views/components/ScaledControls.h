@@ -6,6 +6,10 @@
 // desktop font so no longer squeezes a button's label against its frame or leaves a tiny box
 // beside a large label. At the body size the layouts were drawn for (or smaller) the style's own
 // sizes stay.
+//
+// Over the desktop's plain style it also outlines the box of a check box and the circle of a
+// radio button at 3:1 against the window: that style shades them from the window colour, which
+// leaves an unchecked box all but invisible in a dark palette.
 class ScaledControls : public QProxyStyle {
     Q_OBJECT
 public:
@@ -16,6 +20,8 @@ public:
     static void install();
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr, const QWidget* widget = nullptr) const override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget = nullptr) const override;
 };

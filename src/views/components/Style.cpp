@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Style {
@@ -162,6 +163,24 @@ QColor focusRing(const QPalette& palette)
 {
     const QPalette p = effective(palette);
     return contrasting(p.color(QPalette::Highlight), p.color(QPalette::Window), 3.0);
+}
+
+QColor controlOutline(const QPalette& palette)
+{
+    const QPalette p = effective(palette);
+    const QColor text = p.color(QPalette::WindowText), window = p.color(QPalette::Window), base = p.color(QPalette::Base);
+    // A little above 3:1, so that rounding to whole colour steps cannot bring it below.
+    constexpr double ratio = 3.2;
+    const auto keeps = [&](const QColor& c) { return std::min(contrastRatio(c, window), contrastRatio(c, base)) >= ratio; };
+    constexpr double fraction = 0.55;   // a grey between text and window where the palette allows
+    if (keeps(mix(text, window, fraction)) || !keeps(text))
+        return keeps(text) ? mix(text, window, fraction) : text.toRgb();
+    double lo = 0.0, hi = fraction;   // the furthest blend that keeps the ratio
+    for (int i = 0; i < 24; ++i) {
+        const double mid = (lo + hi) / 2;
+        (keeps(mix(text, window, mid)) ? lo : hi) = mid;
+    }
+    return mix(text, window, lo);
 }
 
 QColor separator(const QPalette& palette)

@@ -56,6 +56,10 @@ QColor accentText(const QPalette& palette = {});
 QColor prominentFill(const QColor& tint, const QColor& label = QColor(Qt::white));
 // The keyboard focus ring: the accent, kept at 3:1 against the window colour.
 QColor focusRing(const QPalette& palette = {});
+// The outline of a control that is known only by its frame (the box of a check box, the circle
+// of a radio button): the window text blended towards the window colour, but kept at 3:1 against
+// both the window and the base colour the control may sit on.
+QColor controlOutline(const QPalette& palette = {});
 // Dividers between rows and blocks.
 QColor separator(const QPalette& palette = {});
 // The opaque bar behind pinned section headers, slightly set off from the window colour.
