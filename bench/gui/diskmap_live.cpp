@@ -5,10 +5,11 @@
 // was kept from a 1 ms timer ("stall"), and the time until the finished map is on screen
 // ("total"); with --engine also the bare scan of the same tree ("engine"), run after one untimed
 // warm-up walk so that both read a warm cache; with --busy the longest single event the main
-// thread handled (its own share of the worst stall, apart from time the system gave elsewhere);
-// with --zoom the time to zoom into the largest folder of the finished map and draw the window. The last
-// line, "rss", is the process's peak resident memory in megabytes (with --engine it includes the
-// warm-up walk's tree).
+// thread handled in processor time (its own share of the worst stall, apart from time the system
+// gave elsewhere) and the longest in elapsed time with the processor time it took
+// ("longest-event"); with --zoom the time to zoom into the largest folder of the finished map and
+// draw the window. The last line, "rss", is the process's peak resident memory in megabytes (with
+// --engine it includes the warm-up walk's tree).
 //
 // dustlet-bench runs this program for its "diskmap-live" subcommand, so that its other
 // subcommands start without loading the user-interface libraries.
@@ -65,12 +66,16 @@ private:
 };
 
 // Times the processor time of every event the main thread handles: the longest one is the main
-// thread's own share of a stall, apart from the time the system gave other threads.
+// thread's own share of a stall, apart from the time the system gave other threads. The longest
+// event in elapsed time is kept too: when it is much longer than its processor time, the thread
+// waited inside it (for a lock, or for the processor).
 class TimedApp : public QApplication {
 public:
     using QApplication::QApplication;
     qint64 longest = 0;   // thread CPU time, ns
     QString longestWhat;
+    qint64 longestWall = 0;   // ns
+    qint64 longestWallCpu = 0;   // its processor time, ns
 
     bool notify(QObject* receiver, QEvent* event) override
     {
@@ -80,22 +85,30 @@ public:
             return handled;
         }
         const qint64 before = cpuNow();
+        const qint64 wallBefore = wallNow();
         const int type = event->type();
         const char* className = receiver->metaObject()->className();
         const bool handled = QApplication::notify(receiver, event);
-        if (const qint64 ns = cpuNow() - before; ns > longest) {
+        const qint64 ns = cpuNow() - before;
+        if (ns > longest) {
             longest = ns;
             longestWhat = QStringLiteral("%1 event %2").arg(QString::fromLatin1(className), QString::number(type));
+        }
+        if (const qint64 wall = wallNow() - wallBefore; wall > longestWall) {
+            longestWall = wall;
+            longestWallCpu = ns;
         }
         --m_depth;
         return handled;
     }
 
 private:
-    static qint64 cpuNow()
+    static qint64 cpuNow() { return clockNow(CLOCK_THREAD_CPUTIME_ID); }
+    static qint64 wallNow() { return clockNow(CLOCK_MONOTONIC); }
+    static qint64 clockNow(clockid_t clock)
     {
         timespec ts{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        ::clock_gettime(clock, &ts);
         return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
     }
     int m_depth = 0;
@@ -187,8 +200,11 @@ int main(int argc, char** argv)
         std::printf("zoom %.3f (%lld items)\n", double(z.nsecsElapsed()) / 1e9,
                     (long long)(view.model().current() ? view.model().current()->childCount() : 0));
     }
-    if (args.contains(QStringLiteral("--busy")))
+    if (args.contains(QStringLiteral("--busy"))) {
         std::printf("busy %.3f (%s)\n", double(app.longest) / 1e9, qPrintable(app.longestWhat));
+        std::printf("longest-event %.3f (%.3f of it on the processor)\n", double(app.longestWall) / 1e9,
+                    double(app.longestWallCpu) / 1e9);
+    }
     if (withEngine)
         std::printf("engine %.3f\n", engineSeconds(path));
     rusage usage{};
