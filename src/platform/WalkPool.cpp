@@ -99,10 +99,11 @@ bool WalkPool::take(Batch* batch, Batch::Task& out)
 void WalkPool::finished(Batch* batch)
 {
     --m_running;
-    // The batch's waiting thread either ends its wait or may take the slot just freed.
-    batch->m_changed.notify_all();
-    if (!m_ready.empty())
-        m_wakeWorkers.notify_one();
+    // The slot just freed goes to the thread that ran the item, which takes the next one at once
+    // (see work() and Batch::wait()): nobody else needs waking for it, so a walk of many small
+    // folders does not wake a sleeping thread per folder.
+    if (batch->m_outstanding == 0)
+        batch->m_changed.notify_all();
 }
 
 void WalkPool::work()
@@ -166,10 +167,11 @@ void WalkPool::Batch::post(Task task, long long rank)
             m_pool->m_ready.push_back(this);
             m_inReady = true;
         }
-        // Threads start as work arrives: a program that walks little starts few of them.
+        // Threads start as work arrives: a program that walks little starts few of them. With
+        // every slot taken, the thread that frees one takes the next item.
         if (m_pool->m_idle == 0 && m_pool->m_threads.size() < m_pool->m_maxThreads)
             m_pool->m_threads.emplace_back([pool = m_pool] { pool->work(); });
-        else
+        else if (m_pool->m_running < m_pool->m_maxThreads)
             m_pool->m_wakeWorkers.notify_one();
     }
 }
@@ -199,8 +201,12 @@ void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milli
             task = nullptr;
             lk.lock();
             --m_outstanding;
-            if (m_pool)
+            if (m_pool) {
                 m_pool->finished(this);
+                // With nothing more of its own to run, this thread hands the slot to a worker.
+                if (m_queue.empty() && !m_pool->m_ready.empty())
+                    m_pool->m_wakeWorkers.notify_one();
+            }
         } else {
             m_changed.wait_until(lk, nextTick, [&] {
                 return m_outstanding == 0 || m_woken
