@@ -43,14 +43,6 @@ qint64 reclaimableBytes(const DuplicateGroup& group)
 namespace DuplicateScanner {
 namespace {
 
-struct Found {
-    std::string path;
-    qint64 allocated;
-    qint64 bytes;
-    dev_t device;
-    ino_t inode;
-};
-
 // What the walk keeps of one listed folder: its regular files and its subfolders, each in
 // listing order, and where the subfolders fall between the files. Walked in pre-order afterwards,
 // this gives the files in the order of a depth-first walk, whichever order the folders were
@@ -70,6 +62,15 @@ struct ListedFolder {
     std::string path;
     std::vector<File> files;
     std::vector<Sub> subfolders;
+};
+
+// One file of the walk, in place in its folder's listing; its full path is built only for the
+// files that are reported or read.
+struct Found {
+    const ListedFolder* folder;
+    const ListedFolder::File* file;
+
+    std::string path() const { return FileWalker::detail::childPath(folder->path, file->name); }
 };
 
 using Walk = FileWalker::FolderWalk<ListedFolder*>;
@@ -118,11 +119,8 @@ std::vector<Found> inWalkOrder(const ListedFolder& root, size_t count)
         At& at = stack.back();
         const ListedFolder& f = *at.folder;
         const size_t until = at.sub < f.subfolders.size() ? f.subfolders[at.sub].filesBefore : f.files.size();
-        for (; at.file < until; ++at.file) {
-            const ListedFolder::File& file = f.files[at.file];
-            out.push_back(Found{FileWalker::detail::childPath(f.path, file.name), file.allocated, file.bytes,
-                                file.device, file.inode});
-        }
+        for (; at.file < until; ++at.file)
+            out.push_back(Found{&f, &f.files[at.file]});
         if (at.sub < f.subfolders.size())
             stack.push_back(At{f.subfolders[at.sub++].folder.get()}); // `at` is not used after this
         else
@@ -142,7 +140,7 @@ QList<DuplicateGroup> sortedGroups(const QList<DuplicateGroup>& groups)
 
 ScannedFile scanned(const Found& f)
 {
-    return ScannedFile{QByteArray::fromStdString(f.path), f.allocated};
+    return ScannedFile{QByteArray::fromStdString(f.path()), f.file->allocated};
 }
 
 // Hashes a fixed list of files on helper threads, in list order as far as possible; the caller
@@ -182,7 +180,7 @@ private:
             const size_t i = m_next.fetch_add(1);
             if (i >= m_files.size() || m_token.isCancelled())
                 return;
-            const Sha256::FileDigest d = Sha256::ofRawPath(m_files[i]->path.c_str(), kReadChunk,
+            const Sha256::FileDigest d = Sha256::ofRawPath(m_files[i]->path().c_str(), kReadChunk,
                                                         [this] { return m_token.isCancelled(); });
             std::lock_guard g(m_lock);
             if (d.status == Sha256::FileStatus::Ok)
@@ -257,7 +255,8 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     const auto larger = [&](size_t a, size_t b) {
-        return files[a].allocated != files[b].allocated ? files[a].allocated > files[b].allocated : a < b;
+        const qint64 sa = files[a].file->allocated, sb = files[b].file->allocated;
+        return sa != sb ? sa > sb : a < b;
     };
     const size_t keep = std::min(order.size(), size_t(kLargestCount));
     std::partial_sort(order.begin(), order.begin() + qsizetype(keep), order.end(), larger);
@@ -273,22 +272,22 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
     // their allocated sizes may differ (a sparse copy of a file allocates less).
     std::vector<const Found*> candidates;
     for (const Found& f : files) {
-        if (f.bytes >= kMinimumDuplicateSize)
+        if (f.file->bytes >= kMinimumDuplicateSize)
             candidates.push_back(&f);
     }
     std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Found* a, const Found* b) { return a->bytes > b->bytes; });
+                     [](const Found* a, const Found* b) { return a->file->bytes > b->file->bytes; });
     std::vector<std::vector<const Found*>> toCompare;
     for (size_t from = 0, to = 0; from < candidates.size(); from = to) {
         to = from + 1;
-        while (to < candidates.size() && candidates[to]->bytes == candidates[from]->bytes)
+        while (to < candidates.size() && candidates[to]->file->bytes == candidates[from]->file->bytes)
             ++to;
         if (to - from < 2)
             continue;
         std::vector<const Found*> distinct;
         std::set<std::pair<dev_t, ino_t>> seen;
         for (size_t i = from; i < to; ++i) {
-            if (seen.insert({candidates[i]->device, candidates[i]->inode}).second)
+            if (seen.insert({candidates[i]->file->device, candidates[i]->file->inode}).second)
                 distinct.push_back(candidates[i]);
         }
         if (distinct.size() >= 2)
