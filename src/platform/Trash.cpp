@@ -138,7 +138,7 @@ Fd volumeTop(int dirFd, int* levelsUp)
     return {};
 }
 
-// The Trash of another volume, as the specification orders it: "$topdir/.Trash/$uid" when
+// The Trash of another volume, as the freedesktop.org Trash layout orders it: "$topdir/.Trash/$uid" when
 // "$topdir/.Trash" is a real folder with the sticky bit, else "$topdir/.Trash-$uid".
 std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPath)
 {
