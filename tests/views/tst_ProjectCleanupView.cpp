@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -404,16 +403,9 @@ private Q_SLOTS:
             QList<TextContrast::Text> texts = TextContrast::measure(w.view.get());
             QVERIFY(texts.size() >= 6);
             // The rows are drawn by the list's delegate: each text measured in its own rectangle.
-            const QImage image = [&] {
-                QImage img(w.view->list()->viewport()->size() * 4, QImage::Format_ARGB32_Premultiplied);
-                img.setDevicePixelRatio(4);
-                img.fill(w.view->palette().color(QPalette::Window));
-                QPainter p(&img);
-                w.view->list()->viewport()->render(&p);
-                return img;
-            }();
+            const QImage image = TextContrast::render(w.view->list()->viewport());
             const auto measureIn = [&](const QString& where, const QRect& r) {
-                TextContrast::Text t = TextContrast::measureRect(image, QRect(r.topLeft() * 4, r.size() * 4));
+                TextContrast::Text t = TextContrast::measureLogical(image, r);
                 t.where = where;
                 texts.append(t);
             };
@@ -430,16 +422,10 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             const QModelIndex h = w.indexOf(w.at("src/a"));
             const auto hl = ProjectCleanupDelegate::headerLayout(w.view->list()->visualRect(h), h);
-            QImage headerImage(w.view->list()->viewport()->size() * 4, QImage::Format_ARGB32_Premultiplied);
-            headerImage.setDevicePixelRatio(4);
-            headerImage.fill(w.view->palette().color(QPalette::Window));
-            {
-                QPainter p(&headerImage);
-                w.view->list()->viewport()->render(&p);
-            }
+            const QImage headerImage = TextContrast::render(w.view->list()->viewport());
             for (const auto& [where, r] : {std::pair{QStringLiteral("header name"), hl.name},
                                           std::pair{QStringLiteral("header total"), hl.total}}) {
-                TextContrast::Text t = TextContrast::measureRect(headerImage, QRect(r.topLeft() * 4, r.size() * 4));
+                TextContrast::Text t = TextContrast::measureLogical(headerImage, r);
                 t.where = where;
                 texts.append(t);
             }
