@@ -214,8 +214,6 @@ QVariant ProjectCleanupRows::data(const QModelIndex& index, int role) const
         return {};
     const Row& row = m_rows[index.row()];
     if (row.isHeader) {
-        const bool full = std::all_of(row.groupPaths.begin(), row.groupPaths.end(),
-                                      [this](const QString& p) { return m_selected.contains(p); });
         switch (role) {
         case IsHeaderRole: return true;
         case PathRole: return row.groupPath;
@@ -224,7 +222,9 @@ QVariant ProjectCleanupRows::data(const QModelIndex& index, int role) const
         case ProjectNameRole: return Paths::lastComponent(shown(row.groupPath));
         case SizeTextRole: return formatBytes(row.groupTotal);
         case CountTextRole: return QString::number(row.groupPaths.size());
-        case FullySelectedRole: return full;
+        case FullySelectedRole:
+            return std::all_of(row.groupPaths.begin(), row.groupPaths.end(),
+                               [this](const QString& p) { return m_selected.contains(p); });
         case Qt::AccessibleTextRole: return Paths::lastComponent(shown(row.groupPath));
         default: return {};
         }
@@ -445,9 +445,13 @@ bool ProjectCleanupDelegate::editorEvent(QEvent* event, QAbstractItemModel*, con
     case QEvent::MouseButtonDblClick: {
         auto* e = static_cast<QMouseEvent*>(event);
         // A folder row takes every left click; a header only those on its two buttons.
+        if (e->button() != Qt::LeftButton)
+            return false;
+        if (!header)
+            return true;
         const QPoint at = e->position().toPoint();
-        return e->button() == Qt::LeftButton
-            && (!header || headerLayout(option.rect, index).circle.contains(at) || headerLayout(option.rect, index).reveal.contains(at));
+        const HeaderLayout l = headerLayout(option.rect, index);
+        return l.circle.contains(at) || l.reveal.contains(at);
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
@@ -455,21 +459,23 @@ bool ProjectCleanupDelegate::editorEvent(QEvent* event, QAbstractItemModel*, con
             return false;
         const QPoint at = e->position().toPoint();
         if (header) {
-            if (headerLayout(option.rect, index).circle.contains(at)) {
+            const HeaderLayout l = headerLayout(option.rect, index);
+            if (l.circle.contains(at)) {
                 Q_EMIT groupToggleRequested(path);
                 return true;
             }
-            if (headerLayout(option.rect, index).reveal.contains(at)) {
+            if (l.reveal.contains(at)) {
                 if (!reveal.isEmpty())
                     Q_EMIT revealRequested(reveal);
                 return true;
             }
             return false;
         }
-        if (folderLayout(option.rect, index).reveal.contains(at)) {
+        const FolderLayout l = folderLayout(option.rect, index);
+        if (l.reveal.contains(at)) {
             if (!reveal.isEmpty())
                 Q_EMIT revealRequested(reveal);
-        } else if (folderLayout(option.rect, index).pin.contains(at)) {
+        } else if (l.pin.contains(at)) {
             Q_EMIT pinRequested(path);
         } else {
             Q_EMIT toggleRequested(path);
@@ -498,18 +504,21 @@ bool ProjectCleanupDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* vie
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     QString tip;
     if (index.data(ProjectCleanupRows::IsHeaderRole).toBool()) {
-        if (headerLayout(option.rect, index).circle.contains(event->pos()))
+        const HeaderLayout l = headerLayout(option.rect, index);
+        if (l.circle.contains(event->pos()))
             tip = ProjectCleanupView::tr("Select all in this project");
-        else if (headerLayout(option.rect, index).reveal.contains(event->pos()))
+        else if (l.reveal.contains(event->pos()))
             tip = FileManagerShell::revealProjectLabel();
         else
             tip = plainToolTip(Paths::abbreviateHome(shown(index.data(ProjectCleanupRows::PathRole).toString())));
-    } else if (folderLayout(option.rect, index).reveal.contains(event->pos())) {
-        tip = FileManagerShell::revealLabel();
-    } else if (folderLayout(option.rect, index).pin.contains(event->pos())) {
-        tip = ProjectCleanupView::tr("Never suggest this folder");
     } else {
-        tip = plainToolTip(index.data(ProjectCleanupRows::DisplayPathRole).toString());
+        const FolderLayout l = folderLayout(option.rect, index);
+        if (l.reveal.contains(event->pos()))
+            tip = FileManagerShell::revealLabel();
+        else if (l.pin.contains(event->pos()))
+            tip = ProjectCleanupView::tr("Never suggest this folder");
+        else
+            tip = plainToolTip(index.data(ProjectCleanupRows::DisplayPathRole).toString());
     }
     QToolTip::showText(event->globalPos(), tip, view, option.rect);
     return true;
