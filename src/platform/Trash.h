@@ -8,7 +8,7 @@
 
 // The user's Trash: move an item there, put it back, and tell whether a path already lies in it.
 //
-// Off macOS this is the desktop's Trash as the freedesktop.org Trash specification lays it out
+// Off macOS this is the desktop's Trash in the freedesktop.org Trash layout
 // ($XDG_DATA_HOME/Trash with "files" and "info", and "$topdir/.Trash-$uid" on other volumes), done
 // on descriptors: the item is moved by `renameat` from a folder the caller holds open, its record
 // is written with O_EXCL first, and a failure leaves the item where it was. On macOS the system's

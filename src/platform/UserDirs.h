@@ -15,7 +15,7 @@ enum class Dir { Desktop, Documents, Download, Music, Pictures, PublicShare, Tem
 // (an entry that names the home folder itself).
 std::optional<QString> path(Dir dir);
 
-// The base folders of the XDG base directory specification: the variable's value when it is an
+// The XDG base folders: the variable's value when it is an
 // absolute path, else the default below the home folder ("~/.cache", "~/.local/share",
 // "~/.config"). Cleaned, not resolved.
 QString cacheHome();
