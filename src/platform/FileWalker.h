@@ -56,6 +56,17 @@ struct Entry {
     long long allocated() const { return hasStat ? (long long)st.st_blocks * 512 : 0; }
 };
 
+// When an item was last modified, from its status: milliseconds since the epoch.
+inline long long modifiedMs(const struct stat& st)
+{
+#ifdef __APPLE__
+    const struct timespec& m = st.st_mtimespec;
+#else
+    const struct timespec& m = st.st_mtim;
+#endif
+    return (long long)m.tv_sec * 1000 + m.tv_nsec / 1000000;
+}
+
 enum class Visit { Descend, Skip, Stop };
 
 struct Options {

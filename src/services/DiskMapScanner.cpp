@@ -64,11 +64,6 @@ FileCategory dominantCategory(quint32 count, CategoryAt categoryAt, SizeAt sizeA
     return FileCategory(best);
 }
 
-qint64 msOf(const struct stat& st)
-{
-    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-}
-
 std::string_view nameOf(const Record& r)
 {
     return {r.name, r.nameLength};
@@ -142,11 +137,13 @@ void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
                 r.category = FileCategories::bundleOr(nameOf(r), FileCategory::other);
                 const int top = isRoot ? int(built) : f.top;
                 f.pending.fetch_add(1, std::memory_order_relaxed);
-                visit.enter(i, new Folder{&r, isRoot ? nullptr : &f, top, msOf(st), st.st_dev, st.st_dev != f.device},
+                visit.enter(i,
+                            new Folder{&r, isRoot ? nullptr : &f, top, FileWalker::modifiedMs(st), st.st_dev,
+                                       st.st_dev != f.device},
                             top);
             } else {
                 r.size = scan.links.firstSight(st) ? qint64(st.st_blocks) * 512 : 0;
-                r.modifiedMs = msOf(st);
+                r.modifiedMs = FileWalker::modifiedMs(st);
                 r.category = FileCategories::forFile(nameOf(r));
                 counted += r.size;
             }
@@ -246,7 +243,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
         st = target;
     if (!S_ISDIR(st.st_mode)) {
         rootRec->size = qint64(st.st_blocks) * 512;
-        rootRec->modifiedMs = msOf(st);
+        rootRec->modifiedMs = FileWalker::modifiedMs(st);
         rootRec->category = FileCategories::forFile(nameOf(*rootRec));
         return node();
     }
@@ -260,7 +257,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     options.skipHidden = true;
     Walk walk(options, threads == 1 ? nullptr : &WalkPool::shared());
     Scan scan(token, *store, walk);
-    Folder rootFolder{rootRec, nullptr, -1, msOf(st), st.st_dev, false};
+    Folder rootFolder{rootRec, nullptr, -1, FileWalker::modifiedMs(st), st.st_dev, false};
 
     // Top-level entries are handed over in listing order, each once it is complete. As on the way
     // through a list, the entry being waited for when the token is seen cancelled still belongs

@@ -117,13 +117,7 @@ bool oldEnough(const Search& s, const struct stat& own)
 {
     if (!s.hasCutoff)
         return true;
-#ifdef __APPLE__
-    const struct timespec& m = own.st_mtimespec;
-#else
-    const struct timespec& m = own.st_mtim;
-#endif
-    const qint64 mtimeMs = qint64(m.tv_sec) * 1000 + m.tv_nsec / 1000000;
-    return mtimeMs < s.cutoffMs;
+    return FileWalker::modifiedMs(own) < s.cutoffMs;
 }
 
 bool isOnTheWay(const Search& s, const struct stat& st)

@@ -1,6 +1,7 @@
 #include "services/ProjectScanner.h"
 
 #include "models/BuildArtifactType.h"
+#include "platform/FileWalker.h"
 #include "platform/RawPath.h"
 #include "services/Finder.h"
 #include "services/Scanner.h"
@@ -25,12 +26,7 @@ Own ownAttributes(const QByteArray& path)
     if (::lstat(path.constData(), &st) != 0)
         return own;
     own.isLink = S_ISLNK(st.st_mode);
-#ifdef __APPLE__
-    const struct timespec& m = st.st_mtimespec;
-#else
-    const struct timespec& m = st.st_mtim;
-#endif
-    own.modified = QDateTime::fromMSecsSinceEpoch(qint64(m.tv_sec) * 1000 + m.tv_nsec / 1000000, Qt::UTC);
+    own.modified = QDateTime::fromMSecsSinceEpoch(FileWalker::modifiedMs(st), Qt::UTC);
     return own;
 }
 

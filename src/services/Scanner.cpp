@@ -260,18 +260,14 @@ QList<QByteArray> keptEntries(const CleanupTarget& target)
 QFuture<Measurement> measure(const CleanupTarget& target, Progress onProgress)
 {
     return QtConcurrent::run(&Background::utility(), [target, onProgress]() -> Measurement {
-        QList<QByteArray> paths;
-        if (std::holds_alternative<CleanupKinds::Finder>(target.kind)) {
-            paths = foundFolders(target);
-            if (paths.isEmpty())
-                return {};
-        } else {
-            const auto* c = std::get_if<CleanupKinds::Command>(&target.kind);
-            const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind);
-            if ((c && c->fallbackPaths.isEmpty()) || (p && p->paths.isEmpty()))
-                return {};
-            paths = locations(target); // a place refused for a link measures nothing
-        }
+        const auto* command = std::get_if<CleanupKinds::Command>(&target.kind);
+        const auto* listed = std::get_if<CleanupKinds::Paths>(&target.kind);
+        if ((command && command->fallbackPaths.isEmpty()) || (listed && listed->paths.isEmpty()))
+            return {};
+        const QList<QByteArray> paths = locations(target); // a place refused for a link measures nothing
+        // A search that finds nothing has no size (nothing is there to clear).
+        if (paths.isEmpty() && std::holds_alternative<CleanupKinds::Finder>(target.kind))
+            return {};
         const QList<QByteArray> keep = keptEntries(target);
         qint64 total = 0;
         QList<MeasuredPlace> places;
