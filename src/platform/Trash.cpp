@@ -31,11 +31,6 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-bool below(const QByteArray& path, const QByteArray& folder)
-{
-    return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == '/';
-}
-
 bool existsAt(int dirFd, const char* name)
 {
     struct stat st {};
@@ -356,7 +351,7 @@ bool touchesTrash(const QByteArray& parentPath, const QByteArray& name)
     for (const QByteArray& parent : std::as_const(parents)) {
         const QByteArray item = join(parent, name);
         for (const QByteArray& trash : foldersNear(parent)) {
-            if (item == trash || below(item, trash) || below(trash, item))
+            if (Paths::equalsOrBelow(item, trash) || Paths::isBelow(trash, item))
                 return true;
         }
     }
@@ -522,7 +517,7 @@ bool isInTrash(const QByteArray& path)
         resolvedParent = QFile::encodeName(Paths::resolveSymlinks(QFile::decodeName(parent)));
     const QByteArray resolved = join(resolvedParent, exact.mid(slash + 1));
     for (const QByteArray& folder : foldersNear(resolvedParent)) {
-        if (below(exact, folder) || below(resolved, folder))
+        if (Paths::isBelow(exact, folder) || Paths::isBelow(resolved, folder))
             return true;
     }
     return false;
