@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/FileWalker.h"
 #include "platform/FolderEntry.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
@@ -9,13 +10,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QPair>
+#include <QSet>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -210,33 +216,106 @@ bool writeAll(int fd, const QByteArray& data)
     return true;
 }
 
-std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name)
+// The temporary names of records being written: ".dustlet-<pid>-<n>.part" (no ".trashinfo"
+// suffix, so nobody reads one as a record).
+const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
+const QByteArray kPartSuffix = QByteArrayLiteral(".part");
+
+// Removes the temporary records that a process of this program which died while writing one
+// left in the "info" folder open at `infoFd`. Once per folder and process.
+void sweepDeadParts(int infoFd)
 {
+    struct stat st {};
+    if (::fstat(infoFd, &st) != 0)
+        return;
+    static QMutex mutex;
+    static QSet<QPair<dev_t, ino_t>> swept;
+    {
+        QMutexLocker lock(&mutex);
+        if (swept.contains({st.st_dev, st.st_ino}))
+            return;
+        swept.insert({st.st_dev, st.st_ino});
+    }
+    FileWalker::Listing listing;
+    if (!listing.readAt(infoFd, false))
+        return;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
+        if (!name.startsWith(kPartPrefix) || !name.endsWith(kPartSuffix))
+            continue;
+        bool ok = false;
+        const qint64 pid = name.mid(kPartPrefix.size()).split('-').value(0).toLongLong(&ok);
+        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            ::unlinkat(infoFd, name.constData(), 0);
+    }
+}
+
+// Writes `text` as the record `infoName` in the "info" folder open at `infoFd` so that the record
+// is only ever seen complete: it is written under a temporary name, linked to its final name
+// (which fails with EEXIST when the name is taken) and the temporary name removed. A crash leaves
+// at most a temporary name, never an empty or partial record. Where the file system has no hard
+// links, the temporary record is renamed to its final name without replacing anything.
+bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& text)
+{
+    static std::atomic<quint64> counter{0};
+    const QByteArray part = kPartPrefix + QByteArray::number(qint64(::getpid())) + '-'
+                          + QByteArray::number(counter.fetch_add(1)) + kPartSuffix;
+    const int fd = ::openat(infoFd, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, text);
+    ::close(fd);
+    if (!written) {
+        ::unlinkat(infoFd, part.constData(), 0);
+        errno = EIO;
+        return false;
+    }
+    if (::linkat(infoFd, part.constData(), infoFd, infoName.constData(), 0) == 0) {
+        ::unlinkat(infoFd, part.constData(), 0);
+        return true;
+    }
+    const int err = errno;
+    if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS) {
+        // No hard links here (FAT): the rename makes it visible in one step as well.
+        if (FolderEntry::renameNoReplace(infoFd, part.constData(), infoFd, infoName.constData()))
+            return true;
+    }
+    const int failure = errno;
+    ::unlinkat(infoFd, part.constData(), 0);
+    errno = err == EPERM || err == EOPNOTSUPP || err == ENOSYS ? failure : err;
+    return false;
+}
+
+std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name,
+                                const Trash::BeforeMove& beforeMove)
+{
+    sweepDeadParts(t.info.get());
     const QByteArray base = baseName(name);
     const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
         const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
         const QByteArray infoName = candidate + ".trashinfo";
-        // The record first, made exclusively: it reserves the name.
-        const int info = ::openat(t.info.get(), infoName.constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (info < 0) {
+        // The record first, complete: it reserves the name.
+        if (!publishRecord(t.info.get(), infoName.constData(), text)) {
             if (errno == EEXIST)
                 continue;
             return std::nullopt;
         }
-        const bool written = writeAll(info, text);
-        ::close(info);
-        if (!written) {
+        const QString where = QFile::decodeName(join(join(t.path, "files"), candidate));
+        if (existsAt(t.files.get(), candidate.constData())) {
+            // An item without a record holds this name: try the next one.
+            ::unlinkat(t.info.get(), infoName.constData(), 0);
+            continue;
+        }
+        if (beforeMove && !beforeMove(where)) {
             ::unlinkat(t.info.get(), infoName.constData(), 0);
             return std::nullopt;
         }
         if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
-            return QFile::decodeName(join(join(t.path, "files"), candidate));
-        const int err = errno;
+            return where;
+        // Not under the name announced: the item stays rather than going in under another one.
         ::unlinkat(t.info.get(), infoName.constData(), 0);
-        if (err != EEXIST)
-            return std::nullopt;
+        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -329,7 +408,8 @@ bool touchesTrash(const QByteArray& parentPath, const QByteArray& name)
 
 } // namespace
 
-std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name)
+std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name,
+                                     const BeforeMove& beforeMove)
 {
     if (parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0'))
         return std::nullopt;
@@ -347,6 +427,8 @@ std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath,
     QString where;
     if (!QFile::moveToTrash(QFile::decodeName(original), &where) || !where.startsWith(QLatin1Char('/')))
         return std::nullopt;
+    if (beforeMove)
+        beforeMove(where);   // the system picks the place while it moves: told right after
     return where;
 #else
     struct stat parent {};
@@ -358,13 +440,13 @@ std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath,
     if (!home || ::fstat(home->files.get(), &homeSt) != 0)
         return std::nullopt;
     if (homeSt.st_dev == parent.st_dev)
-        return moveInto(*home, parentFd, original, name);
+        return moveInto(*home, parentFd, original, name, beforeMove);
     // Another volume: its own Trash folder, or not at all (never copied over and deleted).
     std::optional<TrashFolder> volume = volumeTrash(parentFd, parentPath);
     struct stat volumeSt {};
     if (!volume || ::fstat(volume->files.get(), &volumeSt) != 0 || volumeSt.st_dev != parent.st_dev)
         return std::nullopt;
-    return moveInto(*volume, parentFd, original, name);
+    return moveInto(*volume, parentFd, original, name, beforeMove);
 #endif
 }
 
@@ -388,15 +470,17 @@ std::optional<QString> moveToTrash(const QString& path)
     return moveToTrash(QFile::encodeName(path));
 }
 
-bool putBack(const QString& trashPath, const QString& original)
+PutBackResult putBack(const QString& trashPath, const QString& original)
 {
+    using Outcome = PutBackResult::Outcome;
+    const auto failed = [](Outcome outcome, int error = 0) { return PutBackResult{outcome, error}; };
     if (trashPath.isEmpty() || original.isEmpty())
-        return false;
+        return failed(Outcome::failed, EINVAL);
     QByteArray name;
     const QByteArray slot = QFile::encodeName(Paths::clean(trashPath));
     const Fd files = NoFollow::openParent(slot, &name);
     if (!files || !existsAt(files.get(), name.constData()))
-        return false;
+        return errno == ENOENT || files ? failed(Outcome::notInTrash) : failed(Outcome::failed, errno);
 #ifdef Q_OS_MACOS
     // The system's Trash keeps no record of its own: the remembered place is all there is.
     const Fd info;
@@ -405,15 +489,16 @@ bool putBack(const QString& trashPath, const QString& original)
 #else
     // The desktop Trash keeps one record per item in "info", named after the item in "files".
     // Only an item whose record names the remembered original is the one that was trashed: the
-    // Trash may have been emptied and the same name given to something else since.
+    // Trash may have been emptied and the same name given to something else since, which then
+    // counts as the item being gone from the Trash.
     if (!slot.chopped(name.size() + 1).endsWith("/files"))
-        return false;
+        return failed(Outcome::notInTrash);
     const Fd info(::openat(files.get(), "../info", kFolderFlags));
     const QByteArray infoName = name + ".trashinfo";
     const std::optional<QByteArray> recorded =
         info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
     if (!recorded || !isRemembered(*recorded, original))
-        return false;
+        return failed(Outcome::notInTrash);
     const QByteArray to = *recorded;
 #endif
     QByteArray last;
@@ -422,18 +507,22 @@ bool putBack(const QString& trashPath, const QString& original)
         while (parentOfOriginal.size() > 1 && parentOfOriginal.endsWith('/'))
             parentOfOriginal.chop(1);
         const qsizetype slash = parentOfOriginal.lastIndexOf('/');
-        if (slash < 0)
+        if (slash < 0) {
+            errno = EINVAL;
             return Fd();
+        }
         last = parentOfOriginal.mid(slash + 1);
         return NoFollow::makeFolders(slash == 0 ? QByteArray("/") : parentOfOriginal.left(slash));
     }();
-    if (!destination || last.isEmpty() || last == "." || last == "..")
-        return false;
+    if (!destination)
+        return failed(Outcome::failed, errno);
+    if (last.isEmpty() || last == "." || last == "..")
+        return failed(Outcome::failed, EINVAL);
     if (!FolderEntry::renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
-        return false;
+        return errno == EEXIST ? failed(Outcome::occupied) : failed(Outcome::failed, errno);
     if (info)
         ::unlinkat(info.get(), infoName.constData(), 0);
-    return true;
+    return PutBackResult{Outcome::restored, 0};
 }
 
 QStringList folders()

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -253,7 +254,10 @@ private Q_SLOTS:
             home.writeText(".local/share/Trash/info/report.pdf.trashinfo",
                            record.replace("@", QFile::encodeName(itemPath).toPercentEncoding("/")));
 
-        QCOMPARE(Trash::putBack(*where, original), goesBack);
+        const Trash::PutBackResult result = Trash::putBack(*where, original);
+        QCOMPARE(bool(result), goesBack);
+        if (!goesBack) // as if the item were gone from the Trash
+            QCOMPARE(result.outcome, Trash::PutBackResult::Outcome::notInTrash);
         QCOMPARE(QFileInfo::exists(original), goesBack);
         QCOMPARE(QFileInfo::exists(*where), !goesBack);
         QCOMPARE(QFileInfo::exists(info), !goesBack && !record.isEmpty());
@@ -359,6 +363,71 @@ private Q_SLOTS:
         QCOMPARE(Trash::moveToTrash(item), std::nullopt);
         QCOMPARE(readAll(item), QByteArray("on the volume"));
         QVERIFY(MountSpace::unmount(vol));
+    }
+
+    // A record is only ever seen complete: it is written under a temporary name and linked to its
+    // own, so the "info" folder never holds a name being written. The one asking is told the
+    // item's place in the Trash before the item moves, and can stop the move; temporary records
+    // of a process that died while writing one are swept away, a living process's stay.
+    void recordsAppearComplete()
+    {
+        TestHome home;
+        const QString info = home(".local/share/Trash/info");
+        QVERIFY(QDir().mkpath(info));
+        QVERIFY(QDir().mkpath(home(".local/share/Trash/files")));
+        const pid_t dead = ::fork();
+        if (dead == 0)
+            ::_exit(0);
+        QVERIFY(dead > 0);
+        QCOMPARE(::waitpid(dead, nullptr, 0), dead);
+        const QString deadPart = info + "/.dustlet-" + QString::number(dead) + "-7.part";
+        const QString livePart = info + "/.dustlet-1-7.part";
+        home.writeText(".local/share/Trash/info/" + QFileInfo(deadPart).fileName(), "[Trash Info]\nPa");
+        home.writeText(".local/share/Trash/info/" + QFileInfo(livePart).fileName(), "[Trash Info]\nPa");
+
+        const QString item = home.writeText("work/item.txt", "x");
+        const QByteArray folder = QFile::encodeName(home("work"));
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QStringList told;
+        QStringList recordsWhenTold;
+        const auto where = Trash::moveToTrashAt(fd, folder, "item.txt", [&](const QString& path) {
+            told << path;
+            recordsWhenTold = QDir(info).entryList(QDir::Files | QDir::Hidden);
+            return QFileInfo::exists(item);   // still in its place
+        });
+        QVERIFY(where);
+        QCOMPARE(told, QStringList{*where});
+        QVERIFY(recordsWhenTold.contains("item.txt.trashinfo"));
+        QVERIFY(readAll(infoOf(*where)).startsWith("[Trash Info]\nPath="));
+        QVERIFY(!QFileInfo::exists(deadPart));
+        QVERIFY(QFileInfo::exists(livePart));
+        QCOMPARE(QDir(info).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QFileInfo(livePart).fileName(), "item.txt.trashinfo"}));
+
+        // Told "no": the item stays and leaves no record.
+        const QString second = home.writeText("work/second.txt", "y");
+        QCOMPARE(Trash::moveToTrashAt(fd, folder, "second.txt", [](const QString&) { return false; }), std::nullopt);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(second));
+        QVERIFY(!QFileInfo::exists(info + "/second.txt.trashinfo"));
+    }
+
+    // Why a put-back did not happen: something is at the original place, or nothing is left in
+    // the Trash.
+    void putBackSaysWhy()
+    {
+        TestHome home;
+        const QString item = home.writeText("work/item.txt", "x");
+        const auto where = Trash::moveToTrash(item);
+        QVERIFY(where);
+        home.writeText("work/item.txt", "new");
+        QCOMPARE(Trash::putBack(*where, item).outcome, Trash::PutBackResult::Outcome::occupied);
+        QCOMPARE(Trash::putBack(home(".local/share/Trash/files/none"), item).outcome,
+                 Trash::PutBackResult::Outcome::notInTrash);
+        QCOMPARE(Trash::putBack(home("nowhere/files/none"), item).outcome, Trash::PutBackResult::Outcome::notInTrash);
+        QFile::remove(item);
+        QCOMPARE(Trash::putBack(*where, item).outcome, Trash::PutBackResult::Outcome::restored);
     }
 
     void volumeCapacity()

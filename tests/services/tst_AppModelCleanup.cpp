@@ -7,7 +7,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace std::chrono_literals;
@@ -381,12 +383,14 @@ void tst_AppModelCleanup::restorePutsItemsBack()
     const CleanRecord record = model->history().first();
 
     model->restore(record);
-    // Parent folders recreated, the one item still in the Trash put back, the other skipped.
+    // Parent folders recreated, the one item still in the Trash put back, the other skipped; the
+    // record counts as put back, and the status line says which item stayed and why.
     QVERIFY(QFileInfo(original).isFile());
     QVERIFY(!QFileInfo::exists(trashed));
     QCOMPARE(model->history().first().restored, std::optional<bool>(true));
     QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
-    QCOMPARE(model->statusMessage(), std::optional<QString>("Restored App cache files"));
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("1 of 2 items stayed in the Trash: ~/.local/share/Trash/files/gone is no longer in the Trash"));
     const auto stored = CleanHistoryStore::load(f.home.defaults());
     QCOMPARE(stored.history.first().restored, std::optional<bool>(true));
     QCOMPARE(stored.total, qint64(100'000));
@@ -427,7 +431,8 @@ void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
     QVERIFY(!QFileInfo::exists(original + "/old.txt"));
     QVERIFY(!model->history().first().restored);
     QCOMPARE(model->totalFreedAllTime(), total);
-    QVERIFY(!model->statusMessage());
+    // Nothing went back, and the status line says so.
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Couldn't put back Foo: ~/Library/Caches/Foo already exists"));
 }
 
 void tst_AppModelCleanup::restoreFloorsTotalAtZero()
@@ -462,6 +467,9 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
     QVERIFY(!TestHome::lexists(f.home("elsewhere/sub")));
     QVERIFY(QFileInfo(trashed).isFile());
     QVERIFY(!model.history().first().restored);
+    // The system's refusal is the reason given.
+    QCOMPARE(model.statusMessage(), std::optional<QString>("Couldn't put back App cache files: ~/Library/Caches/app/sub/data.bin: "
+                                                           + QString::fromLocal8Bit(std::strerror(ENOTDIR))));
 }
 
 // A record whose Trash slot was emptied and given to another item by another client: that item
