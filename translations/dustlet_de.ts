@@ -1821,6 +1821,10 @@
         <source>Removed %1 — freed %2. Items are in the Trash.</source>
         <translation>%1 entfernt – %2 freigegeben. Die Objekte liegen im Papierkorb.</translation>
     </message>
+    <message>
+        <source>Removed %1. Items are in the Trash; About can put them back.</source>
+        <translation>%1 entfernt. Die Objekte liegen im Papierkorb; unter „Über“ lassen sie sich zurücklegen.</translation>
+    </message>
 </context>
 <context>
     <name>UninstallerView</name>
