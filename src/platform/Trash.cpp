@@ -59,7 +59,8 @@ QByteArray join(const QByteArray& folder, const QByteArray& name)
 
 // A Trash folder ready to take items: its "files" and "info" folders held open.
 struct TrashFolder {
-    QByteArray path; // resolved
+    QByteArray path;   // resolved
+    QByteArray topdir; // a volume's Trash: the volume's top folder; empty for the home Trash
     Fd files;
     Fd info;
 };
@@ -157,6 +158,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (shared && ::fstat(shared.get(), &st) == 0 && (st.st_mode & S_ISVTX)) {
         if (Fd mine = ownFolder(shared.get(), uid.constData()); mine && openParts(mine.get(), t)) {
             t.path = join(join(topPath, ".Trash"), uid);
+            t.topdir = topPath;
             return t;
         }
     }
@@ -165,6 +167,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (!mine || !openParts(mine.get(), t))
         return std::nullopt;
     t.path = join(topPath, own);
+    t.topdir = topPath;
     return t;
 }
 
@@ -181,6 +184,16 @@ QByteArray baseName(const QByteArray& name)
         base.truncate(cut);
     }
     return base;
+}
+
+// The place a record names for `original`: in a volume's Trash relative to the volume's top
+// folder (so that the record still holds when the volume is mounted elsewhere), as the
+// freedesktop.org Trash specification recommends; otherwise absolute.
+QByteArray recordedPath(const TrashFolder& t, const QByteArray& original)
+{
+    if (t.topdir.isEmpty() || !Paths::isBelow(original, t.topdir))
+        return original;
+    return original.mid(t.topdir.endsWith('/') ? t.topdir.size() : t.topdir.size() + 1);
 }
 
 QByteArray infoText(const QByteArray& original)
@@ -278,7 +291,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
 {
     sweepDeadParts(t.info.get());
     const QByteArray base = baseName(name);
-    const QByteArray text = infoText(original);
+    const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
         const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
         const QByteArray infoName = candidate + ".trashinfo";
@@ -309,28 +322,63 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
 
 #endif
 
-// The raw original of a put-back: the text as given, unless it holds a name that did not survive
-// decoding; then the record's own bytes, if they decode to the same text.
-QByteArray originalBytes(const QString& original, int infoFd, const QByteArray& infoName)
+// The folder a record's relative Path starts from, for the Trash item at `trashPath` (raw,
+// cleaned, in a Trash folder's "files"): the top of the volume for "$topdir/.Trash-$uid" and
+// "$topdir/.Trash/$uid", else the folder the Trash folder lies in ($XDG_DATA_HOME).
+QByteArray relativeBase(const QByteArray& trashPath)
 {
-    const QByteArray given = QFile::encodeName(original);
-    if (!original.contains(QChar::ReplacementCharacter) || infoFd < 0)
-        return given;
+    const QByteArray trash = dropPieces(trashPath, 2);
+    const QByteArray above = dropPieces(trash, 1);
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    if (trash.endsWith("/.Trash-" + uid) || !above.endsWith("/.Trash") || !trash.endsWith('/' + uid))
+        return above;
+    return dropPieces(above, 1);
+}
+
+// The original place that the record `infoName` in the folder open at `infoFd` gives, as raw
+// bytes: its Path, absolute or relative to `base`. No value when there is no readable record, or
+// its Path is missing or names no plain absolute place (a relative one never climbs with "..").
+std::optional<QByteArray> recordedOriginal(int infoFd, const QByteArray& infoName, const QByteArray& base)
+{
+    constexpr qint64 kMaxRecord = 64 * 1024;
+    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
     QFile f;
-    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord
+        || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             ::close(fd);
-        return given;
+        return std::nullopt;
     }
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("Path=")) {
-            const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
-            if (QFile::decodeName(raw) == original)
-                return raw;
+    bool inGroup = false;
+    for (QByteArray line : f.read(kMaxRecord).split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[')) {
+            inGroup = line == "[Trash Info]";
+            continue;
         }
+        if (!inGroup || !line.startsWith("Path="))
+            continue;
+        const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
+        if (raw.isEmpty())
+            return std::nullopt;
+        const QByteArray place = raw.startsWith('/') ? raw : join(base, raw);
+        if (!NoFollow::isPlainAbsolute(place))
+            return std::nullopt;
+        return place;
     }
-    return given;
+    return std::nullopt;
+}
+
+// Whether the record's place is the original a caller remembers: the same bytes, or, for a
+// remembered text that carries the replacement character of a name that was not UTF-8, the
+// bytes that decode to exactly that text.
+bool isRemembered(const QByteArray& recorded, const QString& original)
+{
+    if (recorded == QFile::encodeName(original))
+        return true;
+    return original.contains(QChar::ReplacementCharacter) && QFile::decodeName(recorded) == original;
 }
 
 } // namespace
@@ -429,17 +477,30 @@ PutBackResult putBack(const QString& trashPath, const QString& original)
     if (trashPath.isEmpty() || original.isEmpty())
         return failed(Outcome::failed, EINVAL);
     QByteArray name;
-    const Fd files = NoFollow::openParent(QFile::encodeName(trashPath), &name);
+    const QByteArray slot = QFile::encodeName(Paths::clean(trashPath));
+    const Fd files = NoFollow::openParent(slot, &name);
     if (!files || !existsAt(files.get(), name.constData()))
         return errno == ENOENT || files ? failed(Outcome::notInTrash) : failed(Outcome::failed, errno);
+#ifdef Q_OS_MACOS
+    // The system's Trash keeps no record of its own: the remembered place is all there is.
+    const Fd info;
+    const QByteArray infoName;
+    const QByteArray to = QFile::encodeName(original);
+#else
     // The desktop Trash keeps one record per item in "info", named after the item in "files".
-    Fd info;
-    const QByteArray filesPath = QFile::encodeName(Paths::clean(trashPath)).chopped(name.size() + 1);
-    if (filesPath.endsWith("/files"))
-        info.reset(::openat(files.get(), "../info", kFolderFlags));
+    // Only an item whose record names the remembered original is the one that was trashed: the
+    // Trash may have been emptied and the same name given to something else since, which then
+    // counts as the item being gone from the Trash.
+    if (!slot.chopped(name.size() + 1).endsWith("/files"))
+        return failed(Outcome::notInTrash);
+    const Fd info(::openat(files.get(), "../info", kFolderFlags));
     const QByteArray infoName = name + ".trashinfo";
-
-    const QByteArray to = originalBytes(original, info.get(), infoName);
+    const std::optional<QByteArray> recorded =
+        info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
+    if (!recorded || !isRemembered(*recorded, original))
+        return failed(Outcome::notInTrash);
+    const QByteArray to = *recorded;
+#endif
     QByteArray last;
     const Fd destination = [&] {
         QByteArray parentOfOriginal = to;
