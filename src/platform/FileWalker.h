@@ -138,10 +138,11 @@ public:
             char name[1];
         };
         constexpr size_t kStep = 32 * 1024;
+        constexpr size_t kLeast = 4096; // room for a read that finds the end, or a few entries
         size_t used = 0;
         bool failed = false;
         while (m_items.size() < atLeast) {
-            if (m_capacity - used < kStep)
+            if (m_capacity - used < kLeast)
                 grow(used + kStep);
             const long n = ::syscall(SYS_getdents64, fd, m_buffer.get() + used, m_capacity - used);
             if (n <= 0) {
@@ -215,7 +216,7 @@ private:
     };
     void grow(size_t atLeast)
     {
-        size_t capacity = std::max<size_t>(m_capacity * 2, 64 * 1024);
+        size_t capacity = std::max<size_t>(m_capacity * 2, 32 * 1024);
         while (capacity < atLeast)
             capacity *= 2;
         std::unique_ptr<char[]> bigger(new char[capacity]);
@@ -687,7 +688,7 @@ struct ListingCache {
     void give(std::unique_ptr<Listing> l)
     {
         // A listing grown by a huge folder is not kept: its buffer would stay for good.
-        if (spare.size() < 4 && l->capacity() <= (1u << 20))
+        if (spare.size() < 2 && l->capacity() <= (1u << 20))
             spare.push_back(std::move(l));
     }
 };
