@@ -17,7 +17,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -35,6 +37,22 @@ QCoro::Task<T> valueOf(QFuture<T> future)
 }
 
 qint64 sizeOrZero(const TargetState& t) { return t.size.value_or(0); }
+
+// Why one item stayed in the Trash, for the status line.
+QString putBackFailure(const TrashedItem& item, const Trash::PutBackResult& result)
+{
+    using Outcome = Trash::PutBackResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::occupied:
+        return AppModel::tr("%1 already exists").arg(Paths::abbreviateHome(item.original));
+    case Outcome::notInTrash:
+        return AppModel::tr("%1 is no longer in the Trash").arg(Paths::abbreviateHome(item.trashPath));
+    case Outcome::restored:
+    case Outcome::failed:
+        break;
+    }
+    return Paths::abbreviateHome(item.original) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(result.error));
+}
 
 qint64 saturatingAdd(qint64 a, qint64 b)
 {
@@ -75,7 +93,9 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
             return tr("That location is protected and can't be cleaned.");
         };
     if (!m_env.putBack)
-        m_env.putBack = [](const QString&, const QString&) { return false; };
+        m_env.putBack = [](const QString&, const QString&) {
+            return Trash::PutBackResult{Trash::PutBackResult::Outcome::failed, ENOSYS};
+        };
 
     setDisk(m_env.diskInfo(home()));
     m_settings = new AppSettings(*m_env.defaults, this);
@@ -626,13 +646,20 @@ void AppModel::restore(const CleanRecord& given)
         return;
 
     int moved = 0;
+    std::optional<QString> firstReason;   // why the first item that stayed did so
     // The put-back makes the folders leading to the original itself, following no link.
     for (const TrashedItem& item : *record.items) {
-        if (m_env.putBack(item.trashPath, item.original))
+        const Trash::PutBackResult result = m_env.putBack(item.trashPath, item.original);
+        if (result)
             ++moved;
+        else if (!firstReason)
+            firstReason = putBackFailure(item, result);
     }
-    if (moved == 0)
+    const qsizetype total = record.items->size();
+    if (moved == 0) {
+        setStatusMessage(tr("Couldn't put back %1: %2").arg(record.targetName, *firstReason));
         return;
+    }
     const qsizetype index = findIndex();
     if (index < 0)
         return;
@@ -641,7 +668,11 @@ void AppModel::restore(const CleanRecord& given)
     setHistory(list);
     setTotalFreedAllTime(std::max<qint64>(0, m_totalFreedAllTime - record.freed));
     saveHistory();
-    setStatusMessage(tr("Restored %1").arg(record.targetName));
+    if (moved == total)
+        setStatusMessage(tr("Restored %1").arg(record.targetName));
+    else
+        setStatusMessage(tr("%1 of %2 items stayed in the Trash: %3")
+                             .arg(QString::number(total - moved), QString::number(total), *firstReason));
     refreshDisk();
     checkLowSpace();
     queueScanAll();

@@ -4,6 +4,7 @@
 #include "models/DiskInfo.h"
 #include "platform/HostPlatform.h"
 #include "platform/MainThreadRelay.h"
+#include "platform/Trash.h"
 #include "services/AppSettings.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
@@ -81,8 +82,8 @@ struct AppModelEnvironment {
     std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash)> clean;
     std::function<std::optional<QString>(const QString& path)> validateCustom;
     // Moves an item from the Trash back to `original` without replacing anything there, making
-    // the folders that lead to it without following a link.
-    std::function<bool(const QString& trashPath, const QString& original)> putBack;
+    // the folders that lead to it without following a link; says why when it could not.
+    std::function<Trash::PutBackResult(const QString& trashPath, const QString& original)> putBack;
 };
 
 // The application model every window observes. Lives on the main thread; every assignment to a

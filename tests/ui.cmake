@@ -14,3 +14,6 @@ if(TARGET PkgConfig::XCB)
   add_test(NAME e2e_no_tray COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/no_tray.sh $<TARGET_FILE:dustlet> $<TARGET_FILE:close_window>)
   set_tests_properties(e2e_no_tray PROPERTIES LABELS "e2e" TIMEOUT 120 SKIP_RETURN_CODE 77)
 endif()
+# dustlet-render: --help draws nothing, and every picture comes out the same in two runs.
+add_test(NAME render_same_twice COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/render/same_twice.sh $<TARGET_FILE:dustlet-render>)
+set_tests_properties(render_same_twice PROPERTIES LABELS "ui" TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

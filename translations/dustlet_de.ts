@@ -97,6 +97,22 @@
         <source>Already added.</source>
         <translation>Bereits hinzugefügt.</translation>
     </message>
+    <message>
+        <source>%1 already exists</source>
+        <translation>%1 ist schon vorhanden</translation>
+    </message>
+    <message>
+        <source>%1 is no longer in the Trash</source>
+        <translation>%1 liegt nicht mehr im Papierkorb</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t put back %1: %2</source>
+        <translation>%1 konnte nicht zurückgelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 of %2 items stayed in the Trash: %3</source>
+        <translation>%1 von %2 Objekten im Papierkorb geblieben: %3</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>
@@ -1804,6 +1820,10 @@
     <message>
         <source>Removed %1 — freed %2. Items are in the Trash.</source>
         <translation>%1 entfernt – %2 freigegeben. Die Objekte liegen im Papierkorb.</translation>
+    </message>
+    <message>
+        <source>Removed %1. Items are in the Trash; About can put them back.</source>
+        <translation>%1 entfernt. Die Objekte liegen im Papierkorb; unter „Über“ lassen sie sich zurücklegen.</translation>
     </message>
 </context>
 <context>

@@ -28,11 +28,6 @@ constexpr const char* kSystemMounts[] = {"/boot", "/efi", "/snap", "/var/snap", 
                                          "/proc", "/sys", "/dev"};
 #endif
 
-bool equalsOrBelow(const QString& path, const QString& folder)
-{
-    return path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
 #ifdef Q_OS_LINUX
 // File systems that live in memory or describe the kernel: nothing on them is disk usage.
 constexpr unsigned long kPseudoMagics[] = {
@@ -80,7 +75,7 @@ bool isBrowsable(const Mount& mount, const QByteArray& rootDevice)
         if (mount.fileSystemType == type)
             return false;
     for (const char* system : kSystemMounts)
-        if (equalsOrBelow(path, QLatin1String(system)))
+        if (Paths::equalsOrBelow(path, QString::fromLatin1(system)))
             return false;
     return true;
 }

@@ -18,11 +18,6 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-bool startsWithFolder(const QByteArray& path, const QByteArray& folder)
-{
-    return folder.size() > 1 && path.startsWith(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
-}
-
 // Where the piece-by-piece open starts: the home folder's own path when `path` lies in it (opened
 // as the system resolves it), else "/". `rest` gets what is left to open.
 Fd start(const QByteArray& path, QByteArray* rest)
@@ -31,7 +26,7 @@ Fd start(const QByteArray& path, QByteArray* rest)
         QByteArray h = QFile::encodeName(home);
         while (h.size() > 1 && h.endsWith('/'))
             h.chop(1);
-        if (!isPlainAbsolute(h) || !startsWithFolder(path, h))
+        if (h.size() <= 1 || !isPlainAbsolute(h) || !Paths::equalsOrBelow(path, h))
             continue;
         Fd fd(::open(h.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd) {

@@ -119,11 +119,34 @@ QString lastComponent(const QString& path)
     return slash < 0 ? p : p.mid(slash + 1);
 }
 
-bool isBelow(const QString& path, const QString& folder)
+namespace {
+
+// Both forms of the test, on text and on bytes: `slash` is "/" in the view's own element type.
+template <typename View, typename Char>
+int compareBelow(View path, View folder, Char slash)
 {
-    if (folder.isEmpty() || path.size() <= folder.size() || !path.startsWith(folder))
-        return false;
-    return folder.endsWith(QLatin1Char('/')) || path[folder.size()] == QLatin1Char('/');
+    // A trailing "/" names the same place; the root keeps its one.
+    const auto trimmed = [slash](View v) {
+        while (v.size() > 1 && v.back() == slash)
+            v.chop(1);
+        return v;
+    };
+    path = trimmed(path);
+    folder = trimmed(folder);
+    if (folder.isEmpty() || path.isEmpty())
+        return -1;   // neither
+    if (path == folder)
+        return 0;    // the same
+    if (folder.size() == 1 && folder.front() == slash)
+        return path.front() == slash ? 1 : -1;
+    return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == slash ? 1 : -1;
 }
+
+} // namespace
+
+bool isBelow(QStringView path, QStringView folder) { return compareBelow(path, folder, QLatin1Char('/')) > 0; }
+bool isBelow(QByteArrayView path, QByteArrayView folder) { return compareBelow(path, folder, '/') > 0; }
+bool equalsOrBelow(QStringView path, QStringView folder) { return compareBelow(path, folder, QLatin1Char('/')) >= 0; }
+bool equalsOrBelow(QByteArrayView path, QByteArrayView folder) { return compareBelow(path, folder, '/') >= 0; }
 
 } // namespace Paths

@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // Path helpers shared by every layer. Paths are plain strings.
 namespace Paths {
@@ -38,9 +40,15 @@ QByteArray realPath(const QByteArray& path);
 // (never above "/"), no trailing "/". A relative path is returned unchanged.
 QString clean(const QString& path);
 
-// Whether `path` lies strictly below the folder `folder` (string test on cleaned paths:
-// "/a/b" is below "/a" and "/", "/ab" is not below "/a", "/a" is not below itself).
-bool isBelow(const QString& path, const QString& folder);
+// Whether `path` lies strictly below the folder `folder`, as a string test (nothing is resolved,
+// "." and ".." are not applied): "/a/b" is below "/a" and "/", "/ab" is not below "/a", "/a" is
+// not below itself. A trailing "/" on either does not change what it names ("/a/" is "/a"), an
+// empty folder holds nothing. The same for raw byte paths.
+bool isBelow(QStringView path, QStringView folder);
+bool isBelow(QByteArrayView path, QByteArrayView folder);
+// isBelow, or the same path.
+bool equalsOrBelow(QStringView path, QStringView folder);
+bool equalsOrBelow(QByteArrayView path, QByteArrayView folder);
 
 // The last path component ("/a/b/" → "b").
 QString lastComponent(const QString& path);

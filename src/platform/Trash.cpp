@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/FileWalker.h"
 #include "platform/FolderEntry.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
@@ -9,13 +10,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QPair>
+#include <QSet>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,11 +30,6 @@ using NoFollow::Fd;
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool below(const QByteArray& path, const QByteArray& folder)
-{
-    return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == '/';
-}
 
 bool existsAt(int dirFd, const char* name)
 {
@@ -58,7 +59,8 @@ QByteArray join(const QByteArray& folder, const QByteArray& name)
 
 // A Trash folder ready to take items: its "files" and "info" folders held open.
 struct TrashFolder {
-    QByteArray path; // resolved
+    QByteArray path;   // resolved
+    QByteArray topdir; // a volume's Trash: the volume's top folder; empty for the home Trash
     Fd files;
     Fd info;
 };
@@ -156,6 +158,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (shared && ::fstat(shared.get(), &st) == 0 && (st.st_mode & S_ISVTX)) {
         if (Fd mine = ownFolder(shared.get(), uid.constData()); mine && openParts(mine.get(), t)) {
             t.path = join(join(topPath, ".Trash"), uid);
+            t.topdir = topPath;
             return t;
         }
     }
@@ -164,6 +167,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (!mine || !openParts(mine.get(), t))
         return std::nullopt;
     t.path = join(topPath, own);
+    t.topdir = topPath;
     return t;
 }
 
@@ -180,6 +184,16 @@ QByteArray baseName(const QByteArray& name)
         base.truncate(cut);
     }
     return base;
+}
+
+// The place a record names for `original`: in a volume's Trash relative to the volume's top
+// folder (so that the record still holds when the volume is mounted elsewhere), as the
+// freedesktop.org Trash specification recommends; otherwise absolute.
+QByteArray recordedPath(const TrashFolder& t, const QByteArray& original)
+{
+    if (t.topdir.isEmpty() || !Paths::isBelow(original, t.topdir))
+        return original;
+    return original.mid(t.topdir.endsWith('/') ? t.topdir.size() : t.topdir.size() + 1);
 }
 
 QByteArray infoText(const QByteArray& original)
@@ -202,61 +216,169 @@ bool writeAll(int fd, const QByteArray& data)
     return true;
 }
 
-std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name)
+// The temporary names of records being written: ".dustlet-<pid>-<n>.part" (no ".trashinfo"
+// suffix, so nobody reads one as a record).
+const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
+const QByteArray kPartSuffix = QByteArrayLiteral(".part");
+
+// Removes the temporary records that a process of this program which died while writing one
+// left in the "info" folder open at `infoFd`. Once per folder and process.
+void sweepDeadParts(int infoFd)
 {
+    struct stat st {};
+    if (::fstat(infoFd, &st) != 0)
+        return;
+    static QMutex mutex;
+    static QSet<QPair<dev_t, ino_t>> swept;
+    {
+        QMutexLocker lock(&mutex);
+        if (swept.contains({st.st_dev, st.st_ino}))
+            return;
+        swept.insert({st.st_dev, st.st_ino});
+    }
+    FileWalker::Listing listing;
+    if (!listing.readAt(infoFd, false))
+        return;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
+        if (!name.startsWith(kPartPrefix) || !name.endsWith(kPartSuffix))
+            continue;
+        bool ok = false;
+        const qint64 pid = name.mid(kPartPrefix.size()).split('-').value(0).toLongLong(&ok);
+        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            ::unlinkat(infoFd, name.constData(), 0);
+    }
+}
+
+// Writes `text` as the record `infoName` in the "info" folder open at `infoFd` so that the record
+// is only ever seen complete: it is written under a temporary name, linked to its final name
+// (which fails with EEXIST when the name is taken) and the temporary name removed. A crash leaves
+// at most a temporary name, never an empty or partial record. Where the file system has no hard
+// links, the temporary record is renamed to its final name without replacing anything.
+bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& text)
+{
+    static std::atomic<quint64> counter{0};
+    const QByteArray part = kPartPrefix + QByteArray::number(qint64(::getpid())) + '-'
+                          + QByteArray::number(counter.fetch_add(1)) + kPartSuffix;
+    const int fd = ::openat(infoFd, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, text);
+    ::close(fd);
+    if (!written) {
+        ::unlinkat(infoFd, part.constData(), 0);
+        errno = EIO;
+        return false;
+    }
+    if (::linkat(infoFd, part.constData(), infoFd, infoName.constData(), 0) == 0) {
+        ::unlinkat(infoFd, part.constData(), 0);
+        return true;
+    }
+    const int err = errno;
+    if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS) {
+        // No hard links here (FAT): the rename makes it visible in one step as well.
+        if (FolderEntry::renameNoReplace(infoFd, part.constData(), infoFd, infoName.constData()))
+            return true;
+    }
+    const int failure = errno;
+    ::unlinkat(infoFd, part.constData(), 0);
+    errno = err == EPERM || err == EOPNOTSUPP || err == ENOSYS ? failure : err;
+    return false;
+}
+
+std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name,
+                                const Trash::BeforeMove& beforeMove)
+{
+    sweepDeadParts(t.info.get());
     const QByteArray base = baseName(name);
-    const QByteArray text = infoText(original);
+    const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
         const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
         const QByteArray infoName = candidate + ".trashinfo";
-        // The record first, made exclusively: it reserves the name.
-        const int info = ::openat(t.info.get(), infoName.constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (info < 0) {
+        // The record first, complete: it reserves the name.
+        if (!publishRecord(t.info.get(), infoName.constData(), text)) {
             if (errno == EEXIST)
                 continue;
             return std::nullopt;
         }
-        const bool written = writeAll(info, text);
-        ::close(info);
-        if (!written) {
+        const QString where = QFile::decodeName(join(join(t.path, "files"), candidate));
+        if (existsAt(t.files.get(), candidate.constData())) {
+            // An item without a record holds this name: try the next one.
+            ::unlinkat(t.info.get(), infoName.constData(), 0);
+            continue;
+        }
+        if (beforeMove && !beforeMove(where)) {
             ::unlinkat(t.info.get(), infoName.constData(), 0);
             return std::nullopt;
         }
         if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
-            return QFile::decodeName(join(join(t.path, "files"), candidate));
-        const int err = errno;
+            return where;
+        // Not under the name announced: the item stays rather than going in under another one.
         ::unlinkat(t.info.get(), infoName.constData(), 0);
-        if (err != EEXIST)
-            return std::nullopt;
+        return std::nullopt;
     }
     return std::nullopt;
 }
 
 #endif
 
-// The raw original of a put-back: the text as given, unless it holds a name that did not survive
-// decoding; then the record's own bytes, if they decode to the same text.
-QByteArray originalBytes(const QString& original, int infoFd, const QByteArray& infoName)
+// The folder a record's relative Path starts from, for the Trash item at `trashPath` (raw,
+// cleaned, in a Trash folder's "files"): the top of the volume for "$topdir/.Trash-$uid" and
+// "$topdir/.Trash/$uid", else the folder the Trash folder lies in ($XDG_DATA_HOME).
+QByteArray relativeBase(const QByteArray& trashPath)
 {
-    const QByteArray given = QFile::encodeName(original);
-    if (!original.contains(QChar::ReplacementCharacter) || infoFd < 0)
-        return given;
+    const QByteArray trash = dropPieces(trashPath, 2);
+    const QByteArray above = dropPieces(trash, 1);
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    if (trash.endsWith("/.Trash-" + uid) || !above.endsWith("/.Trash") || !trash.endsWith('/' + uid))
+        return above;
+    return dropPieces(above, 1);
+}
+
+// The original place that the record `infoName` in the folder open at `infoFd` gives, as raw
+// bytes: its Path, absolute or relative to `base`. No value when there is no readable record, or
+// its Path is missing or names no plain absolute place (a relative one never climbs with "..").
+std::optional<QByteArray> recordedOriginal(int infoFd, const QByteArray& infoName, const QByteArray& base)
+{
+    constexpr qint64 kMaxRecord = 64 * 1024;
+    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
     QFile f;
-    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord
+        || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             ::close(fd);
-        return given;
+        return std::nullopt;
     }
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("Path=")) {
-            const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
-            if (QFile::decodeName(raw) == original)
-                return raw;
+    bool inGroup = false;
+    for (QByteArray line : f.read(kMaxRecord).split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[')) {
+            inGroup = line == "[Trash Info]";
+            continue;
         }
+        if (!inGroup || !line.startsWith("Path="))
+            continue;
+        const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
+        if (raw.isEmpty())
+            return std::nullopt;
+        const QByteArray place = raw.startsWith('/') ? raw : join(base, raw);
+        if (!NoFollow::isPlainAbsolute(place))
+            return std::nullopt;
+        return place;
     }
-    return given;
+    return std::nullopt;
+}
+
+// Whether the record's place is the original a caller remembers: the same bytes, or, for a
+// remembered text that carries the replacement character of a name that was not UTF-8, the
+// bytes that decode to exactly that text.
+bool isRemembered(const QByteArray& recorded, const QString& original)
+{
+    if (recorded == QFile::encodeName(original))
+        return true;
+    return original.contains(QChar::ReplacementCharacter) && QFile::decodeName(recorded) == original;
 }
 
 } // namespace
@@ -277,7 +399,7 @@ bool touchesTrash(const QByteArray& parentPath, const QByteArray& name)
     for (const QByteArray& parent : std::as_const(parents)) {
         const QByteArray item = join(parent, name);
         for (const QByteArray& trash : foldersNear(parent)) {
-            if (item == trash || below(item, trash) || below(trash, item))
+            if (Paths::equalsOrBelow(item, trash) || Paths::isBelow(trash, item))
                 return true;
         }
     }
@@ -286,7 +408,8 @@ bool touchesTrash(const QByteArray& parentPath, const QByteArray& name)
 
 } // namespace
 
-std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name)
+std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name,
+                                     const BeforeMove& beforeMove)
 {
     if (parentFd < 0 || name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0'))
         return std::nullopt;
@@ -304,6 +427,8 @@ std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath,
     QString where;
     if (!QFile::moveToTrash(QFile::decodeName(original), &where) || !where.startsWith(QLatin1Char('/')))
         return std::nullopt;
+    if (beforeMove)
+        beforeMove(where);   // the system picks the place while it moves: told right after
     return where;
 #else
     struct stat parent {};
@@ -315,13 +440,13 @@ std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath,
     if (!home || ::fstat(home->files.get(), &homeSt) != 0)
         return std::nullopt;
     if (homeSt.st_dev == parent.st_dev)
-        return moveInto(*home, parentFd, original, name);
+        return moveInto(*home, parentFd, original, name, beforeMove);
     // Another volume: its own Trash folder, or not at all (never copied over and deleted).
     std::optional<TrashFolder> volume = volumeTrash(parentFd, parentPath);
     struct stat volumeSt {};
     if (!volume || ::fstat(volume->files.get(), &volumeSt) != 0 || volumeSt.st_dev != parent.st_dev)
         return std::nullopt;
-    return moveInto(*volume, parentFd, original, name);
+    return moveInto(*volume, parentFd, original, name, beforeMove);
 #endif
 }
 
@@ -345,40 +470,59 @@ std::optional<QString> moveToTrash(const QString& path)
     return moveToTrash(QFile::encodeName(path));
 }
 
-bool putBack(const QString& trashPath, const QString& original)
+PutBackResult putBack(const QString& trashPath, const QString& original)
 {
+    using Outcome = PutBackResult::Outcome;
+    const auto failed = [](Outcome outcome, int error = 0) { return PutBackResult{outcome, error}; };
     if (trashPath.isEmpty() || original.isEmpty())
-        return false;
+        return failed(Outcome::failed, EINVAL);
     QByteArray name;
-    const Fd files = NoFollow::openParent(QFile::encodeName(trashPath), &name);
+    const QByteArray slot = QFile::encodeName(Paths::clean(trashPath));
+    const Fd files = NoFollow::openParent(slot, &name);
     if (!files || !existsAt(files.get(), name.constData()))
-        return false;
+        return errno == ENOENT || files ? failed(Outcome::notInTrash) : failed(Outcome::failed, errno);
+#ifdef Q_OS_MACOS
+    // The system's Trash keeps no record of its own: the remembered place is all there is.
+    const Fd info;
+    const QByteArray infoName;
+    const QByteArray to = QFile::encodeName(original);
+#else
     // The desktop Trash keeps one record per item in "info", named after the item in "files".
-    Fd info;
-    const QByteArray filesPath = QFile::encodeName(Paths::clean(trashPath)).chopped(name.size() + 1);
-    if (filesPath.endsWith("/files"))
-        info.reset(::openat(files.get(), "../info", kFolderFlags));
+    // Only an item whose record names the remembered original is the one that was trashed: the
+    // Trash may have been emptied and the same name given to something else since, which then
+    // counts as the item being gone from the Trash.
+    if (!slot.chopped(name.size() + 1).endsWith("/files"))
+        return failed(Outcome::notInTrash);
+    const Fd info(::openat(files.get(), "../info", kFolderFlags));
     const QByteArray infoName = name + ".trashinfo";
-
-    const QByteArray to = originalBytes(original, info.get(), infoName);
+    const std::optional<QByteArray> recorded =
+        info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
+    if (!recorded || !isRemembered(*recorded, original))
+        return failed(Outcome::notInTrash);
+    const QByteArray to = *recorded;
+#endif
     QByteArray last;
     const Fd destination = [&] {
         QByteArray parentOfOriginal = to;
         while (parentOfOriginal.size() > 1 && parentOfOriginal.endsWith('/'))
             parentOfOriginal.chop(1);
         const qsizetype slash = parentOfOriginal.lastIndexOf('/');
-        if (slash < 0)
+        if (slash < 0) {
+            errno = EINVAL;
             return Fd();
+        }
         last = parentOfOriginal.mid(slash + 1);
         return NoFollow::makeFolders(slash == 0 ? QByteArray("/") : parentOfOriginal.left(slash));
     }();
-    if (!destination || last.isEmpty() || last == "." || last == "..")
-        return false;
+    if (!destination)
+        return failed(Outcome::failed, errno);
+    if (last.isEmpty() || last == "." || last == "..")
+        return failed(Outcome::failed, EINVAL);
     if (!FolderEntry::renameNoReplace(files.get(), name.constData(), destination.get(), last.constData()))
-        return false;
+        return errno == EEXIST ? failed(Outcome::occupied) : failed(Outcome::failed, errno);
     if (info)
         ::unlinkat(info.get(), infoName.constData(), 0);
-    return true;
+    return PutBackResult{Outcome::restored, 0};
 }
 
 QStringList folders()
@@ -434,7 +578,7 @@ bool isInTrash(const QByteArray& path)
         resolvedParent = QFile::encodeName(Paths::resolveSymlinks(QFile::decodeName(parent)));
     const QByteArray resolved = join(resolvedParent, exact.mid(slash + 1));
     for (const QByteArray& folder : foldersNear(resolvedParent)) {
-        if (below(exact, folder) || below(resolved, folder))
+        if (Paths::isBelow(exact, folder) || Paths::isBelow(resolved, folder))
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The user's Trash: move an item there, put it back, and tell whether a path already lies in it.
@@ -11,7 +12,8 @@
 // Off macOS this is the desktop's Trash in the freedesktop.org Trash layout
 // ($XDG_DATA_HOME/Trash with "files" and "info", and "$topdir/.Trash-$uid" on other volumes), done
 // on descriptors: the item is moved by `renameat` from a folder the caller holds open, its record
-// is written with O_EXCL first, and a failure leaves the item where it was. On macOS the system's
+// is put in place first (complete: written under a temporary name, then linked to its own), and
+// a failure leaves the item where it was. On macOS the system's
 // own call does the move.
 namespace Trash {
 
@@ -19,9 +21,16 @@ namespace Trash {
 // (a link, dangling or not, is moved as itself), and returns the absolute path it got there; no
 // value when it was not moved (it is then still where it was). `parentPath` is that folder's
 // path, recorded as the item's original place. Items on another volume than the home Trash go to
-// that volume's own Trash folder, or are not moved when there is none to be had. An item that
+// that volume's own Trash folder (their record names them relative to the volume's top folder),
+// or are not moved when there is none to be had. An item that
 // already lies in a Trash folder (see foldersNear), is one, or holds one is never moved.
-std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name);
+//
+// `beforeMove`, when given, is told the item's path in the Trash once its record is in place and
+// before the item moves; when it answers false nothing moves (and the record goes). On macOS,
+// where the system picks the place while it moves, it is told right after the move instead.
+using BeforeMove = std::function<bool(const QString& trashPath)>;
+std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath, const QByteArray& name,
+                                     const BeforeMove& beforeMove = {});
 
 // The same for an absolute path. The folders leading to the item are opened one at a time
 // without following a link (see NoFollow; links in the home folder's own path are followed), so
@@ -32,11 +41,29 @@ std::optional<QString> moveToTrash(const QString& path);
 std::optional<QString> moveToTrash(const QByteArray& path);
 inline std::optional<QString> moveToTrash(const char* path) { return moveToTrash(QByteArray(path)); }
 
-// Moves the item at `trashPath` back to `original`, making the folders that lead to it. Never
-// replaces anything at `original`. On success the item's Trash record is removed as well. When
-// `original` holds a name that is not valid UTF-8 (shown with replacement characters), the raw
-// name is taken from the item's Trash record.
-bool putBack(const QString& trashPath, const QString& original);
+// How a put-back went: the item is back, or why it stayed in the Trash.
+struct PutBackResult {
+    enum class Outcome {
+        restored,
+        occupied,     // something is at the original place already
+        notInTrash,   // nothing is left at the path in the Trash
+        failed,       // the system refused (see `error`)
+    };
+    Outcome outcome = Outcome::failed;
+    int error = 0;    // errno of a refusal
+    explicit operator bool() const { return outcome == Outcome::restored; }
+};
+
+// Moves the item at `trashPath` back to `original`, making the folders that lead to it (without
+// following a link). Never replaces anything at `original`. Off macOS only the item that was
+// trashed goes back: its Trash record must name `original` byte for byte (the record's Path,
+// absolute or relative to the volume's top folder); an item in that slot without a record, or
+// with a record naming another place (the Trash was emptied and the name given to something else
+// since), counts as not in the Trash and is left where it is with its record. On success the
+// record is removed as well. When `original` holds a name that is not valid UTF-8 (shown with
+// replacement characters), the record gives the raw name. On macOS, whose Trash keeps no such
+// record, `original` is taken as it is.
+PutBackResult putBack(const QString& trashPath, const QString& original);
 
 // The Trash folders of the user: the desktop's Trash ($XDG_DATA_HOME/Trash, or
 // ~/.local/share/Trash) and ~/.Trash.

@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 
 #include <algorithm>
+#include <cmath>
 
 QString rawValue(MenuBarDisplay value)
 {
@@ -60,14 +61,22 @@ QStringList toList(const QSet<QString>& set)
     // The set's own iteration order, unsorted.
     return QStringList(set.begin(), set.end());
 }
+
+// A stored number, or the default when the key holds none or holds NaN or an infinity (which no
+// setting can mean, and which would leave a stepper with no way back into its range).
+double finiteNumber(const UserDefaults& defaults, const char* key, double fallback)
+{
+    const std::optional<double> value = defaults.number(QString::fromLatin1(key));
+    return value && std::isfinite(*value) ? *value : fallback;
+}
 } // namespace
 
 AppSettings::AppSettings(UserDefaults& defaults, QObject* parent)
     : QObject(parent), m_defaults(defaults)
 {
     const UserDefaults& d = defaults;
-    m_refreshInterval = d.number(QStringLiteral("refreshInterval")).value_or(5.0);
-    m_lowSpaceThresholdGB = d.number(QStringLiteral("lowSpaceThresholdGB")).value_or(10.0);
+    m_refreshInterval = finiteNumber(d, "refreshInterval", 5.0);
+    m_lowSpaceThresholdGB = finiteNumber(d, "lowSpaceThresholdGB", 10.0);
     m_lowSpaceAlertsEnabled = d.strictBool(QStringLiteral("lowSpaceAlertsEnabled")).value_or(true);
     m_customFolders = d.stringArray(QStringLiteral("customFolders")).value_or(QStringList());
     const QStringList disabled = d.stringArray(QStringLiteral("disabledTargetIDs")).value_or(QStringList());
@@ -77,7 +86,7 @@ AppSettings::AppSettings(UserDefaults& defaults, QObject* parent)
                          .value_or(QStringList{Paths::expandTilde(QStringLiteral("~/src")),
                                                Paths::expandTilde(QStringLiteral("~/dev"))});
     m_ignoredFinderPaths = d.stringArray(QStringLiteral("ignoredFinderPaths")).value_or(QStringList());
-    m_finderMinAgeDays = d.number(QStringLiteral("finderMinAgeDays")).value_or(0.0);
+    m_finderMinAgeDays = finiteNumber(d, "finderMinAgeDays", 0.0);
     m_sortBySize = d.lenientBool(QStringLiteral("sortBySize"));
     m_cleanupSchedule = CleanupScheduleFromRaw(d.string(QStringLiteral("cleanupSchedule")).value_or(QString()))
                             .value_or(CleanupSchedule::off);

@@ -38,11 +38,6 @@ QByteArray join(const QByteArray& folder, const QByteArray& name)
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-bool below(const QByteArray& path, const QByteArray& folder)
-{
-    return path.size() > folder.size() && path.startsWith(folder) && (folder.endsWith('/') || path[folder.size()] == '/');
-}
-
 bool sameItem(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Empties a folder tree for good from its open descriptor, depth-first, by raw names relative to
@@ -122,7 +117,7 @@ public:
         keepAround(dirPath, trash);
         const QByteArray entry = join(dirPath, name);
         for (const QByteArray& k : std::as_const(m_keep)) {
-            if (k == entry || below(k, entry))
+            if (Paths::equalsOrBelow(k, entry))
                 return; // it is, or holds, the Trash or another volume: not the search's to take
         }
         removeEntry(dirFd, dirPath, name);
@@ -152,7 +147,7 @@ private:
     bool holdsKept(const QByteArray& path) const
     {
         for (const QByteArray& k : m_keep) {
-            if (below(k, path))
+            if (Paths::isBelow(k, path))
                 return true;
         }
         return false;
@@ -160,7 +155,7 @@ private:
     bool inTrash(const QByteArray& path) const
     {
         for (const QByteArray& t : m_trash) {
-            if (below(path, t))
+            if (Paths::isBelow(path, t))
                 return true;
         }
         return false;
@@ -330,7 +325,7 @@ CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder
     Clearing clearing(moveToTrash, outcome.trashed);
     const auto insideRoots = [&roots](const QByteArray& p) {
         for (const QByteArray& r : roots) {
-            if (p == r || below(p, r))
+            if (Paths::equalsOrBelow(p, r))
                 return true;
         }
         return false;

@@ -116,12 +116,6 @@ const SafetyLists& lists(HostPlatform platform)
     return cached;
 }
 
-bool equalsOrBelow(const QString& path, const QString& folder)
-{
-    return path == folder
-        || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/'));
-}
-
 } // namespace
 
 namespace Cleaner {
@@ -140,7 +134,7 @@ bool isProtected(const QString& rawPath, HostPlatform platform)
     if (l.protectedPaths.contains(path))
         return true;
     for (const QString& prefix : l.protectedPrefixes) {
-        if (equalsOrBelow(path, prefix))
+        if (Paths::equalsOrBelow(path, prefix))
             return true;
     }
     return false;
@@ -156,7 +150,7 @@ bool isSafe(const QString& rawPath, HostPlatform platform)
     const QString path = comparable(Paths::clean(rawPath), l.folded);
     bool underRoot = false;
     for (const QString& root : l.allowedRoots) {
-        if (equalsOrBelow(path, root)) {
+        if (Paths::equalsOrBelow(path, root)) {
             underRoot = true;
             break;
         }
@@ -178,7 +172,7 @@ bool canTrashOnRequest(const QString& path)
     // What the user picked below the home folder may go, also where the rule would not empty it
     // (a file in the music folder); the home folder itself never.
     const QString home = Paths::home();
-    return resolved.size() > home.size() + 1 && resolved.startsWith(home) && resolved[home.size()] == QLatin1Char('/');
+    return Paths::isBelow(resolved, home);
 }
 
 } // namespace Cleaner

@@ -57,15 +57,10 @@ struct Search {
     QList<Hit> found;
 };
 
-bool equalsOrBelow(const QByteArray& path, const QByteArray& folder)
-{
-    return path == folder || (path.size() > folder.size() && path.startsWith(folder) && path[folder.size()] == '/');
-}
-
 bool ignored(const Search& s, const QByteArray& path)
 {
     for (const QByteArray& entry : s.ignore) {
-        if (!entry.isEmpty() && equalsOrBelow(path, entry))
+        if (Paths::equalsOrBelow(path, entry))
             return true;
     }
     return false;
@@ -74,7 +69,7 @@ bool ignored(const Search& s, const QByteArray& path)
 bool insideRoots(const Search& s, const QByteArray& resolved)
 {
     for (const QByteArray& root : s.roots) {
-        if (equalsOrBelow(resolved, root))
+        if (Paths::equalsOrBelow(resolved, root))
             return true;
     }
     return false;
@@ -255,11 +250,7 @@ namespace Finder {
 bool isIgnored(const QString& path, const QStringList& ignore)
 {
     for (const QString& entry : ignore) {
-        if (entry.isEmpty())
-            continue;
-        if (path == entry)
-            return true;
-        if (path.size() > entry.size() && path.startsWith(entry) && path[entry.size()] == QLatin1Char('/'))
+        if (Paths::equalsOrBelow(path, entry))
             return true;
     }
     return false;

@@ -98,6 +98,45 @@ private Q_SLOTS:
         QCOMPARE(Paths::abbreviateHome("/mnt" + h + "/a"), "/mnt" + h + "/a");
     }
 
+    // The one "below a folder" test, on text and on bytes alike.
+    void belowAFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("below");
+        QTest::addColumn<bool>("equalOrBelow");
+        QTest::newRow("child") << "/a/b" << "/a" << true << true;
+        QTest::newRow("grandchild") << "/a/b/c" << "/a" << true << true;
+        QTest::newRow("itself") << "/a" << "/a" << false << true;
+        QTest::newRow("same letters, longer name") << "/ab" << "/a" << false << false;
+        QTest::newRow("parent") << "/a" << "/a/b" << false << false;
+        QTest::newRow("trailing slash on the path") << "/a/" << "/a" << false << true;
+        QTest::newRow("trailing slash on the folder") << "/a/b" << "/a/" << true << true;
+        QTest::newRow("only a slash more") << "/a//" << "/a" << false << true;
+        QTest::newRow("repeated slash inside") << "/a//b" << "/a" << true << true;
+        QTest::newRow("below the root") << "/a" << "/" << true << true;
+        QTest::newRow("the root itself") << "/" << "/" << false << true;
+        QTest::newRow("empty folder") << "/a" << "" << false << false;
+        QTest::newRow("empty path") << "" << "/a" << false << false;
+        QTest::newRow("relative") << "a/b" << "a" << true << true;
+        QTest::newRow("relative below the root") << "a" << "/" << false << false;
+        QTest::newRow("letter case counts") << "/A/b" << "/a" << false << false;
+    }
+
+    void belowAFolder()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QFETCH(bool, below);
+        QFETCH(bool, equalOrBelow);
+        QCOMPARE(Paths::isBelow(path, folder), below);
+        QCOMPARE(Paths::equalsOrBelow(path, folder), equalOrBelow);
+        // The same rows as raw bytes, and a name that is no UTF-8 at the end.
+        const QByteArray rawPath = path.toUtf8() + (below ? "/\xff" : ""), rawFolder = folder.toUtf8();
+        QCOMPARE(Paths::isBelow(rawPath, rawFolder), below);
+        QCOMPARE(Paths::equalsOrBelow(rawPath, rawFolder), equalOrBelow);
+    }
+
     void cleanAndResolve()
     {
         QCOMPARE(Paths::clean("/a//b/./c/../d/"), QString("/a/b/d"));

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -210,6 +211,62 @@ private Q_SLOTS:
         QCOMPARE(readAll(b), QByteArray("second"));
     }
 
+    // Put back moves only the item that was trashed: the Trash is emptied by another client and its
+    // slot refilled (the item and its record written as such a client writes them); the remembered
+    // original must be the record's Path, byte for byte, or nothing moves and nothing is deleted.
+    void putBackOnlyTheItemItsRecordNames_data()
+    {
+        QTest::addColumn<QByteArray>("record");   // "@" stands for the path written percent-encoded
+        QTest::addColumn<QString>("refilledFrom"); // the other client's item, relative to home; "" none
+        QTest::addColumn<bool>("goesBack");
+        QTest::newRow("refilled with another item") << QByteArray("[Trash Info]\nPath=@\nDeletionDate=2024-05-01T10:00:00\n")
+                                                    << "Documents/report.pdf" << false;
+        QTest::newRow("own record, as another client writes it")
+            << QByteArray("[Trash Info]\r\nDeletionDate=2024-05-01T10:00:00\r\nPath=@\r\n") << "" << true;
+        QTest::newRow("Path outside the group") << QByteArray("Path=@\n[Trash Info]\nDeletionDate=2024-05-01T10:00:00\n")
+                                                << "" << false;
+        QTest::newRow("record missing") << QByteArray() << "" << false;
+        QTest::newRow("relative Path in the home Trash climbing out")
+            << QByteArray("[Trash Info]\nPath=../../.cache/y/report.pdf\n") << "" << false;
+    }
+
+    void putBackOnlyTheItemItsRecordNames()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(QString, refilledFrom);
+        QFETCH(bool, goesBack);
+        TestHome home;
+        const QString original = home.writeText(".cache/y/report.pdf", "cache copy");
+        const auto where = Trash::moveToTrash(original);
+        QVERIFY(where);
+        const QString info = infoOf(*where);
+        // Another client empties the Trash and trashes an item of the same name into the free slot.
+        QString itemPath = original;
+        QVERIFY(QFile::remove(*where) && QFile::remove(info));
+        if (!refilledFrom.isEmpty()) {
+            itemPath = home(refilledFrom);
+            home.writeText(refilledFrom, "the user's report");
+            QCOMPARE(::rename(QFile::encodeName(itemPath).constData(), QFile::encodeName(*where).constData()), 0);
+        } else {
+            home.writeText(".local/share/Trash/files/report.pdf", "cache copy");
+        }
+        if (!record.isEmpty())
+            home.writeText(".local/share/Trash/info/report.pdf.trashinfo",
+                           record.replace("@", QFile::encodeName(itemPath).toPercentEncoding("/")));
+
+        const Trash::PutBackResult result = Trash::putBack(*where, original);
+        QCOMPARE(bool(result), goesBack);
+        if (!goesBack) // as if the item were gone from the Trash
+            QCOMPARE(result.outcome, Trash::PutBackResult::Outcome::notInTrash);
+        QCOMPARE(QFileInfo::exists(original), goesBack);
+        QCOMPARE(QFileInfo::exists(*where), !goesBack);
+        QCOMPARE(QFileInfo::exists(info), !goesBack && !record.isEmpty());
+        if (!refilledFrom.isEmpty()) {
+            QCOMPARE(readAll(*where), QByteArray("the user's report"));
+            QVERIFY(!QFileInfo::exists(itemPath));   // nor was it put back to its own place
+        }
+    }
+
     // A name that is not UTF-8 is moved by its bytes, not through its decoded look-alike that
     // sits beside it, and comes back under its own bytes.
     void rawNames()
@@ -275,10 +332,19 @@ private Q_SLOTS:
         const auto where = Trash::moveToTrash(item);
         QVERIFY(where);
         QCOMPARE(*where, vol + "/.Trash-" + uid + "/files/item.bin");
-        QVERIFY(readAll(infoOf(*where)).contains("Path=" + QFile::encodeName(item).toPercentEncoding("/") + "\n"));
+        // The record names the item relative to the volume's top, as the Trash specification
+        // recommends for a volume's Trash.
+        QVERIFY(readAll(infoOf(*where)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::isInTrash(*where));
         QCOMPARE(Trash::moveToTrash(*where), std::nullopt);   // in that Trash already
         QVERIFY(Trash::putBack(*where, item));
+        QCOMPARE(readAll(item), QByteArray("on the volume"));
+        // An absolute Path, as other clients write it there, is read as well.
+        const auto again = Trash::moveToTrash(item);
+        QVERIFY(again);
+        home.writeText(infoOf(*again).mid(home.path().size() + 1),
+                       "[Trash Info]\nPath=" + QFile::encodeName(item).toPercentEncoding("/") + "\n");
+        QVERIFY(Trash::putBack(*again, item));
         QCOMPARE(readAll(item), QByteArray("on the volume"));
 
         // A shared ".Trash" with the sticky bit takes precedence.
@@ -287,6 +353,7 @@ private Q_SLOTS:
         const auto shared = Trash::moveToTrash(item);
         QVERIFY(shared);
         QCOMPARE(*shared, vol + "/.Trash/" + uid + "/files/item.bin");
+        QVERIFY(readAll(infoOf(*shared)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::putBack(*shared, item));
         QVERIFY(QDir(vol + "/.Trash").removeRecursively());
 
@@ -296,6 +363,71 @@ private Q_SLOTS:
         QCOMPARE(Trash::moveToTrash(item), std::nullopt);
         QCOMPARE(readAll(item), QByteArray("on the volume"));
         QVERIFY(MountSpace::unmount(vol));
+    }
+
+    // A record is only ever seen complete: it is written under a temporary name and linked to its
+    // own, so the "info" folder never holds a name being written. The one asking is told the
+    // item's place in the Trash before the item moves, and can stop the move; temporary records
+    // of a process that died while writing one are swept away, a living process's stay.
+    void recordsAppearComplete()
+    {
+        TestHome home;
+        const QString info = home(".local/share/Trash/info");
+        QVERIFY(QDir().mkpath(info));
+        QVERIFY(QDir().mkpath(home(".local/share/Trash/files")));
+        const pid_t dead = ::fork();
+        if (dead == 0)
+            ::_exit(0);
+        QVERIFY(dead > 0);
+        QCOMPARE(::waitpid(dead, nullptr, 0), dead);
+        const QString deadPart = info + "/.dustlet-" + QString::number(dead) + "-7.part";
+        const QString livePart = info + "/.dustlet-1-7.part";
+        home.writeText(".local/share/Trash/info/" + QFileInfo(deadPart).fileName(), "[Trash Info]\nPa");
+        home.writeText(".local/share/Trash/info/" + QFileInfo(livePart).fileName(), "[Trash Info]\nPa");
+
+        const QString item = home.writeText("work/item.txt", "x");
+        const QByteArray folder = QFile::encodeName(home("work"));
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QStringList told;
+        QStringList recordsWhenTold;
+        const auto where = Trash::moveToTrashAt(fd, folder, "item.txt", [&](const QString& path) {
+            told << path;
+            recordsWhenTold = QDir(info).entryList(QDir::Files | QDir::Hidden);
+            return QFileInfo::exists(item);   // still in its place
+        });
+        QVERIFY(where);
+        QCOMPARE(told, QStringList{*where});
+        QVERIFY(recordsWhenTold.contains("item.txt.trashinfo"));
+        QVERIFY(readAll(infoOf(*where)).startsWith("[Trash Info]\nPath="));
+        QVERIFY(!QFileInfo::exists(deadPart));
+        QVERIFY(QFileInfo::exists(livePart));
+        QCOMPARE(QDir(info).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QFileInfo(livePart).fileName(), "item.txt.trashinfo"}));
+
+        // Told "no": the item stays and leaves no record.
+        const QString second = home.writeText("work/second.txt", "y");
+        QCOMPARE(Trash::moveToTrashAt(fd, folder, "second.txt", [](const QString&) { return false; }), std::nullopt);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(second));
+        QVERIFY(!QFileInfo::exists(info + "/second.txt.trashinfo"));
+    }
+
+    // Why a put-back did not happen: something is at the original place, or nothing is left in
+    // the Trash.
+    void putBackSaysWhy()
+    {
+        TestHome home;
+        const QString item = home.writeText("work/item.txt", "x");
+        const auto where = Trash::moveToTrash(item);
+        QVERIFY(where);
+        home.writeText("work/item.txt", "new");
+        QCOMPARE(Trash::putBack(*where, item).outcome, Trash::PutBackResult::Outcome::occupied);
+        QCOMPARE(Trash::putBack(home(".local/share/Trash/files/none"), item).outcome,
+                 Trash::PutBackResult::Outcome::notInTrash);
+        QCOMPARE(Trash::putBack(home("nowhere/files/none"), item).outcome, Trash::PutBackResult::Outcome::notInTrash);
+        QFile::remove(item);
+        QCOMPARE(Trash::putBack(*where, item).outcome, Trash::PutBackResult::Outcome::restored);
     }
 
     void volumeCapacity()

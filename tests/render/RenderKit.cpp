@@ -1,8 +1,8 @@
 // dustlet-render [OUTPUT_FOLDER] [--only PREFIX]… [--dark] [--scale N] [--font-px N] [--lang CODE]
-// Draws every built view with a seeded model into PNG files (offscreen, in a temporary home), so
-// a person can look at them. --dark uses a dark palette, --scale the device pixel ratio (2 by
-// default, as on a high-density screen), --font-px the application font's pixel size, --lang the
-// interface language ("de").
+// Draws every built view with a seeded model into PNG files (offscreen, in a home of its own), so
+// a person can look at them; see usage() for the options. Two runs with the same options draw
+// the same pictures: the home lies at the same path every time, and each picture waits for the
+// state it names.
 #include "RenderKit.h"
 
 #include "Palettes.h"
@@ -19,12 +19,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QPainter>
 #include <QPalette>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -32,6 +35,8 @@
 
 #include <algorithm>
 #include <memory>
+
+#include <unistd.h>
 
 namespace RenderKit {
 
@@ -127,6 +132,21 @@ void settle()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+void waitUntil(const std::function<bool()>& reached, const char* what)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!reached()) {
+        if (waited.elapsed() > 10000) {
+            QTextStream(stderr) << "dustlet-render: gave up waiting for " << what << "\n";
+            break;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    settle();
+}
+
 AppModel& model() { return *g_model; }
 QString home() { return g_home; }
 bool dark() { return g_dark; }
@@ -146,40 +166,108 @@ int add(Renderer renderer)
     return int(renderers().size());
 }
 
+namespace {
+
+const char* const kUsage =
+    "usage: dustlet-render [OUTPUT_FOLDER] [--only PREFIX]... [--dark] [--scale N] [--font-px N] [--lang CODE]\n"
+    "\n"
+    "Draws every view of Dustlet with a seeded model into OUTPUT_FOLDER/<picture>.png (\"render\"\n"
+    "by default), offscreen and in a home of its own, and prints the paths written.\n"
+    "\n"
+    "  --only PREFIX   only the pictures whose names start with PREFIX (repeatable); names start\n"
+    "                  with the window's id (settings, diskmap, projectcleanup, ...)\n"
+    "  --dark          the dark palette\n"
+    "  --scale N       the device pixel ratio (default 2, as on a high-density screen)\n"
+    "  --font-px N     the application font's pixel size\n"
+    "  --lang CODE     the interface language (\"de\")\n"
+    "  -h, --help      this text; nothing is drawn\n";
+
+// The home every run uses: the same path each time, so that pictures showing paths come out the
+// same; a lock keeps two runs from sharing it (the second waits).
+class FixedHome {
+public:
+    FixedHome()
+        : m_path(QDir::tempPath() + QStringLiteral("/dustlet-render-") + QString::number(::geteuid())),
+          m_lock(m_path + QStringLiteral(".lock"))
+    {
+        m_lock.setStaleLockTime(0);
+        if (!m_lock.lock())
+            return;
+        if (!clear())
+            return;
+        if (QDir().mkpath(m_path))
+            m_canonical = QDir(m_path).canonicalPath();
+    }
+    ~FixedHome() { clear(); }
+    // Empty when the home could not be made.
+    const QString& path() const { return m_canonical; }
+
+private:
+    // Removes what an earlier run left: only a real folder of our own, never through a link.
+    bool clear()
+    {
+        const QFileInfo info(m_path);
+        if (!info.exists() && !info.isSymLink())
+            return true;
+        if (info.isSymLink() || !info.isDir() || info.ownerId() != ::geteuid())
+            return false;
+        return QDir(m_path).removeRecursively();
+    }
+
+    QString m_path;
+    QLockFile m_lock;
+    QString m_canonical;
+};
+
+} // namespace
+
 } // namespace RenderKit
 
 int main(int argc, char** argv)
 {
     using namespace RenderKit;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A temporary home: the seeded model never sees the real settings or disk.
-    QTemporaryDir home;
-    g_home = QDir(home.path()).canonicalPath();
-    qputenv("HOME", g_home.toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (g_home + "/.config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (g_home + "/.local/share").toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (g_home + "/.cache").toLocal8Bit());
-
     QString scale = QStringLiteral("2");
     int fontPx = 0;
     QString language;
     QStringList positional;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--only") && i + 1 < argc)
+        const bool hasValue = i + 1 < argc;
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            QTextStream(stdout) << kUsage;
+            return 0;
+        } else if (a == QLatin1String("--only") && hasValue) {
             g_only << QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--dark"))
+        } else if (a == QLatin1String("--dark")) {
             g_dark = true;
-        else if (a == QLatin1String("--scale") && i + 1 < argc)
+        } else if (a == QLatin1String("--scale") && hasValue) {
             scale = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--font-px") && i + 1 < argc)
+        } else if (a == QLatin1String("--font-px") && hasValue) {
             fontPx = QString::fromLocal8Bit(argv[++i]).toInt();
-        else if (a == QLatin1String("--lang") && i + 1 < argc)
+        } else if (a == QLatin1String("--lang") && hasValue) {
             language = QString::fromLocal8Bit(argv[++i]);
-        else
+        } else if (a.startsWith(QLatin1Char('-')) || !positional.isEmpty()) {
+            // An unknown option or a second folder: never taken as a folder to draw into.
+            QTextStream(stderr) << "dustlet-render: unexpected argument " << a << "\n\n" << kUsage;
+            return 2;
+        } else {
             positional << a;
+        }
     }
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A home of its own: the seeded model never sees the real settings or disk.
+    FixedHome home;
+    if (home.path().isEmpty()) {
+        QTextStream(stderr) << "dustlet-render: could not make its home folder in " << QDir::tempPath() << "\n";
+        return 1;
+    }
+    g_home = home.path();
+    qputenv("HOME", g_home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (g_home + "/.config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (g_home + "/.local/share").toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (g_home + "/.cache").toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
         qputenv("QT_SCALE_FACTOR", scale.toLocal8Bit());
     QApplication app(argc, argv);

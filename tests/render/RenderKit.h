@@ -24,6 +24,9 @@ void shoot(QWidget* w, const QString& name, QSize size = {}, QColor backdrop = {
 QWidget* column(const QList<QWidget*>& items, int spacing = 8);
 // Lets queued work (ready futures, queued calls) come back.
 void settle();
+// Lets work come back until `reached` holds (or 10 s pass, reported on stderr), then settles:
+// a picture waits for the state it names rather than for a fixed time.
+void waitUntil(const std::function<bool()>& reached, const char* what);
 // Whether pictures named `name` are wanted (--only).
 bool wanted(const QString& name);
 

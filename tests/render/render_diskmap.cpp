@@ -149,11 +149,7 @@ const QSize kSize(900, 620);
 
 void waitForScan(DiskMapView* view)
 {
-    for (int i = 0; i < 200 && view->model().isScanning(); ++i) {
-        settle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    settle();
+    waitUntil([view] { return !view->model().isScanning(); }, "the end of the Disk Map scan");
 }
 
 void startScreen()
@@ -171,12 +167,21 @@ void startScreen()
 void scanning()
 {
     Scans scans;
-    auto* view = makeView(scans.partial(homeTree(home()), 6));
+    const DiskNode tree = homeTree(home());
+    const int count = 6;
+    auto* view = makeView(scans.partial(tree, count));
     view->model().scan(home());
-    for (int i = 0; i < 20; ++i) {
-        settle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // The partial map with every child handed over, and the byte count after the last of them.
+    const QList<DiskNode> kids = tree.children();
+    qint64 bytes = 1234567890;
+    for (int i = 0; i < count; ++i)
+        bytes += kids[kids.size() - 1 - i].size();
+    waitUntil(
+        [&] {
+            const auto current = view->model().current();
+            return current && current->children().size() == count && view->model().scannedBytes() == bytes;
+        },
+        "the partial Disk Map");
     shoot(view, "diskmap-scanning", kSize);
 }
 

@@ -7,7 +7,6 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QListView>
 #include <QMenu>
@@ -103,11 +102,8 @@ LargeFilesView* viewAfter(const CannedScan& scan, int tab, bool start = true)
         m.scan(home());
         const int count = scan.progress.isEmpty() ? 0 : scan.progress.last();
         const FileScanResult last = scan.results.isEmpty() ? FileScanResult{} : scan.results.last();
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 5000
-               && !(m.scannedCount() == count && m.result() == last && (scan.keepRunning || m.hasScanned())))
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        waitUntil([&] { return m.scannedCount() == count && m.result() == last && (scan.keepRunning || m.hasScanned()); },
+                  "the large-file scan's last report");
     }
     settle();
     return view;

@@ -10,7 +10,6 @@
 #include "views/ProjectCleanupView.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QThread>
 
@@ -84,10 +83,8 @@ ProjectCleanupView* viewAfter(const CannedScan& scan, const std::function<void(P
     ProjectCleanupModel& m = view->model();
     m.setAppModel(&model());
     m.scan();
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 5000 && !(m.dirs().size() == scan.dirs.size() && (scan.keepRunning || m.hasScanned())))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitUntil([&] { return m.dirs().size() == scan.dirs.size() && (scan.keepRunning || m.hasScanned()); },
+              "the project scan's last folder");
     if (set)
         set(m);
     settle();

@@ -11,6 +11,9 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QFile>
+#include <QSemaphore>
+
+#include <memory>
 
 namespace {
 
@@ -64,14 +67,18 @@ void uninstaller()
 
     const QString app = fixtureApp();
     {
+        // A search that lasts until the picture is taken, so it shows the searching state itself.
+        auto release = std::make_shared<QSemaphore>();
         UninstallerModel::Services services;
-        services.leftovers = [](const AppInfo&) { return QList<UninstallItem>(); };
+        services.leftovers = [release](const AppInfo&) {
+            release->acquire();
+            return QList<UninstallItem>();
+        };
         auto* model = new UninstallerModel(services);
         auto* view = new UninstallerView(appModel, model);
         model->load(app);
-        // Held in the searching state for the picture.
-        model->setIsScanning(true);
         shoot(view, QStringLiteral("uninstaller-searching"));
+        release->release();
     }
     {
         auto* model = listed(app);

@@ -11,7 +11,6 @@
 #include "views/components/Style.h"
 #include "views/components/ToggleSwitch.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 
@@ -43,12 +42,7 @@ OnboardingView* makeView(AppModel& model, int step, bool opaque = false,
     for (int i = 0; i < step; ++i)
         view->advance();
     // The last page sizes the targets: wait for the seeded sizes to come back.
-    QElapsedTimer clock;
-    clock.start();
-    do
-        settle();
-    while ((model.isScanning() || view->stepDots()->isAnimating()) && clock.elapsed() < 5000);
-    settle();
+    waitUntil([&] { return !model.isScanning() && !view->stepDots()->isAnimating(); }, "the sizing and the step dots");
     return view;
 }
 

@@ -131,10 +131,14 @@ public:
         // As the Trash's put-back: the folders leading to `to` are made, and nothing that is
         // already there is replaced.
         env.putBack = [](const QString& from, const QString& to) {
-            if (!QFileInfo::exists(from) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
-                return false;
+            using Outcome = Trash::PutBackResult::Outcome;
+            if (!QFileInfo::exists(from))
+                return Trash::PutBackResult{Outcome::notInTrash, 0};
+            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+                return Trash::PutBackResult{Outcome::occupied, 0};
             QDir().mkpath(QFileInfo(to).absolutePath());
-            return QDir().rename(from, to);
+            return QDir().rename(from, to) ? Trash::PutBackResult{Outcome::restored, 0}
+                                           : Trash::PutBackResult{Outcome::failed, EACCES};
         };
         return env;
     }

@@ -7,7 +7,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace std::chrono_literals;
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
     void restoreFollowsNoLinkOnTheWay();
+    void restoreSkipsASlotRefilledSince();
     void startTwice();
     void refreshIntervalIsClamped_data();
     void refreshIntervalIsClamped();
@@ -380,12 +383,14 @@ void tst_AppModelCleanup::restorePutsItemsBack()
     const CleanRecord record = model->history().first();
 
     model->restore(record);
-    // Parent folders recreated, the one item still in the Trash put back, the other skipped.
+    // Parent folders recreated, the one item still in the Trash put back, the other skipped; the
+    // record counts as put back, and the status line says which item stayed and why.
     QVERIFY(QFileInfo(original).isFile());
     QVERIFY(!QFileInfo::exists(trashed));
     QCOMPARE(model->history().first().restored, std::optional<bool>(true));
     QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
-    QCOMPARE(model->statusMessage(), std::optional<QString>("Restored App cache files"));
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("1 of 2 items stayed in the Trash: ~/.local/share/Trash/files/gone is no longer in the Trash"));
     const auto stored = CleanHistoryStore::load(f.home.defaults());
     QCOMPARE(stored.history.first().restored, std::optional<bool>(true));
     QCOMPARE(stored.total, qint64(100'000));
@@ -426,7 +431,8 @@ void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
     QVERIFY(!QFileInfo::exists(original + "/old.txt"));
     QVERIFY(!model->history().first().restored);
     QCOMPARE(model->totalFreedAllTime(), total);
-    QVERIFY(!model->statusMessage());
+    // Nothing went back, and the status line says so.
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Couldn't put back Foo: ~/Library/Caches/Foo already exists"));
 }
 
 void tst_AppModelCleanup::restoreFloorsTotalAtZero()
@@ -447,18 +453,52 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
 {
     ModelFixture f;
     const QString trashed = f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
+    const QString original = f.home("Library/Caches/app/sub/data.bin");
+    f.home.writeText(QStringLiteral(".local/share/Trash/info/data.bin.trashinfo"),
+                     "[Trash Info]\nPath=" + QFile::encodeName(original).toPercentEncoding("/") + "\n");
     f.home.mkdir(QStringLiteral("elsewhere"));
     f.home.symlink(QStringLiteral("Library/Caches/app"), f.home("elsewhere"));
     AppModelEnvironment env = f.environment();
     env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
     AppModel model(env);
-    model.recordExternalDeletion(QStringLiteral("App cache files"), 4096,
-                                 {{f.home("Library/Caches/app/sub/data.bin"), trashed}});
+    model.recordExternalDeletion(QStringLiteral("App cache files"), 4096, {{original, trashed}});
 
     model.restore(model.history().first());
     QVERIFY(!TestHome::lexists(f.home("elsewhere/sub")));
     QVERIFY(QFileInfo(trashed).isFile());
     QVERIFY(!model.history().first().restored);
+    // The system's refusal is the reason given.
+    QCOMPARE(model.statusMessage(), std::optional<QString>("Couldn't put back App cache files: ~/Library/Caches/app/sub/data.bin: "
+                                                           + QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+}
+
+// A record whose Trash slot was emptied and given to another item by another client: that item
+// stays where it is, the record's other item still goes back, and the record counts as restored.
+void tst_AppModelCleanup::restoreSkipsASlotRefilledSince()
+{
+    ModelFixture f;
+    const QString cacheFile = f.home.writeText(QStringLiteral(".cache/y/report.pdf"), "cache copy");
+    const QString other = f.home.writeText(QStringLiteral(".cache/y/other.bin"), "other");
+    const auto first = Trash::moveToTrash(cacheFile);
+    const auto second = Trash::moveToTrash(other);
+    QVERIFY(first && second);
+    // Emptied elsewhere; then the user's own report is trashed into the same slot.
+    QVERIFY(QFile::remove(*first));
+    QVERIFY(QFile::remove(f.home(".local/share/Trash/info/report.pdf.trashinfo")));
+    const QString report = f.home.writeText(QStringLiteral("Documents/report.pdf"), "the user's report");
+    const auto reportSlot = Trash::moveToTrash(report);
+    QCOMPARE(reportSlot, first);
+    AppModelEnvironment env = f.environment();
+    env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
+    AppModel model(env);
+    model.recordExternalDeletion(QStringLiteral("Cache"), 8192, {{cacheFile, *first}, {other, *second}});
+
+    model.restore(model.history().first());
+    QCOMPARE(TestHome::contents(*first), QByteArray("the user's report"));
+    QVERIFY(!QFileInfo::exists(cacheFile));
+    QVERIFY(QFileInfo::exists(f.home(".local/share/Trash/info/report.pdf.trashinfo")));
+    QCOMPARE(TestHome::contents(other), QByteArray("other"));
+    QCOMPARE(model.history().first().restored, std::optional<bool>(true));
 }
 
 void tst_AppModelCleanup::startTwice()

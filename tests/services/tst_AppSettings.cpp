@@ -167,11 +167,42 @@ private Q_SLOTS:
         QFETCH(qint64, bytes);
         QFETCH(int, days);
         TestHome home;
-        home.defaults().setDouble("lowSpaceThresholdGB", value);
-        home.defaults().setDouble("finderMinAgeDays", value);
         AppSettings s(home.defaults());
+        // The store accepts any value it is given; the derived figures saturate.
+        s.setLowSpaceThresholdGB(value);
+        s.setFinderMinAgeDays(value);
         QCOMPARE(s.lowSpaceThresholdBytes(), bytes);
         QCOMPARE(s.finderMinAgeDaysClamped(), days);
+    }
+
+    // NaN and the infinities in the stored file (as libplist writes and reads them) read as each
+    // number's default; a finite number beside them is taken as stored.
+    void nonFiniteNumbersReadAsDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("real");
+        QTest::newRow("nan") << QByteArray("nan");
+        QTest::newRow("+infinity") << QByteArray("+infinity");
+        QTest::newRow("-infinity") << QByteArray("-infinity");
+        QTest::newRow("inf") << QByteArray("inf");
+    }
+    void nonFiniteNumbersReadAsDefaults()
+    {
+        QFETCH(QByteArray, real);
+        TestHome home;
+        const QString relative = home.defaultsPath().mid(home.path().size() + 1);
+        home.writeText(relative,
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                       "<key>refreshInterval</key><real>" + real + "</real>"
+                       "<key>lowSpaceThresholdGB</key><real>" + real + "</real>"
+                       "<key>finderMinAgeDays</key><real>" + real + "</real>"
+                       "<key>other</key><real>3.5</real>"
+                       "</dict></plist>\n");
+        QVERIFY(home.defaults().number("other") == 3.5);   // the file was read
+        AppSettings s(home.defaults());
+        QCOMPARE(s.refreshInterval(), 5.0);
+        QCOMPARE(s.lowSpaceThresholdGB(), 10.0);
+        QCOMPARE(s.finderMinAgeDays(), 0.0);
+        QCOMPARE(s.lowSpaceThresholdBytes(), qint64(10000000000));
     }
 };
 

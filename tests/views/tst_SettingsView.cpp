@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <limits>
+
 namespace {
 
 // A login item service that can refuse, and records what it was asked.
@@ -201,6 +203,36 @@ private Q_SLOTS:
         model->settings().setFinderMinAgeDays(0);
         QVERIFY(!age->downButton()->isEnabled());
         QCOMPARE(age->labelText(), "Any age");
+    }
+
+    // A value outside the range (NaN among them, which the store never reads back but a caller
+    // may still set) leaves the button that leads back into the range usable, and a step lands
+    // inside the range.
+    void stepperButtonsJudgeTheClampedValue_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<double>("afterStep");   // after a press of the usable button
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << false << true << 3.0;
+        QTest::newRow("+inf") << std::numeric_limits<double>::infinity() << true << false << 59.0;
+        QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << false << true << 3.0;
+        QTest::newRow("above") << 500.0 << true << false << 59.0;
+        QTest::newRow("below") << -4.0 << false << true << 3.0;
+    }
+    void stepperButtonsJudgeTheClampedValue()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, down);
+        QFETCH(bool, up);
+        QFETCH(double, afterStep);
+        auto view = makeView();
+        Stepper* refresh = view->refreshStepper();
+        model->settings().setRefreshInterval(value);
+        QCOMPARE(refresh->downButton()->isEnabled(), down);
+        QCOMPARE(refresh->upButton()->isEnabled(), up);
+        (up ? refresh->upButton() : refresh->downButton())->click();
+        QCOMPARE(model->settings().refreshInterval(), afterStep);
     }
 
     // The age label decides on the whole number of days, as the folder search does.

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 QToolButton* stepButton(const QString& text, QWidget* parent)
@@ -56,16 +57,21 @@ void Stepper::setValue(double value)
 
 QString Stepper::labelText() const { return m_label->text(); }
 
+double Stepper::clamped() const
+{
+    return std::isnan(m_value) ? m_lower : std::clamp(m_value, m_lower, m_upper);
+}
+
 void Stepper::stepUp()
 {
     if (canStepUp())
-        stepTo(std::clamp(m_value + m_step, m_lower, m_upper));
+        stepTo(std::clamp(clamped() + m_step, m_lower, m_upper));
 }
 
 void Stepper::stepDown()
 {
     if (canStepDown())
-        stepTo(std::clamp(m_value - m_step, m_lower, m_upper));
+        stepTo(std::clamp(clamped() - m_step, m_lower, m_upper));
 }
 
 void Stepper::stepTo(double value)

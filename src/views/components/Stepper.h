@@ -7,9 +7,10 @@ class QLabel;
 class QToolButton;
 
 // A value with a label and a pair of step buttons ("−", "+"). It holds the value as given (a
-// stored 5.5 stays 5.5 and steps to 6.5): each step adds or takes one step and clamps the result
-// to the range; a button is disabled once the value reaches its end of the range. Up and Down
-// step from the keyboard.
+// stored 5.5 stays 5.5 and steps to 6.5). The buttons and the steps go by the value clamped to
+// the range (NaN counting as the lower end), so a value outside it always has a way back: each
+// step adds or takes one step from the clamped value and clamps the result; a button is disabled
+// once the clamped value reaches its end of the range. Up and Down step from the keyboard.
 class Stepper : public QWidget {
     Q_OBJECT
 public:
@@ -24,8 +25,8 @@ public:
 
     void stepUp();
     void stepDown();
-    bool canStepUp() const { return m_value < m_upper; }
-    bool canStepDown() const { return m_value > m_lower; }
+    bool canStepUp() const { return clamped() < m_upper; }
+    bool canStepDown() const { return clamped() > m_lower; }
 
     QToolButton* downButton() const { return m_down; }
     QToolButton* upButton() const { return m_up; }
@@ -39,6 +40,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    double clamped() const;
     void stepTo(double value);
     void refresh();
 
