@@ -113,6 +113,14 @@
         <source>%1 of %2 items stayed in the Trash: %3</source>
         <translation>%1 von %2 Objekten im Papierkorb geblieben: %3</translation>
     </message>
+    <message>
+        <source>%1: freed %2</source>
+        <translation>%1: %2 freigegeben</translation>
+    </message>
+    <message>
+        <source>%1: moved to the Trash</source>
+        <translation>%1: in den Papierkorb verschoben</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>

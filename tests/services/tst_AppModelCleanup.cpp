@@ -54,6 +54,8 @@ private Q_SLOTS:
     void targetRemovedWhileCleared();
     void historyStoreKeepsFiftyMemoryKeepsAll();
     void externalDeletion();
+    void movesToTheTrashRemeasureIt_data();
+    void movesToTheTrashRemeasureIt();
     void restorePutsItemsBack();
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
@@ -368,6 +370,50 @@ void tst_AppModelCleanup::externalDeletion()
     QCOMPARE(model->totalFreedAllTime(), qint64(9001));
     QCOMPARE(model->disk(), f.disk);
     QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
+}
+
+// Every move into the Trash measures the Trash again (its row would otherwise keep its old size
+// until the next full scan), and the status line tells of the latest operation.
+void tst_AppModelCleanup::movesToTheTrashRemeasureIt_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("remeasured");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("one target to the Trash") << "clean appcaches" << true << "Freed 1 KB from App cache files";
+    QTest::newRow("one target for good") << "clean appcaches permanently" << false << "Freed 1 KB from App cache files";
+    QTest::newRow("a tool's move") << "external 2 project folders" << true << "2 project folders: freed 5 KB";
+    QTest::newRow("a tool's move of empty items") << "external empty.txt" << true << "empty.txt: moved to the Trash";
+}
+
+void tst_AppModelCleanup::movesToTheTrashRemeasureIt()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, remeasured);
+    QFETCH(QString, status);
+    ModelFixture f;
+    f.sizes = {{"trash", 18'700'000}};
+    f.outcomes.insert("appcaches", freed(1000, {{"/x", "/t/x"}}));
+    auto model = f.makeModel();
+    QCoro::waitFor(model->scanAll());
+    // An earlier operation's message, which the new one replaces.
+    model->setStatusMessage(QStringLiteral("Restored App cache files"));
+    QCOMPARE(findTarget(*model, "trash")->size, std::optional<qint64>(18'700'000));
+    f.sizes.insert("trash", 255'000'000);
+    f.sizeCalls.clear();
+
+    if (operation == "clean appcaches")
+        QCoro::waitFor(model->clean(QStringLiteral("appcaches"), true));
+    else if (operation == "clean appcaches permanently")
+        QCoro::waitFor(model->clean(QStringLiteral("appcaches"), false));
+    else if (operation == "external 2 project folders")
+        model->recordExternalDeletion(QStringLiteral("2 project folders"), 5000, {{"/a", "/t/a"}, {"/b", "/t/b"}});
+    else
+        model->recordExternalDeletion(QStringLiteral("empty.txt"), 0, {{"/e", "/t/e"}});
+
+    QTRY_COMPARE(f.sizeCalls.contains("trash"), remeasured);
+    settle();
+    QCOMPARE(findTarget(*model, "trash")->size, std::optional<qint64>(remeasured ? 255'000'000 : 18'700'000));
+    QCOMPARE(model->statusMessage(), std::optional<QString>(status));
 }
 
 void tst_AppModelCleanup::restorePutsItemsBack()
