@@ -276,6 +276,19 @@ bool TestHome::lexists(const QByteArray& path)
 
 bool TestHome::lexists(const QString& path) { return lexists(QFile::encodeName(path)); }
 
+QStringList TestHome::listingOrder(const QString& folder)
+{
+    QStringList names;
+    if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent* d = ::readdir(dir)) {
+            if (d->d_name[0] != '.')
+                names << QFile::decodeName(d->d_name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
 int TestHome::openDescriptors()
 {
     return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size()) - 1;
