@@ -1324,6 +1324,10 @@
         <source>Move %1 build folders to the Trash?</source>
         <translation>%1 Build-Ordner in den Papierkorb legen?</translation>
     </message>
+    <message>
+        <source>%1 doesn&apos;t exist.</source>
+        <translation>%1 existiert nicht.</translation>
+    </message>
 </context>
 <context>
     <name>ScanMenuButton</name>
@@ -1606,6 +1610,10 @@
     <message>
         <source>Remove</source>
         <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Doesn&apos;t exist</source>
+        <translation>Existiert nicht</translation>
     </message>
 </context>
 <context>
