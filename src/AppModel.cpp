@@ -563,6 +563,9 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
         setStatusFailure(target.name + QStringLiteral(": ") + *outcome.error);
     else
         finishWithStatus(tr("Freed %1 from %2").arg(formatBytes(outcome.freed), target.name));
+    // What this clearing moved lies in the Trash now (the Trash itself was measured above).
+    if (toTrash && target.id != QLatin1String("trash"))
+        co_await remeasureTrash();
 }
 
 QCoro::Task<> AppModel::cleanAll(std::optional<bool> moveToTrash)
@@ -659,8 +662,10 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
     if (!trashed.isEmpty())
         r.items = trashed;
     addToHistory(r);
+    finishWithStatus(freed >= 1 ? tr("%1: freed %2").arg(name, formatBytes(freed)) : tr("%1: moved to the Trash").arg(name));
     refreshDisk();
     checkLowSpace();
+    remeasureTrash();   // the tool's items lie in it now
 }
 
 void AppModel::restore(const CleanRecord& given)

@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>Clear</source>
-        <translation>Leeren</translation>
+        <translation>Liste leeren</translation>
     </message>
     <message>
         <source>No cleanups yet.</source>
@@ -125,6 +125,14 @@
         <source>Couldn&apos;t save the cleanup history: %1</source>
         <translation>Der Verlauf der Bereinigungen konnte nicht gesichert werden: %1</translation>
     </message>
+    <message>
+        <source>%1: freed %2</source>
+        <translation>%1: %2 freigegeben</translation>
+    </message>
+    <message>
+        <source>%1: moved to the Trash</source>
+        <translation>%1: in den Papierkorb verschoben</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>
@@ -196,7 +204,7 @@
     </message>
     <message>
         <source>Apple Music cache</source>
-        <translation>Apple Music-Cache</translation>
+        <translation>Apple-Music-Cache</translation>
     </message>
     <message>
         <source>Streamed-audio cache — songs re-buffer next time</source>
@@ -204,7 +212,7 @@
     </message>
     <message>
         <source>Mail attachment previews</source>
-        <translation>Mail-Anhänge</translation>
+        <translation>Vorschauen von Mail-Anhängen</translation>
     </message>
     <message>
         <source>Temp copies of opened attachments — originals stay safe</source>
@@ -212,7 +220,7 @@
     </message>
     <message>
         <source>Google Chrome cache</source>
-        <translation>Google Chrome-Cache</translation>
+        <translation>Google-Chrome-Cache</translation>
     </message>
     <message>
         <source>Cached web data — pages reload as needed</source>
@@ -1105,7 +1113,7 @@
     </message>
     <message>
         <source>Apple Music cache</source>
-        <translation>Apple Music-Cache</translation>
+        <translation>Apple-Music-Cache</translation>
     </message>
     <message>
         <source>Often the biggest win. Streamed songs re-buffer next time.</source>
@@ -1181,7 +1189,7 @@
     </message>
     <message>
         <source>Everyday caches, one tap.</source>
-        <translation>Alltägliche Caches, ein Tipp.</translation>
+        <translation>Alltägliche Caches, mit einem Klick.</translation>
     </message>
     <message>
         <source>I&apos;m a developer</source>
@@ -1682,9 +1690,12 @@
         <source>Free Up Space</source>
         <translation>Platz freigeben</translation>
     </message>
-    <message>
-        <source>%1 local snapshots</source>
-        <translation>%1 lokale Snapshots</translation>
+    <message numerus="yes">
+        <source>%n local snapshots</source>
+        <translation>
+            <numerusform>%n lokaler Snapshot</numerusform>
+            <numerusform>%n lokale Snapshots</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1694,12 +1705,12 @@
         <translation>Anmeldeobjekte von Apps verwaltet macOS.</translation>
     </message>
     <message>
-        <source>Entries installed for all users are managed in your desktop&apos;s settings.</source>
-        <translation>Einträge, die für alle Benutzer installiert sind, verwaltest du in den Einstellungen deiner Arbeitsumgebung.</translation>
-    </message>
-    <message>
         <source>Open Login Items…</source>
         <translation>Anmeldeobjekte öffnen …</translation>
+    </message>
+    <message>
+        <source>Entries installed for all users are switched off for your account only.</source>
+        <translation>Für alle Benutzer installierte Einträge werden nur für dein Konto ausgeschaltet.</translation>
     </message>
 </context>
 <context>
@@ -1749,7 +1760,7 @@
     </message>
     <message>
         <source>Local snapshots are temporary copies Time Machine keeps so it can back up when your drive isn&apos;t connected. macOS frees them automatically under pressure — removing them reclaims that space now. Your Time Machine backups on external or network drives are not touched.</source>
-        <translation>Lokale Snapshots sind temporäre Kopien, die Time Machine anlegt, damit es auch ohne angeschlossenes Laufwerk sichern kann. macOS gibt sie bei Platzmangel automatisch frei – wenn du sie entfernst, wird der Platz sofort frei. Deine Time Machine-Backups auf externen oder Netzwerklaufwerken bleiben unberührt.</translation>
+        <translation>Lokale Snapshots sind temporäre Kopien, die Time Machine anlegt, damit es auch ohne angeschlossenes Laufwerk sichern kann. macOS gibt sie bei Platzmangel automatisch frei – wenn du sie entfernst, wird der Platz sofort frei. Deine Time-Machine-Backups auf externen oder Netzwerklaufwerken bleiben unberührt.</translation>
     </message>
     <message>
         <source>Startup &amp; Background Items</source>
@@ -1812,7 +1823,7 @@
     </message>
     <message>
         <source>Launch agent</source>
-        <translation>Launch Agent</translation>
+        <translation>Launch-Agent</translation>
     </message>
 </context>
 <context>
@@ -1832,6 +1843,10 @@
     <message>
         <source>Removed %1 — freed %2. Items are in the Trash.</source>
         <translation>%1 entfernt – %2 freigegeben. Die Objekte liegen im Papierkorb.</translation>
+    </message>
+    <message>
+        <source>Removed %1. Items are in the Trash; About can put them back.</source>
+        <translation>%1 entfernt. Die Objekte liegen im Papierkorb; unter „Über“ lassen sie sich zurücklegen.</translation>
     </message>
 </context>
 <context>

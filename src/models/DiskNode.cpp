@@ -1,5 +1,7 @@
 #include "models/DiskNode.h"
 
+#include "models/DiskTree.h"
+
 #include "platform/RawPath.h"
 
 #include <QHash>
@@ -19,114 +21,23 @@ struct DiskNode::Fields {
     QList<DiskNode> children;
 };
 
-namespace DiskTree {
-
-struct Store::Impl {
-    std::mutex lock;
-    std::vector<std::unique_ptr<Record[]>> recordChunks;
-    std::vector<std::unique_ptr<char[]>> nameChunks;
-    Record* records = nullptr;
-    size_t recordsLeft = 0;
-    char* names = nullptr;
-    size_t namesLeft = 0;
-    size_t recordTotal = 0;
-    size_t bytes = 0;
-
-    static constexpr size_t kRecordChunk = 16384;
-    static constexpr size_t kNameChunk = 1 << 20;
-
-    Record* takeRecords(size_t count)
-    {
-        if (count > recordsLeft) {
-            const size_t n = std::max(count, kRecordChunk);
-            recordChunks.emplace_back(new Record[n]);
-            records = recordChunks.back().get();
-            recordsLeft = n;
-            bytes += n * sizeof(Record);
-        }
-        Record* r = records;
-        records += count;
-        recordsLeft -= count;
-        recordTotal += count;
-        return r;
-    }
-    char* takeNames(size_t length)
-    {
-        if (length > namesLeft) {
-            const size_t n = std::max(length, kNameChunk);
-            nameChunks.emplace_back(new char[n]);
-            names = nameChunks.back().get();
-            namesLeft = n;
-            bytes += n;
-        }
-        char* p = names;
-        names += length;
-        namesLeft -= length;
-        return p;
-    }
-};
-
-Store::Store() : d(std::make_unique<Impl>()) {}
-Store::~Store() = default;
-
-Record* Store::reserve(size_t count)
-{
-    std::lock_guard g(d->lock);
-    return d->takeRecords(count);
-}
-
-const char* Store::addName(const char* data, size_t length)
-{
-    std::lock_guard g(d->lock);
-    char* p = d->takeNames(length);
-    std::memcpy(p, data, length);
-    return p;
-}
-
-Record* Store::reserve(size_t count, size_t bytes, char** names)
-{
-    std::lock_guard g(d->lock);
-    *names = bytes ? d->takeNames(bytes) : nullptr;
-    return count ? d->takeRecords(count) : nullptr;
-}
-
-size_t Store::recordCount() const
-{
-    std::lock_guard g(d->lock);
-    return d->recordTotal;
-}
-
-size_t Store::bytesUsed() const
-{
-    std::lock_guard g(d->lock);
-    return d->bytes;
-}
-
-qint64 foldedSize(const Record& folder)
-{
-    qint64 kept = 0;
-    for (quint32 i = 0; i < folder.keptCount; ++i)
-        kept += folder.children[i].size;
-    return folder.size - kept;
-}
-
-} // namespace DiskTree
-
 namespace {
 
-QByteArrayView recordName(const DiskTree::Record& r)
+QByteArrayView recordName(const DiskTree::Store& store, const DiskTree::Record& r)
 {
-    return QByteArrayView(r.name, qsizetype(r.nameLength));
+    const size_t length = r.nameLength();
+    return length ? QByteArrayView(store.name(r), qsizetype(length)) : QByteArrayView();
 }
 
-QByteArray childPath(const QByteArray& parent, const DiskTree::Record& child)
+QByteArray childPath(const QByteArray& parent, const DiskTree::Store& store, const DiskTree::Record& child)
 {
+    const QByteArrayView name = recordName(store, child);
     QByteArray p;
-    p.reserve(parent.size() + 1 + child.nameLength);
+    p.reserve(parent.size() + 1 + name.size());
     p += parent;
     if (!p.endsWith('/'))
         p += '/';
-    p += recordName(child);
+    p += name;
     return p;
 }
 
@@ -154,7 +65,7 @@ QString DiskNode::id() const
     if (!m_record)
         return {};
     if (m_synthetic)
-        return RawPath::key(childPath(m_raw, m_record->children[0])) + kOtherSuffix;
+        return RawPath::key(childPath(m_raw, *m_store, *m_store->children(*m_record))) + kOtherSuffix;
     return RawPath::key(m_raw);
 }
 
@@ -186,7 +97,7 @@ QString DiskNode::name() const
         return {};
     if (m_synthetic)
         return QStringLiteral("(smaller items)");
-    return RawPath::display(recordName(*m_record));
+    return RawPath::display(recordName(*m_store, *m_record));
 }
 
 qint64 DiskNode::size() const
@@ -195,14 +106,14 @@ qint64 DiskNode::size() const
         return m_fields->size;
     if (!m_record)
         return 0;
-    return m_synthetic ? DiskTree::foldedSize(*m_record) : m_record->size;
+    return m_synthetic ? DiskTree::foldedSize(*m_store, *m_record) : qint64(m_record->size);
 }
 
 bool DiskNode::isDirectory() const
 {
     if (m_fields)
         return m_fields->isDirectory;
-    return m_record && (m_synthetic || m_record->isDirectory);
+    return m_record && (m_synthetic || m_record->isDirectory());
 }
 
 FileCategory DiskNode::category() const
@@ -211,16 +122,19 @@ FileCategory DiskNode::category() const
         return m_fields->category;
     if (!m_record || m_synthetic)
         return FileCategory::other;
-    return m_record->category;
+    return m_record->category();
 }
 
 std::optional<QDateTime> DiskNode::modified() const
 {
     if (m_fields)
         return m_fields->modified;
-    if (!m_record || m_synthetic || m_record->modifiedMs == DiskTree::kNoDate)
+    if (!m_record || m_synthetic)
         return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(m_record->modifiedMs, Qt::UTC);
+    const qint64 ms = m_record->modifiedMs();
+    if (ms == DiskTree::kNoDate)
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 
 bool DiskNode::isSynthetic() const
@@ -234,11 +148,13 @@ qsizetype DiskNode::childCount() const
 {
     if (m_fields)
         return m_fields->children.size();
-    if (!m_record || !m_record->isDirectory)
+    if (!m_record || !m_record->isDirectory())
         return 0;
+    const quint32 count = m_store->childCount(*m_record);
+    const quint32 kept = m_store->keptCount(*m_record);
     if (m_synthetic)
-        return qsizetype(m_record->childCount - m_record->keptCount);
-    return qsizetype(m_record->keptCount) + (DiskTree::foldedSize(*m_record) >= 1 ? 1 : 0);
+        return qsizetype(count - kept);
+    return qsizetype(kept) + (DiskTree::foldedSize(*m_store, *m_record) >= 1 ? 1 : 0);
 }
 
 QList<DiskNode> DiskNode::children() const
@@ -246,19 +162,22 @@ QList<DiskNode> DiskNode::children() const
     if (m_fields)
         return m_fields->children;
     QList<DiskNode> out;
-    if (!m_record || !m_record->isDirectory)
+    if (!m_record || !m_record->isDirectory())
         return out;
     const DiskTree::Record& r = *m_record;
+    const DiskTree::Record* kids = m_store->children(r);
+    const quint32 count = m_store->childCount(r);
+    const quint32 kept = m_store->keptCount(r);
     if (m_synthetic) {
-        out.reserve(qsizetype(r.childCount - r.keptCount));
-        for (quint32 i = r.keptCount; i < r.childCount; ++i)
-            out.append(DiskNode(m_store, &r.children[i], childPath(m_raw, r.children[i])));
+        out.reserve(qsizetype(count - kept));
+        for (quint32 i = kept; i < count; ++i)
+            out.append(DiskNode(m_store, &kids[i], childPath(m_raw, *m_store, kids[i])));
         return out;
     }
-    const bool folded = DiskTree::foldedSize(r) >= 1;
-    out.reserve(qsizetype(r.keptCount) + (folded ? 1 : 0));
-    for (quint32 i = 0; i < r.keptCount; ++i)
-        out.append(DiskNode(m_store, &r.children[i], childPath(m_raw, r.children[i])));
+    const bool folded = DiskTree::foldedSize(*m_store, r) >= 1;
+    out.reserve(qsizetype(kept) + (folded ? 1 : 0));
+    for (quint32 i = 0; i < kept; ++i)
+        out.append(DiskNode(m_store, &kids[i], childPath(m_raw, *m_store, kids[i])));
     if (folded)
         out.append(DiskNode(m_store, &r, m_raw, true));
     return out;

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 
-#include <limits>
 #include <memory>
 #include <optional>
 
@@ -18,8 +17,9 @@ class Store;
 // folder's folded children. A value: copies are cheap and share the scanned storage; two nodes are
 // equal when all their fields are (children compared one by one, recursively).
 //
-// A scanned tree keeps its nodes in one compact store (a small fixed record per item, names in a
-// byte pool; paths are rebuilt on demand), so a node here is a handle into it. Nodes can also be
+// A scanned tree keeps its nodes in one compact store (models/DiskTree.h: a 24-byte record per
+// item, names in one arena of bytes; paths are rebuilt on demand), so a node here is a handle
+// into it. Nodes can also be
 // made from explicit values, for trees put together by hand (such as the live root of a scan).
 //
 // Names are kept as the bytes found on disk. A name that is not well-formed UTF-8 is shown with
@@ -72,47 +72,3 @@ private:
 };
 
 size_t qHash(const DiskNode& node, size_t seed = 0);
-
-namespace DiskTree {
-
-constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
-
-// One stored item. A folder's children are one contiguous block, sorted largest first once the
-// folder is complete; the first `keptCount` are shown, the rest are folded.
-struct Record {
-    qint64 size = 0;
-    qint64 modifiedMs = kNoDate;   // ms since the epoch
-    Record* children = nullptr;
-    const char* name = nullptr;    // the name's bytes as on disk, not terminated
-    quint32 childCount = 0;
-    quint32 keptCount = 0;
-    quint16 nameLength = 0;
-    FileCategory category = FileCategory::other;
-    bool isDirectory = false;
-};
-
-// Append-only storage with stable addresses; blocks may be reserved from several threads.
-class Store {
-public:
-    Store();
-    ~Store();
-    Store(const Store&) = delete;
-    Store& operator=(const Store&) = delete;
-
-    Record* reserve(size_t count);
-    const char* addName(const char* data, size_t length);
-    // Both at once, under one lock: `count` records and `bytes` of name storage.
-    Record* reserve(size_t count, size_t bytes, char** names);
-
-    size_t recordCount() const;
-    size_t bytesUsed() const;
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> d;
-};
-
-// The bytes of the children that fold into "(smaller items)".
-qint64 foldedSize(const Record& folder);
-
-} // namespace DiskTree

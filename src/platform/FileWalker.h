@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
@@ -37,6 +38,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/syscall.h>
+#endif
 
 namespace FileWalker {
 
@@ -78,57 +82,131 @@ struct Options {
     // Folders `walk` holds open at most (the root and the deepest ones); a folder given up on the
     // way down is opened again on the way back. Any depth is walked within this many descriptors.
     size_t maxOpen = 8;
+    // FolderWalk only: above 0, the root's entries reach the visitor in parts of about this many,
+    // each as soon as it is read (so the work on the first can start while the rest is being
+    // read); a folder of millions of entries takes a while to list. Parts are never sorted.
+    size_t rootPart = 0;
 };
 
-// One folder's entries, read whole: "." and ".." left out, optionally hidden (dot) names too, and
-// optionally in byte order of names. Each name is followed by a NUL in the buffer, so `cName(i)`
-// can go straight to the *at calls. Shared by the walks here and by the scanners' own loops.
+// One folder's entries: "." and ".." left out, optionally hidden (dot) names too, and optionally
+// in byte order of names (else in the order the file system lists them). Each name is followed by
+// a NUL in the buffer, so `cName(i)` can go straight to the *at calls. Shared by the walks here and
+// by the scanners' own loops. On Linux the entries are read with getdents64 straight into the
+// listing's own buffer, which is kept from one read to the next: listing a folder allocates
+// nothing once the buffer has grown to the largest folder seen.
 class Listing {
 public:
     // Reads the remaining entries of `dir`.
     void read(DIR* dir, bool sorted, bool skipHidden = false)
     {
-        m_names.clear();
-        m_entries.clear();
-        while (dirent* d = ::readdir(dir)) {
-            const char* n = d->d_name;
-            if (n[0] == '.' && (skipHidden || n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-                continue;
-            const size_t len = std::strlen(n);
-            m_entries.push_back(Item{unsigned(m_names.size()), (unsigned short)len, d->d_type});
-            m_names.append(n, len + 1);
-        }
-        if (sorted) {
-            std::sort(m_entries.begin(), m_entries.end(), [&](const Item& a, const Item& b) {
-                return std::string_view(m_names.data() + a.offset, a.length)
-                     < std::string_view(m_names.data() + b.offset, b.length);
-            });
-        }
+#ifdef __linux__
+        clear();
+        readFrom(::dirfd(dir), sorted, skipHidden);
+#else
+        clear();
+        while (dirent* d = ::readdir(dir))
+            add(d->d_name, d->d_type, skipHidden);
+        if (sorted)
+            sortByName();
+#endif
     }
     // Reads the entries of the folder open at `dirFd` (the caller keeps its descriptor); false
     // when it cannot be listed.
     bool readAt(int dirFd, bool sorted, bool skipHidden = false)
     {
+        clear();
         const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (fd < 0)
+            return false;
+        const bool ok = readFrom(fd, sorted, skipHidden);
+        ::close(fd);
+        return ok;
+    }
+    // Reads the entries of the folder open at `fd` from where its position stands (it moves on;
+    // the caller keeps the descriptor): all that remain, or with `atLeast` that many or more
+    // (fewer at the end), in place of what was read before. False when nothing could be read
+    // for an error; atEnd() tells whether the folder has more.
+    bool readFrom(int fd, bool sorted, bool skipHidden, size_t atLeast = SIZE_MAX)
+    {
+        clear();
+#ifdef __linux__
+        struct Dirent64 {
+            unsigned long long ino;
+            long long off;
+            unsigned short reclen;
+            unsigned char type;
+            char name[1];
+        };
+        constexpr size_t kStep = 32 * 1024;
+        constexpr size_t kLeast = 4096; // room for a read that finds the end, or a few entries
+        size_t used = 0;
+        bool failed = false;
+        while (m_items.size() < atLeast) {
+            if (m_capacity - used < kLeast)
+                grow(used + kStep);
+            const long n = ::syscall(SYS_getdents64, fd, m_buffer.get() + used, m_capacity - used);
+            if (n <= 0) {
+                m_end = true;
+                failed = n < 0 && m_items.empty();
+                break;
+            }
+            for (size_t at = used; at < used + size_t(n);) {
+                const auto* d = reinterpret_cast<const Dirent64*>(m_buffer.get() + at);
+                const char* name = d->name;
+                if (!(name[0] == '.' && (skipHidden || name[1] == 0 || (name[1] == '.' && name[2] == 0)))) {
+                    const size_t length = std::strlen(name);
+                    m_items.push_back(Item{unsigned(name - m_buffer.get()), (unsigned short)length, d->type});
+                    m_nameBytes += length;
+                }
+                at += d->reclen;
+            }
+            used += size_t(n);
+        }
+#else
+        const int own = ::dup(fd);
+        DIR* dir = own >= 0 ? ::fdopendir(own) : nullptr;
         if (!dir) {
-            if (fd >= 0)
-                ::close(fd);
-            m_names.clear();
-            m_entries.clear();
+            if (own >= 0)
+                ::close(own);
+            m_end = true;
             return false;
         }
-        read(dir, sorted, skipHidden);
+        // A directory stream reads ahead of what it returns, so a second stream could not carry
+        // on where this one stopped: the rest is read at once, whatever `atLeast` says.
+        (void)atLeast;
+        while (dirent* d = ::readdir(dir))
+            add(d->d_name, d->d_type, skipHidden);
+        m_end = true;
         ::closedir(dir);
-        return true;
+        const bool failed = false;
+#endif
+        if (sorted)
+            sortByName();
+        return !failed;
     }
-    size_t size() const { return m_entries.size(); }
-    std::string_view name(size_t i) const { return {m_names.data() + m_entries[i].offset, m_entries[i].length}; }
-    const char* cName(size_t i) const { return m_names.data() + m_entries[i].offset; }
-    unsigned char type(size_t i) const { return m_entries[i].type; } // d_type
-    // The whole name buffer and where each name lies in it.
-    const std::string& buffer() const { return m_names; }
-    unsigned offset(size_t i) const { return m_entries[i].offset; }
+    void clear()
+    {
+        m_items.clear();
+        m_nameBytes = 0;
+        m_end = false;
+#ifndef __linux__
+        m_used = 0;
+#endif
+    }
+    bool atEnd() const { return m_end; }
+    // No entries, and none to come.
+    void setEmptyEnd()
+    {
+        clear();
+        m_end = true;
+    }
+    size_t capacity() const { return m_capacity; }
+    size_t size() const { return m_items.size(); }
+    std::string_view name(size_t i) const { return {m_buffer.get() + m_items[i].offset, m_items[i].length}; }
+    const char* cName(size_t i) const { return m_buffer.get() + m_items[i].offset; }
+    unsigned char type(size_t i) const { return m_items[i].type; } // d_type
+    // The bytes of all names together (without their NULs).
+    size_t nameBytes() const { return m_nameBytes; }
 
 private:
     struct Item {
@@ -136,8 +214,44 @@ private:
         unsigned short length;
         unsigned char type;
     };
-    std::string m_names;
-    std::vector<Item> m_entries;
+    void grow(size_t atLeast)
+    {
+        size_t capacity = std::max<size_t>(m_capacity * 2, 32 * 1024);
+        while (capacity < atLeast)
+            capacity *= 2;
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (m_capacity)
+            std::memcpy(bigger.get(), m_buffer.get(), m_capacity);
+        m_buffer = std::move(bigger);
+        m_capacity = capacity;
+    }
+#ifndef __linux__
+    void add(const char* n, unsigned char type, bool skipHidden)
+    {
+        if (n[0] == '.' && (skipHidden || n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            return;
+        const size_t len = std::strlen(n);
+        if (m_capacity - m_used < len + 1)
+            grow(m_used + len + 1);
+        std::memcpy(m_buffer.get() + m_used, n, len + 1);
+        m_items.push_back(Item{unsigned(m_used), (unsigned short)len, type});
+        m_used += len + 1;
+        m_nameBytes += len;
+    }
+    size_t m_used = 0;
+#endif
+    void sortByName()
+    {
+        const char* base = m_buffer.get();
+        std::sort(m_items.begin(), m_items.end(), [base](const Item& a, const Item& b) {
+            return std::string_view(base + a.offset, a.length) < std::string_view(base + b.offset, b.length);
+        });
+    }
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity = 0;
+    std::vector<Item> m_items;
+    size_t m_nameBytes = 0;
+    bool m_end = false;
 };
 
 // The files with several links that one walk has met, so that each is counted once. Only a file
@@ -468,10 +582,13 @@ namespace detail {
 struct DirRef {
     std::shared_ptr<DirRef> parent; // null for the root
     std::string name;               // raw name in the parent
-    std::mutex lock;                // guards fd and held
+    std::mutex lock;                // guards fd, held and triedToHold
     int fd = -1;                    // the root's belongs to the walk; others are held (budget)
     bool held = false;
-    std::atomic<size_t> toOpen{0};  // subfolders still to be opened from it
+    bool triedToHold = false;
+    // Subfolders still to be opened from it, and one more while it is being listed (entries may
+    // still be entered): the last one to go frees the descriptor.
+    std::atomic<size_t> pending{1};
 
     ~DirRef() { giveUp(); }
     void giveUp()
@@ -484,11 +601,27 @@ struct DirRef {
         held = false;
         WalkPool::releaseDescriptor();
     }
-    // One subfolder has been opened (or given up on); the last one frees the descriptor.
-    void childOpened()
+    void release()
     {
-        if (toOpen.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        if (pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
             giveUp();
+    }
+    // A subfolder is about to be queued: it will be opened from this folder's own descriptor when
+    // the budget allows one to be kept (`listFd` is the folder, open while it is listed).
+    void willOpenChild(int listFd)
+    {
+        pending.fetch_add(1, std::memory_order_relaxed);
+        std::lock_guard g(lock);
+        if (fd >= 0 || triedToHold)
+            return;
+        triedToHold = true;
+        if (!WalkPool::holdDescriptor())
+            return;
+        fd = ::dup(listFd);
+        if (fd >= 0)
+            held = true;
+        else
+            WalkPool::releaseDescriptor();
     }
 };
 
@@ -535,6 +668,31 @@ inline std::string childPath(std::string_view parent, std::string_view name)
     return path;
 }
 
+// Listings kept for reuse by the thread that let go of them, so that listing a folder seldom
+// allocates (each keeps the buffer it grew).
+struct ListingCache {
+    std::vector<std::unique_ptr<Listing>> spare;
+    static ListingCache& mine()
+    {
+        thread_local ListingCache cache;
+        return cache;
+    }
+    std::unique_ptr<Listing> take()
+    {
+        if (spare.empty())
+            return std::make_unique<Listing>();
+        std::unique_ptr<Listing> l = std::move(spare.back());
+        spare.pop_back();
+        return l;
+    }
+    void give(std::unique_ptr<Listing> l)
+    {
+        // A listing grown by a huge folder is not kept: its buffer would stay for good.
+        if (spare.size() < 2 && l->capacity() <= (1u << 20))
+            spare.push_back(std::move(l));
+    }
+};
+
 } // namespace detail
 
 // A walk that hands its visitor whole folders, each open and listed, and lists them in parallel.
@@ -543,7 +701,53 @@ inline std::string childPath(std::string_view parent, std::string_view name)
 template <typename Data>
 class FolderWalk {
 public:
-    // One folder, as the visitor gets it.
+    // A listed folder: open, with its listing, for as long as anybody holds it. A visitor that
+    // hands part of a folder's entries to other items (Visit::share, post) keeps it so; it lets
+    // go of it once its items are done, at the latest when the walk ends.
+    class Folder {
+    public:
+        ~Folder()
+        {
+            if (m_ownsFd && m_fd >= 0)
+                ::close(m_fd);
+            detail::ListingCache::mine().give(std::move(m_listing));
+            m_self->release(); // nothing more will be entered from this listing
+        }
+        Folder(const Folder&) = delete;
+        Folder& operator=(const Folder&) = delete;
+
+        int fd() const { return m_fd; }
+        const Listing& listing() const { return *m_listing; }
+        std::string_view path() const { return m_path; }
+        int depth() const { return m_depth; }
+        const struct stat& status() const { return m_st; }
+
+        // Has entry i of the listing, a folder, visited later with `childData` (see
+        // Visit::enter), queued at once. Any thread.
+        void enter(size_t i, Data childData, long long rank = 0)
+        {
+            m_walk.postChild(m_self, m_fd, m_path, m_listing->name(i), m_depth, std::move(childData), rank);
+        }
+
+    private:
+        friend class FolderWalk;
+        Folder(FolderWalk& walk, std::shared_ptr<detail::DirRef> self, int fd, bool ownsFd, std::string path,
+               int depth, const struct stat& st)
+            : m_walk(walk), m_self(std::move(self)), m_fd(fd), m_ownsFd(ownsFd), m_path(std::move(path)),
+              m_depth(depth), m_st(st), m_listing(detail::ListingCache::mine().take())
+        {
+        }
+        FolderWalk& m_walk;
+        std::shared_ptr<detail::DirRef> m_self;
+        int m_fd;
+        bool m_ownsFd;
+        std::string m_path;
+        int m_depth;
+        struct stat m_st;
+        std::unique_ptr<Listing> m_listing;
+    };
+
+    // One folder (or, for the root with Options::rootPart, one part of it), as the visitor gets it.
     class Visit {
     public:
         bool listed = false;               // false: not opened or not listed (see run)
@@ -553,6 +757,10 @@ public:
         const struct stat* st = nullptr;   // the folder's own status (when listed)
         const Listing* listing = nullptr;  // its entries (when listed), as the options say
         Data data{};
+        // Parts of the root (Options::rootPart): where this part's first entry stands in the
+        // root's listing, and whether more parts follow. Always 0 and false for other folders.
+        size_t first = 0;
+        bool more = false;
 
         // Has entry i of the listing, a folder, visited later with `childData`, on any thread.
         // Folders of a lower `rank` are taken first; within a rank the walk goes depth first, a
@@ -561,6 +769,9 @@ public:
         {
             m_entered.push_back(Entered{i, std::move(childData), rank});
         }
+        // The folder, open and listed, for items that go on with its entries after this visit
+        // (see FolderWalk::post). Only when listed.
+        std::shared_ptr<Folder> share() const { return m_folder; }
 
     private:
         friend class FolderWalk;
@@ -570,10 +781,12 @@ public:
             long long rank;
         };
         std::vector<Entered> m_entered;
+        std::shared_ptr<Folder> m_folder;
     };
 
-    // On `pool`, or with none on the thread that calls run().
-    FolderWalk(const Options& options, WalkPool* pool) : m_options(options), m_batch(pool) {}
+    // On `pool`, or with none on the thread that calls run(); `width` above 0: at most that many
+    // folders are listed at once (see WalkPool::Batch).
+    FolderWalk(const Options& options, WalkPool* pool, int width = 0) : m_options(options), m_batch(pool, width) {}
 
     // Any thread: folders not yet opened are visited as not listed, quickly. Visitors check
     // stopped() to end a folder's loop early.
@@ -581,6 +794,9 @@ public:
     bool stopped() const { return m_stopped.load(std::memory_order_acquire); }
     // From a visitor: have the waiting thread call its tick soon.
     void wake() { m_batch.wake(); }
+    // Queues an item of the visitor's own (work on a shared folder's entries, say) on this walk,
+    // from a visitor or from another such item; it runs before the walk ends.
+    void post(std::function<void()> task, long long rank = 0) { m_batch.post(std::move(task), rank); }
 
     // Walks the folder at `root` (a link at the root itself is not followed, unless the path
     // ends in "/"). The visitor gets the root (depth 0) on this thread, then every folder it
@@ -602,44 +818,76 @@ public:
             return false;
         }
         m_rootDevice = st.st_dev;
-        const int listFd = ::dup(fd);
-        DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-        if (!dir) {
-            if (listFd >= 0)
-                ::close(listFd);
-            ::close(fd);
-            return false;
-        }
-        auto rootRef = std::make_shared<detail::DirRef>();
-        rootRef->fd = fd; // not held: closed below, once every folder is done
         std::string path = root;
         while (path.size() > 1 && path.back() == '/')
             path.pop_back();
-        visitListed(rootRef, dir, st, path, 0, std::move(rootData), visitor);
+        auto rootRef = std::make_shared<detail::DirRef>();
+        rootRef->fd = fd; // not held: closed below, once every folder is done
+        m_visitChild = [this, &visitor](const std::shared_ptr<detail::DirRef>& self, std::string p, int depth,
+                                        Data data) { visitFolder(self, std::move(p), depth, std::move(data), visitor); };
+        auto part = std::shared_ptr<Folder>(new Folder(*this, rootRef, fd, false, path, 0, st));
+        const size_t partSize = m_options.rootPart ? m_options.rootPart : SIZE_MAX;
+        if (!part->m_listing->readFrom(fd, m_options.sorted && !m_options.rootPart, m_options.skipHidden, partSize)) {
+            part.reset();
+            m_visitChild = nullptr;
+            ::close(fd);
+            return false;
+        }
+        // The root in parts: each read goes to the visitor at once, the last (perhaps empty, when
+        // the folder ended just after a full part, or the walk was stopped) with `more` false.
+        for (size_t at = 0;;) {
+            const bool more = !part->m_listing->atEnd();
+            const size_t count = part->m_listing->size();
+            visitListed(std::move(part), rootData, visitor, at, more);
+            if (!more)
+                break;
+            at += count;
+            rootRef->pending.fetch_add(1, std::memory_order_relaxed); // the next part's own
+            part = std::shared_ptr<Folder>(new Folder(*this, rootRef, fd, false, path, 0, st));
+            if (stopped() || !part->m_listing->readFrom(fd, false, m_options.skipHidden, partSize))
+                part->m_listing->setEmptyEnd();
+        }
         m_batch.wait(tick, interval);
+        m_visitChild = nullptr;
         rootRef->fd = -1;
         ::close(fd);
         return true;
     }
 
 private:
+    void postChild(const std::shared_ptr<detail::DirRef>& self, int listFd, std::string_view path,
+                   std::string_view name, int depth, Data data, long long rank)
+    {
+        self->willOpenChild(listFd);
+        auto child = std::make_shared<detail::DirRef>();
+        child->parent = self;
+        child->name.assign(name);
+        m_batch.post([this, child, p = detail::childPath(path, name), depth, d = std::move(data)]() mutable {
+            m_visitChild(child, std::move(p), depth + 1, std::move(d));
+        }, rank);
+    }
+
     template <typename Visitor>
     void visitFolder(const std::shared_ptr<detail::DirRef>& self, std::string path, int depth, Data data,
                      Visitor& visitor)
     {
         int fd = stopped() ? -1 : detail::openBelow(*self);
-        self->parent->childOpened();
+        self->parent->release();
         struct stat st {};
-        DIR* dir = nullptr;
         if (fd >= 0 && (::fstat(fd, &st) != 0 || (m_options.oneFileSystem && st.st_dev != m_rootDevice))) {
             ::close(fd); // another file system mounted here: left alone
             fd = -1;
         }
-        if (fd >= 0 && !(dir = ::fdopendir(fd)))
-            ::close(fd);
-        if (dir) {
-            visitListed(self, dir, st, path, depth, std::move(data), visitor);
-            return;
+        if (fd >= 0) {
+            auto folder = std::shared_ptr<Folder>(new Folder(*this, self, fd, true, std::move(path), depth, st));
+            if (folder->m_listing->readFrom(fd, m_options.sorted, m_options.skipHidden)) {
+                visitListed(std::move(folder), std::move(data), visitor, 0, false);
+                return;
+            }
+            path = std::move(folder->m_path);
+            folder.reset(); // closes the descriptor
+        } else {
+            self->release(); // nothing will be entered from it
         }
         Visit v;
         v.path = path;
@@ -648,52 +896,32 @@ private:
         visitor(v);
     }
 
-    // Lists the folder open as `dir` (closed here), visits it and queues what it entered.
+    // Visits the listed folder (or root part) and queues what the visit entered.
     template <typename Visitor>
-    void visitListed(const std::shared_ptr<detail::DirRef>& self, DIR* dir, const struct stat& st,
-                     const std::string& path, int depth, Data data, Visitor& visitor)
+    void visitListed(std::shared_ptr<Folder> folder, Data data, Visitor& visitor, size_t first, bool more)
     {
-        Listing listing;
-        listing.read(dir, m_options.sorted, m_options.skipHidden);
         Visit v;
         v.listed = true;
-        v.fd = ::dirfd(dir);
-        v.path = path;
-        v.depth = depth;
-        v.st = &st;
-        v.listing = &listing;
+        v.fd = folder->m_fd;
+        v.path = folder->m_path;
+        v.depth = folder->m_depth;
+        v.st = &folder->m_st;
+        v.listing = folder->m_listing.get();
         v.data = std::move(data);
+        v.first = first;
+        v.more = more;
+        v.m_folder = folder;
         visitor(v);
-        if (!v.m_entered.empty()) {
-            self->toOpen.store(v.m_entered.size(), std::memory_order_relaxed);
-            if (self->fd < 0 && WalkPool::holdDescriptor()) {
-                const int keep = ::dup(v.fd);
-                std::lock_guard g(self->lock);
-                if (keep >= 0) {
-                    self->fd = keep;
-                    self->held = true;
-                } else {
-                    WalkPool::releaseDescriptor();
-                }
-            }
-            // Queued last first, so that the first entered is taken first.
-            for (auto it = v.m_entered.rbegin(); it != v.m_entered.rend(); ++it) {
-                auto child = std::make_shared<detail::DirRef>();
-                child->parent = self;
-                child->name.assign(listing.name(it->index));
-                m_batch.post(
-                    [this, child, p = detail::childPath(path, child->name), depth, d = std::move(it->data),
-                     &visitor]() mutable { visitFolder(child, std::move(p), depth + 1, std::move(d), visitor); },
-                    it->rank);
-            }
-        }
-        ::closedir(dir);
+        // Queued last first, so that the first entered is taken first.
+        for (auto it = v.m_entered.rbegin(); it != v.m_entered.rend(); ++it)
+            folder->enter(it->index, std::move(it->data), it->rank);
     }
 
     Options m_options;
     WalkPool::Batch m_batch;
     std::atomic<bool> m_stopped{false};
     dev_t m_rootDevice = 0;
+    std::function<void(const std::shared_ptr<detail::DirRef>&, std::string, int, Data)> m_visitChild;
 };
 
 // Walks the folder at `root` like `walk`, but lists its folders in parallel on `pool` (with no

@@ -2,6 +2,7 @@
 
 #include "platform/FileWalker.h"
 #include "platform/FolderEntry.h"
+#include "platform/MountedVolumes.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
 #include "platform/UserDirs.h"
@@ -18,6 +19,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -58,7 +60,8 @@ QByteArray join(const QByteArray& folder, const QByteArray& name)
 
 // A Trash folder ready to take items: its "files" and "info" folders held open.
 struct TrashFolder {
-    QByteArray path; // resolved
+    QByteArray path;   // resolved
+    QByteArray topdir; // a volume's Trash: the volume's top folder; empty for the home Trash
     Fd files;
     Fd info;
 };
@@ -156,6 +159,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (shared && ::fstat(shared.get(), &st) == 0 && (st.st_mode & S_ISVTX)) {
         if (Fd mine = ownFolder(shared.get(), uid.constData()); mine && openParts(mine.get(), t)) {
             t.path = join(join(topPath, ".Trash"), uid);
+            t.topdir = topPath;
             return t;
         }
     }
@@ -164,6 +168,7 @@ std::optional<TrashFolder> volumeTrash(int parentFd, const QByteArray& parentPat
     if (!mine || !openParts(mine.get(), t))
         return std::nullopt;
     t.path = join(topPath, own);
+    t.topdir = topPath;
     return t;
 }
 
@@ -180,6 +185,16 @@ QByteArray baseName(const QByteArray& name)
         base.truncate(cut);
     }
     return base;
+}
+
+// The place a record names for `original`: in a volume's Trash relative to the volume's top
+// folder (so that the record still holds when the volume is mounted elsewhere), as the
+// freedesktop.org Trash specification recommends; otherwise absolute.
+QByteArray recordedPath(const TrashFolder& t, const QByteArray& original)
+{
+    if (t.topdir.isEmpty() || !Paths::isBelow(original, t.topdir))
+        return original;
+    return original.mid(t.topdir.endsWith('/') ? t.topdir.size() : t.topdir.size() + 1);
 }
 
 QByteArray infoText(const QByteArray& original)
@@ -280,7 +295,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
 {
     sweepDeadParts(t.info.get(), t.path);
     const QByteArray base = baseName(name);
-    const QByteArray text = infoText(original);
+    const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
         const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
         const QByteArray infoName = candidate + ".trashinfo";
@@ -311,28 +326,63 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
 
 #endif
 
-// The raw original of a put-back: the text as given, unless it holds a name that did not survive
-// decoding; then the record's own bytes, if they decode to the same text.
-QByteArray originalBytes(const QString& original, int infoFd, const QByteArray& infoName)
+// The folder a record's relative Path starts from, for the Trash item at `trashPath` (raw,
+// cleaned, in a Trash folder's "files"): the top of the volume for "$topdir/.Trash-$uid" and
+// "$topdir/.Trash/$uid", else the folder the Trash folder lies in ($XDG_DATA_HOME).
+QByteArray relativeBase(const QByteArray& trashPath)
 {
-    const QByteArray given = QFile::encodeName(original);
-    if (!original.contains(QChar::ReplacementCharacter) || infoFd < 0)
-        return given;
+    const QByteArray trash = dropPieces(trashPath, 2);
+    const QByteArray above = dropPieces(trash, 1);
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    if (trash.endsWith("/.Trash-" + uid) || !above.endsWith("/.Trash") || !trash.endsWith('/' + uid))
+        return above;
+    return dropPieces(above, 1);
+}
+
+// The original place that the record `infoName` in the folder open at `infoFd` gives, as raw
+// bytes: its Path, absolute or relative to `base`. No value when there is no readable record, or
+// its Path is missing or names no plain absolute place (a relative one never climbs with "..").
+std::optional<QByteArray> recordedOriginal(int infoFd, const QByteArray& infoName, const QByteArray& base)
+{
+    constexpr qint64 kMaxRecord = 64 * 1024;
+    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
     QFile f;
-    const int fd = ::openat(infoFd, infoName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxRecord
+        || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             ::close(fd);
-        return given;
+        return std::nullopt;
     }
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("Path=")) {
-            const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
-            if (QFile::decodeName(raw) == original)
-                return raw;
+    bool inGroup = false;
+    for (QByteArray line : f.read(kMaxRecord).split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[')) {
+            inGroup = line == "[Trash Info]";
+            continue;
         }
+        if (!inGroup || !line.startsWith("Path="))
+            continue;
+        const QByteArray raw = QByteArray::fromPercentEncoding(line.mid(5));
+        if (raw.isEmpty())
+            return std::nullopt;
+        const QByteArray place = raw.startsWith('/') ? raw : join(base, raw);
+        if (!NoFollow::isPlainAbsolute(place))
+            return std::nullopt;
+        return place;
     }
-    return given;
+    return std::nullopt;
+}
+
+// Whether the record's place is the original a caller remembers: the same bytes, or, for a
+// remembered text that carries the replacement character of a name that was not UTF-8, the
+// bytes that decode to exactly that text.
+bool isRemembered(const QByteArray& recorded, const QString& original)
+{
+    if (recorded == QFile::encodeName(original))
+        return true;
+    return original.contains(QChar::ReplacementCharacter) && QFile::decodeName(recorded) == original;
 }
 
 } // namespace
@@ -431,17 +481,30 @@ PutBackResult putBack(const QString& trashPath, const QString& original)
     if (trashPath.isEmpty() || original.isEmpty())
         return failed(Outcome::failed, EINVAL);
     QByteArray name;
-    const Fd files = NoFollow::openParent(QFile::encodeName(trashPath), &name);
+    const QByteArray slot = QFile::encodeName(Paths::clean(trashPath));
+    const Fd files = NoFollow::openParent(slot, &name);
     if (!files || !existsAt(files.get(), name.constData()))
         return errno == ENOENT || files ? failed(Outcome::notInTrash) : failed(Outcome::failed, errno);
+#ifdef Q_OS_MACOS
+    // The system's Trash keeps no record of its own: the remembered place is all there is.
+    const Fd info;
+    const QByteArray infoName;
+    const QByteArray to = QFile::encodeName(original);
+#else
     // The desktop Trash keeps one record per item in "info", named after the item in "files".
-    Fd info;
-    const QByteArray filesPath = QFile::encodeName(Paths::clean(trashPath)).chopped(name.size() + 1);
-    if (filesPath.endsWith("/files"))
-        info.reset(::openat(files.get(), "../info", kFolderFlags));
+    // Only an item whose record names the remembered original is the one that was trashed: the
+    // Trash may have been emptied and the same name given to something else since, which then
+    // counts as the item being gone from the Trash.
+    if (!slot.chopped(name.size() + 1).endsWith("/files"))
+        return failed(Outcome::notInTrash);
+    const Fd info(::openat(files.get(), "../info", kFolderFlags));
     const QByteArray infoName = name + ".trashinfo";
-
-    const QByteArray to = originalBytes(original, info.get(), infoName);
+    const std::optional<QByteArray> recorded =
+        info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
+    if (!recorded || !isRemembered(*recorded, original))
+        return failed(Outcome::notInTrash);
+    const QByteArray to = *recorded;
+#endif
     QByteArray last;
     const Fd destination = [&] {
         QByteArray parentOfOriginal = to;
@@ -526,5 +589,187 @@ bool isInTrash(const QByteArray& path)
 }
 
 bool isInTrash(const QString& path) { return isInTrash(QFile::encodeName(path)); }
+
+// ---- Emptying
+
+namespace {
+
+#ifndef Q_OS_MACOS
+
+// The Trash folders of the desktop's kind that could hold `path`: the home Trash (as given and
+// resolved) and the volume's.
+QList<QByteArray> desktopFoldersNear(const QByteArray& path)
+{
+    QList<QByteArray> out = foldersNear(path);
+    const QByteArray dotTrash = QFile::encodeName(Paths::home() + QStringLiteral("/.Trash"));
+    out.removeAll(dotTrash);
+    out.removeAll(QFile::encodeName(Paths::resolveSymlinks(QFile::decodeName(dotTrash))));
+    return out;
+}
+
+// Makes the folder `name` of the folder open at `dirFd` (its lstat in `st`) writable and listable
+// for its owner, when it is this user's and is not; never through a link.
+void makeOwnerWritable(int dirFd, const char* name, const struct stat& st)
+{
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & S_IRWXU) == S_IRWXU)
+        return;
+    ::fchmodat(dirFd, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW);
+}
+
+// Deletes a folder's tree for good, depth first by raw names relative to each folder's descriptor;
+// every folder on the way is made writable for its owner before it is entered. Never follows a
+// link, never enters another file system.
+struct WholeRemover {
+    std::string name;
+    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    {
+        name.assign(e.name);
+        if (e.kind == FileWalker::Kind::Folder) {
+            if (e.hasStat)
+                makeOwnerWritable(e.parentFd, name.c_str(), e.st);
+            return FileWalker::Visit::Descend;
+        }
+        ::unlinkat(e.parentFd, name.c_str(), 0);
+        return FileWalker::Visit::Skip;
+    }
+    void leave(const FileWalker::Entry& folder)
+    {
+        name.assign(folder.name);
+        ::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR);
+    }
+};
+
+// Removes the entry `name` of the folder open at `dirFd` whole: a folder with everything in it
+// (on `dev` only), anything else as itself.
+void removeWhole(int dirFd, const QByteArray& name, dev_t dev)
+{
+    struct stat st {};
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlinkat(dirFd, name.constData(), 0);
+        return;
+    }
+    if (st.st_dev != dev)
+        return; // a volume mounted here is not the Trash's
+    makeOwnerWritable(dirFd, name.constData(), st);
+    const Fd folder(::openat(dirFd, name.constData(), kFolderFlags));
+    struct stat opened {};
+    if (!folder || ::fstat(folder.get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
+        return;
+    FileWalker::Options options;
+    options.statFiles = false;
+    options.statAll = true;
+    options.oneFileSystem = true;
+    WholeRemover remover;
+    FileWalker::walkAt(folder.get(), name.toStdString(), options, remover);
+    ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+}
+
+// The entries of the folder open at `fd`, as raw names; none when it cannot be listed.
+QList<QByteArray> entriesOf(int fd)
+{
+    QList<QByteArray> out;
+    FileWalker::Listing listing;
+    if (!listing.readAt(fd, false))
+        return out;
+    for (size_t i = 0; i < listing.size(); ++i)
+        out.append(QByteArray(listing.cName(i), qsizetype(listing.name(i).size())));
+    return out;
+}
+
+#endif
+
+} // namespace
+
+Part partOf(const QByteArray& path)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(path);
+    return Part::none;
+#else
+    const Part part = path.endsWith("/files") ? Part::files : path.endsWith("/info") ? Part::info : Part::none;
+    if (part == Part::none || !NoFollow::isPlainAbsolute(path))
+        return Part::none;
+    const QByteArray folder = dropPieces(path, 1);
+    return desktopFoldersNear(folder).contains(folder) ? part : Part::none;
+#endif
+}
+
+QList<QByteArray> otherVolumeParts(Part part)
+{
+    QList<QByteArray> out;
+#ifdef Q_OS_MACOS
+    Q_UNUSED(part);
+#else
+    if (part == Part::none)
+        return out;
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    const QByteArray partName = part == Part::files ? "files" : "info";
+    for (const MountedVolumes::Volume& volume : MountedVolumes::list()) {
+        const QByteArray top = QFile::encodeName(volume.path);
+        for (const QByteArray& folder : {join(join(top, ".Trash"), uid), join(top, ".Trash-" + uid)}) {
+            const Fd fd = NoFollow::openFolder(folder);
+            struct stat st {};
+            if (fd && ::fstat(fd.get(), &st) == 0 && st.st_uid == ::geteuid())
+                out.append(join(folder, partName));
+        }
+    }
+#endif
+    return out;
+}
+
+QList<QByteArray> emptyPart(const QByteArray& path)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(path);
+    return {};
+#else
+    const Part part = partOf(path);
+    if (part == Part::none)
+        return {path};
+    // The Trash folder, its owner's, held open with both parts: nothing below it is reached by a
+    // path string again.
+    const Fd trash = NoFollow::openFolder(dropPieces(path, 1));
+    struct stat trashSt {};
+    if (!trash)
+        return errno == ENOENT ? QList<QByteArray>{} : QList<QByteArray>{path};
+    if (::fstat(trash.get(), &trashSt) != 0 || trashSt.st_uid != ::geteuid())
+        return {path};
+    const Fd files(::openat(trash.get(), "files", kFolderFlags));
+    const Fd info(::openat(trash.get(), "info", kFolderFlags));
+    QList<QByteArray> stayed;
+    if (part == Part::files) {
+        struct stat filesSt {};
+        if (!files)
+            return errno == ENOENT ? stayed : QList<QByteArray>{path};
+        if (::fstat(files.get(), &filesSt) != 0)
+            return {path};
+        for (const QByteArray& name : entriesOf(files.get())) {
+            removeWhole(files.get(), name, filesSt.st_dev);
+            if (existsAt(files.get(), name.constData())) {
+                stayed.append(join(path, name)); // its record stays with it
+                continue;
+            }
+            if (info)
+                ::unlinkat(info.get(), (name + ".trashinfo").constData(), 0);
+        }
+        return stayed;
+    }
+    if (!info)
+        return errno == ENOENT ? stayed : QList<QByteArray>{path};
+    for (const QByteArray& name : entriesOf(info.get())) {
+        // A record being written right now (see publishRecord) is not one yet.
+        if (name.startsWith(kPartPrefix) && name.endsWith(kPartSuffix))
+            continue;
+        if (name.endsWith(".trashinfo") && files && existsAt(files.get(), name.chopped(10).constData()))
+            continue; // its item is still in the Trash
+        removeWhole(info.get(), name, trashSt.st_dev);
+        if (existsAt(info.get(), name.constData()))
+            stayed.append(join(path, name));
+    }
+    return stayed;
+#endif
+}
 
 } // namespace Trash

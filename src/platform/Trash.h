@@ -21,7 +21,8 @@ namespace Trash {
 // (a link, dangling or not, is moved as itself), and returns the absolute path it got there; no
 // value when it was not moved (it is then still where it was). `parentPath` is that folder's
 // path, recorded as the item's original place. Items on another volume than the home Trash go to
-// that volume's own Trash folder, or are not moved when there is none to be had. An item that
+// that volume's own Trash folder (their record names them relative to the volume's top folder),
+// or are not moved when there is none to be had. An item that
 // already lies in a Trash folder (see foldersNear), is one, or holds one is never moved.
 //
 // `beforeMove`, when given, is told the item's path in the Trash once its record is in place and
@@ -53,10 +54,15 @@ struct PutBackResult {
     explicit operator bool() const { return outcome == Outcome::restored; }
 };
 
-// Moves the item at `trashPath` back to `original`, making the folders that lead to it. Never
-// replaces anything at `original`. On success the item's Trash record is removed as well. When
-// `original` holds a name that is not valid UTF-8 (shown with replacement characters), the raw
-// name is taken from the item's Trash record.
+// Moves the item at `trashPath` back to `original`, making the folders that lead to it (without
+// following a link). Never replaces anything at `original`. Off macOS only the item that was
+// trashed goes back: its Trash record must name `original` byte for byte (the record's Path,
+// absolute or relative to the volume's top folder); an item in that slot without a record, or
+// with a record naming another place (the Trash was emptied and the name given to something else
+// since), counts as not in the Trash and is left where it is with its record. On success the
+// record is removed as well. When `original` holds a name that is not valid UTF-8 (shown with
+// replacement characters), the record gives the raw name. On macOS, whose Trash keeps no such
+// record, `original` is taken as it is.
 PutBackResult putBack(const QString& trashPath, const QString& original);
 
 // The Trash folders of the user: the desktop's Trash ($XDG_DATA_HOME/Trash, or
@@ -74,5 +80,28 @@ QList<QByteArray> foldersNear(const QByteArray& path);
 bool isInTrash(const QString& path);
 bool isInTrash(const QByteArray& path);
 inline bool isInTrash(const char* path) { return isInTrash(QByteArray(path)); }
+
+// ---- Emptying
+
+// The two parts of a Trash folder of the desktop's kind: the items, and their records.
+enum class Part { none, files, info };
+
+// Which part of one of the user's Trash folders of that kind `path` (raw, absolute, links
+// resolved) is: the "files" or "info" folder of the home Trash, or of the Trash folder of the
+// volume holding it ("$topdir/.Trash/$uid", "$topdir/.Trash-$uid"). None on macOS.
+Part partOf(const QByteArray& path);
+
+// The same part of the user's Trash folders on the other mounted volumes (those MountedVolumes
+// lists) that exist as real folders of the user, as raw paths; none on macOS.
+QList<QByteArray> otherVolumeParts(Part part);
+
+// Empties the part at `path` (see partOf) for good, opening every folder without following a
+// link and never leaving its file system. Of "files", each item goes whole: a folder inside it
+// that its owner cannot write or list is made writable for the owner first (the folders a
+// trashed Go module cache keeps read-only), and the item's record goes only once the item
+// itself is gone, so that a client still lists whatever stays. Of "info", the records whose
+// item is no longer in "files" go. Returns the paths of what stayed (items, or records that
+// could not be removed); empty when everything went.
+QList<QByteArray> emptyPart(const QByteArray& path);
 
 } // namespace Trash

@@ -1,27 +1,27 @@
 #include "platform/WalkPool.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cmath>
+#include <ctime>
 
 #include <sys/resource.h>
 
 namespace {
 
+// The most threads the pool starts, whatever the width: enough to keep a disk's queue full while
+// nearly all of them wait for reads.
+constexpr int kThreadCap = 64;
+// How often the pool looks at what its items do.
+constexpr std::chrono::milliseconds kGovernEvery{10};
+
 std::atomic<int> g_held{0};
 std::atomic<int> g_budgetForTesting{-1};
 
-// An eighth of the open-file limit (read afresh, it may change), so that a desktop with a limit of
-// 256 keeps plenty for everything else.
-int descriptorBudget()
+double processCpuSeconds()
 {
-    const int forTesting = g_budgetForTesting.load(std::memory_order_relaxed);
-    if (forTesting >= 0)
-        return forTesting;
-    rlimit limit{};
-    rlim_t soft = 1024;
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        soft = limit.rlim_cur;
-    return int(std::clamp<rlim_t>(soft / 8, 4, 128));
+    timespec ts{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 } // namespace
@@ -29,13 +29,14 @@ int descriptorBudget()
 WalkPool& WalkPool::shared()
 {
     // Never destroyed: its threads wait idle until the process ends.
-    static WalkPool* pool = new WalkPool(int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)));
+    static WalkPool* pool = new WalkPool(int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kThreadCap))));
     return *pool;
 }
 
-WalkPool::WalkPool(int threads) : m_maxThreads(size_t(std::max(1, threads)))
+WalkPool::WalkPool(int width)
+    : m_width(std::clamp(width, 1, kThreadCap)), m_cap(std::max(kThreadCap, m_width)), m_limit(m_width)
 {
-    m_threads.reserve(m_maxThreads);
+    m_threads.reserve(size_t(m_cap));
 }
 
 WalkPool::~WalkPool()
@@ -47,6 +48,29 @@ WalkPool::~WalkPool()
     m_wakeWorkers.notify_all();
     for (std::thread& t : m_threads)
         t.join();
+}
+
+int WalkPool::width() const { return m_width; }
+
+int WalkPool::limit() const { return m_limit.load(std::memory_order_relaxed); }
+
+int WalkPool::maxInFlight() const
+{
+    return std::max(m_width, std::min(m_cap, descriptorBudget() / 2));
+}
+
+// An eighth of the open-file limit (read afresh, it may change), so that a desktop with a limit of
+// 256 keeps plenty for everything else.
+int WalkPool::descriptorBudget()
+{
+    const int forTesting = g_budgetForTesting.load(std::memory_order_relaxed);
+    if (forTesting >= 0)
+        return forTesting;
+    rlimit limit{};
+    rlim_t soft = 1024;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        soft = limit.rlim_cur;
+    return int(std::clamp<rlim_t>(soft / 8, 4, 128));
 }
 
 bool WalkPool::holdDescriptor()
@@ -75,6 +99,66 @@ void WalkPool::setDescriptorBudgetForTesting(std::optional<int> budget)
     g_budgetForTesting.store(budget.value_or(-1), std::memory_order_relaxed);
 }
 
+int WalkPool::nextLimit(const Sample& s)
+{
+    const int floor = std::max(1, s.width);
+    const int cap = std::max(s.cap, floor);
+    const int limit = std::clamp(s.limit, floor, cap);
+    const bool full = s.running >= limit;
+    const bool waiting = s.voluntarySwitches > s.involuntarySwitches;
+    if (full && s.queued && waiting && s.busyCores < 0.75 * floor) {
+        // Each running item kept this share of a processor busy; `width` processors take this many.
+        const double perItem = std::max(s.busyCores, 0.02 * s.running) / std::max(1, s.running);
+        const double wanted = std::ceil(double(floor) / perItem);
+        return std::clamp(std::max(limit + 1, int(std::min(wanted, double(cap)))), floor, cap);
+    }
+    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued))
+        return std::max(floor, (limit + floor) / 2);
+    return limit;
+}
+
+void WalkPool::govern()
+{
+    const auto now = std::chrono::steady_clock::now();
+    const long long nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count();
+    if (nowNs < m_nextGovernNs.load(std::memory_order_relaxed))
+        return;
+    std::unique_lock g(m_governLock, std::try_to_lock);
+    if (!g.owns_lock() || now - m_lastGovern < kGovernEvery)
+        return;
+    m_nextGovernNs.store(nowNs + std::chrono::duration_cast<std::chrono::nanoseconds>(kGovernEvery).count(),
+                         std::memory_order_relaxed);
+    const double cpu = processCpuSeconds();
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const double seconds = std::chrono::duration<double>(now - m_lastGovern).count();
+    const bool first = m_lastGovern == std::chrono::steady_clock::time_point{} || seconds > 1.0;
+    Sample s;
+    s.width = m_width;
+    s.cap = maxInFlight();
+    s.busyCores = first ? 0 : (cpu - m_lastCpu) / seconds;
+    s.voluntarySwitches = usage.ru_nvcsw - m_lastVoluntary;
+    s.involuntarySwitches = usage.ru_nivcsw - m_lastInvoluntary;
+    m_lastGovern = now;
+    m_lastCpu = cpu;
+    m_lastVoluntary = usage.ru_nvcsw;
+    m_lastInvoluntary = usage.ru_nivcsw;
+    std::lock_guard lk(m_lock);
+    s.limit = m_limit.load(std::memory_order_relaxed);
+    s.running = int(m_running);
+    s.queued = false;
+    for (const Batch* b : m_ready)
+        s.queued |= b->m_width == 0 && !b->m_queue.empty();
+    // A first look only sets the baseline; after a long pause (nothing ran) the pool starts afresh
+    // at its width.
+    const int next = first ? m_width : nextLimit(s);
+    if (next == s.limit)
+        return;
+    m_limit.store(next, std::memory_order_relaxed);
+    if (next > s.limit)
+        startThreads();
+}
+
 void WalkPool::unready(Batch* batch)
 {
     const auto at = std::find(m_ready.begin(), m_ready.end(), batch);
@@ -86,19 +170,38 @@ void WalkPool::unready(Batch* batch)
     batch->m_inReady = false;
 }
 
+bool WalkPool::mayTake(const Batch* batch) const
+{
+    if (batch->m_queue.empty())
+        return false;
+    if (batch->m_width > 0)
+        return batch->m_running < size_t(batch->m_width);
+    return m_running < size_t(m_limit.load(std::memory_order_relaxed));
+}
+
+bool WalkPool::anyTakeable() const
+{
+    for (const Batch* b : m_ready)
+        if (mayTake(b))
+            return true;
+    return false;
+}
+
 bool WalkPool::take(Batch* batch, Batch::Task& out)
 {
-    if (m_running >= m_maxThreads || !batch->takeLocked(out))
+    if (!mayTake(batch) || !batch->takeLocked(out))
         return false;
     if (batch->m_queue.empty())
         unready(batch);
     ++m_running;
+    ++batch->m_running;
     return true;
 }
 
 void WalkPool::finished(Batch* batch)
 {
     --m_running;
+    --batch->m_running;
     // The slot just freed goes to the thread that ran the item, which takes the next one at once
     // (see work() and Batch::wait()): nobody else needs waking for it, so a walk of many small
     // folders does not wake a sleeping thread per folder.
@@ -106,31 +209,61 @@ void WalkPool::finished(Batch* batch)
         batch->m_changed.notify_all();
 }
 
+void WalkPool::startThreads()
+{
+    // Free slots that queued items could fill, less the threads already asleep to take them.
+    size_t queued = 0;
+    size_t slots = 0;
+    const size_t limit = size_t(m_limit.load(std::memory_order_relaxed));
+    for (const Batch* b : m_ready) {
+        const size_t waiting = b->m_outstanding - b->m_running;
+        queued += waiting;
+        if (b->m_width > 0)
+            slots += std::min(waiting, size_t(b->m_width) - std::min(size_t(b->m_width), b->m_running));
+    }
+    slots += limit > m_running ? std::min(queued, limit - m_running) : 0;
+    slots = std::min(slots, queued);
+    if (m_idle > 0)
+        m_wakeWorkers.notify_all();
+    size_t more = slots > m_idle ? slots - m_idle : 0;
+    while (more-- > 0 && m_threads.size() < size_t(m_cap))
+        m_threads.emplace_back([this] { work(); });
+}
+
 void WalkPool::work()
 {
     std::unique_lock lk(m_lock);
     for (;;) {
         ++m_idle;
-        m_wakeWorkers.wait(lk, [&] { return m_quit || (!m_ready.empty() && m_running < m_maxThreads); });
+        m_wakeWorkers.wait(lk, [&] { return m_quit || anyTakeable(); });
         --m_idle;
         if (m_quit)
             return; // every batch is gone by now
-        if (m_turn >= m_ready.size())
-            m_turn = 0;
-        Batch* batch = m_ready[m_turn++];
+        Batch* batch = nullptr;
+        for (size_t k = 0; k < m_ready.size() && !batch; ++k) {
+            if (m_turn >= m_ready.size())
+                m_turn = 0;
+            Batch* b = m_ready[m_turn++];
+            if (mayTake(b))
+                batch = b;
+        }
         Batch::Task task;
-        if (!take(batch, task))
+        if (!batch || !take(batch, task))
             continue;
         lk.unlock();
         task();
         task = nullptr; // what the item holds goes before the batch may end
+        govern();
         lk.lock();
         --batch->m_outstanding;
         finished(batch);
     }
 }
 
-WalkPool::Batch::Batch(WalkPool* pool) : m_pool(pool) {}
+WalkPool::Batch::Batch(WalkPool* pool, int width)
+    : m_pool(pool), m_width(pool && width > 0 ? std::min(width, pool->m_cap) : 0)
+{
+}
 
 WalkPool::Batch::~Batch()
 {
@@ -162,18 +295,20 @@ void WalkPool::Batch::post(Task task, long long rank)
     std::lock_guard g(lock());
     m_queue[rank].push_back(std::move(task));
     ++m_outstanding;
-    if (m_pool) {
-        if (!m_inReady) {
-            m_pool->m_ready.push_back(this);
-            m_inReady = true;
-        }
-        // Threads start as work arrives: a program that walks little starts few of them. With
-        // every slot taken, the thread that frees one takes the next item.
-        if (m_pool->m_idle == 0 && m_pool->m_threads.size() < m_pool->m_maxThreads)
-            m_pool->m_threads.emplace_back([pool = m_pool] { pool->work(); });
-        else if (m_pool->m_running < m_pool->m_maxThreads)
-            m_pool->m_wakeWorkers.notify_one();
+    if (!m_pool)
+        return;
+    if (!m_inReady) {
+        m_pool->m_ready.push_back(this);
+        m_inReady = true;
     }
+    if (!m_pool->mayTake(this))
+        return; // every slot is taken: the thread that frees one takes the next item
+    // A thread asleep takes it; else a new one starts (threads start as work arrives, so a
+    // program that walks little starts few of them).
+    if (m_pool->m_idle > 0)
+        m_pool->m_wakeWorkers.notify_one();
+    else if (m_pool->m_threads.size() < size_t(m_pool->m_cap))
+        m_pool->m_threads.emplace_back([pool = m_pool] { pool->work(); });
 }
 
 void WalkPool::Batch::wake()
@@ -181,6 +316,8 @@ void WalkPool::Batch::wake()
     {
         std::lock_guard g(lock());
         m_woken = true;
+        if (!m_waiting)
+            return;
     }
     m_changed.notify_all();
 }
@@ -199,19 +336,30 @@ void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milli
             lk.unlock();
             task();
             task = nullptr;
+            if (m_pool)
+                m_pool->govern();
             lk.lock();
             --m_outstanding;
             if (m_pool) {
                 m_pool->finished(this);
                 // With nothing more of its own to run, this thread hands the slot to a worker.
-                if (m_queue.empty() && !m_pool->m_ready.empty())
+                if (m_queue.empty() && m_pool->m_idle > 0 && m_pool->anyTakeable())
                     m_pool->m_wakeWorkers.notify_one();
             }
         } else {
-            m_changed.wait_until(lk, nextTick, [&] {
-                return m_outstanding == 0 || m_woken
-                    || (m_pool && !m_queue.empty() && m_pool->m_running < m_pool->m_maxThreads);
+            // Asleep until woken, the walk is over, a slot frees up for this walk, or it is time
+            // to tick (and to look at what the items do, so the pool follows the disk).
+            const auto until = m_pool ? std::min(nextTick, Clock::now() + kGovernEvery) : nextTick;
+            m_waiting = true;
+            m_changed.wait_until(lk, until, [&] {
+                return m_outstanding == 0 || m_woken || (m_pool && m_pool->mayTake(this));
             });
+            m_waiting = false;
+            if (m_pool && m_outstanding > 0) {
+                lk.unlock();
+                m_pool->govern();
+                lk.lock();
+            }
         }
         // Without a pool the tick follows every item.
         if (m_woken || !m_pool || Clock::now() >= nextTick || m_outstanding == 0) {

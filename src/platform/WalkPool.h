@@ -1,15 +1,20 @@
 #pragma once
-// The threads every parallel folder walk of the program lists its folders on: one pool, one thread
-// per core, shared by all walks at once. Thirty measurements started together thus use the machine
-// fully without starting thirty sets of threads. Each walk keeps its own queue of items (a Batch),
-// in its own order; the pool's threads take the queued items of the walks in turn.
+// The threads every parallel folder walk of the program lists its folders on: one pool, shared by
+// all walks at once. Thirty measurements started together thus use the machine fully without
+// starting thirty sets of threads. Each walk keeps its own queue of items (a Batch), in its own
+// order; the pool's threads take the queued items of the walks in turn.
 //
-// At most one item per core runs at a time, whoever runs it: the pool's threads, or the thread that
-// waits for a walk, which runs items of its own walk while a slot is free (so a small walk needs no
-// other thread, and a walk never waits for a busy pool to get to it). An item must not wait for
-// other items: items list a folder and queue what they find, nothing more. A walk is never
-// started from an item.
+// How many items run at once follows the disk, not only the cores: normally one per core (the
+// pool's width), whoever runs it (the pool's threads, or the thread that waits for a walk, which
+// runs items of its own walk while a slot is free, so a small walk needs no other thread). While
+// the running items leave the processors idle because they wait for the disk (a first walk of a
+// tree whose folders are not in memory), the pool lets more items run, up to a fixed cap and
+// never more than the descriptor budget allows, so that the disk always has reads queued; once
+// the processors are busy again it goes back to its width. A walk given a width of its own runs
+// exactly that many items at once. An item must not wait for other items: items list a folder
+// and queue what they find, nothing more. A walk is never started from an item.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -21,16 +26,21 @@
 
 class WalkPool {
 public:
-    // The program's pool: up to one thread per core (at most 16).
+    // The program's pool: one item per core runs at once (at least 1), more while they wait.
     static WalkPool& shared();
 
-    explicit WalkPool(int threads);
+    // `width` items run at once while none waits on the disk.
+    explicit WalkPool(int width);
     ~WalkPool(); // every batch of the pool must be gone
     WalkPool(const WalkPool&) = delete;
     WalkPool& operator=(const WalkPool&) = delete;
 
-    // Threads start as work arrives, up to this many.
-    int maxThreads() const { return int(m_maxThreads); }
+    int width() const;
+    // Items that may run at once now: the width, or more while items wait on the disk.
+    int limit() const;
+    // The most items that ever run at once (and so the most threads): a fixed cap, within half
+    // the descriptor budget (each running item holds its folder open), never below the width.
+    int maxInFlight() const;
 
     // Folder descriptors that the walks of the whole program may keep open at once so that the
     // folders below can be opened from them; a walk that gets none opens a folder from the
@@ -38,8 +48,27 @@ public:
     static bool holdDescriptor();
     static void releaseDescriptor();
     static int heldDescriptors();
+    static int descriptorBudget();
     // Tests: a fixed budget (0: every folder is opened from the root down); no value: the usual.
     static void setDescriptorBudgetForTesting(std::optional<int> budget);
+
+    // What the pool saw of its items over the last stretch of time, and the limit it sets from it.
+    struct Sample {
+        int width = 1;
+        int cap = 1;
+        int limit = 1;        // the limit so far
+        int running = 0;      // items running at the end of the stretch
+        bool queued = false;  // items waiting for a slot
+        double busyCores = 0; // processor time the process used over the stretch, per second
+        long voluntarySwitches = 0;   // threads that gave up the processor to wait (for the disk)
+        long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
+    };
+    // More items when every slot is taken, work is queued, the processors are mostly idle and the
+    // threads stop because they wait (not because other programs take the processors): as many as
+    // would keep `width` processors busy at the rate seen. Back towards the width once the
+    // processors are busy or nothing waits for a slot. Pure; the pool applies it every few
+    // milliseconds while items run.
+    static int nextLimit(const Sample& sample);
 
     class Batch;
 
@@ -47,19 +76,34 @@ private:
     friend class Batch;
     void work();
     // With m_lock held:
-    void unready(Batch* batch);                    // takes it off m_ready
+    void unready(Batch* batch);                          // takes it off m_ready
+    bool mayTake(const Batch* batch) const;              // a slot is free for it
     bool take(Batch* batch, std::function<void()>& out); // its next item, when a slot is free
-    void finished(Batch* batch);                   // an item of it has run
+    void finished(Batch* batch);                         // an item of it has run
+    bool anyTakeable() const;
+    void startThreads();                                 // threads for the slots that are free
+    // Without m_lock: adjusts the limit when a stretch of time has passed since the last time.
+    void govern();
 
-    std::mutex m_lock;
+    const int m_width;
+    const int m_cap;
+    std::atomic<int> m_limit;
+
+    mutable std::mutex m_lock;
     std::condition_variable m_wakeWorkers;
     std::vector<Batch*> m_ready; // batches with queued items, served in turn
     size_t m_turn = 0;
     bool m_quit = false;
     size_t m_idle = 0;    // threads waiting for work
     size_t m_running = 0; // items running, on the pool's threads and on waiting threads
-    size_t m_maxThreads;  // also the most items that run at once
     std::vector<std::thread> m_threads;
+
+    std::mutex m_governLock; // one thread measures at a time
+    std::atomic<long long> m_nextGovernNs{0}; // steady clock
+    std::chrono::steady_clock::time_point m_lastGovern;
+    double m_lastCpu = 0;
+    long m_lastVoluntary = 0;
+    long m_lastInvoluntary = 0;
 };
 
 // The items of one walk. Items are taken lowest rank first and, within a rank, the last queued
@@ -69,7 +113,9 @@ public:
     using Task = std::function<void()>;
 
     // Items run on `pool`'s threads; with no pool, on the thread that calls wait(), one by one.
-    explicit Batch(WalkPool* pool);
+    // `width` above 0: at most that many items of this batch run at once (within the pool's cap),
+    // whether they wait or not; 0: as the pool's limit says.
+    explicit Batch(WalkPool* pool, int width = 0);
     ~Batch(); // drops what is still queued and waits for the items running
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
@@ -91,10 +137,13 @@ private:
     bool takeLocked(Task& out); // the next item; false when none is queued
 
     WalkPool* m_pool;
+    int m_width;
     std::mutex m_ownLock;
     std::condition_variable m_changed;
     std::map<long long, std::vector<Task>> m_queue;
     size_t m_outstanding = 0; // queued and running
+    size_t m_running = 0;     // running
     bool m_inReady = false;   // listed in the pool's m_ready
     bool m_woken = false;
+    bool m_waiting = false;   // a thread sleeps in wait()
 };

@@ -1,5 +1,6 @@
 #include "services/DiskMapScanner.h"
 
+#include "models/DiskTree.h"
 #include "platform/FileWalker.h"
 #include "platform/MountedVolumes.h"
 #include "platform/Paths.h"
@@ -30,6 +31,12 @@ using DiskTree::Store;
 
 constexpr int kMaxKept = 60;
 constexpr double kFoldShare = 0.004;
+// A folder with more entries than twice this is statted in parts of about this many, by several
+// threads at once.
+constexpr size_t kPart = 2048;
+// The root's entries are read in parts of about this many, each statted (and its entries handed
+// over) while the next is being read.
+constexpr size_t kRootPart = 1024;
 
 // How many of the children (sorted largest first) stay visible.
 template <typename SizeAt>
@@ -64,35 +71,64 @@ FileCategory dominantCategory(quint32 count, CategoryAt categoryAt, SizeAt sizeA
     return FileCategory(best);
 }
 
-std::string_view nameOf(const Record& r)
+std::string_view nameOf(const Store& store, const Record& r)
 {
-    return {r.name, r.nameLength};
+    return {store.name(r), r.nameLength()};
 }
 
-// Sorts a complete folder's children and sets its size, category and folding.
-void completeFolder(Record& folder)
+// Largest first; equal sizes keep their order.
+void sortBySize(Record* kids, quint32 n)
 {
-    Record* kids = folder.children;
-    const quint32 n = folder.childCount;
-    std::stable_sort(kids, kids + n, [](const Record& a, const Record& b) { return a.size > b.size; });
+    const auto larger = [](const Record& a, const Record& b) { return a.size > b.size; };
+    if (n <= 24) {
+        for (quint32 i = 1; i < n; ++i) {
+            const Record r = kids[i];
+            quint32 j = i;
+            for (; j > 0 && larger(r, kids[j - 1]); --j)
+                kids[j] = kids[j - 1];
+            kids[j] = r;
+        }
+        return;
+    }
+    std::stable_sort(kids, kids + n, larger);
+}
+
+// Sorts a complete folder's children and sets its size, category and folding. Entries a stopped
+// scan never got to (left without a name) are dropped first.
+void completeFolder(Store& store, Record& folder, bool mayHaveGaps)
+{
+    Record* kids = store.children(folder);
+    quint32 n = store.childCount(folder);
+    if (mayHaveGaps && n > 0) {
+        quint32 kept = 0;
+        for (quint32 i = 0; i < n; ++i) {
+            if (kids[i].nameLength() > 0)
+                kids[kept++] = kids[i];
+        }
+        n = kept;
+        store.record(folder.children)->size = n;
+    }
+    sortBySize(kids, n);
     qint64 sum = 0;
     for (quint32 i = 0; i < n; ++i)
-        sum += kids[i].size;
-    folder.size = sum;
-    folder.category = FileCategories::bundleOr(
-        nameOf(folder),
-        dominantCategory(n, [&](quint32 i) { return kids[i].category; }, [&](quint32 i) { return kids[i].size; }));
-    folder.keptCount = keptCount([&](quint32 i) { return kids[i].size; }, n, sum);
+        sum += qint64(kids[i].size);
+    folder.size = quint64(sum);
+    folder.setCategory(FileCategories::bundleOr(
+        nameOf(store, folder),
+        dominantCategory(n, [&](quint32 i) { return kids[i].category(); }, [&](quint32 i) { return qint64(kids[i].size); })));
+    if (folder.children)
+        store.setKept(folder.children, keptCount([&](quint32 i) { return qint64(kids[i].size); }, n, sum));
 }
 
 struct Folder {
     Record* rec;
     Folder* parent; // null for a top-level child of the root (and for the root)
-    int top;        // the root's entry this folder lies in; -1 for the root itself
+    long long top;  // the root's entry this folder lies in; -1 for the root itself
     qint64 mtime;   // read by the parent's listing; applied only once this folder is listed
     dev_t device;   // the file system it lies on
     bool mountPoint; // a file system other than its parent's starts here
-    std::atomic<int> pending{1}; // its own listing, then one per subfolder not yet complete
+    std::atomic<int> pending{1}; // its own listing (and its parts), then one per subfolder not yet complete
+    std::atomic<bool> cut{false}; // a part of its listing was stopped: entries may be missing
 };
 
 using Walk = FileWalker::FolderWalk<Folder*>;
@@ -101,78 +137,166 @@ struct Scan {
     const CancelToken& token;
     Store& store;
     Walk& walk;
+    const bool parallel; // on the walking pool (else all on the calling thread)
     FileWalker::LinkSet links; // a file with several links is counted once, at the first met
     std::atomic<qint64> counted{0};
     std::atomic<quint64> listed{0};
 
-    std::mutex lock;            // guards topDone
-    std::vector<char> topDone;  // by the root's entry: complete (files are complete at once)
+    // The root's entries, in listing order, as its parts are read; and which of them are
+    // complete (a file at once, a folder with everything below it).
+    std::mutex lock;
+    std::vector<Record*> top;
+    std::vector<char> topDone;
+    bool rootListed = false; // all of the root's parts are in
+    std::atomic<long long> wanted{-1}; // the root's entry the hand-over waits for
 
-    Scan(const CancelToken& t, Store& s, Walk& w) : token(t), store(s), walk(w) {}
+    Scan(const CancelToken& t, Store& s, Walk& w, bool p) : token(t), store(s), walk(w), parallel(p) {}
+
+    // A top-level entry is complete: the thread waiting to hand it over is woken when it is the one.
+    void topComplete(long long first, long long end)
+    {
+        {
+            std::lock_guard g(lock);
+            for (long long i = first; i < end; ++i) {
+                const Record& r = *top[size_t(i)];
+                if (!r.isDirectory() && r.nameLength() > 0) // a folder is complete with all below it
+                    topDone[size_t(i)] = 1;
+            }
+        }
+        const long long w = wanted.load(std::memory_order_acquire);
+        if (w >= first && w < end)
+            walk.wake();
+    }
 };
 
-// Builds the records of one listed folder into a fresh block; its subfolders are entered into the
-// walk, each as a Folder of its own.
+// Builds the records of entries [from, to) of a listed folder in place: `out` is the record of
+// entry `from`, `names` (at arena offset `nameOffset`) where its name goes, the others' follow.
+// Subfolders are entered through `enter(index, folder, rank)`; in the root, entry i is top-level
+// entry `topBase` + i. False when the token stopped it (the records not built are left without a
+// name, to be dropped).
+template <typename Enter>
+bool buildEntries(Scan& scan, Folder& f, int fd, const FileWalker::Listing& listing, size_t from, size_t to,
+                  Record* out, char* names, quint64 nameOffset, Enter&& enter, long long topBase = 0)
+{
+    const bool isRoot = f.top < 0;
+    qint64 counted = 0; // added to the scan's counter once per part, not per file
+    bool stopped = false;
+    for (size_t i = from; i < to; ++i) {
+        Record& r = out[i - from];
+        r = DiskTree::blankRecord();
+        if (stopped || scan.token.isCancelled()) {
+            stopped = true; // left nameless: not part of the tree
+            continue;
+        }
+        const std::string_view name = listing.name(i);
+        const size_t length = std::min(name.size(), Record::kMaxNameLength);
+        std::memcpy(names, name.data(), length);
+        r.setName(nameOffset, length);
+        names += length;
+        nameOffset += length;
+        struct stat st;
+        if (::fstatat(fd, listing.cName(i), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                r.setDirectory(true);
+                r.setCategory(FileCategories::bundleOr(name, FileCategory::other));
+                const long long top = isRoot ? topBase + (long long)i : f.top;
+                f.pending.fetch_add(1, std::memory_order_relaxed);
+                enter(i,
+                      new Folder{&r, isRoot ? nullptr : &f, top, FileWalker::modifiedMs(st), st.st_dev,
+                                 st.st_dev != f.device},
+                      top);
+            } else {
+                r.size = scan.links.firstSight(st) ? quint64(st.st_blocks) * 512 : 0;
+                r.setModifiedMs(FileWalker::modifiedMs(st));
+                r.setCategory(FileCategories::forFile(name));
+                counted += qint64(r.size);
+            }
+        } else {
+            r.setCategory(FileCategories::forFile(name)); // no values: a file of size 0, no date
+        }
+    }
+    scan.counted.fetch_add(counted, std::memory_order_relaxed);
+    if (stopped)
+        f.cut.store(true, std::memory_order_relaxed);
+    return !stopped;
+}
+
+// Where each part of a listing starts: entry index and arena offset of its first name.
+struct PartStart {
+    size_t index;
+    quint64 nameOffset;
+};
+
+std::vector<PartStart> partsOf(const FileWalker::Listing& listing, size_t part, quint64 nameOffset)
+{
+    std::vector<PartStart> starts;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        if (i % part == 0)
+            starts.push_back(PartStart{i, nameOffset});
+        nameOffset += std::min(listing.name(i).size(), Record::kMaxNameLength);
+    }
+    return starts;
+}
+
+void finish(Scan& scan, Folder* f);
+
+// Lists one folder below the root into a fresh block; its subfolders are entered into the walk,
+// each as a Folder of its own. A large folder is statted in parts by several threads; the last
+// part to end completes the folder's own listing.
 void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
 {
     const FileWalker::Listing& listing = *visit.listing;
-    const std::string& names = listing.buffer();
-    char* pool = nullptr;
-    Record* block = scan.store.reserve(listing.size(), names.size(), &pool);
-    if (!names.empty())
-        std::memcpy(pool, names.data(), names.size());
-    const bool isRoot = f.top < 0;
-    quint32 built = 0;
-    qint64 counted = 0; // added to the scan's counter once per folder, not per file
-    for (size_t i = 0; i < listing.size(); ++i) {
-        if (scan.token.isCancelled())
-            break;
-        Record& r = block[built];
-        r.name = pool + listing.offset(i);
-        r.nameLength = (unsigned short)listing.name(i).size();
-        struct stat st;
-        if (::fstatat(visit.fd, r.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (S_ISDIR(st.st_mode)) {
-                r.isDirectory = true;
-                r.category = FileCategories::bundleOr(nameOf(r), FileCategory::other);
-                const int top = isRoot ? int(built) : f.top;
-                f.pending.fetch_add(1, std::memory_order_relaxed);
-                visit.enter(i,
-                            new Folder{&r, isRoot ? nullptr : &f, top, FileWalker::modifiedMs(st), st.st_dev,
-                                       st.st_dev != f.device},
-                            top);
-            } else {
-                r.size = scan.links.firstSight(st) ? qint64(st.st_blocks) * 512 : 0;
-                r.modifiedMs = FileWalker::modifiedMs(st);
-                r.category = FileCategories::forFile(nameOf(r));
-                counted += r.size;
-            }
-        } else {
-            r.category = FileCategories::forFile(nameOf(r)); // no values: a file of size 0, no date
-        }
-        ++built;
+    f.rec->setModifiedMs(f.mtime);
+    const size_t n = listing.size();
+    if (n == 0)
+        return;
+    quint32 header = 0;
+    quint64 nameOffset = 0;
+    if (!scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
+        return; // no room left in the tree: the folder stays empty
+    f.rec->children = header;
+    Record* block = scan.store.record(header + 1);
+    if (!scan.parallel || n <= 2 * kPart) {
+        buildEntries(scan, f, visit.fd, listing, 0, n, block, scan.store.nameAt(nameOffset), nameOffset,
+                     [&](size_t i, Folder* child, long long rank) { visit.enter(i, child, rank); });
+        scan.listed.fetch_add(1, std::memory_order_release);
+        return;
     }
-    scan.counted.fetch_add(counted, std::memory_order_relaxed);
-    f.rec->children = block;
-    f.rec->childCount = built;
-    f.rec->modifiedMs = f.mtime;
-    scan.listed.fetch_add(1, std::memory_order_release);
+    const std::vector<PartStart> parts = partsOf(listing, kPart, nameOffset);
+    f.pending.fetch_add(int(parts.size()), std::memory_order_relaxed);
+    const std::shared_ptr<Walk::Folder> shared = visit.share();
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const size_t from = parts[p].index;
+        const size_t to = p + 1 < parts.size() ? parts[p + 1].index : n;
+        const quint64 at = parts[p].nameOffset;
+        scan.walk.post(
+            [&scan, &f, shared, from, to, at, block] {
+                buildEntries(scan, f, shared->fd(), shared->listing(), from, to, block + from, scan.store.nameAt(at), at,
+                             [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
+                scan.listed.fetch_add(1, std::memory_order_release);
+                scan.walk.wake(); // a large folder reports its progress part by part
+                if (f.pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
+                    finish(scan, &f);
+            },
+            -1);
+    }
 }
 
 // Called when a folder and everything below it are done; completes its parents in turn.
 void finish(Scan& scan, Folder* f)
 {
     while (f) {
-        completeFolder(*f->rec);
+        completeFolder(scan.store, *f->rec, f->cut.load(std::memory_order_relaxed));
         Folder* parent = f->parent;
-        const int top = f->top;
+        const long long top = f->top;
         delete f;
         if (!parent) {
             {
                 std::lock_guard g(scan.lock);
                 scan.topDone[size_t(top)] = 1;
             }
-            scan.walk.wake();
+            if (scan.wanted.load(std::memory_order_acquire) == top)
+                scan.walk.wake();
             return;
         }
         if (parent->pending.fetch_sub(1, std::memory_order_acq_rel) != 1)
@@ -192,12 +316,52 @@ void visitFolder(Scan& scan, Walk::Visit& visit)
         finish(scan, f);
 }
 
-QByteArray joinPath(const QByteArray& parent, const Record& child)
+// One part of the root's listing, on the calling thread: its records go into a block of their
+// own (the nodes handed over point at them for good), built here or, on the pool, by a worker
+// while the next part is being read.
+void listRootPart(Scan& scan, Folder& root, Walk::Visit& visit)
+{
+    const FileWalker::Listing& listing = *visit.listing;
+    const size_t n = listing.size();
+    if (n == 0)
+        return;
+    quint32 header = 0;
+    quint64 nameOffset = 0;
+    if (!scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
+        return;
+    Record* block = scan.store.record(header + 1);
+    const long long first = (long long)visit.first;
+    {
+        std::lock_guard g(scan.lock);
+        scan.top.resize(size_t(first) + n);
+        scan.topDone.resize(size_t(first) + n, 0);
+        for (size_t i = 0; i < n; ++i)
+            scan.top[size_t(first) + i] = block + i;
+    }
+    const auto build = [&scan, &root, block, nameOffset, first, n](int fd, const FileWalker::Listing& l,
+                                                                  const auto& enter) {
+        buildEntries(scan, root, fd, l, 0, n, block, scan.store.nameAt(nameOffset), nameOffset, enter, first);
+        scan.topComplete(first, first + (long long)n);
+    };
+    if (!scan.parallel || (visit.first == 0 && !visit.more)) {
+        build(visit.fd, listing, [&](size_t i, Folder* child, long long rank) { visit.enter(i, child, rank); });
+        return;
+    }
+    const std::shared_ptr<Walk::Folder> shared = visit.share();
+    scan.walk.post(
+        [shared, build] {
+            build(shared->fd(), shared->listing(),
+                  [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
+        },
+        -1);
+}
+
+QByteArray joinPath(const QByteArray& parent, const Store& store, const Record& child)
 {
     QByteArray p = parent;
     if (!p.endsWith('/'))
         p += '/';
-    p.append(child.name, child.nameLength);
+    p.append(store.name(child), qsizetype(child.nameLength()));
     return p;
 }
 
@@ -219,20 +383,26 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
 {
     const QByteArray rootPath = RawPath::fromKey(Paths::expandTilde(root));
     auto store = std::make_shared<Store>();
-    Record* rootRec = store->reserve(1);
+    Record* rootRec = store->root();
     {
         const QByteArray name = nodeName(rootPath);
-        rootRec->name = store->addName(name.constData(), size_t(name.size()));
-        rootRec->nameLength = quint16(std::min<qsizetype>(name.size(), 0xffff));
+        quint32 unused = 0;
+        quint64 at = 0;
+        if (store->reserve(0, size_t(name.size()), &unused, &at)) {
+            const size_t length = std::min<size_t>(size_t(name.size()), Record::kMaxNameLength);
+            std::memcpy(store->nameAt(at), name.constData(), length);
+            rootRec->setName(at, length);
+        }
     }
     const auto node = [&] { return DiskNode(store, rootRec, rootPath); };
+    const auto rootName = [&] { return nameOf(*store, *rootRec); };
 
     std::string path = rootPath.toStdString();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) {
-        rootRec->category = FileCategories::forFile(nameOf(*rootRec)); // no values: a file of size 0
+        rootRec->setCategory(FileCategories::forFile(rootName())); // no values: a file of size 0
         return node();
     }
     // A root that is a link to a folder is the user's own pick and is followed (a trailing "/"
@@ -242,32 +412,32 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     if (followRoot)
         st = target;
     if (!S_ISDIR(st.st_mode)) {
-        rootRec->size = qint64(st.st_blocks) * 512;
-        rootRec->modifiedMs = FileWalker::modifiedMs(st);
-        rootRec->category = FileCategories::forFile(nameOf(*rootRec));
+        rootRec->size = quint64(st.st_blocks) * 512;
+        rootRec->setModifiedMs(FileWalker::modifiedMs(st));
+        rootRec->setCategory(FileCategories::forFile(rootName()));
         return node();
     }
-    rootRec->isDirectory = true;
-    rootRec->category = FileCategories::bundleOr(nameOf(*rootRec), FileCategory::other);
+    rootRec->setDirectory(true);
+    rootRec->setCategory(FileCategories::bundleOr(rootName(), FileCategory::other));
     if (token.isCancelled())
         return node(); // an empty folder of size 0, no date
 
     FileWalker::Options options;
-    options.sorted = true;
     options.skipHidden = true;
-    Walk walk(options, threads == 1 ? nullptr : &WalkPool::shared());
-    Scan scan(token, *store, walk);
+    options.rootPart = kRootPart;
+    const bool parallel = threads != 1;
+    Walk walk(options, parallel ? &WalkPool::shared() : nullptr, threads > 1 ? threads : 0);
+    Scan scan(token, *store, walk, parallel);
     Folder rootFolder{rootRec, nullptr, -1, FileWalker::modifiedMs(st), st.st_dev, false};
 
     // Top-level entries are handed over in listing order, each once it is complete. As on the way
     // through a list, the entry being waited for when the token is seen cancelled still belongs
     // to the tree; nothing after it does.
-    Record* listing = nullptr;
-    quint32 count = 0;
-    quint32 next = 0;      // the entry to hand over next
+    size_t next = 0;       // the entry to hand over next
     bool waiting = false;  // next is being waited for
     bool over = false;
-    quint64 reported = 1;  // the root's own listing is not reported
+    bool rootSeen = false;
+    quint64 reported = 0;  // the root's own listing is not reported
     const auto report = [&] {
         const quint64 now = scan.listed.load(std::memory_order_acquire);
         if (now != reported && !token.isCancelled()) {
@@ -278,24 +448,29 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     };
     const auto handOver = [&] {
         report();
-        while (!over && next < count) {
-            if (!waiting) {
-                if (token.isCancelled()) {
-                    over = true;
-                    break;
-                }
-                waiting = true;
-            }
+        while (!over) {
+            const Record* rec = nullptr;
             {
                 std::lock_guard g(scan.lock);
+                if (next >= scan.top.size())
+                    break;
+                if (!waiting) {
+                    if (token.isCancelled()) {
+                        over = true;
+                        break;
+                    }
+                    waiting = true;
+                    scan.wanted.store((long long)next, std::memory_order_release);
+                }
                 if (!scan.topDone[next])
                     break;
+                rec = scan.top[next];
             }
             waiting = false;
             ++next;
             report();
             if (onChild && !token.isCancelled())
-                onChild(DiskNode(store, &listing[next - 1], joinPath(rootPath, listing[next - 1])));
+                onChild(DiskNode(store, rec, joinPath(rootPath, *store, *rec)));
         }
         if (token.isCancelled())
             walk.stop(); // what is not listed yet stays empty
@@ -305,36 +480,34 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
             visitFolder(scan, v);
             return;
         }
-        // The root, on this thread, before anything below it.
+        // A part of the root, on this thread, before anything below it.
         if (!v.listed || token.isCancelled())
             return;
-        listFolder(scan, rootFolder, v);
-        listing = rootRec->children;
-        count = rootRec->childCount;
-        scan.topDone.assign(count, 1);
-        for (quint32 i = 0; i < count; ++i) {
-            if (listing[i].isDirectory)
-                scan.topDone[i] = 0;
-        }
-        waiting = count > 0 && !token.isCancelled();
+        rootSeen = true;
+        listRootPart(scan, rootFolder, v);
+        handOver();
     };
     if (!walk.run(followRoot ? path + '/' : path, &rootFolder, visit, handOver, std::chrono::milliseconds(20))
-        || !listing) {
-        rootRec->children = nullptr;
-        rootRec->childCount = 0;
+        || !rootSeen) {
+        rootRec->children = 0;
         return node(); // not listable (or cancelled meanwhile): an empty folder of size 0, no date
     }
     handOver();
     // Every folder has been visited by now (the walk waits for all), so all records are final.
+    rootRec->setModifiedMs(rootFolder.mtime);
 
     // The root's children: the entries handed over, in a block of their own so that the nodes
     // already delivered keep pointing at records that never move.
-    const quint32 appended = next;
-    Record* kids = store->reserve(std::max<quint32>(appended, 1));
-    std::copy(listing, listing + appended, kids);
-    rootRec->children = kids;
-    rootRec->childCount = appended;
-    completeFolder(*rootRec);
+    const quint32 appended = quint32(next);
+    quint32 header = 0;
+    quint64 unusedNames = 0;
+    if (appended > 0 && store->reserve(appended, 0, &header, &unusedNames)) {
+        Record* kids = store->record(header + 1);
+        for (quint32 i = 0; i < appended; ++i)
+            kids[i] = *scan.top[i];
+        rootRec->children = header;
+    }
+    completeFolder(*store, *rootRec, false);
     return node();
 }
 

@@ -11,6 +11,7 @@
 #include "views/DiskMapStyle.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QMutex>
 #include <QThreadPool>
 #include <QTimer>
@@ -54,6 +55,14 @@ void registerRunning(const CancelTokenPtr& token)
         return true;
     }();
     Q_UNUSED(connected);
+}
+
+// Posted after a batch at the low priority of the window's own repaint, so that it arrives once
+// the batch has been laid out and drawn.
+QEvent::Type batchSettledEvent()
+{
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
 }
 
 QString nodeName(const QString& path)
@@ -181,6 +190,7 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     clearPartialChildren();
     m_batchTimer->stop();
     m_sinceBatch.invalidate();
+    m_batchCostMs = 0;
 
     auto session = std::make_shared<Session>();
     session->token = m_token;
@@ -232,8 +242,18 @@ void DiskMapModel::deliveryArrived(const std::shared_ptr<Session>& session)
     }
     if (m_batchTimer->isActive())
         return;
-    const qint64 since = m_sinceBatch.isValid() ? m_sinceBatch.elapsed() : kBatchIntervalMs;
-    m_batchTimer->start(int(std::max<qint64>(0, kBatchIntervalMs - since)));
+    const qint64 gap = std::max<qint64>(kBatchIntervalMs, 3 * m_batchCostMs);
+    const qint64 since = m_sinceBatch.isValid() ? m_sinceBatch.elapsed() : gap;
+    m_batchTimer->start(int(std::max<qint64>(0, gap - since)));
+}
+
+bool DiskMapModel::event(QEvent* event)
+{
+    if (event->type() != batchSettledEvent())
+        return QObject::event(event);
+    if (m_sinceBatch.isValid())
+        m_batchCostMs = m_sinceBatch.elapsed();
+    return true;
 }
 
 void DiskMapModel::applyBatch()
@@ -256,36 +276,41 @@ void DiskMapModel::applyBatch()
         return;
     if (progress)
         setScannedBytes(*progress);
-    if (!arrived.empty())
+    if (!arrived.empty()) {
         appendPartialChildren(std::move(arrived));
+        QCoreApplication::postEvent(this, new QEvent(batchSettledEvent()), Qt::LowEventPriority);
+    }
 }
 
 void DiskMapModel::appendPartialChildren(std::vector<DiskNode> arrived)
 {
-    // Each size is read once; the batch is sorted and merged into the sorted list, the earlier
-    // arrivals staying ahead of equal sizes.
-    std::vector<std::pair<qint64, DiskNode>> batch;
-    batch.reserve(arrived.size());
-    for (DiskNode& n : arrived) {
-        const qint64 size = n.size();
+    // Each size is read once; the batch is put in order through its sizes and positions (equal
+    // sizes in arrival order) and merged into the sorted list, the earlier arrivals staying ahead
+    // of equal sizes. Nodes are moved, never sorted themselves.
+    std::vector<std::pair<qint64, quint32>> order;
+    order.reserve(arrived.size());
+    for (size_t i = 0; i < arrived.size(); ++i) {
+        const qint64 size = arrived[i].size();
         m_partialSum += size;
-        batch.emplace_back(size, std::move(n));
+        order.emplace_back(size, quint32(i));
     }
-    std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
     QList<DiskNode> merged;
     QList<qint64> sizes;
-    merged.reserve(m_partialChildren.size() + qsizetype(batch.size()));
+    merged.reserve(m_partialChildren.size() + qsizetype(order.size()));
     sizes.reserve(merged.capacity());
     qsizetype i = 0;
     size_t j = 0;
-    while (i < m_partialChildren.size() || j < batch.size()) {
-        if (j == batch.size() || (i < m_partialChildren.size() && m_partialSizes[i] >= batch[j].first)) {
+    while (i < m_partialChildren.size() || j < order.size()) {
+        if (j == order.size() || (i < m_partialChildren.size() && m_partialSizes[i] >= order[j].first)) {
             merged.append(m_partialChildren[i]);
             sizes.append(m_partialSizes[i]);
             ++i;
         } else {
-            merged.append(std::move(batch[j].second));
-            sizes.append(batch[j].first);
+            merged.append(std::move(arrived[order[j].second]));
+            sizes.append(order[j].first);
             ++j;
         }
     }

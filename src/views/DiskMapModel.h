@@ -39,8 +39,11 @@ struct DiskMapEnvironment {
 //
 // A running scan hands over each finished top-level child; arrivals are collected off the main
 // thread and applied in batches, at most about 30 times a second, each batch merged into the
-// sorted list of partial children. Progress, children and the result of a scan are applied only
-// while its token is not cancelled, so a stopped or replaced scan never touches the state.
+// sorted list of partial children. A batch that keeps the main thread busy for long (laying out
+// and drawing a live root of 100,000 entries, say) spaces out the next ones, so that the window
+// spends at most a third of its time on them. Progress, children and the result of a scan are
+// applied only while its token is not cancelled, so a stopped or replaced scan never touches the
+// state.
 class DiskMapModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<DiskNode> root READ root NOTIFY rootChanged)
@@ -54,6 +57,11 @@ public:
     static constexpr const char* kRootKey = "diskMapRoot";
     // Shortest time between two applied batches of a running scan.
     static constexpr int kBatchIntervalMs = 33;
+
+protected:
+    bool event(QEvent* event) override;
+
+public:
 
     explicit DiskMapModel(QObject* parent = nullptr);
     explicit DiskMapModel(DiskMapEnvironment environment, QObject* parent = nullptr);
@@ -149,4 +157,5 @@ private:
     std::shared_ptr<Session> m_session;  // the latest scan's
     QTimer* m_batchTimer = nullptr;
     QElapsedTimer m_sinceBatch;
+    qint64 m_batchCostMs = 0;   // how long the main thread took over the last batch, drawing included
 };

@@ -171,9 +171,12 @@ QCoro::Task<> UninstallerModel::removal(QStringList paths, QString name, AppMode
     setIsRemoving(false);
     if (generation == m_generation)
         reset();
-    const QString message = result.freed < 1
-        ? tr("Couldn't remove %1.").arg(name)
-        : tr("Removed %1 — freed %2. Items are in the Trash.").arg(name, formatBytes(result.freed));
+    // What reached the Trash was removed, whatever it measured: items that take no space (empty
+    // folders, links) still moved and can be put back from the history.
+    const bool moved = result.freed >= 1 || !result.trashed.isEmpty();
+    const QString message = !moved ? tr("Couldn't remove %1.").arg(name)
+        : result.freed >= 1 ? tr("Removed %1 — freed %2. Items are in the Trash.").arg(name, formatBytes(result.freed))
+                            : tr("Removed %1. Items are in the Trash; About can put them back.").arg(name);
     m_message->show(message);
     Q_EMIT removalFinished();
 }

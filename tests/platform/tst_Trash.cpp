@@ -211,6 +211,62 @@ private Q_SLOTS:
         QCOMPARE(readAll(b), QByteArray("second"));
     }
 
+    // Put back moves only the item that was trashed: the Trash is emptied by another client and its
+    // slot refilled (the item and its record written as such a client writes them); the remembered
+    // original must be the record's Path, byte for byte, or nothing moves and nothing is deleted.
+    void putBackOnlyTheItemItsRecordNames_data()
+    {
+        QTest::addColumn<QByteArray>("record");   // "@" stands for the path written percent-encoded
+        QTest::addColumn<QString>("refilledFrom"); // the other client's item, relative to home; "" none
+        QTest::addColumn<bool>("goesBack");
+        QTest::newRow("refilled with another item") << QByteArray("[Trash Info]\nPath=@\nDeletionDate=2024-05-01T10:00:00\n")
+                                                    << "Documents/report.pdf" << false;
+        QTest::newRow("own record, as another client writes it")
+            << QByteArray("[Trash Info]\r\nDeletionDate=2024-05-01T10:00:00\r\nPath=@\r\n") << "" << true;
+        QTest::newRow("Path outside the group") << QByteArray("Path=@\n[Trash Info]\nDeletionDate=2024-05-01T10:00:00\n")
+                                                << "" << false;
+        QTest::newRow("record missing") << QByteArray() << "" << false;
+        QTest::newRow("relative Path in the home Trash climbing out")
+            << QByteArray("[Trash Info]\nPath=../../.cache/y/report.pdf\n") << "" << false;
+    }
+
+    void putBackOnlyTheItemItsRecordNames()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(QString, refilledFrom);
+        QFETCH(bool, goesBack);
+        TestHome home;
+        const QString original = home.writeText(".cache/y/report.pdf", "cache copy");
+        const auto where = Trash::moveToTrash(original);
+        QVERIFY(where);
+        const QString info = infoOf(*where);
+        // Another client empties the Trash and trashes an item of the same name into the free slot.
+        QString itemPath = original;
+        QVERIFY(QFile::remove(*where) && QFile::remove(info));
+        if (!refilledFrom.isEmpty()) {
+            itemPath = home(refilledFrom);
+            home.writeText(refilledFrom, "the user's report");
+            QCOMPARE(::rename(QFile::encodeName(itemPath).constData(), QFile::encodeName(*where).constData()), 0);
+        } else {
+            home.writeText(".local/share/Trash/files/report.pdf", "cache copy");
+        }
+        if (!record.isEmpty())
+            home.writeText(".local/share/Trash/info/report.pdf.trashinfo",
+                           record.replace("@", QFile::encodeName(itemPath).toPercentEncoding("/")));
+
+        const Trash::PutBackResult result = Trash::putBack(*where, original);
+        QCOMPARE(bool(result), goesBack);
+        if (!goesBack) // as if the item were gone from the Trash
+            QCOMPARE(result.outcome, Trash::PutBackResult::Outcome::notInTrash);
+        QCOMPARE(QFileInfo::exists(original), goesBack);
+        QCOMPARE(QFileInfo::exists(*where), !goesBack);
+        QCOMPARE(QFileInfo::exists(info), !goesBack && !record.isEmpty());
+        if (!refilledFrom.isEmpty()) {
+            QCOMPARE(readAll(*where), QByteArray("the user's report"));
+            QVERIFY(!QFileInfo::exists(itemPath));   // nor was it put back to its own place
+        }
+    }
+
     // A name that is not UTF-8 is moved by its bytes, not through its decoded look-alike that
     // sits beside it, and comes back under its own bytes.
     void rawNames()
@@ -276,10 +332,19 @@ private Q_SLOTS:
         const auto where = Trash::moveToTrash(item);
         QVERIFY(where);
         QCOMPARE(*where, vol + "/.Trash-" + uid + "/files/item.bin");
-        QVERIFY(readAll(infoOf(*where)).contains("Path=" + QFile::encodeName(item).toPercentEncoding("/") + "\n"));
+        // The record names the item relative to the volume's top, as the Trash specification
+        // recommends for a volume's Trash.
+        QVERIFY(readAll(infoOf(*where)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::isInTrash(*where));
         QCOMPARE(Trash::moveToTrash(*where), std::nullopt);   // in that Trash already
         QVERIFY(Trash::putBack(*where, item));
+        QCOMPARE(readAll(item), QByteArray("on the volume"));
+        // An absolute Path, as other clients write it there, is read as well.
+        const auto again = Trash::moveToTrash(item);
+        QVERIFY(again);
+        home.writeText(infoOf(*again).mid(home.path().size() + 1),
+                       "[Trash Info]\nPath=" + QFile::encodeName(item).toPercentEncoding("/") + "\n");
+        QVERIFY(Trash::putBack(*again, item));
         QCOMPARE(readAll(item), QByteArray("on the volume"));
 
         // A shared ".Trash" with the sticky bit takes precedence.
@@ -288,6 +353,7 @@ private Q_SLOTS:
         const auto shared = Trash::moveToTrash(item);
         QVERIFY(shared);
         QCOMPARE(*shared, vol + "/.Trash/" + uid + "/files/item.bin");
+        QVERIFY(readAll(infoOf(*shared)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::putBack(*shared, item));
         QVERIFY(QDir(vol + "/.Trash").removeRecursively());
 

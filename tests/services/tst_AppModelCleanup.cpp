@@ -54,10 +54,13 @@ private Q_SLOTS:
     void targetRemovedWhileCleared();
     void historyStoreKeepsFiftyMemoryKeepsAll();
     void externalDeletion();
+    void movesToTheTrashRemeasureIt_data();
+    void movesToTheTrashRemeasureIt();
     void restorePutsItemsBack();
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
     void restoreFollowsNoLinkOnTheWay();
+    void restoreSkipsASlotRefilledSince();
     void startTwice();
     void refreshIntervalIsClamped_data();
     void refreshIntervalIsClamped();
@@ -369,6 +372,50 @@ void tst_AppModelCleanup::externalDeletion()
     QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
 }
 
+// Every move into the Trash measures the Trash again (its row would otherwise keep its old size
+// until the next full scan), and the status line tells of the latest operation.
+void tst_AppModelCleanup::movesToTheTrashRemeasureIt_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("remeasured");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("one target to the Trash") << "clean appcaches" << true << "Freed 1 KB from App cache files";
+    QTest::newRow("one target for good") << "clean appcaches permanently" << false << "Freed 1 KB from App cache files";
+    QTest::newRow("a tool's move") << "external 2 project folders" << true << "2 project folders: freed 5 KB";
+    QTest::newRow("a tool's move of empty items") << "external empty.txt" << true << "empty.txt: moved to the Trash";
+}
+
+void tst_AppModelCleanup::movesToTheTrashRemeasureIt()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, remeasured);
+    QFETCH(QString, status);
+    ModelFixture f;
+    f.sizes = {{"trash", 18'700'000}};
+    f.outcomes.insert("appcaches", freed(1000, {{"/x", "/t/x"}}));
+    auto model = f.makeModel();
+    QCoro::waitFor(model->scanAll());
+    // An earlier operation's message, which the new one replaces.
+    model->setStatusMessage(QStringLiteral("Restored App cache files"));
+    QCOMPARE(findTarget(*model, "trash")->size, std::optional<qint64>(18'700'000));
+    f.sizes.insert("trash", 255'000'000);
+    f.sizeCalls.clear();
+
+    if (operation == "clean appcaches")
+        QCoro::waitFor(model->clean(QStringLiteral("appcaches"), true));
+    else if (operation == "clean appcaches permanently")
+        QCoro::waitFor(model->clean(QStringLiteral("appcaches"), false));
+    else if (operation == "external 2 project folders")
+        model->recordExternalDeletion(QStringLiteral("2 project folders"), 5000, {{"/a", "/t/a"}, {"/b", "/t/b"}});
+    else
+        model->recordExternalDeletion(QStringLiteral("empty.txt"), 0, {{"/e", "/t/e"}});
+
+    QTRY_COMPARE(f.sizeCalls.contains("trash"), remeasured);
+    settle();
+    QCOMPARE(findTarget(*model, "trash")->size, std::optional<qint64>(remeasured ? 255'000'000 : 18'700'000));
+    QCOMPARE(model->statusMessage(), std::optional<QString>(status));
+}
+
 void tst_AppModelCleanup::restorePutsItemsBack()
 {
     ModelFixture f;
@@ -452,13 +499,15 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
 {
     ModelFixture f;
     const QString trashed = f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
+    const QString original = f.home("Library/Caches/app/sub/data.bin");
+    f.home.writeText(QStringLiteral(".local/share/Trash/info/data.bin.trashinfo"),
+                     "[Trash Info]\nPath=" + QFile::encodeName(original).toPercentEncoding("/") + "\n");
     f.home.mkdir(QStringLiteral("elsewhere"));
     f.home.symlink(QStringLiteral("Library/Caches/app"), f.home("elsewhere"));
     AppModelEnvironment env = f.environment();
     env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
     AppModel model(env);
-    model.recordExternalDeletion(QStringLiteral("App cache files"), 4096,
-                                 {{f.home("Library/Caches/app/sub/data.bin"), trashed}});
+    model.recordExternalDeletion(QStringLiteral("App cache files"), 4096, {{original, trashed}});
 
     model.restore(model.history().first());
     QVERIFY(!TestHome::lexists(f.home("elsewhere/sub")));
@@ -467,6 +516,35 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
     // The system's refusal is the reason given.
     QCOMPARE(model.statusMessage(), std::optional<QString>("Couldn't put back App cache files: ~/Library/Caches/app/sub/data.bin: "
                                                            + QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+}
+
+// A record whose Trash slot was emptied and given to another item by another client: that item
+// stays where it is, the record's other item still goes back, and the record counts as restored.
+void tst_AppModelCleanup::restoreSkipsASlotRefilledSince()
+{
+    ModelFixture f;
+    const QString cacheFile = f.home.writeText(QStringLiteral(".cache/y/report.pdf"), "cache copy");
+    const QString other = f.home.writeText(QStringLiteral(".cache/y/other.bin"), "other");
+    const auto first = Trash::moveToTrash(cacheFile);
+    const auto second = Trash::moveToTrash(other);
+    QVERIFY(first && second);
+    // Emptied elsewhere; then the user's own report is trashed into the same slot.
+    QVERIFY(QFile::remove(*first));
+    QVERIFY(QFile::remove(f.home(".local/share/Trash/info/report.pdf.trashinfo")));
+    const QString report = f.home.writeText(QStringLiteral("Documents/report.pdf"), "the user's report");
+    const auto reportSlot = Trash::moveToTrash(report);
+    QCOMPARE(reportSlot, first);
+    AppModelEnvironment env = f.environment();
+    env.putBack = [](const QString& from, const QString& to) { return Trash::putBack(from, to); };
+    AppModel model(env);
+    model.recordExternalDeletion(QStringLiteral("Cache"), 8192, {{cacheFile, *first}, {other, *second}});
+
+    model.restore(model.history().first());
+    QCOMPARE(TestHome::contents(*first), QByteArray("the user's report"));
+    QVERIFY(!QFileInfo::exists(cacheFile));
+    QVERIFY(QFileInfo::exists(f.home(".local/share/Trash/info/report.pdf.trashinfo")));
+    QCOMPARE(TestHome::contents(other), QByteArray("other"));
+    QCOMPARE(model.history().first().restored, std::optional<bool>(true));
 }
 
 void tst_AppModelCleanup::startTwice()

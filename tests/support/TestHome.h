@@ -77,6 +77,9 @@ public:
     static bool lexists(const QByteArray& path);
     // Number of descriptors this process holds open.
     static int openDescriptors();
+    // The names in a folder in the order the file system lists them ("." and hidden names left
+    // out): the order a walk meets them in.
+    static QStringList listingOrder(const QString& folder);
 
     // Puts an executable shell script named `name` first on the PATH of the login shell,
     // through this home's .zprofile.
@@ -101,5 +104,6 @@ private:
     QTemporaryDir m_dir;
     QString m_home;
     QByteArray m_oldHome, m_oldConfig, m_oldData, m_oldCache;
+    QByteArray m_oldConfigDirs;
     std::unique_ptr<UserDefaults> m_defaults;
 };

@@ -336,6 +336,26 @@ private Q_SLOTS:
         QCOMPARE(got, allowed);
     }
 
+    // A move from the map leaves the panel's Trash row measured afresh.
+    void trashRemeasuresTheTrashRow()
+    {
+        Fixture f;
+        const QString r = f.home("t");
+        const DiskNode victim = folderNode(r + "/old", {fileNode(r + "/old/a", 8192)});
+        f.app.sizes = {{"trash", 1000}};
+        QCoro::waitFor(f.appModel->scanAll());
+        f.model->setAppModel(f.appModel.get());
+        f.model->scan(r);
+        f.scans.waitForCall(0);
+        f.scans.finish(0, folderNode(r, {victim}));
+        QTRY_VERIFY(!f.model->isScanning());
+        f.app.sizes.insert("trash", 9192);
+        f.model->trash(victim);
+        QTRY_COMPARE(findTarget(*f.appModel, "trash")->size, std::optional<qint64>(9192));
+        QCOMPARE(f.appModel->statusMessage(), std::optional<QString>("old: freed 8 KB"));
+        f.model->stop();
+    }
+
     void trashRecordsAndRescans()
     {
         Fixture f;

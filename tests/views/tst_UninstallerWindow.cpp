@@ -249,6 +249,29 @@ private Q_SLOTS:
         QVERIFY(!model.isRemoving());
     }
 
+    // Items that take no space (an app of empty folders) still move to the Trash: the message
+    // says they were removed, and the history entry puts them back.
+    void zeroByteRemovalIsReported()
+    {
+        ModelFixture f;
+        auto appModel = realModel(f);
+        const QString app = f.home.mkdir("Applications/Hollow.app/Contents/MacOS");
+        const QString bundle = f.home("Applications/Hollow.app");
+        UninstallerModel model;
+        QVERIFY(loadAndWait(model, bundle));
+        QCOMPARE(model.items().size(), 1);
+        QCOMPARE(model.items().first().size, qint64(0));
+        QVERIFY(uninstallAndWait(model, *appModel));
+        QVERIFY(!QFileInfo::exists(bundle));
+        QCOMPARE(model.resultMessage(), std::optional<QString>("Removed Hollow. Items are in the Trash; About can put them back."));
+        QCOMPARE(appModel->history().size(), 1);
+        const CleanRecord record = appModel->history().first();
+        QCOMPARE(record.freed, qint64(0));
+        QVERIFY(record.items && record.items->size() == 1);
+        appModel->restore(record);
+        QVERIFY(QFileInfo(app).isDir());
+    }
+
     // Names are shown as they are: no markup, no placeholder filled twice.
     void namesShowLiterally()
     {

@@ -1,0 +1,122 @@
+#include "platform/WalkPool.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Runs `count` items that each hold a slot for `each` without using the processor (as an item
+// waiting for the disk does) and returns the most that ran at once.
+int mostAtOnce(WalkPool& pool, int batchWidth, int count, std::chrono::milliseconds each)
+{
+    std::atomic<int> now{0}, most{0};
+    WalkPool::Batch batch(&pool, batchWidth);
+    for (int i = 0; i < count; ++i) {
+        batch.post([&] {
+            const int n = ++now;
+            int m = most.load();
+            while (n > m && !most.compare_exchange_weak(m, n)) {
+            }
+            std::this_thread::sleep_for(each);
+            --now;
+        });
+    }
+    batch.wait({}, std::chrono::milliseconds(5));
+    return most.load();
+}
+
+} // namespace
+
+class tst_WalkPool : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The rule the pool follows the disk by: more items only while every slot is taken, work
+    // waits, the processors are mostly idle and the threads stop to wait (not because other
+    // programs take the processors); back towards the width once the processors are busy.
+    void nextLimit_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("running");
+        QTest::addColumn<bool>("queued");
+        QTest::addColumn<double>("busyCores");
+        QTest::addColumn<int>("voluntary");
+        QTest::addColumn<int>("involuntary");
+        QTest::addColumn<int>("cap");
+        QTest::addColumn<int>("expected");
+        // Width 8 throughout.
+        QTest::newRow("warm: the processors are busy, no more") << 8 << 8 << true << 7.6 << 200 << 30 << 64 << 8;
+        QTest::newRow("cold: one processor busy, eight times as many") << 8 << 8 << true << 1.0 << 900 << 10 << 64 << 64;
+        QTest::newRow("half busy: twice as many") << 8 << 8 << true << 4.0 << 900 << 10 << 64 << 16;
+        QTest::newRow("a little short: a few more") << 8 << 8 << true << 5.5 << 900 << 10 << 64 << 12;
+        QTest::newRow("within the cap") << 8 << 8 << true << 1.0 << 900 << 10 << 20 << 20;
+        QTest::newRow("slots free: no more") << 8 << 5 << true << 1.0 << 900 << 10 << 64 << 8;
+        QTest::newRow("nothing queued: no more") << 8 << 8 << false << 1.0 << 900 << 10 << 64 << 8;
+        QTest::newRow("other programs take the processors: no more") << 8 << 8 << true << 3.0 << 40 << 400 << 64 << 8;
+        QTest::newRow("grown, still waiting: grows on") << 24 << 24 << true << 1.5 << 900 << 10 << 64 << 64;
+        QTest::newRow("grown, now busy: halfway back") << 40 << 40 << true << 7.8 << 900 << 10 << 64 << 24;
+        QTest::newRow("grown, nothing queued: halfway back") << 40 << 12 << false << 2.0 << 900 << 10 << 64 << 24;
+        QTest::newRow("grown, busy, one over: back to the width") << 9 << 9 << true << 7.9 << 100 << 10 << 64 << 8;
+        QTest::newRow("a smaller cap than the limit: within it") << 40 << 40 << true << 1.0 << 900 << 10 << 16 << 16;
+    }
+    void nextLimit()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, running);
+        QFETCH(bool, queued);
+        QFETCH(double, busyCores);
+        QFETCH(int, voluntary);
+        QFETCH(int, involuntary);
+        QFETCH(int, cap);
+        QFETCH(int, expected);
+        WalkPool::Sample s;
+        s.width = 8;
+        s.cap = cap;
+        s.limit = limit;
+        s.running = running;
+        s.queued = queued;
+        s.busyCores = busyCores;
+        s.voluntarySwitches = voluntary;
+        s.involuntarySwitches = involuntary;
+        QCOMPARE(WalkPool::nextLimit(s), expected);
+    }
+
+    // A walk given a width runs exactly that many items at once, waiting or not.
+    void batchWidthIsKept()
+    {
+        WalkPool pool(8);
+        QCOMPARE(mostAtOnce(pool, 3, 60, std::chrono::milliseconds(4)), 3);
+        QCOMPARE(mostAtOnce(pool, 1, 10, std::chrono::milliseconds(2)), 1);
+    }
+
+    // Items that wait without using the processors get more of them running than the pool's
+    // width, within its cap; and the pool goes back to its width afterwards.
+    void waitingItemsGetMoreSlots()
+    {
+        WalkPool pool(2);
+        QCOMPARE(pool.limit(), 2);
+        const int most = mostAtOnce(pool, 0, 400, std::chrono::milliseconds(3));
+        QVERIFY2(most > 2, qPrintable(QString::number(most)));
+        QVERIFY(most <= pool.maxInFlight());
+    }
+
+    // The cap stays within half the descriptor budget (each running item holds its folder
+    // open), but never below the width.
+    void capFollowsTheDescriptorBudget()
+    {
+        WalkPool pool(4);
+        WalkPool::setDescriptorBudgetForTesting(20);
+        QCOMPARE(pool.maxInFlight(), 10);
+        WalkPool::setDescriptorBudgetForTesting(2);
+        QCOMPARE(pool.maxInFlight(), 4);
+        WalkPool::setDescriptorBudgetForTesting(1000);
+        QCOMPARE(pool.maxInFlight(), 64);
+        WalkPool::setDescriptorBudgetForTesting(std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_WalkPool)
+#include "tst_WalkPool.moc"
