@@ -114,6 +114,18 @@
         <translation>%1 von %2 Objekten im Papierkorb geblieben: %3</translation>
     </message>
     <message>
+        <source>Couldn&apos;t save the settings: %1</source>
+        <translation>Die Einstellungen konnten nicht gesichert werden: %1</translation>
+    </message>
+    <message>
+        <source>The settings file couldn&apos;t be read; it was kept as %1</source>
+        <translation>Die Einstellungsdatei war nicht lesbar; sie wurde als %1 aufbewahrt</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t save the cleanup history: %1</source>
+        <translation>Der Verlauf der Bereinigungen konnte nicht gesichert werden: %1</translation>
+    </message>
+    <message>
         <source>%1: freed %2</source>
         <translation>%1: %2 freigegeben</translation>
     </message>
@@ -1878,6 +1890,29 @@
     <message>
         <source>%1 selected</source>
         <translation>%1 ausgewählt</translation>
+    </message>
+</context>
+<context>
+    <name>UserDefaults</name>
+    <message>
+        <source>%1 couldn&apos;t be read and was left as it is (%2)</source>
+        <translation>%1 war nicht lesbar und blieb unverändert (%2)</translation>
+    </message>
+    <message>
+        <source>the values could not be written as a property list</source>
+        <translation>die Werte ließen sich nicht als Property List schreiben</translation>
+    </message>
+    <message>
+        <source>the settings would be larger than %1 MB</source>
+        <translation>die Einstellungen wären größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the user defaults refused the change</source>
+        <translation>die Benutzereinstellungen haben die Änderung abgelehnt</translation>
     </message>
 </context>
 </TS>
