@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 #include <sys/resource.h>
@@ -11,11 +12,39 @@ namespace {
 // The most threads the pool starts, whatever the width: enough to keep a disk's queue full while
 // nearly all of them wait for reads.
 constexpr int kThreadCap = 64;
-// How often the pool looks at what its items do.
-constexpr std::chrono::milliseconds kGovernEvery{10};
+// How often the pool looks at what its items do (the system counts processor time in steps of
+// 10 ms a processor).
+constexpr std::chrono::milliseconds kGovernEvery{25};
 
 std::atomic<int> g_held{0};
 std::atomic<int> g_budgetForTesting{-1};
+std::atomic<int> g_budget{-1};
+
+// The machine's unused and total processor time so far, in the system's ticks; false where it
+// does not tell.
+bool machineTicks(long long& idle, long long& total)
+{
+#ifdef __linux__
+    FILE* f = std::fopen("/proc/stat", "re");
+    if (!f)
+        return false;
+    unsigned long long v[8] = {};
+    const int n = std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
+                              &v[5], &v[6], &v[7]);
+    std::fclose(f);
+    if (n < 5)
+        return false;
+    idle = (long long)(v[3] + v[4]); // idle, and idle waiting for the disk
+    total = 0;
+    for (int i = 0; i < n; ++i)
+        total += (long long)v[i];
+    return true;
+#else
+    (void)idle;
+    (void)total;
+    return false;
+#endif
+}
 
 double processCpuSeconds()
 {
@@ -54,23 +83,39 @@ int WalkPool::width() const { return m_width; }
 
 int WalkPool::limit() const { return m_limit.load(std::memory_order_relaxed); }
 
+int WalkPool::threads() const
+{
+    std::lock_guard g(m_lock);
+    return int(m_threads.size());
+}
+
 int WalkPool::maxInFlight() const
 {
     return std::max(m_width, std::min(m_cap, descriptorBudget() / 2));
 }
 
-// An eighth of the open-file limit (read afresh, it may change), so that a desktop with a limit of
-// 256 keeps plenty for everything else.
+// An eighth of the open-file limit (read again as each walk starts, it may change), so that a
+// desktop with a limit of 256 keeps plenty for everything else.
 int WalkPool::descriptorBudget()
 {
     const int forTesting = g_budgetForTesting.load(std::memory_order_relaxed);
     if (forTesting >= 0)
         return forTesting;
+    int budget = g_budget.load(std::memory_order_relaxed);
+    if (budget < 0) {
+        refreshDescriptorBudget();
+        budget = g_budget.load(std::memory_order_relaxed);
+    }
+    return budget;
+}
+
+void WalkPool::refreshDescriptorBudget()
+{
     rlimit limit{};
     rlim_t soft = 1024;
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
         soft = limit.rlim_cur;
-    return int(std::clamp<rlim_t>(soft / 8, 4, 128));
+    g_budget.store(int(std::clamp<rlim_t>(soft / 8, 4, 128)), std::memory_order_relaxed);
 }
 
 bool WalkPool::holdDescriptor()
@@ -105,14 +150,14 @@ int WalkPool::nextLimit(const Sample& s)
     const int cap = std::max(s.cap, floor);
     const int limit = std::clamp(s.limit, floor, cap);
     const bool full = s.running >= limit;
-    const bool waiting = s.voluntarySwitches > s.involuntarySwitches;
+    const bool waiting = s.idleShare >= 0 ? s.idleShare > 0.3 : s.voluntarySwitches > s.involuntarySwitches;
     if (full && s.queued && waiting && s.busyCores < 0.75 * floor) {
         // Each running item kept this share of a processor busy; `width` processors take this many.
         const double perItem = std::max(s.busyCores, 0.02 * s.running) / std::max(1, s.running);
         const double wanted = std::ceil(double(floor) / perItem);
         return std::clamp(std::max(limit + 1, int(std::min(wanted, double(cap)))), floor, cap);
     }
-    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued))
+    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued || (s.idleShare >= 0 && s.idleShare < 0.1)))
         return std::max(floor, (limit + floor) / 2);
     return limit;
 }
@@ -137,6 +182,13 @@ void WalkPool::govern()
     s.width = m_width;
     s.cap = maxInFlight();
     s.busyCores = first ? 0 : (cpu - m_lastCpu) / seconds;
+    long long idle = 0, total = 0;
+    if (machineTicks(idle, total)) {
+        if (!first && m_lastTotal >= 0 && total > m_lastTotal)
+            s.idleShare = double(idle - m_lastIdle) / double(total - m_lastTotal);
+        m_lastIdle = idle;
+        m_lastTotal = total;
+    }
     s.voluntarySwitches = usage.ru_nvcsw - m_lastVoluntary;
     s.involuntarySwitches = usage.ru_nivcsw - m_lastInvoluntary;
     m_lastGovern = now;
@@ -263,6 +315,7 @@ void WalkPool::work()
 WalkPool::Batch::Batch(WalkPool* pool, int width)
     : m_pool(pool), m_width(pool && width > 0 ? std::min(width, pool->m_cap) : 0)
 {
+    refreshDescriptorBudget();
 }
 
 WalkPool::Batch::~Batch()

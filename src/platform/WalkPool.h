@@ -41,6 +41,8 @@ public:
     // The most items that ever run at once (and so the most threads): a fixed cap, within half
     // the descriptor budget (each running item holds its folder open), never below the width.
     int maxInFlight() const;
+    // Threads started so far (they stay, idle, once started).
+    int threads() const;
 
     // Folder descriptors that the walks of the whole program may keep open at once so that the
     // folders below can be opened from them; a walk that gets none opens a folder from the
@@ -49,6 +51,8 @@ public:
     static void releaseDescriptor();
     static int heldDescriptors();
     static int descriptorBudget();
+    // Reads the open-file limit again (each walk does as it starts).
+    static void refreshDescriptorBudget();
     // Tests: a fixed budget (0: every folder is opened from the root down); no value: the usual.
     static void setDescriptorBudgetForTesting(std::optional<int> budget);
 
@@ -60,14 +64,18 @@ public:
         int running = 0;      // items running at the end of the stretch
         bool queued = false;  // items waiting for a slot
         double busyCores = 0; // processor time the process used over the stretch, per second
+        // The share of the machine's processor time that went unused (idle, or idle waiting for
+        // the disk) over the stretch; below 0 where the system does not tell.
+        double idleShare = -1;
         long voluntarySwitches = 0;   // threads that gave up the processor to wait (for the disk)
         long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
     };
-    // More items when every slot is taken, work is queued, the processors are mostly idle and the
-    // threads stop because they wait (not because other programs take the processors): as many as
-    // would keep `width` processors busy at the rate seen. Back towards the width once the
-    // processors are busy or nothing waits for a slot. Pure; the pool applies it every few
-    // milliseconds while items run.
+    // More items when every slot is taken, work is queued, the process keeps fewer processors busy
+    // than the width and the machine's processors sit idle (so the items wait for the disk, not
+    // for a processor; where the system does not tell, when the threads gave up the processor
+    // more often than they were made to): as many as would keep `width` processors busy at the
+    // rate seen. Back towards the width once the processors are busy or nothing waits for a
+    // slot. Pure; the pool applies it every few milliseconds while items run.
     static int nextLimit(const Sample& sample);
 
     class Batch;
@@ -102,6 +110,8 @@ private:
     std::atomic<long long> m_nextGovernNs{0}; // steady clock
     std::chrono::steady_clock::time_point m_lastGovern;
     double m_lastCpu = 0;
+    long long m_lastIdle = -1;
+    long long m_lastTotal = -1;
     long m_lastVoluntary = 0;
     long m_lastInvoluntary = 0;
 };
