@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,53 @@ double processCpuSeconds()
     timespec ts{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// What the system says of the calling thread: time on a processor and time waiting for one, in
+// ns, from /proc/thread-self/schedstat (kept open per thread); false where there is none.
+bool threadSchedule(long long& onCpu, long long& runWait)
+{
+#ifdef __linux__
+    thread_local int fd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buf[96];
+    const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+    if (n <= 0)
+        return false;
+    buf[n] = 0;
+    return std::sscanf(buf, "%lld %lld", &onCpu, &runWait) == 2;
+#else
+    (void)onCpu;
+    (void)runWait;
+    return false;
+#endif
+}
+
+// Bytes this process has read from storage so far (/proc/self/io); false where there is none.
+bool processDiskReads(long long& bytes)
+{
+#ifdef __linux__
+    static const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buf[512];
+    const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+    if (n <= 0)
+        return false;
+    buf[n] = 0;
+    const char* at = std::strstr(buf, "\nread_bytes: ");
+    return at && std::sscanf(at + 13, "%lld", &bytes) == 1;
+#else
+    (void)bytes;
+    return false;
+#endif
+}
+
+long long steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -150,14 +200,19 @@ int WalkPool::nextLimit(const Sample& s)
     const int cap = std::max(s.cap, floor);
     const int limit = std::clamp(s.limit, floor, cap);
     const bool full = s.running >= limit;
-    const bool waiting = s.idleShare >= 0 ? s.idleShare > 0.3 : s.voluntarySwitches > s.involuntarySwitches;
+    const bool sleeps = s.blockedShare >= 0 ? s.blockedShare > 0.3
+                      : s.idleShare >= 0    ? s.idleShare > 0.3
+                                            : s.voluntarySwitches > s.involuntarySwitches;
+    const bool waiting = sleeps && s.diskReadBytes != 0;
     if (full && s.queued && waiting && s.busyCores < 0.75 * floor) {
         // Each running item kept this share of a processor busy; `width` processors take this many.
         const double perItem = std::max(s.busyCores, 0.02 * s.running) / std::max(1, s.running);
         const double wanted = std::ceil(double(floor) / perItem);
         return std::clamp(std::max(limit + 1, int(std::min(wanted, double(cap)))), floor, cap);
     }
-    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued || (s.idleShare >= 0 && s.idleShare < 0.1)))
+    const bool noWait = s.diskReadBytes == 0
+                     || (s.blockedShare >= 0 ? s.blockedShare < 0.1 : s.idleShare >= 0 && s.idleShare < 0.1);
+    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued || noWait))
         return std::max(floor, (limit + floor) / 2);
     return limit;
 }
@@ -182,6 +237,12 @@ void WalkPool::govern()
     s.width = m_width;
     s.cap = maxInFlight();
     s.busyCores = first ? 0 : (cpu - m_lastCpu) / seconds;
+    long long read = 0;
+    if (processDiskReads(read)) {
+        if (!first && m_lastRead >= 0)
+            s.diskReadBytes = read - m_lastRead;
+        m_lastRead = read;
+    }
     long long idle = 0, total = 0;
     if (machineTicks(idle, total)) {
         if (!first && m_lastTotal >= 0 && total > m_lastTotal)
@@ -189,6 +250,12 @@ void WalkPool::govern()
         m_lastIdle = idle;
         m_lastTotal = total;
     }
+    const long long itemNs = m_itemNs.load(std::memory_order_relaxed);
+    const long long sleptNs = m_itemSleptNs.load(std::memory_order_relaxed);
+    if (!first && m_sleepKnown.load(std::memory_order_relaxed) && itemNs > m_lastItemNs)
+        s.blockedShare = double(sleptNs - m_lastItemSleptNs) / double(itemNs - m_lastItemNs);
+    m_lastItemNs = itemNs;
+    m_lastItemSleptNs = sleptNs;
     s.voluntarySwitches = usage.ru_nvcsw - m_lastVoluntary;
     s.involuntarySwitches = usage.ru_nivcsw - m_lastInvoluntary;
     m_lastGovern = now;
@@ -278,8 +345,25 @@ void WalkPool::startThreads()
     if (m_idle > 0)
         m_wakeWorkers.notify_all();
     size_t more = slots > m_idle ? slots - m_idle : 0;
-    while (more-- > 0 && m_threads.size() < size_t(m_cap))
+    while (more-- > 0 && m_threads.size() < std::min(limit, size_t(m_cap)))
         m_threads.emplace_back([this] { work(); });
+}
+
+void WalkPool::runItem(std::function<void()>& task)
+{
+    long long cpu0 = 0, wait0 = 0, cpu1 = 0, wait1 = 0;
+    const bool known = m_sleepKnown.load(std::memory_order_relaxed) && threadSchedule(cpu0, wait0);
+    const long long start = steadyNs();
+    task();
+    task = nullptr; // what the item holds goes before the batch may end
+    const long long ran = steadyNs() - start;
+    if (known && threadSchedule(cpu1, wait1)) {
+        m_itemNs.fetch_add(ran, std::memory_order_relaxed);
+        m_itemSleptNs.fetch_add(std::max(0LL, ran - (cpu1 - cpu0) - (wait1 - wait0)), std::memory_order_relaxed);
+    } else {
+        m_sleepKnown.store(false, std::memory_order_relaxed);
+    }
+    govern();
 }
 
 void WalkPool::work()
@@ -303,9 +387,7 @@ void WalkPool::work()
         if (!batch || !take(batch, task))
             continue;
         lk.unlock();
-        task();
-        task = nullptr; // what the item holds goes before the batch may end
-        govern();
+        runItem(task);
         lk.lock();
         --batch->m_outstanding;
         finished(batch);
@@ -357,10 +439,12 @@ void WalkPool::Batch::post(Task task, long long rank)
     if (!m_pool->mayTake(this))
         return; // every slot is taken: the thread that frees one takes the next item
     // A thread asleep takes it; else a new one starts (threads start as work arrives, so a
-    // program that walks little starts few of them).
+    // program that walks little starts few of them), but never more than can run at once: one
+    // that has just been woken and not yet taken its item is not idle, yet needs no successor.
+    const size_t slots = size_t(m_width > 0 ? m_width : m_pool->m_limit.load(std::memory_order_relaxed));
     if (m_pool->m_idle > 0)
         m_pool->m_wakeWorkers.notify_one();
-    else if (m_pool->m_threads.size() < size_t(m_pool->m_cap))
+    else if (m_pool->m_threads.size() < std::min(slots, size_t(m_pool->m_cap)))
         m_pool->m_threads.emplace_back([pool = m_pool] { pool->work(); });
 }
 
@@ -387,10 +471,12 @@ void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milli
         const bool took = m_pool ? m_pool->take(this, task) : takeLocked(task);
         if (took) {
             lk.unlock();
-            task();
-            task = nullptr;
-            if (m_pool)
-                m_pool->govern();
+            if (m_pool) {
+                m_pool->runItem(task);
+            } else {
+                task();
+                task = nullptr;
+            }
             lk.lock();
             --m_outstanding;
             if (m_pool) {

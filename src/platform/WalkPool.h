@@ -64,6 +64,13 @@ public:
         int running = 0;      // items running at the end of the stretch
         bool queued = false;  // items waiting for a slot
         double busyCores = 0; // processor time the process used over the stretch, per second
+        // Bytes the process read from storage over the stretch (a walk of folders that are not in
+        // memory reads their entries and their files' records); below 0 where the system does not
+        // tell.
+        long long diskReadBytes = -1;
+        // The share of the time items ran that their threads slept (waiting for the disk), not
+        // counting time on a processor or waiting for one; below 0 where the system does not tell.
+        double blockedShare = -1;
         // The share of the machine's processor time that went unused (idle, or idle waiting for
         // the disk) over the stretch; below 0 where the system does not tell.
         double idleShare = -1;
@@ -71,11 +78,13 @@ public:
         long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
     };
     // More items when every slot is taken, work is queued, the process keeps fewer processors busy
-    // than the width and the machine's processors sit idle (so the items wait for the disk, not
-    // for a processor; where the system does not tell, when the threads gave up the processor
-    // more often than they were made to): as many as would keep `width` processors busy at the
-    // rate seen. Back towards the width once the processors are busy or nothing waits for a
-    // slot. Pure; the pool applies it every few milliseconds while items run.
+    // than the width, it reads from the disk and the items' threads sleep for much of the time
+    // (they wait for the disk, not for a processor or a lock held by a thread another program
+    // pushed aside; where the system does not tell all that, when the machine's processors sit
+    // idle, or else when the threads gave up the processor more often than they were made to):
+    // as many as would keep `width` processors busy at the rate seen. Back towards the width once
+    // the processors are busy, nothing is read from the disk or the items no longer wait, or
+    // nothing waits for a slot. Pure; the pool applies it every few milliseconds while items run.
     static int nextLimit(const Sample& sample);
 
     class Batch;
@@ -90,6 +99,8 @@ private:
     void finished(Batch* batch);                         // an item of it has run
     bool anyTakeable() const;
     void startThreads();                                 // threads for the slots that are free
+    // Without m_lock: runs an item, noting how long it ran and how much of that its thread slept.
+    void runItem(std::function<void()>& task);
     // Without m_lock: adjusts the limit when a stretch of time has passed since the last time.
     void govern();
 
@@ -110,7 +121,13 @@ private:
     std::atomic<long long> m_nextGovernNs{0}; // steady clock
     std::chrono::steady_clock::time_point m_lastGovern;
     double m_lastCpu = 0;
+    std::atomic<long long> m_itemNs{0};      // items' running time so far
+    std::atomic<long long> m_itemSleptNs{0}; // of it, asleep
+    std::atomic<bool> m_sleepKnown{true};
+    long long m_lastItemNs = 0;
+    long long m_lastItemSleptNs = 0;
     long long m_lastIdle = -1;
+    long long m_lastRead = -1;
     long long m_lastTotal = -1;
     long m_lastVoluntary = 0;
     long m_lastInvoluntary = 0;
