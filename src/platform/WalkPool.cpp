@@ -56,36 +56,26 @@ double processCpuSeconds()
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
-// What the system says of the calling thread: time on a processor and time waiting for one, in
-// ns, from /proc/thread-self/schedstat (kept open per thread); false where there is none.
-bool threadSchedule(long long& onCpu, long long& runWait)
+// The processor time the calling thread has used, in ns.
+long long threadCpuNs()
 {
-#ifdef __linux__
-    thread_local int fd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buf[96];
-    const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
-    if (n <= 0)
-        return false;
-    buf[n] = 0;
-    return std::sscanf(buf, "%lld %lld", &onCpu, &runWait) == 2;
-#else
-    (void)onCpu;
-    (void)runWait;
-    return false;
-#endif
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
 }
 
 // Bytes this process has read from storage so far (/proc/self/io); false where there is none.
 bool processDiskReads(long long& bytes)
 {
 #ifdef __linux__
-    static const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+    // Opened for each look (every few milliseconds): a descriptor kept open would count
+    // against the open-file limit for good.
+    const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     char buf[512];
-    const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
     if (n <= 0)
         return false;
     buf[n] = 0;
@@ -252,7 +242,7 @@ void WalkPool::govern()
     }
     const long long itemNs = m_itemNs.load(std::memory_order_relaxed);
     const long long sleptNs = m_itemSleptNs.load(std::memory_order_relaxed);
-    if (!first && m_sleepKnown.load(std::memory_order_relaxed) && itemNs > m_lastItemNs)
+    if (!first && itemNs > m_lastItemNs)
         s.blockedShare = double(sleptNs - m_lastItemSleptNs) / double(itemNs - m_lastItemNs);
     m_lastItemNs = itemNs;
     m_lastItemSleptNs = sleptNs;
@@ -351,18 +341,13 @@ void WalkPool::startThreads()
 
 void WalkPool::runItem(std::function<void()>& task)
 {
-    long long cpu0 = 0, wait0 = 0, cpu1 = 0, wait1 = 0;
-    const bool known = m_sleepKnown.load(std::memory_order_relaxed) && threadSchedule(cpu0, wait0);
+    const long long cpu = threadCpuNs();
     const long long start = steadyNs();
     task();
     task = nullptr; // what the item holds goes before the batch may end
     const long long ran = steadyNs() - start;
-    if (known && threadSchedule(cpu1, wait1)) {
-        m_itemNs.fetch_add(ran, std::memory_order_relaxed);
-        m_itemSleptNs.fetch_add(std::max(0LL, ran - (cpu1 - cpu0) - (wait1 - wait0)), std::memory_order_relaxed);
-    } else {
-        m_sleepKnown.store(false, std::memory_order_relaxed);
-    }
+    m_itemNs.fetch_add(ran, std::memory_order_relaxed);
+    m_itemSleptNs.fetch_add(std::max(0LL, ran - (threadCpuNs() - cpu)), std::memory_order_relaxed);
     govern();
 }
 

@@ -68,8 +68,8 @@ public:
         // memory reads their entries and their files' records); below 0 where the system does not
         // tell.
         long long diskReadBytes = -1;
-        // The share of the time items ran that their threads slept (waiting for the disk), not
-        // counting time on a processor or waiting for one; below 0 where the system does not tell.
+        // The share of the time items ran that their threads spent off the processor (waiting
+        // for the disk, a lock, or a processor); below 0 when unknown.
         double blockedShare = -1;
         // The share of the machine's processor time that went unused (idle, or idle waiting for
         // the disk) over the stretch; below 0 where the system does not tell.
@@ -78,10 +78,10 @@ public:
         long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
     };
     // More items when every slot is taken, work is queued, the process keeps fewer processors busy
-    // than the width, it reads from the disk and the items' threads sleep for much of the time
-    // (they wait for the disk, not for a processor or a lock held by a thread another program
-    // pushed aside; where the system does not tell all that, when the machine's processors sit
-    // idle, or else when the threads gave up the processor more often than they were made to):
+    // than the width, it reads from the disk and the items' threads are off the processor for
+    // much of the time (so they wait for the disk, not only for a lock or a processor; where the
+    // system does not tell all that, when the machine's processors sit idle, or else when the
+    // threads gave up the processor more often than they were made to):
     // as many as would keep `width` processors busy at the rate seen. Back towards the width once
     // the processors are busy, nothing is read from the disk or the items no longer wait, or
     // nothing waits for a slot. Pure; the pool applies it every few milliseconds while items run.
@@ -99,7 +99,8 @@ private:
     void finished(Batch* batch);                         // an item of it has run
     bool anyTakeable() const;
     void startThreads();                                 // threads for the slots that are free
-    // Without m_lock: runs an item, noting how long it ran and how much of that its thread slept.
+    // Without m_lock: runs an item, noting how long it ran and how much of that its thread was off
+    // the processor.
     void runItem(std::function<void()>& task);
     // Without m_lock: adjusts the limit when a stretch of time has passed since the last time.
     void govern();
@@ -122,8 +123,7 @@ private:
     std::chrono::steady_clock::time_point m_lastGovern;
     double m_lastCpu = 0;
     std::atomic<long long> m_itemNs{0};      // items' running time so far
-    std::atomic<long long> m_itemSleptNs{0}; // of it, asleep
-    std::atomic<bool> m_sleepKnown{true};
+    std::atomic<long long> m_itemSleptNs{0}; // of it, off the processor
     long long m_lastItemNs = 0;
     long long m_lastItemSleptNs = 0;
     long long m_lastIdle = -1;
