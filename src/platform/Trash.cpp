@@ -2,6 +2,7 @@
 
 #include "platform/FileWalker.h"
 #include "platform/FolderEntry.h"
+#include "platform/MountedVolumes.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
 #include "platform/UserDirs.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QPair>
 #include <QSet>
 
 #include <atomic>
@@ -19,6 +19,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -222,19 +223,22 @@ const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
 const QByteArray kPartSuffix = QByteArrayLiteral(".part");
 
 // Removes the temporary records that a process of this program which died while writing one
-// left in the "info" folder open at `infoFd`. Once per folder and process.
-void sweepDeadParts(int infoFd)
+// left in the "info" folder open at `infoFd` (of the Trash folder at `trashPath`). Once per
+// folder and process.
+void sweepDeadParts(int infoFd, const QByteArray& trashPath)
 {
     struct stat st {};
     if (::fstat(infoFd, &st) != 0)
         return;
     static QMutex mutex;
-    static QSet<QPair<dev_t, ino_t>> swept;
+    static QSet<QByteArray> swept;
     {
+        const QByteArray key = trashPath + '\0' + QByteArray::number(quint64(st.st_dev)) + ':'
+                             + QByteArray::number(quint64(st.st_ino));
         QMutexLocker lock(&mutex);
-        if (swept.contains({st.st_dev, st.st_ino}))
+        if (swept.contains(key))
             return;
-        swept.insert({st.st_dev, st.st_ino});
+        swept.insert(key);
     }
     FileWalker::Listing listing;
     if (!listing.readAt(infoFd, false))
@@ -289,7 +293,7 @@ bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& tex
 std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name,
                                 const Trash::BeforeMove& beforeMove)
 {
-    sweepDeadParts(t.info.get());
+    sweepDeadParts(t.info.get(), t.path);
     const QByteArray base = baseName(name);
     const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
@@ -585,5 +589,187 @@ bool isInTrash(const QByteArray& path)
 }
 
 bool isInTrash(const QString& path) { return isInTrash(QFile::encodeName(path)); }
+
+// ---- Emptying
+
+namespace {
+
+#ifndef Q_OS_MACOS
+
+// The Trash folders of the desktop's kind that could hold `path`: the home Trash (as given and
+// resolved) and the volume's.
+QList<QByteArray> desktopFoldersNear(const QByteArray& path)
+{
+    QList<QByteArray> out = foldersNear(path);
+    const QByteArray dotTrash = QFile::encodeName(Paths::home() + QStringLiteral("/.Trash"));
+    out.removeAll(dotTrash);
+    out.removeAll(QFile::encodeName(Paths::resolveSymlinks(QFile::decodeName(dotTrash))));
+    return out;
+}
+
+// Makes the folder `name` of the folder open at `dirFd` (its lstat in `st`) writable and listable
+// for its owner, when it is this user's and is not; never through a link.
+void makeOwnerWritable(int dirFd, const char* name, const struct stat& st)
+{
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & S_IRWXU) == S_IRWXU)
+        return;
+    ::fchmodat(dirFd, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW);
+}
+
+// Deletes a folder's tree for good, depth first by raw names relative to each folder's descriptor;
+// every folder on the way is made writable for its owner before it is entered. Never follows a
+// link, never enters another file system.
+struct WholeRemover {
+    std::string name;
+    FileWalker::Visit operator()(const FileWalker::Entry& e)
+    {
+        name.assign(e.name);
+        if (e.kind == FileWalker::Kind::Folder) {
+            if (e.hasStat)
+                makeOwnerWritable(e.parentFd, name.c_str(), e.st);
+            return FileWalker::Visit::Descend;
+        }
+        ::unlinkat(e.parentFd, name.c_str(), 0);
+        return FileWalker::Visit::Skip;
+    }
+    void leave(const FileWalker::Entry& folder)
+    {
+        name.assign(folder.name);
+        ::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR);
+    }
+};
+
+// Removes the entry `name` of the folder open at `dirFd` whole: a folder with everything in it
+// (on `dev` only), anything else as itself.
+void removeWhole(int dirFd, const QByteArray& name, dev_t dev)
+{
+    struct stat st {};
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlinkat(dirFd, name.constData(), 0);
+        return;
+    }
+    if (st.st_dev != dev)
+        return; // a volume mounted here is not the Trash's
+    makeOwnerWritable(dirFd, name.constData(), st);
+    const Fd folder(::openat(dirFd, name.constData(), kFolderFlags));
+    struct stat opened {};
+    if (!folder || ::fstat(folder.get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
+        return;
+    FileWalker::Options options;
+    options.statFiles = false;
+    options.statAll = true;
+    options.oneFileSystem = true;
+    WholeRemover remover;
+    FileWalker::walkAt(folder.get(), name.toStdString(), options, remover);
+    ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+}
+
+// The entries of the folder open at `fd`, as raw names; none when it cannot be listed.
+QList<QByteArray> entriesOf(int fd)
+{
+    QList<QByteArray> out;
+    FileWalker::Listing listing;
+    if (!listing.readAt(fd, false))
+        return out;
+    for (size_t i = 0; i < listing.size(); ++i)
+        out.append(QByteArray(listing.cName(i), qsizetype(listing.name(i).size())));
+    return out;
+}
+
+#endif
+
+} // namespace
+
+Part partOf(const QByteArray& path)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(path);
+    return Part::none;
+#else
+    const Part part = path.endsWith("/files") ? Part::files : path.endsWith("/info") ? Part::info : Part::none;
+    if (part == Part::none || !NoFollow::isPlainAbsolute(path))
+        return Part::none;
+    const QByteArray folder = dropPieces(path, 1);
+    return desktopFoldersNear(folder).contains(folder) ? part : Part::none;
+#endif
+}
+
+QList<QByteArray> otherVolumeParts(Part part)
+{
+    QList<QByteArray> out;
+#ifdef Q_OS_MACOS
+    Q_UNUSED(part);
+#else
+    if (part == Part::none)
+        return out;
+    const QByteArray uid = QByteArray::number(uint(::geteuid()));
+    const QByteArray partName = part == Part::files ? "files" : "info";
+    for (const MountedVolumes::Volume& volume : MountedVolumes::list()) {
+        const QByteArray top = QFile::encodeName(volume.path);
+        for (const QByteArray& folder : {join(join(top, ".Trash"), uid), join(top, ".Trash-" + uid)}) {
+            const Fd fd = NoFollow::openFolder(folder);
+            struct stat st {};
+            if (fd && ::fstat(fd.get(), &st) == 0 && st.st_uid == ::geteuid())
+                out.append(join(folder, partName));
+        }
+    }
+#endif
+    return out;
+}
+
+QList<QByteArray> emptyPart(const QByteArray& path)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(path);
+    return {};
+#else
+    const Part part = partOf(path);
+    if (part == Part::none)
+        return {path};
+    // The Trash folder, its owner's, held open with both parts: nothing below it is reached by a
+    // path string again.
+    const Fd trash = NoFollow::openFolder(dropPieces(path, 1));
+    struct stat trashSt {};
+    if (!trash)
+        return errno == ENOENT ? QList<QByteArray>{} : QList<QByteArray>{path};
+    if (::fstat(trash.get(), &trashSt) != 0 || trashSt.st_uid != ::geteuid())
+        return {path};
+    const Fd files(::openat(trash.get(), "files", kFolderFlags));
+    const Fd info(::openat(trash.get(), "info", kFolderFlags));
+    QList<QByteArray> stayed;
+    if (part == Part::files) {
+        struct stat filesSt {};
+        if (!files)
+            return errno == ENOENT ? stayed : QList<QByteArray>{path};
+        if (::fstat(files.get(), &filesSt) != 0)
+            return {path};
+        for (const QByteArray& name : entriesOf(files.get())) {
+            removeWhole(files.get(), name, filesSt.st_dev);
+            if (existsAt(files.get(), name.constData())) {
+                stayed.append(join(path, name)); // its record stays with it
+                continue;
+            }
+            if (info)
+                ::unlinkat(info.get(), (name + ".trashinfo").constData(), 0);
+        }
+        return stayed;
+    }
+    if (!info)
+        return errno == ENOENT ? stayed : QList<QByteArray>{path};
+    for (const QByteArray& name : entriesOf(info.get())) {
+        // A record being written right now (see publishRecord) is not one yet.
+        if (name.startsWith(kPartPrefix) && name.endsWith(kPartSuffix))
+            continue;
+        if (name.endsWith(".trashinfo") && files && existsAt(files.get(), name.chopped(10).constData()))
+            continue; // its item is still in the Trash
+        removeWhole(info.get(), name, trashSt.st_dev);
+        if (existsAt(info.get(), name.constData()))
+            stayed.append(join(path, name));
+    }
+    return stayed;
+#endif
+}
 
 } // namespace Trash

@@ -81,4 +81,27 @@ bool isInTrash(const QString& path);
 bool isInTrash(const QByteArray& path);
 inline bool isInTrash(const char* path) { return isInTrash(QByteArray(path)); }
 
+// ---- Emptying
+
+// The two parts of a Trash folder of the desktop's kind: the items, and their records.
+enum class Part { none, files, info };
+
+// Which part of one of the user's Trash folders of that kind `path` (raw, absolute, links
+// resolved) is: the "files" or "info" folder of the home Trash, or of the Trash folder of the
+// volume holding it ("$topdir/.Trash/$uid", "$topdir/.Trash-$uid"). None on macOS.
+Part partOf(const QByteArray& path);
+
+// The same part of the user's Trash folders on the other mounted volumes (those MountedVolumes
+// lists) that exist as real folders of the user, as raw paths; none on macOS.
+QList<QByteArray> otherVolumeParts(Part part);
+
+// Empties the part at `path` (see partOf) for good, opening every folder without following a
+// link and never leaving its file system. Of "files", each item goes whole: a folder inside it
+// that its owner cannot write or list is made writable for the owner first (the folders a
+// trashed Go module cache keeps read-only), and the item's record goes only once the item
+// itself is gone, so that a client still lists whatever stays. Of "info", the records whose
+// item is no longer in "files" go. Returns the paths of what stayed (items, or records that
+// could not be removed); empty when everything went.
+QList<QByteArray> emptyPart(const QByteArray& path);
+
 } // namespace Trash

@@ -32,6 +32,7 @@ constexpr double commandTimeoutSeconds = 180;
 QString refusedLink(const QString& path) { return QStringLiteral("Refused (link): ") + path; }
 QString refusedProtected(const QString& path) { return QStringLiteral("Refused (protected): ") + path; }
 QString notTrashed(const QString& path) { return QStringLiteral("Not moved to the Trash: ") + path; }
+QString notRemoved(const QString& path) { return QStringLiteral("Couldn't remove ") + path; }
 
 QByteArray join(const QByteArray& folder, const QByteArray& name)
 {
@@ -252,6 +253,12 @@ std::optional<QString> clearLocations(const QStringList& paths, const QList<QByt
             std::optional<QString> error;
             if (!where) {
                 error = refusedLink(Paths::clean(Paths::expandTilde(p)));
+            } else if (const QByteArray raw = QFile::encodeName(*where); Trash::partOf(raw) != Trash::Part::none) {
+                // The Trash is emptied by its own rules, whole items and their records together;
+                // what stays is named.
+                const QList<QByteArray> stayed = Trash::emptyPart(raw);
+                if (!stayed.isEmpty())
+                    error = notRemoved(QFile::decodeName(stayed.first()));
             } else if (!Cleaner::isSafe(*where)) {
                 error = refusedProtected(*where);
             } else {
@@ -362,6 +369,17 @@ namespace Cleaner {
 QStringList places(const QString& path, bool builtIn)
 {
     const QString expanded = Paths::expandTilde(path);
+    // A part of the home Trash stands for that part of every Trash folder of the user, those on
+    // the other volumes too, as the desktop's own "Empty Trash" takes them all.
+    if (const Trash::Part part = builtIn ? Trash::partOf(QFile::encodeName(expanded)) : Trash::Part::none;
+        part != Trash::Part::none) {
+        QStringList out{expanded};
+        for (const QByteArray& other : Trash::otherVolumeParts(part)) {
+            if (!out.contains(QFile::decodeName(other)))
+                out.append(QFile::decodeName(other));
+        }
+        return out;
+    }
     QStringList pieces = expanded.split(QLatin1Char('/'));
     const qsizetype at = pieces.indexOf(QStringLiteral("*"));
     if (!builtIn || at < 1)

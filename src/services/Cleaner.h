@@ -25,7 +25,8 @@ struct CleanOutcome {
 // relative to that descriptor by its raw name, so that no swap of a path component can redirect
 // it. To the Trash, nothing is ever deleted instead of moved (what the Trash refuses stays, with
 // "Not moved to the Trash: <path>" as the error); the Trash's own folders are never cleared by a
-// folder that holds them; another file system mounted inside is left alone.
+// folder that holds them; another file system mounted inside is left alone. The Trash itself is
+// emptied whole (see Trash::emptyPart): what stays there is named in "Couldn't remove <path>".
 namespace Cleaner {
 
 // Whether `path` (absolute, symbolic links already resolved) may be deleted or emptied.
@@ -50,7 +51,9 @@ std::optional<QString> location(const QString& path, bool builtIn);
 // The places a target's path stands for, "~" expanded: the path itself, or, for a built-in
 // target whose path holds a "*" piece, each folder found at that place (not links, not hidden
 // ones), in name order ("~/.cache/mozilla/firefox/*/cache2": every profile's cache). A custom
-// folder's path is taken as it is, "*" included.
+// folder's path is taken as it is, "*" included. For a built-in target, the "files" or "info"
+// folder of the home Trash stands for itself and the same folder of the user's Trash on every
+// other mounted volume.
 QStringList places(const QString& path, bool builtIn);
 
 // Moves one item the user picked in a tool to the Trash, safely: the folders leading to it are

@@ -3,6 +3,7 @@
 // limit, hard links, another file system mounted inside, and a Trash that cannot be used.
 #include "MountSpace.h"
 #include "TestHome.h"
+#include "platform/MountedVolumes.h"
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
@@ -10,15 +11,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sched.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +72,26 @@ QMap<QString, QByteArray> snapshot(const QString& root)
         }
     }
     return out;
+}
+
+// Gives every entry below `path` (and it) to `uid`, without following a link.
+bool chownTree(const QByteArray& path, uid_t uid, gid_t gid)
+{
+    if (::lchown(path.constData(), uid, gid) != 0)
+        return false;
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return true;
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return false;
+    bool ok = true;
+    while (dirent* d = ::readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+            ok = chownTree(path + "/" + d->d_name, uid, gid) && ok;
+    }
+    ::closedir(dir);
+    return ok;
 }
 
 bool isEmptyFolder(const QString& path)
@@ -499,6 +525,140 @@ private Q_SLOTS:
         }
         QVERIFY(MountSpace::unmount(deeper));
         QVERIFY(MountSpace::unmount(mnt));
+    }
+
+    // Emptying the Trash as its user takes every item whole: a trashed tree with read-only folders
+    // (a Go module cache) is made writable inside the Trash and removed, each record goes after its
+    // item, an orphan record goes, and an item that cannot be removed stays with its record and is
+    // named in the error. Run as a user who is not root, as root denies nothing: under root the
+    // clearing runs in a child process as "nobody".
+    void trashEmptiedWhole()
+    {
+        TestHome home;
+        const QString files = home.mkdir(".local/share/Trash/files");
+        const QString info = home.mkdir(".local/share/Trash/info");
+        const auto record = [&](const QString& name) {
+            home.writeText(".local/share/Trash/info/" + name + ".trashinfo",
+                           "[Trash Info]\nPath=" + QFile::encodeName(home("go/pkg/" + name)) + "\n");
+        };
+        home.writeText(".local/share/Trash/files/mod/example.com/pkg@v1.2.0/a.go", "package a");
+        home.writeText(".local/share/Trash/files/mod/example.com/pkg@v1.2.0/sub/b.go", "package b");
+        home.writeText(".local/share/Trash/files/plain.txt", "plain");
+        record("mod");
+        record("plain.txt");
+        record("orphan");
+        const QStringList readOnly{"mod/example.com/pkg@v1.2.0/sub", "mod/example.com/pkg@v1.2.0", "mod/example.com", "mod"};
+        for (const QString& f : QStringList{"mod/example.com/pkg@v1.2.0/a.go", "mod/example.com/pkg@v1.2.0/sub/b.go"})
+            QCOMPARE(::chmod(QFile::encodeName(files + "/" + f).constData(), 0444), 0);
+        for (const QString& folder : readOnly)
+            QCOMPARE(::chmod(QFile::encodeName(files + "/" + folder).constData(), 0555), 0);
+
+        const bool asRoot = TestHome::isRoot();
+        if (asRoot) {
+            // Everything the user's; an item that is someone else's ("stuck", root's) stays.
+            const struct passwd* nobody = ::getpwnam("nobody");
+            if (!nobody)
+                QSKIP("no user \"nobody\" to run as");
+            home.writeText(".local/share/Trash/files/stuck/inside.txt", "root's");
+            record("stuck");
+            QVERIFY(chownTree(QFile::encodeName(home.path()), nobody->pw_uid, nobody->pw_gid));
+            QCOMPARE(::lchown(QFile::encodeName(files + "/stuck").constData(), 0, 0), 0);
+            QCOMPARE(::lchown(QFile::encodeName(files + "/stuck/inside.txt").constData(), 0, 0), 0);
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+                ::setenv("DUSTLET_EMPTY_TRASH_CHILD", "1", 1);
+                if (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0)
+                    ::execl(self.constData(), self.constData(), "emptyTrashAsTheUser", "-silent", nullptr);
+                ::_exit(3);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+                QSKIP("could not run as \"nobody\" here");
+            QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the clearing as \"nobody\" failed");
+        } else {
+            emptyTrashAsTheUser();
+        }
+        const QByteArray error = readAll(home("outcome.txt"));
+        QVERIFY(!lexists(files + "/mod"));
+        QVERIFY(!lexists(files + "/plain.txt"));
+        QVERIFY(!lexists(info + "/mod.trashinfo"));
+        QVERIFY(!lexists(info + "/plain.txt.trashinfo"));
+        QVERIFY(!lexists(info + "/orphan.trashinfo"));
+        if (asRoot) {
+            QCOMPARE(error, "Couldn't remove " + QFile::encodeName(files + "/stuck"));
+            QCOMPARE(readAll(files + "/stuck/inside.txt"), QByteArray("root's"));
+            QVERIFY(lexists(info + "/stuck.trashinfo"));
+        } else {
+            QCOMPARE(error, QByteArray("none"));
+        }
+    }
+
+    // The clearing of trashEmptiedWhole, run in a process of its own as the user whose Trash it is
+    // (the home comes from the environment); it writes the outcome's error to the home.
+    void emptyTrashAsTheUser()
+    {
+        if (TestHome::isRoot() && qEnvironmentVariableIsEmpty("DUSTLET_EMPTY_TRASH_CHILD"))
+            QSKIP("run by trashEmptiedWhole as another user");
+        const CleanOutcome o = run(pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"}), true);
+        QFile out(QDir::homePath() + "/outcome.txt");
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(o.error ? o.error->toUtf8() : QByteArray("none"));
+    }
+
+    // The Trash target also measures and empties the user's Trash on the other mounted volumes,
+    // as the desktop's own "Empty Trash" does, whichever of the two kinds of Trash folder it is.
+    void otherVolumesTrashEmptied_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("$topdir/.Trash-$uid") << false;
+        QTest::newRow("$topdir/.Trash/$uid") << true;
+    }
+
+    void otherVolumesTrashEmptied()
+    {
+        QFETCH(bool, shared);
+        if (!m_mounts)
+            QSKIP("no private mount namespace here (mounting a second volume needs root)");
+        TestHome home;
+        const QString vol = home.mkdir("vol");
+        QVERIFY(MountSpace::mountTmpfs(vol));
+        const auto unmount = qScopeGuard([&] {
+            MountedVolumes::setMountsForTesting(std::nullopt);
+            MountSpace::unmount(vol);
+        });
+        MountedVolumes::setMountsForTesting(QList<MountedVolumes::Mount>{{"/", "/dev/root", "ext4", "", true},
+                                                                         {vol, "/dev/sdz1", "ext4", "USB", true}});
+        const QString uid = QString::number(::geteuid());
+        if (shared) {
+            QVERIFY(QDir().mkdir(vol + "/.Trash"));
+            QCOMPARE(::chmod(QFile::encodeName(vol + "/.Trash").constData(), 01777), 0);
+        }
+        const QString trash = shared ? vol + "/.Trash/" + uid : vol + "/.Trash-" + uid;
+        const QString item = home.writeFile("vol/photos/big.raw", 1 << 20);
+        const auto where = Trash::moveToTrash(item);
+        QVERIFY(where);
+        QCOMPARE(*where, trash + "/files/big.raw");
+        home.writeText("inhome.txt", "home");
+        QVERIFY(Trash::moveToTrash(home("inhome.txt")));
+
+        const CleanupTarget target = pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"});
+        const Scanner::Measurement measured = Scanner::measure(target).result();
+        QStringList places;
+        for (const Scanner::MeasuredPlace& p : measured.places)
+            places << p.path;
+        QVERIFY2(places.contains(trash + "/files") && places.contains(trash + "/info"), qPrintable(places.join(", ")));
+        QVERIFY(*measured.size >= (1 << 20));
+
+        const CleanOutcome o = run(target, true);
+        QCOMPARE(o.error, std::nullopt);
+        QVERIFY(o.freed >= (1 << 20));
+        QVERIFY(o.trashed.isEmpty());
+        QVERIFY(QDir(trash + "/files").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(trash + "/info").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     // The helper the tools use: the item as picked (a link goes as itself), its folders resolved,
