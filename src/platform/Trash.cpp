@@ -224,19 +224,23 @@ const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
 const QByteArray kPartSuffix = QByteArrayLiteral(".part");
 
 // Removes the temporary records that a process of this program which died while writing one
-// left in the "info" folder open at `infoFd`. Once per folder and process.
-void sweepDeadParts(int infoFd)
+// left in the "info" folder open at `infoFd` (of the Trash folder at `trashPath`). Once per folder
+// and process; a folder is known by its path with its device and inode, as a removed folder's
+// inode may be given to a new one.
+void sweepDeadParts(int infoFd, const QByteArray& trashPath)
 {
     struct stat st {};
     if (::fstat(infoFd, &st) != 0)
         return;
     static QMutex mutex;
-    static QSet<QPair<dev_t, ino_t>> swept;
+    static QSet<QByteArray> swept;
     {
+        const QByteArray key = trashPath + '\0' + QByteArray::number(quint64(st.st_dev)) + ':'
+                             + QByteArray::number(quint64(st.st_ino));
         QMutexLocker lock(&mutex);
-        if (swept.contains({st.st_dev, st.st_ino}))
+        if (swept.contains(key))
             return;
-        swept.insert({st.st_dev, st.st_ino});
+        swept.insert(key);
     }
     FileWalker::Listing listing;
     if (!listing.readAt(infoFd, false))
@@ -291,7 +295,7 @@ bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& tex
 std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name,
                                 const Trash::BeforeMove& beforeMove)
 {
-    sweepDeadParts(t.info.get());
+    sweepDeadParts(t.info.get(), t.path);
     const QByteArray base = baseName(name);
     const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
