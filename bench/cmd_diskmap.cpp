@@ -1,6 +1,7 @@
 // dustlet-bench diskmap PATH [--threads N]: the Disk Map scan of PATH, timed.
 #include "BenchCommand.h"
 
+#include "platform/WalkPool.h"
 #include "services/DiskMapScanner.h"
 
 #include <QElapsedTimer>
@@ -46,8 +47,9 @@ static Bench::Register reg("diskmap", "PATH [--threads N] [--no-count] [--dump]"
     Counts c;
     if (!args.contains(QStringLiteral("--no-count")))
         count(root, c, args.contains(QStringLiteral("--dump")));
-    std::printf("bytes=%lld seconds=%.3f maxrss_kb=%ld top_children=%lld progress_calls=%lld files=%lld nodes=%lld\n",
+    std::printf("bytes=%lld seconds=%.3f maxrss_kb=%ld top_children=%lld progress_calls=%lld files=%lld nodes=%lld "
+                "walkers=%d\n",
                 (long long)root.size(), seconds, rss, (long long)children, (long long)progress, (long long)c.files,
-                (long long)c.nodes);
+                (long long)c.nodes, WalkPool::shared().threads());
     return 0;
 });

@@ -2,7 +2,8 @@
 """Times the walking, sizing and duplicate-file engines beside the tools users would otherwise pick.
 
 usage: bench/run_engines.py [--bench PATH/TO/dustlet-bench] [--work DIR] [--runs N]
-                            [--only B1,B1-size,B-panel,B3,B4,B5] [--cold] [--cold-runs N]
+                            [--only B1,B1-size,B-panel,B2,B3,B4,B5] [--cold] [--cold-runs N]
+                            [--live-runs N]
 
 One command for every benchmark: installs the peer tools from Debian when they are missing (du,
 gdu, ncdu, jdupes, rdfind, fdupes), makes the trees under --work (bench/gen_tree.py,
@@ -13,15 +14,31 @@ per-round ratios against the peer the goal names, whether the goal is met, and t
 machine while it ran (a figure taken under load says so). Every benchmark checks its answer; the
 script exits with status 1 when an answer is wrong.
 
-B1       Disk Map walk of the 1,000,000-file tree (dustlet-bench diskmap) against du -s, ncdu and
-         gdu -n. Goal: 1.5x faster than gdu -n, at most 150 MB per million files. Bytes must equal
-         st_blocks * 512 of the visible non-folder entries, each inode once.
+The limit a walk can reach on this machine is `dustlet-bench plainwalk` (bench/cmd_plainwalk.cpp):
+N threads that only getdents and fstatat, with no records, order or hand-offs; "the plain walk"
+below is the faster of it at 8 and at 32 threads in each round.
+
+B1       Disk Map walk (dustlet-bench diskmap) of the 1,000,000-file tree and of the /usr copy
+         against du -s, ncdu, gdu -n and the plain walk. Goals: on the 1,000,000-file tree 2.5x
+         faster than gdu -n; on both trees within 1.2x of the plain walk. With --cold also cold
+         (page cache dropped before every run) against gdu -n and the plain walk: 1.5x faster
+         than gdu -n on both trees. Then the walk at --threads 1, 2, 4, 8 and 16 on the
+         1,000,000-file tree (goal: 8 threads 1.6x faster than 2) and its peak memory per file
+         (goal: at most 48 bytes, the whole process counted). Bytes must equal st_blocks * 512 of
+         the visible non-folder entries, each inode once.
 B1-size  Scanner::directorySize (dustlet-bench size) on the 1,000,000-file tree and on the /usr
-         copy against du -s and gdu -n. Goal: 4x faster than du -s and 1.5x faster than gdu -n.
+         copy against du -s and gdu -n. Goal: 4x faster than du -s and 1.5x faster than gdu -n;
+         with --cold also cold, against gdu -n and the plain walk: 1.5x faster than gdu -n.
          Bytes must equal st_blocks * 512 of the regular files, each inode once.
 B-panel  AppModel::scanAll sizing every target of a fresh home with the 1,000,000-file tree as one
          target and 20 small ones (dustlet-bench panel), against dustlet-bench size on the tree
          alone. Goal: the last size within 1.3x of the walk alone.
+B2       The Disk Map window filling in while it scans (dustlet-bench diskmap-live, --live-runs
+         rounds, default 9): on 100,000 files in one folder the finished map within 1.3x of the
+         bare engine's time; on 1,000,000 files in one folder the first map in under 0.3 s; on the
+         1,000,000-file tree the main thread never late by more than 50 ms in any round, and the
+         window's peak memory at most 1.5x the bare engine's (also shown less what each program
+         takes before it scans).
 B3       Mixed duplicates (generated; sparse copies included): dustlet-bench dups against
          jdupes -r -q -m (rdfind, fdupes for comparison). Goal: 5x faster than jdupes, the same
          duplicate sets among files of at least 1,000,000 bytes.
@@ -32,6 +49,8 @@ B5       The /usr copy (sparse copies added): dustlet-bench dups against
 
 --cold drops the page cache (echo 3 > /proc/sys/vm/drop_caches, as root) before every timed run
 of B1 and B1-size and reports those as cold figures as well.
+
+To run one benchmark on trees kept between runs: bench/run_engines.py --work DIR --only B1 --cold
 """
 import argparse
 import os
@@ -121,7 +140,8 @@ def value(out, key):
 
 
 def report(title, results, ours, goals, inner=None):
-    """Prints the table and the goals. `goals` is a list of (peer, factor, text): met when the
+    """Prints the table and the goals. `goals` is a list of (peer, factor, text): no goal, only the
+    ratio, when factor is None; else met when the
     median over rounds of time(peer) / time(ours) is at least `factor` (or, when factor < 0, when
     time(ours) / time(peer) is at most -factor). `inner`, when given, names the key of the
     figure each command prints itself, used in place of the process's wall time."""
@@ -136,6 +156,10 @@ def report(title, results, ours, goals, inner=None):
         print("  %-40s median %8.3f s  (%s)%s" % (name, statistics.median(t), " ".join("%.3f" % x for x in t), peak))
     for peer, factor, text in goals:
         theirs = times(peer)
+        if factor is None:
+            ratio = statistics.median(o / p for p, o in zip(theirs, mine))
+            print("  %s: %.2fx the time of %s (median of paired ratios; no goal)" % (ours, ratio, peer))
+            continue
         if factor >= 0:
             ratio = statistics.median(p / o for p, o in zip(theirs, mine))
             ok = ratio >= factor
@@ -242,6 +266,13 @@ def tree_usr(work):
     return tree
 
 
+def tree_flat(work, files):
+    """`files` small files in one folder."""
+    tree = os.path.join(work, "flat%d" % files)
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), tree, str(files), "0"], check=True)
+    return tree
+
+
 def tree_dups(work, kind):
     tree = os.path.join(work, kind)
     subprocess.run([sys.executable, os.path.join(HERE, "gen_dups.py"), tree, kind], check=True)
@@ -291,43 +322,181 @@ def our_sets(bench, root):
 
 # ---- benchmarks
 
-def b1(bench, tree, runs, cold):
-    commands = [
-        ("dustlet-bench diskmap", [bench, "diskmap", tree, "--no-count"]),
-        ("du -s", ["du", "-s", tree]),
-        ("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", tree]),
-        ("gdu -n", ["gdu", "-n", "-p", tree]),
-    ]
-    title = "B1 Disk Map walk of a 1,000,000-file tree (%s cache, %d paired rounds)" % (
-        "cold" if cold else "warm", runs)
+def plain_walks(bench, tree, extra=()):
+    return [("plainwalk --threads %d" % n, [bench, "plainwalk", tree, "--threads", str(n)] + list(extra))
+            for n in (8, 32)]
+
+
+PLAIN = "plain walk (faster of 8, 32 threads)"
+
+
+def add_plain(res):
+    """The plain walk's limit in each round: the faster of its runs at 8 and 32 threads."""
+    a, b = res["plainwalk --threads 8"]["times"], res["plainwalk --threads 32"]["times"]
+    res[PLAIN] = {"times": [min(x, y) for x, y in zip(a, b)], "outs": [], "rss_kb": 0, "out": "", "rc": 0}
+
+
+def b1(bench, tree, label, runs, cold, gdu_goal):
+    commands = [("dustlet-bench diskmap", [bench, "diskmap", tree, "--no-count"])]
+    if not cold:
+        commands += [("du -s", ["du", "-s", tree]), ("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", tree])]
+    commands += [("gdu -n", ["gdu", "-n", "-p", tree])] + plain_walks(bench, tree)
+    title = "B1 Disk Map walk of %s (%s cache, %d paired rounds)" % (label, "cold" if cold else "warm", runs)
     res = paired(commands, runs, cold)
-    report(title, res, "dustlet-bench diskmap",
-           [("gdu -n", 1.5, "1.5x faster than gdu -n")])
+    add_plain(res)
+    goals = []
+    if gdu_goal:
+        goals.append(("gdu -n", gdu_goal, "%gx faster than gdu -n" % gdu_goal))
+    if not cold:
+        goals.append((PLAIN, -1.2, "within 1.2x of the plain walk"))
+    else:
+        goals.append((PLAIN, None, ""))
+    report(title, res, "dustlet-bench diskmap", goals)
     dm = res["dustlet-bench diskmap"]
-    mb = dm["rss_kb"] / 1024
-    ok = mb <= 150
-    print("  peak memory %.1f MB per million files — goal (at most 150 MB) %s" % (mb, "met" if ok else "MISSED"))
-    if not ok:
-        missed.append(title + ": memory")
     expected = allocated_total(tree, include_hidden=False, regular_only=False)
     got = value(dm["out"], "bytes")
     check(got == expected, "diskmap bytes %s == st_blocks*512 of the visible entries, each inode once, %d" % (got, expected))
+    plain = value(res["plainwalk --threads 8"]["out"], "bytes")
+    check(plain == expected, "plain walk bytes %s == %d" % (plain, expected))
+    return dm
+
+
+def count_files(tree, include_hidden=False):
+    n = 0
+    stack = [tree]
+    while stack:
+        d = stack.pop()
+        try:
+            with os.scandir(d) as it:
+                for e in it:
+                    if not include_hidden and e.name.startswith("."):
+                        continue
+                    if e.is_dir(follow_symlinks=False):
+                        stack.append(e.path)
+                    else:
+                        n += 1
+        except OSError:
+            pass
+    return n
+
+
+def b1_threads(bench, tree, runs):
+    widths = (1, 2, 4, 8, 16)
+    commands = [("dustlet-bench diskmap --threads %d" % n, [bench, "diskmap", tree, "--no-count", "--threads", str(n)])
+                for n in widths]
+    res = paired(commands, runs)
+    report("B1 Disk Map walk of the 1,000,000-file tree by width (warm cache, %d paired rounds)" % runs, res,
+           "dustlet-bench diskmap --threads 8",
+           [("dustlet-bench diskmap --threads 2", 1.6, "8 threads 1.6x faster than 2")])
+    base = res["dustlet-bench diskmap --threads 1"]["times"]
+    for n in widths[1:]:
+        t = res["dustlet-bench diskmap --threads %d" % n]["times"]
+        print("  --threads %-2d %.2fx the speed of --threads 1" % (n, statistics.median(b / x for b, x in zip(base, t))))
+
+
+def b1_memory(bench, tree, dm, work):
+    files = count_files(tree)
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty, exist_ok=True)
+    base_kb = value(subprocess.run([bench, "diskmap", empty], stdout=subprocess.PIPE).stdout.decode(), "maxrss_kb") or 0
+    peak = dm["rss_kb"] * 1024
+    per_file = peak / files
+    ok = per_file <= 48
+    print("  peak memory %.1f MB for %d files: %.1f bytes per file — goal (at most 48) %s; %.1f bytes per file "
+          "beyond the %.1f MB the program takes before it scans" % (peak / 1e6, files, per_file, "met" if ok else "MISSED",
+                                                                   (peak - base_kb * 1024) / files, base_kb * 1024 / 1e6))
+    if not ok:
+        missed.append("B1 memory per file")
 
 
 def b1_size(bench, tree, label, runs, cold):
-    commands = [
-        ("dustlet-bench size", [bench, "size", tree]),
-        ("du -s", ["du", "-s", tree]),
-        ("gdu -n", ["gdu", "-n", "-p", tree]),
-    ]
+    commands = [("dustlet-bench size", [bench, "size", tree])]
+    if not cold:
+        commands += [("du -s", ["du", "-s", tree])]
+    commands += [("gdu -n", ["gdu", "-n", "-p", tree])]
+    if cold:
+        commands += plain_walks(bench, tree, ("--hidden", "--regular"))
     title = "B1-size folder size of %s (%s cache, %d paired rounds)" % (label, "cold" if cold else "warm", runs)
     res = paired(commands, runs, cold)
-    report(title, res, "dustlet-bench size",
-           [("du -s", 4.0, "4x faster than du -s"), ("gdu -n", 1.5, "1.5x faster than gdu -n")])
+    goals = [("gdu -n", 1.5, "1.5x faster than gdu -n")]
+    if cold:
+        add_plain(res)
+        goals.append((PLAIN, None, ""))
+    else:
+        goals.insert(0, ("du -s", 4.0, "4x faster than du -s"))
+    report(title, res, "dustlet-bench size", goals)
     expected = allocated_total(tree, include_hidden=True, regular_only=True)
     got = value(res["dustlet-bench size"]["out"], "bytes")
     check(got == expected, "size bytes %s == st_blocks*512 of the regular files, each inode once, %d" % (got, expected))
     return expected
+
+
+def live_runs(bench, tree, runs, extra):
+    """`runs` runs of diskmap-live on `tree`; each its figures as a dict."""
+    out = []
+    for _ in range(runs):
+        p = subprocess.run([bench, "diskmap-live", tree] + extra, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                           cwd=tempfile.gettempdir())
+        text = p.stdout.decode("utf-8", "replace")
+        figures = {}
+        for line in text.splitlines():
+            parts = line.split()
+            if len(parts) >= 2:
+                try:
+                    figures[parts[0]] = float(parts[1])
+                except ValueError:
+                    pass
+        figures["rc"] = p.returncode
+        out.append(figures)
+    return out
+
+
+def b2(bench, work, tree, runs):
+    print("\nB2 the Disk Map window filling in while it scans (%d rounds each)\n  (%s%s)"
+          % (runs, load(), "; TAKEN UNDER LOAD" if under_load() else ""))
+    flat100k, flat1m = tree_flat(work, 100_000), tree_flat(work, 1_000_000)
+
+    def show(name, rows):
+        keys = [k for k in ("first", "stall", "total", "engine", "rss", "rss-before") if k in rows[0]]
+        for k in keys:
+            print("  %-34s %-10s median %8.3f  max %8.3f  (%s)" % (name, k, statistics.median(r[k] for r in rows),
+                  max(r[k] for r in rows), " ".join("%.3f" % r[k] for r in rows)))
+        check(all(r["rc"] == 0 for r in rows), "%s: every run drew the finished map" % name)
+
+    def goal(ok, text):
+        print("  %s — goal %s" % (text, "met" if ok else "MISSED"))
+        if not ok:
+            missed.append("B2: " + text)
+
+    rows = live_runs(bench, flat100k, runs, ["--engine"])
+    show("100,000 files in one folder", rows)
+    ratio = statistics.median(r["total"] / r["engine"] for r in rows)
+    goal(ratio <= 1.3, "finished map %.2fx the bare engine's time (median of paired ratios; at most 1.3x)" % ratio)
+
+    rows = live_runs(bench, flat1m, runs, ["--engine"])
+    show("1,000,000 files in one folder", rows)
+    first = statistics.median(r["first"] for r in rows)
+    goal(first < 0.3, "first map after %.3f s (median; under 0.3 s)" % first)
+
+    rows = live_runs(bench, tree, runs, ["--engine"])
+    show("the 1,000,000-file tree", rows)
+    worst = max(r["stall"] for r in rows)
+    goal(worst <= 0.05, "longest stall %.3f s in %d rounds (at most 0.050 s in every round)" % (worst, runs))
+
+    # Memory: the window without the warm-up walk of --engine, beside the bare engine.
+    rows = live_runs(bench, tree, 3, [])
+    engine = [run_once([bench, "diskmap", tree, "--no-count"])[1] for _ in range(3)]
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty, exist_ok=True)
+    base = run_once([bench, "diskmap", empty])[1]
+    window = statistics.median(r["rss"] for r in rows)
+    window_before = statistics.median(r.get("rss-before", 0) for r in rows)
+    bare = statistics.median(engine) / 1024
+    ratio = window / bare
+    goal(ratio <= 1.5, "window peak %.1f MB, %.2fx the bare engine's %.1f MB (at most 1.5x)" % (window, ratio, bare))
+    if window_before:
+        print("  less what each takes before it scans: window %.1f MB, engine %.1f MB: %.2fx"
+              % (window - window_before, bare - base / 1024, (window - window_before) / (bare - base / 1024)))
 
 
 def b_panel(bench, tree, runs, expected):
@@ -399,7 +568,8 @@ def main():
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--cold", action="store_true", help="also time B1 and B1-size with the page cache dropped")
     ap.add_argument("--cold-runs", type=int, default=3)
-    ap.add_argument("--only", default="B1,B1-size,B-panel,B3,B4,B5")
+    ap.add_argument("--live-runs", type=int, default=9, help="rounds of each B2 run (default 9)")
+    ap.add_argument("--only", default="B1,B1-size,B-panel,B2,B3,B4,B5")
     args = ap.parse_args()
     if not os.access(args.bench, os.X_OK):
         sys.exit("no %s: build first (cmake --preset default && cmake --build --preset default)" % args.bench)
@@ -430,18 +600,22 @@ def run_all(args):
         print("cold runs skipped: the page cache cannot be dropped here (needs root and a writable /proc/sys)")
         cold = False
     print("machine: %s" % load())
-    if only & {"B1", "B1-size", "B-panel"}:
+    if only & {"B1", "B1-size", "B-panel", "B2"}:
         tree = tree_1m(args.work)
+        usr = tree_usr(args.work) if only & {"B1", "B1-size"} else None
         if "B1" in only:
-            b1(args.bench, tree, args.runs, False)
+            dm = b1(args.bench, tree, "the 1,000,000-file tree", args.runs, False, 2.5)
+            b1(args.bench, usr, "a copy of /usr", args.runs, False, None)
             if cold:
-                b1(args.bench, tree, args.cold_runs, True)
+                b1(args.bench, tree, "the 1,000,000-file tree", args.cold_runs, True, 1.5)
+                b1(args.bench, usr, "a copy of /usr", args.cold_runs, True, 1.5)
+            b1_threads(args.bench, tree, args.runs)
+            b1_memory(args.bench, tree, dm, args.work)
         expected = None
         if "B1-size" in only:
             expected = b1_size(args.bench, tree, "the 1,000,000-file tree", args.runs, False)
             if cold:
                 b1_size(args.bench, tree, "the 1,000,000-file tree", args.cold_runs, True)
-            usr = tree_usr(args.work)
             b1_size(args.bench, usr, "a copy of /usr", args.runs, False)
             if cold:
                 b1_size(args.bench, usr, "a copy of /usr", args.cold_runs, True)
@@ -449,6 +623,8 @@ def run_all(args):
             if expected is None:
                 expected = allocated_total(tree, include_hidden=True, regular_only=True)
             b_panel(args.bench, tree, args.runs, expected)
+        if "B2" in only:
+            b2(args.bench, args.work, tree, args.live_runs)
     if "B3" in only:
         b3(args.bench, tree_dups(args.work, "mixed"), args.runs)
     if "B4" in only:

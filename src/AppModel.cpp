@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
 #include "services/CleanHistoryStore.h"
+#include "services/Finder.h"
 #include "services/Notifier.h"
 
 #include <QCoro/QCoroFuture>
@@ -98,6 +99,15 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
         };
 
     setDisk(m_env.diskInfo(home()));
+    // What the store could not keep is told in the status line.
+    // (The store may outlive the model, and a test may drop the store first: the handler checks
+    // that the model is still there, and the model never reaches for the store when it goes.)
+    m_env.defaults->setWriteFailureHandler([self = QPointer<AppModel>(this)](const QString& reason) {
+        if (self)
+            self->setStatusFailure(tr("Couldn't save the settings: %1").arg(reason));
+    });
+    if (const std::optional<QString> aside = m_env.defaults->takeSetAsideNotice())
+        setStatusFailure(tr("The settings file couldn't be read; it was kept as %1").arg(Paths::abbreviateHome(*aside)));
     m_settings = new AppSettings(*m_env.defaults, this);
     rebuildTargets();
     const CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
@@ -126,7 +136,19 @@ int AppModel::indexOf(const QString& id) const
 void AppModel::setDisk(const DiskInfo& value) { m_disk = value; Q_EMIT diskChanged(); }
 void AppModel::setTargets(const QList<TargetState>& value) { m_targets = value; Q_EMIT targetsChanged(); }
 void AppModel::setIsCleaningAll(bool value) { m_isCleaningAll = value; Q_EMIT isCleaningAllChanged(); }
-void AppModel::setStatusMessage(const std::optional<QString>& value) { m_statusMessage = value; Q_EMIT statusMessageChanged(); }
+void AppModel::setStatusMessage(const std::optional<QString>& value)
+{
+    m_statusMessage = value;
+    m_statusIsFailure = false;
+    Q_EMIT statusMessageChanged();
+}
+
+void AppModel::setStatusFailure(const QString& message)
+{
+    m_statusMessage = message;
+    m_statusIsFailure = true;
+    Q_EMIT statusMessageChanged();
+}
 void AppModel::setLargeFilesTab(int value) { m_largeFilesTab = value; Q_EMIT largeFilesTabChanged(); }
 void AppModel::setPendingClean(const std::optional<PendingClean>& value) { m_pendingClean = value; Q_EMIT pendingCleanChanged(); }
 void AppModel::setHistory(const QList<CleanRecord>& value) { m_history = value; Q_EMIT historyChanged(); }
@@ -160,8 +182,14 @@ void AppModel::rebuildTargets()
             continue;
         list.append(t);
     }
-    if (s.developerMode())
-        list += CleanupCatalog::finderTargets(s.projectRoots(), s.ignoredFinderPaths(), s.finderMinAgeDaysClamped());
+    if (s.developerMode()) {
+        // The project folders the user chose are searched where their links lead (as the
+        // project cleanup does), taken now.
+        QStringList roots;
+        for (const QString& root : s.projectRoots())
+            roots.append(Finder::chosenRoot(root));
+        list += CleanupCatalog::finderTargets(roots, s.ignoredFinderPaths(), s.finderMinAgeDaysClamped());
+    }
 
     QSet<QString> ids;
     for (const CleanupTarget& t : std::as_const(list))
@@ -539,9 +567,9 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     checkLowSpace();
     record(target, outcome, toTrash);
     if (outcome.error)
-        setStatusMessage(target.name + QStringLiteral(": ") + *outcome.error);
+        setStatusFailure(target.name + QStringLiteral(": ") + *outcome.error);
     else
-        setStatusMessage(tr("Freed %1 from %2").arg(formatBytes(outcome.freed), target.name));
+        finishWithStatus(tr("Freed %1 from %2").arg(formatBytes(outcome.freed), target.name));
     // What this clearing moved lies in the Trash now (the Trash itself was measured above).
     if (toTrash && target.id != QLatin1String("trash"))
         co_await remeasureTrash();
@@ -585,7 +613,7 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     if (!self)
         co_return;
     setIsCleaningAll(false);
-    setStatusMessage(tr("Freed %1 total").arg(formatBytes(total)));
+    finishWithStatus(tr("Freed %1 total").arg(formatBytes(total)));
 }
 
 void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash)
@@ -614,7 +642,20 @@ void AppModel::addToHistory(CleanRecord record)
     saveHistory();
 }
 
-void AppModel::saveHistory() { CleanHistoryStore::save(*m_env.defaults, m_history, m_totalFreedAllTime); }
+void AppModel::saveHistory()
+{
+    m_historySaveError = CleanHistoryStore::save(*m_env.defaults, m_history, m_totalFreedAllTime);
+    if (m_historySaveError)
+        setStatusFailure(tr("Couldn't save the cleanup history: %1").arg(*m_historySaveError));
+}
+
+void AppModel::finishWithStatus(const QString& message)
+{
+    if (m_historySaveError)
+        setStatusFailure(tr("Couldn't save the cleanup history: %1").arg(*m_historySaveError));
+    else
+        setStatusMessage(message);
+}
 
 void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed)
 {
@@ -628,7 +669,7 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
     if (!trashed.isEmpty())
         r.items = trashed;
     addToHistory(r);
-    setStatusMessage(freed >= 1 ? tr("%1: freed %2").arg(name, formatBytes(freed)) : tr("%1: moved to the Trash").arg(name));
+    finishWithStatus(freed >= 1 ? tr("%1: freed %2").arg(name, formatBytes(freed)) : tr("%1: moved to the Trash").arg(name));
     refreshDisk();
     checkLowSpace();
     remeasureTrash();   // the tool's items lie in it now
@@ -662,7 +703,7 @@ void AppModel::restore(const CleanRecord& given)
     }
     const qsizetype total = record.items->size();
     if (moved == 0) {
-        setStatusMessage(tr("Couldn't put back %1: %2").arg(record.targetName, *firstReason));
+        setStatusFailure(tr("Couldn't put back %1: %2").arg(record.targetName, *firstReason));
         return;
     }
     const qsizetype index = findIndex();
@@ -674,9 +715,9 @@ void AppModel::restore(const CleanRecord& given)
     setTotalFreedAllTime(std::max<qint64>(0, m_totalFreedAllTime - record.freed));
     saveHistory();
     if (moved == total)
-        setStatusMessage(tr("Restored %1").arg(record.targetName));
+        finishWithStatus(tr("Restored %1").arg(record.targetName));
     else
-        setStatusMessage(tr("%1 of %2 items stayed in the Trash: %3")
+        setStatusFailure(tr("%1 of %2 items stayed in the Trash: %3")
                              .arg(QString::number(total - moved), QString::number(total), *firstReason));
     refreshDisk();
     checkLowSpace();
@@ -798,7 +839,7 @@ QCoro::Task<> AppModel::autoClean()
     if (m_env.notifications)
         Notifier::notifyAutoCleanup(*m_env.notifications, total, m_env.bundleIdentifier);
     if (total >= 1)
-        setStatusMessage(tr("Auto-cleanup freed %1").arg(formatBytes(total)));
+        finishWithStatus(tr("Auto-cleanup freed %1").arg(formatBytes(total)));
 }
 
 QCoro::Task<> AppModel::remeasureTrash()

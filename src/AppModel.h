@@ -146,6 +146,10 @@ public:
     void setIsCleaningAll(bool value);
     std::optional<QString> statusMessage() const { return m_statusMessage; }
     void setStatusMessage(const std::optional<QString>& value);
+    // Whether the status message tells of a failure (set together with it; a plain message
+    // clears it).
+    bool statusIsFailure() const { return m_statusIsFailure; }
+    void setStatusFailure(const QString& message);
     int largeFilesTab() const { return m_largeFilesTab; }
     void setLargeFilesTab(int value);
     std::optional<PendingClean> pendingClean() const { return m_pendingClean; }
@@ -219,6 +223,9 @@ private:
     void record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash);
     void addToHistory(CleanRecord record);
     void saveHistory();
+    // Sets the status message that ends an action, unless the history could not be saved since:
+    // then that failure is what the status line says.
+    void finishWithStatus(const QString& message);
     void startCacheWatcher();
     QCoro::Task<> autoClean();
     QCoro::Task<> runCleanAll(std::optional<bool> moveToTrash);
@@ -236,6 +243,8 @@ private:
     QList<TargetState> m_targets;
     bool m_isCleaningAll = false;
     std::optional<QString> m_statusMessage;
+    bool m_statusIsFailure = false;
+    std::optional<QString> m_historySaveError;   // why the last save of the history failed
     int m_largeFilesTab = 0;
     std::optional<PendingClean> m_pendingClean;
     QList<CleanRecord> m_history;

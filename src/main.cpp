@@ -1,22 +1,42 @@
 #include "DustletApp.h"
 #include "platform/Background.h"
 #include "platform/Bundle.h"
+#include "platform/DisplayCheck.h"
 #include "platform/SingleInstance.h"
+#include "platform/UserDefaults.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<QString> missing = DisplayCheck::missingDisplayMessage()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*missing));
+        return 1;
+    }
     QApplication app(argc, argv);
 
-    // One instance per user: a second start shows the running one's panel and ends here.
+    // One instance per settings store, decided before anything of them is read: a second start
+    // shows the running one's panel and ends here; one whose running instance does not answer
+    // ends as well, rather than run beside it.
     const QString id = Bundle::identifier();
-    SingleInstance instance(id.isEmpty() ? QStringLiteral("dustlet") : id);
-    if (instance.acquire() == SingleInstance::Outcome::handedOver)
+    QDir().mkpath(UserDefaults::standardFolder());
+    SingleInstance instance(id.isEmpty() ? QStringLiteral("dustlet") : id, QString(),
+                            UserDefaults::standardFolder() + QStringLiteral("/instance.lock"));
+    switch (instance.acquire()) {
+    case SingleInstance::Outcome::handedOver:
         return 0;
+    case SingleInstance::Outcome::notAnswering:
+        std::fprintf(stderr, "Dustlet is already running (pid %lld) but not answering\n",
+                     static_cast<long long>(instance.holderPid()));
+        return 1;
+    case SingleInstance::Outcome::primary:
+    case SingleInstance::Outcome::failed:
+        break;
+    }
 
     int code = 0;
     {

@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>Clear</source>
-        <translation>Leeren</translation>
+        <translation>Liste leeren</translation>
     </message>
     <message>
         <source>No cleanups yet.</source>
@@ -112,6 +112,18 @@
     <message>
         <source>%1 of %2 items stayed in the Trash: %3</source>
         <translation>%1 von %2 Objekten im Papierkorb geblieben: %3</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t save the settings: %1</source>
+        <translation>Die Einstellungen konnten nicht gesichert werden: %1</translation>
+    </message>
+    <message>
+        <source>The settings file couldn&apos;t be read; it was kept as %1</source>
+        <translation>Die Einstellungsdatei war nicht lesbar; sie wurde als %1 aufbewahrt</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t save the cleanup history: %1</source>
+        <translation>Der Verlauf der Bereinigungen konnte nicht gesichert werden: %1</translation>
     </message>
     <message>
         <source>%1: freed %2</source>
@@ -199,7 +211,7 @@
     </message>
     <message>
         <source>Apple Music cache</source>
-        <translation>Apple Music-Cache</translation>
+        <translation>Apple-Music-Cache</translation>
     </message>
     <message>
         <source>Streamed-audio cache — songs re-buffer next time</source>
@@ -207,7 +219,7 @@
     </message>
     <message>
         <source>Mail attachment previews</source>
-        <translation>Mail-Anhänge</translation>
+        <translation>Vorschauen von Mail-Anhängen</translation>
     </message>
     <message>
         <source>Temp copies of opened attachments — originals stay safe</source>
@@ -215,7 +227,7 @@
     </message>
     <message>
         <source>Google Chrome cache</source>
-        <translation>Google Chrome-Cache</translation>
+        <translation>Google-Chrome-Cache</translation>
     </message>
     <message>
         <source>Cached web data — pages reload as needed</source>
@@ -1108,7 +1120,7 @@
     </message>
     <message>
         <source>Apple Music cache</source>
-        <translation>Apple Music-Cache</translation>
+        <translation>Apple-Music-Cache</translation>
     </message>
     <message>
         <source>Often the biggest win. Streamed songs re-buffer next time.</source>
@@ -1184,7 +1196,7 @@
     </message>
     <message>
         <source>Everyday caches, one tap.</source>
-        <translation>Alltägliche Caches, ein Tipp.</translation>
+        <translation>Alltägliche Caches, mit einem Klick.</translation>
     </message>
     <message>
         <source>I&apos;m a developer</source>
@@ -1330,6 +1342,10 @@
     <message>
         <source>Move %1 build folders to the Trash?</source>
         <translation>%1 Build-Ordner in den Papierkorb legen?</translation>
+    </message>
+    <message>
+        <source>%1 doesn&apos;t exist.</source>
+        <translation>%1 existiert nicht.</translation>
     </message>
 </context>
 <context>
@@ -1614,6 +1630,10 @@
         <source>Remove</source>
         <translation>Entfernen</translation>
     </message>
+    <message>
+        <source>Doesn&apos;t exist</source>
+        <translation>Existiert nicht</translation>
+    </message>
 </context>
 <context>
     <name>SimpleGroupRow</name>
@@ -1685,9 +1705,12 @@
         <source>Free Up Space</source>
         <translation>Platz freigeben</translation>
     </message>
-    <message>
-        <source>%1 local snapshots</source>
-        <translation>%1 lokale Snapshots</translation>
+    <message numerus="yes">
+        <source>%n local snapshots</source>
+        <translation>
+            <numerusform>%n lokaler Snapshot</numerusform>
+            <numerusform>%n lokale Snapshots</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1697,12 +1720,12 @@
         <translation>Anmeldeobjekte von Apps verwaltet macOS.</translation>
     </message>
     <message>
-        <source>Entries installed for all users are managed in your desktop&apos;s settings.</source>
-        <translation>Einträge, die für alle Benutzer installiert sind, verwaltest du in den Einstellungen deiner Arbeitsumgebung.</translation>
-    </message>
-    <message>
         <source>Open Login Items…</source>
         <translation>Anmeldeobjekte öffnen …</translation>
+    </message>
+    <message>
+        <source>Entries installed for all users are switched off for your account only.</source>
+        <translation>Für alle Benutzer installierte Einträge werden nur für dein Konto ausgeschaltet.</translation>
     </message>
 </context>
 <context>
@@ -1752,7 +1775,7 @@
     </message>
     <message>
         <source>Local snapshots are temporary copies Time Machine keeps so it can back up when your drive isn&apos;t connected. macOS frees them automatically under pressure — removing them reclaims that space now. Your Time Machine backups on external or network drives are not touched.</source>
-        <translation>Lokale Snapshots sind temporäre Kopien, die Time Machine anlegt, damit es auch ohne angeschlossenes Laufwerk sichern kann. macOS gibt sie bei Platzmangel automatisch frei – wenn du sie entfernst, wird der Platz sofort frei. Deine Time Machine-Backups auf externen oder Netzwerklaufwerken bleiben unberührt.</translation>
+        <translation>Lokale Snapshots sind temporäre Kopien, die Time Machine anlegt, damit es auch ohne angeschlossenes Laufwerk sichern kann. macOS gibt sie bei Platzmangel automatisch frei – wenn du sie entfernst, wird der Platz sofort frei. Deine Time-Machine-Backups auf externen oder Netzwerklaufwerken bleiben unberührt.</translation>
     </message>
     <message>
         <source>Startup &amp; Background Items</source>
@@ -1815,7 +1838,7 @@
     </message>
     <message>
         <source>Launch agent</source>
-        <translation>Launch Agent</translation>
+        <translation>Launch-Agent</translation>
     </message>
 </context>
 <context>
@@ -1874,6 +1897,29 @@
     <message>
         <source>%1 selected</source>
         <translation>%1 ausgewählt</translation>
+    </message>
+</context>
+<context>
+    <name>UserDefaults</name>
+    <message>
+        <source>%1 couldn&apos;t be read and was left as it is (%2)</source>
+        <translation>%1 war nicht lesbar und blieb unverändert (%2)</translation>
+    </message>
+    <message>
+        <source>the values could not be written as a property list</source>
+        <translation>die Werte ließen sich nicht als Property List schreiben</translation>
+    </message>
+    <message>
+        <source>the settings would be larger than %1 MB</source>
+        <translation>die Einstellungen wären größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the user defaults refused the change</source>
+        <translation>die Benutzereinstellungen haben die Änderung abgelehnt</translation>
     </message>
 </context>
 </TS>

@@ -8,8 +8,9 @@
 // thread handled in processor time (its own share of the worst stall, apart from time the system
 // gave elsewhere) and the longest in elapsed time with the processor time it took
 // ("longest-event"); with --zoom the time to zoom into the largest folder of the finished map and
-// draw the window. The last line, "rss", is the process's peak resident memory in megabytes (with
-// --engine it includes the warm-up walk's tree).
+// draw the window. The last lines are the process's peak resident memory in megabytes when the
+// scan starts, with the window on screen ("rss-before"), and at the end ("rss"; with --engine it
+// includes the warm-up walk's tree).
 //
 // dustlet-bench runs this program for its "diskmap-live" subcommand, so that its other
 // subcommands start without loading the user-interface libraries.
@@ -176,7 +177,11 @@ int main(int argc, char** argv)
             app.quit();
         }
     });
+    double rssBefore = 0;   // MB, the peak so far, with the window on screen and nothing scanned
     QTimer::singleShot(50, &app, [&] {
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        rssBefore = double(before.ru_maxrss) / 1024.0;
         start = clock.nsecsElapsed();
         view.model().scan(path);
     });
@@ -209,6 +214,7 @@ int main(int argc, char** argv)
         std::printf("engine %.3f\n", engineSeconds(path));
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("rss-before %.1f\n", rssBefore);
     std::printf("rss %.1f\n", double(usage.ru_maxrss) / 1024.0);
     return first < 0 || total < 0 ? 1 : 0;
 }

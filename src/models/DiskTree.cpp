@@ -11,9 +11,6 @@ namespace DiskTree {
 
 namespace {
 
-constexpr qint64 kDateMax = (qint64(1) << 43) - 1;
-constexpr qint64 kDateMin = -(qint64(1) << 43);
-
 } // namespace
 
 qint64 Record::modifiedMs() const
@@ -32,7 +29,7 @@ void Record::setModifiedMs(qint64 ms)
         setField(kDatedShift, 1, 0);
         return;
     }
-    setField(0, kDateBits, quint64(std::clamp(ms, kDateMin, kDateMax)));
+    setField(0, kDateBits, quint64(clampDate(ms)));
     setField(kDatedShift, 1, 1);
 }
 

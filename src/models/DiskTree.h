@@ -37,6 +37,20 @@ struct Record {
     quint64 nameOffset() const { return (quint64((bits >> kNameHighShift) & 0xf) << 32) | nameLow; }
     void setName(quint64 offset, size_t length);
 
+    // A whole record at once: `ms` kNoDate for no date; no children yet.
+    static Record make(quint64 size, qint64 ms, FileCategory category, bool directory, quint64 nameOffset,
+                       size_t nameLength)
+    {
+        const bool dated = ms != kNoDate;
+        const quint64 date = dated ? quint64(clampDate(ms)) & ((quint64(1) << kDateBits) - 1) : 0;
+        const quint64 length = nameLength < kMaxNameLength ? nameLength : kMaxNameLength;
+        return Record{size,
+                      date | (quint64(dated) << kDatedShift) | (quint64(directory) << kDirShift)
+                          | (quint64(category) << kCategoryShift) | (length << kLengthShift)
+                          | ((nameOffset >> 32) << kNameHighShift),
+                      quint32(nameOffset), 0};
+    }
+
     // A header record: the number of children after it, and how many of them are shown.
     quint32 childCount() const { return quint32(size); }
     quint32 keptCount() const { return quint32(bits); }
@@ -45,6 +59,11 @@ struct Record {
     static constexpr quint64 kMaxNameOffset = (quint64(1) << 36) - 1;
 
 private:
+    static qint64 clampDate(qint64 ms)
+    {
+        constexpr qint64 top = (qint64(1) << 43) - 1;
+        return ms > top ? top : ms < -top - 1 ? -top - 1 : ms;
+    }
     static constexpr int kDateBits = 44;
     static constexpr int kDatedShift = 44;
     static constexpr int kDirShift = 45;

@@ -60,10 +60,15 @@ constexpr Ext kBundleExtensions[] = {
 // long to be one of ours.
 bool lowerExtension(std::string_view name, char (&out)[16], size_t& length)
 {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos)
-        return false;
-    const std::string_view ext = name.substr(dot + 1);
+    // Only the last 16 bytes can hold a dot that starts an extension short enough.
+    const size_t stop = name.size() > sizeof out ? name.size() - sizeof out : 0;
+    size_t dot = name.size();
+    while (dot > stop && name[dot - 1] != '.')
+        --dot;
+    if (dot == stop)
+        return false; // no dot, or the extension is too long
+
+    const std::string_view ext = name.substr(dot);
     if (ext.empty() || ext.size() >= sizeof out)
         return false;
     for (size_t i = 0; i < ext.size(); ++i) {

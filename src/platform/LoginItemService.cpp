@@ -1,13 +1,16 @@
 #include "platform/LoginItemService.h"
 
+#include "platform/AutostartEntry.h"
 #include "platform/Bundle.h"
+#include "platform/PlistReader.h"
 #include "platform/UserDirs.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 #ifdef Q_OS_MACOS
 // The system's login item service (platform/macos/LoginItemServiceMac.mm).
@@ -19,26 +22,8 @@ namespace {
 // Entry files are small; anything larger is not one of ours.
 constexpr qint64 kMaxEntryBytes = 64 * 1024;
 
-QString text(const char* source) { return QCoreApplication::translate("LoginItem", source); }
 
-// The value of `key` in the group "[Desktop Entry]", trimmed; none when absent.
-std::optional<QString> entryValue(const QByteArray& text, const QString& key)
-{
-    bool inGroup = false;
-    for (const QByteArray& raw : text.split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        if (!inGroup || line.startsWith(QLatin1Char('#')))
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed() == key)
-            return line.mid(eq + 1).trimmed();
-    }
-    return std::nullopt;
-}
+QString text(const char* source) { return QCoreApplication::translate("LoginItem", source); }
 
 } // namespace
 
@@ -53,9 +38,17 @@ std::unique_ptr<LoginItemService> LoginItemService::native()
 }
 
 AutostartLoginItem::AutostartLoginItem(QString folder, QString identifier, QString program)
-    : m_folder(std::move(folder)), m_identifier(std::move(identifier)), m_program(std::move(program))
+    : AutostartLoginItem(std::move(folder), std::move(identifier), std::move(program), AutostartEntry::systemFolders())
 {
 }
+
+AutostartLoginItem::AutostartLoginItem(QString folder, QString identifier, QString program, QStringList systemFolders)
+    : m_folder(std::move(folder)), m_identifier(std::move(identifier)), m_program(std::move(program)),
+      m_systemFolders(std::move(systemFolders))
+{
+}
+
+QString AutostartLoginItem::fileName() const { return m_identifier + QStringLiteral(".desktop"); }
 
 QString AutostartLoginItem::defaultFolder()
 {
@@ -91,14 +84,15 @@ QString AutostartLoginItem::execValue(const QString& program)
     return value;
 }
 
-QString AutostartLoginItem::path() const { return m_folder + QLatin1Char('/') + m_identifier + QStringLiteral(".desktop"); }
+QString AutostartLoginItem::path() const { return m_folder + QLatin1Char('/') + fileName(); }
 
 QByteArray AutostartLoginItem::contents() const
 {
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=Dustlet\n"
-                                  "Comment=Free disk space safely from the system tray\n");
+                                  "Comment=Free disk space safely from the system tray\n"
+                                  "Icon=dustlet\n");
     text += QStringLiteral("Exec=") + execValue(m_program) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n"
                            "X-GNOME-Autostart-enabled=true\n");
@@ -107,39 +101,29 @@ QByteArray AutostartLoginItem::contents() const
 
 bool AutostartLoginItem::isEnabled() const
 {
-    QFile file(path());
-    if (!QFileInfo(file).isFile() || QFileInfo(file).size() > kMaxEntryBytes || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = file.readAll();
-    if (entryValue(text, QStringLiteral("Hidden")) == QStringLiteral("true"))
-        return false;
-    if (entryValue(text, QStringLiteral("X-GNOME-Autostart-enabled")) == QStringLiteral("false"))
-        return false;
-    return true;
+    // The user's entry stands in for a system entry of its name (one installed with the program).
+    const QFileInfo user(path());
+    if (user.exists() || user.isSymLink()) {
+        const std::optional<QByteArray> bytes = PlistReader::readRegularFile(path(), kMaxEntryBytes);
+        return bytes && !AutostartEntry::isSwitchedOff(*bytes);
+    }
+    const std::optional<AutostartEntry::SystemEntry> system = AutostartEntry::systemEntry(m_systemFolders, fileName());
+    return system && !AutostartEntry::isSwitchedOff(system->text);
 }
 
 std::optional<QString> AutostartLoginItem::setEnabled(bool enabled)
 {
     const QString target = path();
-    if (!enabled) {
-        QFile file(target);
-        if (!file.exists() && !QFileInfo(target).isSymLink())
+    const std::optional<AutostartEntry::SystemEntry> system = AutostartEntry::systemEntry(m_systemFolders, fileName());
+    if (!enabled && !system) {
+        if (AutostartEntry::remove(m_folder, fileName()))
             return std::nullopt;
-        if (file.remove())
-            return std::nullopt;
-        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't remove %1: %2")).arg(target, file.errorString());
+        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't remove %1: %2")).arg(target, qt_error_string(errno));
     }
-    QDir().mkpath(m_folder);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, file.errorString());
-    const QByteArray bytes = contents();
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, error);
-    }
-    if (!file.commit())
-        return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, file.errorString());
-    return std::nullopt;
+    // Removing the user's entry would let a system entry of its name start the program again:
+    // switched off, the user's entry says so instead.
+    const QByteArray bytes = enabled ? contents() : AutostartEntry::switchedOff(contents());
+    if (AutostartEntry::write(m_folder, fileName(), bytes))
+        return std::nullopt;
+    return text(QT_TRANSLATE_NOOP("LoginItem", "Couldn't write %1: %2")).arg(target, qt_error_string(errno));
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -21,12 +22,16 @@ public:
     static std::unique_ptr<LoginItemService> native();
 };
 
-// An XDG autostart entry, <folder>/<identifier>.desktop, written whole and atomically. It counts
-// as enabled while the file exists and the desktop has not switched it off ("Hidden=true", or
-// "X-GNOME-Autostart-enabled=false").
+// An XDG autostart entry, <folder>/<identifier>.desktop, written whole and atomically, under the
+// autostart rules (see AutostartEntry): it counts as enabled while the entry the desktop reads
+// (the user's, else a system entry of that name) is not switched off ("Hidden=true", or
+// "X-GNOME-Autostart-enabled=false"). Switching off removes the user's entry, or, where a system
+// entry of the name would then start the program, writes it with "Hidden=true".
 class AutostartLoginItem : public LoginItemService {
 public:
+    // `systemFolders`: where system entries lie (AutostartEntry::systemFolders() by default).
     AutostartLoginItem(QString folder, QString identifier, QString program);
+    AutostartLoginItem(QString folder, QString identifier, QString program, QStringList systemFolders);
 
     // $XDG_CONFIG_HOME/autostart (~/.config/autostart when that is not an absolute path).
     static QString defaultFolder();
@@ -35,6 +40,7 @@ public:
     // escaped inside the quotes, then the key file's own escapes of "\" and line breaks).
     static QString execValue(const QString& program);
 
+    QString fileName() const;
     QString path() const;
     QByteArray contents() const;
 
@@ -45,4 +51,5 @@ private:
     QString m_folder;
     QString m_identifier;
     QString m_program;
+    QStringList m_systemFolders;
 };

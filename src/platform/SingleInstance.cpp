@@ -2,12 +2,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cerrno>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,14 +39,68 @@ bool makePrivateFolder(const QString& path)
     return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// The holder's process and socket, as the lock file names them.
+struct Holder {
+    qint64 pid = 0;
+    QString socket;
+};
+
+Holder readHolder(int fd)
+{
+    char buffer[4096];
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+    if (n <= 0)
+        return {};
+    const QList<QByteArray> lines = QByteArray(buffer, qsizetype(n)).split('\n');
+    Holder holder;
+    holder.pid = lines.value(0).toLongLong();
+    holder.socket = QFile::decodeName(lines.value(1));
+    return holder;
+}
+
+void writeHolder(int fd, const QString& socket)
+{
+    const QByteArray text = QByteArray::number(qint64(::getpid())) + '\n' + QFile::encodeName(socket) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        (void)::pwrite(fd, text.constData(), size_t(text.size()), 0);
+}
+
+// Asks the instance listening at `socket` to show itself. Connected: true, and `answered` tells
+// whether it said so before `deadline`.
+bool askToShow(const QString& socket, const QElapsedTimer& clock, int timeoutMs, bool* answered)
+{
+    *answered = false;
+    QLocalSocket client;
+    client.connectToServer(socket);
+    if (!client.waitForConnected(std::clamp(timeoutMs - int(clock.elapsed()), 1, 1000)))
+        return false;
+    client.write(kActivate);
+    client.waitForBytesWritten(std::max(1, timeoutMs - int(clock.elapsed())));
+    QByteArray reply;
+    while (!reply.contains('\n') && clock.elapsed() < timeoutMs) {
+        if (!client.waitForReadyRead(std::max(1, timeoutMs - int(clock.elapsed()))))
+            break;
+        reply += client.readAll();
+    }
+    *answered = reply.startsWith(kDone);
+    client.disconnectFromServer();
+    return true;
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(QString key, QString folder, QObject* parent)
-    : QObject(parent), m_key(std::move(key)), m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder))
+SingleInstance::SingleInstance(QString key, QString folder, QString lockFile, QObject* parent)
+    : QObject(parent), m_key(std::move(key)), m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder)),
+      m_lockFile(lockFile.isEmpty() ? QDir(m_folder).filePath(m_key + QStringLiteral(".lock")) : std::move(lockFile))
 {
 }
 
-SingleInstance::~SingleInstance() { release(); }
+SingleInstance::~SingleInstance()
+{
+    release();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);   // the lock goes with it
+}
 
 QString SingleInstance::defaultFolder()
 {
@@ -53,50 +115,97 @@ QString SingleInstance::defaultFolder()
 #endif
 }
 
-QString SingleInstance::socketPath() const { return QDir(m_folder).filePath(m_key + QStringLiteral(".socket")); }
+QString SingleInstance::socketPath() const
+{
+    // One socket per settings store: named after the lock file too.
+    const QByteArray tag = QCryptographicHash::hash(QFile::encodeName(QFileInfo(m_lockFile).absoluteFilePath()),
+                                                    QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(8);
+    return QDir(m_folder).filePath(m_key + QLatin1Char('-') + QString::fromLatin1(tag) + QStringLiteral(".socket"));
+}
 
 SingleInstance* SingleInstance::current() { return g_current.data(); }
 
-bool SingleInstance::isPrimary() const { return m_server && m_server->isListening(); }
+bool SingleInstance::isPrimary() const { return m_locked || isListening(); }
 
-SingleInstance::Outcome SingleInstance::acquire(int timeoutMs)
+bool SingleInstance::isListening() const { return m_server && m_server->isListening(); }
+
+bool SingleInstance::takeLock()
 {
-    if (isPrimary())
-        return Outcome::primary;
-    if (!makePrivateFolder(m_folder))
-        return Outcome::failed;
-
-    // Only one start at a time looks and takes over. A lock whose owner died is stale and
-    // taken from it; one older than the longest wait here is stale too.
-    QLockFile lock(QDir(m_folder).filePath(m_key + QStringLiteral(".lock")));
-    lock.setStaleLockTime(std::max(1000, 3 * timeoutMs));
-    if (!lock.tryLock(timeoutMs))
-        return Outcome::failed;
-
-    // Somebody listening is a running instance (the system closes a dead one's socket).
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (socket.waitForConnected(std::min(timeoutMs, 1000))) {
-        socket.write(kActivate);
-        socket.waitForBytesWritten(timeoutMs);
-        // Its answer tells that it showed itself; a busy instance is still the running one.
-        socket.waitForReadyRead(timeoutMs);
-        socket.disconnectFromServer();
-        return Outcome::handedOver;
+    if (m_lockFd < 0) {
+        QDir().mkpath(QFileInfo(m_lockFile).absolutePath());
+        const int fd = ::open(QFile::encodeName(m_lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        struct stat st {};
+        // Only a regular file of this user's: anything else is not the program's lock.
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
+            ::close(fd);
+            return false;
+        }
+        if (fd < 0)
+            return false;
+        m_lockFd = fd;
     }
+    return ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
+}
 
-    // Nobody: whatever socket file is left belongs to a dead instance.
+bool SingleInstance::listen()
+{
+    // Nobody listens at a socket of this store but the holder of its lock: whatever file is left
+    // there belongs to a dead instance.
     QLocalServer::removeServer(socketPath());
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath())) {
         delete m_server;
         m_server = nullptr;
-        return Outcome::failed;
+        return false;
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::serve);
-    g_current = this;
-    return Outcome::primary;
+    return true;
+}
+
+SingleInstance::Outcome SingleInstance::acquire(int timeoutMs)
+{
+    if (isPrimary())
+        return Outcome::primary;
+    const bool folderOk = makePrivateFolder(m_folder);
+    // A lock kept in a socket folder that is refused is refused with it.
+    if (!folderOk && QFileInfo(m_lockFile).absolutePath() == QFileInfo(m_folder).absoluteFilePath())
+        return Outcome::failed;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (takeLock()) {
+            m_locked = true;
+            const bool listening = folderOk && listen();
+            writeHolder(m_lockFd, listening ? socketPath() : QString());
+            g_current = this;
+            return Outcome::primary;
+        }
+        if (m_lockFd < 0) {
+            // No lock to be had (the settings folder cannot be written): the socket alone guards.
+            if (!folderOk)
+                return Outcome::failed;
+            bool answered = false;
+            if (askToShow(socketPath(), clock, timeoutMs, &answered))
+                return Outcome::handedOver;   // a busy instance is still the running one
+            if (!listen())
+                return Outcome::failed;
+            g_current = this;
+            return Outcome::primary;
+        }
+        // Another process holds the lock: ask it to show itself through the socket it names.
+        const Holder holder = readHolder(m_lockFd);
+        m_holderPid = holder.pid;
+        bool answered = false;
+        if (!holder.socket.isEmpty() && askToShow(holder.socket, clock, timeoutMs, &answered))
+            return answered ? Outcome::handedOver : Outcome::notAnswering;
+        // Nobody listens (it is starting, or quitting for a relaunch): wait for it a while.
+        if (clock.elapsed() >= timeoutMs)
+            return Outcome::notAnswering;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 void SingleInstance::serve()
@@ -117,12 +226,12 @@ void SingleInstance::serve()
 
 void SingleInstance::release()
 {
+    if (g_current == this)
+        g_current = nullptr;
     if (!m_server)
         return;
-    // Closing removes the socket file: the name is free at once.
+    // Closing removes the socket file: later starts wait for the lock instead.
     m_server->close();
     delete m_server;
     m_server = nullptr;
-    if (g_current == this)
-        g_current = nullptr;
 }

@@ -1,5 +1,6 @@
 #include "platform/StartupEntries.h"
 
+#include "platform/AutostartEntry.h"
 #include "platform/Paths.h"
 #include "platform/PlistReader.h"
 
@@ -79,13 +80,13 @@ const char* Format::loginItemsNote() const
 {
     if (kind == Kind::LaunchAgents)
         return QT_TRANSLATE_NOOP("StartupItemsView", "App login items are managed by macOS.");
-    return QT_TRANSLATE_NOOP("StartupItemsView", "Entries installed for all users are managed in your desktop's settings.");
+    return QT_TRANSLATE_NOOP("StartupItemsView", "Entries installed for all users are switched off for your account only.");
 }
 
 Format launchAgents()
 {
     return {Format::Kind::LaunchAgents, Paths::home() + QStringLiteral("/Library/LaunchAgents"),
-            QStringLiteral(".plist")};
+            QStringLiteral(".plist"), {}};
 }
 
 Format autostart()
@@ -97,7 +98,7 @@ Format autostart()
     // The config folder is the user's setting and may lie behind a link (a dotfiles folder, say);
     // below it, the entries are moved without following one.
     return {Format::Kind::Autostart, Paths::resolveSymlinks(Paths::clean(config)) + QStringLiteral("/autostart"),
-            QStringLiteral(".desktop")};
+            QStringLiteral(".desktop"), AutostartEntry::systemFolders()};
 }
 
 Format native()
@@ -168,6 +169,7 @@ EntryInfo readDesktopEntry(const QString& path)
     }
     if (exec)
         info.program = firstWord(*exec);
+    info.switchedOff = AutostartEntry::isSwitchedOff(*bytes);
     return info;
 }
 

@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QPair>
 #include <QSet>
 
 #include <atomic>
@@ -224,9 +223,8 @@ const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
 const QByteArray kPartSuffix = QByteArrayLiteral(".part");
 
 // Removes the temporary records that a process of this program which died while writing one
-// left in the "info" folder open at `infoFd` (of the Trash folder at `trashPath`). Once per folder
-// and process; a folder is known by its path with its device and inode, as a removed folder's
-// inode may be given to a new one.
+// left in the "info" folder open at `infoFd` (of the Trash folder at `trashPath`). Once per
+// folder and process.
 void sweepDeadParts(int infoFd, const QByteArray& trashPath)
 {
     struct stat st {};

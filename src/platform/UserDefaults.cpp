@@ -1,16 +1,32 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/FolderEntry.h"
+#include "platform/NoFollow.h"
+#include "platform/Paths.h"
 #include "platform/PlistReader.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QIODevice>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QStandardPaths>
 #include <QTimeZone>
 
 #include <plist/plist.h>
 
+#include <atomic>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -82,47 +98,6 @@ plist_t toPlist(const QVariant& value)
     }
 }
 
-bool readPlist(QIODevice& device, QSettings::SettingsMap& map)
-{
-    const QByteArray xml = device.readAll();
-    if (xml.trimmed().isEmpty())
-        return true;
-    const std::optional<QVariant> root = PlistReader::parse(xml);
-    if (!root)
-        return false; // an unreadable file reads as empty; the next write replaces it
-    if (root->typeId() == QMetaType::QVariantMap) {
-        const QVariantMap all = root->toMap();
-        for (auto it = all.begin(); it != all.end(); ++it)
-            map.insert(it.key(), it.value());
-    }
-    return true;
-}
-
-bool writePlist(QIODevice& device, const QSettings::SettingsMap& map)
-{
-    plist_t dict = plist_new_dict();
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        if (plist_t node = toPlist(it.value()))
-            plist_dict_set_item(dict, it.key().toUtf8().constData(), node);
-    }
-    char* xml = nullptr;
-    uint32_t len = 0;
-    plist_to_xml(dict, &xml, &len);
-    plist_free(dict);
-    if (!xml)
-        return false;
-    const bool ok = device.write(xml, len) == static_cast<qint64>(len);
-    plist_to_xml_free(xml);
-    return ok;
-}
-
-QSettings::Format plistFormat()
-{
-    static const QSettings::Format format = QSettings::registerFormat(
-        QStringLiteral("plist"), readPlist, writePlist, Qt::CaseSensitive);
-    return format;
-}
-
 bool isNumber(const QVariant& v)
 {
     switch (v.typeId()) {
@@ -158,7 +133,220 @@ bool textIsTrue(const QString& raw)
     return false;
 }
 
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString text(const char* source) { return QCoreApplication::translate("UserDefaults", source); }
+
+// The XML property list of `values`, or no value when the library could not make one.
+std::optional<QByteArray> toXml(const QVariantMap& values)
+{
+    plist_t dict = plist_new_dict();
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (plist_t node = toPlist(it.value()))
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), node);
+    }
+    char* xml = nullptr;
+    uint32_t len = 0;
+    plist_to_xml(dict, &xml, &len);
+    plist_free(dict);
+    if (!xml)
+        return std::nullopt;
+    QByteArray out(xml, qsizetype(len));
+    plist_to_xml_free(xml);
+    return out;
+}
+
+bool writeAll(int fd, const QByteArray& data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+QByteArray parentOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
 } // namespace
+
+// One settings file and its values, shared by every store of the process made for that file.
+class PlistFileStore {
+public:
+    static std::shared_ptr<PlistFileStore> forPath(const QString& path)
+    {
+        static QMutex mutex;
+        static QHash<QString, std::weak_ptr<PlistFileStore>> open;
+        const QString key = QFileInfo(path).absoluteFilePath();
+        QMutexLocker lock(&mutex);
+        if (std::shared_ptr<PlistFileStore> store = open.value(key).lock())
+            return store;
+        auto store = std::make_shared<PlistFileStore>(key);
+        open.insert(key, store);
+        return store;
+    }
+
+    explicit PlistFileStore(const QString& path) : m_path(path) { load(); }
+
+    QString path() const { return m_path; }
+
+    QVariant value(const QString& key) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_values.value(key);
+    }
+    bool contains(const QString& key) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_values.contains(key);
+    }
+
+    // Sets (or, with an invalid value, removes) `key` and writes the file; why it could not.
+    std::optional<QString> change(const QString& key, const QVariant& value)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (value.isValid())
+            m_values.insert(key, value);
+        else
+            m_values.remove(key);
+        return save();
+    }
+
+    std::optional<QString> takeSetAside()
+    {
+        QMutexLocker lock(&m_mutex);
+        return std::exchange(m_setAside, std::nullopt);
+    }
+
+private:
+    // Reads the file, or sets aside one that is there but cannot be read.
+    void load()
+    {
+        const QByteArray path = QFile::encodeName(m_path);
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0) {
+            if (errno != ENOENT)
+                m_blocked = systemError(errno);   // what is there cannot even be looked at: leave it
+            return;
+        }
+        if (const std::optional<QByteArray> bytes = PlistReader::readRegularFile(m_path, UserDefaults::kMaxFileBytes)) {
+            const std::optional<QVariant> root = PlistReader::parse(*bytes);
+            if (root && root->typeId() == QMetaType::QVariantMap) {
+                m_values = root->toMap();
+                return;
+            }
+        }
+        setAside();
+    }
+
+    // Renames the unreadable file (or whatever stands at its place) to
+    // "<name>.unreadable-<date-time>" beside it, never over anything.
+    void setAside()
+    {
+        const QByteArray path = QFile::encodeName(m_path);
+        const NoFollow::Fd folder(::open(parentOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder) {
+            m_blocked = systemError(errno);
+            return;
+        }
+        const QByteArray name = nameOf(path);
+        const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toLatin1();
+        for (int n = 1; n < 1000; ++n) {
+            const QByteArray aside = name + ".unreadable-" + stamp + (n == 1 ? QByteArray() : '-' + QByteArray::number(n));
+            if (FolderEntry::renameNoReplace(folder.get(), name.constData(), folder.get(), aside.constData())) {
+                m_setAside = QFile::decodeName(parentOf(path) + '/' + aside);
+                return;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        m_blocked = systemError(errno);
+    }
+
+    // Replaces the file with the current values: a new file beside it, renamed over it.
+    std::optional<QString> save()
+    {
+        if (m_blocked)
+            return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 couldn't be read and was left as it is (%2)")).arg(Paths::abbreviateHome(m_path), *m_blocked);
+        const std::optional<QByteArray> xml = toXml(m_values);
+        if (!xml)
+            return text(QT_TRANSLATE_NOOP("UserDefaults", "the values could not be written as a property list"));
+        if (xml->size() > UserDefaults::kMaxFileBytes)
+            return text(QT_TRANSLATE_NOOP("UserDefaults", "the settings would be larger than %1 MB")).arg(UserDefaults::kMaxFileBytes / (1024 * 1024));
+
+        // The place written: the file itself, or the regular file a link there leads to.
+        QByteArray target = QFile::encodeName(m_path);
+        struct stat st {};
+        bool exists = false;
+        if (::lstat(target.constData(), &st) == 0) {
+            exists = true;
+            if (S_ISLNK(st.st_mode)) {
+                char* resolved = ::realpath(target.constData(), nullptr);
+                if (!resolved || ::stat(resolved, &st) != 0 || !S_ISREG(st.st_mode)) {
+                    std::free(resolved);
+                    return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file")).arg(Paths::abbreviateHome(m_path));
+                }
+                target = resolved;
+                std::free(resolved);
+            } else if (!S_ISREG(st.st_mode)) {
+                return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file")).arg(Paths::abbreviateHome(m_path));
+            }
+        } else if (errno != ENOENT) {
+            return systemError(errno);
+        }
+
+        const NoFollow::Fd folder(::open(parentOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder)
+            return systemError(errno);
+        static std::atomic<quint64> counter{0};
+        const QByteArray name = nameOf(target);
+        const QByteArray part = '.' + name + ".new-" + QByteArray::number(qint64(::getpid())) + '-'
+                              + QByteArray::number(counter.fetch_add(1));
+        const mode_t mode = exists ? (st.st_mode & 07777) : 0600;
+        const int fd = ::openat(folder.get(), part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd < 0)
+            return systemError(errno);
+        bool ok = writeAll(fd, *xml) && ::fsync(fd) == 0;
+        if (ok && exists)
+            ::fchmod(fd, mode);   // not narrowed by the umask
+        int error = errno;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            error = errno;
+        }
+        if (ok && ::renameat(folder.get(), part.constData(), folder.get(), name.constData()) != 0) {
+            ok = false;
+            error = errno;
+        }
+        if (!ok) {
+            ::unlinkat(folder.get(), part.constData(), 0);
+            return systemError(error);
+        }
+        return std::nullopt;
+    }
+
+    mutable QMutex m_mutex;
+    const QString m_path;
+    QVariantMap m_values;
+    std::optional<QString> m_setAside;   // where an unreadable file was kept, until told
+    std::optional<QString> m_blocked;    // why nothing may be written: the file could not be set aside
+};
 
 UserDefaults& UserDefaults::standard()
 {
@@ -170,33 +358,48 @@ UserDefaults& UserDefaults::standard()
     return instance;
 }
 
-QString UserDefaults::standardPath()
+QString UserDefaults::standardPath() { return standardFolder() + QStringLiteral("/defaults.plist"); }
+
+QString UserDefaults::standardFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/dustlet/defaults.plist");
+#ifdef Q_OS_MACOS
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/dustlet");
+#endif
 }
 
 UserDefaults::UserDefaults(const QString& plistPath)
 {
 #ifdef Q_OS_MACOS
     if (plistPath.isEmpty()) {
-        m_settings = std::make_unique<QSettings>();
+        m_native = std::make_unique<QSettings>();
         return;
     }
 #endif
-    QDir().mkpath(QFileInfo(plistPath).absolutePath());
-    m_settings = std::make_unique<QSettings>(plistPath, plistFormat());
-    m_settings->setFallbacksEnabled(false);
+    m_file = PlistFileStore::forPath(plistPath);
 }
 
 UserDefaults::~UserDefaults()
 {
-    m_settings->sync();
+    if (m_native)
+        m_native->sync();
 }
 
-bool UserDefaults::contains(const QString& key) const { return m_settings->contains(key); }
+QString UserDefaults::folder() const
+{
+    return m_file ? QFileInfo(m_file->path()).absolutePath() : standardFolder();
+}
 
-QVariant UserDefaults::object(const QString& key) const { return m_settings->value(key); }
+bool UserDefaults::contains(const QString& key) const
+{
+    return m_file ? m_file->contains(key) : m_native->contains(key);
+}
+
+QVariant UserDefaults::object(const QString& key) const
+{
+    return m_file ? m_file->value(key) : m_native->value(key);
+}
 
 std::optional<double> UserDefaults::number(const QString& key) const
 {
@@ -288,9 +491,32 @@ std::optional<QByteArray> UserDefaults::data(const QString& key) const
 
 void UserDefaults::write(const QString& key, const QVariant& value)
 {
-    m_settings->setValue(key, value);
-    m_settings->sync(); // each write reaches the store at once
+    if (m_file) {
+        finishWrite(m_file->change(key, value));
+        return;
+    }
+    if (value.isValid())
+        m_native->setValue(key, value);
+    else
+        m_native->remove(key);
+    m_native->sync(); // each write reaches the store at once
+    finishWrite(m_native->status() == QSettings::NoError ? std::nullopt
+                                                         : std::optional<QString>(text(QT_TRANSLATE_NOOP("UserDefaults", "the user defaults refused the change"))));
 }
+
+void UserDefaults::finishWrite(const std::optional<QString>& error)
+{
+    m_lastError = error;
+    if (error && m_onFailure)
+        m_onFailure(*error);
+}
+
+void UserDefaults::setWriteFailureHandler(std::function<void(const QString& reason)> handler)
+{
+    m_onFailure = std::move(handler);
+}
+
+std::optional<QString> UserDefaults::takeSetAsideNotice() { return m_file ? m_file->takeSetAside() : std::nullopt; }
 
 void UserDefaults::setDouble(const QString& key, double value) { write(key, QVariant(value)); }
 void UserDefaults::setInt64(const QString& key, qint64 value) { write(key, QVariant(value)); }
@@ -307,10 +533,4 @@ void UserDefaults::setDate(const QString& key, const QDateTime& value) { write(k
 void UserDefaults::setData(const QString& key, const QByteArray& value) { write(key, QVariant(value)); }
 void UserDefaults::setObject(const QString& key, const QVariant& value) { write(key, value); }
 
-void UserDefaults::remove(const QString& key)
-{
-    m_settings->remove(key);
-    m_settings->sync();
-}
-
-void UserDefaults::sync() { m_settings->sync(); }
+void UserDefaults::remove(const QString& key) { write(key, QVariant()); }

@@ -2,26 +2,95 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 // The most threads the pool starts, whatever the width: enough to keep a disk's queue full while
 // nearly all of them wait for reads.
 constexpr int kThreadCap = 64;
-// How often the pool looks at what its items do.
-constexpr std::chrono::milliseconds kGovernEvery{10};
+// How often the pool looks at what its items do (the system counts processor time in steps of
+// 10 ms a processor).
+constexpr std::chrono::milliseconds kGovernEvery{25};
 
 std::atomic<int> g_held{0};
 std::atomic<int> g_budgetForTesting{-1};
+std::atomic<int> g_budget{-1};
+
+// The machine's unused and total processor time so far, in the system's ticks; false where it
+// does not tell.
+bool machineTicks(long long& idle, long long& total)
+{
+#ifdef __linux__
+    FILE* f = std::fopen("/proc/stat", "re");
+    if (!f)
+        return false;
+    unsigned long long v[8] = {};
+    const int n = std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
+                              &v[5], &v[6], &v[7]);
+    std::fclose(f);
+    if (n < 5)
+        return false;
+    idle = (long long)(v[3] + v[4]); // idle, and idle waiting for the disk
+    total = 0;
+    for (int i = 0; i < n; ++i)
+        total += (long long)v[i];
+    return true;
+#else
+    (void)idle;
+    (void)total;
+    return false;
+#endif
+}
 
 double processCpuSeconds()
 {
     timespec ts{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// The processor time the calling thread has used, in ns.
+long long threadCpuNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+// Bytes this process has read from storage so far (/proc/self/io); false where there is none.
+bool processDiskReads(long long& bytes)
+{
+#ifdef __linux__
+    // Opened for each look (every few milliseconds): a descriptor kept open would count
+    // against the open-file limit for good.
+    const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buf[512];
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0)
+        return false;
+    buf[n] = 0;
+    const char* at = std::strstr(buf, "\nread_bytes: ");
+    return at && std::sscanf(at + 13, "%lld", &bytes) == 1;
+#else
+    (void)bytes;
+    return false;
+#endif
+}
+
+long long steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -54,23 +123,39 @@ int WalkPool::width() const { return m_width; }
 
 int WalkPool::limit() const { return m_limit.load(std::memory_order_relaxed); }
 
+int WalkPool::threads() const
+{
+    std::lock_guard g(m_lock);
+    return int(m_threads.size());
+}
+
 int WalkPool::maxInFlight() const
 {
     return std::max(m_width, std::min(m_cap, descriptorBudget() / 2));
 }
 
-// An eighth of the open-file limit (read afresh, it may change), so that a desktop with a limit of
-// 256 keeps plenty for everything else.
+// An eighth of the open-file limit (read again as each walk starts, it may change), so that a
+// desktop with a limit of 256 keeps plenty for everything else.
 int WalkPool::descriptorBudget()
 {
     const int forTesting = g_budgetForTesting.load(std::memory_order_relaxed);
     if (forTesting >= 0)
         return forTesting;
+    int budget = g_budget.load(std::memory_order_relaxed);
+    if (budget < 0) {
+        refreshDescriptorBudget();
+        budget = g_budget.load(std::memory_order_relaxed);
+    }
+    return budget;
+}
+
+void WalkPool::refreshDescriptorBudget()
+{
     rlimit limit{};
     rlim_t soft = 1024;
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
         soft = limit.rlim_cur;
-    return int(std::clamp<rlim_t>(soft / 8, 4, 128));
+    g_budget.store(int(std::clamp<rlim_t>(soft / 8, 4, 128)), std::memory_order_relaxed);
 }
 
 bool WalkPool::holdDescriptor()
@@ -105,14 +190,19 @@ int WalkPool::nextLimit(const Sample& s)
     const int cap = std::max(s.cap, floor);
     const int limit = std::clamp(s.limit, floor, cap);
     const bool full = s.running >= limit;
-    const bool waiting = s.voluntarySwitches > s.involuntarySwitches;
+    const bool sleeps = s.blockedShare >= 0 ? s.blockedShare > 0.3
+                      : s.idleShare >= 0    ? s.idleShare > 0.3
+                                            : s.voluntarySwitches > s.involuntarySwitches;
+    const bool waiting = sleeps && s.diskReadBytes != 0;
     if (full && s.queued && waiting && s.busyCores < 0.75 * floor) {
         // Each running item kept this share of a processor busy; `width` processors take this many.
         const double perItem = std::max(s.busyCores, 0.02 * s.running) / std::max(1, s.running);
         const double wanted = std::ceil(double(floor) / perItem);
         return std::clamp(std::max(limit + 1, int(std::min(wanted, double(cap)))), floor, cap);
     }
-    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued))
+    const bool noWait = s.diskReadBytes == 0
+                     || (s.blockedShare >= 0 ? s.blockedShare < 0.1 : s.idleShare >= 0 && s.idleShare < 0.1);
+    if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued || noWait))
         return std::max(floor, (limit + floor) / 2);
     return limit;
 }
@@ -137,6 +227,25 @@ void WalkPool::govern()
     s.width = m_width;
     s.cap = maxInFlight();
     s.busyCores = first ? 0 : (cpu - m_lastCpu) / seconds;
+    long long read = 0;
+    if (processDiskReads(read)) {
+        if (!first && m_lastRead >= 0)
+            s.diskReadBytes = read - m_lastRead;
+        m_lastRead = read;
+    }
+    long long idle = 0, total = 0;
+    if (machineTicks(idle, total)) {
+        if (!first && m_lastTotal >= 0 && total > m_lastTotal)
+            s.idleShare = double(idle - m_lastIdle) / double(total - m_lastTotal);
+        m_lastIdle = idle;
+        m_lastTotal = total;
+    }
+    const long long itemNs = m_itemNs.load(std::memory_order_relaxed);
+    const long long sleptNs = m_itemSleptNs.load(std::memory_order_relaxed);
+    if (!first && itemNs > m_lastItemNs)
+        s.blockedShare = double(sleptNs - m_lastItemSleptNs) / double(itemNs - m_lastItemNs);
+    m_lastItemNs = itemNs;
+    m_lastItemSleptNs = sleptNs;
     s.voluntarySwitches = usage.ru_nvcsw - m_lastVoluntary;
     s.involuntarySwitches = usage.ru_nivcsw - m_lastInvoluntary;
     m_lastGovern = now;
@@ -226,8 +335,20 @@ void WalkPool::startThreads()
     if (m_idle > 0)
         m_wakeWorkers.notify_all();
     size_t more = slots > m_idle ? slots - m_idle : 0;
-    while (more-- > 0 && m_threads.size() < size_t(m_cap))
+    while (more-- > 0 && m_threads.size() < std::min(limit, size_t(m_cap)))
         m_threads.emplace_back([this] { work(); });
+}
+
+void WalkPool::runItem(std::function<void()>& task)
+{
+    const long long cpu = threadCpuNs();
+    const long long start = steadyNs();
+    task();
+    task = nullptr; // what the item holds goes before the batch may end
+    const long long ran = steadyNs() - start;
+    m_itemNs.fetch_add(ran, std::memory_order_relaxed);
+    m_itemSleptNs.fetch_add(std::max(0LL, ran - (threadCpuNs() - cpu)), std::memory_order_relaxed);
+    govern();
 }
 
 void WalkPool::work()
@@ -251,9 +372,7 @@ void WalkPool::work()
         if (!batch || !take(batch, task))
             continue;
         lk.unlock();
-        task();
-        task = nullptr; // what the item holds goes before the batch may end
-        govern();
+        runItem(task);
         lk.lock();
         --batch->m_outstanding;
         finished(batch);
@@ -263,6 +382,7 @@ void WalkPool::work()
 WalkPool::Batch::Batch(WalkPool* pool, int width)
     : m_pool(pool), m_width(pool && width > 0 ? std::min(width, pool->m_cap) : 0)
 {
+    refreshDescriptorBudget();
 }
 
 WalkPool::Batch::~Batch()
@@ -304,10 +424,12 @@ void WalkPool::Batch::post(Task task, long long rank)
     if (!m_pool->mayTake(this))
         return; // every slot is taken: the thread that frees one takes the next item
     // A thread asleep takes it; else a new one starts (threads start as work arrives, so a
-    // program that walks little starts few of them).
+    // program that walks little starts few of them), but never more than can run at once: one
+    // that has just been woken and not yet taken its item is not idle, yet needs no successor.
+    const size_t slots = size_t(m_width > 0 ? m_width : m_pool->m_limit.load(std::memory_order_relaxed));
     if (m_pool->m_idle > 0)
         m_pool->m_wakeWorkers.notify_one();
-    else if (m_pool->m_threads.size() < size_t(m_pool->m_cap))
+    else if (m_pool->m_threads.size() < std::min(slots, size_t(m_pool->m_cap)))
         m_pool->m_threads.emplace_back([pool = m_pool] { pool->work(); });
 }
 
@@ -334,10 +456,12 @@ void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milli
         const bool took = m_pool ? m_pool->take(this, task) : takeLocked(task);
         if (took) {
             lk.unlock();
-            task();
-            task = nullptr;
-            if (m_pool)
-                m_pool->govern();
+            if (m_pool) {
+                m_pool->runItem(task);
+            } else {
+                task();
+                task = nullptr;
+            }
             lk.lock();
             --m_outstanding;
             if (m_pool) {

@@ -41,6 +41,8 @@ public:
     // The most items that ever run at once (and so the most threads): a fixed cap, within half
     // the descriptor budget (each running item holds its folder open), never below the width.
     int maxInFlight() const;
+    // Threads started so far (they stay, idle, once started).
+    int threads() const;
 
     // Folder descriptors that the walks of the whole program may keep open at once so that the
     // folders below can be opened from them; a walk that gets none opens a folder from the
@@ -49,6 +51,8 @@ public:
     static void releaseDescriptor();
     static int heldDescriptors();
     static int descriptorBudget();
+    // Reads the open-file limit again (each walk does as it starts).
+    static void refreshDescriptorBudget();
     // Tests: a fixed budget (0: every folder is opened from the root down); no value: the usual.
     static void setDescriptorBudgetForTesting(std::optional<int> budget);
 
@@ -60,14 +64,27 @@ public:
         int running = 0;      // items running at the end of the stretch
         bool queued = false;  // items waiting for a slot
         double busyCores = 0; // processor time the process used over the stretch, per second
+        // Bytes the process read from storage over the stretch (a walk of folders that are not in
+        // memory reads their entries and their files' records); below 0 where the system does not
+        // tell.
+        long long diskReadBytes = -1;
+        // The share of the time items ran that their threads spent off the processor (waiting
+        // for the disk, a lock, or a processor); below 0 when unknown.
+        double blockedShare = -1;
+        // The share of the machine's processor time that went unused (idle, or idle waiting for
+        // the disk) over the stretch; below 0 where the system does not tell.
+        double idleShare = -1;
         long voluntarySwitches = 0;   // threads that gave up the processor to wait (for the disk)
         long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
     };
-    // More items when every slot is taken, work is queued, the processors are mostly idle and the
-    // threads stop because they wait (not because other programs take the processors): as many as
-    // would keep `width` processors busy at the rate seen. Back towards the width once the
-    // processors are busy or nothing waits for a slot. Pure; the pool applies it every few
-    // milliseconds while items run.
+    // More items when every slot is taken, work is queued, the process keeps fewer processors busy
+    // than the width, it reads from the disk and the items' threads are off the processor for
+    // much of the time (so they wait for the disk, not only for a lock or a processor; where the
+    // system does not tell all that, when the machine's processors sit idle, or else when the
+    // threads gave up the processor more often than they were made to):
+    // as many as would keep `width` processors busy at the rate seen. Back towards the width once
+    // the processors are busy, nothing is read from the disk or the items no longer wait, or
+    // nothing waits for a slot. Pure; the pool applies it every few milliseconds while items run.
     static int nextLimit(const Sample& sample);
 
     class Batch;
@@ -82,6 +99,9 @@ private:
     void finished(Batch* batch);                         // an item of it has run
     bool anyTakeable() const;
     void startThreads();                                 // threads for the slots that are free
+    // Without m_lock: runs an item, noting how long it ran and how much of that its thread was off
+    // the processor.
+    void runItem(std::function<void()>& task);
     // Without m_lock: adjusts the limit when a stretch of time has passed since the last time.
     void govern();
 
@@ -102,6 +122,13 @@ private:
     std::atomic<long long> m_nextGovernNs{0}; // steady clock
     std::chrono::steady_clock::time_point m_lastGovern;
     double m_lastCpu = 0;
+    std::atomic<long long> m_itemNs{0};      // items' running time so far
+    std::atomic<long long> m_itemSleptNs{0}; // of it, off the processor
+    long long m_lastItemNs = 0;
+    long long m_lastItemSleptNs = 0;
+    long long m_lastIdle = -1;
+    long long m_lastRead = -1;
+    long long m_lastTotal = -1;
     long m_lastVoluntary = 0;
     long m_lastInvoluntary = 0;
 };

@@ -165,10 +165,14 @@ Loaded load(const UserDefaults& defaults)
     return loaded;
 }
 
-void save(UserDefaults& defaults, const QList<CleanRecord>& history, qint64 total)
+std::optional<QString> save(UserDefaults& defaults, const QList<CleanRecord>& history, qint64 total)
 {
     defaults.setData(kHistoryKey, encode(history.mid(0, kMaxStoredRecords)));
+    std::optional<QString> error = defaults.lastWriteError();
     defaults.setInt64(kTotalKey, total);
+    if (!error)
+        error = defaults.lastWriteError();
+    return error;
 }
 
 } // namespace CleanHistoryStore

@@ -20,8 +20,9 @@ struct Loaded {
 };
 
 Loaded load(const UserDefaults& defaults);
-// Stores at most the newest 50 records; the total is always written.
-void save(UserDefaults& defaults, const QList<CleanRecord>& history, qint64 total);
+// Stores at most the newest 50 records; the total is always written. Why the store could not
+// keep them, or no value when it did.
+std::optional<QString> save(UserDefaults& defaults, const QList<CleanRecord>& history, qint64 total);
 
 // The stored JSON form: an array of records, dates as seconds since 2001-01-01 UTC, uppercase
 // UUIDs, "items" and "restored" left out when absent.

@@ -90,7 +90,34 @@ void sortBySize(Record* kids, quint32 n)
         }
         return;
     }
-    std::stable_sort(kids, kids + n, larger);
+    if (std::is_sorted(kids, kids + n, larger))
+        return;
+    // Sorted by one number each, the size (below 16 TiB) above the place (below 2^20): unique, so
+    // the plain sort keeps equal sizes in order; then moved into place once. Cheaper than moving
+    // records through a merge sort.
+    constexpr int kPlaceBits = 20;
+    constexpr quint64 kSizeLimit = quint64(1) << (64 - kPlaceBits);
+    bool fits = n < (quint32(1) << kPlaceBits);
+    for (quint32 i = 0; fits && i < n; ++i)
+        fits = kids[i].size < kSizeLimit;
+    if (!fits) {
+        std::stable_sort(kids, kids + n, larger);
+        return;
+    }
+    thread_local std::vector<quint64> keys;
+    thread_local std::vector<Record> moved;
+    keys.resize(n);
+    for (quint32 i = 0; i < n; ++i)
+        keys[i] = ((kSizeLimit - 1 - kids[i].size) << kPlaceBits) | i;
+    std::sort(keys.begin(), keys.end());
+    moved.assign(kids, kids + n);
+    const quint64 place = (quint64(1) << kPlaceBits) - 1;
+    for (quint32 i = 0; i < n; ++i)
+        kids[i] = moved[size_t(keys[i] & place)];
+    if (keys.capacity() > 65536) { // a huge folder's buffers are not kept
+        keys = {};
+        moved = {};
+    }
 }
 
 // Sorts a complete folder's children and sets its size, category and folding. Entries a stopped
@@ -183,22 +210,20 @@ bool buildEntries(Scan& scan, Folder& f, int fd, const FileWalker::Listing& list
     bool stopped = false;
     for (size_t i = from; i < to; ++i) {
         Record& r = out[i - from];
-        r = DiskTree::blankRecord();
         if (stopped || scan.token.isCancelled()) {
+            r = DiskTree::blankRecord();
             stopped = true; // left nameless: not part of the tree
             continue;
         }
         const std::string_view name = listing.name(i);
         const size_t length = std::min(name.size(), Record::kMaxNameLength);
         std::memcpy(names, name.data(), length);
-        r.setName(nameOffset, length);
-        names += length;
-        nameOffset += length;
         struct stat st;
         if (::fstatat(fd, listing.cName(i), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) {
-                r.setDirectory(true);
-                r.setCategory(FileCategories::bundleOr(name, FileCategory::other));
+                // Its date and size come once it is listed.
+                r = Record::make(0, DiskTree::kNoDate, FileCategories::bundleOr(name, FileCategory::other), true,
+                                 nameOffset, length);
                 const long long top = isRoot ? topBase + (long long)i : f.top;
                 f.pending.fetch_add(1, std::memory_order_relaxed);
                 enter(i,
@@ -206,14 +231,17 @@ bool buildEntries(Scan& scan, Folder& f, int fd, const FileWalker::Listing& list
                                  st.st_dev != f.device},
                       top);
             } else {
-                r.size = scan.links.firstSight(st) ? quint64(st.st_blocks) * 512 : 0;
-                r.setModifiedMs(FileWalker::modifiedMs(st));
-                r.setCategory(FileCategories::forFile(name));
-                counted += qint64(r.size);
+                const quint64 size = scan.links.firstSight(st) ? quint64(st.st_blocks) * 512 : 0;
+                r = Record::make(size, FileWalker::modifiedMs(st), FileCategories::forFile(name), false, nameOffset,
+                                 length);
+                counted += qint64(size);
             }
         } else {
-            r.setCategory(FileCategories::forFile(name)); // no values: a file of size 0, no date
+            // No values: a file of size 0, no date.
+            r = Record::make(0, DiskTree::kNoDate, FileCategories::forFile(name), false, nameOffset, length);
         }
+        names += length;
+        nameOffset += length;
     }
     scan.counted.fetch_add(counted, std::memory_order_relaxed);
     if (stopped)

@@ -438,8 +438,10 @@ QWidget* MenuPanelView::makeFooter()
     auto* statusRow = new QHBoxLayout(m_status);
     statusRow->setContentsMargins(0, 0, 0, 0);
     statusRow->setSpacing(Style::metric(5));
-    statusRow->addWidget(new SymbolView(QStringLiteral("checkmark.circle"), Style::pixelSize(Style::Text::caption) + 2,
-                                        Style::secondary(), m_status));
+    m_statusSymbol = new SymbolView(QStringLiteral("checkmark.circle"), Style::pixelSize(Style::Text::caption) + 2,
+                                    Style::secondary(), m_status);
+    m_statusSymbol->setObjectName(QStringLiteral("statusSymbol"));
+    statusRow->addWidget(m_statusSymbol);
     m_statusLabel = new ElidedLabel(QString(), m_status);
     m_statusLabel->setObjectName(QStringLiteral("statusLine"));
     m_statusLabel->setFont(Style::font(Style::Text::caption));
@@ -718,6 +720,9 @@ void MenuPanelView::updateFooter()
     m_status->setVisible(status.has_value());
     m_statusLabel->setText(status.value_or(QString()));
     m_statusLabel->setToolTip(plainToolTip(status.value_or(QString())));
+    // A failure does not carry the tick of a success.
+    m_statusSymbol->setName(m_model.statusIsFailure() ? QStringLiteral("exclamationmark.triangle.fill")
+                                                      : QStringLiteral("checkmark.circle"));
 
     const qint64 total = m_model.totalReclaimable();
     m_total->setText(formatBytes(total));

@@ -158,6 +158,7 @@ private:
 
     QWidget* m_status = nullptr;
     ElidedLabel* m_statusLabel = nullptr;
+    SymbolView* m_statusSymbol = nullptr;
     QLabel* m_total = nullptr;
     CleanActionButton* m_cleanUp = nullptr;
     ProgressSpinner* m_cleanUpSpinner = nullptr;

@@ -7,6 +7,7 @@
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
+#include "services/Finder.h"
 
 #include <QHash>
 #include <QThreadPool>
@@ -194,19 +195,25 @@ void ProjectCleanupModel::scan()
     const CancelTokenPtr token = std::make_shared<CancelToken>();
     m_token = token;
 
-    setDirs({});
-    setSelected({});
-    setFoundCount(0);
-    setHasScanned(false);
-    setIsScanning(true);
-
-    const QStringList roots = effectiveRoots();
+    // The roots as they are now: a linked one searched where it leads, a missing one noted.
+    QStringList roots;
+    m_missingRoots.clear();
+    for (const QString& root : effectiveRoots()) {
+        if (Finder::isMissingRoot(root))
+            m_missingRoots.append(Paths::abbreviateHome(Paths::expandTilde(root)));
+        roots.append(Finder::chosenRoot(root));
+    }
     QStringList ignore;
     int minAgeDays = 0;
     if (m_appModel) {
         ignore = m_appModel->settings().ignoredFinderPaths();
         minAgeDays = m_appModel->settings().finderMinAgeDaysClamped();
     }
+    setDirs({});
+    setSelected({});
+    setFoundCount(0);
+    setHasScanned(false);
+    setIsScanning(true);
 
     Background::userInitiated().start([scan = m_scan, roots, ignore, minAgeDays, token, relay = m_relay] {
         scan(
@@ -246,8 +253,10 @@ void ProjectCleanupModel::pickFolderAndScan(QWidget* parent)
 {
     Dialogs::PickRequest request;
     request.acceptLabel = tr("Scan");
+    // The picker opens at the first root, or at home when that names no folder.
     const QStringList roots = effectiveRoots();
-    request.startPath = roots.isEmpty() ? Paths::home() : Paths::expandTilde(roots.first());
+    request.startPath = roots.isEmpty() || Finder::isMissingRoot(roots.first()) ? Paths::home()
+                                                                              : Paths::expandTilde(roots.first());
     request.kind = Dialogs::PickKind::Folder;
     const QPointer<ProjectCleanupModel> self(this);
     Dialogs::pick(parent, request, [self](std::optional<QString> chosen) {

@@ -105,6 +105,9 @@ public:
     // Derived values.
     QStringList effectiveRoots() const;
     QString rootsLabel() const;
+    // The roots of the latest scan that named no folder when it started, as rootsLabel shows
+    // them ("~/src"); empty before the first scan.
+    const QStringList& missingRoots() const { return m_missingRoots; }
     QList<KindFacet> kindFacets() const;
     QList<ProjectDir> sortedDirs() const;
     qint64 selectedSize() const;
@@ -164,4 +167,5 @@ private:
     bool m_groupByProject = false;
     QSet<QString> m_activeKinds;
     std::optional<QString> m_overrideRoot;
+    QStringList m_missingRoots;
 };

@@ -196,7 +196,7 @@ void SnapshotsView::refresh()
     const QList<LocalSnapshot>& snapshots = m_model->snapshots();
     const bool listed = m_model->hasListed();
     m_summary->setVisible(!snapshots.isEmpty());
-    m_count->setText(tr("%1 local snapshots").arg(snapshots.size()));
+    m_count->setText(tr("%n local snapshots", nullptr, int(snapshots.size())));
     m_reclaimable->setVisible(m_model->purgeable() >= 1);
     m_reclaimableBytes->setText(formatBytes(m_model->purgeable()));
 

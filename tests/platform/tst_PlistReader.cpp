@@ -32,6 +32,41 @@ QByteArray binaryDict(const QList<std::pair<const char*, plist_t>>& entries)
     return out;
 }
 
+// A binary property list of `levels` nested arrays, each holding `refs` references to the next
+// (the innermost empty); with `loop` the last one refers back to the first.
+QByteArray binaryChain(int levels, int refs, bool loop = false)
+{
+    const int refSize = 4;
+    const int offsetSize = 4;
+    const auto put = [](QByteArray& out, quint64 v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            out += char((v >> (8 * i)) & 0xff);
+    };
+    QByteArray out("bplist00");
+    QList<quint64> offsets;
+    for (int i = 0; i < levels; ++i) {
+        offsets << quint64(out.size());
+        const bool last = i == levels - 1;
+        if (last && !loop) {
+            out += char(0xA0);
+            continue;
+        }
+        out += char(0xA0 | refs);
+        for (int r = 0; r < refs; ++r)
+            put(out, last ? 0 : quint64(i + 1), refSize);
+    }
+    const quint64 table = quint64(out.size());
+    for (quint64 o : offsets)
+        put(out, o, offsetSize);
+    out += QByteArray(6, '\0');
+    out += char(offsetSize);
+    out += char(refSize);
+    put(out, quint64(levels), 8);
+    put(out, 0, 8);
+    put(out, table, 8);
+    return out;
+}
+
 } // namespace
 
 class tst_PlistReader : public QObject {
@@ -90,16 +125,39 @@ private Q_SLOTS:
         QVERIFY(!PlistReader::readDictionary(home("big.plist"), 1024));   // over the cap
     }
 
-    void deepNestingIsCutOffNotFollowed()
+    // Nesting is measured on the raw bytes before the property-list library sees them (it
+    // recurses once per level in its parser and its free): a file nested too deep is refused as a
+    // whole, one within bounds is read, and a binary file whose objects are referred to over and
+    // over (which the library builds anew each time) or loop neither hangs nor crashes.
+    void nestingIsMeasuredBeforeParsing_data()
     {
-        QByteArray body;
-        for (int i = 0; i < 20000; ++i)
-            body += "<array>";
-        for (int i = 0; i < 20000; ++i)
-            body += "</array>";
-        const std::optional<QVariant> v = PlistReader::parse(xmlPlist("<dict><key>Deep</key>" + body + "</dict>"));
-        QVERIFY(v);
-        QVERIFY(v->toMap().contains("Deep"));
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("read");
+        const auto xmlNested = [](int levels, const QByteArray& middle = "<string>x</string>") {
+            return xmlPlist(QByteArray("<array>").repeated(levels) + middle + QByteArray("</array>").repeated(levels));
+        };
+        QTest::newRow("xml, 100 levels") << xmlNested(100) << true;
+        QTest::newRow("xml, 200,000 levels (3 MB)") << xmlNested(200'000) << false;
+        QTest::newRow("xml, closing tags in a comment do not hide levels")
+            << xmlNested(100, "<!-- " + QByteArray("</array>").repeated(100) + " -->" + QByteArray("<array>").repeated(100)
+                                  + QByteArray("</array>").repeated(100))
+            << false;
+        QTest::newRow("xml, a quoted \"/>\" still opens") << xmlPlist(QByteArray("<array a=\"/>\">").repeated(1000)) << false;
+        QTest::newRow("binary, 100 levels") << binaryChain(100, 1) << true;
+        QTest::newRow("binary, 100,000 levels (0.9 MB)") << binaryChain(100'000, 1) << false;
+        QTest::newRow("binary, 16 levels each referred to twice") << binaryChain(16, 2) << true;
+        QTest::newRow("binary, 60 levels each referred to twice (2^60 nodes)") << binaryChain(60, 2) << false;
+        QTest::newRow("binary, an array holding itself") << binaryChain(1, 1, /*loop=*/true) << false;
+        QTest::newRow("binary header, junk after it") << QByteArray("bplist00") + QByteArray(64, '\xff') << false;
+    }
+    void nestingIsMeasuredBeforeParsing()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, read);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(PlistReader::parse(data).has_value(), read);
+        QVERIFY(timer.elapsed() < 5000);
     }
 
     // Desktop entries: what the autostart folder holds off macOS.

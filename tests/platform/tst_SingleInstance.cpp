@@ -5,7 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -14,23 +15,28 @@
 
 #include <csignal>
 #include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace {
 
 constexpr auto kKey = "app.dustlet.test";
 
-// The copy: prints what acquire() gave; as the running instance it prints "activated" for each
-// later start that handed over, and obeys "release" and "quit" on its standard input.
-int runInstance(const QString& folder)
+// The copy: prints what acquire() gave (with the holder's process when it did not answer); as the
+// running instance it prints "activated" for each later start that handed over, and obeys
+// "release" and "quit" on its standard input.
+int runInstance(const QString& folder, const QString& lockFile)
 {
-    SingleInstance guard(QString::fromLatin1(kKey), folder);
+    SingleInstance guard(QString::fromLatin1(kKey), folder, lockFile);
     QTextStream out(stdout);
-    const SingleInstance::Outcome outcome = guard.acquire();
-    out << (outcome == SingleInstance::Outcome::primary      ? "primary"
-            : outcome == SingleInstance::Outcome::handedOver ? "handedOver"
-                                                             : "failed")
-        << Qt::endl;
+    const SingleInstance::Outcome outcome = guard.acquire(1500);
+    switch (outcome) {
+    case SingleInstance::Outcome::primary: out << "primary"; break;
+    case SingleInstance::Outcome::handedOver: out << "handedOver"; break;
+    case SingleInstance::Outcome::notAnswering: out << "notAnswering " << guard.holderPid(); break;
+    case SingleInstance::Outcome::failed: out << "failed"; break;
+    }
+    out << Qt::endl;
     if (outcome != SingleInstance::Outcome::primary)
         return 0;
     QObject::connect(&guard, &SingleInstance::activated, [&] { out << "activated" << Qt::endl; });
@@ -52,10 +58,11 @@ int runInstance(const QString& folder)
 // One copy of this program running as an instance.
 class Instance {
 public:
-    explicit Instance(const QString& folder)
+    // `lockFile`: the file beside the settings (none: the one in `folder`).
+    explicit Instance(const QString& folder, const QString& lockFile = {})
     {
         m_process.setProgram(QCoreApplication::applicationFilePath());
-        m_process.setArguments({QStringLiteral("--instance"), folder});
+        m_process.setArguments({QStringLiteral("--instance"), folder, lockFile});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
     }
@@ -81,6 +88,8 @@ public:
     void send(const QByteArray& line) { m_process.write(line + '\n'); }
     bool finished(int ms = 5000) { return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(ms); }
     int exitCode() const { return m_process.exitCode(); }
+    qint64 pid() const { return m_process.processId(); }
+    void signal(int sig) { ::kill(pid_t(m_process.processId()), sig); }
     void crash()
     {
         ::kill(pid_t(m_process.processId()), SIGKILL);
@@ -98,6 +107,10 @@ class tst_SingleInstance : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString folder() const { return m_dir->path(); }
+    static QString socketOf(const QString& folder, const QString& lockFile = {})
+    {
+        return SingleInstance(QString::fromLatin1(kKey), folder, lockFile).socketPath();
+    }
 
 private Q_SLOTS:
     void init()
@@ -111,7 +124,7 @@ private Q_SLOTS:
     {
         Instance first(folder());
         QCOMPARE(first.nextLine(), QStringLiteral("primary"));
-        QVERIFY(QFileInfo(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.socket"))).exists());
+        QVERIFY(QFileInfo(socketOf(folder())).exists());
         // Only the user may enter the folder the socket lives in.
         QCOMPARE(QFileInfo(folder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), QFileDevice::Permissions());
 
@@ -132,7 +145,7 @@ private Q_SLOTS:
         auto first = std::make_unique<Instance>(folder());
         QCOMPARE(first->nextLine(), QStringLiteral("primary"));
         first->crash();
-        QVERIFY(QFileInfo(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.socket"))).exists());
+        QVERIFY(QFileInfo(socketOf(folder())).exists());
         Instance second(folder());
         QCOMPARE(second.nextLine(), QStringLiteral("primary"));
         Instance third(folder());
@@ -140,8 +153,9 @@ private Q_SLOTS:
         QCOMPARE(second.nextLine(), QStringLiteral("activated"));
     }
 
-    // A lock file left by a start that died while taking over is stale, not a wall.
-    void aLockLeftByADeadStartIsTakenOver()
+    // The lock file of an instance that died still names it and its socket, but the lock itself
+    // went with the process: the next start runs at once.
+    void aLockLeftByADeadInstanceIsFree()
     {
         QProcess gone;
         gone.start(QStringLiteral("/bin/true"));
@@ -149,14 +163,56 @@ private Q_SLOTS:
         const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999'999;
         QFile lock(QDir(folder()).filePath(QStringLiteral("app.dustlet.test.lock")));
         QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(deadPid) + "\ntst_SingleInstance\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.write(QByteArray::number(deadPid) + "\n" + QFile::encodeName(socketOf(folder())) + "\n");
         lock.close();
 
         QElapsedTimer clock;
         clock.start();
         Instance first(folder());
         QCOMPARE(first.nextLine(), QStringLiteral("primary"));
-        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A running instance that does not answer (stopped, here) is never joined by a second one:
+    // every start of a burst gives up, naming the instance's process.
+    void aStoppedInstanceIsNotJoined()
+    {
+        Instance first(folder());
+        QCOMPARE(first.nextLine(), QStringLiteral("primary"));
+        first.signal(SIGSTOP);
+        std::vector<std::unique_ptr<Instance>> burst;
+        for (int i = 0; i < 4; ++i)
+            burst.push_back(std::make_unique<Instance>(folder()));
+        for (auto& start : burst) {
+            QCOMPARE(start->nextLine(), QStringLiteral("notAnswering %1").arg(first.pid()));
+            QVERIFY(start->finished());
+        }
+        first.signal(SIGCONT);
+        Instance later(folder());
+        QCOMPARE(later.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(first.nextLine(), QStringLiteral("activated"));
+    }
+
+    // One store, two runtime folders (a start with XDG_RUNTIME_DIR set, one without): the lock
+    // is the store's, and its file tells the second start where the first one listens. Another
+    // store runs beside it, with a socket of its own in the same folder.
+    void oneStoreTwoSocketFolders()
+    {
+        const QString lock = QDir(folder()).filePath(QStringLiteral("config/instance.lock"));
+        const QString otherLock = QDir(folder()).filePath(QStringLiteral("other/instance.lock"));
+        const QString a = QDir(folder()).filePath(QStringLiteral("run-a"));
+        const QString b = QDir(folder()).filePath(QStringLiteral("run-b"));
+        Instance first(a, lock);
+        QCOMPARE(first.nextLine(), QStringLiteral("primary"));
+        Instance second(b, lock);
+        QCOMPARE(second.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(first.nextLine(), QStringLiteral("activated"));
+        Instance other(a, otherLock);
+        QCOMPARE(other.nextLine(), QStringLiteral("primary"));
+        QVERIFY(socketOf(a, lock) != socketOf(a, otherLock));
+        Instance third(b, lock);
+        QCOMPARE(third.nextLine(), QStringLiteral("handedOver"));
+        QCOMPARE(first.nextLine(), QStringLiteral("activated"));
     }
 
     // The folder must be a real folder of this user: one replaced by a link (as anyone can plant
@@ -178,8 +234,9 @@ private Q_SLOTS:
                  QStringList());
     }
 
-    // A relaunch gives the name up first: its successor runs, and later starts hand over to the
-    // successor, not to the instance that is quitting.
+    // A relaunch gives the socket up first and keeps the lock until it has quit: its successor
+    // waits for it and then runs; later starts hand over to the successor, not to the instance
+    // that quit.
     void aReleasedNameGoesToTheNextStart()
     {
         Instance old(folder());
@@ -188,19 +245,21 @@ private Q_SLOTS:
         QCOMPARE(old.nextLine(), QStringLiteral("released"));
 
         Instance successor(folder());
+        QCOMPARE(successor.nextLine(300), QString());   // waiting for the lock
+        old.send("quit");
+        QVERIFY(old.finished());
         QCOMPARE(successor.nextLine(), QStringLiteral("primary"));
         Instance later(folder());
         QCOMPARE(later.nextLine(), QStringLiteral("handedOver"));
         QCOMPARE(successor.nextLine(), QStringLiteral("activated"));
-        QCOMPARE(old.nextLine(500), QString());
     }
 };
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && qstrcmp(argv[1], "--instance") == 0) {
+    if (argc == 4 && qstrcmp(argv[1], "--instance") == 0) {
         QCoreApplication app(argc, argv);
-        return runInstance(QString::fromLocal8Bit(argv[2]));
+        return runInstance(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     QCoreApplication app(argc, argv);
     tst_SingleInstance test;

@@ -268,6 +268,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", (g_home + "/.config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (g_home + "/.local/share").toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (g_home + "/.cache").toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (g_home + "/etc/xdg").toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
         qputenv("QT_SCALE_FACTOR", scale.toLocal8Bit());
     QApplication app(argc, argv);

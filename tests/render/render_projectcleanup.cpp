@@ -13,6 +13,7 @@
 #include "views/ProjectCleanupView.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QScrollBar>
 #include <QThread>
 
@@ -164,7 +165,12 @@ void projectCleanup()
     oneKind.dirs = {seeded()[0], seeded()[8], seeded()[9]};
     shoot(viewAfter(oneKind), QStringLiteral("projectcleanup-one-kind"), size);
 
+    // Nothing found: with both roots there, and on a home without ~/dev.
+    QDir().mkpath(home() + QStringLiteral("/src"));
+    QDir().mkpath(home() + QStringLiteral("/dev"));
     shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty"), size);
+    QDir(home() + QStringLiteral("/dev")).removeRecursively();
+    shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty-missing"), size);
 }
 
 } // namespace

@@ -38,6 +38,15 @@ void startup()
                "\"/opt/Very Long Vendor Name/update checker/bin/update-checker-with-a-long-name\" --quiet");
     writeEntry(format.disabledFolder(), QStringLiteral("old-helper.desktop"), "Old Helper",
                home + "/Applications/old-helper/helper");
+    // Entries for every user: one as it is, one the user has switched off.
+    const QString system = format.systemFolders.first();
+    writeEntry(system, QStringLiteral("print-applet.desktop"), "Print Queue Applet", "/usr/bin/print-applet");
+    writeEntry(system, QStringLiteral("tracker.desktop"), "File Indexer", "/usr/libexec/tracker-miner");
+    {
+        QFile hide(format.folder + QStringLiteral("/tracker.desktop"));
+        if (hide.open(QIODevice::WriteOnly))
+            hide.write("[Desktop Entry]\nHidden=true\n");
+    }
     {
         auto* model = new StartupItemsModel(format);
         auto* view = new StartupItemsView(model);

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 class tst_AppLanguage : public QObject {
     Q_OBJECT
 
@@ -166,18 +168,18 @@ private Q_SLOTS:
         QCOMPARE(AppLanguage::preferred(home.defaults(), {"fr"}), QStringList{"de"});
     }
 
-    // The relaunch gives up the instance's name before it starts the successor (which would
+    // The relaunch gives up the instance's socket before it starts the successor (which would
     // otherwise hand over to this one), and quits on a later turn of the event loop, also when
-    // the start failed.
+    // the start failed. The successor runs once this instance is gone.
     void relaunchQuitsEvenWhenTheStartFails()
     {
         QTemporaryDir folder;
-        SingleInstance instance(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
-        QCOMPARE(instance.acquire(), SingleInstance::Outcome::primary);
+        auto instance = std::make_unique<SingleInstance>(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
+        QCOMPARE(instance->acquire(), SingleInstance::Outcome::primary);
         QStringList steps;
         AppLanguage::setRelaunchActionsForTesting(
             [&] {
-                steps << (instance.isPrimary() ? "launch while holding the name" : "launch");
+                steps << (instance->isListening() ? "launch while holding the name" : "launch");
                 return false;
             },
             [&] { steps << "quit"; });
@@ -185,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(steps, QStringList{"launch"});
         QVERIFY(!SingleInstance::current());
         QTRY_COMPARE(steps, (QStringList{"launch", "quit"}));
-        // A new start now becomes the running instance itself.
+        instance.reset();   // the process ends
         SingleInstance successor(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
         QCOMPARE(successor.acquire(), SingleInstance::Outcome::primary);
     }

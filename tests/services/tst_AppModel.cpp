@@ -1,9 +1,11 @@
 #include "AppModelFakes.h"
+#include "BadSettingsFile.h"
 
 #include "models/CleanupCatalog.h"
 #include "services/CleanHistoryStore.h"
 #include "services/Notifier.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -47,6 +49,8 @@ private Q_SLOTS:
     void notificationsSilentWithoutBundleIdentifier();
     void autoCleanupNotificationTexts();
     void addAndRemoveCustomFolders();
+    void unreadableSettingsAreKeptAside_data();
+    void unreadableSettingsAreKeptAside();
 };
 
 void tst_AppModel::creationLoadsHistoryAndRegistersCategory()
@@ -623,3 +627,41 @@ void tst_AppModel::addAndRemoveCustomFolders()
 
 QTEST_GUILESS_MAIN(tst_AppModel)
 #include "tst_AppModel.moc"
+
+// A settings file that can't be read: the model starts (without blocking or crashing), the file
+// is kept beside the new one, and the status line says where, as a failure.
+void tst_AppModel::unreadableSettingsAreKeptAside_data()
+{
+    QTest::addColumn<QByteArray>("kind");
+    for (const char* kind : BadSettingsFile::kinds())
+        QTest::newRow(kind) << QByteArray(kind);
+}
+
+void tst_AppModel::unreadableSettingsAreKeptAside()
+{
+    QFETCH(QByteArray, kind);
+    if (BadSettingsFile::needsNonRoot(kind) && TestHome::isRoot())
+        QSKIP("root reads a file whatever its mode");
+    ModelFixture f;
+    const QString path = f.home.defaultsPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QVERIFY(BadSettingsFile::make(kind, path));
+    std::unique_ptr<AppModel> model;
+    {
+        const BadSettingsFile::FifoWatchdog watchdog(path, std::chrono::seconds(3));
+        QElapsedTimer timer;
+        timer.start();
+        model = f.makeModel();
+        QVERIFY2(timer.elapsed() < 3000, "reading the settings blocked");
+    }
+    const QStringList kept = QDir(QFileInfo(path).absolutePath()).entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("The settings file couldn't be read; it was kept as ~/.config/dustlet/" + kept.first()));
+    QVERIFY(model->statusIsFailure());
+    QVERIFY(model->history().isEmpty());
+
+    model->recordExternalDeletion(QStringLiteral("X"), 5000, {});
+    QVERIFY(TestHome::contents(path).contains("<key>totalFreedAllTime</key>"));
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden), kept);
+}

@@ -1,4 +1,5 @@
 #include "TestHome.h"
+#include "platform/LoginItemService.h"
 #include "platform/ToolPaths.h"
 #include "services/LaunchAgentManager.h"
 
@@ -278,11 +279,11 @@ private Q_SLOTS:
     }
 
     // The config folder is the user's own setting and may lie behind a link (a dotfiles folder);
-    // below it, the autostart folders are real folders.
+    // below it, the autostart entries are written in place.
     void autostartBehindALinkedConfigFolder()
     {
         AgentHome h;
-        h.home.writeText("dotfiles/config/autostart/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
+        const QString entry = h.home.writeText("dotfiles/config/autostart/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
         h.home.symlink("config-link", h.home("dotfiles/config"));
         qputenv("XDG_CONFIG_HOME", h.home("config-link").toLocal8Bit());
         const StartupEntries::Format format = StartupEntries::autostart();
@@ -290,10 +291,11 @@ private Q_SLOTS:
         QList<StartupItem> items = LaunchAgentManager::list(format);
         QCOMPARE(labels(items), QStringList{"Chat"});
         QVERIFY(LaunchAgentManager::setEnabled(false, items[0], format));
-        QVERIFY(QFileInfo::exists(h.home("dotfiles/config/autostart/Disabled/chat.desktop")));
+        QCOMPARE(TestHome::contents(entry), QByteArray("[Desktop Entry]\nName=Chat\nExec=chat\nHidden=true\n"));
         items = LaunchAgentManager::list(format);
+        QCOMPARE(labels(items), QStringList{"Chat (off)"});
         QVERIFY(LaunchAgentManager::setEnabled(true, items[0], format));
-        QVERIFY(QFileInfo::exists(h.home("dotfiles/config/autostart/chat.desktop")));
+        QCOMPARE(TestHome::contents(entry), QByteArray("[Desktop Entry]\nName=Chat\nExec=chat\n"));
     }
 
     void launchctlGetsExactlyVerbAndPath()
@@ -306,13 +308,14 @@ private Q_SLOTS:
         LaunchAgentManager::launchctl("load", h.home("x.plist"));
     }
 
-    // Off macOS the desktop's autostart entries stand in: Name and the first word of Exec, the
-    // same "Disabled" folder, and no launchctl at all.
-    void autostartEntriesRoundTrip()
+    // Off macOS the desktop's autostart entries stand in: Name and the first word of Exec, and
+    // no launchctl at all.
+    void autostartEntriesRead()
     {
         AgentHome h;
         const StartupEntries::Format format = StartupEntries::autostart();
         QCOMPARE(format.folder, h.home(".config/autostart"));
+        QCOMPARE(format.systemFolders, QStringList{h.home("etc/xdg/autostart")});
         h.home.writeText(".config/autostart/chat.desktop",
                          "[Desktop Entry]\nType=Application\nName=Chat\nExec=" + h.home.path().toUtf8() + "/bin/chat %U\n");
         h.home.writeText(".config/autostart/noname.desktop", "[Desktop Entry]\nExec=\n");
@@ -321,15 +324,154 @@ private Q_SLOTS:
         QCOMPARE(labels(items), (QStringList{"Chat", "noname"}));
         QCOMPARE(items[0].program, h.home("bin/chat"));
         QCOMPARE(items[1].program, QString("—"));
-
         QVERIFY(LaunchAgentManager::setEnabled(false, items[0], format));
-        QVERIFY(QFileInfo::exists(h.home(".config/autostart/Disabled/chat.desktop")));
-        items = LaunchAgentManager::list(format);
-        QCOMPARE(labels(items), (QStringList{"noname", "Chat (off)"}));
-        QVERIFY(LaunchAgentManager::setEnabled(true, items[1], format));
-        QVERIFY(QFileInfo::exists(h.home(".config/autostart/chat.desktop")));
-        QCOMPARE(labels(LaunchAgentManager::list(format)), (QStringList{"Chat", "noname"}));
+        QCOMPARE(labels(LaunchAgentManager::list(format)), (QStringList{"noname", "Chat (off)"}));
         QCOMPARE(h.calls(), QStringList{});
+    }
+
+    // The autostart rules: a user entry stands in for the system entry of its name, "Hidden=true"
+    // and "X-GNOME-Autostart-enabled=false" switch an entry off, and switching writes those keys
+    // into a user entry (never into the system's). Each row: the entry as found, then switched
+    // once and back again.
+    void autostartSwitching_data()
+    {
+        QTest::addColumn<QByteArray>("user");       // .config/autostart/e.desktop (null: none)
+        QTest::addColumn<QByteArray>("system");     // etc/xdg/autostart/e.desktop
+        QTest::addColumn<QByteArray>("disabled");   // .config/autostart/Disabled/e.desktop (earlier versions)
+        QTest::addColumn<bool>("on");                // as listed at first
+        QTest::addColumn<QByteArray>("user1");      // the user entry after the first switch (null: none)
+        QTest::addColumn<QByteArray>("user2");      // and after switching back
+        const QByteArray none;
+        const QByteArray chat = "[Desktop Entry]\nType=Application\nName=Chat\nExec=chat --tray\n";
+        const QByteArray chatHidden = "[Desktop Entry]\nType=Application\nName=Chat\nExec=chat --tray\nHidden=true\n";
+        const QByteArray action = "\n[Desktop Action quit]\nName=Quit\nExec=chat --quit\nHidden=true\n";
+        QTest::newRow("user entry") << chat << none << none << true << chatHidden << chat;
+        QTest::newRow("user entry with an action group")
+            << chat + action << none << none << true << chatHidden + action << chat + action;
+        QTest::newRow("system entry") << none << chat << none << true << chatHidden << none;
+        QTest::newRow("user copy hiding a system entry") << chatHidden << chat << none << false << none << chatHidden;
+        QTest::newRow("user stub hiding a system entry")
+            << QByteArray("[Desktop Entry]\nHidden=true\n") << chat << none << false << none << chatHidden;
+        QTest::newRow("user override of its own, hidden")
+            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\nHidden=true\n") << chat << none << false
+            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\n")
+            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\nHidden=true\n");
+        QTest::newRow("GNOME key")
+            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\nX-GNOME-Autostart-enabled=false\n") << none << none
+            << false << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\n")
+            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\nHidden=true\n");
+        QTest::newRow("system entry switched off for everyone") << none << chatHidden << none << false << chat << chatHidden;
+        QTest::newRow("old Disabled entry") << none << none << chat << false << chat << chatHidden;
+    }
+    void autostartSwitching()
+    {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, system);
+        QFETCH(QByteArray, disabled);
+        QFETCH(bool, on);
+        QFETCH(QByteArray, user1);
+        QFETCH(QByteArray, user2);
+        AgentHome h;
+        const StartupEntries::Format format = StartupEntries::autostart();
+        const QString userPath = h.home(".config/autostart/e.desktop");
+        const QString systemPath = h.home("etc/xdg/autostart/e.desktop");
+        const QString disabledPath = h.home(".config/autostart/Disabled/e.desktop");
+        h.home.mkdir(".config/autostart");
+        if (!user.isNull())
+            h.home.writeText(".config/autostart/e.desktop", user);
+        if (!system.isNull())
+            h.home.writeText("etc/xdg/autostart/e.desktop", system);
+        if (!disabled.isNull())
+            h.home.writeText(".config/autostart/Disabled/e.desktop", disabled);
+        const auto userFile = [&] { return TestHome::lexists(userPath) ? TestHome::contents(userPath) : QByteArray(); };
+
+        QList<StartupItem> items = LaunchAgentManager::list(format);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].label, QString("Chat"));   // a user stub shows the system entry's name
+        QCOMPARE(items[0].enabled, on);
+        QVERIFY(LaunchAgentManager::setEnabled(!on, items[0], format));
+        QCOMPARE(userFile(), user1);
+        QVERIFY(!TestHome::lexists(disabledPath));
+        items = LaunchAgentManager::list(format);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].enabled, !on);
+        QVERIFY(LaunchAgentManager::setEnabled(on, items[0], format));
+        QCOMPARE(userFile(), user2);
+        items = LaunchAgentManager::list(format);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0].enabled, on);
+        // Asked for the state it is in: nothing changes.
+        QVERIFY(LaunchAgentManager::setEnabled(on, items[0], format));
+        QCOMPARE(userFile(), user2);
+        // The system's entry is never written.
+        QCOMPARE(TestHome::lexists(systemPath) ? TestHome::contents(systemPath) : QByteArray(), system);
+        QCOMPARE(h.calls(), QStringList{});
+    }
+
+    // A user entry that is a link (kept in a dotfiles folder) is read, but never replaced by a copy.
+    void autostartLinkIsNotReplaced()
+    {
+        AgentHome h;
+        const QString kept = h.home.writeText("dotfiles/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
+        h.home.mkdir(".config/autostart");
+        h.home.symlink(".config/autostart/chat.desktop", kept);
+        const StartupEntries::Format format = StartupEntries::autostart();
+        const QList<StartupItem> items = LaunchAgentManager::list(format);
+        QCOMPARE(labels(items), QStringList{"Chat"});
+        QVERIFY(!LaunchAgentManager::setEnabled(false, items[0], format));
+        QVERIFY(QFileInfo(h.home(".config/autostart/chat.desktop")).isSymLink());
+        QCOMPARE(TestHome::contents(kept), QByteArray("[Desktop Entry]\nName=Chat\nExec=chat\n"));
+    }
+
+    // Dustlet's own entry: the login item and the startup items window read it alike, and the
+    // login item switched off keeps a system entry of its name from starting the program.
+    void loginItemAgreesWithTheStartupWindow_data()
+    {
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<QByteArray>("system");
+        QTest::addColumn<bool>("enabled");
+        const QByteArray none;
+        const QByteArray entry = "[Desktop Entry]\nType=Application\nName=Dustlet\nExec=dustlet\n";
+        QTest::newRow("no entry") << none << none << false;
+        QTest::newRow("user entry") << entry << none << true;
+        QTest::newRow("user entry, hidden") << entry + "Hidden=true\n" << none << false;
+        QTest::newRow("user entry, GNOME off") << entry + "X-GNOME-Autostart-enabled=false\n" << none << false;
+        QTest::newRow("system entry") << none << entry << true;
+        QTest::newRow("system entry hidden by the user") << QByteArray("[Desktop Entry]\nHidden=true\n") << entry << false;
+    }
+    void loginItemAgreesWithTheStartupWindow()
+    {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, system);
+        QFETCH(bool, enabled);
+        AgentHome h;
+        const StartupEntries::Format format = StartupEntries::autostart();
+        const QString name = "app.dustlet.Test.desktop";
+        if (!user.isNull())
+            h.home.writeText(".config/autostart/" + name, user);
+        if (!system.isNull())
+            h.home.writeText("etc/xdg/autostart/" + name, system);
+        AutostartLoginItem login(format.folder, "app.dustlet.Test", "/usr/bin/dustlet");
+        const auto listed = [&]() -> std::optional<bool> {
+            const QList<StartupItem> items = LaunchAgentManager::list(format);
+            if (items.isEmpty())
+                return std::nullopt;
+            return items.first().enabled;
+        };
+        QCOMPARE(login.isEnabled(), enabled);
+        QCOMPARE(listed().value_or(false), enabled);
+
+        QCOMPARE(login.setEnabled(false), std::optional<QString>());
+        QVERIFY(!login.isEnabled());
+        QCOMPARE(listed().value_or(false), false);
+        // With a system entry the user's entry stays and hides it; without one it is gone.
+        QCOMPARE(TestHome::lexists(h.home(".config/autostart/" + name)), !system.isNull());
+        QCOMPARE(TestHome::contents(h.home("etc/xdg/autostart/" + name)), system);
+
+        QCOMPARE(login.setEnabled(true), std::optional<QString>());
+        QVERIFY(login.isEnabled());
+        QCOMPARE(listed(), std::optional<bool>(true));
+        QVERIFY(TestHome::contents(h.home(".config/autostart/" + name)).contains("\nIcon=dustlet\n"));
     }
 
     void missingFoldersListNothing()

@@ -31,15 +31,19 @@ TestHome::TestHome()
     m_oldConfig = qgetenv("XDG_CONFIG_HOME");
     m_oldData = qgetenv("XDG_DATA_HOME");
     m_oldCache = qgetenv("XDG_CACHE_HOME");
+    m_oldConfigDirs = qgetenv("XDG_CONFIG_DIRS");
     if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) m_oldConfig = QByteArray();
     if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) m_oldData = QByteArray();
     if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME")) m_oldCache = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_CONFIG_DIRS")) m_oldConfigDirs = QByteArray();
 
     m_home = QFileInfo(m_dir.path()).canonicalFilePath();
     qputenv("HOME", m_home.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (m_home + "/.config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (m_home + "/.local/share").toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (m_home + "/.cache").toLocal8Bit());
+    // The system's configuration (/etc/xdg) stands in a folder of the home, empty until a test fills it.
+    qputenv("XDG_CONFIG_DIRS", (m_home + "/etc/xdg").toLocal8Bit());
     QDir().mkpath(m_home + "/.config");
     QDir().mkpath(m_home + "/.local/share");
 }
@@ -51,6 +55,7 @@ TestHome::~TestHome()
     setEnv("XDG_CONFIG_HOME", m_oldConfig);
     setEnv("XDG_DATA_HOME", m_oldData);
     setEnv("XDG_CACHE_HOME", m_oldCache);
+    setEnv("XDG_CONFIG_DIRS", m_oldConfigDirs);
     // Names that are not UTF-8 are beyond QTemporaryDir's own removal: take everything away by
     // the bytes first (not following links); whatever this leaves, QTemporaryDir tries again.
     if (!m_home.isEmpty())

@@ -108,5 +108,6 @@ private:
     QTemporaryDir m_dir;
     QString m_home;
     QByteArray m_oldHome, m_oldConfig, m_oldData, m_oldCache;
+    QByteArray m_oldConfigDirs;
     std::unique_ptr<UserDefaults> m_defaults;
 };

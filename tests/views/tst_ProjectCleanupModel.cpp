@@ -530,8 +530,12 @@ private Q_SLOTS:
             asked = r;
             return std::nullopt;
         });
+        // The first root does not exist yet: the picker opens at home.
         model.pickFolderAndScan();
         QVERIFY(asked);
+        QCOMPARE(asked->startPath, f.home.path());
+        f.home.mkdir("src");
+        model.pickFolderAndScan();
         QCOMPARE(asked->acceptLabel, QStringLiteral("Scan"));
         QCOMPARE(asked->startPath, f.home("src"));
         QCOMPARE(asked->kind, Dialogs::PickKind::Folder);
@@ -568,6 +572,41 @@ private Q_SLOTS:
         scans.end();
         QTRY_VERIFY(scans.hasEnded(0));
         QCoreApplication::processEvents();
+    }
+
+    // Roots the user chose are searched where their links lead, taken when the scan starts; a
+    // missing one is noted. The real scan then finds the build folders under the resolved root.
+    void linkedAndMissingRoots()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        f.home.writeText("src/web/package.json", "{}");
+        f.home.writeFile("src/web/node_modules/left-pad/index.js", 16384);
+        f.home.symlink("code", f.home("src"));
+        app->settings().setProjectRoots({f.home("code"), f.home("dev")});
+        ProjectCleanupModel model;
+        model.setAppModel(app.get());
+        model.scan();
+        QCOMPARE(model.missingRoots(), QStringList{"~/dev"});
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 20000);
+        QCOMPARE(pathsOf(model.dirs()), QStringList{f.home("src/web/node_modules")});
+        QCOMPARE(model.rootsLabel(), QStringLiteral("~/code, ~/dev"));   // as the user chose them
+
+        // What is searched is what the links lead to at the start of each scan.
+        Tool t;
+        t.app->settings().setProjectRoots({t.f.home("code"), "~/dev"});
+        t.f.home.mkdir("elsewhere");
+        t.f.home.symlink("code", t.f.home("elsewhere"));
+        t.model.scan();
+        QTRY_COMPARE(t.scans.count(), 1);
+        QCOMPARE(t.scans.started(0).roots, (QStringList{t.f.home("elsewhere"), t.f.home("dev")}));
+        QCOMPARE(t.model.missingRoots(), QStringList{"~/dev"});
+        t.scans.end();
+        t.f.home.mkdir("dev");
+        t.model.scan();
+        QTRY_COMPARE(t.scans.count(), 2);
+        QCOMPARE(t.model.missingRoots(), QStringList{});
+        t.scans.end();
     }
 
     // The real scan over a small tree, end to end.
