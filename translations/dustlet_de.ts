@@ -169,6 +169,13 @@
     </message>
 </context>
 <context>
+    <name>Cleaner</name>
+    <message>
+        <source>Not moved: %1 changed since the scan</source>
+        <translation>Nicht verschoben: %1 hat sich seit dem Scan geändert</translation>
+    </message>
+</context>
+<context>
     <name>CleanupCatalog</name>
     <message>
         <source>Trash</source>

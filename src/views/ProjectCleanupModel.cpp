@@ -6,6 +6,7 @@
 #include "platform/RawPath.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
 #include "services/Finder.h"
 
 #include <QHash>
@@ -32,13 +33,6 @@ bool earlier(const std::optional<QDateTime>& a, const std::optional<QDateTime>& 
     return *a < *b;
 }
 
-// Where the folder really is, links resolved, for the safety rule.
-QString resolvedPath(const QByteArray& raw)
-{
-    const QByteArray real = Paths::realPath(raw);
-    return real.isEmpty() ? Paths::resolveSymlinks(RawPath::display(raw)) : RawPath::display(real);
-}
-
 } // namespace
 
 std::optional<QDateTime> ProjectGroup::oldest() const
@@ -62,9 +56,11 @@ qint64 ProjectGroup::totalSize() const
 ProjectCleanupModel::ProjectCleanupModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
-      m_trash([](const QByteArray& raw) { return Cleaner::moveItemToTrash(raw); }),
+      m_trash([](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::projectCleanup); }),
+      m_message(new TransientMessage(kMessageDelayMs, this)),
       m_relay(MainThreadRelay<ProjectCleanupModel>::create(this))
 {
+    connect(m_message, &TransientMessage::changed, this, &ProjectCleanupModel::messageChanged);
     if (!m_scan)
         m_scan = &ProjectScanner::scan;
 }
@@ -342,23 +338,29 @@ void ProjectCleanupModel::trashSelected()
     qint64 freed = 0;
     QList<TrashedItem> trashed;
     QSet<QString> done;
+    QStringList changed;
     for (const ProjectDir& dir : std::as_const(targets)) {
         done.insert(dir.path);
-        const QByteArray raw = RawPath::fromKey(dir.path);
-        // Where the folder really is must pass the rule; the move itself takes the folder as
-        // found (a link goes as the link).
-        if (!Cleaner::isSafe(resolvedPath(raw)))
-            continue;
-        const std::optional<TrashedItem> moved = m_trash ? m_trash(raw) : std::nullopt;
-        if (!moved)
+        // The folder as the search reached it (below its root, which is searched only where it
+        // really lies); the rule is applied where the move finds it, and a link goes as itself.
+        Cleaner::PickedItem item;
+        item.path = RawPath::fromKey(dir.path);
+        const Cleaner::PickedMove moved = m_trash ? m_trash(item) : Cleaner::PickedMove{};
+        if (moved.result == Cleaner::PickedMove::Result::changed)
+            changed.append(RawPath::display(item.path));
+        if (!moved.item)
             continue;
         freed += dir.size;
-        trashed.append(*moved);
+        trashed.append(*moved.item);
     }
     dropFolders(done);
+    if (!changed.isEmpty())
+        m_message->show(Cleaner::changedSinceScan(changed.first()));
     if (m_appModel)
         m_appModel->recordExternalDeletion(historyName(trashed.size()), freed, trashed);
 }
+
+std::optional<QString> ProjectCleanupModel::message() const { return m_message->text(); }
 
 void ProjectCleanupModel::pin(const ProjectDir& dir)
 {

@@ -6,6 +6,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
 #include "views/ProjectCleanupRows.h"
+#include "views/components/TransientMessage.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -140,6 +141,8 @@ ProjectCleanupView::ProjectCleanupView(AppModel& appModel, ProjectCleanupModel::
     column->addWidget(buildFilterRow());
     column->addWidget(makeDivider(this));
     column->addWidget(buildContent(), 1);
+    // What the last move to the Trash has to tell, over the footer.
+    column->addWidget(makeMessageLine(m_model->messageHolder(), this));
     column->addWidget(makeDivider(this));
     column->addWidget(buildFooter());
 

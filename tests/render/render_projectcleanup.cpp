@@ -6,6 +6,9 @@
 
 #include "AppModel.h"
 #include "models/BuildArtifactType.h"
+#include "platform/Paths.h"
+#include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
 #include "views/ProjectCleanupRows.h"
 #include "views/ProjectCleanupView.h"
 
@@ -120,6 +123,11 @@ void projectCleanup()
                         selectPaths(m, {"src/rust-cli/target", "src/ml-notebook/.venv", "dev/android-app/build"});
                     }),
           QStringLiteral("projectcleanup-results"), size);
+    shoot(viewAfter(done,
+                    [](ProjectCleanupModel& m) {
+                        m.messageHolder().hold(Cleaner::changedSinceScan(Paths::home() + "/src/web-shop/node_modules"));
+                    }),
+          QStringLiteral("projectcleanup-not-moved"), size);
 
     shoot(viewAfter(done,
                     [](ProjectCleanupModel& m) {
