@@ -298,6 +298,8 @@ void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
         scan.listed.fetch_add(1, std::memory_order_release);
         return;
     }
+    // The parts go before any folder still to be listed (rank -1), so that few folders wait with
+    // parts queued, each holding its descriptor open.
     const std::vector<PartStart> parts = partsOf(listing, kPart, nameOffset);
     f.pending.fetch_add(int(parts.size()), std::memory_order_relaxed);
     const std::shared_ptr<Walk::Folder> shared = visit.share();
