@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
 #include "services/CleanHistoryStore.h"
+#include "services/Finder.h"
 #include "services/Notifier.h"
 
 #include <QCoro/QCoroFuture>
@@ -181,8 +182,14 @@ void AppModel::rebuildTargets()
             continue;
         list.append(t);
     }
-    if (s.developerMode())
-        list += CleanupCatalog::finderTargets(s.projectRoots(), s.ignoredFinderPaths(), s.finderMinAgeDaysClamped());
+    if (s.developerMode()) {
+        // The project folders the user chose are searched where their links lead (as the
+        // project cleanup does), taken now.
+        QStringList roots;
+        for (const QString& root : s.projectRoots())
+            roots.append(Finder::chosenRoot(root));
+        list += CleanupCatalog::finderTargets(roots, s.ignoredFinderPaths(), s.finderMinAgeDaysClamped());
+    }
 
     QSet<QString> ids;
     for (const CleanupTarget& t : std::as_const(list))

@@ -69,7 +69,12 @@ DustletApp::DustletApp()
     m_label = new MenuBarLabel(*m_model, *m_windows, AppEvents::shared(), this);
     m_delegate->setStatusItemFrame([this] { return m_extra->statusItem().frame(); });
     // Without a tray the panel is a window: what opens from it goes beside it, not over it.
-    m_windows->setKeepClear([this] { return m_extra->panelWindowFrame(); });
+    m_windows->setKeepClear([this]() -> std::optional<Windows::KeepClear> {
+        const std::optional<QRect> frame = m_extra->panelWindowFrame();
+        if (!frame)
+            return std::nullopt;
+        return Windows::KeepClear{*frame, m_extra->panel()->geometry().top() - frame->top()};
+    });
     m_delegate->setOnboardingContent([this](std::function<void()> onFinish) -> QWidget* {
         return new OnboardingView(*m_model, m_model->settings(), std::move(onFinish));
     });

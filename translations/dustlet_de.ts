@@ -169,6 +169,13 @@
     </message>
 </context>
 <context>
+    <name>Cleaner</name>
+    <message>
+        <source>Not moved: %1 changed since the scan</source>
+        <translation>Nicht verschoben: %1 hat sich seit dem Scan geändert</translation>
+    </message>
+</context>
+<context>
     <name>CleanupCatalog</name>
     <message>
         <source>Trash</source>
@@ -1336,6 +1343,10 @@
         <source>Move %1 build folders to the Trash?</source>
         <translation>%1 Build-Ordner in den Papierkorb legen?</translation>
     </message>
+    <message>
+        <source>%1 doesn&apos;t exist.</source>
+        <translation>%1 existiert nicht.</translation>
+    </message>
 </context>
 <context>
     <name>ScanMenuButton</name>
@@ -1618,6 +1629,10 @@
     <message>
         <source>Remove</source>
         <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Doesn&apos;t exist</source>
+        <translation>Existiert nicht</translation>
     </message>
 </context>
 <context>

@@ -27,9 +27,10 @@ QString resolveSymlinks(const QString& path);
 
 // Where the item at an absolute path really lies: the links among its parent folders resolved,
 // its own last component kept as it is (an item that is itself a link is moved or removed as
-// the link, so the link is not followed). A relative path is returned unchanged. This is the
-// form in which an item someone picked is checked and moved: the moves open every folder on the
-// way without following links.
+// the link, so the link is not followed). A relative path is returned unchanged. For judging
+// where an item lies and for listing it there; never for moving it later, since a folder on the
+// way may have been swapped for a link meanwhile (the moves open every folder from "/" without
+// following links).
 QString resolveParent(const QString& path);
 
 // The system's resolution (realpath) of a raw absolute path: every link followed, "." and ".."

@@ -4,16 +4,20 @@
 #include "platform/FileWalker.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
+#include "platform/RawPath.h"
 #include "platform/Trash.h"
 #include "platform/Volume.h"
 #include "services/Finder.h"
 #include "services/Scanner.h"
 #include "services/ShellRunner.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -434,31 +438,84 @@ std::optional<QString> validateCustom(const QString& path)
     return QStringLiteral("That location is protected and can't be cleaned.");
 }
 
-std::optional<TrashedItem> moveItemToTrash(const QByteArray& path)
+ScanRoot ScanRoot::at(const QString& root)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0 || path.contains('\0'))
-        return std::nullopt;
-    const QByteArray parent = Paths::realPath(slash == 0 ? QByteArray("/") : path.left(slash));
-    const QByteArray name = path.mid(slash + 1);
-    if (parent.isEmpty() || name.isEmpty() || name == "." || name == "..")
-        return std::nullopt;
-    const QByteArray item = join(parent, name);
-    QByteArray leadsTo = Paths::realPath(item);
-    if (leadsTo.isEmpty())
-        leadsTo = item; // a dangling link: only the link itself is at stake
-    if (!isSafe(QFile::decodeName(item)) || !isSafe(QFile::decodeName(leadsTo)))
-        return std::nullopt;
-    const Fd parentFd = NoFollow::openFolder(parent);
-    if (!parentFd)
-        return std::nullopt;
-    const std::optional<QString> where = Trash::moveToTrashAt(parentFd.get(), parent, name);
-    if (!where)
-        return std::nullopt;
-    return TrashedItem{QFile::decodeName(item), *where};
+    ScanRoot r;
+    r.given = RawPath::fromKey(Paths::expandTilde(root));
+    r.resolved = Paths::realPath(r.given);
+    return r;
 }
 
-std::optional<TrashedItem> moveItemToTrash(const QString& path) { return moveItemToTrash(QFile::encodeName(path)); }
+QByteArray ScanRoot::locate(const QByteArray& listed) const
+{
+    if (resolved.isEmpty() || !Paths::equalsOrBelow(listed, given))
+        return listed;
+    QByteArray rest = listed.mid(given.size());
+    while (rest.startsWith('/'))
+        rest.remove(0, 1);
+    return rest.isEmpty() ? resolved : join(resolved, rest);
+}
+
+PickedMove trashPicked(const PickedItem& picked, PickedIn tool)
+{
+    using Result = PickedMove::Result;
+    const auto ended = [](Result result) { return PickedMove{result, std::nullopt}; };
+    // The path as the listing spelled it, without repeated or trailing "/"; the home folder in
+    // the form the rule knows it (the system may report it through a link).
+    QByteArray path;
+    for (const QByteArray& piece : picked.path.split('/')) {
+        if (!piece.isEmpty())
+            path += '/' + piece;
+    }
+    if (!picked.path.startsWith('/') || path.isEmpty() || !NoFollow::isPlainAbsolute(path))
+        return ended(Result::refused);
+    const QByteArray reported = QFile::encodeName(QDir::homePath());
+    const QByteArray home = QFile::encodeName(Paths::home());
+    if (reported != home && Paths::isBelow(path, reported))
+        path = home + path.mid(reported.size());
+
+    QByteArray name;
+    errno = 0;
+    const Fd parent = NoFollow::openParent(path, &name);
+    if (!parent)
+        return ended(errno == ELOOP || errno == ENOTDIR || errno == ENOENT ? Result::changed : Result::failed);
+    const auto isTheListedItem = [&](struct stat* out) {
+        struct stat st {};
+        if (::fstatat(parent.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (out)
+            *out = st;
+        if (picked.kind != PickedItem::Kind::unknown && S_ISDIR(st.st_mode) != (picked.kind == PickedItem::Kind::folder))
+            return false;
+        return picked.device == 0 || picked.inode == 0 || (quint64(st.st_dev) == picked.device && quint64(st.st_ino) == picked.inode);
+    };
+    struct stat st {};
+    if (!isTheListedItem(&st))
+        return ended(Result::changed);
+    const QString reached = QFile::decodeName(path);
+    if (!mayTrashPicked(reached, tool, S_ISDIR(st.st_mode)))
+        return ended(Result::refused);
+    if (S_ISLNK(st.st_mode)) {
+        // The link goes as itself, but what it leads to must be allowed too.
+        const QByteArray leadsTo = Paths::realPath(path);
+        struct stat target {};
+        if (!leadsTo.isEmpty() && ::stat(leadsTo.constData(), &target) == 0
+            && !mayTrashPicked(QFile::decodeName(leadsTo), tool, S_ISDIR(target.st_mode)))
+            return ended(Result::refused);
+    }
+    const QByteArray parentPath = path.left(std::max<qsizetype>(1, path.size() - name.size() - 1));
+    // Checked once more right before the move, from the folder held open all along.
+    const std::optional<QString> where =
+        Trash::moveToTrashAt(parent.get(), parentPath, name, [&](const QString&) { return isTheListedItem(nullptr); });
+    if (!where)
+        return ended(isTheListedItem(nullptr) ? Result::failed : Result::changed);
+    return PickedMove{Result::moved, TrashedItem{reached, *where}};
+}
+
+QString changedSinceScan(const QString& path)
+{
+    return QCoreApplication::translate("Cleaner", "Not moved: %1 changed since the scan").arg(Paths::abbreviateHome(path));
+}
 
 QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash)
 {

@@ -56,18 +56,69 @@ std::optional<QString> location(const QString& path, bool builtIn);
 // other mounted volume.
 QStringList places(const QString& path, bool builtIn);
 
-// Moves one item the user picked in a tool to the Trash, safely: the folders leading to it are
-// resolved, the item itself is taken as it is (a link goes as a link); both it and what it leads
-// to must pass isSafe, it must not be or hold a Trash folder nor lie in one, and the move is done
-// relative to its folder opened without following a link. The item with its original (resolved
-// folders) and its path in the Trash, or no value when nothing was moved.
-std::optional<TrashedItem> moveItemToTrash(const QString& path);
-std::optional<TrashedItem> moveItemToTrash(const QByteArray& path);
+// ---- Moving what the user picked in a tool
 
-// Whether a tool window may move the item at `path` to the Trash when the user picks it: with its
-// symbolic links resolved, it passes isSafe or lies below the home folder (never the home folder
-// itself). Touches the file system to resolve the links.
-bool canTrashOnRequest(const QString& path);
+// The tool an item was picked in. What a tool may move goes a little beyond what the clearing
+// empties, each in its own way (see mayTrashPicked).
+enum class PickedIn { diskMap, fileFinder, projectCleanup, uninstaller };
+
+// A scan's root as the tool was given it and where it really lay when the scan started: the
+// tool lists its items below the root as given, and they are moved from below where it lay.
+struct ScanRoot {
+    QByteArray given;    // "~" expanded, as raw bytes
+    QByteArray resolved; // with every link followed; empty when it did not resolve
+    // `root` is a path or a RawPath key.
+    static ScanRoot at(const QString& root);
+    // Where an item listed at `listed` lies: below `resolved` when it was listed below `given`,
+    // otherwise `listed` as it is.
+    QByteArray locate(const QByteArray& listed) const;
+};
+
+// One item the user picked, as the tool's listing saw it.
+struct PickedItem {
+    enum class Kind { unknown, folder, notFolder };
+    QByteArray path;              // raw, absolute, below the scan root resolved when the scan started
+    Kind kind = Kind::unknown;    // as listed (a link counts as no folder)
+    quint64 device = 0, inode = 0; // as listed, when both are not 0
+};
+
+// How moving a picked item went.
+struct PickedMove {
+    enum class Result {
+        moved,
+        refused,  // the tool's rule does not let it go
+        changed,  // a folder on the way is now a link (or gone), or the item is not the one listed
+        failed,   // the Trash did not take it
+    };
+    Result result = Result::failed;
+    std::optional<TrashedItem> item; // when moved: its original and its path in the Trash
+};
+
+// The one rule of what a tool may move to the Trash when the user picks it, a pure test on a
+// path (absolute, links resolved) and whether the item there is a real folder: anything that
+// passes isSafe; in the Disk Map and the large-files window also anything else below the home
+// folder (never the home folder itself) but the places that keep keys and credentials, keyrings
+// and browser and mail profiles; in the uninstaller also an application bundle (a real "….app"
+// folder) in no protected place; project cleanup nothing more.
+bool mayTrashPicked(const QString& path, PickedIn tool, bool isFolder);
+
+// mayTrashPicked for the item at `path` as it stands now, to offer the move: judged where it
+// lies (the links of its folders resolved) and, for a link, also where it leads. Touches the file
+// system to resolve the links.
+bool canTrashOnRequest(const QString& path, PickedIn tool);
+
+// Moves a picked item to the Trash: every folder on the way is opened from "/" without following
+// a link (the home folder's own path as the system resolves it), the item found there must still
+// be the one listed (its kind, and its device and inode when the listing kept them, checked
+// again right before the move), the tool's rule must let it go where it lies and, for a link,
+// where it leads; then it is moved relative to that folder (a link as itself). Nothing else is
+// touched; an item that is not moved is not recorded.
+PickedMove trashPicked(const PickedItem& item, PickedIn tool);
+
+// The message of a picked item that was not moved because it changed since the tool listed it:
+// "Not moved: <path> changed since the scan" (the home folder shown as "~"), looked up for
+// translation.
+QString changedSinceScan(const QString& path);
 
 // Whether `path` (absolute, links resolved) is one of the rule's protected paths or lies in one
 // of its protected folders. Places outside the rule's allowed roots are not protected by this

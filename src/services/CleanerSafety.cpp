@@ -4,10 +4,13 @@
 #include "platform/UserDirs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStringList>
 
 #include <atomic>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,6 +24,9 @@ struct SafetyLists {
     QSet<QString> protectedPaths;
     QStringList protectedPrefixes;
     QStringList allowedRoots;
+    // The protected folders that keep keys and credentials, keyrings, and browser and mail
+    // profiles: not even a tool may move what lies in them (all of them are protected prefixes).
+    QStringList secretPrefixes;
 };
 
 // The form in which paths are compared: as they are, or case-folded after normalisation, so that
@@ -47,15 +53,16 @@ void addDesktopPlaces(SafetyLists& l, const QString& home)
         if (const std::optional<QString> p = UserDirs::path(d))
             paths.append(*p);
     }
-    QStringList prefixes{home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
+    QStringList secrets{home + "/.pki", home + "/.mozilla", home + "/.thunderbird"};
     for (const QString& folder : QSet<QString>{home + "/.config", config}) {
         for (const char* profile : {"/google-chrome", "/chromium", "/mozilla"})
-            prefixes.append(folder + QLatin1String(profile));
+            secrets.append(folder + QLatin1String(profile));
     }
     for (const QString& folder : QSet<QString>{home + "/.local/share", data}) {
-        for (const char* secrets : {"/keyrings", "/evolution"})
-            prefixes.append(folder + QLatin1String(secrets));
+        for (const char* keys : {"/keyrings", "/evolution"})
+            secrets.append(folder + QLatin1String(keys));
     }
+    QStringList prefixes = secrets;
     for (Dir d : {Dir::Pictures, Dir::Music}) {
         if (const std::optional<QString> p = UserDirs::path(d))
             prefixes.append(*p);
@@ -68,6 +75,8 @@ void addDesktopPlaces(SafetyLists& l, const QString& home)
         for (const QString& form : {Paths::clean(p), Paths::clean(Paths::resolveSymlinks(p))}) {
             if (!l.protectedPrefixes.contains(form))
                 l.protectedPrefixes.append(form);
+            if (secrets.contains(p) && !l.secretPrefixes.contains(form))
+                l.secretPrefixes.append(form);
         }
     }
 }
@@ -88,6 +97,7 @@ SafetyLists build(const QString& key, bool folded, HostPlatform platform)
                            // Keys and credentials, on every platform.
                            home + "/.ssh", home + "/.gnupg", home + "/Library/Keychains"};
     l.allowedRoots = {home, "/private/var/folders", "/Library/Caches"};
+    l.secretPrefixes = {home + "/.ssh", home + "/.gnupg", home + "/Library/Keychains", home + "/Library/Mail"};
     if (platform != HostPlatform::macOS)
         addDesktopPlaces(l, home);
     if (folded) {
@@ -98,6 +108,8 @@ SafetyLists build(const QString& key, bool folded, HostPlatform platform)
         for (QString& p : l.protectedPrefixes)
             p = comparable(p, true);
         for (QString& p : l.allowedRoots)
+            p = comparable(p, true);
+        for (QString& p : l.secretPrefixes)
             p = comparable(p, true);
     }
     return l;
@@ -160,19 +172,56 @@ bool isSafe(const QString& rawPath, HostPlatform platform)
     return path.split(QLatin1Char('/'), Qt::SkipEmptyParts).size() > 2;
 }
 
-bool canTrashOnRequest(const QString& path)
+bool mayTrashPicked(const QString& rawPath, PickedIn tool, bool isFolder)
 {
-    if (!path.startsWith(QLatin1Char('/')))
+    if (!rawPath.startsWith(QLatin1Char('/')) || rawPath.contains(QChar(0)))
         return false;
-    // A path through a missing folder keeps its ".." pieces when resolved; the rule and the test
-    // below judge the place those pieces spell.
-    const QString resolved = Paths::clean(Paths::resolveSymlinks(path));
-    if (isSafe(resolved))
+    const QString path = Paths::clean(rawPath);
+    if (isSafe(path))
         return true;
-    // What the user picked below the home folder may go, also where the rule would not empty it
-    // (a file in the music folder); the home folder itself never.
-    const QString home = Paths::home();
-    return Paths::isBelow(resolved, home);
+    switch (tool) {
+    case PickedIn::diskMap:
+    case PickedIn::fileFinder: {
+        // What the user picked below the home folder may go, also where the rule would not empty
+        // it (a file in the music folder); the home folder itself never, nor keys and profiles.
+        const QString home = Paths::home();
+        if (home == QLatin1String("/") || !Paths::isBelow(path, home))
+            return false;
+        const SafetyLists& l = lists(hostPlatform());
+        const QString compared = comparable(path, l.folded);
+        for (const QString& secret : l.secretPrefixes) {
+            if (Paths::equalsOrBelow(compared, secret))
+                return false;
+        }
+        return true;
+    }
+    case PickedIn::uninstaller:
+        // The app itself may lie outside the home folder: a bundle folder in no protected place.
+        return isFolder && path.endsWith(QLatin1String(".app")) && !isProtected(path);
+    case PickedIn::projectCleanup:
+        return false;
+    }
+    return false;
+}
+
+bool canTrashOnRequest(const QString& path, PickedIn tool)
+{
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)))
+        return false;
+    // Where the item lies: its folders' links resolved, the item itself as it is. A path through
+    // a missing folder keeps its ".." pieces; the rule judges the place those pieces spell.
+    const QString at = Paths::clean(Paths::resolveParent(path));
+    struct stat st {};
+    const bool exists = ::lstat(QFile::encodeName(at).constData(), &st) == 0;
+    if (!mayTrashPicked(at, tool, exists && S_ISDIR(st.st_mode)))
+        return false;
+    if (!exists || !S_ISLNK(st.st_mode))
+        return true;
+    // A link goes as itself, yet what it leads to must be allowed as well (a link to the home
+    // folder is the home folder to the user).
+    struct stat target {};
+    const QString leadsTo = Paths::clean(Paths::resolveSymlinks(at));
+    return mayTrashPicked(leadsTo, tool, ::stat(QFile::encodeName(at).constData(), &target) == 0 && S_ISDIR(target.st_mode));
 }
 
 } // namespace Cleaner

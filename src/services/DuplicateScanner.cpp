@@ -140,7 +140,8 @@ QList<DuplicateGroup> sortedGroups(const QList<DuplicateGroup>& groups)
 
 ScannedFile scanned(const Found& f)
 {
-    return ScannedFile{QByteArray::fromStdString(f.path()), f.file->allocated};
+    return ScannedFile{QByteArray::fromStdString(f.path()), f.file->allocated, quint64(f.file->device),
+                       quint64(f.file->inode)};
 }
 
 // Hashes a fixed list of files on helper threads, in list order as far as possible; the caller

@@ -15,6 +15,10 @@
 struct ScannedFile {
     QByteArray rawPath;
     qint64 size = 0;
+    // The file's device and inode as the walk met it, so that a move later can tell it is still
+    // this file; 0 when unknown. Not part of the value: two equal files may differ here.
+    quint64 device = 0;
+    quint64 inode = 0;
 
     // Unique and reversible key of the file: its path when that round-trips, otherwise
     // RawPath::key of the raw path (RawPath::fromKey gives the bytes back). Not for showing.
@@ -23,7 +27,10 @@ struct ScannedFile {
     QString path() const;
     // True when path() names exactly this file (its bytes are well-formed UTF-8).
     bool pathRoundTrips() const;
-    friend bool operator==(const ScannedFile&, const ScannedFile&) = default;
+    friend bool operator==(const ScannedFile& a, const ScannedFile& b)
+    {
+        return a.rawPath == b.rawPath && a.size == b.size;
+    }
 };
 size_t qHash(const ScannedFile& file, size_t seed = 0);
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -40,6 +41,11 @@ struct Kind {
 struct Hit {
     QByteArray path;
     qsizetype kind = 0;
+    std::pair<dev_t, ino_t> folder;   // the folder it is (a link: the folder it leads to)
+    // How directly the path reaches the folder: 0 with no link on the way, 1 through a linked
+    // folder above it, 2 as a link itself.
+    int indirection = 0;
+    int root = 0;                     // the index of the root it was found in
 };
 
 struct Search {
@@ -51,9 +57,7 @@ struct Search {
     qint64 cutoffMs = 0;        // milliseconds since the epoch
     QList<QByteArray> roots;    // the roots being searched, resolved: links may lead within them
     std::vector<std::pair<dev_t, ino_t>> onTheWay; // the folders being walked, root first
-    // Each folder reported once per root, however many links lead to it.
-    bool oncePerRoot = false;
-    std::set<std::pair<dev_t, ino_t>> reported;   // the folders reported in the current root
+    int root = 0;               // the index of the root being walked
     QList<Hit> found;
 };
 
@@ -100,12 +104,6 @@ bool hasMarker(const Kind& kind, int folderFd)
         }
     }
     return false;
-}
-
-// Whether the folder `target` (the candidate as it is reported, followed) is new in this root.
-bool firstTime(Search& s, const struct stat& target)
-{
-    return !s.oncePerRoot || s.reported.insert({target.st_dev, target.st_ino}).second;
 }
 
 bool oldEnough(const Search& s, const struct stat& own)
@@ -168,8 +166,10 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
         if (isMatch) {
             const Kind& kind = s.kinds[*kindAt];
             if (kind.maxDepth >= depth && hasMarker(kind, fd) && oldEnough(s, own)
-                && Cleaner::isSafe(QFile::decodeName(childResolved)) && firstTime(s, target))
-                s.found.append(Hit{child, *kindAt});
+                && Cleaner::isSafe(QFile::decodeName(childResolved))) {
+                const int indirection = S_ISLNK(own.st_mode) ? 2 : child == childResolved ? 0 : 1;
+                s.found.append(Hit{child, *kindAt, {target.st_dev, target.st_ino}, indirection, s.root});
+            }
             continue;
         }
         if (!childFd)
@@ -209,7 +209,9 @@ void search(Search& s, const QStringList& roots, const QStringList& ignore, int 
         if (location)
             s.roots.append(usable.last());
     }
-    for (const QByteArray& root : std::as_const(usable)) {
+    for (qsizetype i = 0; i < usable.size(); ++i) {
+        const QByteArray& root = usable[i];
+        s.root = int(i);
         if (root.isEmpty() || ignored(s, root))
             continue;
         Fd fd = NoFollow::openFolder(root);
@@ -217,7 +219,6 @@ void search(Search& s, const QStringList& roots, const QStringList& ignore, int 
         if (!fd || ::fstat(fd.get(), &st) != 0)
             continue;
         s.onTheWay.assign(1, {st.st_dev, st.st_ino});
-        s.reported.clear();
         walk(s, fd.get(), root, root, 0);
     }
 }
@@ -243,6 +244,38 @@ QList<QByteArray> searchByName(const QStringList& roots, const QSet<QString>& na
     return found;
 }
 
+// Each build folder once, however many ways lead to it, in the order found: within a root the
+// most direct of its paths (one without a link on the way before one through a linked folder,
+// the folder itself before a link to it); a link is kept only when the folder it leads to is
+// listed nowhere as itself, since moving the link frees nothing of it. Roots that overlap each
+// list the folders they share.
+QList<Hit> onceEach(const QList<Hit>& found)
+{
+    std::map<std::pair<int, std::pair<dev_t, ino_t>>, qsizetype> best;   // (root, folder) → hit
+    std::set<std::pair<dev_t, ino_t>> listedAsItself;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const Hit& hit = found[i];
+        if (hit.indirection < 2)
+            listedAsItself.insert(hit.folder);
+        const auto [at, added] = best.try_emplace({hit.root, hit.folder}, i);
+        if (!added && hit.indirection < found[at->second].indirection)
+            at->second = i;
+    }
+    std::vector<qsizetype> chosen;
+    for (const auto& [key, i] : best)
+        chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    QList<Hit> out;
+    std::set<std::pair<dev_t, ino_t>> linksKept;
+    for (const qsizetype i : chosen) {
+        const Hit& hit = found[i];
+        if (hit.indirection == 2 && (listedAsItself.count(hit.folder) || !linksKept.insert(hit.folder).second))
+            continue;
+        out.append(hit);
+    }
+    return out;
+}
+
 } // namespace
 
 namespace Finder {
@@ -254,6 +287,24 @@ bool isIgnored(const QString& path, const QStringList& ignore)
             return true;
     }
     return false;
+}
+
+QString chosenRoot(const QString& root)
+{
+    const QString expanded = Paths::expandTilde(root);
+    if (!expanded.startsWith(QLatin1Char('/')))
+        return expanded;
+    const QString resolved = Paths::resolveSymlinks(Paths::clean(expanded));
+    struct stat st {};
+    if (::stat(QFile::encodeName(resolved).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Paths::clean(expanded);
+    return resolved;
+}
+
+bool isMissingRoot(const QString& root)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(Paths::expandTilde(root)).constData(), &st) != 0 || !S_ISDIR(st.st_mode);
 }
 
 std::optional<QString> rootLocation(const QString& root)
@@ -302,7 +353,6 @@ QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifa
     if (types.isEmpty())
         return {};
     Search s;
-    s.oncePerRoot = true;
     for (const BuildArtifactType& type : types) {
         Kind kind{type.id, type.maxDepth, {}, true};
         for (const QString& m : type.markers)
@@ -315,7 +365,7 @@ QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifa
     }
     search(s, roots, ignore, minAgeDays, now);
     QList<TypedHit> hits;
-    for (const Hit& hit : std::as_const(s.found))
+    for (const Hit& hit : onceEach(s.found))
         hits.append(TypedHit{hit.path, s.kinds[hit.kind].id});
     return hits;
 }

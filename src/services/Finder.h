@@ -45,13 +45,23 @@ struct TypedHit {
 // Searches every root for build folders of the given kinds: a folder named as a kind whose
 // project folder (the folder holding it) lies no deeper than the kind's maxDepth, holds one of
 // the kind's markers, and passes the age test, the ignore list and the safety rule. Hits come
-// roots in order, each root in the pre-order of its walk; a build folder is never entered.
+// roots in order, each root in the pre-order of its walk; a build folder is never entered. A
+// folder reached in several ways is listed once per root, under its most direct path, and a
+// link to a folder that is listed as itself (in any root) is left out.
 QList<TypedHit> discoverByType(const QStringList& roots, const QList<BuildArtifactType>& types,
                                const QStringList& ignore, int minAgeDays, const QDateTime& now);
 
 // A search root ("~" expanded, cleaned) when it is a folder whose resolved path is its own path;
 // no value when it is missing, no folder, or a link lies on the way to it.
 std::optional<QString> rootLocation(const QString& root);
+
+// A search root the user chose (in the settings or a folder picker), as a search takes it: "~"
+// expanded, cleaned, and with its links resolved once, so that a root that is a link (~/code
+// leading to ~/src) is searched where it leads; unchanged but for the expansion when no folder
+// is there.
+QString chosenRoot(const QString& root);
+// Whether a chosen root names no folder (it is missing, or a file).
+bool isMissingRoot(const QString& root);
 
 // True when `path` equals an entry of `ignore` or lies below one (entries already expanded).
 bool isIgnored(const QString& path, const QStringList& ignore);

@@ -3,7 +3,6 @@
 #include "platform/AppBundle.h"
 #include "platform/FolderEntry.h"
 #include "platform/Paths.h"
-#include "platform/Trash.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
 
@@ -41,12 +40,17 @@ public:
     // it may be removed.
     void add(const QString& candidate, const QString& label, bool isBundle)
     {
-        const QString path = Paths::expandTilde(candidate);
-        if (m_seen.contains(path) || !entryExists(path))
+        const QString expanded = Paths::expandTilde(candidate);
+        if (m_seen.contains(expanded) || !entryExists(expanded))
+            return;
+        m_seen.insert(expanded);
+        // Listed where it really lies (the links of its folders resolved once, now): the removal
+        // moves it from there only while no folder on the way has changed.
+        const QString path = Paths::clean(Paths::resolveParent(expanded));
+        if (m_seen.contains(path) && path != expanded)
             return;
         m_seen.insert(path);
-        const bool allowed = isBundle ? Uninstaller::isRemovableBundle(path)
-                                      : Cleaner::isSafe(Paths::resolveParent(path));
+        const bool allowed = isBundle ? Uninstaller::isRemovableBundle(expanded) : Uninstaller::mayRemove(expanded);
         if (!allowed)
             return;
         UninstallItem item;
@@ -136,8 +140,8 @@ bool isRemovableBundle(const QString& path)
 {
     if (!isCleanAbsolute(path) || !path.endsWith(QLatin1String(".app")) || !isRealFolder(path))
         return false;
-    const QString located = Paths::resolveParent(path);
-    return !Cleaner::isProtected(path) && !Cleaner::isProtected(located);
+    const QString located = Paths::clean(Paths::resolveParent(path));
+    return !Cleaner::isProtected(path) && Cleaner::mayTrashPicked(located, Cleaner::PickedIn::uninstaller, true);
 }
 
 bool mayRemove(const QString& path)
@@ -146,24 +150,29 @@ bool mayRemove(const QString& path)
     // the one tested.
     if (!isCleanAbsolute(path))
         return false;
-    return Cleaner::isSafe(Paths::resolveParent(path)) || isRemovableBundle(path);
+    return Cleaner::canTrashOnRequest(path, Cleaner::PickedIn::uninstaller);
 }
 
 Removal remove(const QStringList& paths)
 {
     Removal result;
     for (const QString& path : paths) {
-        const qint64 size = Scanner::directorySize(path);
-        if (!mayRemove(path))
+        // The path is moved as it is written: a "." or ".." piece would name another item than
+        // the one listed.
+        if (!isCleanAbsolute(path))
             continue;
-        // Moved where it really lies: the Trash opens every folder on the way without
-        // following a link, so the item is named by its resolved folders.
-        const QString located = Paths::resolveParent(path);
-        const std::optional<QString> where = Trash::moveToTrash(located);
-        if (!where)
+        const qint64 size = Scanner::directorySize(path);
+        // Moved from where it was listed, with every folder on the way opened without following
+        // a link, and only while the rule lets it go there.
+        Cleaner::PickedItem item;
+        item.path = QFile::encodeName(path);
+        const Cleaner::PickedMove moved = Cleaner::trashPicked(item, Cleaner::PickedIn::uninstaller);
+        if (moved.result == Cleaner::PickedMove::Result::changed)
+            result.changed.append(path);
+        if (!moved.item)
             continue;
         result.freed += size;
-        result.trashed.append({located, *where});
+        result.trashed.append(*moved.item);
     }
     return result;
 }

@@ -41,6 +41,7 @@ namespace Uninstaller {
 struct Removal {
     qint64 freed = 0;
     QList<TrashedItem> trashed;
+    QStringList changed;   // paths not moved because they changed since they were listed
     friend bool operator==(const Removal&, const Removal&) = default;
 };
 
@@ -50,16 +51,20 @@ AppInfo inspect(const QString& appPath);
 // The app itself and its existing leftovers, in the order of the candidate table, each sized.
 QList<UninstallItem> leftovers(const AppInfo& app);
 
-// Moves each path that may be removed to the Trash, in order; paths that are refused or fail
-// are skipped. `freed` counts the sizes measured just before the moves that succeeded.
+// Moves each path that may be removed to the Trash, in order, from where it was listed: every
+// folder on the way is opened without following a link and the rule is applied where the move
+// finds it (Cleaner::trashPicked). Paths that are refused or fail are skipped, those that changed
+// since they were listed are named in `changed`. `freed` counts the sizes measured just before
+// the moves that succeeded.
 Removal remove(const QStringList& paths);
 
 // Whether a name or identifier can stand as one path component: not empty, no "/", no NUL,
 // not "." or "..".
 bool isPlainComponent(const QString& value);
 
-// Whether the item at `path` may be moved to the Trash: where it really lies (links among its
-// parents resolved) it passes the safety rule, or it is an application bundle there.
+// Whether the item at `path` may be moved to the Trash: the tools' rule for the uninstaller
+// (Cleaner::canTrashOnRequest), where it really lies (links among its parents resolved) and,
+// for a link, where it leads: it passes the safety rule, or it is an application bundle there.
 bool mayRemove(const QString& path);
 
 // Whether `path` is an application bundle that may be removed: its name ends in ".app", it is a

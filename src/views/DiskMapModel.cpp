@@ -4,11 +4,11 @@
 #include "platform/Background.h"
 #include "platform/MainThreadRelay.h"
 #include "platform/Paths.h"
-#include "platform/Trash.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
 #include "views/DiskMapStyle.h"
+#include "views/components/TransientMessage.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -85,8 +85,12 @@ DiskMapModel::DiskMapModel(DiskMapEnvironment environment, QObject* parent)
                         const DiskMapScanner::ChildDone& child) {
             return DiskMapScanner::scanStreaming(root, token, progress, child);
         };
-    if (!m_env.moveToTrash)
-        m_env.moveToTrash = [](const QString& path) { return Trash::moveToTrash(path); };
+    if (!m_env.trashPicked)
+        m_env.trashPicked = [](const Cleaner::PickedItem& item) {
+            return Cleaner::trashPicked(item, Cleaner::PickedIn::diskMap);
+        };
+    m_message = new TransientMessage(kMessageDelayMs, this);
+    connect(m_message, &TransientMessage::changed, this, &DiskMapModel::messageChanged);
     if (!m_env.pool)
         m_env.pool = &Background::userInitiated();
 
@@ -181,6 +185,8 @@ void DiskMapModel::scan(const std::optional<QString>& path)
         m_token->cancel();
     m_token = std::make_shared<CancelToken>();
     registerRunning(m_token);
+    // The tree is named below the root as given; its items are moved from where it lies now.
+    m_scanRoot = Cleaner::ScanRoot::at(p);
 
     setIsScanning(true);
     setScannedBytes(0);
@@ -402,33 +408,26 @@ bool DiskMapModel::canTrash(const DiskNode& node) const
     // A path that does not name exactly this item (its name is not UTF-8) is never acted on.
     if (node.isSynthetic() || !node.pathRoundTrips())
         return false;
-    const QString resolved = Paths::resolveSymlinks(node.path());
-    // The canonical home, as the safety rule has it: a home reached through a link still
-    // compares equal to the resolved paths below it.
-    const QString home = Paths::home();
-    if (resolved == home)
-        return false;
-    if (Cleaner::isSafe(resolved))
-        return true;
-    return home != QLatin1String("/") && resolved.startsWith(home + QLatin1Char('/'));
+    return Cleaner::canTrashOnRequest(node.path(), Cleaner::PickedIn::diskMap);
 }
+
+std::optional<QString> DiskMapModel::message() const { return m_message->text(); }
 
 void DiskMapModel::trash(const DiskNode& node)
 {
-    if (!m_appModel || !canTrash(node))
+    // The rule is applied where the move finds the item, not to what the path leads to now.
+    if (!m_appModel || node.isSynthetic() || !node.pathRoundTrips())
         return;
-    // The folders leading to the item with their links resolved (as the safety rule saw them),
-    // the item itself as it is: a link is moved as itself.
-    const QString shown = node.path();
-    const QString parent = Paths::resolveSymlinks(shown.left(std::max<qsizetype>(1, shown.lastIndexOf(QLatin1Char('/')))));
-    const QString path = (parent == QLatin1String("/") ? parent : parent + QLatin1Char('/')) + Paths::lastComponent(shown);
-    const std::optional<QString> where = m_env.moveToTrash(path);
-    if (!where)
+    Cleaner::PickedItem item;
+    item.path = m_scanRoot.locate(node.rawPath());
+    // A link is listed as no folder, and is moved as itself.
+    item.kind = node.isDirectory() ? Cleaner::PickedItem::Kind::folder : Cleaner::PickedItem::Kind::notFolder;
+    const Cleaner::PickedMove moved = m_env.trashPicked(item);
+    if (moved.result == Cleaner::PickedMove::Result::changed)
+        m_message->show(Cleaner::changedSinceScan(node.path()));
+    if (!moved.item)
         return;
-    QList<TrashedItem> items;
-    if (!where->isEmpty())
-        items.append(TrashedItem{path, *where});
-    m_appModel->recordExternalDeletion(node.name(), node.size(), items);
+    m_appModel->recordExternalDeletion(node.name(), node.size(), {*moved.item});
     scan();
 }
 

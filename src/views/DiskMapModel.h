@@ -2,6 +2,7 @@
 #include "models/CancelToken.h"
 #include "models/DiskNode.h"
 #include "platform/MainThreadRelay.h"
+#include "services/Cleaner.h"
 #include "services/DiskMapScanner.h"
 
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@ class AppModel;
 class QThreadPool;
 class QTimer;
 class QWidget;
+class TransientMessage;
 class UserDefaults;
 
 // What the Disk Map model needs from its surroundings; tests replace the scan and the Trash.
@@ -28,8 +30,8 @@ struct DiskMapEnvironment {
     std::function<DiskNode(const QString& root, const CancelToken& token, const DiskMapScanner::Progress& onProgress,
                            const DiskMapScanner::ChildDone& onChild)>
         scan;
-    // Moves the item to the Trash; its new path, or no value when it could not be moved.
-    std::function<std::optional<QString>(const QString& path)> moveToTrash;
+    // Moves a picked item to the Trash, as Cleaner::trashPicked does for the Disk Map.
+    std::function<Cleaner::PickedMove(const Cleaner::PickedItem& item)> trashPicked;
     QThreadPool* pool = nullptr;        // null: the user-initiated pool
 };
 
@@ -52,6 +54,7 @@ class DiskMapModel : public QObject {
     Q_PROPERTY(qint64 scannedBytes READ scannedBytes NOTIFY scannedBytesChanged)
     Q_PROPERTY(std::optional<DiskNode> selection READ selection WRITE setSelection NOTIFY selectionChanged)
     Q_PROPERTY(QString rootPath READ rootPath NOTIFY rootPathChanged)
+    Q_PROPERTY(std::optional<QString> message READ message NOTIFY messageChanged)
 
 public:
     static constexpr const char* kRootKey = "diskMapRoot";
@@ -75,6 +78,11 @@ public:
     const std::optional<DiskNode>& selection() const { return m_selection; }
     void setSelection(const std::optional<DiskNode>& node);
     const QString& rootPath() const { return m_rootPath; }
+    // What the last move to the Trash has to tell (an item that changed since the scan), for a
+    // while after it; none otherwise.
+    static constexpr int kMessageDelayMs = 8000;
+    std::optional<QString> message() const;
+    TransientMessage& messageHolder() const { return *m_message; }
 
     // The application model, held weakly; deletions are recorded there.
     void setAppModel(AppModel* model);
@@ -101,11 +109,15 @@ public:
     void goUp();
     void moveSelection(int delta);
 
-    // Whether `node` may be moved to the Trash: never the synthetic node or the home folder
-    // itself, nor an item whose shown path is not its own; anything the safety rule accepts, and
-    // anything else below the home folder.
+    // Whether `node` may be moved to the Trash: never the synthetic node, nor an item whose shown
+    // path is not its own; otherwise as the tools' rule has it for the Disk Map
+    // (Cleaner::canTrashOnRequest): never the home folder itself (nor a link to it), anything the
+    // safety rule accepts, and anything else below the home folder but keys and profiles.
     bool canTrash(const DiskNode& node) const;
-    // Moves `node` to the Trash, records it in the history and scans the same folder again.
+    // Moves `node` to the Trash from where the scan found it (below the root as it lay when the
+    // scan started, every folder on the way opened without following a link, the item still of
+    // the kind listed), records it in the history and scans the same folder again. An item that
+    // changed since the scan is not moved, nor recorded; the message says so.
     void trash(const DiskNode& node);
     // Asks for a folder (accept button "Scan") and scans it.
     void pickFolderAndScan(QWidget* parent = nullptr);
@@ -121,6 +133,7 @@ Q_SIGNALS:
     void scannedBytesChanged();
     void selectionChanged();
     void rootPathChanged();
+    void messageChanged();
 
 private:
     struct Session;
@@ -148,6 +161,8 @@ private:
     std::optional<DiskNode> m_selection;
     mutable std::optional<QList<DiskNode>> m_currentChildren;   // made on first use
     QString m_rootPath;
+    Cleaner::ScanRoot m_scanRoot;   // of the latest scan
+    TransientMessage* m_message = nullptr;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
     QList<DiskNode> m_partialChildren;   // largest first, equal sizes in arrival order

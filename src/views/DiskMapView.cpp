@@ -9,6 +9,7 @@
 #include "views/DiskMapCanvas.h"
 #include "views/DiskMapSideList.h"
 #include "views/DiskMapStartScreen.h"
+#include "views/components/TransientMessage.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/Divider.h"
 #include "views/components/Labels.h"
@@ -232,6 +233,8 @@ QWidget* DiskMapView::buildMapScreen()
     m_list->setFixedWidth(Style::metric(260));
     body->addWidget(m_list);
     column->addLayout(body, 1);
+    // What the last move to the Trash has to tell, over the detail bar.
+    column->addWidget(makeMessageLine(m_model->messageHolder(), screen));
 
     column->addWidget(makeDivider(screen));
     column->addWidget(buildDetailBar());

@@ -8,8 +8,10 @@
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
+#include "views/components/TransientMessage.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -17,9 +19,12 @@
 FileFinderModel::FileFinderModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
+      m_trash([](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::fileFinder); }),
+      m_message(new TransientMessage(kMessageDelayMs, this)),
       m_relay(MainThreadRelay<FileFinderModel>::create(this)),
       m_rootPath(Paths::home())
 {
+    connect(m_message, &TransientMessage::changed, this, &FileFinderModel::messageChanged);
     if (!m_scan)
         m_scan = [](const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
                     const DuplicateScanner::ResultHandler& onResult) {
@@ -56,6 +61,8 @@ void FileFinderModel::scan(const std::optional<QString>& path)
         m_token->cancel();
     const CancelTokenPtr token = std::make_shared<CancelToken>();
     m_token = token;
+    // The files are listed below the root as given and moved from where it lay now.
+    m_scanRoot = Cleaner::ScanRoot::at(m_rootPath);
 
     setResult({});
     setSelected({});
@@ -171,7 +178,7 @@ bool FileFinderModel::canTrash(const QString& id)
 {
     // A name whose shown path would name another file is never moved by that path.
     const QByteArray raw = RawPath::fromKey(id);
-    return RawPath::roundTrips(raw) && Cleaner::canTrashOnRequest(QString::fromUtf8(raw));
+    return RawPath::roundTrips(raw) && Cleaner::canTrashOnRequest(QString::fromUtf8(raw), Cleaner::PickedIn::fileFinder);
 }
 
 QString FileFinderModel::historyName(qsizetype count)
@@ -180,28 +187,48 @@ QString FileFinderModel::historyName(qsizetype count)
          + QStringLiteral(" (duplicate/large)");
 }
 
+std::optional<QString> FileFinderModel::message() const { return m_message->text(); }
+
 void FileFinderModel::trashSelected()
 {
     if (!m_appModel)
         return;
+    // What the scan saw of each file: its device and inode.
+    QHash<QString, ScannedFile> listed;
+    for (const ScannedFile& file : std::as_const(m_result.largest))
+        listed.insert(file.id(), file);
+    for (const DuplicateGroup& group : std::as_const(m_result.duplicates)) {
+        for (const ScannedFile& file : group.files)
+            listed.insert(file.id(), file);
+    }
     // In a fixed order, so that the history lists the items the same way each time.
     QStringList ids = m_selected.values();
     std::sort(ids.begin(), ids.end());
     qint64 freed = 0;
     QList<TrashedItem> trashed;
+    QStringList changed;
     for (const QString& id : ids) {
-        if (!canTrash(id))
-            continue;   // stays ticked; its box cannot be used
-        // The same text (it round-trips), its folders resolved: the move opens every folder on
-        // the way without following a link, so one under a linked scan root is named where it is.
-        const QString path = Paths::resolveParent(QString::fromUtf8(RawPath::fromKey(id)));
-        const qint64 size = Scanner::directorySize(path);
-        const std::optional<QString> moved = Trash::moveToTrash(path);
-        if (!moved)
+        // A name whose shown path would name another file is never moved; the rule is applied
+        // where the move finds the file (one it refuses stays ticked; its box cannot be used).
+        if (!RawPath::roundTrips(RawPath::fromKey(id)))
+            continue;
+        const ScannedFile file = listed.value(id, ScannedFile{RawPath::fromKey(id), 0});
+        Cleaner::PickedItem item;
+        item.path = m_scanRoot.locate(file.rawPath);
+        item.kind = Cleaner::PickedItem::Kind::notFolder;
+        item.device = file.device;
+        item.inode = file.inode;
+        const qint64 size = Scanner::directorySize(item.path);
+        const Cleaner::PickedMove moved = m_trash ? m_trash(item) : Cleaner::PickedMove{};
+        if (moved.result == Cleaner::PickedMove::Result::changed)
+            changed.append(file.path());
+        if (!moved.item)
             continue;   // shown again by the rescan below
         freed += size;
-        trashed.append(TrashedItem{path, *moved});
+        trashed.append(*moved.item);
     }
+    if (!changed.isEmpty())
+        m_message->show(Cleaner::changedSinceScan(changed.first()));
     m_appModel->recordExternalDeletion(historyName(trashed.size()), freed, trashed);
     scan();
 }

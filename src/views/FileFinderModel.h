@@ -1,6 +1,7 @@
 #pragma once
 #include "models/CancelToken.h"
 #include "platform/MainThreadRelay.h"
+#include "services/Cleaner.h"
 #include "services/DuplicateScanner.h"
 
 #include <QObject>
@@ -14,6 +15,7 @@
 
 class AppModel;
 class QWidget;
+class TransientMessage;
 
 // The state behind the large and duplicate files window: the folder scanned, the latest result
 // of the scan (the 100 largest files and the groups of identical files), the files the user has
@@ -30,6 +32,7 @@ class FileFinderModel : public QObject {
     Q_PROPERTY(int scannedCount READ scannedCount NOTIFY scannedCountChanged)
     Q_PROPERTY(QString rootPath READ rootPath NOTIFY rootPathChanged)
     Q_PROPERTY(QSet<QString> selected READ selected NOTIFY selectedChanged)
+    Q_PROPERTY(std::optional<QString> message READ message NOTIFY messageChanged)
 
 public:
     // The scan the model runs; DuplicateScanner::scan unless a test scripts its own. Called on a
@@ -49,6 +52,14 @@ public:
     const QString& rootPath() const { return m_rootPath; }
     // The ids (ScannedFile::id) of the ticked files, shared by both lists.
     const QSet<QString>& selected() const { return m_selected; }
+    // What the last move to the Trash has to tell (a file that changed since the scan), for a
+    // while after it; none otherwise.
+    static constexpr int kMessageDelayMs = 8000;
+    std::optional<QString> message() const;
+    TransientMessage& messageHolder() const { return *m_message; }
+    // Moves one picked file to the Trash; Cleaner::trashPicked unless a test replaces it.
+    using TrashFunction = std::function<Cleaner::PickedMove(const Cleaner::PickedItem&)>;
+    void setTrashFunction(TrashFunction trash) { m_trash = std::move(trash); }
 
     // The application model that trashing records into; set by the window when it appears.
     void setAppModel(AppModel* model) { m_appModel = model; }
@@ -64,8 +75,10 @@ public:
     void toggle(const QString& id);
     // The bytes of the ticked files of the current result, each file once.
     qint64 selectedSize() const;
-    // Moves the ticked files that may go to the Trash, records them as one history entry and
-    // scans the folder again.
+    // Moves the ticked files that may go to the Trash, each from where the scan found it (below
+    // the root resolved when the scan started) and only while it is still the file listed;
+    // records them as one history entry and scans the folder again. A file that changed since
+    // the scan stays, unrecorded, and the message says so.
     void trashSelected();
     // Whether the file with this id may be moved to the Trash from this window: its shown path
     // names it (the bytes of its name are well-formed), and the path passes the tool windows'
@@ -85,6 +98,7 @@ Q_SIGNALS:
     void scannedCountChanged();
     void rootPathChanged();
     void selectedChanged();
+    void messageChanged();
 
 private:
     void setResult(const FileScanResult& value);
@@ -99,6 +113,9 @@ private:
     void scanEnded(const CancelTokenPtr& token);
 
     ScanFunction m_scan;
+    TrashFunction m_trash;
+    TransientMessage* m_message = nullptr;
+    Cleaner::ScanRoot m_scanRoot;   // of the latest scan
     std::shared_ptr<MainThreadRelay<FileFinderModel>> m_relay;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;

@@ -5,6 +5,7 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
 #include "views/FileFinderRows.h"
+#include "views/components/TransientMessage.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -78,6 +79,8 @@ LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction
     m_tabs->addWidget(m_duplicates.stack);
     m_content->addWidget(m_tabs);
     column->addWidget(m_content, 1);
+    // What the last move to the Trash has to tell, over the footer.
+    column->addWidget(makeMessageLine(m_model->messageHolder(), this));
 
     column->addWidget(makeDivider(this));
     column->addWidget(buildFooter());

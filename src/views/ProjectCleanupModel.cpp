@@ -6,6 +6,8 @@
 #include "platform/RawPath.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
+#include "services/Finder.h"
 
 #include <QHash>
 #include <QThreadPool>
@@ -31,13 +33,6 @@ bool earlier(const std::optional<QDateTime>& a, const std::optional<QDateTime>& 
     return *a < *b;
 }
 
-// Where the folder really is, links resolved, for the safety rule.
-QString resolvedPath(const QByteArray& raw)
-{
-    const QByteArray real = Paths::realPath(raw);
-    return real.isEmpty() ? Paths::resolveSymlinks(RawPath::display(raw)) : RawPath::display(real);
-}
-
 } // namespace
 
 std::optional<QDateTime> ProjectGroup::oldest() const
@@ -61,9 +56,11 @@ qint64 ProjectGroup::totalSize() const
 ProjectCleanupModel::ProjectCleanupModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
-      m_trash([](const QByteArray& raw) { return Cleaner::moveItemToTrash(raw); }),
+      m_trash([](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::projectCleanup); }),
+      m_message(new TransientMessage(kMessageDelayMs, this)),
       m_relay(MainThreadRelay<ProjectCleanupModel>::create(this))
 {
+    connect(m_message, &TransientMessage::changed, this, &ProjectCleanupModel::messageChanged);
     if (!m_scan)
         m_scan = &ProjectScanner::scan;
 }
@@ -198,19 +195,25 @@ void ProjectCleanupModel::scan()
     const CancelTokenPtr token = std::make_shared<CancelToken>();
     m_token = token;
 
-    setDirs({});
-    setSelected({});
-    setFoundCount(0);
-    setHasScanned(false);
-    setIsScanning(true);
-
-    const QStringList roots = effectiveRoots();
+    // The roots as they are now: a linked one searched where it leads, a missing one noted.
+    QStringList roots;
+    m_missingRoots.clear();
+    for (const QString& root : effectiveRoots()) {
+        if (Finder::isMissingRoot(root))
+            m_missingRoots.append(Paths::abbreviateHome(Paths::expandTilde(root)));
+        roots.append(Finder::chosenRoot(root));
+    }
     QStringList ignore;
     int minAgeDays = 0;
     if (m_appModel) {
         ignore = m_appModel->settings().ignoredFinderPaths();
         minAgeDays = m_appModel->settings().finderMinAgeDaysClamped();
     }
+    setDirs({});
+    setSelected({});
+    setFoundCount(0);
+    setHasScanned(false);
+    setIsScanning(true);
 
     Background::userInitiated().start([scan = m_scan, roots, ignore, minAgeDays, token, relay = m_relay] {
         scan(
@@ -250,8 +253,10 @@ void ProjectCleanupModel::pickFolderAndScan(QWidget* parent)
 {
     Dialogs::PickRequest request;
     request.acceptLabel = tr("Scan");
+    // The picker opens at the first root, or at home when that names no folder.
     const QStringList roots = effectiveRoots();
-    request.startPath = roots.isEmpty() ? Paths::home() : Paths::expandTilde(roots.first());
+    request.startPath = roots.isEmpty() || Finder::isMissingRoot(roots.first()) ? Paths::home()
+                                                                              : Paths::expandTilde(roots.first());
     request.kind = Dialogs::PickKind::Folder;
     const QPointer<ProjectCleanupModel> self(this);
     Dialogs::pick(parent, request, [self](std::optional<QString> chosen) {
@@ -333,23 +338,29 @@ void ProjectCleanupModel::trashSelected()
     qint64 freed = 0;
     QList<TrashedItem> trashed;
     QSet<QString> done;
+    QStringList changed;
     for (const ProjectDir& dir : std::as_const(targets)) {
         done.insert(dir.path);
-        const QByteArray raw = RawPath::fromKey(dir.path);
-        // Where the folder really is must pass the rule; the move itself takes the folder as
-        // found (a link goes as the link).
-        if (!Cleaner::isSafe(resolvedPath(raw)))
-            continue;
-        const std::optional<TrashedItem> moved = m_trash ? m_trash(raw) : std::nullopt;
-        if (!moved)
+        // The folder as the search reached it (below its root, which is searched only where it
+        // really lies); the rule is applied where the move finds it, and a link goes as itself.
+        Cleaner::PickedItem item;
+        item.path = RawPath::fromKey(dir.path);
+        const Cleaner::PickedMove moved = m_trash ? m_trash(item) : Cleaner::PickedMove{};
+        if (moved.result == Cleaner::PickedMove::Result::changed)
+            changed.append(RawPath::display(item.path));
+        if (!moved.item)
             continue;
         freed += dir.size;
-        trashed.append(*moved);
+        trashed.append(*moved.item);
     }
     dropFolders(done);
+    if (!changed.isEmpty())
+        m_message->show(Cleaner::changedSinceScan(changed.first()));
     if (m_appModel)
         m_appModel->recordExternalDeletion(historyName(trashed.size()), freed, trashed);
 }
+
+std::optional<QString> ProjectCleanupModel::message() const { return m_message->text(); }
 
 void ProjectCleanupModel::pin(const ProjectDir& dir)
 {

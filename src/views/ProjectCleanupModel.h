@@ -3,6 +3,7 @@
 #include "models/CleanRecord.h"
 #include "models/ProjectDir.h"
 #include "platform/MainThreadRelay.h"
+#include "services/Cleaner.h"
 #include "services/ProjectScanner.h"
 
 #include <QList>
@@ -18,6 +19,7 @@
 
 class AppModel;
 class QWidget;
+class TransientMessage;
 
 // A project folder with its visible build folders, for the list grouped by project.
 struct ProjectGroup {
@@ -57,6 +59,7 @@ class ProjectCleanupModel : public QObject {
     Q_PROPERTY(bool groupByProject READ groupByProject WRITE setGroupByProject NOTIFY groupByProjectChanged)
     Q_PROPERTY(QSet<QString> activeKinds READ activeKinds WRITE setActiveKinds NOTIFY activeKindsChanged)
     Q_PROPERTY(std::optional<QString> overrideRoot READ overrideRoot NOTIFY overrideRootChanged)
+    Q_PROPERTY(std::optional<QString> message READ message NOTIFY messageChanged)
 
 public:
     // The scan the model runs on a background thread; ProjectScanner::scan unless a test scripts
@@ -64,10 +67,11 @@ public:
     using ScanFunction = std::function<void(const QStringList& roots, const QStringList& ignore, int minAgeDays,
                                             const CancelToken& token, const ProjectScanner::Progress& onProgress,
                                             const ProjectScanner::Found& onFound)>;
-    // Moves one folder (its raw path) to the Trash: where it was and where it went, or no value
-    // when it was not moved. Cleaner::moveItemToTrash (the folders on the way opened without
-    // following a link, the folder itself moved as it is) unless a test replaces it.
-    using TrashFunction = std::function<std::optional<TrashedItem>(const QByteArray& path)>;
+    // Moves one picked folder to the Trash: Cleaner::trashPicked for project cleanup (the folders
+    // on the way opened without following a link, the folder itself moved as it is, the rule
+    // applied where it lies) unless a test replaces it.
+    using TrashFunction = std::function<Cleaner::PickedMove(const Cleaner::PickedItem& item)>;
+    static constexpr int kMessageDelayMs = 8000;
 
     explicit ProjectCleanupModel(ScanFunction scan = {}, QObject* parent = nullptr);
     ~ProjectCleanupModel() override;
@@ -87,6 +91,10 @@ public:
     const QSet<QString>& activeKinds() const { return m_activeKinds; }
     void setActiveKinds(const QSet<QString>& value);
     const std::optional<QString>& overrideRoot() const { return m_overrideRoot; }
+    // What the last move to the Trash has to tell (a folder that changed since the scan), for a
+    // while after it; none otherwise.
+    std::optional<QString> message() const;
+    TransientMessage& messageHolder() const { return *m_message; }
 
     // The application model, held weakly; set by the window when it is shown.
     void setAppModel(AppModel* model);
@@ -97,6 +105,9 @@ public:
     // Derived values.
     QStringList effectiveRoots() const;
     QString rootsLabel() const;
+    // The roots of the latest scan that named no folder when it started, as rootsLabel shows
+    // them ("~/src"); empty before the first scan.
+    const QStringList& missingRoots() const { return m_missingRoots; }
     QList<KindFacet> kindFacets() const;
     QList<ProjectDir> sortedDirs() const;
     qint64 selectedSize() const;
@@ -128,6 +139,7 @@ Q_SIGNALS:
     void groupByProjectChanged();
     void activeKindsChanged();
     void overrideRootChanged();
+    void messageChanged();
 
 private:
     void setDirs(const QList<ProjectDir>& value);
@@ -141,6 +153,7 @@ private:
 
     ScanFunction m_scan;
     TrashFunction m_trash;
+    TransientMessage* m_message = nullptr;
     std::shared_ptr<MainThreadRelay<ProjectCleanupModel>> m_relay;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
@@ -154,4 +167,5 @@ private:
     bool m_groupByProject = false;
     QSet<QString> m_activeKinds;
     std::optional<QString> m_overrideRoot;
+    QStringList m_missingRoots;
 };

@@ -2,9 +2,11 @@
 
 #include "AppModel.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/Paths.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
 #include "views/ProjectCleanupRows.h"
+#include "views/components/TransientMessage.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -139,6 +141,8 @@ ProjectCleanupView::ProjectCleanupView(AppModel& appModel, ProjectCleanupModel::
     column->addWidget(buildFilterRow());
     column->addWidget(makeDivider(this));
     column->addWidget(buildContent(), 1);
+    // What the last move to the Trash has to tell, over the footer.
+    column->addWidget(makeMessageLine(m_model->messageHolder(), this));
     column->addWidget(makeDivider(this));
     column->addWidget(buildFooter());
 
@@ -458,7 +462,7 @@ void ProjectCleanupView::updateContent()
     const QString roots = m_model->rootsLabel();
     m_scanningText->setText(tr("Scanning %1… %2 found").arg(roots, QString::number(m_model->foundCount())));
     if (QLabel* message = m_empty->messageLabel())
-        message->setText(tr("Nothing to clean under %1.").arg(roots));
+        message->setText(emptyMessage());
 
     if (!m_model->dirs().isEmpty())
         m_content->setCurrentWidget(m_list);
@@ -471,6 +475,24 @@ void ProjectCleanupView::updateContent()
 }
 
 QWidget* ProjectCleanupView::shownContent() const { return m_content->currentWidget(); }
+
+QString ProjectCleanupView::emptyMessage() const
+{
+    // The roots searched, then each one that was not there: a missing root is no tidy one.
+    const QStringList& missing = m_model->missingRoots();
+    QStringList searched;
+    for (const QString& root : m_model->effectiveRoots()) {
+        const QString shown = Paths::abbreviateHome(Paths::expandTilde(root));
+        if (!missing.contains(shown))
+            searched.append(shown);
+    }
+    QStringList lines;
+    if (!searched.isEmpty() || missing.isEmpty())
+        lines.append(tr("Nothing to clean under %1.").arg(searched.join(QLatin1String(", "))));
+    for (const QString& root : missing)
+        lines.append(tr("%1 doesn't exist.").arg(root));
+    return lines.join(QLatin1Char('\n'));
+}
 
 // ---------------------------------------------------------------------------------------------
 

@@ -96,6 +96,8 @@ public:
     EmptyState* emptyResult() const { return m_empty; }
     // The widget that fills the content area now.
     QWidget* shownContent() const;
+    // The empty result's message: the roots searched, and each that does not exist.
+    QString emptyMessage() const;
     LinkButton* selectAllButton() const { return m_selectAll; }
     QLabel* summaryLabel() const { return m_summary; }
     QLabel* selectedSizeLabel() const { return m_selectedSize; }

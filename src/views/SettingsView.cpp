@@ -7,6 +7,7 @@
 #include "platform/ui/Dialogs.h"
 #include "services/AppLanguage.h"
 #include "services/AppSettings.h"
+#include "services/Finder.h"
 #include "services/LoginItem.h"
 #include "services/Updater.h"
 #include "views/components/ElidedLabel.h"
@@ -868,9 +869,16 @@ void SettingsView::syncFolders(FolderSection& section, FolderList list, const QS
 {
     section.empty->parentWidget()->setVisible(paths.isEmpty());
     section.rows->setVisible(!paths.isEmpty());
-    if (paths == section.shown)
+    // A project folder that is not there is marked: its search finds nothing.
+    QStringList missing;
+    if (list == FolderList::projects)
+        for (const QString& path : paths)
+            if (Finder::isMissingRoot(path))
+                missing.append(path);
+    if (paths == section.shown && missing == section.missing)
         return;
     section.shown = paths;
+    section.missing = missing;
     // The rows are made anew; the old ones go once the click that may have removed them is over.
     for (QWidget* old : section.rows->rows()) {
         old->hide();
@@ -890,6 +898,13 @@ void SettingsView::syncFolders(FolderSection& section, FolderList list, const QS
         label->setFont(Style::monospaced(Style::Text::caption));
         label->setColor(Style::primary(colours.boxPalette));
         line->addWidget(label, 1);
+        if (missing.contains(path)) {
+            QLabel* mark = caption(t(QT_TRANSLATE_NOOP("SettingsView", "Doesn't exist")), errorColor());
+            mark->setObjectName(QStringLiteral("missingFolder"));
+            mark->setWordWrap(false);
+            mark->setParent(r);
+            line->addWidget(mark);
+        }
         auto* remove = new QToolButton(r);
         remove->setObjectName(QStringLiteral("removeFolder"));
         remove->setAutoRaise(true);

@@ -109,6 +109,7 @@ private:
         SettingsForm::RowStack* rows = nullptr;
         QLabel* empty = nullptr;
         QStringList shown;
+        QStringList missing;   // the shown project folders that name no folder
         QString symbol;
     };
 

@@ -6,6 +6,7 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
 #include "platform/ui/Dialogs.h"
+#include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
 
 #include <QCoro/QCoroFuture>
@@ -177,6 +178,9 @@ QCoro::Task<> UninstallerModel::removal(QStringList paths, QString name, AppMode
     const QString message = !moved ? tr("Couldn't remove %1.").arg(name)
         : result.freed >= 1 ? tr("Removed %1 — freed %2. Items are in the Trash.").arg(name, formatBytes(result.freed))
                             : tr("Removed %1. Items are in the Trash; About can put them back.").arg(name);
-    m_message->show(message);
+    // What changed since the leftovers were found stayed where it is; the message says so.
+    m_message->show(result.changed.isEmpty()
+                        ? message
+                        : message + QLatin1Char('\n') + Cleaner::changedSinceScan(result.changed.first()));
     Q_EMIT removalFinished();
 }

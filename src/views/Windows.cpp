@@ -1,6 +1,9 @@
 #include "views/Windows.h"
 
+#include "views/components/Style.h"
+
 #include "platform/ui/Activation.h"
+#include "views/components/Style.h"
 #include "views/components/WindowCenterer.h"
 
 #include <QCloseEvent>
@@ -123,29 +126,40 @@ QWidget* Windows::open(const QString& id)
     return w;
 }
 
-QPoint Windows::placeClear(const QRect& window, const QRect& keepClear, const QRect& area)
+QPoint Windows::placeClear(const QRect& window, const KeepClear& keep, const QRect& area, int minTitleHeight)
 {
-    if (!window.intersects(keepClear))
+    const QRect& panel = keep.frame;
+    if (!window.intersects(panel))
         return window.topLeft();
     constexpr int gap = 12;
     auto clampY = [&](int y) { return std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - window.height())); };
     auto clampX = [&](int x) { return std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - window.width())); };
+    const bool rightFirst = area.right() - panel.right() >= panel.left() - area.left();
+    const QPoint right(panel.right() + 1 + gap, clampY(window.top()));
+    const QPoint left(panel.left() - gap - window.width(), clampY(window.top()));
     const QList<QPoint> candidates = {
-        {keepClear.right() + 1 + gap, clampY(window.top())},
-        {keepClear.left() - gap - window.width(), clampY(window.top())},
-        {clampX(window.left()), keepClear.bottom() + 1 + gap},
-        {clampX(window.left()), keepClear.top() - gap - window.height()},
+        rightFirst ? right : left,
+        rightFirst ? left : right,
+        {clampX(window.left()), panel.bottom() + 1 + gap},
+        {clampX(window.left()), panel.top() - gap - window.height()},
     };
     for (const QPoint& at : candidates)
         if (area.contains(QRect(at, window.size())))
             return at;
-    return window.topLeft();
+    // It covers the panel in part whatever happens: as little as the roomier side allows, and
+    // never its title bar, so that the panel can still be seen and moved.
+    const int x = rightFirst ? clampX(area.right() + 1 - window.width()) : area.left();
+    const QRect title(panel.left(), panel.top(), panel.width(), std::max(keep.titleHeight, minTitleHeight));
+    int y = clampY(window.top());
+    if (QRect(QPoint(x, y), window.size()).intersects(title))
+        y = title.bottom() + 1;
+    return {x, y};
 }
 
 void Windows::keepClear(QWidget* w) const
 {
-    const std::optional<QRect> clear = m_keepClear ? m_keepClear() : std::nullopt;
-    if (!clear || w->isMaximized() || w->isFullScreen())
+    const std::optional<KeepClear> keep = m_keepClear ? m_keepClear() : std::nullopt;
+    if (!keep || w->isMaximized() || w->isFullScreen())
         return;
     QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -153,7 +167,8 @@ void Windows::keepClear(QWidget* w) const
     QRect frame = w->frameGeometry();
     if (!w->isVisible())
         frame.setSize(w->size().expandedTo(w->sizeHint()));
-    const QPoint at = placeClear(frame, *clear, screen->availableGeometry());
+    // A desktop that reports no title bar still shows the panel's own header at its top.
+    const QPoint at = placeClear(frame, *keep, screen->availableGeometry(), Style::metric(32));
     if (at != frame.topLeft())
         w->move(at);
 }

@@ -42,13 +42,20 @@ public:
     QWidget* window(const QString& id) const;
     bool isOpen(const QString& id) const { return window(id) != nullptr; }
 
-    // A frame on screen that opening windows keep clear of (the panel while it is a window of
-    // its own), or none. A window that would cover it moves beside it.
-    void setKeepClear(std::function<std::optional<QRect>()> frame) { m_keepClear = std::move(frame); }
-    // Where a window of frame `window` goes so as not to cover `keepClear` on a screen area
-    // `area`: beside it on the right, else on the left, else below, else above, as near to
-    // where it was as fits; where it was when it does not cover it or nothing fits.
-    static QPoint placeClear(const QRect& window, const QRect& keepClear, const QRect& area);
+    // A window on screen that opening windows keep clear of (the panel while it is a window of
+    // its own): its frame and the height of its title bar at the frame's top.
+    struct KeepClear {
+        QRect frame;
+        int titleHeight = 0;
+    };
+    // What to keep clear of now, or none. A window that would cover it moves beside it.
+    void setKeepClear(std::function<std::optional<KeepClear>()> keep) { m_keepClear = std::move(keep); }
+    // Where a window of frame `window` goes so as not to cover `keep` on a screen area `area`:
+    // beside it on the side with more room, else on the other side, else below, else above, as
+    // near to where it was as fits. When it fits whole nowhere: on the side with more room,
+    // against the area's edge there, and no higher than just below the title bar (at least
+    // `minTitleHeight` high), which so stays in sight. Where it was when it does not cover it.
+    static QPoint placeClear(const QRect& window, const KeepClear& keep, const QRect& area, int minTitleHeight = 0);
 
 Q_SIGNALS:
     void opened(const QString& id);
@@ -58,6 +65,6 @@ private:
     void keepClear(QWidget* w) const;
 
     QHash<QString, Scene> m_scenes;
-    std::function<std::optional<QRect>()> m_keepClear;
+    std::function<std::optional<KeepClear>()> m_keepClear;
     QHash<QString, QPointer<QWidget>> m_open;
 };

@@ -5,6 +5,8 @@
 #include "AppModel.h"
 #include "platform/MountedVolumes.h"
 #include "services/DiskMapScanner.h"
+#include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
 #include "views/DiskMapCanvas.h"
 #include "views/DiskMapModel.h"
 #include "views/DiskMapSideList.h"
@@ -113,7 +115,7 @@ struct Scans {
         env.pool = &pool;
         env.scan = [tree](const QString&, const CancelToken&, const DiskMapScanner::Progress&,
                           const DiskMapScanner::ChildDone&) { return tree; };
-        env.moveToTrash = [](const QString&) { return std::optional<QString>(); };
+        env.trashPicked = [](const Cleaner::PickedItem&) { return Cleaner::PickedMove{}; };
         return env;
     }
     DiskMapEnvironment partial(const DiskNode& tree, int count)
@@ -209,6 +211,15 @@ void finishedMaps()
         waitForScan(view);
         view->setColorMode(DiskColorMode::age);
         shoot(view, "diskmap-age", kSize);
+    }
+    {
+        // A move refused because the item changed since the scan.
+        auto* view = makeView(scans.finished(tree));
+        view->model().scan(home());
+        waitForScan(view);
+        view->model().setSelection(tree.children().at(1));
+        view->model().messageHolder().hold(Cleaner::changedSinceScan(tree.children().at(1).path()));
+        shoot(view, "diskmap-not-moved", kSize);
     }
     {
         auto* view = makeView(scans.finished(tree));

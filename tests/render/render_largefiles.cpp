@@ -3,6 +3,8 @@
 #include "RenderKit.h"
 
 #include "AppModel.h"
+#include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
 #include "views/LargeFilesView.h"
 
 #include <QAbstractButton>
@@ -141,6 +143,13 @@ void largeFiles()
         shoot(view, QStringLiteral("largefiles-largest"), size);
     }
     shoot(viewAfter(done, 1), QStringLiteral("largefiles-duplicates"), size);
+    {
+        // A ticked copy that changed since the scan stayed where it is.
+        LargeFilesView* view = viewAfter(done, 1);
+        view->model().messageHolder().hold(Cleaner::changedSinceScan(at("Music/Samples/kick copy.wav")));
+        settle();
+        shoot(view, QStringLiteral("largefiles-not-moved"), size);
+    }
     CannedScan many;
     many.results = {longResult()};
     {

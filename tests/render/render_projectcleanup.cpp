@@ -6,10 +6,14 @@
 
 #include "AppModel.h"
 #include "models/BuildArtifactType.h"
+#include "platform/Paths.h"
+#include "services/Cleaner.h"
+#include "views/components/TransientMessage.h"
 #include "views/ProjectCleanupRows.h"
 #include "views/ProjectCleanupView.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QScrollBar>
 #include <QThread>
 
@@ -119,6 +123,11 @@ void projectCleanup()
                         selectPaths(m, {"src/rust-cli/target", "src/ml-notebook/.venv", "dev/android-app/build"});
                     }),
           QStringLiteral("projectcleanup-results"), size);
+    shoot(viewAfter(done,
+                    [](ProjectCleanupModel& m) {
+                        m.messageHolder().hold(Cleaner::changedSinceScan(Paths::home() + "/src/web-shop/node_modules"));
+                    }),
+          QStringLiteral("projectcleanup-not-moved"), size);
 
     shoot(viewAfter(done,
                     [](ProjectCleanupModel& m) {
@@ -156,7 +165,12 @@ void projectCleanup()
     oneKind.dirs = {seeded()[0], seeded()[8], seeded()[9]};
     shoot(viewAfter(oneKind), QStringLiteral("projectcleanup-one-kind"), size);
 
+    // Nothing found: with both roots there, and on a home without ~/dev.
+    QDir().mkpath(home() + QStringLiteral("/src"));
+    QDir().mkpath(home() + QStringLiteral("/dev"));
     shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty"), size);
+    QDir(home() + QStringLiteral("/dev")).removeRecursively();
+    shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty-missing"), size);
 }
 
 } // namespace

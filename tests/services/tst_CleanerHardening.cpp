@@ -569,14 +569,18 @@ private Q_SLOTS:
             if (child == 0) {
                 const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
                 ::setenv("DUSTLET_EMPTY_TRASH_CHILD", "1", 1);
-                if (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0)
+                const QByteArray homePath = QFile::encodeName(home.path());
+                // As "nobody", with the home and this program within reach (a temporary folder
+                // below a private one is not): otherwise the test cannot be run here.
+                if (::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0
+                    && ::access(homePath.constData(), R_OK | W_OK | X_OK) == 0 && ::access(self.constData(), X_OK) == 0)
                     ::execl(self.constData(), self.constData(), "emptyTrashAsTheUser", "-silent", nullptr);
                 ::_exit(3);
             }
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
             if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
-                QSKIP("could not run as \"nobody\" here");
+                QSKIP("could not run as \"nobody\" here (no setuid, or the temporary folder is out of its reach)");
             QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the clearing as \"nobody\" failed");
         } else {
             emptyTrashAsTheUser();
@@ -661,26 +665,101 @@ private Q_SLOTS:
         QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
-    // The helper the tools use: the item as picked (a link goes as itself), its folders resolved,
-    // the rule on both, and never the Trash itself.
-    void toolMoveToTrash()
+    // The move of an item the user picked in a tool, after the tool listed it: a folder on the
+    // way swapped for a link, or an item that is no longer the one listed, is not moved and
+    // nothing else is touched; the tool's rule is applied where the move finds the item (and, for
+    // a link, where it leads); the Trash itself never goes.
+    void pickedItemMoves_data()
     {
-        TestHome home;
-        home.writeText("Downloads/file.zip", "zip");
-        home.symlink("dl", home("Downloads"));
-        const auto moved = Cleaner::moveItemToTrash(home("dl/file.zip"));
-        QVERIFY(moved);
-        QCOMPARE(moved->original, home("Downloads/file.zip"));
-        QVERIFY(Trash::putBack(moved->trashPath, moved->original));
+        QTest::addColumn<QString>("listed");   // the item as the tool listed it, relative to home
+        QTest::addColumn<QString>("change");   // what happens after the listing
+        QTest::addColumn<int>("kind");         // PickedItem::Kind as listed
+        QTest::addColumn<bool>("withIdentity"); // the listing kept device and inode
+        QTest::addColumn<int>("result");       // PickedMove::Result
+        using K = Cleaner::PickedItem::Kind;
+        using R = Cleaner::PickedMove::Result;
+        QTest::newRow("unchanged") << "work/app/data/report.pdf" << "" << int(K::notFolder) << true << int(R::moved);
+        QTest::newRow("folder on the way now a link to Documents")
+            << "work/app/data/report.pdf" << "data->Documents" << int(K::notFolder) << false << int(R::changed);
+        QTest::newRow("folder on the way now a link to the keys")
+            << "work/app/data/id_ed25519" << "data->.ssh" << int(K::notFolder) << true << int(R::changed);
+        QTest::newRow("a folder named Documents, its folder now a link to home")
+            << "work/app/data/Documents" << "app->home" << int(K::folder) << false << int(R::changed);
+        QTest::newRow("item replaced by a folder") << "work/app/data/report.pdf" << "item->folder" << int(K::notFolder)
+                                                   << false << int(R::changed);
+        QTest::newRow("item replaced by another file") << "work/app/data/report.pdf" << "item->file" << int(K::notFolder)
+                                                       << true << int(R::changed);
+        QTest::newRow("item gone") << "work/app/data/report.pdf" << "item->gone" << int(K::unknown) << false
+                                   << int(R::changed);
+        QTest::newRow("item is a link to the home folder") << "work/app/data/homelink" << "" << int(K::notFolder)
+                                                           << false << int(R::refused);
+        QTest::newRow("item is a link to the keys") << "work/app/data/keylink" << "" << int(K::notFolder) << false
+                                                    << int(R::refused);
+        QTest::newRow("the home folder itself") << "" << "" << int(K::folder) << false << int(R::refused);
+        QTest::newRow("the keys themselves") << ".ssh/id_ed25519" << "" << int(K::notFolder) << true << int(R::refused);
+        QTest::newRow("the Trash") << ".local/share/Trash" << "" << int(K::folder) << false << int(R::failed);
+        QTest::newRow("a link to a file goes as itself") << "work/app/data/alias" << "" << int(K::notFolder) << false
+                                                         << int(R::moved);
+    }
 
-        home.writeText("Documents/a.txt", "a");
-        home.symlink("Library/Caches/to-docs", home("Documents"));
-        QCOMPARE(Cleaner::moveItemToTrash(home("Documents")), std::nullopt);
-        QCOMPARE(Cleaner::moveItemToTrash(home(".local/share/Trash")), std::nullopt);
-        QCOMPARE(Cleaner::moveItemToTrash(home(".local/share")), std::nullopt);
-        const auto link = Cleaner::moveItemToTrash(home("Library/Caches/to-docs"));
-        QVERIFY(!link); // it leads to a protected place
-        QVERIFY(QFileInfo::exists(home("Documents/a.txt")));
+    void pickedItemMoves()
+    {
+        QFETCH(QString, listed);
+        QFETCH(QString, change);
+        QFETCH(int, kind);
+        QFETCH(bool, withIdentity);
+        QFETCH(int, result);
+        TestHome home;
+        home.writeText("work/app/data/report.pdf", "cache copy");
+        home.writeText("work/app/data/id_ed25519", "not a key");
+        home.mkdir("work/app/data/Documents");
+        home.symlink("work/app/data/homelink", home.path());
+        home.symlink("work/app/data/keylink", home(".ssh/id_ed25519"));
+        home.symlink("work/app/data/alias", home("work/app/data/report.pdf"));
+        home.writeText("Documents/report.pdf", "the user's report");
+        home.writeText(".ssh/id_ed25519", "the key");
+        home.mkdir(".local/share/Trash/files");
+        const QMap<QString, QByteArray> precious{{"Documents/report.pdf", "the user's report"}, {".ssh/id_ed25519", "the key"}};
+
+        Cleaner::PickedItem item;
+        item.path = QFile::encodeName(home(listed));
+        item.kind = Cleaner::PickedItem::Kind(kind);
+        struct stat st {};
+        if (withIdentity && ::lstat(item.path.constData(), &st) == 0) {
+            item.device = quint64(st.st_dev);
+            item.inode = quint64(st.st_ino);
+        }
+        // The change after the listing.
+        if (change == "data->Documents")
+            QVERIFY(home.swapForLink("work/app/data", home("Documents")));
+        else if (change == "data->.ssh")
+            QVERIFY(home.swapForLink("work/app/data", home(".ssh")));
+        else if (change == "app->home")
+            QVERIFY(home.swapForLink("work/app", home.path()));
+        else if (change == "item->folder") {
+            QVERIFY(QFile::remove(home(listed)));
+            home.mkdir(listed);
+        } else if (change == "item->file") {
+            home.writeText(listed + ".new", "another file");
+            QVERIFY(::rename(QFile::encodeName(home(listed + ".new")).constData(), item.path.constData()) == 0);
+        } else if (change == "item->gone")
+            QVERIFY(QFile::remove(home(listed)));
+
+        const Cleaner::PickedMove moved = Cleaner::trashPicked(item, Cleaner::PickedIn::diskMap);
+        QCOMPARE(int(moved.result), result);
+        QCOMPARE(moved.item.has_value(), result == int(Cleaner::PickedMove::Result::moved));
+        for (auto it = precious.begin(); it != precious.end(); ++it)
+            QCOMPARE(readAll(home(it.key())), it.value());
+        QVERIFY(QFileInfo(home("Documents")).isDir());
+        QVERIFY(QFileInfo(home(".local/share/Trash")).isDir());
+        if (moved.item) {
+            QCOMPARE(moved.item->original, home(listed));
+            QVERIFY(!lexists(home(listed)));
+            QVERIFY(lexists(moved.item->trashPath));
+            QVERIFY(Trash::putBack(moved.item->trashPath, moved.item->original));
+        } else if (change.isEmpty() || (change.startsWith("item->") && change != "item->gone")) {
+            QVERIFY(lexists(home(listed)));   // what is there now stays
+        }
     }
 
 private:

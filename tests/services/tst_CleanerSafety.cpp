@@ -106,39 +106,79 @@ private Q_SLOTS:
         QVERIFY(cache);
     }
 
-    // What a tool window lets the user move to the Trash: anything the rule allows, and anything
-    // below the home folder even where the rule protects it, judged on the resolved path.
-    void canTrashOnRequest_data()
+    // The one rule of what a tool lets the user move to the Trash, for every tool, judged where the
+    // item lies (links of its folders resolved) and, for a link, where it leads: anything the
+    // clearing's rule allows; in the Disk Map and the large-files window anything else below the
+    // home folder but keys, keyrings and profiles; in the uninstaller an app bundle in no
+    // protected place; in project cleanup nothing more.
+    void pickedItemRule_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("file in home") << "~/a.bin" << true;
-        QTest::newRow("below Music, protected by the rule") << "~/Music/song.mp3" << true;
-        QTest::newRow("Documents itself, below home") << "~/Documents" << true;
-        QTest::newRow("home itself") << "~" << false;
-        QTest::newRow("home with a trailing slash") << "~/" << false;
-        QTest::newRow("dot-dot back to home") << "~/x/.." << false;
-        QTest::newRow("below an allowed root outside home") << "/Library/Caches/app/big.bin" << true;
-        QTest::newRow("outside home and the roots") << "/usr/share/big.bin" << false;
-        QTest::newRow("home's name as a prefix only") << "~x/a.bin" << false;
-        QTest::newRow("relative") << "a.bin" << false;
-        QTest::newRow("link in home to a folder outside") << "~/out/file.bin" << false;
-        QTest::newRow("link in home to the home folder") << "~/self" << false;
-        QTest::newRow("link in home to a file in home") << "~/alias.bin" << true;
+        QTest::addColumn<QString>("path");        // "~" for the test home; "@" for a folder outside it
+        QTest::addColumn<bool>("inTheWindows");   // the Disk Map and the large-files window
+        QTest::addColumn<bool>("inProjects");
+        QTest::addColumn<bool>("inUninstaller");
+        QTest::newRow("file in home") << "~/a.bin" << true << true << true;
+        QTest::newRow("below Music, protected by the rule") << "~/Music/song.mp3" << true << false << false;
+        QTest::newRow("Documents itself, below home") << "~/Documents" << true << false << false;
+        QTest::newRow("build folder in Documents") << "~/Documents/app/node_modules" << true << true << true;
+        QTest::newRow("home itself") << "~" << false << false << false;
+        QTest::newRow("home with a trailing slash") << "~/" << false << false << false;
+        QTest::newRow("dot-dot back to home") << "~/x/.." << false << false << false;
+        QTest::newRow("below an allowed root outside home") << "/Library/Caches/app/big.bin" << true << true << true;
+        QTest::newRow("outside home and the roots") << "/usr/share/big.bin" << false << false << false;
+        QTest::newRow("home's name as a prefix only") << "~x/a.bin" << false << false << false;
+        QTest::newRow("relative") << "a.bin" << false << false << false;
+        QTest::newRow("link in home to a folder outside") << "~/out" << false << false << false;
+        QTest::newRow("through a link in home to a folder outside") << "~/out/file.bin" << false << false << false;
+        QTest::newRow("link in home to the home folder") << "~/self" << false << false << false;
+        QTest::newRow("link in home to a file in home") << "~/alias.bin" << true << true << true;
+        QTest::newRow("ssh key") << "~/.ssh/id_ed25519" << false << false << false;
+        QTest::newRow("ssh folder") << "~/.ssh" << false << false << false;
+        QTest::newRow("ssh key through a link") << "~/keys/id_ed25519" << false << false << false;
+        QTest::newRow("gpg keys") << "~/.gnupg/pubring.kbx" << false << false << false;
+        QTest::newRow("keychain") << "~/Library/Keychains/login.keychain-db" << false << false << false;
+        QTest::newRow("mail") << "~/Library/Mail/V10/box" << false << false << false;
+        QTest::newRow("keyring") << "~/.local/share/keyrings/login.keyring" << false << false << false;
+        QTest::newRow("certificates") << "~/.pki/nssdb/cert9.db" << false << false << false;
+        QTest::newRow("browser profile") << "~/.mozilla/firefox/p.default/key4.db" << false << false << false;
+        QTest::newRow("browser profile in config") << "~/.config/google-chrome/Default/Login Data" << false << false << false;
+        QTest::newRow("mail profile") << "~/.thunderbird/p/Mail/inbox" << false << false << false;
+        QTest::newRow("browser cache, not a profile") << "~/.cache/mozilla/firefox/p/cache2" << true << true << true;
+        QTest::newRow("app outside home") << "@/Outside.app" << false << false << true;
+        QTest::newRow("file named like an app outside home") << "@/File.app" << false << false << false;
+        QTest::newRow("link named like an app outside home") << "@/Link.app" << false << false << false;
+        QTest::newRow("app in Music") << "~/Music/Player.app" << true << false << false;
+        QTest::newRow("app below the keys") << "~/.ssh/Agent.app" << false << false << false;
     }
-    void canTrashOnRequest()
+    void pickedItemRule()
     {
         QFETCH(QString, path);
-        QFETCH(bool, allowed);
+        QFETCH(bool, inTheWindows);
+        QFETCH(bool, inProjects);
+        QFETCH(bool, inUninstaller);
         TestHome home;
-        QTemporaryDir outside;
-        QVERIFY(outside.isValid());
+        QTemporaryDir outsideDir;
+        QVERIFY(outsideDir.isValid());
+        const QString outside = QDir(outsideDir.path()).canonicalPath();
         home.writeFile("a.bin", 10);
-        home.symlink("out", QDir(outside.path()).canonicalPath());
+        home.writeText(".ssh/id_ed25519", "key");
+        home.symlink("out", outside);
         home.symlink("self", home.path());
+        home.symlink("keys", home(".ssh"));
         home.symlink("alias.bin", home("a.bin"));
-        const QString p = path.startsWith('~') ? home.path() + path.mid(1) : path;
-        QCOMPARE(Cleaner::canTrashOnRequest(p), allowed);
+        home.mkdir("Music/Player.app");
+        home.mkdir(".ssh/Agent.app");
+        QVERIFY(QDir().mkpath(outside + "/Outside.app"));
+        QFile file(outside + "/File.app");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(outside + "/Outside.app", outside + "/Link.app"));
+        const QString p = path.startsWith('~') ? home.path() + path.mid(1)
+                        : path.startsWith('@') ? outside + path.mid(1)
+                                               : path;
+        QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::diskMap), inTheWindows);
+        QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::fileFinder), inTheWindows);
+        QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::projectCleanup), inProjects);
+        QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::uninstaller), inUninstaller);
     }
 
     // Off macOS the rule also protects the desktop's own places. The user folders come from a

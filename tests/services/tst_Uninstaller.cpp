@@ -319,7 +319,7 @@ private Q_SLOTS:
         QCOMPARE(labelsOf(found), QStringList{"Logs"});
         QVERIFY(QDir(home("Library/Logs")).removeRecursively());
         home.symlink("Library/Logs", home("Library/Mail"));
-        QCOMPARE(Uninstaller::remove(pathsOf(found)), Uninstaller::Removal{});
+        QCOMPARE(Uninstaller::remove(pathsOf(found)), (Uninstaller::Removal{0, {}, pathsOf(found)}));
         QVERIFY(QFileInfo::exists(mail));
     }
 };

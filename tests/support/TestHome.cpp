@@ -142,6 +142,14 @@ bool TestHome::setAge(const QString& absolutePath, const QDateTime& when)
     return ::utimensat(AT_FDCWD, absolutePath.toLocal8Bit().constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+bool TestHome::swapForLink(const QString& relative, const QString& target) const
+{
+    const QByteArray from = QFile::encodeName((*this)(relative));
+    if (::rename(from.constData(), (from + ".moved").constData()) != 0)
+        return false;
+    return ::symlink(QFile::encodeName(target).constData(), from.constData()) == 0;
+}
+
 QString TestHome::symlink(const QString& relative, const QString& target) const
 {
     const QString p = (*this)(relative);

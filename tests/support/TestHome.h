@@ -59,6 +59,10 @@ public:
     static bool setAge(const QString& absolutePath, const QDateTime& when);
     // A symbolic link at `relative` pointing to `target` (taken as given).
     QString symlink(const QString& relative, const QString& target) const;
+    // What an attacker does between a listing and a move: the folder at `relative` is put aside
+    // (renamed to `relative` + ".moved") and a link to `target` takes its place. False when it
+    // could not be done.
+    bool swapForLink(const QString& relative, const QString& target) const;
     // The allocated size of one path, as the file system reports it (st_blocks * 512).
     static qint64 allocated(const QString& absolutePath);
 

@@ -78,11 +78,13 @@ public:
         env.pool = &m_pool;
         env.scan = [this](const QString& root, const CancelToken& token, const DiskMapScanner::Progress& progress,
                           const DiskMapScanner::ChildDone& child) { return run(root, token, progress, child); };
-        env.moveToTrash = [this](const QString& path) -> std::optional<QString> {
+        env.trashPicked = [this](const Cleaner::PickedItem& item) {
+            const QString path = QString::fromUtf8(item.path);
             trashed.append(path);
             if (!trashSucceeds)
-                return std::nullopt;
-            return QStringLiteral("/trash/files/") + Paths::lastComponent(path);
+                return Cleaner::PickedMove{};
+            return Cleaner::PickedMove{Cleaner::PickedMove::Result::moved,
+                                       TrashedItem{path, QStringLiteral("/trash/files/") + Paths::lastComponent(path)}};
         };
         return env;
     }

@@ -7,6 +7,7 @@
 #include "views/DiskMapModel.h"
 #include "views/components/Style.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,6 +25,18 @@ struct Fixture {
 };
 
 QList<DiskNode> kidsOf(const std::optional<DiskNode>& n) { return n ? n->children() : QList<DiskNode>{}; }
+
+// The node of a tree with the path `path`, searched depth first.
+std::optional<DiskNode> findNode(const DiskNode& tree, const QString& path)
+{
+    if (tree.path() == path)
+        return tree;
+    for (const DiskNode& child : tree.children()) {
+        if (const std::optional<DiskNode> found = findNode(child, path))
+            return found;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -356,6 +369,64 @@ private Q_SLOTS:
         f.model->stop();
     }
 
+    // The real scan and the real move: the map is made, then a folder on the way to the picked
+    // item is swapped for a link into Documents, the keys or home; the move is asked for. Nothing
+    // outside the pick moves, the window is told, no history record is made; unswapped, the item
+    // goes and is recorded.
+    void pickedItemSwappedAfterTheScan_data()
+    {
+        QTest::addColumn<QString>("picked");   // relative to home
+        QTest::addColumn<QString>("swapped");  // the folder swapped for a link; "" none
+        QTest::addColumn<QString>("target");   // where the link leads, relative to home
+        QTest::newRow("unswapped") << "work/evilapp/data/report.pdf" << "" << "";
+        QTest::newRow("its folder, to Documents") << "work/evilapp/data/report.pdf" << "work/evilapp/data" << "Documents";
+        QTest::newRow("a folder named Documents, its folder to home") << "work/evilapp/Documents" << "work/evilapp" << "";
+        QTest::newRow("its folder, to the keys") << "work/evilapp/data/id_ed25519" << "work/evilapp/data" << ".ssh";
+    }
+
+    void pickedItemSwappedAfterTheScan()
+    {
+        QFETCH(QString, picked);
+        QFETCH(QString, swapped);
+        QFETCH(QString, target);
+        ModelFixture app;
+        TestHome& home = app.home;
+        auto appModel = app.makeModel();
+        home.writeFile("work/evilapp/data/report.pdf", 65536);
+        home.writeFile("work/evilapp/data/id_ed25519", 8192);
+        home.writeFile("work/evilapp/Documents/notes.txt", 8192);
+        home.writeText("Documents/report.pdf", "the user's report");
+        home.writeText("Documents/notes.txt", "the user's notes");
+        home.writeText(".ssh/id_ed25519", "the key");
+        DiskMapEnvironment env;   // the real scan and the real move
+        env.defaults = &home.defaults();
+        DiskMapModel model(env);
+        model.setAppModel(appModel.get());
+        model.scan(home("work"));
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isScanning(), 10000);
+        const std::optional<DiskNode> node = findNode(*model.root(), home(picked));
+        QVERIFY(node);
+        QVERIFY(model.canTrash(*node));
+        if (!swapped.isEmpty())
+            QVERIFY(home.swapForLink(swapped, home(target)));
+
+        model.trash(*node);
+        QCOMPARE(TestHome::contents(home("Documents/report.pdf")), QByteArray("the user's report"));
+        QCOMPARE(TestHome::contents(home("Documents/notes.txt")), QByteArray("the user's notes"));
+        QCOMPARE(TestHome::contents(home(".ssh/id_ed25519")), QByteArray("the key"));
+        if (swapped.isEmpty()) {
+            QCOMPARE(appModel->history().size(), 1);
+            QCOMPARE(appModel->history().first().items->first().original, home(picked));
+            QVERIFY(!TestHome::lexists(home(picked)));
+            QVERIFY(!model.message());
+        } else {
+            QVERIFY(appModel->history().isEmpty());
+            QCOMPARE(model.message(), std::optional<QString>("Not moved: ~/" + picked + " changed since the scan"));
+            QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty());
+        }
+        model.stop();
+    }
+
     void trashRecordsAndRescans()
     {
         Fixture f;
@@ -390,17 +461,22 @@ private Q_SLOTS:
         QVERIFY(f.model->isScanning());
         QCOMPARE(f.scans.waitForCall(1), r);
 
-        // Through a linked folder, the move is given the folder the link leads to (as the safety
-        // rule saw it); the item itself is not resolved.
+        // Below a scan root that is a link, the move is given the item below the folder the
+        // root led to when the scan started; the item itself is not resolved.
         f.app.home.writeFile("real/x.bin", 4096);
         f.app.home.symlink("linked", f.home("real"));
-        f.model->trash(fileNode(f.home("linked/x.bin"), 4096));
+        f.model->scan(f.home("linked"));
+        f.scans.waitForCall(2);
+        const DiskNode x = fileNode(f.home("linked/x.bin"), 4096);
+        f.scans.finish(2, folderNode(f.home("linked"), {x}));
+        QTRY_VERIFY(!f.model->isScanning());
+        f.model->trash(x);
         QCOMPARE(f.scans.trashed.last(), f.home("real/x.bin"));
         f.model->stop();
 
-        // Refused nodes are never moved.
+        // The synthetic node is never handed to the move; anything else is, and the move's rule
+        // judges it where it finds it (the home folder itself is refused there).
         f.model->trash(syntheticNode(victim.id(), {fileNode(r + "/q", 1)}));
-        f.model->trash(folderNode(f.home(), {}));
         QCOMPARE(f.scans.trashed.size(), 3);
         f.model->stop();
     }

@@ -293,6 +293,60 @@ private Q_SLOTS:
         QTRY_COMPARE(scans.count(), 2); // the rescan reached the script before it goes away
     }
 
+    // The real scan and the real move: a ticked file's folder is swapped after the scan for a link
+    // to the keys or into Documents, where a file of the same name lies; then "Move to Trash".
+    // Nothing outside the pick moves, the window says so, nothing is recorded; unswapped, the file
+    // goes and is recorded. A file replaced by another one of its name is not moved either.
+    void tickedFileSwappedAfterTheScan_data()
+    {
+        QTest::addColumn<QString>("ticked");  // relative to home
+        QTest::addColumn<QString>("change");
+        QTest::newRow("unswapped") << "scan/copies/id_ed25519" << "";
+        QTest::newRow("its folder, to the keys") << "scan/copies/id_ed25519" << "link:.ssh";
+        QTest::newRow("its folder, to Documents") << "scan/copies/report.pdf" << "link:Documents";
+        QTest::newRow("the file replaced by another") << "scan/copies/report.pdf" << "replace";
+    }
+
+    void tickedFileSwappedAfterTheScan()
+    {
+        QFETCH(QString, ticked);
+        QFETCH(QString, change);
+        ModelFixture f;
+        auto app = f.makeModel();
+        FileFinderModel model;   // the real scan and the real move
+        model.setAppModel(app.get());
+        f.home.writeFile("scan/copies/id_ed25519", 65536);
+        f.home.writeFile("scan/copies/report.pdf", 65536);
+        f.home.writeText(".ssh/id_ed25519", "the key");
+        f.home.writeText("Documents/report.pdf", "the user's report");
+        model.scan(f.home("scan"));
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 10000);
+        QCOMPARE(model.result().largest.size(), 2);
+        model.toggle(f.home(ticked));
+        if (change.startsWith("link:")) {
+            QVERIFY(f.home.swapForLink("scan/copies", f.home(change.mid(5))));
+        } else if (change == "replace") {
+            f.home.writeText(ticked + ".new", "a new file of the name");
+            QCOMPARE(::rename(QFile::encodeName(f.home(ticked + ".new")).constData(),
+                              QFile::encodeName(f.home(ticked)).constData()), 0);
+        }
+
+        model.trashSelected();
+        QCOMPARE(TestHome::contents(f.home(".ssh/id_ed25519")), QByteArray("the key"));
+        QCOMPARE(TestHome::contents(f.home("Documents/report.pdf")), QByteArray("the user's report"));
+        if (change.isEmpty()) {
+            QCOMPARE(app->history().size(), 1);
+            QCOMPARE(app->history().first().items->first().original, f.home(ticked));
+            QVERIFY(!QFile::exists(f.home(ticked)));
+            QVERIFY(!model.message());
+        } else {
+            QVERIFY(app->history().isEmpty());
+            QCOMPARE(model.message(), std::optional<QString>("Not moved: ~/" + ticked + " changed since the scan"));
+            QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 10000);   // the scan that follows has ended
+    }
+
     // A scan of the Trash itself lists what is in it; "moving" such a file to the Trash frees
     // nothing, so it stays, with its record, and no history entry claims the bytes.
     void filesInTheTrashStayThere()

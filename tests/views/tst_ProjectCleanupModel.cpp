@@ -305,12 +305,13 @@ private Q_SLOTS:
         scanWith(model, scans,
                  {projectDir(a, "node_modules", 4'000), projectDir(b, "target", 9'000), projectDir(c, "build", 1'000)});
         QStringList asked;
-        model.setTrashFunction([&](const QByteArray& raw) -> std::optional<TrashedItem> {
-            const QString path = QString::fromUtf8(raw);
+        model.setTrashFunction([&](const Cleaner::PickedItem& item) {
+            const QString path = QString::fromUtf8(item.path);
             asked.append(path);
             if (path == a)
-                return std::nullopt;
-            return TrashedItem{path, f.home(".local/share/Trash/files/target")};
+                return Cleaner::PickedMove{};
+            return Cleaner::PickedMove{Cleaner::PickedMove::Result::moved,
+                                       TrashedItem{path, f.home(".local/share/Trash/files/target")}};
         });
         model.toggle(a);
         model.toggle(b);
@@ -350,9 +351,9 @@ private Q_SLOTS:
         const QString a = f.home.mkdir("src/a/node_modules"), b = f.home.mkdir("src/b/target");
         scanWith(model, scans, {projectDir(a, "node_modules", 4'000), projectDir(b, "target", 9'000)});
         int asked = 0;
-        model.setTrashFunction([&](const QByteArray&) -> std::optional<TrashedItem> {
+        model.setTrashFunction([&](const Cleaner::PickedItem&) {
             ++asked;
-            return std::nullopt;
+            return Cleaner::PickedMove{};
         });
         model.toggle(b);
         model.setActiveKinds({"node_modules"});
@@ -364,8 +365,8 @@ private Q_SLOTS:
         QVERIFY(app->history().isEmpty());
     }
 
-    // A folder whose real place the safety rule refuses is never handed to the Trash, but it
-    // leaves the list like any folder that did not move.
+    // A folder whose real place the safety rule refuses is never moved (the move applies the
+    // rule where it finds the folder), but it leaves the list like any folder that did not move.
     void trashingRefusesProtectedPlaces()
     {
         Tool t;
@@ -374,18 +375,61 @@ private Q_SLOTS:
         f.home.mkdir("Music/node_modules");
         const QString link = f.home.symlink("src/app/node_modules", f.home("Music/node_modules"));
         const QString outside = QDir::tempPath() + "/elsewhere/target";
+        QVERIFY(QDir().mkpath(outside));
         scanWith(model, scans, {projectDir(link, "node_modules", 0), projectDir(outside, "target", 10)});
-        int asked = 0;
-        model.setTrashFunction([&](const QByteArray&) -> std::optional<TrashedItem> {
-            ++asked;
-            return std::nullopt;
-        });
         model.selectAll(true);
         model.trashSelected();
-        QCOMPARE(asked, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(QFileInfo(outside).isDir());
+        QDir(QDir::tempPath() + "/elsewhere").removeRecursively();
         QVERIFY(model.dirs().isEmpty());
         QVERIFY(app->history().isEmpty());
         QVERIFY(QFileInfo(f.home("Music/node_modules")).isDir());
+    }
+
+    // The real search and the real move: after the scan the project folder is swapped for a link
+    // to a project in Documents, outside the search root, with a build folder of the same name;
+    // then the move. Nothing outside the pick moves, the window says so, nothing is recorded;
+    // unswapped, the folder goes and is recorded.
+    void projectSwappedAfterTheScan_data()
+    {
+        QTest::addColumn<bool>("swap");
+        QTest::newRow("unswapped") << false;
+        QTest::newRow("project folder, to Documents") << true;
+    }
+
+    void projectSwappedAfterTheScan()
+    {
+        QFETCH(bool, swap);
+        ModelFixture f;
+        auto app = f.makeModel();
+        ProjectCleanupModel model;   // the real search and the real move
+        model.setAppModel(app.get());
+        f.home.writeText("src/webapp/package.json", "{}");
+        f.home.writeFile("src/webapp/node_modules/dep/index.js", 8192);
+        f.home.writeText("Documents/webapp/package.json", "{}");
+        f.home.writeText("Documents/webapp/node_modules/dep/index.js", "the user's own");
+        Dialogs::setPickHandlerForTesting([&](const Dialogs::PickRequest&) { return std::optional(f.home("src")); });
+        model.pickFolderAndScan();
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 10000);
+        const QString folder = f.home("src/webapp/node_modules");
+        QCOMPARE(pathsOf(model.dirs()), QStringList{folder});
+        model.toggle(folder);
+        if (swap)
+            QVERIFY(f.home.swapForLink("src/webapp", f.home("Documents/webapp")));
+
+        model.trashSelected();
+        QCOMPARE(TestHome::contents(f.home("Documents/webapp/node_modules/dep/index.js")), QByteArray("the user's own"));
+        if (swap) {
+            QVERIFY(app->history().isEmpty());
+            QCOMPARE(model.message(), std::optional<QString>("Not moved: ~/src/webapp/node_modules changed since the scan"));
+            QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
+        } else {
+            QCOMPARE(app->history().size(), 1);
+            QCOMPARE(app->history().first().items->first().original, folder);
+            QVERIFY(!TestHome::lexists(folder));
+            QVERIFY(!model.message());
+        }
     }
 
     // The real Trash: the folder goes there, the history can put it back.
@@ -486,8 +530,12 @@ private Q_SLOTS:
             asked = r;
             return std::nullopt;
         });
+        // The first root does not exist yet: the picker opens at home.
         model.pickFolderAndScan();
         QVERIFY(asked);
+        QCOMPARE(asked->startPath, f.home.path());
+        f.home.mkdir("src");
+        model.pickFolderAndScan();
         QCOMPARE(asked->acceptLabel, QStringLiteral("Scan"));
         QCOMPARE(asked->startPath, f.home("src"));
         QCOMPARE(asked->kind, Dialogs::PickKind::Folder);
@@ -524,6 +572,41 @@ private Q_SLOTS:
         scans.end();
         QTRY_VERIFY(scans.hasEnded(0));
         QCoreApplication::processEvents();
+    }
+
+    // Roots the user chose are searched where their links lead, taken when the scan starts; a
+    // missing one is noted. The real scan then finds the build folders under the resolved root.
+    void linkedAndMissingRoots()
+    {
+        ModelFixture f;
+        auto app = f.makeModel();
+        f.home.writeText("src/web/package.json", "{}");
+        f.home.writeFile("src/web/node_modules/left-pad/index.js", 16384);
+        f.home.symlink("code", f.home("src"));
+        app->settings().setProjectRoots({f.home("code"), f.home("dev")});
+        ProjectCleanupModel model;
+        model.setAppModel(app.get());
+        model.scan();
+        QCOMPARE(model.missingRoots(), QStringList{"~/dev"});
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 20000);
+        QCOMPARE(pathsOf(model.dirs()), QStringList{f.home("src/web/node_modules")});
+        QCOMPARE(model.rootsLabel(), QStringLiteral("~/code, ~/dev"));   // as the user chose them
+
+        // What is searched is what the links lead to at the start of each scan.
+        Tool t;
+        t.app->settings().setProjectRoots({t.f.home("code"), "~/dev"});
+        t.f.home.mkdir("elsewhere");
+        t.f.home.symlink("code", t.f.home("elsewhere"));
+        t.model.scan();
+        QTRY_COMPARE(t.scans.count(), 1);
+        QCOMPARE(t.scans.started(0).roots, (QStringList{t.f.home("elsewhere"), t.f.home("dev")}));
+        QCOMPARE(t.model.missingRoots(), QStringList{"~/dev"});
+        t.scans.end();
+        t.f.home.mkdir("dev");
+        t.model.scan();
+        QTRY_COMPARE(t.scans.count(), 2);
+        QCOMPARE(t.model.missingRoots(), QStringList{});
+        t.scans.end();
     }
 
     // The real scan over a small tree, end to end.

@@ -142,13 +142,27 @@ private Q_SLOTS:
         QTRY_COMPARE(w.scans.count(), 2);
     }
 
+    // The empty result names the roots searched and each one that is not there (the default
+    // roots on a fresh home): a missing root never reads as a tidy one.
+    void nothingFoundShowsTheEmptyResult_data()
+    {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("both there") << QStringList{"src", "dev"} << "Nothing to clean under ~/src, ~/dev.";
+        QTest::newRow("one missing") << QStringList{"src"} << "Nothing to clean under ~/src.\n~/dev doesn't exist.";
+        QTest::newRow("both missing") << QStringList{} << "~/src doesn't exist.\n~/dev doesn't exist.";
+    }
     void nothingFoundShowsTheEmptyResult()
     {
+        QFETCH(QStringList, present);
+        QFETCH(QString, message);
         Window w;
+        for (const QString& folder : present)
+            w.f.home.mkdir(folder);
         w.open();
         QCOMPARE(w.view->shownContent(), static_cast<QWidget*>(w.view->emptyResult()));
         QCOMPARE(w.view->emptyResult()->titleText(), QStringLiteral("No build folders found"));
-        QCOMPARE(w.view->emptyResult()->messageLabel()->text(), QStringLiteral("Nothing to clean under ~/src, ~/dev."));
+        QCOMPARE(w.view->emptyResult()->messageLabel()->text(), message);
         QVERIFY(!w.view->filterRow()->isVisible());
         QCOMPARE(w.view->summaryLabel()->text(), QStringLiteral("0 of 0 selected · Zero KB total"));
         QVERIFY(!w.view->trashButton()->isEnabled());

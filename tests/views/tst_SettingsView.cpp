@@ -392,6 +392,28 @@ private Q_SLOTS:
         QCOMPARE(view->shownFolders(SettingsView::FolderList::projects), QStringList{work});
     }
 
+    // A project folder that is not there (the default ~/dev on a fresh home) is marked as such.
+    void missingProjectFoldersAreMarked()
+    {
+        model->settings().setDeveloperMode(true);
+        const QString src = fx->home.mkdir("src"), dev = fx->home("dev");
+        model->settings().setProjectRoots({src, dev});
+        auto view = makeView();
+        settle();
+        const auto marked = [&view](const QString& path) {
+            QWidget* row = view->removeButton(SettingsView::FolderList::projects, path)->parentWidget();
+            QLabel* mark = row->findChild<QLabel*>(QStringLiteral("missingFolder"));
+            return mark && !mark->isHidden() && mark->text() == QStringLiteral("Doesn't exist");
+        };
+        QVERIFY(!marked(src));
+        QVERIFY(marked(dev));
+        // Once it is there, the mark goes when the list is shown again.
+        fx->home.mkdir("dev");
+        model->settings().setProjectRoots({src, dev});
+        settle();
+        QVERIFY(!marked(dev));
+    }
+
     // The developer sections and the sort switch show only in developer mode; their values stay.
     void developerSectionsShowAndHide()
     {

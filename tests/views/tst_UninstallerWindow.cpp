@@ -177,6 +177,49 @@ private Q_SLOTS:
         QTest::newRow("other letter case") << "/applications/safari.app" << false;
         QTest::newRow("/System itself is no prefix") << "/SystemX/A.app" << false;
     }
+    // The real search and the real removal: after the leftovers are found, the folder holding one
+    // is swapped for a link to Documents, where a folder of the same name lies; then the removal.
+    // Nothing outside the pick moves, the message says so, nothing is recorded; unswapped, the
+    // leftover goes and is recorded.
+    void leftoverSwappedAfterTheSearch_data()
+    {
+        QTest::addColumn<bool>("swap");
+        QTest::newRow("unswapped") << false;
+        QTest::newRow("its folder, to Documents") << true;
+    }
+
+    void leftoverSwappedAfterTheSearch()
+    {
+        QFETCH(bool, swap);
+        ModelFixture f;
+        auto appModel = realModel(f);
+        const QString app = makeApp(f.home, "Applications/Thesis.app", "Thesis", "com.example.thesis");
+        const QString leftover = f.home.writeFile("Library/Caches/com.example.thesis/state.db", 8192);
+        f.home.writeText("Documents/com.example.thesis/thesis.odt", "the user's thesis");
+        UninstallerModel model;
+        QVERIFY(loadAndWait(model, app));
+        QCOMPARE(model.items().size(), 2);
+        const UninstallItem cache = model.items().at(1);
+        QCOMPARE(cache.path, f.home("Library/Caches/com.example.thesis"));
+        model.setItemSelected(model.items().at(0).id, false);   // only the leftover
+        if (swap)
+            QVERIFY(f.home.swapForLink("Library/Caches", f.home("Documents")));
+
+        QVERIFY(uninstallAndWait(model, *appModel));
+        QCOMPARE(TestHome::contents(f.home("Documents/com.example.thesis/thesis.odt")), QByteArray("the user's thesis"));
+        QVERIFY(QFileInfo(app).isDir());
+        if (swap) {
+            QVERIFY(appModel->history().isEmpty());
+            QVERIFY2(model.resultMessage().value_or(QString()).endsWith("\nNot moved: ~/Library/Caches/com.example.thesis changed since the scan"),
+                     qPrintable(model.resultMessage().value_or(QString())));
+            QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
+        } else {
+            QCOMPARE(appModel->history().size(), 1);
+            QCOMPARE(appModel->history().first().items->first().original, cache.path);
+            QVERIFY(!QFileInfo::exists(leftover));
+        }
+    }
+
     void protectedSystemApps()
     {
         QFETCH(QString, path);
@@ -298,7 +341,7 @@ private Q_SLOTS:
         auto appModel = f.makeModel();
         UninstallerModel::Services services;
         services.leftovers = [](const AppInfo& a) { return QList<UninstallItem>{{QUuid::createUuid(), "Application", a.appPath, 10, true}}; };
-        services.remove = [](const QStringList& p) { return Uninstaller::Removal{4096, {{p.first(), "/trash/x"}}}; };
+        services.remove = [](const QStringList& p) { return Uninstaller::Removal{4096, {{p.first(), "/trash/x"}}, {}}; };
         UninstallerModel model(services);
         model.message().setDelayMs(150);
         QVERIFY(loadAndWait(model, f.home("A.app")));
@@ -333,7 +376,7 @@ private Q_SLOTS:
         };
         services.remove = [&removeGate](const QStringList& p) {
             removeGate.acquire();
-            return Uninstaller::Removal{8192, {{p.first(), "/trash/" + Paths::lastComponent(p.first())}}};
+            return Uninstaller::Removal{8192, {{p.first(), "/trash/" + Paths::lastComponent(p.first())}}, {}};
         };
         UninstallerModel model(services);
 

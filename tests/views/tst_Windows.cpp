@@ -54,23 +54,47 @@ private Q_SLOTS:
 
     void placeClear_data()
     {
+        QTest::addColumn<QRect>("area");
         QTest::addColumn<QRect>("window");
-        QTest::addColumn<QRect>("keepClear");
+        QTest::addColumn<QRect>("panel");
         QTest::addColumn<QPoint>("at");
+        const QRect small(0, 0, 1280, 800);
         const QRect panel(440, 200, 400, 500);
-        QTest::newRow("not covering: stays") << QRect(0, 0, 300, 200) << panel << QPoint(0, 0);
-        QTest::newRow("covering: to the right") << QRect(490, 300, 300, 200) << panel << QPoint(852, 300);
-        QTest::newRow("no room right: to the left") << QRect(490, 300, 420, 200) << QRect(700, 100, 400, 500)
-                                                    << QPoint(268, 300);
-        QTest::newRow("no room beside: below") << QRect(400, 50, 500, 100) << QRect(100, 40, 1080, 300) << QPoint(400, 352);
-        QTest::newRow("nowhere: stays") << QRect(100, 100, 1000, 700) << QRect(0, 0, 1280, 800) << QPoint(100, 100);
+        QTest::newRow("not covering: stays") << small << QRect(0, 0, 300, 200) << panel << QPoint(0, 0);
+        QTest::newRow("covering: to the right") << small << QRect(490, 300, 300, 200) << panel << QPoint(852, 300);
+        QTest::newRow("no room right: to the left")
+            << small << QRect(490, 300, 420, 200) << QRect(700, 100, 400, 500) << QPoint(268, 300);
+        QTest::newRow("more room on the left: there first")
+            << QRect(0, 0, 1600, 1000) << QRect(950, 200, 300, 300) << QRect(900, 100, 380, 640) << QPoint(588, 200);
+        QTest::newRow("no room beside: below")
+            << small << QRect(400, 50, 500, 100) << QRect(100, 40, 1080, 300) << QPoint(400, 352);
+        QTest::newRow("no room anywhere: at the roomier edge")
+            << small << QRect(100, 100, 1000, 700) << QRect(0, 0, 1280, 800) << QPoint(280, 100);
+        // The panel window (380 wide, its 30-point title bar included) in the middle of the
+        // screen, and the tool windows as they open centred.
+        const QRect wide(0, 0, 1600, 1000);
+        const QRect widePanel(610, 180, 380, 640);
+        QTest::newRow("1600×1000, Settings: beside") << wide << QRect(620, 255, 360, 490) << widePanel << QPoint(1002, 255);
+        QTest::newRow("1600×1000, Disk Map: right edge, under the title")
+            << wide << QRect(420, 205, 760, 590) << widePanel << QPoint(840, 210);
+        QTest::newRow("1600×1000, Project Cleanup: right edge, under the title")
+            << wide << QRect(460, 205, 680, 590) << widePanel << QPoint(920, 210);
+        const QRect smallPanel(450, 80, 380, 640);
+        QTest::newRow("1280×800, Settings: beside") << small << QRect(460, 155, 360, 490) << smallPanel << QPoint(842, 155);
+        QTest::newRow("1280×800, Disk Map: right edge, under the title")
+            << small << QRect(260, 105, 760, 590) << smallPanel << QPoint(520, 110);
     }
     void placeClear()
     {
+        QFETCH(QRect, area);
         QFETCH(QRect, window);
-        QFETCH(QRect, keepClear);
+        QFETCH(QRect, panel);
         QFETCH(QPoint, at);
-        QCOMPARE(Windows::placeClear(window, keepClear, QRect(0, 0, 1280, 800)), at);
+        const Windows::KeepClear keep{panel, 30};
+        const QPoint placed = Windows::placeClear(window, keep, area);
+        QCOMPARE(placed, at);
+        // Whatever the place, the panel's title bar stays in sight.
+        QVERIFY(!QRect(placed, window.size()).intersects(QRect(panel.topLeft(), QSize(panel.width(), keep.titleHeight))));
     }
 
     // Without a tray the panel is a window in the middle of the screen: a window opened from it
@@ -81,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(screen);
         QRect panel(0, 0, 280, screen->availableGeometry().height() - 100);
         panel.moveCenter(screen->availableGeometry().center());
-        windows->setKeepClear([panel] { return std::optional<QRect>(panel); });
+        windows->setKeepClear([panel] { return std::optional<Windows::KeepClear>({panel, 0}); });
         windows->registerScene({QStringLiteral("confirm"), QStringLiteral("Confirm Cleanup"),
                                 [] { return fixedContent(QSize(220, 160)); }, true, std::nullopt});
         QWidget* w = windows->open(QStringLiteral("confirm"));

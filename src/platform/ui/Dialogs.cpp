@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -57,7 +58,9 @@ void pick(QWidget* parent, const PickRequest& request, std::function<void(std::o
     dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
-    dialog->setDirectory(request.startPath.isEmpty() ? Paths::home() : request.startPath);
+    // A start that names no folder (a root that does not exist yet) opens at home, not wherever
+    // the process happens to run.
+    dialog->setDirectory(QFileInfo(request.startPath).isDir() ? request.startPath : Paths::home());
     if (!request.acceptLabel.isEmpty())
         dialog->setLabelText(QFileDialog::Accept, request.acceptLabel);
     if (request.kind == PickKind::Application)

@@ -1,5 +1,8 @@
 #include "views/components/TransientMessage.h"
 
+#include "views/components/Labels.h"
+#include "views/components/Style.h"
+
 #include <QTimer>
 
 
@@ -32,4 +35,19 @@ void TransientMessage::clear()
         return;
     m_text.reset();
     Q_EMIT changed(m_text);
+}
+
+QLabel* makeMessageLine(TransientMessage& message, QWidget* parent)
+{
+    QLabel* line = makePlainLabel(message.text().value_or(QString()), Style::font(Style::Text::caption),
+                                  Style::secondary(parent ? parent->palette() : QPalette()), parent);
+    line->setObjectName(QStringLiteral("toolMessage"));
+    line->setWordWrap(true);
+    line->setContentsMargins(Style::metric(12), Style::metric(6), Style::metric(12), Style::metric(6));
+    line->setVisible(message.text().has_value());
+    QObject::connect(&message, &TransientMessage::changed, line, [line](const std::optional<QString>& text) {
+        line->setText(text.value_or(QString()));
+        line->setVisible(text.has_value());
+    });
+    return line;
 }

@@ -4,6 +4,9 @@
 
 #include <optional>
 
+class QLabel;
+class QWidget;
+
 
 // A result message that clears itself a while after it was shown, unless a newer message took
 // its place. Every show() starts a new generation; only the timer of the current generation may
@@ -33,3 +36,8 @@ private:
     int m_delayMs;
     quint64 m_generation = 0;
 };
+
+// The line of a tool window that shows `message` while it has a text and is hidden otherwise:
+// plain text in the caption font and the secondary colour, wrapped, padded 12 and 6 (named
+// "toolMessage").
+QLabel* makeMessageLine(TransientMessage& message, QWidget* parent);
