@@ -4,6 +4,9 @@ function(dustlet_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dustlet_testsupport Qt6::Test)
+  # Tests that read the project's own files find them here, not through __FILE__ (which a
+  # compiler cache may make relative).
+  target_compile_definitions(${name} PRIVATE DUSTLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_LABEL)
     set(T_LABEL core)

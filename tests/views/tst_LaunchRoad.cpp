@@ -94,12 +94,12 @@ private Q_SLOTS:
         const QImage drawn = AppIcon::pixmap(48).toImage();
         QVERIFY(!drawn.isNull());
         QVERIFY(drawn.pixelColor(24, 4).blue() > 150);   // the tile
-        QFile launcher(QFINDTESTDATA("../../resources/dustlet.desktop"));
+        QFile launcher(QStringLiteral(DUSTLET_SOURCE_DIR "/resources/dustlet.desktop"));
         QVERIFY(launcher.open(QIODevice::ReadOnly));
         const QByteArray entry = launcher.readAll();
         QVERIFY(entry.contains("\nIcon=dustlet\n"));
         QVERIFY(entry.contains("\nExec=dustlet"));
-        QVERIFY(QFileInfo::exists(QFINDTESTDATA("../../resources/dustlet.svg")));
+        QVERIFY(QFileInfo::exists(QStringLiteral(DUSTLET_SOURCE_DIR "/resources/dustlet.svg")));
     }
 };
 

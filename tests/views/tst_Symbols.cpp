@@ -13,8 +13,7 @@ namespace {
 
 QString sourceRoot()
 {
-    // This file lives in tests/views; the program's sources are in src.
-    return QDir::cleanPath(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().absoluteFilePath(QStringLiteral("../../src")));
+    return QStringLiteral(DUSTLET_SOURCE_DIR "/src");
 }
 
 QStringList sourceFiles()
