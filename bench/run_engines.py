@@ -180,11 +180,9 @@ def check(ok, what):
         failures.append(what)
 
 
-def allocated_total(root, include_hidden, regular_only):
-    """Sum of st_blocks * 512 below root of every non-folder entry (or every regular file), links
-    not followed, one file system, each inode counted once."""
-    total = 0
-    seen = set()
+def entries(root, include_hidden):
+    """(path, lstat) of every entry below root that is no folder, links not followed, one file
+    system."""
     root_dev = os.lstat(root).st_dev
     stack = [root]
     while stack:
@@ -199,15 +197,24 @@ def allocated_total(root, include_hidden, regular_only):
                         if st.st_dev == root_dev:
                             stack.append(e.path)
                         continue
-                    if regular_only and not stat.S_ISREG(st.st_mode):
-                        continue
-                    if st.st_nlink > 1:
-                        if (st.st_dev, st.st_ino) in seen:
-                            continue
-                        seen.add((st.st_dev, st.st_ino))
-                    total += st.st_blocks * 512
+                    yield e.path, st
         except OSError:
             pass
+
+
+def allocated_total(root, include_hidden, regular_only):
+    """Sum of st_blocks * 512 below root of every non-folder entry (or every regular file), links
+    not followed, one file system, each inode counted once."""
+    total = 0
+    seen = set()
+    for _, st in entries(root, include_hidden):
+        if regular_only and not stat.S_ISREG(st.st_mode):
+            continue
+        if st.st_nlink > 1:
+            if (st.st_dev, st.st_ino) in seen:
+                continue
+            seen.add((st.st_dev, st.st_ino))
+        total += st.st_blocks * 512
     return total
 
 
@@ -361,23 +368,8 @@ def b1(bench, tree, label, runs, cold, gdu_goal):
     return dm
 
 
-def count_files(tree, include_hidden=False):
-    n = 0
-    stack = [tree]
-    while stack:
-        d = stack.pop()
-        try:
-            with os.scandir(d) as it:
-                for e in it:
-                    if not include_hidden and e.name.startswith("."):
-                        continue
-                    if e.is_dir(follow_symlinks=False):
-                        stack.append(e.path)
-                    else:
-                        n += 1
-        except OSError:
-            pass
-    return n
+def count_files(tree):
+    return sum(1 for _ in entries(tree, include_hidden=False))
 
 
 def b1_threads(bench, tree, runs):

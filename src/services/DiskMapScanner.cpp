@@ -268,6 +268,16 @@ std::vector<PartStart> partsOf(const FileWalker::Listing& listing, size_t part, 
 
 void finish(Scan& scan, Folder* f);
 
+// A block for the records and names of a listing: its first record (after the header), or null
+// for an empty listing or when the tree has no room left.
+Record* reserveBlock(Scan& scan, const FileWalker::Listing& listing, quint32& header, quint64& nameOffset)
+{
+    const size_t n = listing.size();
+    if (n == 0 || !scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
+        return nullptr;
+    return scan.store.record(header + 1);
+}
+
 // Lists one folder below the root into a fresh block; its subfolders are entered into the walk,
 // each as a Folder of its own. A large folder is statted in parts by several threads; the last
 // part to end completes the folder's own listing.
@@ -276,20 +286,20 @@ void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
     const FileWalker::Listing& listing = *visit.listing;
     f.rec->setModifiedMs(f.mtime);
     const size_t n = listing.size();
-    if (n == 0)
-        return;
     quint32 header = 0;
     quint64 nameOffset = 0;
-    if (!scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
-        return; // no room left in the tree: the folder stays empty
+    Record* block = reserveBlock(scan, listing, header, nameOffset);
+    if (!block)
+        return; // empty, or no room left in the tree: the folder has no children
     f.rec->children = header;
-    Record* block = scan.store.record(header + 1);
     if (!scan.parallel || n <= 2 * kPart) {
         buildEntries(scan, f, visit.fd, listing, 0, n, block, scan.store.nameAt(nameOffset), nameOffset,
                      [&](size_t i, Folder* child, long long rank) { visit.enter(i, child, rank); });
         scan.listed.fetch_add(1, std::memory_order_release);
         return;
     }
+    // The parts go before any folder still to be listed (rank -1), so that few folders wait with
+    // parts queued, each holding its descriptor open.
     const std::vector<PartStart> parts = partsOf(listing, kPart, nameOffset);
     f.pending.fetch_add(int(parts.size()), std::memory_order_relaxed);
     const std::shared_ptr<Walk::Folder> shared = visit.share();
@@ -351,13 +361,11 @@ void listRootPart(Scan& scan, Folder& root, Walk::Visit& visit)
 {
     const FileWalker::Listing& listing = *visit.listing;
     const size_t n = listing.size();
-    if (n == 0)
-        return;
     quint32 header = 0;
     quint64 nameOffset = 0;
-    if (!scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
+    Record* block = reserveBlock(scan, listing, header, nameOffset);
+    if (!block)
         return;
-    Record* block = scan.store.record(header + 1);
     const long long first = (long long)visit.first;
     {
         std::lock_guard g(scan.lock);
