@@ -15,6 +15,8 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QSet>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -88,7 +90,7 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
             return QtFuture::makeReadyFuture(Scanner::Measurement{});
         };
     if (!m_env.clean)
-        m_env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+        m_env.clean = [](const CleanupTarget&, bool, ClearingLogPtr) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
     if (!m_env.validateCustom)
         m_env.validateCustom = [](const QString&) -> std::optional<QString> {
             return tr("That location is protected and can't be cleaned.");
@@ -110,9 +112,13 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
         setStatusFailure(tr("The settings file couldn't be read; it was kept as %1").arg(Paths::abbreviateHome(*aside)));
     m_settings = new AppSettings(*m_env.defaults, this);
     rebuildTargets();
-    const CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
+    CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
+    // A clearing that a crash or a kill ended left its journal: what it moved joins the history.
+    const bool recovered = CleanHistoryStore::recover(m_env.defaults->folder(), loaded.history);
     setHistory(loaded.history);
     setTotalFreedAllTime(loaded.total);
+    if (recovered)
+        saveHistory();
     if (m_env.notifications)
         Notifier::requestAuthorization(*m_env.notifications, m_env.bundleIdentifier);
 }
@@ -548,9 +554,14 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
 
     QPointer<AppModel> self(this);
-    const CleanOutcome outcome = co_await valueOf(m_env.clean(target, toTrash));
+    const ClearingResult cleared = co_await runClearing(target, toTrash);
     if (!self)
         co_return;
+    const CleanOutcome& outcome = cleared.outcome;
+    if (m_stopping) {
+        record(target, outcome, toTrash, cleared.record);   // quitting: the record, and nothing more
+        co_return;
+    }
     const Scanner::Measurement measured = co_await valueOf(m_env.size(target, Scanner::Progress()));
     if (!self)
         co_return;
@@ -565,7 +576,7 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
     }
     refreshDisk();
     checkLowSpace();
-    record(target, outcome, toTrash);
+    record(target, outcome, toTrash, cleared.record);
     if (outcome.error)
         setStatusFailure(target.name + QStringLiteral(": ") + *outcome.error);
     else
@@ -590,16 +601,21 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     qint64 total = 0;
     QPointer<AppModel> self(this);
     for (const TargetState& entry : snapshot) {
+        if (m_stopping)
+            co_return;
         // A target that a one-target cleanup is clearing is left to it.
         if (m_settings->disabledTargetIDs().contains(entry.target.id) || m_clearing.contains(entry.target.id))
             continue;
         m_clearing.insert(entry.target.id);
         const bool toTrash = moveToTrash.value_or(m_settings->moveToTrash());
-        const CleanOutcome outcome = co_await valueOf(m_env.clean(entry.target, toTrash));
+        const ClearingResult cleared = co_await runClearing(entry.target, toTrash);
         if (!self)
             co_return;
+        const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
-        record(entry.target, outcome, toTrash);
+        record(entry.target, outcome, toTrash, cleared.record);
+        if (m_stopping)
+            co_return;
         const Scanner::Measurement measured = co_await valueOf(m_env.size(entry.target, Scanner::Progress()));
         if (!self)
             co_return;
@@ -616,20 +632,94 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     finishWithStatus(tr("Freed %1 total").arg(formatBytes(total)));
 }
 
-void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash)
+QCoro::Task<AppModel::ClearingResult> AppModel::runClearing(CleanupTarget target, bool moveToTrash)
 {
+    RunningClearing running;
+    running.record.targetName = target.name;
+    running.record.date = now();
+    running.record.trashed = moveToTrash && !std::holds_alternative<CleanupKinds::Command>(target.kind);
+    const QUuid id = running.record.id;
+    if (moveToTrash) {
+        // The record is in the store before the first move, the journal beside it names every item
+        // before it moves, and the moved items are saved with the record at least every second.
+        running.journal = CleanHistoryStore::Journal::begin(m_env.defaults->folder(), running.record);
+        running.stored = true;
+    }
+    std::shared_ptr<CleanHistoryStore::Journal> journal = running.journal;
+    running.log = std::make_shared<ClearingLog>(
+        journal ? ClearingLog::Announce([journal](const TrashedItem& item) { return journal->append(item); })
+                : ClearingLog::Announce());
+    const ClearingLogPtr log = running.log;
+    if (m_stopping)
+        log->stop();
+    m_clearings.push_back(std::move(running));
+    if (moveToTrash) {
+        saveHistory();
+        if (!m_clearingSaver)
+            m_clearingSaver = m_env.clock->repeating(std::chrono::seconds(1), this, [this] { saveRunningClearings(); });
+    }
+    const QFuture<CleanOutcome> clearing = m_env.clean(target, moveToTrash, log);
+    ClearingResult result;
+    result.outcome = co_await valueOf(clearing);
+    result.record = id;
+    co_return result;
+}
+
+void AppModel::saveRunningClearings()
+{
+    const bool moved = std::any_of(m_clearings.begin(), m_clearings.end(), [](const RunningClearing& c) {
+        return c.stored && c.log->moved().size() != c.savedItems;
+    });
+    if (moved)
+        saveHistory();
+}
+
+void AppModel::finishClearings(std::chrono::milliseconds limit)
+{
+    m_stopping = true;
+    for (const RunningClearing& c : m_clearings)
+        c.log->stop();
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_clearings.empty() && clock.elapsed() < limit.count()) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!m_clearings.empty())
+        saveHistory();   // what moved so far; the journal carries the rest to the next start
+}
+
+void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash, const QUuid& id)
+{
+    RunningClearing running;
+    const auto it = std::find_if(m_clearings.begin(), m_clearings.end(),
+                                 [&](const RunningClearing& c) { return c.record.id == id; });
+    if (it != m_clearings.end()) {
+        running = std::move(*it);
+        m_clearings.erase(it);
+    }
+    if (m_clearings.empty())
+        m_clearingSaver.reset();
     // Whatever went to the Trash must be there to put back, even when it freed nothing (empty
     // files, links, or a folder whose items moved into a Trash inside it).
-    if (outcome.freed < 1 && outcome.trashed.isEmpty())
-        return;
-    CleanRecord r;
-    r.targetName = target.name;
-    r.freed = outcome.freed;
-    r.date = now();
-    r.trashed = moveToTrash && !std::holds_alternative<CleanupKinds::Command>(target.kind);
-    if (!outcome.trashed.isEmpty())
-        r.items = outcome.trashed;
-    addToHistory(r);
+    if (outcome.freed < 1 && outcome.trashed.isEmpty()) {
+        if (running.stored)
+            saveHistory();   // its running record goes from the store
+    } else {
+        CleanRecord r;
+        r.id = id.isNull() ? QUuid::createUuid() : id;
+        r.targetName = target.name;
+        r.freed = outcome.freed;
+        r.date = now();
+        r.trashed = moveToTrash && !std::holds_alternative<CleanupKinds::Command>(target.kind);
+        if (!outcome.trashed.isEmpty())
+            r.items = outcome.trashed;
+        addToHistory(r);
+    }
+    // Saved: the journal is not needed any more (kept when the save failed, for the next start).
+    if (running.journal && !m_historySaveError)
+        running.journal->remove();
 }
 
 void AppModel::addToHistory(CleanRecord record)
@@ -644,7 +734,20 @@ void AppModel::addToHistory(CleanRecord record)
 
 void AppModel::saveHistory()
 {
-    m_historySaveError = CleanHistoryStore::save(*m_env.defaults, m_history, m_totalFreedAllTime);
+    // The records of the clearings that run come first, with what they moved so far.
+    QList<CleanRecord> stored;
+    for (auto it = m_clearings.rbegin(); it != m_clearings.rend(); ++it) {
+        if (!it->stored)
+            continue;
+        CleanRecord r = it->record;
+        const QList<TrashedItem> moved = it->log->moved();
+        if (!moved.isEmpty())
+            r.items = moved;
+        it->savedItems = moved.size();
+        stored.append(r);
+    }
+    stored += m_history;
+    m_historySaveError = CleanHistoryStore::save(*m_env.defaults, stored, m_totalFreedAllTime);
     if (m_historySaveError)
         setStatusFailure(tr("Couldn't save the cleanup history: %1").arg(*m_historySaveError));
 }
@@ -817,12 +920,17 @@ QCoro::Task<> AppModel::autoClean()
     for (const CleanupTarget& target : std::as_const(candidates)) {
         if (m_clearing.contains(target.id))
             continue;  // a one-target cleanup is clearing it
+        if (m_stopping)
+            co_return;
         m_clearing.insert(target.id);
-        const CleanOutcome outcome = co_await valueOf(m_env.clean(target, true));
+        const ClearingResult cleared = co_await runClearing(target, true);
         if (!self)
             co_return;
+        const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
-        record(target, outcome, true);
+        record(target, outcome, true, cleared.record);
+        if (m_stopping)
+            co_return;
         const Scanner::Measurement measured = co_await valueOf(m_env.size(target, Scanner::Progress()));
         if (!self)
             co_return;

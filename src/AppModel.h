@@ -6,6 +6,7 @@
 #include "platform/MainThreadRelay.h"
 #include "platform/Trash.h"
 #include "services/AppSettings.h"
+#include "services/CleanHistoryStore.h"
 #include "services/Cleaner.h"
 #include "services/Scanner.h"
 
@@ -17,11 +18,14 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QUuid>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
+#include <vector>
 
 class Clock;
 class NotificationCenter;
@@ -79,7 +83,8 @@ struct AppModelEnvironment {
     Clock* clock = nullptr;
     // Measures a target: its size and the places it is made of.
     std::function<QFuture<Scanner::Measurement>(const CleanupTarget&, Scanner::Progress)> size;
-    std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash)> clean;
+    // Clears a target, telling the log what it moves and stopping when the log is stopped.
+    std::function<QFuture<CleanOutcome>(const CleanupTarget&, bool moveToTrash, ClearingLogPtr log)> clean;
     std::function<std::optional<QString>(const QString& path)> validateCustom;
     // Moves an item from the Trash back to `original` without replacing anything there, making
     // the folders that lead to it without following a link; says why when it could not.
@@ -190,6 +195,12 @@ public:
     QCoro::Task<> cleanAll(std::optional<bool> moveToTrash = std::nullopt);
     void recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed);
     void restore(const CleanRecord& record);
+    // For a quit: stops every clearing at its next entry and runs the event loop until their
+    // records are saved, for at most `limit`; whatever still runs then has its record saved as it
+    // stands (and its journal finishes it at the next start).
+    void finishClearings(std::chrono::milliseconds limit);
+    // Whether a clearing runs now.
+    bool isClearing() const { return !m_clearings.empty(); }
 
     // Start-up, timers and the scheduled cleanup.
     void start();
@@ -220,7 +231,26 @@ private:
     QDateTime now() const;
     void refreshDisk();
     int indexOf(const QString& id) const;
-    void record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash);
+    // One clearing while it runs. One to the Trash has its record in the store from before its
+    // first move (with the items moved so far, saved at least every second) and a journal beside
+    // the settings.
+    struct RunningClearing {
+        CleanRecord record;
+        ClearingLogPtr log;
+        std::shared_ptr<CleanHistoryStore::Journal> journal;
+        bool stored = false;     // its record is part of the stored history while it runs
+        qsizetype savedItems = 0;
+    };
+    struct ClearingResult {
+        CleanOutcome outcome;
+        QUuid record;   // the id its history record takes
+    };
+    // Clears `target` through the environment's cleaner as a running clearing.
+    QCoro::Task<ClearingResult> runClearing(CleanupTarget target, bool moveToTrash);
+    // Saves the running clearings' records when they moved something since the last save.
+    void saveRunningClearings();
+    // Records one finished clearing under the id of its running record.
+    void record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash, const QUuid& id);
     void addToHistory(CleanRecord record);
     void saveHistory();
     // Sets the status message that ends an action, unless the history could not be saved since:
@@ -256,6 +286,9 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
+    bool m_stopping = false;   // quitting: clearings stop, and no new one starts
+    std::vector<RunningClearing> m_clearings;
+    std::unique_ptr<RepeatingTimer> m_clearingSaver;
     int m_queuedScans = 0;   // full scans asked for that have not begun measuring yet
     // Ids of the targets being cleared now: one-target cleanups, and the target a run of all
     // targets or the scheduled cleanup is at. Nothing starts clearing a target that is in here.

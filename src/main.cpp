@@ -1,3 +1,4 @@
+#include "AppModel.h"
 #include "DustletApp.h"
 #include "platform/Background.h"
 #include "platform/Bundle.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         QObject::connect(&instance, &SingleInstance::activated, &dustlet, &DustletApp::showPanel);
         dustlet.launch();
         code = app.exec();
+        // A clearing that runs stops at its next entry and its record is saved first.
+        dustlet.model().finishClearings(std::chrono::seconds(1));
         instance.release();
     }
     // Settings and history are written as they change: nothing is left to save. A walk or a

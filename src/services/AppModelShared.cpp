@@ -26,7 +26,9 @@ AppModelEnvironment AppModel::realEnvironment(UserDefaults& defaults)
     env.size = [](const CleanupTarget& target, Scanner::Progress progress) {
         return Scanner::measure(target, std::move(progress));
     };
-    env.clean = [](const CleanupTarget& target, bool moveToTrash) { return Cleaner::clean(target, moveToTrash); };
+    env.clean = [](const CleanupTarget& target, bool moveToTrash, ClearingLogPtr log) {
+        return Cleaner::clean(target, moveToTrash, std::move(log));
+    };
     env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
     env.putBack = [](const QString& trashPath, const QString& original) {
         return Trash::putBack(trashPath, original);

@@ -1,13 +1,22 @@
 #include "services/CleanHistoryStore.h"
 
+#include "platform/PlistReader.h"
 #include "platform/UserDefaults.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QTimeZone>
 
+#include <cerrno>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +119,20 @@ std::optional<CleanRecord> decodeRecord(const QJsonValue& value)
     return r;
 }
 
+const QString kJournalPrefix = QStringLiteral("clearing-");
+const QString kJournalSuffix = QStringLiteral(".journal");
+
+bool writeLine(int fd, const QJsonObject& object)
+{
+    const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    for (;;) {
+        const ssize_t n = ::write(fd, line.constData(), size_t(line.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n == line.size();
+    }
+}
+
 } // namespace
 
 namespace CleanHistoryStore {
@@ -152,6 +175,113 @@ std::optional<QList<CleanRecord>> decode(const QByteArray& json)
         out.append(*r);
     }
     return out;
+}
+
+std::shared_ptr<Journal> Journal::begin(const QString& folder, const CleanRecord& record)
+{
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(kJournalPrefix + record.id.toString(QUuid::WithoutBraces).toUpper()
+                                               + kJournalSuffix);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return {};
+    std::shared_ptr<Journal> journal(new Journal(fd, path));
+    const QJsonObject header{{QStringLiteral("id"), record.id.toString(QUuid::WithoutBraces).toUpper()},
+                             {QStringLiteral("targetName"), record.targetName},
+                             {QStringLiteral("date"), toReferenceSeconds(record.date)},
+                             {QStringLiteral("trashed"), record.trashed}};
+    if (!writeLine(fd, header)) {
+        journal->remove();
+        return {};
+    }
+    return journal;
+}
+
+Journal::~Journal()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool Journal::append(const TrashedItem& item)
+{
+    // One write per line, to a file opened for appending: lines of two threads never mix.
+    return m_fd >= 0
+        && writeLine(m_fd, QJsonObject{{QStringLiteral("original"), item.original},
+                                       {QStringLiteral("trashPath"), item.trashPath}});
+}
+
+void Journal::remove()
+{
+    if (m_fd < 0)
+        return;
+    ::close(m_fd);
+    m_fd = -1;
+    ::unlink(QFile::encodeName(m_path).constData());
+}
+
+bool recover(const QString& folder, QList<CleanRecord>& history)
+{
+    bool changed = false;
+    const QStringList journals = QDir(folder).entryList({kJournalPrefix + QStringLiteral("*") + kJournalSuffix},
+                                                        QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : journals) {
+        const QString path = QDir(folder).filePath(name);
+        const std::optional<QByteArray> bytes = PlistReader::readRegularFile(path, UserDefaults::kMaxFileBytes);
+        QList<QByteArray> lines = bytes ? bytes->split('\n') : QList<QByteArray>();
+        const QJsonObject header = lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(lines.takeFirst()).object();
+        const std::optional<QUuid> id = uuidFromText(header.value(QLatin1String("id")).toString());
+        if (id) {
+            qsizetype at = -1;
+            for (qsizetype i = 0; i < history.size() && at < 0; ++i)
+                if (history[i].id == *id)
+                    at = i;
+            CleanRecord record;
+            if (at >= 0) {
+                record = history[at];
+            } else {
+                record.id = *id;
+                record.targetName = header.value(QLatin1String("targetName")).toString();
+                record.date = fromReferenceSeconds(header.value(QLatin1String("date")).toDouble());
+                record.trashed = header.value(QLatin1String("trashed")).toBool(true);
+            }
+            QList<TrashedItem> items = record.items.value_or(QList<TrashedItem>());
+            QSet<TrashedItem> known(items.begin(), items.end());
+            for (const QByteArray& line : std::as_const(lines)) {
+                // A last line cut short by the crash reads as nothing.
+                const QJsonObject o = QJsonDocument::fromJson(line).object();
+                const auto original = stringMember(o, "original");
+                const auto trashPath = stringMember(o, "trashPath");
+                struct stat st {};
+                if (!original || !trashPath || ::lstat(QFile::encodeName(*trashPath).constData(), &st) != 0)
+                    continue;   // announced, but it never moved (or is gone from the Trash since)
+                const TrashedItem item{*original, *trashPath};
+                if (!known.contains(item)) {
+                    known.insert(item);
+                    items.append(item);
+                }
+            }
+            if (!items.isEmpty())
+                record.items = items;
+            const bool empty = items.isEmpty() && record.freed < 1;
+            if (at >= 0 && empty) {
+                history.removeAt(at);
+                changed = true;
+            } else if (at >= 0 && record != history[at]) {
+                history[at] = record;
+                changed = true;
+            } else if (at < 0 && !empty) {
+                qsizetype before = 0;
+                while (before < history.size() && history[before].date > record.date)
+                    ++before;
+                history.insert(before, record);
+                changed = true;
+            }
+        }
+        ::unlink(QFile::encodeName(path).constData());
+    }
+    return changed;
 }
 
 Loaded load(const UserDefaults& defaults)

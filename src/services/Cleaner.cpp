@@ -71,8 +71,10 @@ struct Remover {
 class Clearing {
 public:
     // `left`: entries of the emptied folders that belong to other targets and stay.
-    Clearing(bool toTrash, QList<TrashedItem>& trashed, QList<QByteArray> left = {})
-        : m_toTrash(toTrash), m_trashed(trashed), m_left(std::move(left)) {}
+    Clearing(bool toTrash, QList<TrashedItem>& trashed, ClearingLog* log, QList<QByteArray> left = {})
+        : m_toTrash(toTrash), m_trashed(trashed), m_log(log), m_left(std::move(left)) {}
+
+    bool stopped() const { return m_log && m_log->isStopped(); }
 
     std::optional<QString> error;
 
@@ -173,7 +175,7 @@ private:
         FileWalker::Listing listing;
         if (!listing.readAt(fd, false))
             return;
-        for (size_t i = 0; i < listing.size(); ++i) {
+        for (size_t i = 0; i < listing.size() && !stopped(); ++i) {
             const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
             const QByteArray entry = join(path, name);
             if (isKept(entry))
@@ -212,10 +214,19 @@ private:
             deleteEntry(dirFd, name, st);
             return;
         }
-        if (const std::optional<QString> where = Trash::moveToTrashAt(dirFd, dirPath, name))
-            m_trashed.append(TrashedItem{QFile::decodeName(entry), *where});
-        else
-            fail(notTrashed(QFile::decodeName(entry))); // it stays: nothing is deleted instead
+        const QString original = QFile::decodeName(entry);
+        // The owner hears of the item before it moves, so that no crash leaves it in the Trash
+        // without a record of where it came from.
+        const auto announce = [this, &original](const QString& where) {
+            return !m_log || m_log->announce(TrashedItem{original, where});
+        };
+        if (const std::optional<QString> where = Trash::moveToTrashAt(dirFd, dirPath, name, announce)) {
+            m_trashed.append(TrashedItem{original, *where});
+            if (m_log)
+                m_log->moved(m_trashed.last());
+        } else {
+            fail(notTrashed(original)); // it stays: nothing is deleted instead
+        }
     }
 
     // Deletes `name` of the folder open at `dirFd` for good; `st` is its lstat.
@@ -239,6 +250,7 @@ private:
 
     bool m_toTrash;
     QList<TrashedItem>& m_trashed;
+    ClearingLog* m_log;
     QList<QByteArray> m_trash;
     QList<QByteArray> m_keep;
     QList<QByteArray> m_left;
@@ -248,11 +260,13 @@ private:
 // Clears the locations of a `paths` or `command` target, leaving the entries in `left` alone;
 // returns the first error.
 std::optional<QString> clearLocations(const QStringList& paths, const QList<QByteArray>& left, bool builtIn,
-                                      bool moveToTrash, QList<TrashedItem>& trashed)
+                                      bool moveToTrash, QList<TrashedItem>& trashed, ClearingLog* log)
 {
     std::optional<QString> first;
     for (const QString& pattern : paths) {
         for (const QString& p : Cleaner::places(pattern, builtIn)) {
+            if (log && log->isStopped())
+                return first;
             const std::optional<QString> where = Cleaner::location(p, builtIn);
             std::optional<QString> error;
             if (!where) {
@@ -266,7 +280,7 @@ std::optional<QString> clearLocations(const QStringList& paths, const QList<QByt
             } else if (!Cleaner::isSafe(*where)) {
                 error = refusedProtected(*where);
             } else {
-                Clearing clearing(moveToTrash, trashed, left);
+                Clearing clearing(moveToTrash, trashed, log, left);
                 clearing.emptyLocation(*where, builtIn);
                 error = clearing.error;
             }
@@ -277,18 +291,19 @@ std::optional<QString> clearLocations(const QStringList& paths, const QList<QByt
     return first;
 }
 
-CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& kind, bool moveToTrash)
+CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& kind, bool moveToTrash, ClearingLog* log)
 {
     CleanOutcome outcome;
     const QList<QByteArray> measured = Scanner::locations(target);
     const QList<QByteArray> left = Scanner::keptEntries(target);
     const qint64 before = Scanner::freeableSize(measured, left);
-    outcome.error = clearLocations(kind.paths, left, target.isBuiltIn, moveToTrash, outcome.trashed);
+    outcome.error = clearLocations(kind.paths, left, target.isBuiltIn, moveToTrash, outcome.trashed, log);
     outcome.freed = qMax<qint64>(0, before - Scanner::freeableSize(measured, left));
     return outcome;
 }
 
-CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Command& kind, bool moveToTrash)
+CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Command& kind, bool moveToTrash,
+                          ClearingLog* log)
 {
     CleanOutcome outcome;
     const QList<QByteArray> measured = Scanner::locations(target);
@@ -296,7 +311,7 @@ CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Comma
     const ShellResult result = ShellRunner::runLogin(kind.shell, commandTimeoutSeconds);
     if (result.status != 0) {
         const std::optional<QString> fallbackError =
-            clearLocations(kind.fallbackPaths, {}, target.isBuiltIn, moveToTrash, outcome.trashed);
+            clearLocations(kind.fallbackPaths, {}, target.isBuiltIn, moveToTrash, outcome.trashed, log);
         if (result.status != 127) {
             const QString text = result.output.trimmed();
             outcome.error = text.isEmpty() ? QStringLiteral("Command exited with status ") + QString::number(result.status)
@@ -327,13 +342,14 @@ QList<QByteArray> searchRoots(const CleanupKinds::Finder& kind, std::optional<QS
     return roots;
 }
 
-CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder& kind, bool moveToTrash)
+CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder& kind, bool moveToTrash,
+                         ClearingLog* log)
 {
     CleanOutcome outcome;
     std::optional<QString> refusal;
     const QList<QByteArray> roots = searchRoots(kind, &refusal);
     const qint64 before = Scanner::freeableSize(Scanner::locations(target));
-    Clearing clearing(moveToTrash, outcome.trashed);
+    Clearing clearing(moveToTrash, outcome.trashed, log);
     const auto insideRoots = [&roots](const QByteArray& p) {
         for (const QByteArray& r : roots) {
             if (Paths::equalsOrBelow(p, r))
@@ -342,6 +358,8 @@ CleanOutcome cleanFinder(const CleanupTarget& target, const CleanupKinds::Finder
         return false;
     };
     for (const QByteArray& found : Finder::discoverPaths(target)) {
+        if (clearing.stopped())
+            break;
         // Only a found folder itself is taken; when it is a link, the link goes, not what it
         // leads to. Both where it is and where it leads must lie inside the roots and pass the rule.
         const qsizetype slash = found.lastIndexOf('/');
@@ -517,14 +535,14 @@ QString changedSinceScan(const QString& path)
     return QCoreApplication::translate("Cleaner", "Not moved: %1 changed since the scan").arg(Paths::abbreviateHome(path));
 }
 
-QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash)
+QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash, ClearingLogPtr log)
 {
-    return QtConcurrent::run(&Background::utility(), [target, moveToTrash]() -> CleanOutcome {
+    return QtConcurrent::run(&Background::utility(), [target, moveToTrash, log]() -> CleanOutcome {
         if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
-            return cleanPaths(target, *p, moveToTrash);
+            return cleanPaths(target, *p, moveToTrash, log.get());
         if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))
-            return cleanCommand(target, *c, moveToTrash);
-        return cleanFinder(target, std::get<CleanupKinds::Finder>(target.kind), moveToTrash);
+            return cleanCommand(target, *c, moveToTrash, log.get());
+        return cleanFinder(target, std::get<CleanupKinds::Finder>(target.kind), moveToTrash, log.get());
     });
 }
 

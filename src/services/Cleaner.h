@@ -4,9 +4,14 @@
 #include "platform/HostPlatform.h"
 
 #include <QFuture>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QList>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // What one clearing did: bytes freed (never negative), the first error for the user, and the
@@ -17,6 +22,40 @@ struct CleanOutcome {
     QList<TrashedItem> trashed;
     friend bool operator==(const CleanOutcome&, const CleanOutcome&) = default;
 };
+
+// What a clearing tells its owner while it runs, and how the owner stops it. Shared by the two:
+// the clearing calls announce() and moved() from its own thread, the owner reads moved() and may
+// stop() it from any thread.
+class ClearingLog {
+public:
+    // Told, before an item moves to the Trash, where it will lie there (its record in the Trash is
+    // in place by then); answering false keeps the item where it is.
+    using Announce = std::function<bool(const TrashedItem& item)>;
+    explicit ClearingLog(Announce announce = {}) : m_announce(std::move(announce)) {}
+
+    bool announce(const TrashedItem& item) const { return !m_announce || m_announce(item); }
+    void moved(const TrashedItem& item)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_moved.append(item);
+    }
+    // The items moved so far, in order.
+    QList<TrashedItem> moved() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_moved;
+    }
+    // The clearing ends at its next entry (what it moved stays moved and is reported).
+    void stop() { m_stopped.store(true, std::memory_order_release); }
+    bool isStopped() const { return m_stopped.load(std::memory_order_acquire); }
+
+private:
+    Announce m_announce;
+    mutable QMutex m_mutex;
+    QList<TrashedItem> m_moved;
+    std::atomic<bool> m_stopped{false};
+};
+using ClearingLogPtr = std::shared_ptr<ClearingLog>;
 
 // The only place the cleanup core deletes anything, and the one safety rule for every deletion.
 //
@@ -130,7 +169,8 @@ bool isProtected(const QString& path, HostPlatform platform);
 // the message to show.
 std::optional<QString> validateCustom(const QString& path);
 
-// Clears `target` on the utility pool.
-QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash);
+// Clears `target` on the utility pool, telling `log` (when given) what it moves and stopping at
+// the next entry once the log is stopped.
+QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash, ClearingLogPtr log = {});
 
 } // namespace Cleaner

@@ -303,7 +303,7 @@ int main(int argc, char** argv)
     env.size = [](const CleanupTarget& target, Scanner::Progress) {
         return QtFuture::makeReadyFuture(Scanner::Measurement(qint64(qHash(target.id) % 5'000'000'000)));
     };
-    env.clean = [](const CleanupTarget&, bool) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+    env.clean = [](const CleanupTarget&, bool, ClearingLogPtr) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
     env.validateCustom = [](const QString&) { return std::optional<QString>(); };
     auto appModel = std::make_unique<AppModel>(std::move(env));
     g_model = appModel.get();

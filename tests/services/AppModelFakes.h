@@ -84,6 +84,7 @@ public:
         bool moveToTrash;
     };
     QList<CleanCall> cleanCalls;
+    QList<ClearingLogPtr> cleanLogs;   // the log each clearing was given
 
     AppModelEnvironment environment()
     {
@@ -110,8 +111,9 @@ public:
             sizeGates.push_back(std::move(gate));
             return f;
         };
-        env.clean = [this](const CleanupTarget& t, bool toTrash) {
+        env.clean = [this](const CleanupTarget& t, bool toTrash, ClearingLogPtr log) {
             cleanCalls.append({t.id, toTrash});
+            cleanLogs.append(log);
             if (!holdCleans)
                 return QtFuture::makeReadyFuture(outcomes.value(t.id));
             auto gate = std::make_unique<Gate<CleanOutcome>>();

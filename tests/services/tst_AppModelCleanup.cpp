@@ -4,6 +4,7 @@
 #include "platform/Trash.h"
 #include "services/CleanHistoryStore.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void externalDeletion();
     void movesToTheTrashRemeasureIt_data();
     void movesToTheTrashRemeasureIt();
+    void clearingIsRecordedWhileItRuns();
+    void quitStopsClearingsAndSavesTheirRecords();
     void restorePutsItemsBack();
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
@@ -414,6 +417,102 @@ void tst_AppModelCleanup::movesToTheTrashRemeasureIt()
     settle();
     QCOMPARE(findTarget(*model, "trash")->size, std::optional<qint64>(remeasured ? 255'000'000 : 18'700'000));
     QCOMPARE(model->statusMessage(), std::optional<QString>(status));
+}
+
+// A clearing to the Trash has its record in the store before its first move, with a journal
+// beside the settings; the items it moves are saved with it every second; the finished record
+// takes its place under the same id, and the journal goes. The published history shows the record
+// only once the clearing is over.
+void tst_AppModelCleanup::clearingIsRecordedWhileItRuns()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto task = model->clean(QStringLiteral("appcaches"), true);
+    const auto stored = [&] { return CleanHistoryStore::load(f.home.defaults()).history; };
+    const QString folder = f.home(".config/dustlet");
+    QCOMPARE(stored().size(), 1);
+    const CleanRecord running = stored().first();
+    QCOMPARE(running.targetName, QStringLiteral("App cache files"));
+    QVERIFY(running.trashed);
+    QCOMPARE(running.items, std::nullopt);
+    QVERIFY(model->history().isEmpty());
+    const QStringList journals = QDir(folder).entryList({"*.journal"}, QDir::Files);
+    QCOMPARE(journals, QStringList{"clearing-" + running.id.toString(QUuid::WithoutBraces).toUpper() + ".journal"});
+
+    // The clearing announces each item before it moves it (to the journal), then reports it.
+    const ClearingLogPtr log = f.cleanLogs.last();
+    QVERIFY(log);
+    const TrashedItem a{"/c/a", "/t/a"}, b{"/c/b", "/t/b"};
+    QVERIFY(log->announce(a));
+    QVERIFY(TestHome::contents(QDir(folder).filePath(journals.first())).contains("\"trashPath\":\"/t/a\""));
+    log->moved(a);
+    f.clock.advance(1000ms);
+    QCOMPARE(stored().first().items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{a}));
+    log->announce(b);
+    log->moved(b);
+    f.clock.advance(1000ms);
+    QCOMPARE(stored().first().items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{a, b}));
+
+    f.finishClean(freed(2000, {a, b}));
+    QCoro::waitFor(task);
+    QCOMPARE(stored().size(), 1);
+    QCOMPARE(stored().first().id, running.id);
+    QCOMPARE(stored().first().freed, qint64(2000));
+    QCOMPARE(model->history().first().id, running.id);
+    QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
+    QCOMPARE(f.clock.runningIntervals().size(), 0);   // the saver stopped with it
+
+    // A permanent clearing has nothing to put back: no record before it ends, no journal.
+    auto permanent = model->clean(QStringLiteral("logs"), false);
+    QCOMPARE(stored().size(), 1);
+    QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
+    f.finishClean(freed(0));
+    QCoro::waitFor(permanent);
+}
+
+// "Quit" while everything is being cleared: the clearing is told to stop at its next entry, its
+// record is saved with what it moved, and no further target is started. One that does not stop in
+// time is saved as it stands, and its journal stays for the next start.
+void tst_AppModelCleanup::quitStopsClearingsAndSavesTheirRecords()
+{
+    ModelFixture f;
+    auto model = f.makeModel();
+    f.holdCleans = true;
+    auto all = model->cleanAll(true);
+    QCOMPARE(f.cleanCalls.size(), 1);
+    const ClearingLogPtr log = f.cleanLogs.last();
+    const TrashedItem a{"/c/a", "/t/a"};
+    log->announce(a);
+    log->moved(a);
+    QTimer::singleShot(50, [&] {
+        QVERIFY(log->isStopped());
+        f.finishClean(freed(100, {a}));
+    });
+    model->finishClearings(1000ms);
+    QVERIFY(!model->isClearing());
+    QCOMPARE(f.cleanCalls.size(), 1);
+    const QList<CleanRecord> stored = CleanHistoryStore::load(f.home.defaults()).history;
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{a}));
+    QCOMPARE(stored.first().freed, qint64(100));
+    QVERIFY(QDir(f.home(".config/dustlet")).entryList({"*.journal"}, QDir::Files).isEmpty());
+
+    ModelFixture g;
+    auto stuck = g.makeModel();
+    g.holdCleans = true;
+    auto one = stuck->clean(QStringLiteral("appcaches"), true);
+    g.cleanLogs.last()->moved(a);
+    QElapsedTimer clock;
+    clock.start();
+    stuck->finishClearings(200ms);
+    QVERIFY(clock.elapsed() >= 200);
+    QVERIFY(stuck->isClearing());
+    QCOMPARE(CleanHistoryStore::load(g.home.defaults()).history.first().items,
+             std::optional<QList<TrashedItem>>(QList<TrashedItem>{a}));
+    QCOMPARE(QDir(g.home(".config/dustlet")).entryList({"*.journal"}, QDir::Files).size(), 1);
+    g.finishClean(freed(0));
+    QCoro::waitFor(one);
 }
 
 void tst_AppModelCleanup::restorePutsItemsBack()

@@ -2,6 +2,8 @@
 #include "platform/UserDefaults.h"
 #include "services/CleanHistoryStore.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -135,6 +137,56 @@ private Q_SLOTS:
         QCOMPARE(CleanHistoryStore::load(d).total, qint64(4096));
         d.setString("cleanHistory", "not data");
         QVERIFY(CleanHistoryStore::load(d).history.isEmpty());
+    }
+
+    // What a clearing's journal holds joins its record at the next start: the items that lie in
+    // the Trash, once each, also from a journal whose record was never stored or whose last line
+    // a kill cut short; a record of a clearing that moved nothing goes. The journals go too.
+    void journalsAreFoldedIntoTheHistory()
+    {
+        TestHome home;
+        const QString folder = home.mkdir(".config/dustlet");
+        const QString a = home.writeText(".local/share/Trash/files/a", "a");
+        const QString b = home.writeText(".local/share/Trash/files/b", "b");
+        const QString c = home.writeText(".local/share/Trash/files/c", "c");
+
+        CleanRecord running = record(1);
+        running.freed = 0;
+        running.trashed = true;
+        running.items = QList<TrashedItem>{{"/w/a", a}};   // saved before the kill
+        const auto first = CleanHistoryStore::Journal::begin(folder, running);
+        QVERIFY(first);
+        QVERIFY(first->append({"/w/a", a}));
+        QVERIFY(first->append({"/w/b", b}));
+        QVERIFY(first->append({"/w/gone", home(".local/share/Trash/files/never-moved")}));
+
+        CleanRecord unsaved = record(2);
+        unsaved.trashed = true;
+        const auto second = CleanHistoryStore::Journal::begin(folder, unsaved);
+        QVERIFY(second && second->append({"/w/c", c}));
+
+        CleanRecord empty = record(3);
+        empty.freed = 0;
+        const auto third = CleanHistoryStore::Journal::begin(folder, empty);
+        QVERIFY(third && third->append({"/w/x", home("nothing/there")}));
+
+        // A line cut short, as a kill in the middle of a write leaves it.
+        QFile cut(QDir(folder).filePath("clearing-" + running.id.toString(QUuid::WithoutBraces).toUpper() + ".journal"));
+        QVERIFY(cut.open(QIODevice::Append));
+        cut.write("{\"original\":\"/w/half\",\"trashPa");
+        cut.close();
+
+        QList<CleanRecord> history{empty, running, record(4)};
+        QVERIFY(CleanHistoryStore::recover(folder, history));
+        QCOMPARE(history.size(), 3);
+        QCOMPARE(history[0].id, unsaved.id);   // newest first
+        QCOMPARE(history[0].targetName, unsaved.targetName);
+        QCOMPARE(history[0].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/w/c", c}}));
+        QCOMPARE(history[1].id, running.id);
+        QCOMPARE(history[1].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/w/a", a}, {"/w/b", b}}));
+        QCOMPARE(history[2].targetName, record(4).targetName);
+        QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
+        QVERIFY(!CleanHistoryStore::recover(folder, history));   // nothing left to do
     }
 };
 
