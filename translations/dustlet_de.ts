@@ -939,6 +939,10 @@
         <source>Dustlet lives down here</source>
         <translation>Hier unten wohnt Dustlet</translation>
     </message>
+    <message>
+        <source>Click the drive icon in the system tray any time to free up space or open the Disk Map.</source>
+        <translation>Klicke jederzeit auf das Laufwerkssymbol im Infobereich der Leiste, um Platz freizugeben oder die Belegungskarte zu öffnen.</translation>
+    </message>
 </context>
 <context>
     <name>MenuBarExtra</name>
@@ -1229,6 +1233,18 @@
     <message>
         <source>Step %1 of %2</source>
         <translation>Schritt %1 von %2</translation>
+    </message>
+    <message>
+        <source>Free up space from caches and junk you don&apos;t need — cleaned safely, right from the system tray.</source>
+        <translation>Gib Platz frei, den Caches und unnötiger Ballast belegen – sicher bereinigt, direkt aus dem Infobereich der Leiste.</translation>
+    </message>
+    <message>
+        <source>How do you use this computer?</source>
+        <translation>Wie nutzt du diesen Computer?</translation>
+    </message>
+    <message>
+        <source>Open Dustlet from the system tray any time to clean up or explore the Disk Map.</source>
+        <translation>Öffne Dustlet jederzeit über den Infobereich der Leiste, um aufzuräumen oder die Belegungskarte zu erkunden.</translation>
     </message>
 </context>
 <context>
@@ -1633,6 +1649,10 @@
     <message>
         <source>Doesn&apos;t exist</source>
         <translation>Existiert nicht</translation>
+    </message>
+    <message>
+        <source>Tray icon shows</source>
+        <translation>Symbol im Infobereich zeigt</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 
 #include "platform/ByteCountFormatter.h"
 #include "platform/Clock.h"
+#include "platform/DesktopTerms.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
@@ -320,8 +321,9 @@ private:
 
 // ---- MenuPanelView ----
 
-MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QWidget* parent)
-    : QWidget(parent), m_model(model), m_windows(windows), m_clock(clock ? clock : &SystemClock::shared())
+MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QWidget* parent, HostPlatform platform)
+    : QWidget(parent), m_model(model), m_windows(windows), m_clock(clock ? clock : &SystemClock::shared()),
+      m_platform(platform)
 {
     setObjectName(QStringLiteral("menuPanelView"));
     setFixedWidth(Style::metric(kWidth));
@@ -498,6 +500,9 @@ QWidget* MenuPanelView::makeFooter()
     };
     for (const Tool& t : table) {
         const QString id = QString::fromLatin1(t.id);
+        // The uninstaller removes application bundles, which only some platforms have.
+        if (id == QLatin1String("uninstaller") && !DesktopTerms::hasApplicationBundles(m_platform))
+            continue;
         const QString key = t.tab == 1 ? QStringLiteral("duplicates") : id;
         QToolButton* b = makeToolButton(tr(t.title), QString::fromLatin1(t.symbol), QStringLiteral("tool:") + key);
         const int tab = t.tab;
@@ -667,7 +672,8 @@ QList<QWidget*> MenuPanelView::focusChain() const
         chain << r->checkBox() << r->infoButton() << r->cleanButton();
     chain << m_cleanUp;
     for (const char* key : {"diskmap", "largefiles", "duplicates", "uninstaller"})
-        chain << m_tools.value(QString::fromLatin1(key));
+        if (QToolButton* tool = m_tools.value(QString::fromLatin1(key)))
+            chain << tool;
     chain << m_more << m_settingsButton << m_aboutButton << m_quitButton;
     return chain;
 }
@@ -764,6 +770,9 @@ void MenuPanelView::updateToolMenu()
     };
     for (const Item& item : items) {
         if (item.developerOnly && !developer)
+            continue;
+        // Local snapshots only where the tool that lists them is (it could only ever show none).
+        if (qstrcmp(item.id, "snapshots") == 0 && !DesktopTerms::hasLocalSnapshots())
             continue;
         QString title = tr(item.title);
         title.replace(QLatin1Char('&'), QLatin1String("&&"));

@@ -1,5 +1,6 @@
 #pragma once
 #include "AppModel.h"
+#include "platform/HostPlatform.h"
 #include "views/components/CleanActionButton.h"
 
 #include <QDateTime>
@@ -77,7 +78,10 @@ public:
     static constexpr int kHeaderHeight = 28;
 
     // `clock` gives "now" for the freshness text; the wall clock unless a test hands in another.
-    MenuPanelView(AppModel& model, Windows& windows, Clock* clock = nullptr, QWidget* parent = nullptr);
+    // `platform` decides which tools are offered (the uninstaller only where there are
+    // application bundles).
+    MenuPanelView(AppModel& model, Windows& windows, Clock* clock = nullptr, QWidget* parent = nullptr,
+                  HostPlatform platform = hostPlatform());
     ~MenuPanelView() override;
 
     // "Scanning…", "" before any scan, "just now", "42s ago", "5m ago", "3h ago".
@@ -142,6 +146,7 @@ private:
     AppModel& m_model;
     Windows& m_windows;
     Clock* m_clock;
+    HostPlatform m_platform;
     bool m_updateQueued = false;
     int m_updates = 0;
     double m_rescanSpin = 0;

@@ -4,6 +4,7 @@
 #include "models/CleanupCatalog.h"
 #include "platform/AccessibilityPrefs.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/DesktopTerms.h"
 #include "platform/ui/Compositing.h"
 #include "services/AppSettings.h"
 #include "views/OnboardingVisuals.h"
@@ -469,7 +470,7 @@ QWidget* OnboardingView::welcome()
     auto* texts = new QVBoxLayout;
     texts->setSpacing(m(12));
     texts->addWidget(label(tr("Welcome to Dustlet"), displayFont(38), Style::primary(), Qt::AlignHCenter));
-    texts->addWidget(label(tr("Free up space from caches and junk you don't need \u2014 cleaned safely, right from your menu bar."),
+    texts->addWidget(label(DesktopTerms::welcomeTagline(),
                            Style::font(Style::Text::title3), secondaryText(), Qt::AlignHCenter));
     col->addLayout(texts);
     col->addStretch(1);
@@ -542,7 +543,7 @@ QWidget* OnboardingView::personalize()
 
     auto* header = new QVBoxLayout;
     header->setSpacing(m(6));
-    header->addWidget(label(tr("How do you use this Mac?"), Style::rounded(Style::Text::largeTitle, QFont::Bold),
+    header->addWidget(label(DesktopTerms::usageQuestion(), Style::rounded(Style::Text::largeTitle, QFont::Bold),
                             Style::primary()));
     header->addWidget(label(tr("This just decides how much detail you see \u2014 you can switch any time."),
                             Style::font(Style::Text::title3), secondary));
@@ -640,7 +641,7 @@ QWidget* OnboardingView::activation()
     m_result = result;
     m_figure = figure;
 
-    col->addWidget(label(tr("Open Dustlet from the menu bar any time to clean up or explore the Disk Map."),
+    col->addWidget(label(DesktopTerms::openAnyTime(),
                          Style::font(Style::Text::callout), secondary, Qt::AlignHCenter));
     col->addStretch(1);
     staggeredAppear(page, 0, m_reduceMotion);

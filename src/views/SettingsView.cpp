@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "models/CleanupCatalog.h"
 #include "platform/AppEvents.h"
+#include "platform/DesktopTerms.h"
 #include "platform/Bundle.h"
 #include "platform/ui/Dialogs.h"
 #include "services/AppLanguage.h"
@@ -451,7 +452,7 @@ QWidget* SettingsView::generalSection()
     m_menuBar = picker({t(QT_TRANSLATE_NOOP("SettingsView", "Percentage used")),
                         t(QT_TRANSLATE_NOOP("SettingsView", "Free space")),
                         t(QT_TRANSLATE_NOOP("SettingsView", "Icon only"))});
-    box->addRow(labeledRow(t(QT_TRANSLATE_NOOP("SettingsView", "Menu bar shows")), m_menuBar));
+    box->addRow(labeledRow(DesktopTerms::iconShowsLabel(), m_menuBar));
     connect(m_menuBar, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && index < menuBarOrder().size())
             m_settings.setMenuBarDisplay(menuBarOrder().at(index));

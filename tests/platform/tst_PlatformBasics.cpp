@@ -1,5 +1,6 @@
 #include "TestHome.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/DesktopTerms.h"
 #include "platform/Numeric.h"
 #include "platform/Paths.h"
 
@@ -12,6 +13,31 @@
 class tst_PlatformBasics : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Where the program lives, in each platform's own words: macOS keeps its menu bar and Mac,
+    // the other desktops have a system tray on a computer.
+    void desktopTerms_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("other");
+        QTest::newRow("welcome") << DesktopTerms::welcomeTagline(HostPlatform::macOS) << DesktopTerms::welcomeTagline(HostPlatform::other);
+        QTest::newRow("question") << DesktopTerms::usageQuestion(HostPlatform::macOS) << DesktopTerms::usageQuestion(HostPlatform::other);
+        QTest::newRow("last page") << DesktopTerms::openAnyTime(HostPlatform::macOS) << DesktopTerms::openAnyTime(HostPlatform::other);
+        QTest::newRow("hint") << DesktopTerms::hintMessage(HostPlatform::macOS) << DesktopTerms::hintMessage(HostPlatform::other);
+        QTest::newRow("settings") << DesktopTerms::iconShowsLabel(HostPlatform::macOS) << DesktopTerms::iconShowsLabel(HostPlatform::other);
+    }
+    void desktopTerms()
+    {
+        QFETCH(QString, mac);
+        QFETCH(QString, other);
+        QVERIFY2(mac.contains("menu bar", Qt::CaseInsensitive) || mac.contains("Mac"), qPrintable(mac));
+        for (const char* word : {"menu bar", "Mac", "Finder"})
+            QVERIFY2(!other.contains(word, Qt::CaseInsensitive), qPrintable(other));
+        QVERIFY2(other.contains("tray", Qt::CaseInsensitive) || other.contains("computer"), qPrintable(other));
+        QCOMPARE(DesktopTerms::usageQuestion(HostPlatform::other), QString("How do you use this computer?"));
+        QVERIFY(DesktopTerms::hasApplicationBundles(HostPlatform::macOS));
+        QVERIFY(!DesktopTerms::hasApplicationBundles(HostPlatform::other));
+    }
+
     void formatBytes_data()
     {
         QTest::addColumn<qint64>("bytes");

@@ -1,5 +1,7 @@
 #include "../services/AppModelFakes.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/DesktopTerms.h"
+#include "platform/ToolPaths.h"
 #include "views/MenuPanelView.h"
 #include "views/TargetRowView.h"
 #include "views/Windows.h"
@@ -16,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -434,18 +437,26 @@ private Q_SLOTS:
             QVERIFY(row->cleanButton()->isEnabled());
     }
 
+    // The snapshots tool is offered only where its listing tool is (tmutil, macOS only).
     void moreMenu_data()
     {
         QTest::addColumn<bool>("developer");
+        QTest::addColumn<bool>("tmutil");
         QTest::addColumn<QStringList>("ids");
-        QTest::newRow("simple") << false << QStringList{"snapshots", "startup"};
-        QTest::newRow("developer") << true << QStringList{"projectcleanup", "snapshots", "startup", "appupdates"};
+        QTest::newRow("simple") << false << true << QStringList{"snapshots", "startup"};
+        QTest::newRow("developer") << true << true << QStringList{"projectcleanup", "snapshots", "startup", "appupdates"};
+        QTest::newRow("simple, no tmutil") << false << false << QStringList{"startup"};
+        QTest::newRow("developer, no tmutil") << true << false << QStringList{"projectcleanup", "startup", "appupdates"};
     }
     void moreMenu()
     {
         QFETCH(bool, developer);
+        QFETCH(bool, tmutil);
         QFETCH(QStringList, ids);
         ModelFixture f;
+        ToolPaths::overrideForTesting(ToolPaths::Tool::Tmutil,
+                                      tmutil ? f.home.fakeCommand("tmutil", "exit 0\n") : f.home("no/tmutil"));
+        const auto restore = qScopeGuard([] { ToolPaths::overrideForTesting(ToolPaths::Tool::Tmutil, {}); });
         auto model = f.makeModel();
         RecordingWindows w(model.get(), ids);
         MenuPanelView panel(*model, w.windows, &f.clock);
@@ -463,12 +474,25 @@ private Q_SLOTS:
             QCOMPARE(panel.toolMenu()->actions().constLast()->text(), QString("App && Tool Updates"));
     }
 
+    // The uninstaller removes application bundles: off macOS there are none, and no button.
+    void uninstallerOnlyWithApplicationBundles()
+    {
+        ModelFixture f;
+        auto model = f.makeModel();
+        Windows windows;
+        MenuPanelView other(*model, windows, &f.clock, nullptr, HostPlatform::other);
+        QVERIFY(!other.toolButton("uninstaller"));
+        QVERIFY(other.toolButton("diskmap") && other.toolButton("duplicates"));
+        MenuPanelView mac(*model, windows, &f.clock, nullptr, HostPlatform::macOS);
+        QVERIFY(mac.toolButton("uninstaller"));
+    }
+
     void toolButtonsOpenTheirWindows()
     {
         ModelFixture f;
         auto model = f.makeModel();
         RecordingWindows w(model.get(), {"diskmap", "largefiles", "uninstaller", "settings", "about"});
-        MenuPanelView panel(*model, w.windows, &f.clock);
+        MenuPanelView panel(*model, w.windows, &f.clock, nullptr, HostPlatform::macOS);
         panel.show();
         settle();
         struct Press {
@@ -653,9 +677,12 @@ private Q_SLOTS:
             for (SimpleGroupRow* r : panel.groupRows())
                 expected << r->checkBox();
         }
+        // This platform's tool row (the uninstaller only where there are application bundles).
         expected << panel.cleanUpButton() << panel.toolButton("diskmap") << panel.toolButton("largefiles")
-                 << panel.toolButton("duplicates") << panel.toolButton("uninstaller") << panel.moreButton()
-                 << panel.settingsButton() << panel.aboutButton() << panel.quitButton();
+                 << panel.toolButton("duplicates");
+        if (DesktopTerms::hasApplicationBundles())
+            expected << panel.toolButton("uninstaller");
+        expected << panel.moreButton() << panel.settingsButton() << panel.aboutButton() << panel.quitButton();
         QVERIFY(panel.cleanUpButton()->isEnabled());
 
         panel.rescanButton()->setFocus(Qt::TabFocusReason);

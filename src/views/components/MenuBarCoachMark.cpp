@@ -1,5 +1,6 @@
 #include "views/components/MenuBarCoachMark.h"
 
+#include "platform/DesktopTerms.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -31,7 +32,7 @@ QString headline(bool down)
 }
 QString message()
 {
-    return MenuBarCoachMark::tr("Click the drive icon in your menu bar any time to free up space or open the Disk Map.");
+    return DesktopTerms::hintMessage();
 }
 QString gotIt() { return MenuBarCoachMark::tr("Got it"); }
 } // namespace
