@@ -3,6 +3,7 @@
 #include "models/CleanupCatalog.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Clock.h"
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
@@ -906,6 +907,7 @@ QCoro::Task<> AppModel::autoClean()
             continue;
         candidates.append(target);
     }
+    qCInfo(lcSchedule) << "Scheduled cleanup of" << candidates.size() << "targets";
     if (candidates.isEmpty()) {
         setIsCleaningAll(false);
         refreshDisk();
@@ -928,6 +930,7 @@ QCoro::Task<> AppModel::autoClean()
             co_return;
         const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
+        qCInfo(lcSchedule).noquote() << target.id << "freed" << outcome.freed << "bytes" << outcome.error.value_or(QString());
         record(target, outcome, true, cleared.record);
         if (m_stopping)
             co_return;
@@ -944,6 +947,7 @@ QCoro::Task<> AppModel::autoClean()
     setIsCleaningAll(false);
     refreshDisk();
     checkLowSpace();
+    qCInfo(lcSchedule) << "Scheduled cleanup freed" << total << "bytes";
     if (m_env.notifications)
         Notifier::notifyAutoCleanup(*m_env.notifications, total, m_env.bundleIdentifier);
     if (total >= 1)
