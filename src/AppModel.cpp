@@ -58,6 +58,18 @@ QString putBackFailure(const TrashedItem& item, const Trash::PutBackResult& resu
     return Paths::abbreviateHome(item.original) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(result.error));
 }
 
+// What a run over several targets could not clear, for the status line and the notification:
+// the first failure, and how many more there were.
+QString failureSummary(const QStringList& failures)
+{
+    if (failures.size() == 1)
+        return failures.first();
+    return AppModel::tr("%1 (and %2 more)").arg(failures.first(), QString::number(failures.size() - 1));
+}
+
+// Whether a clearing took anything away (freed bytes, or items now in the Trash).
+bool clearedSomething(const CleanOutcome& outcome) { return outcome.freed >= 1 || !outcome.trashed.isEmpty(); }
+
 qint64 saturatingAdd(qint64 a, qint64 b)
 {
     qint64 sum = 0;
@@ -600,6 +612,8 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     setIsCleaningAll(true);
     const QList<TargetState> snapshot = m_targets;
     qint64 total = 0;
+    bool anyCleared = false;
+    QStringList failures;
     QPointer<AppModel> self(this);
     for (const TargetState& entry : snapshot) {
         if (m_stopping)
@@ -614,6 +628,9 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
             co_return;
         const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
+        anyCleared = anyCleared || clearedSomething(outcome);
+        if (outcome.error)
+            failures.append(entry.target.name + QStringLiteral(": ") + *outcome.error);
         record(entry.target, outcome, toTrash, cleared.record);
         if (m_stopping)
             co_return;
@@ -630,7 +647,12 @@ QCoro::Task<> AppModel::runCleanAll(std::optional<bool> moveToTrash)
     if (!self)
         co_return;
     setIsCleaningAll(false);
-    finishWithStatus(tr("Freed %1 total").arg(formatBytes(total)));
+    if (failures.isEmpty())
+        finishWithStatus(tr("Freed %1 total").arg(formatBytes(total)));
+    else if (!anyCleared)
+        setStatusFailure(tr("Couldn't clean up: %1").arg(failureSummary(failures)));
+    else
+        setStatusFailure(tr("Freed %1 total; couldn't clean up: %2").arg(formatBytes(total), failureSummary(failures)));
 }
 
 QCoro::Task<AppModel::ClearingResult> AppModel::runClearing(CleanupTarget target, bool moveToTrash)
@@ -889,14 +911,15 @@ void AppModel::runScheduledCleanupIfDue()
     }
     const qint64 elapsed = last->secsTo(now());
     const qint64 period = schedule == CleanupSchedule::daily ? kDailySeconds : kWeeklySeconds;
-    if (elapsed >= period)
+    // A run that failed as a whole is tried again after a while, not at every tick.
+    if (elapsed >= period && (!m_autoCleanRetryAt || now() >= *m_autoCleanRetryAt))
         autoClean();  // marks the run before its first wait, then returns here
 }
 
 QCoro::Task<> AppModel::autoClean()
 {
     setIsCleaningAll(true);
-    m_settings->setLastAutoCleanup(now());
+    m_autoCleanRetryAt.reset();
 
     const QSet<QString> disabled = m_settings->disabledTargetIDs();
     QList<CleanupTarget> candidates;
@@ -909,6 +932,7 @@ QCoro::Task<> AppModel::autoClean()
     }
     qCInfo(lcSchedule) << "Scheduled cleanup of" << candidates.size() << "targets";
     if (candidates.isEmpty()) {
+        m_settings->setLastAutoCleanup(now());   // nothing needed clearing
         setIsCleaningAll(false);
         refreshDisk();
         checkLowSpace();
@@ -918,6 +942,8 @@ QCoro::Task<> AppModel::autoClean()
     }
 
     qint64 total = 0;
+    bool anyCleared = false;
+    QStringList failures;
     QPointer<AppModel> self(this);
     for (const CleanupTarget& target : std::as_const(candidates)) {
         if (m_clearing.contains(target.id))
@@ -931,6 +957,9 @@ QCoro::Task<> AppModel::autoClean()
         const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
         qCInfo(lcSchedule).noquote() << target.id << "freed" << outcome.freed << "bytes" << outcome.error.value_or(QString());
+        anyCleared = anyCleared || clearedSomething(outcome);
+        if (outcome.error)
+            failures.append(target.name + QStringLiteral(": ") + *outcome.error);
         record(target, outcome, true, cleared.record);
         if (m_stopping)
             co_return;
@@ -948,6 +977,16 @@ QCoro::Task<> AppModel::autoClean()
     refreshDisk();
     checkLowSpace();
     qCInfo(lcSchedule) << "Scheduled cleanup freed" << total << "bytes";
+    if (!anyCleared && !failures.isEmpty()) {
+        // Nothing went and something should have: not stamped, so it is tried again.
+        m_autoCleanRetryAt = now().addSecs(kAutoCleanRetrySeconds);
+        const QString summary = failureSummary(failures);
+        if (m_env.notifications)
+            Notifier::notifyAutoCleanupFailed(*m_env.notifications, summary, m_env.bundleIdentifier);
+        setStatusFailure(tr("Couldn't clean up: %1").arg(summary));
+        co_return;
+    }
+    m_settings->setLastAutoCleanup(now());
     if (m_env.notifications)
         Notifier::notifyAutoCleanup(*m_env.notifications, total, m_env.bundleIdentifier);
     if (total >= 1)

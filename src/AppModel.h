@@ -126,6 +126,8 @@ public:
 
     static constexpr int kCacheWatchIntervalSeconds = 180;
     static constexpr qint64 kDailySeconds = 86'400;
+    // How long after a scheduled cleanup that cleared nothing and failed it is tried again.
+    static constexpr qint64 kAutoCleanRetrySeconds = 3'600;
     static constexpr qint64 kWeeklySeconds = 604'800;
 
     // The application's model, made with the real environment on first use.
@@ -286,6 +288,7 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
+    std::optional<QDateTime> m_autoCleanRetryAt;   // after a scheduled cleanup that failed
     bool m_stopping = false;   // quitting: clearings stop, and no new one starts
     std::vector<RunningClearing> m_clearings;
     std::unique_ptr<RepeatingTimer> m_clearingSaver;

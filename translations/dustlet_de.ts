@@ -133,6 +133,18 @@
         <source>%1: moved to the Trash</source>
         <translation>%1: in den Papierkorb verschoben</translation>
     </message>
+    <message>
+        <source>%1 (and %2 more)</source>
+        <translation>%1 (und %2 weitere)</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t clean up: %1</source>
+        <translation>Bereinigung fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Freed %1 total; couldn&apos;t clean up: %2</source>
+        <translation>Insgesamt %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>
@@ -173,6 +185,14 @@
     <message>
         <source>Not moved: %1 changed since the scan</source>
         <translation>Nicht verschoben: %1 hat sich seit dem Scan geändert</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t remove 1 item in %1</source>
+        <translation>1 Objekt in %1 konnte nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t remove %1 items in %2</source>
+        <translation>%1 Objekte in %2 konnten nicht entfernt werden</translation>
     </message>
 </context>
 <context>
@@ -1094,6 +1114,14 @@
     <message>
         <source>Freed %1 automatically. Items are in the Trash.</source>
         <translation>Automatisch %1 freigegeben. Die Objekte liegen im Papierkorb.</translation>
+    </message>
+    <message>
+        <source>Dustlet couldn&apos;t clean up</source>
+        <translation>Dustlet konnte nicht aufräumen</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t clean up: %1</source>
+        <translation>Bereinigung fehlgeschlagen: %1</translation>
     </message>
 </context>
 <context>

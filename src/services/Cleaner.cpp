@@ -38,6 +38,14 @@ QString refusedLink(const QString& path) { return QStringLiteral("Refused (link)
 QString refusedProtected(const QString& path) { return QStringLiteral("Refused (protected): ") + path; }
 QString notTrashed(const QString& path) { return QStringLiteral("Not moved to the Trash: ") + path; }
 QString notRemoved(const QString& path) { return QStringLiteral("Couldn't remove ") + path; }
+// A clearing for good that left `count` entries of `location` where they were.
+QString notRemoved(qsizetype count, const QByteArray& location)
+{
+    const QString where = Paths::abbreviateHome(QFile::decodeName(location));
+    return count == 1 ? QCoreApplication::translate("Cleaner", "Couldn't remove 1 item in %1").arg(where)
+                      : QCoreApplication::translate("Cleaner", "Couldn't remove %1 items in %2")
+                            .arg(QString::number(count), where);
+}
 
 QByteArray join(const QByteArray& folder, const QByteArray& name)
 {
@@ -56,14 +64,14 @@ struct Remover {
         if (e.kind == FileWalker::Kind::Folder)
             return FileWalker::Visit::Descend;
         name.assign(e.name);
-        if (::unlinkat(e.parentFd, name.c_str(), 0) != 0)
+        if (::unlinkat(e.parentFd, name.c_str(), 0) != 0 && errno != ENOENT)
             qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat", QByteArray::fromStdString(name));
         return FileWalker::Visit::Skip;
     }
     void leave(const FileWalker::Entry& folder)
     {
         name.assign(folder.name);
-        if (::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR) != 0)
+        if (::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
             qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat(AT_REMOVEDIR)", QByteArray::fromStdString(name));
     }
 };
@@ -108,8 +116,10 @@ public:
                 fail(refusedLink(location));
             return;
         }
+        m_notRemoved = 0;
         if (!S_ISDIR(st.st_mode)) {
             removeEntry(parent.get(), parentPathOf(path), name);
+            reportNotRemoved(parentPathOf(path));
             return;
         }
         const Fd folder(::openat(parent.get(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -117,6 +127,7 @@ public:
         if (!folder || ::fstat(folder.get(), &opened) != 0 || !sameItem(opened, st))
             return; // not the folder that was looked at: leave it
         emptyFolder(folder.get(), path, opened.st_dev);
+        reportNotRemoved(path);
     }
 
     // Removes the one item `name` of the folder open at `dirFd` (whose path is `dirPath`): moved
@@ -130,7 +141,9 @@ public:
             if (Paths::equalsOrBelow(k, entry))
                 return; // it is, or holds, the Trash or another volume: not the search's to take
         }
+        m_notRemoved = 0;
         removeEntry(dirFd, dirPath, name);
+        reportNotRemoved(dirPath);
     }
 
 private:
@@ -145,6 +158,12 @@ private:
         qCInfo(lcClean).noquote() << message;
         if (!error)
             error = message;
+    }
+    // Entries that a clearing for good left in `location` are a failure, not a success.
+    void reportNotRemoved(const QByteArray& location)
+    {
+        if (m_notRemoved > 0)
+            fail(notRemoved(m_notRemoved, location));
     }
 
     // What a clearing below `folder` leaves alone: the Trash folders, and the volumes mounted
@@ -233,36 +252,46 @@ private:
         }
     }
 
-    // Deletes `name` of the folder open at `dirFd` for good; `st` is its lstat.
-    static void deleteEntry(int dirFd, const QByteArray& name, const struct stat& st)
+    // Deletes `name` of the folder open at `dirFd` for good; `st` is its lstat. One that stays
+    // (in part) is counted.
+    void deleteEntry(int dirFd, const QByteArray& name, const struct stat& st)
     {
         if (!S_ISDIR(st.st_mode)) {
-            if (::unlinkat(dirFd, name.constData(), 0) != 0)
+            if (::unlinkat(dirFd, name.constData(), 0) != 0 && errno != ENOENT) {
                 qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat", name);
+                ++m_notRemoved;
+            }
             return;
         }
         const Fd folder(::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat opened {};
-        if (!folder || ::fstat(folder.get(), &opened) != 0 || !sameItem(opened, st))
+        if (!folder || ::fstat(folder.get(), &opened) != 0) {
+            if (errno != ENOENT)
+                ++m_notRemoved;
             return;
+        }
+        if (!sameItem(opened, st))
+            return; // not the folder that was looked at: leave it
         FileWalker::Options options;
         options.statFiles = false;
         options.oneFileSystem = true;
         Remover remover;
         FileWalker::walkAt(folder.get(), name.toStdString(), options, remover);
-        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0)
+        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
             qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat(AT_REMOVEDIR)", name);
+            ++m_notRemoved;
+        }
     }
 
     bool m_toTrash;
     QList<TrashedItem>& m_trashed;
     ClearingLog* m_log;
+    qsizetype m_notRemoved = 0;   // entries of the location being cleared that stayed
     QList<QByteArray> m_trash;
     QList<QByteArray> m_keep;
     QList<QByteArray> m_left;
 };
 
-// Clears the locations of a `paths` or `command` target; returns the first error.
 // Clears the locations of a `paths` or `command` target, leaving the entries in `left` alone;
 // returns the first error.
 std::optional<QString> clearLocations(const QStringList& paths, const QList<QByteArray>& left, bool builtIn,

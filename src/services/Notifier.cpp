@@ -42,4 +42,14 @@ void notifyAutoCleanup(NotificationCenter& center, qint64 freed, const QString& 
     center.add(kAutoCleanupRequest, content);
 }
 
+void notifyAutoCleanupFailed(NotificationCenter& center, const QString& what, const QString& bundleIdentifier)
+{
+    if (bundleIdentifier.isEmpty())
+        return;
+    NotificationCenter::Content content;
+    content.title = QCoreApplication::translate("Notifier", "Dustlet couldn't clean up");
+    content.body = QCoreApplication::translate("Notifier", "Couldn't clean up: %1").arg(what);
+    center.add(kAutoCleanupRequest, content);
+}
+
 } // namespace Notifier

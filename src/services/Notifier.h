@@ -5,7 +5,7 @@
 
 class NotificationCenter;
 
-// The program's two notifications: low disk space (with a clean-up action) and the result of a
+// The program's notifications: low disk space (with a clean-up action) and the result of a
 // scheduled cleanup. Without a bundle identifier (a build run outside an application bundle)
 // every call does nothing.
 namespace Notifier {
@@ -22,5 +22,8 @@ void notifyLowSpace(NotificationCenter& center, qint64 availableBytes,
 // Also posted when nothing was freed.
 void notifyAutoCleanup(NotificationCenter& center, qint64 freed,
                        const QString& bundleIdentifier = Bundle::identifier());
+// A scheduled cleanup that cleared nothing because its targets failed; `what` says what failed.
+void notifyAutoCleanupFailed(NotificationCenter& center, const QString& what,
+                             const QString& bundleIdentifier = Bundle::identifier());
 
 } // namespace Notifier

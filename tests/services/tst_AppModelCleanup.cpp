@@ -52,6 +52,8 @@ private Q_SLOTS:
     void oneTargetCleanRecordsAndReports();
     void cleanAllRecordsEachTargetAndTotals();
     void cleanAllWithNothingFreed();
+    void cleanAllReportsFailures_data();
+    void cleanAllReportsFailures();
     void targetRemovedWhileCleared();
     void historyStoreKeepsFiftyMemoryKeepsAll();
     void externalDeletion();
@@ -74,6 +76,7 @@ private Q_SLOTS:
     void scheduledCleanupAlwaysTrashesEverydayCaches();
     void scheduledCleanupWithNothingToClean();
     void scheduledCleanupWaitsForCleanAll();
+    void scheduledCleanupThatFailedIsNotStamped();
     void confirmationDuringCleanAllIsRefused();
     void confirmationDuringScheduledCleanupIsRefused();
     void oneTargetThenCleanAllClearsItOnce();
@@ -304,6 +307,35 @@ void tst_AppModelCleanup::cleanAllRecordsEachTargetAndTotals()
     QCOMPARE(model->totalFreedAllTime(), qint64(2'500'000));
     // Each measured again, then the Trash, which holds what was moved there.
     QCOMPARE(f.sizeCalls, (QStringList{"logs", "docker", "trash"}));
+}
+
+// A run over every target says what failed: as a failure when nothing went at all (a read-only
+// home), beside the total when some targets were cleared.
+void tst_AppModelCleanup::cleanAllReportsFailures_data()
+{
+    QTest::addColumn<QStringList>("failing");
+    QTest::addColumn<qint64>("freedEach");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("every target failed") << kEveryday << qint64(0)
+        << "Couldn't clean up: Trash: Couldn't remove /x/trash (and 6 more)";
+    QTest::newRow("one failed, nothing freed") << QStringList{"logs"} << qint64(0)
+        << "Couldn't clean up: App & system logs: Couldn't remove /x/logs";
+    QTest::newRow("one failed, others freed") << QStringList{"logs"} << qint64(1000)
+        << "Freed 6 KB total; couldn't clean up: App & system logs: Couldn't remove /x/logs";
+}
+
+void tst_AppModelCleanup::cleanAllReportsFailures()
+{
+    QFETCH(QStringList, failing);
+    QFETCH(qint64, freedEach);
+    QFETCH(QString, status);
+    ModelFixture f;
+    for (const QString& id : kEveryday)
+        f.outcomes.insert(id, failing.contains(id) ? freed(0, {}, "Couldn't remove /x/" + id) : freed(freedEach));
+    auto model = f.makeModel();
+    QCoro::waitFor(model->cleanAll(false));
+    QCOMPARE(model->statusMessage(), std::optional<QString>(status));
+    QVERIFY(model->statusIsFailure());
 }
 
 void tst_AppModelCleanup::cleanAllWithNothingFreed()
@@ -824,15 +856,17 @@ void tst_AppModelCleanup::scheduledCleanupAlwaysTrashesEverydayCaches()
     auto model = f.makeModel();
 
     f.holdCleans = true;
+    const QDateTime before = *model->settings().lastAutoCleanup();
     model->runScheduledCleanupIfDue();
     QVERIFY(model->isCleaningAll());
-    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(before));   // stamped once it is done
     while (!f.cleanGates.empty() && !f.cleanGates.back()->promise.future().isFinished()) {
         const QString id = f.cleanGates.back()->id;
         f.finishClean(f.outcomes.value(id));
         settle();
     }
     QVERIFY(!model->isCleaningAll());
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
     // Everyday path caches only: not the Trash, not disabled, no developer, finder or custom targets.
     QCOMPARE(calledIds(f.cleanCalls), (QStringList{"appcaches", "logs", "maildownloads", "chrome", "firefox"}));
     for (const auto& c : std::as_const(f.cleanCalls))
@@ -878,6 +912,46 @@ void tst_AppModelCleanup::scheduledCleanupWithNothingToClean()
     QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
              QStringLiteral("Nothing to clean \u2014 you're already tidy."));
     QCOMPARE(model->statusMessage(), std::optional<QString>("earlier"));
+}
+
+// A scheduled cleanup whose every clearing failed (an unusable Trash) says what failed, in the
+// notification and the status line, and is not stamped: it is tried again an hour later rather
+// than a day, and stamped once it runs through.
+void tst_AppModelCleanup::scheduledCleanupThatFailedIsNotStamped()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    const QDateTime last = f.clock.now().addDays(-2);
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), last);
+    for (const QString& id : kEveryday)
+        f.outcomes.insert(id, freed(0, {}, QStringLiteral("Not moved to the Trash: /x/") + id));
+    auto model = f.makeModel();
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 6);
+    QVERIFY(!model->isCleaningAll());
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(last));
+    const QString what = QStringLiteral("App cache files: Not moved to the Trash: /x/appcaches (and 5 more)");
+    const auto posts = f.center.postsFor("dustlet.autocleanup");
+    QCOMPARE(posts.size(), 1);
+    QCOMPARE(posts.first().content.title, QStringLiteral("Dustlet couldn't clean up"));
+    QCOMPARE(posts.first().content.body, "Couldn't clean up: " + what);
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Couldn't clean up: " + what));
+    QVERIFY(model->statusIsFailure());
+
+    // Not again at the next tick, but an hour on; once something goes, it is stamped.
+    f.clock.advance(std::chrono::minutes(59));
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 6);
+    f.clock.advance(std::chrono::minutes(1));
+    f.outcomes.insert(QStringLiteral("logs"), freed(2000, {{"/l", "/t/l"}}));
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 12);
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+    QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
+             QStringLiteral("Freed 2 KB automatically. Items are in the Trash."));
 }
 
 void tst_AppModelCleanup::scheduledCleanupWaitsForCleanAll()

@@ -23,6 +23,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -525,6 +526,38 @@ private Q_SLOTS:
         }
         QVERIFY(MountSpace::unmount(deeper));
         QVERIFY(MountSpace::unmount(mnt));
+    }
+
+    // A clearing for good that leaves entries behind says how many stayed where, rather than
+    // passing for a success. Root is denied nothing by permissions: there the folder is a file
+    // system made read-only once filled.
+    void permanentClearingThatLeavesItemsSaysSo()
+    {
+        TestHome home;
+        const QString logs = home.mkdir("Library/Logs");
+        const bool asRoot = TestHome::isRoot();
+        if (asRoot && !m_mounts)
+            QSKIP("no private mount namespace here to make a read-only folder for root");
+        if (asRoot)
+            QVERIFY(MountSpace::mountTmpfs(logs));
+        const auto unmount = qScopeGuard([&] {
+            if (asRoot)
+                MountSpace::unmount(logs);
+            else
+                ::chmod(QFile::encodeName(logs).constData(), 0755);
+        });
+        home.writeText("Library/Logs/a.log", "a");
+        home.writeText("Library/Logs/old/b.log", "b");
+        home.writeText("Library/Logs/old/c.log", "c");
+        if (asRoot)
+            QCOMPARE(::mount(nullptr, QFile::encodeName(logs).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        else
+            QCOMPARE(::chmod(QFile::encodeName(logs).constData(), 0555), 0);
+
+        const CleanOutcome o = run(pathsTarget({"~/Library/Logs"}), false);
+        QCOMPARE(o.error, std::optional<QString>(QStringLiteral("Couldn't remove 2 items in ~/Library/Logs")));
+        QVERIFY(lexists(home("Library/Logs/a.log")));
+        QCOMPARE(o.freed, qint64(0));
     }
 
     // Emptying the Trash as its user takes every item whole: a trashed tree with read-only folders
