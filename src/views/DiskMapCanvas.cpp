@@ -108,6 +108,14 @@ void DiskMapCanvas::folderChanged()
 {
     m_dirty = true;
     m_cacheValid = false;
+    // The pointer rests on what it rested on only while that item is still shown: one moved to
+    // the Trash, or left behind by a zoom, is neither described nor given a tooltip any more.
+    if (m_hovered) {
+        if (std::optional<DiskNode> now = shownNow(*m_hovered))
+            m_hovered = std::move(now);
+        else
+            setHover(std::nullopt, std::nullopt);
+    }
     updatePlaceholder();
     updateAccessibleText();
     update();
@@ -129,6 +137,19 @@ const QList<Treemap::Tile>& DiskMapCanvas::tiles() const
         m_selectedIndex = indexOf(m_model.selection());
     }
     return m_tiles;
+}
+
+std::optional<DiskNode> DiskMapCanvas::shownNow(const DiskNode& node) const
+{
+    // By path (the folded node by its id), not by size: a live scan grows a folder under the pointer.
+    const bool synthetic = node.isSynthetic();
+    const QByteArray raw = synthetic ? QByteArray() : node.rawPath();
+    const QString id = synthetic ? node.id() : QString();
+    for (const DiskNode& child : m_model.currentChildren()) {
+        if (child.isSynthetic() == synthetic && (synthetic ? child.id() == id : child.rawPath() == raw))
+            return child;
+    }
+    return std::nullopt;
 }
 
 int DiskMapCanvas::indexOf(const std::optional<DiskNode>& node) const
@@ -269,6 +290,11 @@ void DiskMapCanvas::contextMenuEvent(QContextMenuEvent* event)
     const std::optional<DiskNode> target = menuTarget();
     if (!target || !m_menuBuilder)
         return;
+    // The menu opens where the tooltip is drawn: it goes until the pointer moves again.
+    if (m_hoverPoint) {
+        m_hoverPoint.reset();
+        update();
+    }
     QMenu menu(this);
     m_menuBuilder(menu, *target);
     if (!menu.isEmpty())

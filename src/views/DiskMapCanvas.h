@@ -74,6 +74,8 @@ private:
     void folderChanged();
     void selectionChanged();
     int indexOf(const std::optional<DiskNode>& node) const;
+    // The folder shown's child that is the same item as `node`, whatever its size is now.
+    std::optional<DiskNode> shownNow(const DiskNode& node) const;
     void setHover(const std::optional<DiskNode>& node, const std::optional<QPointF>& point);
     void updatePlaceholder();
     void updateAccessibleText();

@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -382,6 +384,49 @@ private Q_SLOTS:
         QCOMPARE(f.scans.waitForCall(1), r);   // the same folder scanned again
         Dialogs::setConfirmHandlerForTesting({});
         f.model().stop();
+    }
+
+    void afterAMoveAndUnderAMenu()
+    {
+        ViewFixture f;
+        const QString r = f.home("m");
+        const DiskNode victim = folderNode(r + "/gone", {fileNode(r + "/gone/a", 3'000'000)});
+        const DiskNode kept = fileNode(r + "/kept.bin", 1'000'000);
+        f.map(r, folderNode(r, {victim, kept}));
+        DiskMapCanvas* canvas = f.view->canvas();
+        auto* title = f.child<ElidedLabel>("detailTitle");
+        QCOMPARE(canvas->tiles().at(0).node.name(), QStringLiteral("gone"));
+
+        // A menu over a tile hides its tooltip; it is still the menu for that tile.
+        const QPoint over = centreOf(canvas, 0);
+        canvas->hoverAt(QPointF(over));
+        QVERIFY(canvas->hoverPoint());
+        bool tooltipWhileMenu = true;
+        QTimer::singleShot(0, [&] {
+            tooltipWhileMenu = canvas->hoverPoint().has_value();
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        QContextMenuEvent press(QContextMenuEvent::Mouse, over, canvas->mapToGlobal(over));
+        QApplication::sendEvent(canvas, &press);
+        QVERIFY(!tooltipWhileMenu);
+        QCOMPARE(canvas->menuTarget()->name(), QStringLiteral("gone"));
+
+        // Moved to the Trash while hovered and selected: neither the detail bar nor the tooltip
+        // speaks of it while the folder is scanned again, nor once the new map is in.
+        f.model().setSelection(victim);
+        Dialogs::setConfirmHandlerForTesting([](const Dialogs::ConfirmRequest&) { return true; });
+        f.view->requestTrash(victim);
+        Dialogs::setConfirmHandlerForTesting({});
+        QCOMPARE(f.scans.trashed, QStringList{victim.path()});
+        f.scans.waitForCall(1);
+        QVERIFY(!canvas->hovered());
+        QVERIFY(!f.view->detailNode() || f.view->detailNode()->name() != QStringLiteral("gone"));
+        f.scans.finish(1, folderNode(r, {kept}));
+        QTRY_VERIFY(!f.model().isScanning());
+        settle();
+        QVERIFY(!canvas->hovered());
+        QCOMPARE(title->text(), QStringLiteral("~/m"));
     }
 
     void detailBarAndLegend()
