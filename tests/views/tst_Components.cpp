@@ -301,6 +301,15 @@ private Q_SLOTS:
         QCOMPARE(scaled.pixelMetric(QStyle::PM_IndicatorWidth), 2 * box);
         QCOMPARE(scaled.pixelMetric(QStyle::PM_ExclusiveIndicatorHeight),
                  2 * plain->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
+
+        // A long label keeps its room on either side at every size.
+        for (int px : {13, 20}) {
+            fontAt(px);
+            QPushButton button(QStringLiteral("Alle Einträge aktualisieren"));
+            button.setStyle(&scaled);
+            const int label = button.fontMetrics().horizontalAdvance(button.text());
+            QVERIFY2(button.sizeHint().width() >= label + 2 * Style::metric(12), qPrintable(QString::number(px)));
+        }
         QApplication::setFont(original);
     }
 
