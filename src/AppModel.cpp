@@ -3,6 +3,7 @@
 #include "models/CleanupCatalog.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Clock.h"
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
@@ -929,6 +930,7 @@ QCoro::Task<> AppModel::autoClean()
             continue;
         candidates.append(target);
     }
+    qCInfo(lcSchedule) << "Scheduled cleanup of" << candidates.size() << "targets";
     if (candidates.isEmpty()) {
         m_settings->setLastAutoCleanup(now());   // nothing needed clearing
         setIsCleaningAll(false);
@@ -954,6 +956,7 @@ QCoro::Task<> AppModel::autoClean()
             co_return;
         const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
+        qCInfo(lcSchedule).noquote() << target.id << "freed" << outcome.freed << "bytes" << outcome.error.value_or(QString());
         anyCleared = anyCleared || clearedSomething(outcome);
         if (outcome.error)
             failures.append(target.name + QStringLiteral(": ") + *outcome.error);
@@ -973,6 +976,7 @@ QCoro::Task<> AppModel::autoClean()
     setIsCleaningAll(false);
     refreshDisk();
     checkLowSpace();
+    qCInfo(lcSchedule) << "Scheduled cleanup freed" << total << "bytes";
     if (!anyCleared && !failures.isEmpty()) {
         // Nothing went and something should have: not stamped, so it is tried again.
         m_autoCleanRetryAt = now().addSecs(kAutoCleanRetrySeconds);

@@ -2,6 +2,7 @@
 
 #include "platform/FileWalker.h"
 #include "platform/FolderEntry.h"
+#include "platform/Logging.h"
 #include "platform/MountedVolumes.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
@@ -303,6 +304,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
         if (!publishRecord(t.info.get(), infoName.constData(), text)) {
             if (errno == EEXIST)
                 continue;
+            qCInfo(lcTrash).noquote() << Logging::callFailed("write record", join(join(t.path, "info"), infoName));
             return std::nullopt;
         }
         const QString where = QFile::decodeName(join(join(t.path, "files"), candidate));
@@ -318,6 +320,7 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
         if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
             return where;
         // Not under the name announced: the item stays rather than going in under another one.
+        qCInfo(lcTrash).noquote() << Logging::callFailed("renameat2", original);
         ::unlinkat(t.info.get(), infoName.constData(), 0);
         return std::nullopt;
     }

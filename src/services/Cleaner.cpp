@@ -2,6 +2,7 @@
 
 #include "platform/Background.h"
 #include "platform/FileWalker.h"
+#include "platform/Logging.h"
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
@@ -63,13 +64,15 @@ struct Remover {
         if (e.kind == FileWalker::Kind::Folder)
             return FileWalker::Visit::Descend;
         name.assign(e.name);
-        ::unlinkat(e.parentFd, name.c_str(), 0);
+        if (::unlinkat(e.parentFd, name.c_str(), 0) != 0 && errno != ENOENT)
+            qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat", QByteArray::fromStdString(name));
         return FileWalker::Visit::Skip;
     }
     void leave(const FileWalker::Entry& folder)
     {
         name.assign(folder.name);
-        ::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR);
+        if (::unlinkat(folder.parentFd, name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+            qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat(AT_REMOVEDIR)", QByteArray::fromStdString(name));
     }
 };
 
@@ -152,6 +155,7 @@ private:
 
     void fail(const QString& message)
     {
+        qCInfo(lcClean).noquote() << message;
         if (!error)
             error = message;
     }
@@ -253,8 +257,10 @@ private:
     void deleteEntry(int dirFd, const QByteArray& name, const struct stat& st)
     {
         if (!S_ISDIR(st.st_mode)) {
-            if (::unlinkat(dirFd, name.constData(), 0) != 0 && errno != ENOENT)
+            if (::unlinkat(dirFd, name.constData(), 0) != 0 && errno != ENOENT) {
+                qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat", name);
                 ++m_notRemoved;
+            }
             return;
         }
         const Fd folder(::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -271,8 +277,10 @@ private:
         options.oneFileSystem = true;
         Remover remover;
         FileWalker::walkAt(folder.get(), name.toStdString(), options, remover);
-        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+            qCInfo(lcClean).noquote() << Logging::callFailed("unlinkat(AT_REMOVEDIR)", name);
             ++m_notRemoved;
+        }
     }
 
     bool m_toTrash;
@@ -298,14 +306,18 @@ std::optional<QString> clearLocations(const QStringList& paths, const QList<QByt
             std::optional<QString> error;
             if (!where) {
                 error = refusedLink(Paths::clean(Paths::expandTilde(p)));
+                qCInfo(lcClean).noquote() << *error;
             } else if (const QByteArray raw = QFile::encodeName(*where); Trash::partOf(raw) != Trash::Part::none) {
                 // The Trash is emptied by its own rules, whole items and their records together;
                 // what stays is named.
                 const QList<QByteArray> stayed = Trash::emptyPart(raw);
-                if (!stayed.isEmpty())
+                if (!stayed.isEmpty()) {
                     error = notRemoved(QFile::decodeName(stayed.first()));
+                    qCInfo(lcClean).noquote() << *error;
+                }
             } else if (!Cleaner::isSafe(*where)) {
                 error = refusedProtected(*where);
+                qCInfo(lcClean).noquote() << *error;
             } else {
                 Clearing clearing(moveToTrash, trashed, log, left);
                 clearing.emptyLocation(*where, builtIn);
@@ -363,8 +375,10 @@ QList<QByteArray> searchRoots(const CleanupKinds::Finder& kind, std::optional<QS
         }
         // A missing root says nothing; one behind a link is refused.
         const QString cleaned = Paths::clean(Paths::expandTilde(root));
-        if (Paths::resolveSymlinks(cleaned) != cleaned && !*refusal)
+        if (Paths::resolveSymlinks(cleaned) != cleaned && !*refusal) {
             *refusal = refusedLink(cleaned);
+            qCInfo(lcClean).noquote() << **refusal;
+        }
     }
     return roots;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Background.h"
 #include "platform/FileWalker.h"
+#include "platform/Logging.h"
 #include "platform/Paths.h"
 #include "platform/WalkPool.h"
 #include "services/Cleaner.h"
@@ -281,6 +282,7 @@ QFuture<Measurement> measure(const CleanupTarget& target, Progress onProgress)
             if (onProgress)
                 onProgress(total);
         }
+        qCDebug(lcScan) << target.id << "measured" << total << "bytes in" << places.size() << "places";
         return Measurement{total, places};
     });
 }

@@ -1,5 +1,6 @@
 #include "TestHome.h"
 #include "models/CleanupCatalog.h"
+#include "platform/Logging.h"
 #include "platform/Trash.h"
 #include "services/Cleaner.h"
 #include "services/Finder.h"
@@ -7,6 +8,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -212,6 +216,34 @@ private Q_SLOTS:
 
         const CleanOutcome missing = run(pathsTarget({"~/Library/Logs"}), true);
         QCOMPARE(missing, CleanOutcome{});
+    }
+
+    // Quiet unless the logging rules turn it on; then every refusal and every failing call of a
+    // removal is logged, the later ones too (only the first is reported).
+    void refusalsAndFailedCallsAreLogged()
+    {
+        QVERIFY(!lcClean().isInfoEnabled());
+        QVERIFY(lcClean().isWarningEnabled());
+        QLoggingCategory::setFilterRules(QStringLiteral("dustlet.*=true"));
+        const auto restore = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+        TestHome home;
+        home.writeFile("Documents/letter.txt", 100);
+        home.symlink("cache-link", home("Documents"));
+        home.symlink("other-link", home("Documents"));
+        QTest::ignoreMessage(QtInfoMsg, qPrintable("Refused (link): " + home("cache-link")));
+        QTest::ignoreMessage(QtInfoMsg, qPrintable("Refused (link): " + home("other-link")));
+        run(pathsTarget({"~/cache-link", "~/other-link"}), false);
+
+        if (TestHome::isRoot())
+            QSKIP("root removes a file from a read-only folder");
+        home.writeFile("Library/Caches/locked/f.bin", 4096);
+        QVERIFY(QFile::setPermissions(home("Library/Caches/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const auto unlock = qScopeGuard([&] {
+            QFile::setPermissions(home("Library/Caches/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^unlinkat f\\.bin: .* \\(errno 13\\)$")));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^unlinkat\\(AT_REMOVEDIR\\) locked: .* \\(errno 39\\)$")));
+        run(pathsTarget({"~/Library/Caches"}), false);
     }
 
     void deepFolderForGood()

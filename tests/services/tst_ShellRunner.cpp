@@ -3,8 +3,11 @@
 #include "services/ShellRunner.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <atomic>
 #include <thread>
 
 class tst_ShellRunner : public QObject {
@@ -71,16 +74,25 @@ private Q_SLOTS:
     void callsRunSideBySide()
     {
         TestHome home;
+        // The first call is held until the second has finished: were calls run one after
+        // another, the second would wait for the first's time-out.
+        home.writeText("slow-hold", "");
         ShellResult slow;
-        std::thread other([&] { slow = ShellRunner::runLogin("sleep 3; echo slow", 30); });
-        QTest::qWait(200);
-        QElapsedTimer t;
-        t.start();
+        std::atomic<bool> slowDone = false;
+        std::thread other([&] {
+            slow = ShellRunner::runLogin("touch \"$HOME/slow-started\"; " + QString::fromUtf8(TestHome::holdWhileExists("slow-hold")) + "echo slow", 30);
+            slowDone = true;
+        });
+        const auto release = qScopeGuard([&] {
+            QFile::remove(home("slow-hold"));
+            other.join();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home("slow-started")), 20000);
         const ShellResult quick = ShellRunner::runLogin("echo quick", 30);
-        const qint64 ms = t.elapsed();
-        other.join();
         QCOMPARE(quick.output, QString("quick\n"));
-        QVERIFY2(ms < 2500, qPrintable(QString::number(ms)));
+        QVERIFY(!slowDone);
+        QVERIFY(QFile::remove(home("slow-hold")));
+        QTRY_VERIFY_WITH_TIMEOUT(slowDone, 20000);
         QCOMPARE(slow.output, QString("slow\n"));
     }
 

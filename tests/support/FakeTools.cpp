@@ -36,8 +36,8 @@ void installBrew(TestHome& home, const QByteArray& report, int reportStatus, int
 {
     setBrew(home, report, reportStatus, upgradeStatus);
     home.fakeCommand("brew", TestHome::recordArguments("brew")
-                                 + "if [ -e \"$HOME/brew-delay\" ]; then sleep \"$(cat \"$HOME/brew-delay\")\"; fi\n"
-                                   "if [ \"$1\" = outdated ]; then cat \"$HOME/report.json\"; exit $(cat \"$HOME/report-status\"); fi\n"
+                                 + TestHome::holdWhileExists("brew-hold")
+                                 + "if [ \"$1\" = outdated ]; then cat \"$HOME/report.json\"; exit $(cat \"$HOME/report-status\"); fi\n"
                                    "exit $(cat \"$HOME/upgrade-status\")\n");
 }
 

@@ -15,8 +15,8 @@ void installSnapshotTools(TestHome& home, const QByteArray& listing, int listSta
 void setListing(TestHome& home, const QByteArray& listing, int listStatus = 0);
 
 // A fake brew first on the login shell's PATH. "brew outdated …" prints `report` and exits with
-// `reportStatus`; any other run exits with `upgradeStatus`. Every run first waits the seconds
-// written in $HOME/brew-delay, when there is such a file.
+// `reportStatus`; any other run exits with `upgradeStatus`. Every run first waits while
+// $HOME/brew-hold exists (see TestHome::holdWhileExists).
 void installBrew(TestHome& home, const QByteArray& report, int reportStatus = 0, int upgradeStatus = 0);
 // Changes the fake brew's answers.
 void setBrew(TestHome& home, const QByteArray& report, int reportStatus = 0, int upgradeStatus = 0);

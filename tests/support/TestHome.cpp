@@ -317,6 +317,11 @@ SoftFileLimit::~SoftFileLimit()
         ::setrlimit(RLIMIT_NOFILE, &m_old);
 }
 
+QByteArray TestHome::holdWhileExists(const QString& name)
+{
+    return "while [ -e \"$HOME/" + name.toUtf8() + "\" ]; do sleep 0.02; done\n";
+}
+
 QByteArray TestHome::recordArguments(const QString& tool)
 {
     // One file per run under $HOME/.fake-runs/<tool>, numbered in order, arguments NUL-ended.

@@ -92,6 +92,9 @@ public:
     // A line of shell script that records the arguments it is given ("$@") as one run of
     // `tool`, for recordedRuns().
     static QByteArray recordArguments(const QString& tool);
+    // A line of shell script that waits while $HOME/<name> exists: a test holds a fake command
+    // at that point by creating the file, and lets it go on by removing it.
+    static QByteArray holdWhileExists(const QString& name);
     // The runs of `tool` recorded in this home, oldest first, each its list of arguments.
     QList<QStringList> recordedRuns(const QString& tool) const;
     // The fake osascript (tests/support/FakeOsascript.cpp), which records its runs as

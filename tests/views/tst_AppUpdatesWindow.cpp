@@ -11,6 +11,7 @@
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
 
+#include <QFile>
 #include <QApplication>
 #include <QPushButton>
 #include <QStyle>
@@ -67,12 +68,16 @@ private Q_SLOTS:
     {
         TestHome home;
         FakeTools::installBrew(home, kReport);
-        home.writeText("brew-delay", "1");
+        home.writeText("brew-hold", "");
         AppUpdatesView view;
         view.show();
         QCOMPARE(view.content(), Content::checking);
         QCOMPARE(view.model().state(), AppUpdatesModel::State::checking);
         QVERIFY(!view.updateAllButton()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(runsOf(home, "outdated"), 1, 20000);
+        QCoreApplication::processEvents();
+        QCOMPARE(view.content(), Content::checking);
+        QVERIFY(QFile::remove(home("brew-hold")));
 
         QTRY_COMPARE_WITH_TIMEOUT(view.content(), Content::list, 20000);
         QCOMPARE(view.model().state(), AppUpdatesModel::State::ready);
@@ -172,13 +177,14 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(view.content(), Content::list, 20000);
 
         FakeTools::setBrew(home, kAfterUpgrade, 0, upgradeStatus);
-        home.writeText("brew-delay", "1");
+        home.writeText("brew-hold", "");
         rowNamed(view, "wget")->updateButton()->click();
         QVERIFY(view.model().busy());
         QCOMPARE(view.statusText(), "Updating wget…");
         QVERIFY(!view.footerSpinner()->isHidden());
         for (QPushButton* b : actionButtons(view))
             QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+        QVERIFY(QFile::remove(home("brew-hold")));
 
         QTRY_VERIFY_WITH_TIMEOUT(!view.model().busy(), 20000);
         QCOMPARE(view.statusText(), status);
@@ -213,11 +219,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(view.content(), Content::list, 20000);
 
         FakeTools::setBrew(home, kAfterUpgrade, 0, 1);
-        home.writeText("brew-delay", "1");
+        home.writeText("brew-hold", "");
         view.updateAllButton()->click();
         QCOMPARE(view.statusText(), "Updating everything…");
         for (QPushButton* b : actionButtons(view))
             QVERIFY(!b->isEnabled());
+        QVERIFY(QFile::remove(home("brew-hold")));
         QTRY_VERIFY_WITH_TIMEOUT(!view.model().busy(), 20000);
         QCOMPARE(view.statusText(), "Done.");
         QVERIFY(home.recordedRuns("brew").contains(QStringList{"upgrade", "--greedy"}));

@@ -11,10 +11,10 @@
 #include "views/components/Style.h"
 #include "views/components/TransientMessage.h"
 
+#include <QFile>
 #include <QApplication>
 #include <QCheckBox>
 #include <QStyle>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 
@@ -70,8 +70,9 @@ private Q_SLOTS:
     {
         TestHome home;
         FakeTools::installSnapshotTools(home, listingOf({"2024-05-01-090000", "2024-05-02-090000"}));
-        // A login shell slow to start.
-        home.writeText(".zprofile", "sleep 1\nexport PATH=\"" + home(".fakebin").toUtf8() + ":$PATH\"\n");
+        // A login shell held at its start until the window has been looked at.
+        home.writeText("shell-hold", "");
+        home.writeText(".zprofile", TestHome::holdWhileExists("shell-hold") + "export PATH=\"" + home(".fakebin").toUtf8() + ":$PATH\"\n");
         SnapshotsView view;
         view.show();
         QCoreApplication::processEvents();
@@ -79,6 +80,7 @@ private Q_SLOTS:
         QVERIFY(!view.actionButton()->isEnabled());
         QVERIFY(!view.keepNewestBox()->isEnabled());
         QVERIFY(!view.showsSummary());
+        QVERIFY(QFile::remove(home("shell-hold")));
 
         QTRY_COMPARE_WITH_TIMEOUT(view.content(), SnapshotsView::Content::list, 20000);
         QCOMPARE(view.rows().size(), 2);
@@ -243,28 +245,28 @@ private Q_SLOTS:
         home.setFakeOsascriptMode("cancel");
         auto view = shownAndListed();
         QVERIFY(view);
-        const int delay = 3000;
-        view->model().message().setDelayMs(delay);
+        // Each message's delay ends when the test says so.
+        QList<std::function<void()>> delays;
+        view->model().message().setDelayStarterForTesting(
+            [&delays](int, std::function<void()> clearIfCurrent) { delays.append(std::move(clearIfCurrent)); });
 
         view->model().reclaim();
         QTRY_VERIFY_WITH_TIMEOUT(!view->model().isWorking(), 20000);
-        QElapsedTimer sinceFirst;
-        sinceFirst.start();
         QCOMPARE(view->model().statusMessage(), std::optional<QString>("Cancelled — nothing was removed."));
+        QCOMPARE(delays.size(), 1);
 
-        QTest::qWait(2000);
         view->model().reclaim();
         QCOMPARE(view->model().statusMessage(), std::nullopt);
         QTRY_VERIFY_WITH_TIMEOUT(!view->model().isWorking(), 20000);
-        QElapsedTimer sinceSecond;
-        sinceSecond.start();
         QCOMPARE(view->model().statusMessage(), std::optional<QString>("Cancelled — nothing was removed."));
+        QCOMPARE(delays.size(), 2);
 
-        // Past the first message's time, within the second's.
-        QTest::qWait(qMax<qint64>(0, delay + 300 - sinceFirst.elapsed()));
-        QVERIFY(sinceSecond.elapsed() < delay);
+        // The first message's time is over, the second's is not.
+        delays.at(0)();
         QCOMPARE(view->model().statusMessage(), std::optional<QString>("Cancelled — nothing was removed."));
-        QTRY_COMPARE_WITH_TIMEOUT(view->model().statusMessage(), std::nullopt, delay + 2000);
+        QVERIFY(!view->statusLabel()->isHidden());
+        delays.at(1)();
+        QCOMPARE(view->model().statusMessage(), std::nullopt);
         QVERIFY(view->statusLabel()->isHidden());
     }
 

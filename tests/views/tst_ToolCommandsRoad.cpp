@@ -16,6 +16,7 @@
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 
+#include <QFile>
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
@@ -86,10 +87,12 @@ private Q_SLOTS:
         QCOMPARE(updates->content(), AppUpdatesView::Content::upToDate);
 
         // A window closed while its command runs lets the command end on its own.
-        home.writeText("brew-delay", "1");
+        home.writeText("brew-hold", "");
         updates->recheckButton()->click();
         app.windows().close("appupdates");
         QTRY_VERIFY(!app.windows().isOpen("appupdates"));
+        QVERIFY(Background::utility().activeThreadCount() > 0);
+        QVERIFY(QFile::remove(home("brew-hold")));
         QTRY_COMPARE_WITH_TIMEOUT(Background::utility().activeThreadCount(), 0, 20000);
         app.windows().close("snapshots");
     }

@@ -13,12 +13,16 @@ void TransientMessage::show(const QString& text)
     const quint64 generation = ++m_generation;
     m_text = text;
     Q_EMIT changed(m_text);
-    QTimer::singleShot(m_delayMs, this, [this, generation] {
+    auto clearIfCurrent = [this, generation] {
         if (generation == m_generation && m_text) {
             m_text.reset();
             Q_EMIT changed(m_text);
         }
-    });
+    };
+    if (m_startDelay)
+        m_startDelay(m_delayMs, clearIfCurrent);
+    else
+        QTimer::singleShot(m_delayMs, this, clearIfCurrent);
 }
 
 void TransientMessage::hold(const QString& text)

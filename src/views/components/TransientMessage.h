@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include <optional>
 
@@ -20,6 +21,10 @@ public:
     int delayMs() const { return m_delayMs; }
     // Tests shorten the delay.
     void setDelayMs(int ms) { m_delayMs = ms; }
+    // Starts each clearing delay: `start(ms, clearIfCurrent)` in place of a timer, so that a test
+    // decides when each delay ends. Empty: a real timer.
+    using DelayStarter = std::function<void(int ms, std::function<void()> clearIfCurrent)>;
+    void setDelayStarterForTesting(DelayStarter start) { m_startDelay = std::move(start); }
 
     // Shows `text` and starts its clearing delay.
     void show(const QString& text);
@@ -34,6 +39,7 @@ Q_SIGNALS:
 private:
     std::optional<QString> m_text;
     int m_delayMs;
+    DelayStarter m_startDelay;
     quint64 m_generation = 0;
 };
 
