@@ -195,6 +195,11 @@ private Q_SLOTS:
                 QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
             QCOMPARE(stop->width(), stop->sizeHint().width());
             QTRY_VERIFY(w.view->toolbarCount()->displayedText().startsWith(QStringLiteral("Scanning… 12")));
+            // At the window's narrowest the count still shows its number.
+            w.view->resize(w.view->minimumSizeHint().width(), w.view->height());
+            QCoreApplication::processEvents();
+            QVERIFY2(w.view->toolbarCount()->displayedText().startsWith(QStringLiteral("Scanning… 12")),
+                     qPrintable(w.view->toolbarCount()->displayedText()));
 
             QTest::mouseClick(w.view->chips().first(), Qt::LeftButton);
             QCoreApplication::processEvents();

@@ -44,7 +44,11 @@ QString ElidedLabel::displayedText() const
 {
     QString line = m_text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return fontMetrics().elidedText(line, m_mode, width());
+    const QString shown = fontMetrics().elidedText(line, m_mode, width());
+    // The kept part stays whole: at its minimum width the metrics may round one letter short.
+    if (m_mode == Qt::ElideRight && !m_kept.isEmpty() && line.startsWith(m_kept) && !shown.startsWith(m_kept))
+        return line == m_kept ? line : m_kept + QChar(0x2026);
+    return shown;
 }
 
 bool ElidedLabel::isElided() const
