@@ -53,13 +53,6 @@ class tst_ComponentsContrast : public QObject {
 
     ContrastKit::Looks m_looks;
 
-    void applyLook(bool dark, int fontPx) { m_looks.apply(dark, fontPx); }
-    static void addLooks() { ContrastKit::addLooks(); }
-    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
-    {
-        ContrastKit::verifyAll(view, mustMeasure, atLeast);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_looks.save(); }
     void cleanup() { m_looks.restore(); }
@@ -88,12 +81,12 @@ private Q_SLOTS:
     // An unticked check box and an unchosen radio button are known only by their outline: it
     // reaches 3:1 against the window, as every control's boundary must, also where the style
     // shades it from the window colour itself.
-    void controlOutlines_data() { addLooks(); }
+    void controlOutlines_data() { ContrastKit::addLooks(); }
     void controlOutlines()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         ScaledControls style(QStyleFactory::create(QStringLiteral("Fusion")));
         QWidget box;
         box.setAutoFillBackground(true);
@@ -133,12 +126,12 @@ private Q_SLOTS:
     }
 
     // The pieces the tool windows are built from, with a row checked and one not.
-    void toolComponents_data() { addLooks(); }
+    void toolComponents_data() { ContrastKit::addLooks(); }
     void toolComponents()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         auto* box = new QWidget;
         box->setAutoFillBackground(true);
         auto* layout = new QVBoxLayout(box);
@@ -151,7 +144,7 @@ private Q_SLOTS:
         layout->addWidget(new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No build folders found"),
                                          QStringLiteral("Nothing to clean under ~/src.")));
         layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
-        verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
+        ContrastKit::verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
         delete box;
     }
 };

@@ -17,13 +17,6 @@ class tst_DiskMapContrast : public QObject {
 
     ContrastKit::Looks m_looks;
 
-    void applyLook(bool dark, int fontPx) { m_looks.apply(dark, fontPx); }
-    static void addLooks() { ContrastKit::addLooks(); }
-    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
-    {
-        ContrastKit::verifyAll(view, mustMeasure, atLeast);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_looks.save(); }
     void cleanup() { m_looks.restore(); }
@@ -46,7 +39,7 @@ private Q_SLOTS:
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
         QFETCH(bool, byAge);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{false, false, true});
         ModelFixture f;
         auto model = f.makeModel();
@@ -71,7 +64,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!view->model().isScanning());
         view->model().setSelection(kids.at(2));
         settle();
-        verifyAll(view, {"detailTitle", "detailPath", "detailSize"}, 6);
+        ContrastKit::verifyAll(view, {"detailTitle", "detailPath", "detailSize"}, 6);
         view->resize(Style::metric(900), Style::metric(700));
         settle();
 

@@ -16,13 +16,6 @@ class tst_LargeFilesContrast : public QObject {
 
     ContrastKit::Looks m_looks;
 
-    void applyLook(bool dark, int fontPx) { m_looks.apply(dark, fontPx); }
-    static void addLooks() { ContrastKit::addLooks(); }
-    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
-    {
-        ContrastKit::verifyAll(view, mustMeasure, atLeast);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_looks.save(); }
     void cleanup() { m_looks.restore(); }
@@ -30,12 +23,12 @@ private Q_SLOTS:
     // The large and duplicate files window with results: its toolbar, picker and footer, and the
     // texts its list delegate draws (a group header, a ticked and an unticked row), measured in
     // the rows' own rectangles.
-    void largeFiles_data() { addLooks(); }
+    void largeFiles_data() { ContrastKit::addLooks(); }
     void largeFiles()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         ModelFixture f;
         auto model = f.makeModel();
         model->setLargeFilesTab(1);
@@ -53,7 +46,7 @@ private Q_SLOTS:
         scans.end();
         QTRY_VERIFY(view->model().hasScanned());
         settle();
-        verifyAll(view, {"rootLabel", "selectedCount", "selectedSize", "moveToTrash"}, 6);
+        ContrastKit::verifyAll(view, {"rootLabel", "selectedCount", "selectedSize", "moveToTrash"}, 6);
 
         // The delegate's texts, drawn into the list.
         QListView* list = view->duplicatesList();

@@ -14,13 +14,6 @@ class tst_WelcomeContrast : public QObject {
 
     ContrastKit::Looks m_looks;
 
-    void applyLook(bool dark, int fontPx) { m_looks.apply(dark, fontPx); }
-    static void addLooks() { ContrastKit::addLooks(); }
-    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
-    {
-        ContrastKit::verifyAll(view, mustMeasure, atLeast);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_looks.save(); }
     void cleanup() { m_looks.restore(); }
@@ -43,7 +36,7 @@ private Q_SLOTS:
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
         QFETCH(int, page);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         AccessibilityPrefs::overrideForTesting(AccessibilityPrefs::Prefs{true, false, false});
         ModelFixture f;
         f.sizes.insert("appcaches", 3'400'000'000);

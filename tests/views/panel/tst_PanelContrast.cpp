@@ -31,23 +31,16 @@ class tst_PanelContrast : public QObject {
 
     ContrastKit::Looks m_looks;
 
-    void applyLook(bool dark, int fontPx) { m_looks.apply(dark, fontPx); }
-    static void addLooks() { ContrastKit::addLooks(); }
-    static void verifyAll(QWidget* view, const QStringList& mustMeasure, int atLeast)
-    {
-        ContrastKit::verifyAll(view, mustMeasure, atLeast);
-    }
-
 private Q_SLOTS:
     void initTestCase() { m_looks.save(); }
     void cleanup() { m_looks.restore(); }
 
-    void panel_data() { addLooks(); }
+    void panel_data() { ContrastKit::addLooks(); }
     void panel()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         ModelFixture f;
         f.sizes.insert(QStringLiteral("trash"), 39'000'000);
         f.sizes.insert(QStringLiteral("appcaches"), 1'070'000'000);
@@ -59,16 +52,16 @@ private Q_SLOTS:
         model->settings().setEnabled(false, QStringLiteral("trash"));   // a dimmed group
         Windows windows;
         auto* panel = new MenuPanelView(*model, windows, &f.clock);
-        verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"}, 12);
+        ContrastKit::verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"}, 12);
         delete panel;
     }
 
-    void developerPanel_data() { addLooks(); }
+    void developerPanel_data() { ContrastKit::addLooks(); }
     void developerPanel()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         ModelFixture f;
         f.sizes.insert(QStringLiteral("trash"), 39'000'000);
         auto model = f.makeModel();
@@ -80,16 +73,16 @@ private Q_SLOTS:
         model->setTargets(scanningOne(model->targets(), QStringLiteral("appcaches"), 5'000'000));
         Windows windows;
         auto* panel = new MenuPanelView(*model, windows, &f.clock);
-        verifyAll(panel, {"sectionTitle", "cleanUpButton"}, 20);
+        ContrastKit::verifyAll(panel, {"sectionTitle", "cleanUpButton"}, 20);
         delete panel;
     }
 
-    void targetInformation_data() { addLooks(); }
+    void targetInformation_data() { ContrastKit::addLooks(); }
     void targetInformation()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         ModelFixture f;
         auto model = f.makeModel();
         auto* box = new QWidget;
@@ -97,16 +90,16 @@ private Q_SLOTS:
         auto* layout = new QVBoxLayout(box);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(TargetRowView::makeInfoContent(findTarget(*model, QStringLiteral("chrome"))->target));
-        verifyAll(box, {"infoTitle", "infoWhySafe", "locationHeading", "locationPath"}, 4);
+        ContrastKit::verifyAll(box, {"infoTitle", "infoWhySafe", "locationHeading", "locationPath"}, 4);
         delete box;
     }
 
-    void confirmation_data() { addLooks(); }
+    void confirmation_data() { ContrastKit::addLooks(); }
     void confirmation()
     {
         QFETCH(bool, dark);
         QFETCH(int, fontPx);
-        applyLook(dark, fontPx);
+        m_looks.apply(dark, fontPx);
         QList<ConfirmSheet::Item> items;
         for (int i = 0; i < 4; ++i)
             items.append({QStringLiteral("Item %1").arg(i), qint64(i + 1) * 700'000'000});
@@ -114,7 +107,7 @@ private Q_SLOTS:
                                        QStringLiteral("Everything here is a cache that comes back by itself."), items, true,
                                        {}, {});
         sheet->setAutoFillBackground(true);
-        verifyAll(sheet, {"confirmButton"}, 10);
+        ContrastKit::verifyAll(sheet, {"confirmButton"}, 10);
         delete sheet;
     }
 };
