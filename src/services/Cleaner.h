@@ -1,7 +1,7 @@
 #pragma once
 #include "models/CleanRecord.h"
 #include "models/CleanupTarget.h"
-#include "platform/HostPlatform.h"
+#include "services/SafetyRule.h"
 
 #include <QFuture>
 #include <QMutex>
@@ -57,7 +57,8 @@ private:
 };
 using ClearingLogPtr = std::shared_ptr<ClearingLog>;
 
-// The only place the cleanup core deletes anything, and the one safety rule for every deletion.
+// The only place the cleanup core deletes anything; every path it empties or removes passes the
+// safety rule (SafetyRule.h), which belongs to this namespace.
 //
 // Clearing opens each folder it empties once, one piece at a time from "/" without following a
 // link, checks that it is the folder that passed the rule, and removes or moves every entry
@@ -68,38 +69,7 @@ using ClearingLogPtr = std::shared_ptr<ClearingLog>;
 // emptied whole (see Trash::emptyPart): what stays there is named in "Couldn't remove <path>".
 namespace Cleaner {
 
-// Whether `path` (absolute, symbolic links already resolved) may be deleted or emptied.
-// A pure string test; "." and ".." pieces and repeated "/" are cleaned away first; a path holding
-// a NUL is refused.
-bool isSafe(const QString& path);
-// The rule of a given platform (the program uses its own): off macOS it also protects the
-// desktop's user folders, configuration and data folders, keys, keyrings and browser and mail
-// profiles.
-bool isSafe(const QString& path, HostPlatform platform);
-
-// Whether the rule compares paths without letter case, after Unicode normalisation: set once at
-// start-up to whether the home volume is case-insensitive (the default on macOS); off on Linux.
-void setCaseInsensitivePaths(bool caseInsensitive);
-
-// Where a target's path really is: "~" expanded and links resolved. No value for a built-in
-// target when a link lies on the way (its resolved path is not its own cleaned path, or a dangling
-// link stands there): nobody chose that link, so the place is neither measured nor cleared. A
-// custom folder's links are the user's own choice and are followed.
-std::optional<QString> location(const QString& path, bool builtIn);
-
-// The places a target's path stands for, "~" expanded: the path itself, or, for a built-in
-// target whose path holds a "*" piece, each folder found at that place (not links, not hidden
-// ones), in name order ("~/.cache/mozilla/firefox/*/cache2": every profile's cache). A custom
-// folder's path is taken as it is, "*" included. For a built-in target, the "files" or "info"
-// folder of the home Trash stands for itself and the same folder of the user's Trash on every
-// other mounted volume.
-QStringList places(const QString& path, bool builtIn);
-
 // ---- Moving what the user picked in a tool
-
-// The tool an item was picked in. What a tool may move goes a little beyond what the clearing
-// empties, each in its own way (see mayTrashPicked).
-enum class PickedIn { diskMap, fileFinder, projectCleanup, uninstaller };
 
 // A scan's root as the tool was given it and where it really lay when the scan started: the
 // tool lists its items below the root as given, and they are moved from below where it lay.
@@ -133,19 +103,6 @@ struct PickedMove {
     std::optional<TrashedItem> item; // when moved: its original and its path in the Trash
 };
 
-// The one rule of what a tool may move to the Trash when the user picks it, a pure test on a
-// path (absolute, links resolved) and whether the item there is a real folder: anything that
-// passes isSafe; in the Disk Map and the large-files window also anything else below the home
-// folder (never the home folder itself) but the places that keep keys and credentials, keyrings
-// and browser and mail profiles; in the uninstaller also an application bundle (a real "….app"
-// folder) in no protected place; project cleanup nothing more.
-bool mayTrashPicked(const QString& path, PickedIn tool, bool isFolder);
-
-// mayTrashPicked for the item at `path` as it stands now, to offer the move: judged where it
-// lies (the links of its folders resolved) and, for a link, also where it leads. Touches the file
-// system to resolve the links.
-bool canTrashOnRequest(const QString& path, PickedIn tool);
-
 // Moves a picked item to the Trash: every folder on the way is opened from "/" without following
 // a link (the home folder's own path as the system resolves it), the item found there must still
 // be the one listed (its kind, and its device and inode when the listing kept them, checked
@@ -158,12 +115,6 @@ PickedMove trashPicked(const PickedItem& item, PickedIn tool);
 // "Not moved: <path> changed since the scan" (the home folder shown as "~"), looked up for
 // translation.
 QString changedSinceScan(const QString& path);
-
-// Whether `path` (absolute, links resolved) is one of the rule's protected paths or lies in one
-// of its protected folders. Places outside the rule's allowed roots are not protected by this
-// test alone; `isSafe` refuses them as well. A relative path counts as protected.
-bool isProtected(const QString& path);
-bool isProtected(const QString& path, HostPlatform platform);
 
 // Checks a folder the user is adding as a custom target: no value when acceptable, otherwise
 // the message to show.

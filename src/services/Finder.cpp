@@ -4,7 +4,7 @@
 #include "platform/NoFollow.h"
 #include "platform/Paths.h"
 #include "platform/RawPath.h"
-#include "services/Cleaner.h"
+#include "services/SafetyRule.h"
 
 #include <QFile>
 #include <QHash>

@@ -5,8 +5,8 @@
 #include "platform/Logging.h"
 #include "platform/Paths.h"
 #include "platform/WalkPool.h"
-#include "services/Cleaner.h"
 #include "services/Finder.h"
+#include "services/TargetLocations.h"
 
 #include <QFile>
 #include <QSet>
@@ -240,8 +240,8 @@ QList<QByteArray> locations(const CleanupTarget& target)
         paths = c->fallbackPaths;
     QList<QByteArray> out;
     for (const QString& pattern : std::as_const(paths)) {
-        for (const QString& p : Cleaner::places(pattern, target.isBuiltIn)) {
-            if (const std::optional<QString> where = Cleaner::location(p, target.isBuiltIn))
+        for (const QString& p : TargetLocations::places(pattern, target.isBuiltIn)) {
+            if (const std::optional<QString> where = TargetLocations::location(p, target.isBuiltIn))
                 out.append(QFile::encodeName(*where));
         }
     }

@@ -51,9 +51,9 @@ qint64 directorySize(const QByteArray& path, const Progress& onProgress = {});
 qint64 freeableSize(const QList<QByteArray>& paths, const QList<QByteArray>& keep = {});
 
 // The places that stand for a target, resolved, as they are measured: its paths or fallback paths,
-// where a built-in location with a link on the way is left out (see Cleaner::location); or the
+// where a built-in location with a link on the way is left out (see TargetLocations::location); or the
 // folders its search finds, each once and without found links (only a link itself is removed).
-// A path with a "*" piece stands for every folder found there (see Cleaner::places).
+// A path with a "*" piece stands for every folder found there (see TargetLocations::places).
 QList<QByteArray> locations(const CleanupTarget& target);
 
 // The entries of the target's places that it leaves to other targets (its kind's `keep`), as raw

@@ -35,13 +35,6 @@ private:
     QString m_feed;
 };
 
-#ifdef Q_OS_MACOS
-} // namespace
-// The update framework's controller when the bundle carries the framework (platform/macos).
-std::unique_ptr<UpdaterController> makeFrameworkUpdaterController();
-namespace {
-#endif
-
 std::unique_ptr<UpdaterController> defaultController()
 {
 #ifdef Q_OS_MACOS

@@ -1,30 +1,12 @@
 #pragma once
+#include "platform/UpdaterController.h"
+
 #include <QObject>
 #include <QString>
-#include <QUrl>
 
 #include <memory>
 
 class UserDefaults;
-
-// The update machinery behind `Updater`: whether a check may start now, the manual check and the
-// automatic-check preference.
-class UpdaterController : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    virtual bool canCheckForUpdates() const = 0;
-    // Starts a user-initiated check.
-    virtual void checkForUpdates() = 0;
-    virtual bool automaticallyChecksForUpdates() const = 0;
-    virtual void setAutomaticallyChecksForUpdates(bool value) = 0;
-
-Q_SIGNALS:
-    // The may-check flag changed; may be emitted from any thread.
-    void canCheckForUpdatesChanged(bool value);
-    // A manual check was asked for where no update framework runs: the feed is to be shown.
-    void feedRequested(const QUrl& feed);
-};
 
 // The one object through which windows reach the update machinery. Where no update framework
 // is present (Linux), the controller only knows the compiled-in feed: a check is possible when

@@ -5,6 +5,7 @@
 #include "services/Cleaner.h"
 #include "services/Finder.h"
 #include "services/Scanner.h"
+#include "services/TargetLocations.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -411,16 +412,16 @@ private Q_SLOTS:
         home.writeText("ff/file", "x");
         home.mkdir("elsewhere/cache2");
         home.symlink("ff/linked", home("elsewhere"));
-        QCOMPARE(Cleaner::places("~/ff/*/cache2", true),
+        QCOMPARE(TargetLocations::places("~/ff/*/cache2", true),
                  (QStringList{home("ff/a.default/cache2"), home("ff/b.default/cache2"), home("ff/noprofile/cache2")}));
-        QCOMPARE(Cleaner::places("~/ff/*", true),
+        QCOMPARE(TargetLocations::places("~/ff/*", true),
                  (QStringList{home("ff/a.default"), home("ff/b.default"), home("ff/noprofile")}));
-        QCOMPARE(Cleaner::places("~/ff/*/cache2", false), QStringList{home("ff/*/cache2")});
-        QCOMPARE(Cleaner::places("~/plain", true), QStringList{home("plain")});
-        QCOMPARE(Cleaner::places("~/missing/*/cache2", true), QStringList());
+        QCOMPARE(TargetLocations::places("~/ff/*/cache2", false), QStringList{home("ff/*/cache2")});
+        QCOMPARE(TargetLocations::places("~/plain", true), QStringList{home("plain")});
+        QCOMPARE(TargetLocations::places("~/missing/*/cache2", true), QStringList());
         // A link on the way to the pattern's folder leads to no place at all.
         home.symlink("ffl", home("ff"));
-        QCOMPARE(Cleaner::places("~/ffl/*/cache2", true), QStringList());
+        QCOMPARE(TargetLocations::places("~/ffl/*/cache2", true), QStringList());
     }
 
     // Each profile's cache is measured and cleared; the rest of a profile's folder, a profile

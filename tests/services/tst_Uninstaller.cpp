@@ -1,7 +1,7 @@
 #include "TestHome.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
-#include "services/Cleaner.h"
+#include "services/SafetyRule.h"
 #include "services/Uninstaller.h"
 
 #include <QDir>

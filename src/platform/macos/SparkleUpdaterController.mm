@@ -1,7 +1,7 @@
 // The update framework's standard controller, loaded from the application bundle when present.
 #import <Foundation/Foundation.h>
 
-#include "services/Updater.h"
+#include "platform/UpdaterController.h"
 
 #include <memory>
 

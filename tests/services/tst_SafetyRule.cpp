@@ -1,12 +1,12 @@
 #include "TestHome.h"
 #include "models/CleanupCatalog.h"
-#include "services/Cleaner.h"
+#include "services/SafetyRule.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-class tst_CleanerSafety : public QObject {
+class tst_SafetyRule : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void isSafe_data()
@@ -311,5 +311,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CleanerSafety)
-#include "tst_CleanerSafety.moc"
+QTEST_GUILESS_MAIN(tst_SafetyRule)
+#include "tst_SafetyRule.moc"

@@ -1,4 +1,4 @@
-#include "services/Cleaner.h"
+#include "services/SafetyRule.h"
 
 #include "platform/Paths.h"
 #include "platform/UserDirs.h"
