@@ -402,15 +402,18 @@ private Q_SLOTS:
         canvas->hoverAt(QPointF(over));
         QVERIFY(canvas->hoverPoint());
         bool tooltipWhileMenu = true;
+        std::optional<DiskNode> targetWhileMenu;
         QTimer::singleShot(0, [&] {
             tooltipWhileMenu = canvas->hoverPoint().has_value();
+            targetWhileMenu = canvas->menuTarget();
             if (QWidget* popup = QApplication::activePopupWidget())
                 popup->close();
         });
         QContextMenuEvent press(QContextMenuEvent::Mouse, over, canvas->mapToGlobal(over));
         QApplication::sendEvent(canvas, &press);
         QVERIFY(!tooltipWhileMenu);
-        QCOMPARE(canvas->menuTarget()->name(), QStringLiteral("gone"));
+        QVERIFY(targetWhileMenu);
+        QCOMPARE(targetWhileMenu->name(), QStringLiteral("gone"));
 
         // Moved to the Trash while hovered and selected: neither the detail bar nor the tooltip
         // speaks of it while the folder is scanned again, nor once the new map is in.
