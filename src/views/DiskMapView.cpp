@@ -90,6 +90,43 @@ QString buttonText(const QString& text)
     return t.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
+// A breadcrumb: its name shortened in the middle to the width the row gives it (never wider than
+// `maxWidth`), so that neither end of the name, nor a bracket, is ever cut off.
+class CrumbButton : public QToolButton {
+public:
+    CrumbButton(const QString& full, const QFont& font, int maxWidth, QWidget* parent)
+        : QToolButton(parent), m_full(full), m_maxWidth(maxWidth)
+    {
+        setFont(font);
+        setAutoRaise(true);
+        const QFontMetrics fm(font);
+        const QString shown = fm.elidedText(full, Qt::ElideMiddle, maxWidth);
+        setText(buttonText(shown));
+        m_natural = QToolButton::sizeHint();
+        m_padding = std::max(0, m_natural.width() - fm.horizontalAdvance(shown));
+        m_minimum = std::min(m_natural.width(), m_padding + fm.horizontalAdvance(QChar(0x2026)));
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override { return m_natural; }
+    QSize minimumSizeHint() const override { return QSize(m_minimum, m_natural.height()); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QToolButton::resizeEvent(event);
+        const int room = std::min(m_maxWidth, width() - m_padding);
+        setText(buttonText(QFontMetrics(font()).elidedText(m_full, Qt::ElideMiddle, std::max(0, room))));
+    }
+
+private:
+    QString m_full;
+    int m_maxWidth;
+    QSize m_natural;
+    int m_padding = 0;
+    int m_minimum = 0;
+};
+
 QToolButton* symbolButton(const QString& symbol, const QString& help, QWidget* parent)
 {
     auto* b = new QToolButton(parent);
@@ -315,11 +352,8 @@ void DiskMapView::rebuildBreadcrumbs()
         const QString text = i == 0 ? DiskMapStyle::displayPath(crumbs[i]) : crumbs[i].name();
         const bool last = i == crumbs.size() - 1;
         const QFont font = Style::font(Style::Text::callout, last ? QFont::DemiBold : QFont::Normal);
-        auto* b = new QToolButton(m_breadcrumbs);
+        auto* b = new CrumbButton(text, font, maxWidth, m_breadcrumbs);
         b->setObjectName(QStringLiteral("crumb"));
-        b->setAutoRaise(true);
-        b->setFont(font);
-        b->setText(buttonText(QFontMetrics(font).elidedText(text, Qt::ElideMiddle, maxWidth)));
         b->setAccessibleName(text);
         b->setToolTip(plainToolTip(text));
         const int depth = int(i);

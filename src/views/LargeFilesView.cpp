@@ -245,7 +245,7 @@ void LargeFilesView::applySelection()
 void LargeFilesView::updateCounts()
 {
     const QString text = scanningText(m_model->scannedCount());
-    m_status->setCountText(text);
+    m_status->setCountText(text, QString::number(m_model->scannedCount()));
     m_largest.count->setText(text);
     m_duplicates.count->setText(text);
 }
@@ -282,4 +282,4 @@ QWidget* LargeFilesView::shownContent() const
 
 ElidedLabel* LargeFilesView::rootLabel() const { return m_status->foldersLabel(); }
 
-QLabel* LargeFilesView::toolbarCount() const { return m_status->countLabel(); }
+ElidedLabel* LargeFilesView::toolbarCount() const { return m_status->countLabel(); }

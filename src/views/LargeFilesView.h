@@ -50,7 +50,7 @@ public:
     QWidget* shownContent() const;
     // The toolbar's folder (shown once a scan has ended) and scan count.
     ElidedLabel* rootLabel() const;
-    QLabel* toolbarCount() const;
+    ElidedLabel* toolbarCount() const;
     QLabel* selectedCountLabel() const { return m_selectedCount; }
     QLabel* selectedSizeLabel() const { return m_selectedSize; }
 

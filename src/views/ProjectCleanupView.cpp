@@ -10,6 +10,7 @@
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
+#include "views/components/FlowLayout.h"
 #include "views/components/EmptyState.h"
 #include "views/components/FocusRing.h"
 #include "views/components/Labels.h"
@@ -27,7 +28,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
-#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -131,12 +131,15 @@ ProjectCleanupView::ProjectCleanupView(AppModel& appModel, ProjectCleanupModel::
     : QWidget(parent), m_appModel(appModel), m_model(new ProjectCleanupModel(std::move(scan), this))
 {
     setObjectName(QStringLiteral("projectCleanupView"));
-    setMinimumSize(Style::metric(640), Style::metric(520));
+    // Never narrower than the toolbar's buttons at their own width (with a large font that is
+    // more than the usual minimum).
+    setMinimumHeight(Style::metric(520));
     (new WindowCenterer(this))->lower();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addStrut(Style::metric(640));
     column->addWidget(buildToolbar());
     column->addWidget(buildFilterRow());
     column->addWidget(makeDivider(this));
@@ -223,26 +226,16 @@ QWidget* ProjectCleanupView::buildFilterRow()
     column->setSpacing(0);
     column->addWidget(makeDivider(m_filterRow));
 
-    m_chipScroll = new QScrollArea(m_filterRow);
-    m_chipScroll->setFrameShape(QFrame::NoFrame);
-    m_chipScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_chipScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_chipScroll->setWidgetResizable(true);
-    m_chipScroll->viewport()->setAutoFillBackground(false);
-    auto* chips = new QWidget(m_chipScroll);
-    chips->setAutoFillBackground(false);
-    m_chipLayout = new QHBoxLayout(chips);
+    // The chips and "Clear" run on in further rows where one row has no room for them.
+    auto* chips = new QWidget(m_filterRow);
+    chips->setObjectName(QStringLiteral("chips"));
+    m_chipLayout = new FlowLayout(chips, Style::metric(6), Style::metric(6));
     m_chipLayout->setContentsMargins(Style::metric(12), Style::metric(6), Style::metric(12), Style::metric(6));
-    m_chipLayout->setSpacing(Style::metric(6));
     m_clear = new LinkButton(tr("Clear"), Style::font(Style::Text::caption), chips);
     m_clear->setObjectName(QStringLiteral("clearFilter"));
     connect(m_clear, &QPushButton::clicked, this, [this] { m_model->setActiveKinds({}); });
     m_chipLayout->addWidget(m_clear);
-    m_chipLayout->addStretch(1);
-    m_chipScroll->setWidget(chips);
-    m_chipScroll->setFixedHeight(QFontMetrics(Style::font(Style::Text::caption, QFont::Medium)).height()
-                                 + 2 * Style::metric(4) + 2 * Style::metric(6));
-    column->addWidget(m_chipScroll);
+    column->addWidget(chips);
     return m_filterRow;
 }
 
@@ -372,7 +365,8 @@ void ProjectCleanupView::updateToolbar()
     const bool scanned = m_model->hasScanned();
     m_rescan->setEnabled(!scanning);
     m_status->setState(scanning, scanned);
-    m_status->setCountText(tr("Scanning… %1 found").arg(m_model->foundCount()));
+    const QString count = QString::number(m_model->foundCount());
+    m_status->setCountText(tr("Scanning… %1 found").arg(count), count);
     m_status->setFoldersText(m_model->rootsLabel());
 }
 
@@ -553,5 +547,5 @@ void ProjectCleanupView::showContextMenu(const QPoint& at)
 }
 
 QPushButton* ProjectCleanupView::stopButton() const { return m_status->stopButton(); }
-QLabel* ProjectCleanupView::toolbarCount() const { return m_status->countLabel(); }
+ElidedLabel* ProjectCleanupView::toolbarCount() const { return m_status->countLabel(); }
 ElidedLabel* ProjectCleanupView::rootsLabel() const { return m_status->foldersLabel(); }

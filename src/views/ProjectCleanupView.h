@@ -10,6 +10,7 @@
 class AppModel;
 class CleanActionButton;
 class ElidedLabel;
+class FlowLayout;
 class EmptyState;
 class LinkButton;
 class ProgressSpinner;
@@ -18,7 +19,6 @@ class ProjectCleanupList;
 class ProjectCleanupRows;
 class QHBoxLayout;
 class QLabel;
-class QScrollArea;
 class QStackedWidget;
 class QToolButton;
 class ScanStatus;
@@ -81,7 +81,7 @@ public:
     QPushButton* rescanButton() const { return m_rescan; }
     QPushButton* chooseButton() const { return m_choose; }
     QPushButton* stopButton() const;
-    QLabel* toolbarCount() const;
+    ElidedLabel* toolbarCount() const;
     ElidedLabel* rootsLabel() const;
     QToolButton* groupToggle() const { return m_group; }
     SegmentedControl* sortPicker() const { return m_sort; }
@@ -133,8 +133,7 @@ private:
     SegmentedControl* m_sort = nullptr;
 
     QWidget* m_filterRow = nullptr;
-    QScrollArea* m_chipScroll = nullptr;
-    QHBoxLayout* m_chipLayout = nullptr;
+    FlowLayout* m_chipLayout = nullptr;
     LinkButton* m_clear = nullptr;
 
     QStackedWidget* m_content = nullptr;

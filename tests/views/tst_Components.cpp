@@ -242,6 +242,26 @@ private Q_SLOTS:
         QCOMPARE(label.effectiveToolTip(), QStringLiteral("own"));
     }
 
+    // At its narrowest a label keeps the part it was told to keep, whole, at every font size.
+    void elidedLabelKeepsItsPrefix()
+    {
+        const QFont original = QApplication::font();
+        for (int px = 10; px <= 26; ++px) {
+            QFont f = original;
+            f.setPixelSize(px);
+            QApplication::setFont(f);
+            for (const QString& kept : {QStringLiteral("Scanning… 4"), QStringLiteral("Scannen … 12")}) {
+                ElidedLabel label(kept + QStringLiteral(" found"));
+                label.setElideMode(Qt::ElideRight);
+                label.setKeptPrefix(kept);
+                label.resize(label.minimumSizeHint().width(), 20);
+                QVERIFY2(label.displayedText().startsWith(kept),
+                         qPrintable(QStringLiteral("%1 px: %2").arg(px).arg(label.displayedText())));
+            }
+        }
+        QApplication::setFont(original);
+    }
+
     // The ring shows for focus that came by the keyboard, not after a click.
     void focusRingFollowsTheKeyboard()
     {
@@ -301,6 +321,15 @@ private Q_SLOTS:
         QCOMPARE(scaled.pixelMetric(QStyle::PM_IndicatorWidth), 2 * box);
         QCOMPARE(scaled.pixelMetric(QStyle::PM_ExclusiveIndicatorHeight),
                  2 * plain->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
+
+        // A long label keeps its room on either side at every size.
+        for (int px : {13, 20}) {
+            fontAt(px);
+            QPushButton button(QStringLiteral("Alle Einträge aktualisieren"));
+            button.setStyle(&scaled);
+            const int label = button.fontMetrics().horizontalAdvance(button.text());
+            QVERIFY2(button.sizeHint().width() >= label + 2 * Style::metric(12), qPrintable(QString::number(px)));
+        }
         QApplication::setFont(original);
     }
 

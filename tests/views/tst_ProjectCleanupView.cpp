@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -166,6 +167,56 @@ private Q_SLOTS:
         QVERIFY(!w.view->filterRow()->isVisible());
         QCOMPARE(w.view->summaryLabel()->text(), QStringLiteral("0 of 0 selected · Zero KB total"));
         QVERIFY(!w.view->trashButton()->isEnabled());
+    }
+
+    // With a large font nothing in the toolbar is squeezed: "Stop" and the buttons keep their own
+    // width (the window widens for them), the count is shortened at its end but keeps its
+    // number; the chips run on in a second row with "Clear" after them.
+    void largeFontToolbarAndChips()
+    {
+        const QFont original = QApplication::font();
+        QFont large = original;
+        large.setPixelSize(20);
+        QApplication::setFont(large);
+        {
+            Window w;
+            w.open({}, false);
+            QPushButton* stop = w.view->stopButton();
+            QCOMPARE(stop->width(), stop->sizeHint().width());
+
+            const QStringList kinds{"node_modules", "target", "build", ".next", "dist", "vendor", "Pods",
+                                    "DerivedData", ".gradle", "__pycache__", ".turbo", "coverage"};
+            for (int i = 0; i < kinds.size(); ++i)
+                w.scans.found(i + 1, w.dir(QStringLiteral("src/p%1/%2").arg(QString::number(i), kinds[i]), kinds[i], 100 + i));
+            QTRY_COMPARE(w.model().dirs().size(), kinds.size());
+            QCoreApplication::processEvents();
+            for (QWidget* b : QList<QWidget*>{w.view->rescanButton(), w.view->chooseButton(), stop,
+                                              w.view->groupToggle(), w.view->sortPicker()})
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+            QCOMPARE(stop->width(), stop->sizeHint().width());
+            QTRY_VERIFY(w.view->toolbarCount()->displayedText().startsWith(QStringLiteral("Scanning… 12")));
+            // At the window's narrowest the count still shows its number.
+            w.view->resize(w.view->minimumSizeHint().width(), w.view->height());
+            QCoreApplication::processEvents();
+            QVERIFY2(w.view->toolbarCount()->displayedText().startsWith(QStringLiteral("Scanning… 12")),
+                     qPrintable(w.view->toolbarCount()->displayedText()));
+
+            QTest::mouseClick(w.view->chips().first(), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            const QList<KindChip*> chips = w.view->chips();
+            QCOMPARE(chips.size(), kinds.size());
+            QVERIFY(chips.last()->y() > chips.first()->y());
+            LinkButton* clear = w.view->clearButton();
+            QVERIFY(clear->isVisible());
+            QList<QWidget*> items(chips.begin(), chips.end());
+            items << clear;
+            for (QWidget* item : items) {
+                QVERIFY2(item->parentWidget()->rect().contains(item->geometry()), qPrintable(item->objectName()));
+                QCOMPARE(item->size(), item->sizeHint());
+            }
+            w.scans.end();
+        }
+        QApplication::setFont(original);
     }
 
     // Chips only with two kinds or more, in the order found, with their counts; a chip filters,

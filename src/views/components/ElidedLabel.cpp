@@ -26,6 +26,12 @@ void ElidedLabel::setElideMode(Qt::TextElideMode mode)
     update();
 }
 
+void ElidedLabel::setKeptPrefix(const QString& prefix)
+{
+    m_kept = prefix;
+    updateGeometry();
+}
+
 void ElidedLabel::setColor(const QColor& color)
 {
     m_color = color;
@@ -38,7 +44,11 @@ QString ElidedLabel::displayedText() const
 {
     QString line = m_text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return fontMetrics().elidedText(line, m_mode, width());
+    const QString shown = fontMetrics().elidedText(line, m_mode, width());
+    // The kept part stays whole: at its minimum width the metrics may round one letter short.
+    if (m_mode == Qt::ElideRight && !m_kept.isEmpty() && line.startsWith(m_kept) && !shown.startsWith(m_kept))
+        return line == m_kept ? line : m_kept + QChar(0x2026);
+    return shown;
 }
 
 bool ElidedLabel::isElided() const
@@ -79,7 +89,10 @@ QSize ElidedLabel::sizeHint() const
 QSize ElidedLabel::minimumSizeHint() const
 {
     const QFontMetrics fm = fontMetrics();
-    return QSize(qMin(fm.horizontalAdvance(m_text), fm.horizontalAdvance(QStringLiteral("M…M"))), fm.height());
+    const int full = fm.horizontalAdvance(m_text);
+    if (m_mode == Qt::ElideRight && !m_kept.isEmpty() && m_text.startsWith(m_kept))
+        return QSize(qMin(full, fm.horizontalAdvance(m_kept + QChar(0x2026))), fm.height());
+    return QSize(qMin(full, fm.horizontalAdvance(QStringLiteral("M…M"))), fm.height());
 }
 
 void ElidedLabel::paintEvent(QPaintEvent*)

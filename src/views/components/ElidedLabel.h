@@ -13,6 +13,9 @@ public:
     QString text() const { return m_text; }
     void setText(const QString& text);
     void setElideMode(Qt::TextElideMode mode);
+    // Never shortened to less than `prefix` followed by "…" (for a text shortened at its end that
+    // starts with `prefix`): its minimum width keeps room for that much.
+    void setKeptPrefix(const QString& prefix);
     void setColor(const QColor& color);
     // The colour it is drawn in.
     QColor color() const;
@@ -32,5 +35,6 @@ protected:
 private:
     QString m_text;
     Qt::TextElideMode m_mode = Qt::ElideMiddle;
+    QString m_kept;
     std::optional<QColor> m_color;
 };

@@ -76,9 +76,14 @@ void ScaledControls::drawPrimitive(PrimitiveElement element, const QStyleOption*
 QSize ScaledControls::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                        const QWidget* widget) const
 {
-    const QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+    QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type != CT_PushButton)
+        return s;
+    // Styles pad a label by a few pixels only, which a long one (often a translated one) fills
+    // out to the frame: at least this much room on either side.
+    s.setWidth(std::max(s.width(), size.width() + 2 * Style::metric(12)));
     const double g = growth();
-    if (type != CT_PushButton || g <= 1.0)
+    if (g <= 1.0)
         return s;
     // The button as the style shapes it around a body-size label, grown with the font: styles
     // add a fixed few pixels of padding and a fixed minimum width, which a large label fills.

@@ -5,7 +5,7 @@
 // font: the padding of push buttons and the box of check boxes and radio buttons. A larger
 // desktop font so no longer squeezes a button's label against its frame or leaves a tiny box
 // beside a large label. At the body size the layouts were drawn for (or smaller) the style's own
-// sizes stay.
+// sizes stay, except that a push button's label keeps some room on either side however long it is.
 //
 // Over the desktop's plain style it also outlines the box of a check box and the circle of a
 // radio button at 3:1 against the window: that style shades them from the window colour, which

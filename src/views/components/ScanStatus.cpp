@@ -16,12 +16,16 @@ ScanStatus::ScanStatus(QWidget* parent) : QWidget(parent)
     row->setSpacing(Style::metric(10));
     m_spinner = new ProgressSpinner(Style::metric(14), this);
     row->addWidget(m_spinner);
-    m_count = makePlainLabel(QString(), Style::font(Style::Text::callout), Style::secondary(palette()), this);
+    m_count = new ElidedLabel(QString(), this);
     m_count->setObjectName(QStringLiteral("toolbarCount"));
+    m_count->setFont(Style::font(Style::Text::callout));
+    m_count->setColor(Style::secondary(palette()));
+    m_count->setElideMode(Qt::ElideRight);
     row->addWidget(m_count);
     m_stop = new QPushButton(tr("Stop"), this);
     m_stop->setObjectName(QStringLiteral("stopButton"));
     m_stop->setAutoDefault(false);
+    m_stop->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(m_stop, &QPushButton::clicked, this, &ScanStatus::stopRequested);
     row->addWidget(m_stop);
     m_folders = new ElidedLabel(QString(), this);
@@ -30,6 +34,8 @@ ScanStatus::ScanStatus(QWidget* parent) : QWidget(parent)
     m_folders->setColor(Style::secondary(palette()));
     m_folders->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     row->addWidget(m_folders, 1);
+    // While the folders are hidden the room left over stays empty after "Stop".
+    row->addStretch(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     setState(false, false);
 }
@@ -42,7 +48,12 @@ void ScanStatus::setState(bool scanning, bool scanned)
     m_folders->setVisible(!scanning && scanned);
 }
 
-void ScanStatus::setCountText(const QString& text) { m_count->setText(text); }
+void ScanStatus::setCountText(const QString& text, const QString& count)
+{
+    const qsizetype at = text.indexOf(count);
+    m_count->setKeptPrefix(at < 0 ? text : text.left(at + count.size()));
+    m_count->setText(text);
+}
 
 void ScanStatus::setFoldersText(const QString& text)
 {

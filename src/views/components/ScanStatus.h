@@ -7,7 +7,7 @@ class QLabel;
 class QPushButton;
 
 // The middle of a scanning window's toolbar: while a scan runs, a small spinner, its count and
-// "Stop"; once a scan has ended, the folders it searched (plain text, shortened in the middle);
+// "Stop" at its own width; once a scan has ended, the folders it searched (plain text, shortened in the middle);
 // before the first scan, nothing.
 class ScanStatus : public QWidget {
     Q_OBJECT
@@ -16,10 +16,11 @@ public:
 
     // Shows the running parts while `scanning`, else the folders when `scanned`.
     void setState(bool scanning, bool scanned);
-    void setCountText(const QString& text);
+    // The count's line, shortened at its end where the toolbar is narrow, never past `count`.
+    void setCountText(const QString& text, const QString& count);
     void setFoldersText(const QString& text);
 
-    QLabel* countLabel() const { return m_count; }
+    ElidedLabel* countLabel() const { return m_count; }
     ElidedLabel* foldersLabel() const { return m_folders; }
     QPushButton* stopButton() const { return m_stop; }
 
@@ -28,7 +29,7 @@ Q_SIGNALS:
 
 private:
     ProgressSpinner* m_spinner;
-    QLabel* m_count;
+    ElidedLabel* m_count;
     QPushButton* m_stop;
     ElidedLabel* m_folders;
 };
