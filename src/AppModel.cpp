@@ -99,11 +99,11 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
     if (!m_env.diskInfo)
         m_env.diskInfo = [](const QString&) { return DiskInfo{}; };
     if (!m_env.size)
-        m_env.size = [](const CleanupTarget&, Scanner::Progress) {
+        m_env.size = [](const CleanupTarget&, const Scanner::Progress&) {
             return QtFuture::makeReadyFuture(Scanner::Measurement{});
         };
     if (!m_env.clean)
-        m_env.clean = [](const CleanupTarget&, bool, ClearingLogPtr) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+        m_env.clean = [](const CleanupTarget&, bool, const ClearingLogPtr&) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
     if (!m_env.validateCustom)
         m_env.validateCustom = [](const QString&) -> std::optional<QString> {
             return tr("That location is protected and can't be cleaned.");

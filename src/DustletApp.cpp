@@ -121,4 +121,4 @@ void DustletApp::launch()
 }
 
 // Compiled here so that linking the UI library without the application object does not need it.
-#include "moc_DustletApp.cpp"
+#include "moc_DustletApp.cpp" // NOLINT(bugprone-suspicious-include): moc's output for this file

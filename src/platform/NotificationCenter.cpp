@@ -127,7 +127,7 @@ void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey)
     const auto it = m_byServerId.constFind(id);
     if (it == m_byServerId.constEnd())
         return;
-    const QString requestIdentifier = *it;
+    const QString requestIdentifier = *it; // NOLINT(performance-unnecessary-copy-initialization): a slot may drop the entry
     Q_EMIT responded(m_requests.value(requestIdentifier).categoryIdentifier, actionKey, requestIdentifier);
 }
 

@@ -506,7 +506,7 @@ PutBackResult putBack(const QString& trashPath, const QString& original)
         info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
     if (!recorded || !isRemembered(*recorded, original))
         return failed(Outcome::notInTrash);
-    const QByteArray to = *recorded;
+    const QByteArray& to = *recorded;
 #endif
     QByteArray last;
     const Fd destination = [&] {

@@ -99,7 +99,7 @@ std::optional<CleanRecord> decodeRecord(const QJsonValue& value)
         if (!items.isArray())
             return std::nullopt;
         QList<TrashedItem> list;
-        for (const QJsonValue& item : items.toArray()) {
+        for (const auto& item : items.toArray()) {
             if (!item.isObject())
                 return std::nullopt;
             const auto original = stringMember(item.toObject(), "original");
@@ -168,7 +168,7 @@ std::optional<QList<CleanRecord>> decode(const QByteArray& json)
     if (error.error != QJsonParseError::NoError || !doc.isArray())
         return std::nullopt;
     QList<CleanRecord> out;
-    for (const QJsonValue& v : doc.array()) {
+    for (const auto& v : doc.array()) {
         auto r = decodeRecord(v);
         if (!r)
             return std::nullopt;

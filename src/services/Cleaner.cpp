@@ -523,7 +523,7 @@ QString changedSinceScan(const QString& path)
 
 QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash, ClearingLogPtr log)
 {
-    return QtConcurrent::run(&Background::utility(), [target, moveToTrash, log]() -> CleanOutcome {
+    return QtConcurrent::run(&Background::utility(), [target, moveToTrash, log = std::move(log)]() -> CleanOutcome {
         if (const auto* p = std::get_if<CleanupKinds::Paths>(&target.kind))
             return cleanPaths(target, *p, moveToTrash, log.get());
         if (const auto* c = std::get_if<CleanupKinds::Command>(&target.kind))

@@ -262,6 +262,7 @@ QList<Hit> onceEach(const QList<Hit>& found)
             at->second = i;
     }
     std::vector<qsizetype> chosen;
+    chosen.reserve(best.size());
     for (const auto& [key, i] : best)
         chosen.push_back(i);
     std::sort(chosen.begin(), chosen.end());

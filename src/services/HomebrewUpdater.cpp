@@ -43,7 +43,7 @@ void appendPackages(QList<OutdatedPackage>& list, const QJsonObject& report, con
     const std::optional<QJsonArray> entries = objectArray(report, key);
     if (!entries)
         return;
-    for (const QJsonValue& e : *entries) {
+    for (const auto& e : *entries) {
         const QJsonObject entry = e.toObject();
         const QJsonValue name = entry.value(QStringLiteral("name"));
         if (!name.isString())

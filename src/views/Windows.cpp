@@ -40,10 +40,10 @@ Windows::~Windows()
         delete w.data();
 }
 
-void Windows::registerScene(Scene scene)
+void Windows::registerScene(const Scene& scene)
 {
     const QString id = scene.id;
-    m_scenes.insert(id, std::move(scene));
+    m_scenes.insert(id, scene);
 }
 
 bool Windows::isRegistered(const QString& id) const { return m_scenes.contains(id); }

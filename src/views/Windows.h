@@ -29,7 +29,7 @@ public:
     explicit Windows(QObject* parent = nullptr);
     ~Windows() override;
 
-    void registerScene(Scene scene);
+    void registerScene(const Scene& scene);
     bool isRegistered(const QString& id) const;
     QStringList registeredIds() const;
 

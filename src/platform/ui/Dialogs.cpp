@@ -44,7 +44,7 @@ bool acceptable(const PickRequest& request, const QString& path)
 void setPickHandlerForTesting(PickHandler handler) { pickHandler() = std::move(handler); }
 void setConfirmHandlerForTesting(ConfirmHandler handler) { confirmHandler() = std::move(handler); }
 
-void pick(QWidget* parent, const PickRequest& request, std::function<void(std::optional<QString>)> done)
+void pick(QWidget* parent, const PickRequest& request, const std::function<void(std::optional<QString>)>& done)
 {
     if (pickHandler()) {
         std::optional<QString> answer = pickHandler()(request);
@@ -79,7 +79,7 @@ void pick(QWidget* parent, const PickRequest& request, std::function<void(std::o
     dialog->open();
 }
 
-void confirm(QWidget* parent, const ConfirmRequest& request, std::function<void(bool)> done)
+void confirm(QWidget* parent, const ConfirmRequest& request, const std::function<void(bool)>& done)
 {
     if (confirmHandler()) {
         done(confirmHandler()(request));

@@ -35,10 +35,10 @@ struct ConfirmRequest {
 };
 
 // Shows the picker; `done` receives the chosen absolute path, or no value when cancelled.
-void pick(QWidget* parent, const PickRequest& request, std::function<void(std::optional<QString>)> done);
+void pick(QWidget* parent, const PickRequest& request, const std::function<void(std::optional<QString>)>& done);
 
 // Asks; `done` receives true when the user confirmed.
-void confirm(QWidget* parent, const ConfirmRequest& request, std::function<void(bool)> done);
+void confirm(QWidget* parent, const ConfirmRequest& request, const std::function<void(bool)>& done);
 
 // For tests: answer every request with the handler instead of a dialog (the handler runs inside
 // the call; its result goes to `done` at once). An empty handler restores the real dialogs.

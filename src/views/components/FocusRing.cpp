@@ -46,10 +46,8 @@ protected:
         }
         case QEvent::FocusOut:
         case QEvent::Hide:
+        case QEvent::MouseButtonPress:   // the pointer took over
             hide();
-            break;
-        case QEvent::MouseButtonPress:
-            hide();   // the pointer took over
             break;
         case QEvent::Resize:
             setGeometry(m_control->rect());

@@ -401,16 +401,24 @@ private Q_SLOTS:
         const QPoint over = centreOf(canvas, 0);
         canvas->hoverAt(QPointF(over));
         QVERIFY(canvas->hoverPoint());
+        // Nothing is selected: a menu can only be the hovered tile's.
+        QVERIFY(!f.model().selection());
+        const std::optional<DiskNode> target = canvas->menuTarget();
+        QVERIFY(target);
+        QCOMPARE(target->name(), QStringLiteral("gone"));
         bool tooltipWhileMenu = true;
+        bool menuShown = false;
         QTimer::singleShot(0, [&] {
             tooltipWhileMenu = canvas->hoverPoint().has_value();
-            if (QWidget* popup = QApplication::activePopupWidget())
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menuShown = true;
                 popup->close();
+            }
         });
         QContextMenuEvent press(QContextMenuEvent::Mouse, over, canvas->mapToGlobal(over));
         QApplication::sendEvent(canvas, &press);
         QVERIFY(!tooltipWhileMenu);
-        QCOMPARE(canvas->menuTarget()->name(), QStringLiteral("gone"));
+        QVERIFY(menuShown);
 
         // Moved to the Trash while hovered and selected: neither the detail bar nor the tooltip
         // speaks of it while the folder is scanned again, nor once the new map is in.
