@@ -127,7 +127,9 @@ void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey)
     const auto it = m_byServerId.constFind(id);
     if (it == m_byServerId.constEnd())
         return;
-    const QString requestIdentifier = *it; // NOLINT(performance-unnecessary-copy-initialization): a slot may drop the entry
+    // A copy, not a reference: a slot may drop the entry.
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
+    const QString requestIdentifier = *it;
     Q_EMIT responded(m_requests.value(requestIdentifier).categoryIdentifier, actionKey, requestIdentifier);
 }
 
