@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include <functional>
-#include <optional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,9 +102,6 @@ inline int runInstead(const char* program, const char* subcommand, const QString
 }
 
 struct Register {
-    Register(const char* name, const char* usage, Command command)
-    {
-        registry()[name] = {usage, std::move(command)};
-    }
+    Register(const char* name, const char* usage, Command command) { registry()[name] = {usage, std::move(command)}; }
 };
 } // namespace Bench

@@ -20,7 +20,8 @@ struct Counts {
 void count(const DiskNode& n, Counts& c, bool dump, int depth = 0)
 {
     if (dump)
-        std::printf("%*s%s %lld%s\n", depth * 2, "", qPrintable(n.id()), (long long)n.size(), n.isDirectory() ? " /" : "");
+        std::printf("%*s%s %lld%s\n", depth * 2, "", qPrintable(n.id()), (long long)n.size(),
+                    n.isDirectory() ? " /" : "");
     ++c.nodes;
     if (!n.isDirectory())
         ++c.files;

@@ -4,4 +4,6 @@
 #include "BenchCommand.h"
 
 static Bench::Register reg("diskmap-live", "PATH [--engine] [--busy] [--zoom] [--width W --height H]",
-                           [](const QStringList& args) { return Bench::runInstead("dustlet-bench-gui", "diskmap-live", args); });
+                           [](const QStringList& args) {
+    return Bench::runInstead("dustlet-bench-gui", "diskmap-live", args);
+});

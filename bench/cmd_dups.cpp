@@ -23,8 +23,8 @@ static Bench::Register reg("dups", "PATH [--groups FILE] [--threads N]", [](cons
     DuplicateScanner::scan(
         args.first(), token, [&](int n) { files = n; },
         [&](const FileScanResult& r) {
-            last = r;
-            ++deliveries;
+        last = r;
+        ++deliveries;
         },
         threads);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;

@@ -5,6 +5,10 @@
 #include "BenchCommand.h"
 
 static Bench::Register panel("panel", "TREE [--small N]   all targets sized through AppModel::scanAll",
-                             [](const QStringList& args) { return Bench::runInstead("dustlet-bench-model", "panel", args); });
+                             [](const QStringList& args) {
+    return Bench::runInstead("dustlet-bench-model", "panel", args);
+});
 static Bench::Register targets("targets", "        every target's size and the reclaimable total (AppModel)",
-                               [](const QStringList& args) { return Bench::runInstead("dustlet-bench-model", "targets", args); });
+                               [](const QStringList& args) {
+    return Bench::runInstead("dustlet-bench-model", "targets", args);
+});

@@ -142,6 +142,7 @@ static Bench::Register reg("plainwalk", "PATH [--threads N] [--hidden] [--regula
     for (std::thread& t : pool)
         t.join();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    std::printf("bytes=%lld seconds=%.3f threads=%d maxrss_kb=%ld\n", walk.bytes.load(), seconds, threads, Bench::peakKb());
+    std::printf("bytes=%lld seconds=%.3f threads=%d maxrss_kb=%ld\n", walk.bytes.load(), seconds, threads,
+                Bench::peakKb());
     return 0;
 });

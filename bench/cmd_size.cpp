@@ -9,7 +9,8 @@
 #include <cstdio>
 
 
-static Bench::Register reg("size", "PATH   allocated bytes of PATH (Scanner::directorySize)", [](const QStringList& args) {
+static Bench::Register reg("size", "PATH   allocated bytes of PATH (Scanner::directorySize)",
+                           [](const QStringList& args) {
     if (args.size() != 1) {
         std::fprintf(stderr, "usage: dustlet-bench size PATH\n");
         return 2;

@@ -30,7 +30,9 @@ void AppDelegate::applicationDidFinishLaunching()
     // This delegate answers the notification centre's responses.
     if (NotificationCenter* center = m_model.notificationCenter())
         connect(center, &NotificationCenter::responded, this,
-                [this](const QString& category, const QString&, const QString&) { didReceiveNotificationResponse(category); });
+                [this](const QString& category, const QString&, const QString&) {
+            didReceiveNotificationResponse(category);
+        });
     connect(&m_events, &AppEvents::posted, this, [this](const QString& name) {
         if (name == AppEvents::showOnboarding())
             showOnboarding();
@@ -87,8 +89,8 @@ std::optional<QRect> AppDelegate::statusItemFrame() const
     return m_statusItemFrame ? m_statusItemFrame() : std::nullopt;
 }
 
-AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& available, const std::optional<QRect>& item,
-                                            int height)
+AppDelegate::HintBand AppDelegate::hintBand(const QRect& screen, const QRect& available,
+                                            const std::optional<QRect>& item, int height)
 {
     // The tray is at the bottom when its icon is in the lower half, or, with no icon to go by,
     // when the desktop keeps room at the bottom of the screen and none at the top.
@@ -119,8 +121,8 @@ void AppDelegate::showMenuBarCoachMark()
     // The band grows with a large desktop font, as the hint's texts do.
     const HintBand placed = hintBand(frame, screen->availableGeometry(), item, MenuBarCoachMark::bandHeight());
     const QRect band = placed.band;
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                                           | Qt::WindowDoesNotAcceptFocus);
+    auto* panel = new QWidget(
+        nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     panel->setObjectName(QStringLiteral("coachMark"));
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -128,10 +130,13 @@ void AppDelegate::showMenuBarCoachMark()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     const QPointer<AppDelegate> self(this);
-    auto* mark = new MenuBarCoachMark(iconX - band.left(), [self] {
+    auto* mark = new MenuBarCoachMark(
+        iconX - band.left(),
+        [self] {
         if (self)
             self->dismissCoachMark();
-    }, 280, panel);
+        },
+        280, panel);
     mark->setPointsDown(placed.atBottom);
     layout->addWidget(mark);
     if (!Compositing::translucentWindowsWork()) {

@@ -12,12 +12,12 @@
 #include "services/Notifier.h"
 
 #include <QCoro/QCoroFuture>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSet>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -47,15 +47,14 @@ QString putBackFailure(const TrashedItem& item, const Trash::PutBackResult& resu
 {
     using Outcome = Trash::PutBackResult::Outcome;
     switch (result.outcome) {
-    case Outcome::occupied:
-        return AppModel::tr("%1 already exists").arg(Paths::abbreviateHome(item.original));
+    case Outcome::occupied: return AppModel::tr("%1 already exists").arg(Paths::abbreviateHome(item.original));
     case Outcome::notInTrash:
         return AppModel::tr("%1 is no longer in the Trash").arg(Paths::abbreviateHome(item.trashPath));
     case Outcome::restored:
-    case Outcome::failed:
-        break;
+    case Outcome::failed: break;
     }
-    return Paths::abbreviateHome(item.original) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(result.error));
+    return Paths::abbreviateHome(item.original) + QStringLiteral(": ")
+        + QString::fromLocal8Bit(std::strerror(result.error));
 }
 
 // What a run over several targets could not clear, for the status line and the notification:
@@ -103,7 +102,9 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
             return QtFuture::makeReadyFuture(Scanner::Measurement{});
         };
     if (!m_env.clean)
-        m_env.clean = [](const CleanupTarget&, bool, const ClearingLogPtr&) { return QtFuture::makeReadyFuture(CleanOutcome{}); };
+        m_env.clean = [](const CleanupTarget&, bool, const ClearingLogPtr&) {
+            return QtFuture::makeReadyFuture(CleanOutcome{});
+        };
     if (!m_env.validateCustom)
         m_env.validateCustom = [](const QString&) -> std::optional<QString> {
             return tr("That location is protected and can't be cleaned.");
@@ -122,7 +123,8 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
             self->setStatusFailure(tr("Couldn't save the settings: %1").arg(reason));
     });
     if (const std::optional<QString> aside = m_env.defaults->takeSetAsideNotice())
-        setStatusFailure(tr("The settings file couldn't be read; it was kept as %1").arg(Paths::abbreviateHome(*aside)));
+        setStatusFailure(
+            tr("The settings file couldn't be read; it was kept as %1").arg(Paths::abbreviateHome(*aside)));
     m_settings = new AppSettings(*m_env.defaults, this);
     rebuildTargets();
     CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
@@ -152,9 +154,21 @@ int AppModel::indexOf(const QString& id) const
 
 // ---- published state
 
-void AppModel::setDisk(const DiskInfo& value) { m_disk = value; Q_EMIT diskChanged(); }
-void AppModel::setTargets(const QList<TargetState>& value) { m_targets = value; Q_EMIT targetsChanged(); }
-void AppModel::setIsCleaningAll(bool value) { m_isCleaningAll = value; Q_EMIT isCleaningAllChanged(); }
+void AppModel::setDisk(const DiskInfo& value)
+{
+    m_disk = value;
+    Q_EMIT diskChanged();
+}
+void AppModel::setTargets(const QList<TargetState>& value)
+{
+    m_targets = value;
+    Q_EMIT targetsChanged();
+}
+void AppModel::setIsCleaningAll(bool value)
+{
+    m_isCleaningAll = value;
+    Q_EMIT isCleaningAllChanged();
+}
 void AppModel::setStatusMessage(const std::optional<QString>& value)
 {
     m_statusMessage = value;
@@ -168,11 +182,31 @@ void AppModel::setStatusFailure(const QString& message)
     m_statusIsFailure = true;
     Q_EMIT statusMessageChanged();
 }
-void AppModel::setLargeFilesTab(int value) { m_largeFilesTab = value; Q_EMIT largeFilesTabChanged(); }
-void AppModel::setPendingClean(const std::optional<PendingClean>& value) { m_pendingClean = value; Q_EMIT pendingCleanChanged(); }
-void AppModel::setHistory(const QList<CleanRecord>& value) { m_history = value; Q_EMIT historyChanged(); }
-void AppModel::setTotalFreedAllTime(qint64 value) { m_totalFreedAllTime = value; Q_EMIT totalFreedAllTimeChanged(); }
-void AppModel::setLastScan(const std::optional<QDateTime>& value) { m_lastScan = value; Q_EMIT lastScanChanged(); }
+void AppModel::setLargeFilesTab(int value)
+{
+    m_largeFilesTab = value;
+    Q_EMIT largeFilesTabChanged();
+}
+void AppModel::setPendingClean(const std::optional<PendingClean>& value)
+{
+    m_pendingClean = value;
+    Q_EMIT pendingCleanChanged();
+}
+void AppModel::setHistory(const QList<CleanRecord>& value)
+{
+    m_history = value;
+    Q_EMIT historyChanged();
+}
+void AppModel::setTotalFreedAllTime(qint64 value)
+{
+    m_totalFreedAllTime = value;
+    Q_EMIT totalFreedAllTimeChanged();
+}
+void AppModel::setLastScan(const std::optional<QDateTime>& value)
+{
+    m_lastScan = value;
+    Q_EMIT lastScanChanged();
+}
 
 // ---- target list
 
@@ -222,8 +256,8 @@ void AppModel::rebuildTargets()
         QString name = Paths::lastComponent(path);
         if (name.isEmpty())
             name = path;
-        list.append(CleanupTarget{id, name, QStringLiteral("folder.fill"), path,
-                                  CleanupKinds::Paths{{path}}, CleanupCategory::custom, false});
+        list.append(CleanupTarget{id, name, QStringLiteral("folder.fill"), path, CleanupKinds::Paths{{path}},
+                                  CleanupCategory::custom, false});
     }
 
     QList<TargetState> states;
@@ -319,7 +353,7 @@ qint64 AppModel::totalReclaimable() const
         qsizetype index;
         std::optional<qint64> size;
         const QList<Scanner::MeasuredPlace>* places;
-        QStringList keep;   // entries of its places that it leaves to other targets
+        QStringList keep; // entries of its places that it leaves to other targets
     };
     const QSet<QString> disabled = m_settings->disabledTargetIDs();
     QList<Counted> enabled;
@@ -348,9 +382,8 @@ qint64 AppModel::totalReclaimable() const
             }
             if (!Paths::isBelow(path, place.path))
                 continue;
-            const bool left = std::any_of(other.keep.begin(), other.keep.end(), [&](const QString& k) {
-                return path == k || Paths::isBelow(path, k);
-            });
+            const bool left = std::any_of(other.keep.begin(), other.keep.end(),
+                                          [&](const QString& k) { return path == k || Paths::isBelow(path, k); });
             if (!left)
                 return true;
         }
@@ -382,10 +415,8 @@ std::optional<QString> AppModel::menuBarText() const
         const double percent = total >= 1 ? used / static_cast<double>(total) * 100.0 : 0.0;
         return QString::number(static_cast<qint64>(std::round(percent))) + QLatin1Char('%');
     }
-    case MenuBarDisplay::free:
-        return formatBytesMegabytesUp(m_disk.availableImportant);
-    case MenuBarDisplay::icon:
-        return std::nullopt;
+    case MenuBarDisplay::free: return formatBytesMegabytesUp(m_disk.availableImportant);
+    case MenuBarDisplay::icon: return std::nullopt;
     }
     return std::nullopt;
 }
@@ -436,7 +467,7 @@ QCoro::Task<> AppModel::scan(QString id)
         co_return;
     i = indexOf(id);
     if (i < 0)
-        co_return;  // dropped from the list meanwhile
+        co_return; // dropped from the list meanwhile
     list = m_targets;
     list[i].size = result.size;
     list[i].isScanning = false;
@@ -528,7 +559,8 @@ void AppModel::requestCleanAll()
     pending.sizeText = formatBytes(totalReclaimable());
     for (const TargetState& t : std::as_const(enabled))
         pending.items.append(ConfirmItem{t.target.name, t.size});
-    pending.whySafe = tr("Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.");
+    pending.whySafe =
+        tr("Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.");
     setPendingClean(pending);
 }
 
@@ -558,7 +590,7 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
 {
     int i = indexOf(id);
     if (i < 0 || m_clearing.contains(id))
-        co_return;  // unknown, or being cleared already
+        co_return; // unknown, or being cleared already
     m_clearing.insert(id);
     QList<TargetState> list = m_targets;
     list[i].isCleaning = true;
@@ -572,7 +604,7 @@ QCoro::Task<> AppModel::clean(QString id, std::optional<bool> moveToTrash)
         co_return;
     const CleanOutcome& outcome = cleared.outcome;
     if (m_stopping) {
-        record(target, outcome, toTrash, cleared.record);   // quitting: the record, and nothing more
+        record(target, outcome, toTrash, cleared.record); // quitting: the record, and nothing more
         co_return;
     }
     const Scanner::Measurement measured = co_await valueOf(m_env.size(target, Scanner::Progress()));
@@ -710,7 +742,7 @@ void AppModel::finishClearings(std::chrono::milliseconds limit)
         loop.exec();
     }
     if (!m_clearings.empty())
-        saveHistory();   // what moved so far; the journal carries the rest to the next start
+        saveHistory(); // what moved so far; the journal carries the rest to the next start
 }
 
 void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, bool moveToTrash, const QUuid& id)
@@ -728,7 +760,7 @@ void AppModel::record(const CleanupTarget& target, const CleanOutcome& outcome, 
     // files, links, or a folder whose items moved into a Trash inside it).
     if (outcome.freed < 1 && outcome.trashed.isEmpty()) {
         if (running.stored)
-            saveHistory();   // its running record goes from the store
+            saveHistory(); // its running record goes from the store
     } else {
         CleanRecord r;
         r.id = id.isNull() ? QUuid::createUuid() : id;
@@ -795,10 +827,11 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
     if (!trashed.isEmpty())
         r.items = trashed;
     addToHistory(r);
-    finishWithStatus(freed >= 1 ? tr("%1: freed %2").arg(name, formatBytes(freed)) : tr("%1: moved to the Trash").arg(name));
+    finishWithStatus(freed >= 1 ? tr("%1: freed %2").arg(name, formatBytes(freed))
+                                : tr("%1: moved to the Trash").arg(name));
     refreshDisk();
     checkLowSpace();
-    remeasureTrash();   // the tool's items lie in it now
+    remeasureTrash(); // the tool's items lie in it now
 }
 
 void AppModel::restore(const CleanRecord& given)
@@ -818,7 +851,7 @@ void AppModel::restore(const CleanRecord& given)
         return;
 
     int moved = 0;
-    std::optional<QString> firstReason;   // why the first item that stayed did so
+    std::optional<QString> firstReason; // why the first item that stayed did so
     // The put-back makes the folders leading to the original itself, following no link.
     for (const TrashedItem& item : *record.items) {
         const Trash::PutBackResult result = m_env.putBack(item.trashPath, item.original);
@@ -860,9 +893,9 @@ void AppModel::queueScanAll()
         Q_EMIT targetsChanged();
     QTimer::singleShot(0, this, [this] {
         --m_queuedScans;
-        scanAll();   // marks every target as being measured before it returns
+        scanAll(); // marks every target as being measured before it returns
         if (!isScanning())
-            Q_EMIT targetsChanged();   // nothing to measure: sizing is over already
+            Q_EMIT targetsChanged(); // nothing to measure: sizing is over already
     });
 }
 
@@ -895,8 +928,8 @@ void AppModel::restartTimer()
 void AppModel::startCacheWatcher()
 {
     m_cacheWatchTimer.reset();
-    m_cacheWatchTimer = m_env.clock->repeating(std::chrono::seconds(kCacheWatchIntervalSeconds), this,
-                                               [this] { refreshCacheSizes(); });
+    m_cacheWatchTimer =
+        m_env.clock->repeating(std::chrono::seconds(kCacheWatchIntervalSeconds), this, [this] { refreshCacheSizes(); });
 }
 
 void AppModel::runScheduledCleanupIfDue()
@@ -913,7 +946,7 @@ void AppModel::runScheduledCleanupIfDue()
     const qint64 period = schedule == CleanupSchedule::daily ? kDailySeconds : kWeeklySeconds;
     // A run that failed as a whole is tried again after a while, not at every tick.
     if (elapsed >= period && (!m_autoCleanRetryAt || now() >= *m_autoCleanRetryAt))
-        autoClean();  // marks the run before its first wait, then returns here
+        autoClean(); // marks the run before its first wait, then returns here
 }
 
 QCoro::Task<> AppModel::autoClean()
@@ -932,7 +965,7 @@ QCoro::Task<> AppModel::autoClean()
     }
     qCInfo(lcSchedule) << "Scheduled cleanup of" << candidates.size() << "targets";
     if (candidates.isEmpty()) {
-        m_settings->setLastAutoCleanup(now());   // nothing needed clearing
+        m_settings->setLastAutoCleanup(now()); // nothing needed clearing
         setIsCleaningAll(false);
         refreshDisk();
         checkLowSpace();
@@ -947,7 +980,7 @@ QCoro::Task<> AppModel::autoClean()
     QPointer<AppModel> self(this);
     for (const CleanupTarget& target : std::as_const(candidates)) {
         if (m_clearing.contains(target.id))
-            continue;  // a one-target cleanup is clearing it
+            continue; // a one-target cleanup is clearing it
         if (m_stopping)
             co_return;
         m_clearing.insert(target.id);
@@ -956,7 +989,8 @@ QCoro::Task<> AppModel::autoClean()
             co_return;
         const CleanOutcome& outcome = cleared.outcome;
         total = saturatingAdd(total, outcome.freed);
-        qCInfo(lcSchedule).noquote() << target.id << "freed" << outcome.freed << "bytes" << outcome.error.value_or(QString());
+        qCInfo(lcSchedule).noquote() << target.id << "freed" << outcome.freed << "bytes"
+                                     << outcome.error.value_or(QString());
         anyCleared = anyCleared || clearedSomething(outcome);
         if (outcome.error)
             failures.append(target.name + QStringLiteral(": ") + *outcome.error);

@@ -35,9 +35,9 @@ class UserDefaults;
 // A target with its measured size and its activity flags.
 struct TargetState {
     CleanupTarget target;
-    std::optional<qint64> size;  // absent until measured, and while a new measurement starts
+    std::optional<qint64> size; // absent until measured, and while a new measurement starts
     bool isScanning = false;
-    bool isCleaning = false;     // a one-target cleanup runs
+    bool isCleaning = false; // a one-target cleanup runs
 
     const QString& id() const { return target.id; }
     friend bool operator==(const TargetState&, const TargetState&) = default;
@@ -45,7 +45,7 @@ struct TargetState {
 
 // One line of a confirmation.
 struct ConfirmItem {
-    QString label;               // a path or a target name
+    QString label; // a path or a target name
     std::optional<qint64> size;
     friend bool operator==(const ConfirmItem&, const ConfirmItem&) = default;
 };
@@ -75,11 +75,11 @@ struct PendingClean {
 // AppModel::shared(); tests hand in fakes. Pointers must outlive the model.
 struct AppModelEnvironment {
     UserDefaults* defaults = nullptr;
-    HostPlatform platform = hostPlatform();                      // whose catalog of targets is listed
-    std::function<QString()> home;                               // the home folder path
-    std::function<DiskInfo(const QString& path)> diskInfo;       // figures of the volume holding a path
-    NotificationCenter* notifications = nullptr;                 // null: notifications are off
-    QString bundleIdentifier;                                    // empty: notifications are off
+    HostPlatform platform = hostPlatform(); // whose catalog of targets is listed
+    std::function<QString()> home; // the home folder path
+    std::function<DiskInfo(const QString& path)> diskInfo; // figures of the volume holding a path
+    NotificationCenter* notifications = nullptr; // null: notifications are off
+    QString bundleIdentifier; // empty: notifications are off
     Clock* clock = nullptr;
     // Measures a target: its size and the places it is made of.
     std::function<QFuture<Scanner::Measurement>(const CleanupTarget&, Scanner::Progress)> size;
@@ -98,11 +98,14 @@ class AppModel : public QObject {
     Q_PROPERTY(DiskInfo disk READ disk WRITE setDisk NOTIFY diskChanged)
     Q_PROPERTY(QList<TargetState> targets READ targets WRITE setTargets NOTIFY targetsChanged)
     Q_PROPERTY(bool isCleaningAll READ isCleaningAll WRITE setIsCleaningAll NOTIFY isCleaningAllChanged)
-    Q_PROPERTY(std::optional<QString> statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(
+        std::optional<QString> statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
     Q_PROPERTY(int largeFilesTab READ largeFilesTab WRITE setLargeFilesTab NOTIFY largeFilesTabChanged)
-    Q_PROPERTY(std::optional<PendingClean> pendingClean READ pendingClean WRITE setPendingClean NOTIFY pendingCleanChanged)
+    Q_PROPERTY(
+        std::optional<PendingClean> pendingClean READ pendingClean WRITE setPendingClean NOTIFY pendingCleanChanged)
     Q_PROPERTY(QList<CleanRecord> history READ history WRITE setHistory NOTIFY historyChanged)
-    Q_PROPERTY(qint64 totalFreedAllTime READ totalFreedAllTime WRITE setTotalFreedAllTime NOTIFY totalFreedAllTimeChanged)
+    Q_PROPERTY(
+        qint64 totalFreedAllTime READ totalFreedAllTime WRITE setTotalFreedAllTime NOTIFY totalFreedAllTimeChanged)
     Q_PROPERTY(std::optional<QDateTime> lastScan READ lastScan WRITE setLastScan NOTIFY lastScanChanged)
     Q_PROPERTY(bool isScanning READ isScanning NOTIFY targetsChanged)
 
@@ -112,8 +115,8 @@ public:
         QString id;
         QString title;
         QString symbol;
-        QStringList targetIDs;   // members in list order
-        qint64 size = 0;         // known member sizes, absent counted as 0
+        QStringList targetIDs; // members in list order
+        qint64 size = 0; // known member sizes, absent counted as 0
         bool isScanning = false; // a member is being measured
         friend bool operator==(const SimpleGroup&, const SimpleGroup&) = default;
     };
@@ -185,7 +188,7 @@ public:
 
     // Sizing and the low-space check.
     QCoro::Task<> scanAll();
-    QCoro::Task<> scan(QString id);  // coroutines take their arguments by value
+    QCoro::Task<> scan(QString id); // coroutines take their arguments by value
     QCoro::Task<> refreshCacheSizes();
     void checkLowSpace();
 
@@ -240,12 +243,12 @@ private:
         CleanRecord record;
         ClearingLogPtr log;
         std::shared_ptr<CleanHistoryStore::Journal> journal;
-        bool stored = false;     // its record is part of the stored history while it runs
+        bool stored = false; // its record is part of the stored history while it runs
         qsizetype savedItems = 0;
     };
     struct ClearingResult {
         CleanOutcome outcome;
-        QUuid record;   // the id its history record takes
+        QUuid record; // the id its history record takes
     };
     // Clears `target` through the environment's cleaner as a running clearing.
     QCoro::Task<ClearingResult> runClearing(CleanupTarget target, bool moveToTrash);
@@ -276,7 +279,7 @@ private:
     bool m_isCleaningAll = false;
     std::optional<QString> m_statusMessage;
     bool m_statusIsFailure = false;
-    std::optional<QString> m_historySaveError;   // why the last save of the history failed
+    std::optional<QString> m_historySaveError; // why the last save of the history failed
     int m_largeFilesTab = 0;
     std::optional<PendingClean> m_pendingClean;
     QList<CleanRecord> m_history;
@@ -288,11 +291,11 @@ private:
     std::unique_ptr<RepeatingTimer> m_cacheWatchTimer;
     bool m_lowSpaceNotified = false;
     bool m_didStart = false;
-    std::optional<QDateTime> m_autoCleanRetryAt;   // after a scheduled cleanup that failed
-    bool m_stopping = false;   // quitting: clearings stop, and no new one starts
+    std::optional<QDateTime> m_autoCleanRetryAt; // after a scheduled cleanup that failed
+    bool m_stopping = false; // quitting: clearings stop, and no new one starts
     std::vector<RunningClearing> m_clearings;
     std::unique_ptr<RepeatingTimer> m_clearingSaver;
-    int m_queuedScans = 0;   // full scans asked for that have not begun measuring yet
+    int m_queuedScans = 0; // full scans asked for that have not begun measuring yet
     // Ids of the targets being cleared now: one-target cleanups, and the target a run of all
     // targets or the scheduled cleanup is at. Nothing starts clearing a target that is in here.
     // Kept apart from TargetState, which a rebuild replaces.

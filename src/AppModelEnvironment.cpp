@@ -30,9 +30,7 @@ AppModelEnvironment AppModel::realEnvironment(UserDefaults& defaults)
         return Cleaner::clean(target, moveToTrash, std::move(log));
     };
     env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
-    env.putBack = [](const QString& trashPath, const QString& original) {
-        return Trash::putBack(trashPath, original);
-    };
+    env.putBack = [](const QString& trashPath, const QString& original) { return Trash::putBack(trashPath, original); };
     return env;
 }
 
@@ -45,8 +43,8 @@ AppModel& AppModel::shared()
         AppModelEnvironment env = realEnvironment(UserDefaults::standard());
         env.bundleIdentifier = Bundle::identifier();
         if (!env.bundleIdentifier.isEmpty())
-            env.notifications = new DBusNotificationCenter(QDBusConnection::sessionBus(),
-                                                           QStringLiteral("Dustlet"), qApp);
+            env.notifications =
+                new DBusNotificationCenter(QDBusConnection::sessionBus(), QStringLiteral("Dustlet"), qApp);
         return new AppModel(std::move(env), qApp);
     }();
     return *model;

@@ -7,24 +7,24 @@
 #include "platform/ui/StatusItem.h"
 #include "services/AppLanguage.h"
 #include "services/Updater.h"
+#include "views/WindowIds.h"
+#include "views/Windows.h"
 #include "views/about/AboutView.h"
-#include "views/tools/AppUpdatesView.h"
-#include "views/panel/ConfirmWindowView.h"
+#include "views/components/AppIcon.h"
+#include "views/components/ScaledControls.h"
 #include "views/diskmap/DiskMapView.h"
 #include "views/largefiles/LargeFilesView.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/panel/ConfirmWindowView.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuBarLabel.h"
 #include "views/panel/MenuPanelView.h"
-#include "views/settings/SettingsView.h"
-#include "views/onboarding/OnboardingView.h"
 #include "views/projectcleanup/ProjectCleanupView.h"
+#include "views/settings/SettingsView.h"
+#include "views/tools/AppUpdatesView.h"
 #include "views/tools/SnapshotsView.h"
 #include "views/tools/StartupItemsView.h"
 #include "views/tools/UninstallerView.h"
-#include "views/WindowIds.h"
-#include "views/Windows.h"
-#include "views/components/AppIcon.h"
-#include "views/components/ScaledControls.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -101,8 +101,7 @@ void DustletApp::registerScenes()
 {
     for (const SceneInfo& info : sceneTable()) {
         m_windows->registerScene({QString::fromLatin1(info.id), QCoreApplication::translate("DustletApp", info.title),
-                                  [this, make = info.content] { return make(*this); }, info.centred,
-                                  info.defaultSize});
+                                  [this, make = info.content] { return make(*this); }, info.centred, info.defaultSize});
     }
 }
 

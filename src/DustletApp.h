@@ -22,10 +22,10 @@ public:
     // One row of the scene table.
     struct SceneInfo {
         const char* id;
-        const char* title;   // English source text (context "DustletApp")
+        const char* title; // English source text (context "DustletApp")
         bool centred;
-        std::optional<QSize> defaultSize;   // resizable from this size; else the content's size
-        QWidget* (*content)(const DustletApp& app);   // makes the window's content
+        std::optional<QSize> defaultSize; // resizable from this size; else the content's size
+        QWidget* (*content)(const DustletApp& app); // makes the window's content
     };
     // The ten window scenes, in declaration order.
     static const QList<SceneInfo>& sceneTable();

@@ -28,15 +28,13 @@ int main(int argc, char** argv)
     SingleInstance instance(id.isEmpty() ? QStringLiteral("dustlet") : id, QString(),
                             UserDefaults::standardFolder() + QStringLiteral("/instance.lock"));
     switch (instance.acquire()) {
-    case SingleInstance::Outcome::handedOver:
-        return 0;
+    case SingleInstance::Outcome::handedOver: return 0;
     case SingleInstance::Outcome::notAnswering:
         std::fprintf(stderr, "Dustlet is already running (pid %lld) but not answering\n",
                      static_cast<long long>(instance.holderPid()));
         return 1;
     case SingleInstance::Outcome::primary:
-    case SingleInstance::Outcome::failed:
-        break;
+    case SingleInstance::Outcome::failed: break;
     }
 
     int code = 0;

@@ -73,10 +73,10 @@ private:
 class TimedApp : public QApplication {
 public:
     using QApplication::QApplication;
-    qint64 longest = 0;   // thread CPU time, ns
+    qint64 longest = 0; // thread CPU time, ns
     QString longestWhat;
-    qint64 longestWall = 0;   // ns
-    qint64 longestWallCpu = 0;   // its processor time, ns
+    qint64 longestWall = 0; // ns
+    qint64 longestWallCpu = 0; // its processor time, ns
 
     bool notify(QObject* receiver, QEvent* event) override
     {
@@ -117,7 +117,8 @@ private:
 
 int usage()
 {
-    std::fprintf(stderr, "usage: dustlet-bench diskmap-live PATH [--engine] [--busy] [--zoom] [--width W --height H]\n");
+    std::fprintf(stderr,
+                 "usage: dustlet-bench diskmap-live PATH [--engine] [--busy] [--zoom] [--width W --height H]\n");
     return 2;
 }
 
@@ -140,7 +141,7 @@ int main(int argc, char** argv)
     };
     const bool withEngine = args.contains(QStringLiteral("--engine"));
     if (withEngine)
-        engineSeconds(path);   // warms the cache for both timed runs
+        engineSeconds(path); // warms the cache for both timed runs
 
     // The application model with its settings in a folder of its own: nothing of the user's is
     // read or written.
@@ -177,7 +178,7 @@ int main(int argc, char** argv)
             app.quit();
         }
     });
-    double rssBefore = 0;   // MB, the peak so far, with the window on screen and nothing scanned
+    double rssBefore = 0; // MB, the peak so far, with the window on screen and nothing scanned
     QTimer::singleShot(50, &app, [&] {
         rusage before{};
         ::getrusage(RUSAGE_SELF, &before);
@@ -201,7 +202,7 @@ int main(int argc, char** argv)
                 view.model().zoom(k);
                 break;
             }
-        (void)view.grab();   // drawn as it would be on screen
+        (void)view.grab(); // drawn as it would be on screen
         std::printf("zoom %.3f (%lld items)\n", double(z.nsecsElapsed()) / 1e9,
                     (long long)(view.model().current() ? view.model().current()->childCount() : 0));
     }

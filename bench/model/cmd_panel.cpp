@@ -36,7 +36,8 @@ bool writeSmallTree(const QString& root, int files)
 
 } // namespace
 
-static Bench::Register reg("panel", "TREE [--small N]   all targets sized through AppModel::scanAll", [](const QStringList& args) {
+static Bench::Register reg("panel", "TREE [--small N]   all targets sized through AppModel::scanAll",
+                           [](const QStringList& args) {
     if (args.isEmpty()) {
         std::fprintf(stderr, "panel: TREE needed\n");
         return 2;

@@ -15,7 +15,8 @@
 
 #include <cstdio>
 
-static Bench::Register reg("targets", "        every target's size and the reclaimable total (AppModel)", [](const QStringList& args) {
+static Bench::Register reg("targets", "        every target's size and the reclaimable total (AppModel)",
+                           [](const QStringList& args) {
     if (!args.isEmpty()) {
         std::fprintf(stderr, "usage: dustlet-bench targets\n");
         return 2;

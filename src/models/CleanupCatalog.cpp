@@ -19,11 +19,11 @@ using CleanupKinds::Paths;
 // Names and details are translated when the list is built.
 QString t(const char* text) { return QCoreApplication::translate("CleanupCatalog", text); }
 
-CleanupTarget make(CleanupCategory category, const char* id, const char* name, const char* symbol,
-                   const char* detail, CleanupKind kind)
+CleanupTarget make(CleanupCategory category, const char* id, const char* name, const char* symbol, const char* detail,
+                   CleanupKind kind)
 {
-    return CleanupTarget{QString::fromUtf8(id), t(name), QString::fromUtf8(symbol), t(detail),
-                         std::move(kind), category, true};
+    return CleanupTarget{
+        QString::fromUtf8(id), t(name), QString::fromUtf8(symbol), t(detail), std::move(kind), category, true};
 }
 
 // The catalog as macOS keeps its data.
@@ -53,8 +53,7 @@ QList<CleanupTarget> macCatalog()
 
         make(B, "chrome", QT_TRANSLATE_NOOP("CleanupCatalog", "Google Chrome cache"), "globe",
              QT_TRANSLATE_NOOP("CleanupCatalog", "Cached web data \u2014 pages reload as needed"),
-             Paths{{"~/Library/Caches/Google/Chrome",
-                    "~/Library/Application Support/Google/Chrome/Default/Cache",
+             Paths{{"~/Library/Caches/Google/Chrome", "~/Library/Application Support/Google/Chrome/Default/Cache",
                     "~/Library/Application Support/Google/Chrome/Default/Code Cache"}}),
         make(B, "safari", QT_TRANSLATE_NOOP("CleanupCatalog", "Safari cache"), "safari.fill",
              QT_TRANSLATE_NOOP("CleanupCatalog", "Cached web data \u2014 pages reload as needed"),
@@ -88,8 +87,7 @@ QList<CleanupTarget> macCatalog()
              QT_TRANSLATE_NOOP("CleanupCatalog", "Python uv package cache"),
              Command{"uv cache clean", {"~/.cache/uv"}}),
         make(D, "pip", QT_TRANSLATE_NOOP("CleanupCatalog", "pip cache"), "cube.box.fill",
-             QT_TRANSLATE_NOOP("CleanupCatalog", "Python pip download cache"),
-             Paths{{"~/Library/Caches/pip"}}),
+             QT_TRANSLATE_NOOP("CleanupCatalog", "Python pip download cache"), Paths{{"~/Library/Caches/pip"}}),
         make(D, "pods", QT_TRANSLATE_NOOP("CleanupCatalog", "CocoaPods cache"), "cube.box.fill",
              QT_TRANSLATE_NOOP("CleanupCatalog", "Pod download cache"),
              Command{"pod cache clean --all", {"~/Library/Caches/CocoaPods"}}),
@@ -112,8 +110,7 @@ QList<CleanupTarget> macCatalog()
              Command{"brew cleanup -s", {"~/Library/Caches/Homebrew"}}),
         make(D, "swiftpm", QT_TRANSLATE_NOOP("CleanupCatalog", "Swift / build tool caches"), "cube.box.fill",
              QT_TRANSLATE_NOOP("CleanupCatalog", "SwiftPM, TypeScript, node-gyp"),
-             Paths{{"~/Library/Caches/org.swift.swiftpm", "~/Library/Caches/typescript",
-                    "~/Library/Caches/node-gyp"}}),
+             Paths{{"~/Library/Caches/org.swift.swiftpm", "~/Library/Caches/typescript", "~/Library/Caches/node-gyp"}}),
         make(D, "ml", QT_TRANSLATE_NOOP("CleanupCatalog", "ML / browser-automation caches"), "brain.head.profile",
              QT_TRANSLATE_NOOP("CleanupCatalog", "puppeteer, huggingface, whisper, selenium"),
              Paths{{"~/.cache/puppeteer", "~/.cache/huggingface", "~/.cache/whisper", "~/.cache/selenium"}}),
@@ -155,11 +152,11 @@ QList<PlatformRow> linuxRows()
         {"docker", Command{"docker system prune -f", {}}},
         {"jetbrains", Paths{{"$XDG_CACHE_HOME/JetBrains"}}},
         {"brew", Command{"brew cleanup -s", {"$XDG_CACHE_HOME/Homebrew"}}},
-        {"swiftpm", Paths{{"$XDG_CACHE_HOME/org.swift.swiftpm", "$XDG_CACHE_HOME/typescript",
-                           "$XDG_CACHE_HOME/node-gyp"}}},
+        {"swiftpm",
+         Paths{{"$XDG_CACHE_HOME/org.swift.swiftpm", "$XDG_CACHE_HOME/typescript", "$XDG_CACHE_HOME/node-gyp"}}},
         // Puppeteer and Selenium write below ~/.cache whatever XDG_CACHE_HOME says.
-        {"ml", Paths{{"~/.cache/puppeteer", "$XDG_CACHE_HOME/huggingface", "$XDG_CACHE_HOME/whisper",
-                      "~/.cache/selenium"}}},
+        {"ml",
+         Paths{{"~/.cache/puppeteer", "$XDG_CACHE_HOME/huggingface", "$XDG_CACHE_HOME/whisper", "~/.cache/selenium"}}},
     };
 }
 
@@ -306,20 +303,45 @@ bool isOffered(const QString& id, Platform platform)
 
 QList<CleanupTarget> finderTargets(const QStringList& roots, const QStringList& ignore, int minAgeDays)
 {
-    struct Row { const char* id; const char* name; const char* detail; QStringList names; int maxDepth; QStringList markers; };
+    struct Row {
+        const char* id;
+        const char* name;
+        const char* detail;
+        QStringList names;
+        int maxDepth;
+        QStringList markers;
+    };
     const Row rows[] = {
-        {"node_modules", QT_TRANSLATE_NOOP("CleanupCatalog", "node_modules folders"),
-         QT_TRANSLATE_NOOP("CleanupCatalog", "Reinstall with npm/yarn/pnpm install"), {"node_modules"}, 5, {}},
-        {"next_build", QT_TRANSLATE_NOOP("CleanupCatalog", "Next.js build output"),
-         QT_TRANSLATE_NOOP("CleanupCatalog", ".next folders \u2014 rebuilt on next build"), {".next"}, 5, {}},
-        {"rust_target", QT_TRANSLATE_NOOP("CleanupCatalog", "Rust target folders"),
+        {"node_modules",
+         QT_TRANSLATE_NOOP("CleanupCatalog", "node_modules folders"),
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Reinstall with npm/yarn/pnpm install"),
+         {"node_modules"},
+         5,
+         {}},
+        {"next_build",
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Next.js build output"),
+         QT_TRANSLATE_NOOP("CleanupCatalog", ".next folders \u2014 rebuilt on next build"),
+         {".next"},
+         5,
+         {}},
+        {"rust_target",
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Rust target folders"),
          QT_TRANSLATE_NOOP("CleanupCatalog", "target/ next to Cargo.toml \u2014 rebuilt with cargo build"),
-         {"target"}, 4, {"Cargo.toml"}},
-        {"pycache", QT_TRANSLATE_NOOP("CleanupCatalog", "Python __pycache__"),
-         QT_TRANSLATE_NOOP("CleanupCatalog", "Bytecode caches \u2014 regenerated automatically"), {"__pycache__"}, 6, {}},
-        {"venv", QT_TRANSLATE_NOOP("CleanupCatalog", "Python virtualenvs"),
+         {"target"},
+         4,
+         {"Cargo.toml"}},
+        {"pycache",
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Python __pycache__"),
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Bytecode caches \u2014 regenerated automatically"),
+         {"__pycache__"},
+         6,
+         {}},
+        {"venv",
+         QT_TRANSLATE_NOOP("CleanupCatalog", "Python virtualenvs"),
          QT_TRANSLATE_NOOP("CleanupCatalog", ".venv next to a manifest \u2014 recreate with pip install"),
-         {".venv", "venv"}, 4, {"pyproject.toml", "requirements.txt", "Pipfile", "setup.py"}},
+         {".venv", "venv"},
+         4,
+         {"pyproject.toml", "requirements.txt", "Pipfile", "setup.py"}},
     };
     QList<CleanupTarget> out;
     for (const Row& r : rows) {

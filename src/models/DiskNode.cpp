@@ -78,10 +78,7 @@ QByteArray DiskNode::rawPath() const
     return m_raw;
 }
 
-QString DiskNode::path() const
-{
-    return RawPath::display(rawPath());
-}
+QString DiskNode::path() const { return RawPath::display(rawPath()); }
 
 bool DiskNode::pathRoundTrips() const
 {
@@ -185,8 +182,7 @@ QList<DiskNode> DiskNode::children() const
 
 bool operator==(const DiskNode& a, const DiskNode& b)
 {
-    if (!a.m_fields && !b.m_fields && a.m_record == b.m_record && a.m_synthetic == b.m_synthetic
-        && a.m_raw == b.m_raw)
+    if (!a.m_fields && !b.m_fields && a.m_record == b.m_record && a.m_synthetic == b.m_synthetic && a.m_raw == b.m_raw)
         return true;
     if (a.id() != b.id() || a.name() != b.name() || a.size() != b.size() || a.isDirectory() != b.isDirectory()
         || a.category() != b.category() || a.modified() != b.modified() || a.isSynthetic() != b.isSynthetic()

@@ -44,7 +44,7 @@ public:
     // True when path() names exactly this item (its bytes are well-formed UTF-8), so that an action
     // taking a path may be given it. False for the synthetic node and for an empty node.
     bool pathRoundTrips() const;
-    QString name() const;   // for showing: bad bytes as U+FFFD
+    QString name() const; // for showing: bad bytes as U+FFFD
     qint64 size() const;
     bool isDirectory() const;
     FileCategory category() const;
@@ -66,7 +66,7 @@ private:
     struct Fields;
     std::shared_ptr<const DiskTree::Store> m_store;
     const DiskTree::Record* m_record = nullptr;
-    QByteArray m_raw;     // the item's path; for the synthetic view, the path of the folder it folds
+    QByteArray m_raw; // the item's path; for the synthetic view, the path of the folder it folds
     bool m_synthetic = false;
     std::shared_ptr<const Fields> m_fields;
 };

@@ -129,7 +129,7 @@ private:
 struct Store::Impl {
     mutable std::mutex lock;
     Space<Record, 16, 16> records; // up to 2^32 records
-    Space<char, 20, 16> names;     // up to 64 GiB of names
+    Space<char, 20, 16> names; // up to 64 GiB of names
 };
 
 Store::Store() : d(std::make_unique<Impl>())
@@ -182,10 +182,7 @@ bool Store::reserve(quint32 count, size_t nameBytes, quint32* header, quint64* n
     return true;
 }
 
-void Store::setKept(quint32 header, quint32 kept)
-{
-    d->records.at(header)->bits = kept;
-}
+void Store::setKept(quint32 header, quint32 kept) { d->records.at(header)->bits = kept; }
 
 size_t Store::recordCount() const
 {

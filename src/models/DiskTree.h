@@ -18,13 +18,13 @@ constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 // record that holds how many there are and how many of them are shown (see Store::block): sorted
 // largest first once the folder is complete, the first `kept` shown, the rest folded.
 struct Record {
-    quint64 size;     // bytes
+    quint64 size; // bytes
     // The modification date in ms since the epoch (44 bits, signed: years 1692 to 2248; dates
     // beyond are kept as the nearest end), whether there is one, whether the item is a folder,
     // its category, the length of its name (up to 1,023 bytes) and the top bits of where the
     // name starts in the arena.
     quint64 bits;
-    quint32 nameLow;  // where the name starts in the arena, low 32 bits
+    quint32 nameLow; // where the name starts in the arena, low 32 bits
     quint32 children; // a folder's listed children: the index of their header; 0 for none
 
     qint64 modifiedMs() const;
@@ -90,7 +90,7 @@ inline Record blankRecord()
 // name bytes may be reserved from several threads at once.
 class Store {
 public:
-    Store();  // holds one record, index 0: the scanned item itself
+    Store(); // holds one record, index 0: the scanned item itself
     ~Store();
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;

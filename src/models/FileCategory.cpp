@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 9> kRaw{"video", "images", "audio", "archives", "apps",
-                                          "code", "documents", "caches", "other"};
+constexpr std::array<const char*, 9> kRaw{"video", "images",    "audio",  "archives", "apps",
+                                          "code",  "documents", "caches", "other"};
 
 struct Ext {
     const char* ext;
@@ -15,45 +15,65 @@ struct Ext {
 };
 
 constexpr Ext kFileExtensions[] = {
-    {"7z", FileCategory::archives},    {"aac", FileCategory::audio},      {"aif", FileCategory::audio},
-    {"aiff", FileCategory::audio},     {"alac", FileCategory::audio},     {"arw", FileCategory::images},
-    {"avi", FileCategory::video},      {"bmp", FileCategory::images},     {"bz2", FileCategory::archives},
-    {"c", FileCategory::code},         {"caf", FileCategory::audio},      {"cache", FileCategory::caches},
-    {"cpgz", FileCategory::archives},  {"cpp", FileCategory::code},       {"cr2", FileCategory::images},
-    {"crash", FileCategory::caches},   {"css", FileCategory::code},       {"csv", FileCategory::documents},
-    {"dmg", FileCategory::archives},   {"dng", FileCategory::images},     {"doc", FileCategory::documents},
-    {"docx", FileCategory::documents}, {"epub", FileCategory::documents}, {"flac", FileCategory::audio},
-    {"flv", FileCategory::video},      {"gif", FileCategory::images},     {"go", FileCategory::code},
-    {"gz", FileCategory::archives},    {"h", FileCategory::code},         {"heic", FileCategory::images},
-    {"heif", FileCategory::images},    {"hpp", FileCategory::code},       {"html", FileCategory::code},
-    {"icns", FileCategory::images},    {"iso", FileCategory::archives},   {"java", FileCategory::code},
-    {"jpeg", FileCategory::images},    {"jpg", FileCategory::images},     {"js", FileCategory::code},
-    {"json", FileCategory::code},      {"jsx", FileCategory::code},       {"key", FileCategory::documents},
-    {"kt", FileCategory::code},        {"log", FileCategory::caches},     {"m", FileCategory::code},
-    {"m2ts", FileCategory::video},     {"m4a", FileCategory::audio},      {"m4v", FileCategory::video},
-    {"md", FileCategory::documents},   {"mkv", FileCategory::video},      {"mm", FileCategory::code},
-    {"mov", FileCategory::video},      {"mp3", FileCategory::audio},      {"mp4", FileCategory::video},
-    {"mpeg", FileCategory::video},     {"mpg", FileCategory::video},      {"nef", FileCategory::images},
-    {"numbers", FileCategory::documents}, {"ogg", FileCategory::audio},   {"pages", FileCategory::documents},
-    {"pdf", FileCategory::documents},  {"pkg", FileCategory::archives},   {"png", FileCategory::images},
-    {"ppt", FileCategory::documents},  {"pptx", FileCategory::documents}, {"psd", FileCategory::images},
-    {"py", FileCategory::code},        {"rar", FileCategory::archives},   {"raw", FileCategory::images},
-    {"rb", FileCategory::code},        {"rs", FileCategory::code},        {"rtf", FileCategory::documents},
-    {"sh", FileCategory::code},        {"svg", FileCategory::images},     {"swift", FileCategory::code},
-    {"tar", FileCategory::archives},   {"tgz", FileCategory::archives},   {"tif", FileCategory::images},
-    {"tiff", FileCategory::images},    {"tmp", FileCategory::caches},     {"ts", FileCategory::code},
-    {"tsx", FileCategory::code},       {"txt", FileCategory::documents},  {"wav", FileCategory::audio},
-    {"webm", FileCategory::video},     {"webp", FileCategory::images},    {"wmv", FileCategory::video},
-    {"xls", FileCategory::documents},  {"xlsx", FileCategory::documents}, {"xml", FileCategory::code},
-    {"xz", FileCategory::archives},    {"yaml", FileCategory::code},      {"yml", FileCategory::code},
-    {"zip", FileCategory::archives},   {"zst", FileCategory::archives},
+    {"7z", FileCategory::archives},    {"aac", FileCategory::audio},
+    {"aif", FileCategory::audio},      {"aiff", FileCategory::audio},
+    {"alac", FileCategory::audio},     {"arw", FileCategory::images},
+    {"avi", FileCategory::video},      {"bmp", FileCategory::images},
+    {"bz2", FileCategory::archives},   {"c", FileCategory::code},
+    {"caf", FileCategory::audio},      {"cache", FileCategory::caches},
+    {"cpgz", FileCategory::archives},  {"cpp", FileCategory::code},
+    {"cr2", FileCategory::images},     {"crash", FileCategory::caches},
+    {"css", FileCategory::code},       {"csv", FileCategory::documents},
+    {"dmg", FileCategory::archives},   {"dng", FileCategory::images},
+    {"doc", FileCategory::documents},  {"docx", FileCategory::documents},
+    {"epub", FileCategory::documents}, {"flac", FileCategory::audio},
+    {"flv", FileCategory::video},      {"gif", FileCategory::images},
+    {"go", FileCategory::code},        {"gz", FileCategory::archives},
+    {"h", FileCategory::code},         {"heic", FileCategory::images},
+    {"heif", FileCategory::images},    {"hpp", FileCategory::code},
+    {"html", FileCategory::code},      {"icns", FileCategory::images},
+    {"iso", FileCategory::archives},   {"java", FileCategory::code},
+    {"jpeg", FileCategory::images},    {"jpg", FileCategory::images},
+    {"js", FileCategory::code},        {"json", FileCategory::code},
+    {"jsx", FileCategory::code},       {"key", FileCategory::documents},
+    {"kt", FileCategory::code},        {"log", FileCategory::caches},
+    {"m", FileCategory::code},         {"m2ts", FileCategory::video},
+    {"m4a", FileCategory::audio},      {"m4v", FileCategory::video},
+    {"md", FileCategory::documents},   {"mkv", FileCategory::video},
+    {"mm", FileCategory::code},        {"mov", FileCategory::video},
+    {"mp3", FileCategory::audio},      {"mp4", FileCategory::video},
+    {"mpeg", FileCategory::video},     {"mpg", FileCategory::video},
+    {"nef", FileCategory::images},     {"numbers", FileCategory::documents},
+    {"ogg", FileCategory::audio},      {"pages", FileCategory::documents},
+    {"pdf", FileCategory::documents},  {"pkg", FileCategory::archives},
+    {"png", FileCategory::images},     {"ppt", FileCategory::documents},
+    {"pptx", FileCategory::documents}, {"psd", FileCategory::images},
+    {"py", FileCategory::code},        {"rar", FileCategory::archives},
+    {"raw", FileCategory::images},     {"rb", FileCategory::code},
+    {"rs", FileCategory::code},        {"rtf", FileCategory::documents},
+    {"sh", FileCategory::code},        {"svg", FileCategory::images},
+    {"swift", FileCategory::code},     {"tar", FileCategory::archives},
+    {"tgz", FileCategory::archives},   {"tif", FileCategory::images},
+    {"tiff", FileCategory::images},    {"tmp", FileCategory::caches},
+    {"ts", FileCategory::code},        {"tsx", FileCategory::code},
+    {"txt", FileCategory::documents},  {"wav", FileCategory::audio},
+    {"webm", FileCategory::video},     {"webp", FileCategory::images},
+    {"wmv", FileCategory::video},      {"xls", FileCategory::documents},
+    {"xlsx", FileCategory::documents}, {"xml", FileCategory::code},
+    {"xz", FileCategory::archives},    {"yaml", FileCategory::code},
+    {"yml", FileCategory::code},       {"zip", FileCategory::archives},
+    {"zst", FileCategory::archives},
 };
 
 constexpr Ext kBundleExtensions[] = {
-    {"app", FileCategory::apps},          {"appex", FileCategory::apps},
-    {"bundle", FileCategory::apps},       {"framework", FileCategory::apps},
-    {"photolibrary", FileCategory::images}, {"photoslibrary", FileCategory::images},
-    {"plugin", FileCategory::apps},       {"xpc", FileCategory::apps},
+    {"app", FileCategory::apps},
+    {"appex", FileCategory::apps},
+    {"bundle", FileCategory::apps},
+    {"framework", FileCategory::apps},
+    {"photolibrary", FileCategory::images},
+    {"photoslibrary", FileCategory::images},
+    {"plugin", FileCategory::apps},
+    {"xpc", FileCategory::apps},
 };
 
 // The lower-cased extension of a UTF-8 name into `out`; false when there is none or it is too
@@ -110,10 +130,7 @@ FileCategory lookup(const Ext (&unsorted)[N], std::string_view name, FileCategor
 
 } // namespace
 
-QString rawValue(FileCategory category)
-{
-    return QString::fromLatin1(kRaw[size_t(category)]);
-}
+QString rawValue(FileCategory category) { return QString::fromLatin1(kRaw[size_t(category)]); }
 
 std::optional<FileCategory> FileCategoryFromRaw(const QString& raw)
 {
@@ -134,10 +151,7 @@ const QList<FileCategory>& allFileCategories()
 
 namespace FileCategories {
 
-FileCategory forFile(std::string_view utf8Name)
-{
-    return lookup(kFileExtensions, utf8Name, FileCategory::other);
-}
+FileCategory forFile(std::string_view utf8Name) { return lookup(kFileExtensions, utf8Name, FileCategory::other); }
 
 FileCategory forFile(const QString& name)
 {

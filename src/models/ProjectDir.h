@@ -14,8 +14,8 @@ struct ProjectDir {
     QString kindID;
     QString kindLabel;
     QString symbol;
-    qint64 size = 0;                    // allocated bytes; 0 for a folder found as a link
-    std::optional<QDateTime> modified;  // the folder's own modification date, when readable
+    qint64 size = 0; // allocated bytes; 0 for a folder found as a link
+    std::optional<QDateTime> modified; // the folder's own modification date, when readable
 
     friend bool operator==(const ProjectDir&, const ProjectDir&) = default;
 };

@@ -15,12 +15,12 @@ constexpr const char* kContext = "ScanPreset";
 
 // The folders that hold the platform's applications, in order of preference.
 struct AppsFolder {
-    const char* path;      // "~" is the home folder
-    bool mustHoldItems;    // an empty folder does not count
+    const char* path; // "~" is the home folder
+    bool mustHoldItems; // an empty folder does not count
 };
 struct AppsFolders {
     QList<AppsFolder> folders;
-    bool alwaysOffered;    // the first one is offered even when none exists
+    bool alwaysOffered; // the first one is offered even when none exists
 };
 
 AppsFolders appsFolders(HostPlatform platform)
@@ -39,7 +39,8 @@ std::optional<QString> applicationsFolder(HostPlatform platform)
         const QFileInfo info(path);
         if (!info.isDir())
             continue;
-        if (f.mustHoldItems && QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        if (f.mustHoldItems
+            && QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
             continue;
         return path;
     }

@@ -8,10 +8,10 @@
 // A place offered for scanning: the fixed places of `all()` (home, the user folders, the
 // applications folder, the whole disk) and the mounted volumes of `mountedVolumes()`.
 struct ScanPreset {
-    QUuid id;         // unique per preset made
-    QString label;    // the English name of a fixed place, or a volume's own name
-    QString symbol;   // symbol name
-    QString path;     // absolute path
+    QUuid id; // unique per preset made
+    QString label; // the English name of a fixed place, or a volume's own name
+    QString symbol; // symbol name
+    QString path; // absolute path
     // The label is a fixed English text (looked up for translation where a window shows it
     // translated), not a volume's name.
     bool isFixedPlace = false;

@@ -24,8 +24,9 @@ std::optional<bool> gnomeAnimations()
         return std::nullopt;
     QProcess p;
     p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(gsettings, {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"),
-                        QStringLiteral("enable-animations")});
+    p.start(
+        gsettings,
+        {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("enable-animations")});
     if (!p.waitForFinished(1000)) {
         p.kill();
         p.waitForFinished(500);
@@ -72,7 +73,7 @@ Prefs readDesktop()
 
 #ifdef Q_OS_MACOS
 namespace detail {
-Prefs readDesktop();   // AccessibilityPrefsMac.mm: the workspace's accessibility display options
+Prefs readDesktop(); // AccessibilityPrefsMac.mm: the workspace's accessibility display options
 }
 using detail::readDesktop;
 #endif

@@ -8,9 +8,9 @@
 namespace AppBundle {
 
 struct Info {
-    bool isBundle = false;                 // a folder at the path could be opened as a bundle
-    std::optional<QString> name;           // "CFBundleName", when it is a string
-    std::optional<QString> identifier;     // "CFBundleIdentifier", when it is a string
+    bool isBundle = false; // a folder at the path could be opened as a bundle
+    std::optional<QString> name; // "CFBundleName", when it is a string
+    std::optional<QString> identifier; // "CFBundleIdentifier", when it is a string
 };
 
 // Reads the bundle at `path`. Never fails: a path that is no folder gives no bundle.

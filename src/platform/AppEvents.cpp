@@ -15,5 +15,6 @@ QString AppEvents::showOnboarding() { return QStringLiteral("dustlet.showOnboard
 
 void AppEvents::post(const QString& name)
 {
-    QMetaObject::invokeMethod(this, [this, name] { Q_EMIT posted(name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, name] { Q_EMIT posted(name); }, Qt::QueuedConnection);
 }

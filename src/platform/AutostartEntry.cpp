@@ -23,9 +23,9 @@ const QByteArray kGroup = "[Desktop Entry]";
 
 // One line of an entry, as far as the switching keys go.
 struct Line {
-    QByteArray key;     // the key of a "key=value" line (trimmed); empty for other lines
-    QByteArray value;   // its value (trimmed)
-    bool inGroup = false;   // the line lies in the "[Desktop Entry]" group (its header excluded)
+    QByteArray key; // the key of a "key=value" line (trimmed); empty for other lines
+    QByteArray value; // its value (trimmed)
+    bool inGroup = false; // the line lies in the "[Desktop Entry]" group (its header excluded)
 };
 
 QList<Line> parse(const QList<QByteArray>& lines)
@@ -54,14 +54,14 @@ QList<Line> parse(const QList<QByteArray>& lines)
 bool switchesOff(const Line& line)
 {
     return line.inGroup
-        && ((line.key == "Hidden" && line.value == "true") || (line.key == "X-GNOME-Autostart-enabled" && line.value == "false"));
+        && ((line.key == "Hidden" && line.value == "true")
+            || (line.key == "X-GNOME-Autostart-enabled" && line.value == "false"));
 }
 
 // A line that switching on takes out.
 bool switchingLine(const Line& line)
 {
-    return line.inGroup
-        && (line.key == "Hidden" || (line.key == "X-GNOME-Autostart-enabled" && line.value == "false"));
+    return line.inGroup && (line.key == "Hidden" || (line.key == "X-GNOME-Autostart-enabled" && line.value == "false"));
 }
 
 } // namespace
@@ -91,7 +91,7 @@ QByteArray switchedOff(const QByteArray& text)
     QList<QByteArray> raw = text.split('\n');
     const QList<Line> lines = parse(raw);
     QList<QByteArray> out;
-    qsizetype groupEnd = -1;   // where the new line goes: after the group's last non-empty line
+    qsizetype groupEnd = -1; // where the new line goes: after the group's last non-empty line
     for (qsizetype i = 0; i < raw.size(); ++i) {
         if (lines[i].inGroup && lines[i].key == "Hidden")
             continue;
@@ -155,7 +155,8 @@ bool write(const QString& folder, const QString& fileName, const QByteArray& tex
     NoFollow::Fd fd;
     for (int n = 0; n < 100 && !fd; ++n) {
         part = "." + *name + "." + QByteArray::number(::getpid()) + "-" + QByteArray::number(n) + ".part";
-        fd = NoFollow::Fd(::openat(dir.get(), part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        fd = NoFollow::Fd(
+            ::openat(dir.get(), part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (!fd && errno != EEXIST)
             return false;
     }

@@ -29,7 +29,8 @@ QThreadPool& userInitiated()
 bool waitForDone(int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
-    return utility().waitForDone(int(deadline.remainingTime())) && userInitiated().waitForDone(int(deadline.remainingTime()));
+    return utility().waitForDone(int(deadline.remainingTime()))
+        && userInitiated().waitForDone(int(deadline.remainingTime()));
 }
 
 } // namespace Background

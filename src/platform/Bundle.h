@@ -3,8 +3,8 @@
 
 // What the application bundle tells about itself. Off macOS the values are compiled in.
 namespace Bundle {
-QString identifier();     // empty when the program runs without one
-QString shortVersion();   // "CFBundleShortVersionString"
-QString build();          // "CFBundleVersion"
-QString feedURL();        // "SUFeedURL"; empty for a development build
+QString identifier(); // empty when the program runs without one
+QString shortVersion(); // "CFBundleShortVersionString"
+QString build(); // "CFBundleVersion"
+QString feedURL(); // "SUFeedURL"; empty for a development build
 } // namespace Bundle

@@ -64,7 +64,9 @@ struct ManualClock::Entry {
 class ManualTimer final : public RepeatingTimer {
 public:
     ManualTimer(std::weak_ptr<QList<ManualClock::Entry*>> list, ManualClock::Entry* entry)
-        : m_list(std::move(list)), m_entry(entry) {}
+        : m_list(std::move(list)), m_entry(entry)
+    {
+    }
     ~ManualTimer() override
     {
         if (auto list = m_list.lock())
@@ -78,10 +80,7 @@ private:
     ManualClock::Entry* m_entry;
 };
 
-ManualClock::ManualClock(QDateTime start)
-    : m_now(std::move(start)), m_timers(std::make_shared<QList<Entry*>>())
-{
-}
+ManualClock::ManualClock(QDateTime start) : m_now(std::move(start)), m_timers(std::make_shared<QList<Entry*>>()) {}
 
 ManualClock::~ManualClock() = default;
 

@@ -29,5 +29,5 @@ QString shortTimeFormat(const QLocale& locale)
 QString formatMediumDateShortTime(const QDateTime& when, const QLocale& locale)
 {
     return locale.toString(when.date(), mediumDateFormat(locale)) + QLatin1Char(' ')
-           + locale.toString(when.time(), shortTimeFormat(locale));
+        + locale.toString(when.time(), shortTimeFormat(locale));
 }

@@ -26,8 +26,12 @@ QString welcomeTagline(HostPlatform platform)
 {
     static const Term term{
         "OnboardingView",
-        QT_TRANSLATE_NOOP("OnboardingView", "Free up space from caches and junk you don't need \u2014 cleaned safely, right from your menu bar."),
-        QT_TRANSLATE_NOOP("OnboardingView", "Free up space from caches and junk you don't need \u2014 cleaned safely, right from the system tray.")};
+        QT_TRANSLATE_NOOP(
+            "OnboardingView",
+            "Free up space from caches and junk you don't need \u2014 cleaned safely, right from your menu bar."),
+        QT_TRANSLATE_NOOP(
+            "OnboardingView",
+            "Free up space from caches and junk you don't need \u2014 cleaned safely, right from the system tray.")};
     return text(term, platform);
 }
 
@@ -42,8 +46,10 @@ QString openAnyTime(HostPlatform platform)
 {
     static const Term term{
         "OnboardingView",
-        QT_TRANSLATE_NOOP("OnboardingView", "Open Dustlet from the menu bar any time to clean up or explore the Disk Map."),
-        QT_TRANSLATE_NOOP("OnboardingView", "Open Dustlet from the system tray any time to clean up or explore the Disk Map.")};
+        QT_TRANSLATE_NOOP("OnboardingView",
+                          "Open Dustlet from the menu bar any time to clean up or explore the Disk Map."),
+        QT_TRANSLATE_NOOP("OnboardingView",
+                          "Open Dustlet from the system tray any time to clean up or explore the Disk Map.")};
     return text(term, platform);
 }
 
@@ -51,8 +57,10 @@ QString hintMessage(HostPlatform platform)
 {
     static const Term term{
         "MenuBarCoachMark",
-        QT_TRANSLATE_NOOP("MenuBarCoachMark", "Click the drive icon in your menu bar any time to free up space or open the Disk Map."),
-        QT_TRANSLATE_NOOP("MenuBarCoachMark", "Click the drive icon in the system tray any time to free up space or open the Disk Map.")};
+        QT_TRANSLATE_NOOP("MenuBarCoachMark",
+                          "Click the drive icon in your menu bar any time to free up space or open the Disk Map."),
+        QT_TRANSLATE_NOOP("MenuBarCoachMark",
+                          "Click the drive icon in the system tray any time to free up space or open the Disk Map.")};
     return text(term, platform);
 }
 

@@ -16,7 +16,7 @@ std::optional<QString> missingDisplayMessage()
     for (const QString& entry : platforms) {
         const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed();
         if (!name.startsWith(QLatin1String("xcb")) && !name.startsWith(QLatin1String("wayland")))
-            return std::nullopt;   // one that needs no display server
+            return std::nullopt; // one that needs no display server
     }
     return QStringLiteral("dustlet: no display to show the tray icon on (DISPLAY and WAYLAND_DISPLAY are unset)");
 #endif

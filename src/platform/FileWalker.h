@@ -21,8 +21,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -47,15 +47,15 @@ namespace FileWalker {
 enum class Kind : unsigned char { File, Folder, Symlink, Other };
 
 struct Entry {
-    std::string_view path;   // full path (root + "/" + names on the way down)
-    std::string_view name;   // last component
-    int depth = 0;           // 1 for the root's own children
+    std::string_view path; // full path (root + "/" + names on the way down)
+    std::string_view name; // last component
+    int depth = 0; // 1 for the root's own children
     Kind kind = Kind::Other;
     // lstat data; valid only when `hasStat` (always for files when Options::statFiles, for
     // every entry when Options::statAll).
     bool hasStat = false;
     struct stat st {};
-    int parentFd = -1;       // the folder holding the entry, for openat-style follow-ups
+    int parentFd = -1; // the folder holding the entry, for openat-style follow-ups
 
     long long allocated() const { return hasStat ? (long long)st.st_blocks * 512 : 0; }
 };
@@ -74,9 +74,9 @@ inline long long modifiedMs(const struct stat& st)
 enum class Visit { Descend, Skip, Stop };
 
 struct Options {
-    bool statFiles = true;   // lstat regular files (sizes)
-    bool statAll = false;    // lstat every entry (dates of folders, links, …)
-    bool sorted = false;     // list each folder in byte order of names (deterministic results)
+    bool statFiles = true; // lstat regular files (sizes)
+    bool statAll = false; // lstat every entry (dates of folders, links, …)
+    bool sorted = false; // list each folder in byte order of names (deterministic results)
     bool oneFileSystem = false; // never enter a folder on another device than the root's
     bool skipHidden = false; // leave out entries whose names start with "." (not listed, not entered)
     // Folders `walk` holds open at most (the root and the deepest ones); a folder given up on the
@@ -291,9 +291,12 @@ namespace detail {
 
 inline Kind kindOf(mode_t mode)
 {
-    if (S_ISREG(mode)) return Kind::File;
-    if (S_ISDIR(mode)) return Kind::Folder;
-    if (S_ISLNK(mode)) return Kind::Symlink;
+    if (S_ISREG(mode))
+        return Kind::File;
+    if (S_ISDIR(mode))
+        return Kind::Folder;
+    if (S_ISLNK(mode))
+        return Kind::Symlink;
     return Kind::Other;
 }
 
@@ -308,7 +311,10 @@ inline Kind kindOfDirent(unsigned char t)
 }
 
 template <typename V>
-concept HasLeave = requires(V& v, const Entry& e) { v.leave(e); };
+concept HasLeave = requires(V& v, const Entry& e)
+{
+    v.leave(e);
+};
 
 // Appends entry i of `listing` to `path` (cut back to `base` first) and fills `e`; false when
 // the entry cannot be reported (its type was unknown and it could not be stat'ed).
@@ -350,9 +356,9 @@ struct Level {
     int rawFd = -1;
     dev_t dev = 0;
     ino_t ino = 0;
-    size_t base = 0;       // length of this folder's path in the path buffer
+    size_t base = 0; // length of this folder's path in the path buffer
     size_t nameLength = 0; // length of its own name, the last piece of that path
-    Entry entered;         // the entry this folder was entered through (kind, stat, depth)
+    Entry entered; // the entry this folder was entered through (kind, stat, depth)
 
     int fd() const { return dir ? ::dirfd(dir) : rawFd; }
     bool isOpen() const { return dir || rawFd >= 0; }
@@ -581,9 +587,9 @@ namespace detail {
 // A folder on the way down: where it hangs and, while it holds one, its descriptor.
 struct DirRef {
     std::shared_ptr<DirRef> parent; // null for the root
-    std::string name;               // raw name in the parent
-    std::mutex lock;                // guards fd, held and triedToHold
-    int fd = -1;                    // the root's belongs to the walk; others are held (budget)
+    std::string name; // raw name in the parent
+    std::mutex lock; // guards fd, held and triedToHold
+    int fd = -1; // the root's belongs to the walk; others are held (budget)
     bool held = false;
     bool triedToHold = false;
     // Subfolders still to be opened from it, and one more while it is being listed (entries may
@@ -731,10 +737,16 @@ public:
 
     private:
         friend class FolderWalk;
-        Folder(FolderWalk& walk, std::shared_ptr<detail::DirRef> self, int fd, bool ownsFd, std::string path,
-               int depth, const struct stat& st)
-            : m_walk(walk), m_self(std::move(self)), m_fd(fd), m_ownsFd(ownsFd), m_path(std::move(path)),
-              m_depth(depth), m_st(st), m_listing(detail::ListingCache::mine().take())
+        Folder(FolderWalk& walk, std::shared_ptr<detail::DirRef> self, int fd, bool ownsFd, std::string path, int depth,
+               const struct stat& st)
+            : m_walk(walk),
+              m_self(std::move(self)),
+              m_fd(fd),
+              m_ownsFd(ownsFd),
+              m_path(std::move(path)),
+              m_depth(depth),
+              m_st(st),
+              m_listing(detail::ListingCache::mine().take())
         {
         }
         FolderWalk& m_walk;
@@ -750,12 +762,12 @@ public:
     // One folder (or, for the root with Options::rootPart, one part of it), as the visitor gets it.
     class Visit {
     public:
-        bool listed = false;               // false: not opened or not listed (see run)
-        int fd = -1;                       // the folder, open during the visit (when listed)
-        std::string_view path;             // the root's path + "/" + raw names
-        int depth = 0;                     // 0 for the root
-        const struct stat* st = nullptr;   // the folder's own status (when listed)
-        const Listing* listing = nullptr;  // its entries (when listed), as the options say
+        bool listed = false; // false: not opened or not listed (see run)
+        int fd = -1; // the folder, open during the visit (when listed)
+        std::string_view path; // the root's path + "/" + raw names
+        int depth = 0; // 0 for the root
+        const struct stat* st = nullptr; // the folder's own status (when listed)
+        const Listing* listing = nullptr; // its entries (when listed), as the options say
         Data data{};
         // Parts of the root (Options::rootPart): where this part's first entry stands in the
         // root's listing, and whether more parts follow. Always 0 and false for other folders.
@@ -823,8 +835,10 @@ public:
             path.pop_back();
         auto rootRef = std::make_shared<detail::DirRef>();
         rootRef->fd = fd; // not held: closed below, once every folder is done
-        m_visitChild = [this, &visitor](const std::shared_ptr<detail::DirRef>& self, std::string p, int depth,
-                                        Data data) { visitFolder(self, std::move(p), depth, std::move(data), visitor); };
+        m_visitChild =
+            [this, &visitor](const std::shared_ptr<detail::DirRef>& self, std::string p, int depth, Data data) {
+            visitFolder(self, std::move(p), depth, std::move(data), visitor);
+        };
         auto part = std::shared_ptr<Folder>(new Folder(*this, rootRef, fd, false, path, 0, st));
         const size_t partSize = m_options.rootPart ? m_options.rootPart : SIZE_MAX;
         if (!part->m_listing->readFrom(fd, m_options.sorted && !m_options.rootPart, m_options.skipHidden, partSize)) {
@@ -862,9 +876,9 @@ private:
         auto child = std::make_shared<detail::DirRef>();
         child->parent = self;
         child->name.assign(name);
-        m_batch.post([this, child, p = detail::childPath(path, name), depth, d = std::move(data)]() mutable {
-            m_visitChild(child, std::move(p), depth + 1, std::move(d));
-        }, rank);
+        m_batch.post([this, child, p = detail::childPath(path, name), depth,
+                      d = std::move(data)]() mutable { m_visitChild(child, std::move(p), depth + 1, std::move(d)); },
+                     rank);
     }
 
     template <typename Visitor>
@@ -954,7 +968,8 @@ bool walkParallel(const std::string& root, const Options& options, WalkPool* poo
                 folder.enter(i, None{});
         }
     };
-    return walk.run(root, None{}, eachFolder, [&] { tick(); }, interval);
+    return walk.run(
+        root, None{}, eachFolder, [&] { tick(); }, interval);
 }
 
 } // namespace FileWalker

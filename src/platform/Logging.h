@@ -16,4 +16,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcSchedule)
 namespace Logging {
 // "<call> <path>: <errno text> (errno <n>)", from the current errno.
 QString callFailed(const char* call, const QByteArray& path);
-}
+} // namespace Logging

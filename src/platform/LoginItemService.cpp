@@ -43,17 +43,16 @@ AutostartLoginItem::AutostartLoginItem(QString folder, QString identifier, QStri
 }
 
 AutostartLoginItem::AutostartLoginItem(QString folder, QString identifier, QString program, QStringList systemFolders)
-    : m_folder(std::move(folder)), m_identifier(std::move(identifier)), m_program(std::move(program)),
+    : m_folder(std::move(folder)),
+      m_identifier(std::move(identifier)),
+      m_program(std::move(program)),
       m_systemFolders(std::move(systemFolders))
 {
 }
 
 QString AutostartLoginItem::fileName() const { return m_identifier + QStringLiteral(".desktop"); }
 
-QString AutostartLoginItem::defaultFolder()
-{
-    return UserDirs::configHome() + QStringLiteral("/autostart");
-}
+QString AutostartLoginItem::defaultFolder() { return UserDirs::configHome() + QStringLiteral("/autostart"); }
 
 QString AutostartLoginItem::execValue(const QString& program)
 {
@@ -63,7 +62,7 @@ QString AutostartLoginItem::execValue(const QString& program)
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
             quoted += QLatin1Char('\\');
         if (c == QLatin1Char('%'))
-            quoted += QLatin1Char('%');   // "%%" is a literal percent sign, not a field code
+            quoted += QLatin1Char('%'); // "%%" is a literal percent sign, not a field code
         quoted += c;
     }
     quoted += QLatin1Char('"');

@@ -9,9 +9,9 @@
 #include <linux/magic.h>
 #include <sys/vfs.h>
 #else
+#include <cstring>
 #include <sys/mount.h>
 #include <sys/param.h>
-#include <cstring>
 #endif
 
 namespace {
@@ -24,18 +24,35 @@ constexpr const char* kNotDisks[] = {"squashfs", "overlay", "tmpfs", "devtmpfs",
 #ifdef Q_OS_MACOS
 constexpr const char* kSystemMounts[] = {"/System/Volumes", "/private/var/vm", "/dev"};
 #else
-constexpr const char* kSystemMounts[] = {"/boot", "/efi", "/snap", "/var/snap", "/var/lib/snapd", "/var/lib/docker",
-                                         "/proc", "/sys", "/dev"};
+constexpr const char* kSystemMounts[] = {"/boot",           "/efi",  "/snap", "/var/snap", "/var/lib/snapd",
+                                         "/var/lib/docker", "/proc", "/sys",  "/dev"};
 #endif
 
 #ifdef Q_OS_LINUX
 // File systems that live in memory or describe the kernel: nothing on them is disk usage.
 constexpr unsigned long kPseudoMagics[] = {
-    PROC_SUPER_MAGIC,   SYSFS_MAGIC,     DEVPTS_SUPER_MAGIC, TMPFS_MAGIC,      RAMFS_MAGIC,
-    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, SECURITYFS_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC,
-    PSTOREFS_MAGIC,     EFIVARFS_MAGIC,  BPF_FS_MAGIC,       BINFMTFS_MAGIC,   HUGETLBFS_MAGIC,
-    AUTOFS_SUPER_MAGIC, NSFS_MAGIC,      SELINUX_MAGIC,      0x62656570 /* configfs */,
-    0x65735543 /* fusectl */, 0x19800202 /* mqueue */, 0x67596969 /* rpc_pipefs */,
+    PROC_SUPER_MAGIC,
+    SYSFS_MAGIC,
+    DEVPTS_SUPER_MAGIC,
+    TMPFS_MAGIC,
+    RAMFS_MAGIC,
+    CGROUP_SUPER_MAGIC,
+    CGROUP2_SUPER_MAGIC,
+    SECURITYFS_MAGIC,
+    DEBUGFS_MAGIC,
+    TRACEFS_MAGIC,
+    PSTOREFS_MAGIC,
+    EFIVARFS_MAGIC,
+    BPF_FS_MAGIC,
+    BINFMTFS_MAGIC,
+    HUGETLBFS_MAGIC,
+    AUTOFS_SUPER_MAGIC,
+    NSFS_MAGIC,
+    SELINUX_MAGIC,
+    0x62656570 /* configfs */,
+    0x65735543 /* fusectl */,
+    0x19800202 /* mqueue */,
+    0x67596969 /* rpc_pipefs */,
 };
 #else
 constexpr const char* kPseudoTypes[] = {"devfs", "autofs"};
@@ -70,7 +87,7 @@ bool isBrowsable(const Mount& mount, const QByteArray& rootDevice)
     if (!mount.device.startsWith("/dev/"))
         return false;
     if (!rootDevice.isEmpty() && mount.device == rootDevice)
-        return false;   // the start-up disk mounted again (a bind mount or a subvolume)
+        return false; // the start-up disk mounted again (a bind mount or a subvolume)
     for (const char* type : kNotDisks)
         if (mount.fileSystemType == type)
             return false;

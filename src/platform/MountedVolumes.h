@@ -13,17 +13,17 @@
 namespace MountedVolumes {
 
 struct Volume {
-    QString name;   // the volume's label; the last component of its mount path when it has none
-    QString path;   // the mount path
+    QString name; // the volume's label; the last component of its mount path when it has none
+    QString path; // the mount path
     friend bool operator==(const Volume&, const Volume&) = default;
 };
 
 // One mounted file system as the system lists it.
 struct Mount {
-    QString rootPath;          // where it is mounted
-    QByteArray device;         // "/dev/sdb1", "proc", "server:/share" …
+    QString rootPath; // where it is mounted
+    QByteArray device; // "/dev/sdb1", "proc", "server:/share" …
     QByteArray fileSystemType; // "ext4", "tmpfs" …
-    QString label;             // the volume label, may be empty
+    QString label; // the volume label, may be empty
     bool isReady = true;
     friend bool operator==(const Mount&, const Mount&) = default;
 };

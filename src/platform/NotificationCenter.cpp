@@ -97,29 +97,29 @@ void DBusNotificationCenter::send(const QString& requestIdentifier, const Conten
         hints.insert(QStringLiteral("suppress-sound"), true);
 
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    call << m_appName << request.serverId << QString() << content.title << content.body << actions
-         << hints << qint32(-1);
+    call << m_appName << request.serverId << QString() << content.title << content.body << actions << hints
+         << qint32(-1);
     const QString category = content.categoryIdentifier;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, requestIdentifier, category](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                QDBusPendingReply<uint> reply = *w;
-                Request& r = m_requests[requestIdentifier];
-                r.inFlight = false;
-                if (!reply.isError()) {
-                    if (r.serverId != 0 && r.serverId != reply.value())
-                        m_byServerId.remove(r.serverId);
-                    r.serverId = reply.value();
-                    r.categoryIdentifier = category;
-                    m_byServerId.insert(r.serverId, requestIdentifier);
-                }
-                if (r.queued) {
-                    const Content next = *r.queued;
-                    r.queued.reset();
-                    send(requestIdentifier, next);
-                }
-            });
+        w->deleteLater();
+        QDBusPendingReply<uint> reply = *w;
+        Request& r = m_requests[requestIdentifier];
+        r.inFlight = false;
+        if (!reply.isError()) {
+            if (r.serverId != 0 && r.serverId != reply.value())
+                m_byServerId.remove(r.serverId);
+            r.serverId = reply.value();
+            r.categoryIdentifier = category;
+            m_byServerId.insert(r.serverId, requestIdentifier);
+        }
+        if (r.queued) {
+            const Content next = *r.queued;
+            r.queued.reset();
+            send(requestIdentifier, next);
+        }
+    });
 }
 
 void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey)

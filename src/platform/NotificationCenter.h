@@ -17,7 +17,7 @@ public:
     struct Action {
         QString identifier;
         QString title;
-        bool foreground = false;  // brings the application to the front
+        bool foreground = false; // brings the application to the front
         friend bool operator==(const Action&, const Action&) = default;
     };
     struct Category {
@@ -28,7 +28,7 @@ public:
     struct Content {
         QString title;
         QString body;
-        bool sound = false;        // the default sound
+        bool sound = false; // the default sound
         QString categoryIdentifier; // empty: no category
         friend bool operator==(const Content&, const Content&) = default;
     };
@@ -57,8 +57,7 @@ Q_SIGNALS:
 class DBusNotificationCenter final : public NotificationCenter {
     Q_OBJECT
 public:
-    explicit DBusNotificationCenter(const QDBusConnection& connection, QString appName,
-                                    QObject* parent = nullptr);
+    explicit DBusNotificationCenter(const QDBusConnection& connection, QString appName, QObject* parent = nullptr);
 
     void setCategories(const QList<Category>& categories) override;
     void requestAuthorization() override;
@@ -70,10 +69,10 @@ private Q_SLOTS:
 
 private:
     struct Request {
-        uint serverId = 0;                 // 0: nothing shown (yet)
-        bool inFlight = false;             // a Notify call awaits its reply
-        std::optional<Content> queued;     // the newest content posted meanwhile
-        QString categoryIdentifier;        // of the shown notification
+        uint serverId = 0; // 0: nothing shown (yet)
+        bool inFlight = false; // a Notify call awaits its reply
+        std::optional<Content> queued; // the newest content posted meanwhile
+        QString categoryIdentifier; // of the shown notification
     };
     void queryCapabilities();
     void send(const QString& requestIdentifier, const Content& content);
@@ -82,9 +81,9 @@ private:
     QDBusConnection m_bus;
     QString m_appName;
     QList<Category> m_categories;
-    std::optional<QStringList> m_capabilities;  // absent until the server answered
+    std::optional<QStringList> m_capabilities; // absent until the server answered
     bool m_capabilitiesAsked = false;
     QHash<QString, Request> m_requests;
-    QStringList m_order;  // request identifiers in the order first posted
+    QStringList m_order; // request identifiers in the order first posted
     QHash<uint, QString> m_byServerId;
 };

@@ -134,9 +134,9 @@ int compareBelow(View path, View folder, Char slash)
     path = trimmed(path);
     folder = trimmed(folder);
     if (folder.isEmpty() || path.isEmpty())
-        return -1;   // neither
+        return -1; // neither
     if (path == folder)
-        return 0;    // the same
+        return 0; // the same
     if (folder.size() == 1 && folder.front() == slash)
         return path.front() == slash ? 1 : -1;
     return path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == slash ? 1 : -1;

@@ -124,7 +124,7 @@ bool binaryIsBounded(const QByteArray& data)
         *refs = 0;
         *first = offset + 1;
         if (type != 0xA && type != 0xC && type != 0xD)
-            return true;   // no container
+            return true; // no container
         quint64 n = marker & 0x0F;
         if (n == 0x0F) {
             // The count follows as an integer object: marker 0x1k, then 2^k bytes.
@@ -139,7 +139,7 @@ bool binaryIsBounded(const QByteArray& data)
         if (type == 0xD) {
             if (n > tableStart)
                 return false;
-            n *= 2;   // keys, then values
+            n *= 2; // keys, then values
         }
         if (n > (tableStart - *first) / quint64(refSize))
             return false;
@@ -155,11 +155,11 @@ bool binaryIsBounded(const QByteArray& data)
     std::vector<quint32> nodes(count, 0);
     struct Step {
         quint64 index;
-        quint64 first;   // where its references start
+        quint64 first; // where its references start
         quint64 refs;
-        quint64 next;    // the next reference to follow
-        int tallest;     // the tallest child so far
-        quint64 nodes;   // nodes of its tree so far
+        quint64 next; // the next reference to follow
+        int tallest; // the tallest child so far
+        quint64 nodes; // nodes of its tree so far
     };
     std::vector<Step> path;
     path.reserve(size_t(kMaxDepth) + 1);
@@ -194,7 +194,7 @@ bool binaryIsBounded(const QByteArray& data)
         const quint64 child = bigEndian(bytes + step.first + step.next * quint64(refSize), refSize);
         ++step.next;
         if (child >= count || height[child] == kOnPath)
-            return false;   // out of range, or a loop
+            return false; // out of range, or a loop
         if (height[child] > 0) {
             if (!addChild(step, height[child], nodes[child]))
                 return false;
@@ -283,8 +283,7 @@ QVariant fromPlist(plist_t node, int depth)
         free(it);
         return QVariant(map);
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -16,17 +16,11 @@ struct Sha256::Impl {
     ~Impl() { EVP_MD_CTX_free(ctx); }
 };
 
-Sha256::Sha256() : d(std::make_unique<Impl>())
-{
-    EVP_DigestInit_ex(d->ctx, EVP_sha256(), nullptr);
-}
+Sha256::Sha256() : d(std::make_unique<Impl>()) { EVP_DigestInit_ex(d->ctx, EVP_sha256(), nullptr); }
 
 Sha256::~Sha256() = default;
 
-void Sha256::update(const void* data, size_t length)
-{
-    EVP_DigestUpdate(d->ctx, data, length);
-}
+void Sha256::update(const void* data, size_t length) { EVP_DigestUpdate(d->ctx, data, length); }
 
 QByteArray Sha256::finish()
 {
@@ -37,10 +31,7 @@ QByteArray Sha256::finish()
     return QByteArray(reinterpret_cast<const char*>(out), int(len));
 }
 
-QString Sha256::hex(const QByteArray& digest)
-{
-    return QString::fromLatin1(digest.toHex());
-}
+QString Sha256::hex(const QByteArray& digest) { return QString::fromLatin1(digest.toHex()); }
 
 Sha256::FileDigest Sha256::ofFile(const QString& path, size_t chunk, const std::function<bool()>& stop)
 {

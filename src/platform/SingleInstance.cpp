@@ -1,12 +1,12 @@
 #include "platform/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QStandardPaths>
 
@@ -90,7 +90,9 @@ bool askToShow(const QString& socket, const QElapsedTimer& clock, int timeoutMs,
 } // namespace
 
 SingleInstance::SingleInstance(QString key, QString folder, QString lockFile, QObject* parent)
-    : QObject(parent), m_key(std::move(key)), m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder)),
+    : QObject(parent),
+      m_key(std::move(key)),
+      m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder)),
       m_lockFile(lockFile.isEmpty() ? QDir(m_folder).filePath(m_key + QStringLiteral(".lock")) : std::move(lockFile))
 {
 }
@@ -99,7 +101,7 @@ SingleInstance::~SingleInstance()
 {
     release();
     if (m_lockFd >= 0)
-        ::close(m_lockFd);   // the lock goes with it
+        ::close(m_lockFd); // the lock goes with it
 }
 
 QString SingleInstance::defaultFolder()
@@ -118,10 +120,10 @@ QString SingleInstance::defaultFolder()
 QString SingleInstance::socketPath() const
 {
     // One socket per settings store: named after the lock file too.
-    const QByteArray tag = QCryptographicHash::hash(QFile::encodeName(QFileInfo(m_lockFile).absoluteFilePath()),
-                                                    QCryptographicHash::Sha1)
-                               .toHex()
-                               .left(8);
+    const QByteArray tag =
+        QCryptographicHash::hash(QFile::encodeName(QFileInfo(m_lockFile).absoluteFilePath()), QCryptographicHash::Sha1)
+            .toHex()
+            .left(8);
     return QDir(m_folder).filePath(m_key + QLatin1Char('-') + QString::fromLatin1(tag) + QStringLiteral(".socket"));
 }
 
@@ -135,7 +137,8 @@ bool SingleInstance::takeLock()
 {
     if (m_lockFd < 0) {
         QDir().mkpath(QFileInfo(m_lockFile).absolutePath());
-        const int fd = ::open(QFile::encodeName(m_lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        const int fd = ::open(QFile::encodeName(m_lockFile).constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         struct stat st {};
         // Only a regular file of this user's: anything else is not the program's lock.
         if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
@@ -189,7 +192,7 @@ SingleInstance::Outcome SingleInstance::acquire(int timeoutMs)
                 return Outcome::failed;
             bool answered = false;
             if (askToShow(socketPath(), clock, timeoutMs, &answered))
-                return Outcome::handedOver;   // a busy instance is still the running one
+                return Outcome::handedOver; // a busy instance is still the running one
             if (!listen())
                 return Outcome::failed;
             g_current = this;

@@ -18,10 +18,10 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
-        primary,        // this is the running instance now
-        handedOver,     // another instance runs and was asked to show itself: exit
-        notAnswering,   // another instance holds the lock but did not answer (see holderPid())
-        failed,         // neither the lock nor the socket could be had: run without the guard
+        primary, // this is the running instance now
+        handedOver, // another instance runs and was asked to show itself: exit
+        notAnswering, // another instance holds the lock but did not answer (see holderPid())
+        failed, // neither the lock nor the socket could be had: run without the guard
     };
 
     // `key` names the program (its bundle identifier); `folder` holds the socket (the user's

@@ -28,9 +28,7 @@ QString unescapeValue(const QString& raw)
         case 't': out.append(QLatin1Char('\t')); break;
         case 'r': out.append(QLatin1Char('\r')); break;
         case '\\': out.append(QLatin1Char('\\')); break;
-        default:
-            out.append(c);
-            out.append(next);
+        default: out.append(c); out.append(next);
         }
     }
     return out;
@@ -80,13 +78,16 @@ const char* Format::loginItemsNote() const
 {
     if (kind == Kind::LaunchAgents)
         return QT_TRANSLATE_NOOP("StartupItemsView", "App login items are managed by macOS.");
-    return QT_TRANSLATE_NOOP("StartupItemsView", "Entries installed for all users are switched off for your account only.");
+    return QT_TRANSLATE_NOOP("StartupItemsView",
+                             "Entries installed for all users are switched off for your account only.");
 }
 
 Format launchAgents()
 {
-    return {Format::Kind::LaunchAgents, Paths::home() + QStringLiteral("/Library/LaunchAgents"),
-            QStringLiteral(".plist"), {}};
+    return {Format::Kind::LaunchAgents,
+            Paths::home() + QStringLiteral("/Library/LaunchAgents"),
+            QStringLiteral(".plist"),
+            {}};
 }
 
 Format autostart()

@@ -22,16 +22,16 @@ namespace StartupEntries {
 struct EntryInfo {
     std::optional<QString> label;
     std::optional<QString> program;
-    bool switchedOff = false;   // an autostart entry whose keys switch it off
+    bool switchedOff = false; // an autostart entry whose keys switch it off
 };
 
 struct Format {
     enum class Kind { LaunchAgents, Autostart };
 
     Kind kind = Kind::LaunchAgents;
-    QString folder;      // the active entries (the user's base folder with its links resolved)
-    QString extension;   // the end of an entry's file name (compared case-sensitively)
-    QStringList systemFolders;   // entries for every user that the user's own stand in for
+    QString folder; // the active entries (the user's base folder with its links resolved)
+    QString extension; // the end of an entry's file name (compared case-sensitively)
+    QStringList systemFolders; // entries for every user that the user's own stand in for
 
     // Where switched-off entries lie: the "Disabled" folder inside the active one.
     QString disabledFolder() const { return folder + QStringLiteral("/Disabled"); }

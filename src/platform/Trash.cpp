@@ -61,7 +61,7 @@ QByteArray join(const QByteArray& folder, const QByteArray& name)
 
 // A Trash folder ready to take items: its "files" and "info" folders held open.
 struct TrashFolder {
-    QByteArray path;   // resolved
+    QByteArray path; // resolved
     QByteArray topdir; // a volume's Trash: the volume's top folder; empty for the home Trash
     Fd files;
     Fd info;
@@ -201,7 +201,7 @@ QByteArray recordedPath(const TrashFolder& t, const QByteArray& original)
 QByteArray infoText(const QByteArray& original)
 {
     return "[Trash Info]\nPath=" + original.toPercentEncoding("/") + "\nDeletionDate="
-         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + "\n";
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + "\n";
 }
 
 bool writeAll(int fd, const QByteArray& data)
@@ -234,8 +234,8 @@ void sweepDeadParts(int infoFd, const QByteArray& trashPath)
     static QMutex mutex;
     static QSet<QByteArray> swept;
     {
-        const QByteArray key = trashPath + '\0' + QByteArray::number(quint64(st.st_dev)) + ':'
-                             + QByteArray::number(quint64(st.st_ino));
+        const QByteArray key =
+            trashPath + '\0' + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
         QMutexLocker lock(&mutex);
         if (swept.contains(key))
             return;
@@ -264,7 +264,7 @@ bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& tex
 {
     static std::atomic<quint64> counter{0};
     const QByteArray part = kPartPrefix + QByteArray::number(qint64(::getpid())) + '-'
-                          + QByteArray::number(counter.fetch_add(1)) + kPartSuffix;
+        + QByteArray::number(counter.fetch_add(1)) + kPartSuffix;
     const int fd = ::openat(infoFd, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
@@ -435,7 +435,7 @@ std::optional<QString> moveToTrashAt(int parentFd, const QByteArray& parentPath,
     if (!QFile::moveToTrash(QFile::decodeName(original), &where) || !where.startsWith(QLatin1Char('/')))
         return std::nullopt;
     if (beforeMove)
-        beforeMove(where);   // the system picks the place while it moves: told right after
+        beforeMove(where); // the system picks the place while it moves: told right after
     return where;
 #else
     struct stat parent {};

@@ -45,12 +45,12 @@ inline std::optional<QString> moveToTrash(const char* path) { return moveToTrash
 struct PutBackResult {
     enum class Outcome {
         restored,
-        occupied,     // something is at the original place already
-        notInTrash,   // nothing is left at the path in the Trash
-        failed,       // the system refused (see `error`)
+        occupied, // something is at the original place already
+        notInTrash, // nothing is left at the path in the Trash
+        failed, // the system refused (see `error`)
     };
     Outcome outcome = Outcome::failed;
-    int error = 0;    // errno of a refusal
+    int error = 0; // errno of a refusal
     explicit operator bool() const { return outcome == Outcome::restored; }
 };
 

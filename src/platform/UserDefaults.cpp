@@ -48,8 +48,7 @@ plist_t listToPlist(const QVariantList& list)
 plist_t toPlist(const QVariant& value)
 {
     switch (value.typeId()) {
-    case QMetaType::Bool:
-        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Bool: return plist_new_bool(value.toBool() ? 1 : 0);
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -57,13 +56,10 @@ plist_t toPlist(const QVariant& value)
     case QMetaType::Short:
         // The XML writer prints a plain integer as signed, so a negative value survives.
         return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
-    case QMetaType::ULongLong:
-        return plist_new_uint(value.toULongLong());
+    case QMetaType::ULongLong: return plist_new_uint(value.toULongLong());
     case QMetaType::Double:
-    case QMetaType::Float:
-        return plist_new_real(value.toDouble());
-    case QMetaType::QString:
-        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::Float: return plist_new_real(value.toDouble());
+    case QMetaType::QString: return plist_new_string(value.toString().toUtf8().constData());
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         return plist_new_data(bytes.constData(), static_cast<uint64_t>(bytes.size()));
@@ -80,8 +76,7 @@ plist_t toPlist(const QVariant& value)
             list.append(s);
         return listToPlist(list);
     }
-    case QMetaType::QVariantList:
-        return listToPlist(value.toList());
+    case QMetaType::QVariantList: return listToPlist(value.toList());
     case QMetaType::QVariantMap: {
         plist_t dict = plist_new_dict();
         const QVariantMap map = value.toMap();
@@ -108,10 +103,8 @@ bool isNumber(const QVariant& v)
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
+    case QMetaType::Float: return true;
+    default: return false;
     }
 }
 
@@ -242,7 +235,7 @@ private:
         struct stat st {};
         if (::lstat(path.constData(), &st) != 0) {
             if (errno != ENOENT)
-                m_blocked = systemError(errno);   // what is there cannot even be looked at: leave it
+                m_blocked = systemError(errno); // what is there cannot even be looked at: leave it
             return;
         }
         if (const std::optional<QByteArray> bytes = PlistReader::readRegularFile(m_path, UserDefaults::kMaxFileBytes)) {
@@ -268,7 +261,8 @@ private:
         const QByteArray name = nameOf(path);
         const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toLatin1();
         for (int n = 1; n < 1000; ++n) {
-            const QByteArray aside = name + ".unreadable-" + stamp + (n == 1 ? QByteArray() : '-' + QByteArray::number(n));
+            const QByteArray aside =
+                name + ".unreadable-" + stamp + (n == 1 ? QByteArray() : '-' + QByteArray::number(n));
             if (FolderEntry::renameNoReplace(folder.get(), name.constData(), folder.get(), aside.constData())) {
                 m_setAside = QFile::decodeName(parentOf(path) + '/' + aside);
                 return;
@@ -283,12 +277,14 @@ private:
     std::optional<QString> save()
     {
         if (m_blocked)
-            return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 couldn't be read and was left as it is (%2)")).arg(Paths::abbreviateHome(m_path), *m_blocked);
+            return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 couldn't be read and was left as it is (%2)"))
+                .arg(Paths::abbreviateHome(m_path), *m_blocked);
         const std::optional<QByteArray> xml = toXml(m_values);
         if (!xml)
             return text(QT_TRANSLATE_NOOP("UserDefaults", "the values could not be written as a property list"));
         if (xml->size() > UserDefaults::kMaxFileBytes)
-            return text(QT_TRANSLATE_NOOP("UserDefaults", "the settings would be larger than %1 MB")).arg(UserDefaults::kMaxFileBytes / (1024 * 1024));
+            return text(QT_TRANSLATE_NOOP("UserDefaults", "the settings would be larger than %1 MB"))
+                .arg(UserDefaults::kMaxFileBytes / (1024 * 1024));
 
         // The place written: the file itself, or the regular file a link there leads to.
         QByteArray target = QFile::encodeName(m_path);
@@ -300,12 +296,14 @@ private:
                 char* resolved = ::realpath(target.constData(), nullptr);
                 if (!resolved || ::stat(resolved, &st) != 0 || !S_ISREG(st.st_mode)) {
                     std::free(resolved);
-                    return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file")).arg(Paths::abbreviateHome(m_path));
+                    return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file"))
+                        .arg(Paths::abbreviateHome(m_path));
                 }
                 target = resolved;
                 std::free(resolved);
             } else if (!S_ISREG(st.st_mode)) {
-                return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file")).arg(Paths::abbreviateHome(m_path));
+                return text(QT_TRANSLATE_NOOP("UserDefaults", "%1 is not a regular file"))
+                    .arg(Paths::abbreviateHome(m_path));
             }
         } else if (errno != ENOENT) {
             return systemError(errno);
@@ -317,14 +315,15 @@ private:
         static std::atomic<quint64> counter{0};
         const QByteArray name = nameOf(target);
         const QByteArray part = '.' + name + ".new-" + QByteArray::number(qint64(::getpid())) + '-'
-                              + QByteArray::number(counter.fetch_add(1));
+            + QByteArray::number(counter.fetch_add(1));
         const mode_t mode = exists ? (st.st_mode & 07777) : 0600;
-        const int fd = ::openat(folder.get(), part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int fd =
+            ::openat(folder.get(), part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0)
             return systemError(errno);
         bool ok = writeAll(fd, *xml) && ::fsync(fd) == 0;
         if (ok && exists)
-            ::fchmod(fd, mode);   // not narrowed by the umask
+            ::fchmod(fd, mode); // not narrowed by the umask
         int error = errno;
         if (::close(fd) != 0 && ok) {
             ok = false;
@@ -344,8 +343,8 @@ private:
     mutable QMutex m_mutex;
     const QString m_path;
     QVariantMap m_values;
-    std::optional<QString> m_setAside;   // where an unreadable file was kept, until told
-    std::optional<QString> m_blocked;    // why nothing may be written: the file could not be set aside
+    std::optional<QString> m_setAside; // where an unreadable file was kept, until told
+    std::optional<QString> m_blocked; // why nothing may be written: the file could not be set aside
 };
 
 UserDefaults& UserDefaults::standard()
@@ -386,20 +385,14 @@ UserDefaults::~UserDefaults()
         m_native->sync();
 }
 
-QString UserDefaults::folder() const
-{
-    return m_file ? QFileInfo(m_file->path()).absolutePath() : standardFolder();
-}
+QString UserDefaults::folder() const { return m_file ? QFileInfo(m_file->path()).absolutePath() : standardFolder(); }
 
 bool UserDefaults::contains(const QString& key) const
 {
     return m_file ? m_file->contains(key) : m_native->contains(key);
 }
 
-QVariant UserDefaults::object(const QString& key) const
-{
-    return m_file ? m_file->value(key) : m_native->value(key);
-}
+QVariant UserDefaults::object(const QString& key) const { return m_file ? m_file->value(key) : m_native->value(key); }
 
 std::optional<double> UserDefaults::number(const QString& key) const
 {
@@ -417,8 +410,7 @@ std::optional<qint64> UserDefaults::int64(const QString& key) const
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
         const double d = v.toDouble();
         // Only a whole number inside the Int64 range is representable.
-        if (!std::isfinite(d) || d != std::trunc(d) || d < -9.2233720368547758e18
-            || d >= 9.2233720368547758e18)
+        if (!std::isfinite(d) || d != std::trunc(d) || d < -9.2233720368547758e18 || d >= 9.2233720368547758e18)
             return std::nullopt;
         return static_cast<qint64>(d);
     }
@@ -500,8 +492,10 @@ void UserDefaults::write(const QString& key, const QVariant& value)
     else
         m_native->remove(key);
     m_native->sync(); // each write reaches the store at once
-    finishWrite(m_native->status() == QSettings::NoError ? std::nullopt
-                                                         : std::optional<QString>(text(QT_TRANSLATE_NOOP("UserDefaults", "the user defaults refused the change"))));
+    finishWrite(
+        m_native->status() == QSettings::NoError
+            ? std::nullopt
+            : std::optional<QString>(text(QT_TRANSLATE_NOOP("UserDefaults", "the user defaults refused the change"))));
 }
 
 void UserDefaults::finishWrite(const std::optional<QString>& error)

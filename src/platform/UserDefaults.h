@@ -51,12 +51,12 @@ public:
     bool contains(const QString& key) const;
     QVariant object(const QString& key) const;
 
-    std::optional<double> number(const QString& key) const;     // a stored number (not a boolean)
-    std::optional<qint64> int64(const QString& key) const;      // a number representable as Int64
-    std::optional<bool> strictBool(const QString& key) const;   // a stored boolean only
-    bool lenientBool(const QString& key) const;                 // missing → false
+    std::optional<double> number(const QString& key) const; // a stored number (not a boolean)
+    std::optional<qint64> int64(const QString& key) const; // a number representable as Int64
+    std::optional<bool> strictBool(const QString& key) const; // a stored boolean only
+    bool lenientBool(const QString& key) const; // missing → false
     std::optional<QStringList> stringArray(const QString& key) const;
-    std::optional<QString> string(const QString& key) const;    // a text, or a number as text
+    std::optional<QString> string(const QString& key) const; // a text, or a number as text
     std::optional<QDateTime> date(const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;
 
@@ -86,8 +86,8 @@ private:
     void write(const QString& key, const QVariant& value);
     void finishWrite(const std::optional<QString>& error);
 
-    std::unique_ptr<QSettings> m_native;      // macOS: the real user defaults
-    std::shared_ptr<PlistFileStore> m_file;   // elsewhere: the property-list file
+    std::unique_ptr<QSettings> m_native; // macOS: the real user defaults
+    std::shared_ptr<PlistFileStore> m_file; // elsewhere: the property-list file
     std::optional<QString> m_lastError;
     std::function<void(const QString&)> m_onFailure;
 };

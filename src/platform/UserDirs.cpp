@@ -9,8 +9,8 @@ namespace UserDirs {
 namespace {
 struct Row {
     Dir dir;
-    const char* key;        // the entry's name in user-dirs.dirs
-    const char* fallback;   // the English default below home
+    const char* key; // the entry's name in user-dirs.dirs
+    const char* fallback; // the English default below home
 };
 constexpr Row kRows[] = {
     {Dir::Desktop, "XDG_DESKTOP_DIR", "Desktop"},       {Dir::Documents, "XDG_DOCUMENTS_DIR", "Documents"},

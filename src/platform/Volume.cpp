@@ -15,7 +15,8 @@ namespace {
 qint64 bytes(unsigned long long blocks, unsigned long long unit)
 {
     unsigned long long product = 0;
-    if (__builtin_mul_overflow(blocks, unit, &product) || product > (unsigned long long)std::numeric_limits<qint64>::max())
+    if (__builtin_mul_overflow(blocks, unit, &product)
+        || product > (unsigned long long)std::numeric_limits<qint64>::max())
         return std::numeric_limits<qint64>::max();
     return qint64(product);
 }

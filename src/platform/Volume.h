@@ -9,8 +9,8 @@
 namespace Volume {
 
 struct Capacity {
-    qint64 total = 0;      // bytes
-    qint64 available = 0;  // bytes available to the user for important data
+    qint64 total = 0; // bytes
+    qint64 available = 0; // bytes available to the user for important data
     friend bool operator==(const Capacity&, const Capacity&) = default;
 };
 

@@ -98,7 +98,8 @@ long long steadyNs()
 WalkPool& WalkPool::shared()
 {
     // Never destroyed: its threads wait idle until the process ends.
-    static WalkPool* pool = new WalkPool(int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kThreadCap))));
+    static WalkPool* pool =
+        new WalkPool(int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kThreadCap))));
     return *pool;
 }
 
@@ -129,10 +130,7 @@ int WalkPool::threads() const
     return int(m_threads.size());
 }
 
-int WalkPool::maxInFlight() const
-{
-    return std::max(m_width, std::min(m_cap, descriptorBudget() / 2));
-}
+int WalkPool::maxInFlight() const { return std::max(m_width, std::min(m_cap, descriptorBudget() / 2)); }
 
 // An eighth of the open-file limit (read again as each walk starts, it may change), so that a
 // desktop with a limit of 256 keeps plenty for everything else.
@@ -169,15 +167,9 @@ bool WalkPool::holdDescriptor()
     return false;
 }
 
-void WalkPool::releaseDescriptor()
-{
-    g_held.fetch_sub(1, std::memory_order_relaxed);
-}
+void WalkPool::releaseDescriptor() { g_held.fetch_sub(1, std::memory_order_relaxed); }
 
-int WalkPool::heldDescriptors()
-{
-    return g_held.load(std::memory_order_relaxed);
-}
+int WalkPool::heldDescriptors() { return g_held.load(std::memory_order_relaxed); }
 
 void WalkPool::setDescriptorBudgetForTesting(std::optional<int> budget)
 {
@@ -191,7 +183,7 @@ int WalkPool::nextLimit(const Sample& s)
     const int limit = std::clamp(s.limit, floor, cap);
     const bool full = s.running >= limit;
     const bool sleeps = s.blockedShare >= 0 ? s.blockedShare > 0.3
-                      : s.idleShare >= 0    ? s.idleShare > 0.3
+        : s.idleShare >= 0                  ? s.idleShare > 0.3
                                             : s.voluntarySwitches > s.involuntarySwitches;
     const bool waiting = sleeps && s.diskReadBytes != 0;
     if (full && s.queued && waiting && s.busyCores < 0.75 * floor) {
@@ -200,8 +192,8 @@ int WalkPool::nextLimit(const Sample& s)
         const double wanted = std::ceil(double(floor) / perItem);
         return std::clamp(std::max(limit + 1, int(std::min(wanted, double(cap)))), floor, cap);
     }
-    const bool noWait = s.diskReadBytes == 0
-                     || (s.blockedShare >= 0 ? s.blockedShare < 0.1 : s.idleShare >= 0 && s.idleShare < 0.1);
+    const bool noWait =
+        s.diskReadBytes == 0 || (s.blockedShare >= 0 ? s.blockedShare < 0.1 : s.idleShare >= 0 && s.idleShare < 0.1);
     if (limit > floor && (s.busyCores >= 0.9 * floor || !s.queued || noWait))
         return std::max(floor, (limit + floor) / 2);
     return limit;
@@ -475,9 +467,8 @@ void WalkPool::Batch::wait(const std::function<void()>& tick, std::chrono::milli
             // to tick (and to look at what the items do, so the pool follows the disk).
             const auto until = m_pool ? std::min(nextTick, Clock::now() + kGovernEvery) : nextTick;
             m_waiting = true;
-            m_changed.wait_until(lk, until, [&] {
-                return m_outstanding == 0 || m_woken || (m_pool && m_pool->mayTake(this));
-            });
+            m_changed.wait_until(lk, until,
+                                 [&] { return m_outstanding == 0 || m_woken || (m_pool && m_pool->mayTake(this)); });
             m_waiting = false;
             if (m_pool && m_outstanding > 0) {
                 lk.unlock();

@@ -60,9 +60,9 @@ public:
     struct Sample {
         int width = 1;
         int cap = 1;
-        int limit = 1;        // the limit so far
-        int running = 0;      // items running at the end of the stretch
-        bool queued = false;  // items waiting for a slot
+        int limit = 1; // the limit so far
+        int running = 0; // items running at the end of the stretch
+        bool queued = false; // items waiting for a slot
         double busyCores = 0; // processor time the process used over the stretch, per second
         // Bytes the process read from storage over the stretch (a walk of folders that are not in
         // memory reads their entries and their files' records); below 0 where the system does not
@@ -74,7 +74,7 @@ public:
         // The share of the machine's processor time that went unused (idle, or idle waiting for
         // the disk) over the stretch; below 0 where the system does not tell.
         double idleShare = -1;
-        long voluntarySwitches = 0;   // threads that gave up the processor to wait (for the disk)
+        long voluntarySwitches = 0; // threads that gave up the processor to wait (for the disk)
         long involuntarySwitches = 0; // threads that were made to give it up (a busy machine)
     };
     // More items when every slot is taken, work is queued, the process keeps fewer processors busy
@@ -93,12 +93,12 @@ private:
     friend class Batch;
     void work();
     // With m_lock held:
-    void unready(Batch* batch);                          // takes it off m_ready
-    bool mayTake(const Batch* batch) const;              // a slot is free for it
+    void unready(Batch* batch); // takes it off m_ready
+    bool mayTake(const Batch* batch) const; // a slot is free for it
     bool take(Batch* batch, std::function<void()>& out); // its next item, when a slot is free
-    void finished(Batch* batch);                         // an item of it has run
+    void finished(Batch* batch); // an item of it has run
     bool anyTakeable() const;
-    void startThreads();                                 // threads for the slots that are free
+    void startThreads(); // threads for the slots that are free
     // Without m_lock: runs an item, noting how long it ran and how much of that its thread was off
     // the processor.
     void runItem(std::function<void()>& task);
@@ -114,7 +114,7 @@ private:
     std::vector<Batch*> m_ready; // batches with queued items, served in turn
     size_t m_turn = 0;
     bool m_quit = false;
-    size_t m_idle = 0;    // threads waiting for work
+    size_t m_idle = 0; // threads waiting for work
     size_t m_running = 0; // items running, on the pool's threads and on waiting threads
     std::vector<std::thread> m_threads;
 
@@ -122,7 +122,7 @@ private:
     std::atomic<long long> m_nextGovernNs{0}; // steady clock
     std::chrono::steady_clock::time_point m_lastGovern;
     double m_lastCpu = 0;
-    std::atomic<long long> m_itemNs{0};      // items' running time so far
+    std::atomic<long long> m_itemNs{0}; // items' running time so far
     std::atomic<long long> m_itemSleptNs{0}; // of it, off the processor
     long long m_lastItemNs = 0;
     long long m_lastItemSleptNs = 0;
@@ -169,8 +169,8 @@ private:
     std::condition_variable m_changed;
     std::map<long long, std::vector<Task>> m_queue;
     size_t m_outstanding = 0; // queued and running
-    size_t m_running = 0;     // running
-    bool m_inReady = false;   // listed in the pool's m_ready
+    size_t m_running = 0; // running
+    bool m_inReady = false; // listed in the pool's m_ready
     bool m_woken = false;
-    bool m_waiting = false;   // a thread sleeps in wait()
+    bool m_waiting = false; // a thread sleeps in wait()
 };

@@ -12,9 +12,8 @@ namespace {
 // the same way with "syntax error".
 const QRegularExpression& errorLine()
 {
-    static const QRegularExpression re(
-        QStringLiteral(R"(\A\d+:\d+: (execution|syntax) error: (.*) \((-?\d+)\)\s*\z)"),
-        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression re(QStringLiteral(R"(\A\d+:\d+: (execution|syntax) error: (.*) \((-?\d+)\)\s*\z)"),
+                                       QRegularExpression::DotMatchesEverythingOption);
     return re;
 }
 
@@ -36,7 +35,7 @@ QString escapeForLiteral(const QString& text)
 QString source(const QString& script)
 {
     return QStringLiteral("do shell script \"") + escapeForLiteral(script)
-           + QStringLiteral("\" with administrator privileges");
+        + QStringLiteral("\" with administrator privileges");
 }
 
 Result interpret(int exitStatus, const QString& standardOutput, const QString& standardError)
@@ -58,7 +57,8 @@ Result interpret(int exitStatus, const QString& standardOutput, const QString& s
     bool isNumber = false;
     const int number = m.captured(3).toInt(&isNumber);
     const QString message = m.captured(2);
-    return Result{false, isNumber && number == -128, message.isEmpty() ? QStringLiteral("Authorization failed.") : message};
+    return Result{false, isNumber && number == -128,
+                  message.isEmpty() ? QStringLiteral("Authorization failed.") : message};
 }
 
 Result run(const QString& script)

@@ -9,9 +9,9 @@
 namespace AdminShell {
 
 struct Result {
-    bool ok = false;         // the script ran and AppleScript reported no error
-    bool cancelled = false;  // the user dismissed the password prompt (error -128)
-    QString message;         // the script's output on success, otherwise an error text
+    bool ok = false; // the script ran and AppleScript reported no error
+    bool cancelled = false; // the user dismissed the password prompt (error -128)
+    QString message; // the script's output on success, otherwise an error text
     friend bool operator==(const Result&, const Result&) = default;
 };
 

@@ -103,7 +103,8 @@ bool isPosixLocaleName(const QString& name)
 QStringList broaderForms(const QString& code)
 {
     QStringList forms;
-    QStringList parts = QString(code).replace(QLatin1Char('_'), QLatin1Char('-')).split(QLatin1Char('-'), Qt::SkipEmptyParts);
+    QStringList parts =
+        QString(code).replace(QLatin1Char('_'), QLatin1Char('-')).split(QLatin1Char('-'), Qt::SkipEmptyParts);
     while (!parts.isEmpty()) {
         forms << parts.join(QLatin1Char('-'));
         parts.removeLast();
@@ -243,7 +244,7 @@ QString install(const UserDefaults& defaults, const QStringList& systemLanguages
     else
         QLocale::setDefault(QLocale(language.language(), language.script(), QLocale::system().territory()));
     if (code == QLatin1String("en"))
-        return code;   // the source language: nothing to load
+        return code; // the source language: nothing to load
 
     auto own = std::make_unique<QTranslator>();
     QString file = code;

@@ -71,8 +71,7 @@ double finiteNumber(const UserDefaults& defaults, const char* key, double fallba
 }
 } // namespace
 
-AppSettings::AppSettings(UserDefaults& defaults, QObject* parent)
-    : QObject(parent), m_defaults(defaults)
+AppSettings::AppSettings(UserDefaults& defaults, QObject* parent) : QObject(parent), m_defaults(defaults)
 {
     const UserDefaults& d = defaults;
     m_refreshInterval = finiteNumber(d, "refreshInterval", 5.0);

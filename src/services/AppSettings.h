@@ -27,22 +27,29 @@ const QList<CleanupSchedule>& allCleanupSchedules();
 class AppSettings : public QObject {
     Q_OBJECT
     Q_PROPERTY(double refreshInterval READ refreshInterval WRITE setRefreshInterval NOTIFY refreshIntervalChanged)
-    Q_PROPERTY(double lowSpaceThresholdGB READ lowSpaceThresholdGB WRITE setLowSpaceThresholdGB NOTIFY lowSpaceThresholdGBChanged)
-    Q_PROPERTY(bool lowSpaceAlertsEnabled READ lowSpaceAlertsEnabled WRITE setLowSpaceAlertsEnabled NOTIFY lowSpaceAlertsEnabledChanged)
+    Q_PROPERTY(double lowSpaceThresholdGB READ lowSpaceThresholdGB WRITE setLowSpaceThresholdGB NOTIFY
+                   lowSpaceThresholdGBChanged)
+    Q_PROPERTY(bool lowSpaceAlertsEnabled READ lowSpaceAlertsEnabled WRITE setLowSpaceAlertsEnabled NOTIFY
+                   lowSpaceAlertsEnabledChanged)
     Q_PROPERTY(QStringList customFolders READ customFolders WRITE setCustomFolders NOTIFY customFoldersChanged)
-    Q_PROPERTY(QSet<QString> disabledTargetIDs READ disabledTargetIDs WRITE setDisabledTargetIDs NOTIFY disabledTargetIDsChanged)
+    Q_PROPERTY(QSet<QString> disabledTargetIDs READ disabledTargetIDs WRITE setDisabledTargetIDs NOTIFY
+                   disabledTargetIDsChanged)
     Q_PROPERTY(bool moveToTrash READ moveToTrash WRITE setMoveToTrash NOTIFY moveToTrashChanged)
     Q_PROPERTY(QStringList projectRoots READ projectRoots WRITE setProjectRoots NOTIFY projectRootsChanged)
-    Q_PROPERTY(QStringList ignoredFinderPaths READ ignoredFinderPaths WRITE setIgnoredFinderPaths NOTIFY ignoredFinderPathsChanged)
+    Q_PROPERTY(QStringList ignoredFinderPaths READ ignoredFinderPaths WRITE setIgnoredFinderPaths NOTIFY
+                   ignoredFinderPathsChanged)
     Q_PROPERTY(double finderMinAgeDays READ finderMinAgeDays WRITE setFinderMinAgeDays NOTIFY finderMinAgeDaysChanged)
     Q_PROPERTY(bool sortBySize READ sortBySize WRITE setSortBySize NOTIFY sortBySizeChanged)
-    Q_PROPERTY(CleanupSchedule cleanupSchedule READ cleanupSchedule WRITE setCleanupSchedule NOTIFY cleanupScheduleChanged)
-    Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding NOTIFY hasCompletedOnboardingChanged)
+    Q_PROPERTY(
+        CleanupSchedule cleanupSchedule READ cleanupSchedule WRITE setCleanupSchedule NOTIFY cleanupScheduleChanged)
+    Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding NOTIFY
+                   hasCompletedOnboardingChanged)
     Q_PROPERTY(MenuBarDisplay menuBarDisplay READ menuBarDisplay WRITE setMenuBarDisplay NOTIFY menuBarDisplayChanged)
     Q_PROPERTY(bool developerMode READ developerMode WRITE setDeveloperMode NOTIFY developerModeChanged)
     Q_PROPERTY(bool cleanSavedState READ cleanSavedState WRITE setCleanSavedState NOTIFY cleanSavedStateChanged)
     Q_PROPERTY(bool cleanMusicCache READ cleanMusicCache WRITE setCleanMusicCache NOTIFY cleanMusicCacheChanged)
-    Q_PROPERTY(bool cleanMailDownloads READ cleanMailDownloads WRITE setCleanMailDownloads NOTIFY cleanMailDownloadsChanged)
+    Q_PROPERTY(
+        bool cleanMailDownloads READ cleanMailDownloads WRITE setCleanMailDownloads NOTIFY cleanMailDownloadsChanged)
 
 public:
     explicit AppSettings(UserDefaults& defaults, QObject* parent = nullptr);

@@ -26,10 +26,7 @@ const QString kTotalKey = QStringLiteral("totalFreedAllTime");
 // 2001-01-01 00:00:00 UTC in milliseconds since 1970.
 constexpr qint64 kReferenceMs = 978307200000LL;
 
-double toReferenceSeconds(const QDateTime& date)
-{
-    return double(date.toMSecsSinceEpoch() - kReferenceMs) / 1000.0;
-}
+double toReferenceSeconds(const QDateTime& date) { return double(date.toMSecsSinceEpoch() - kReferenceMs) / 1000.0; }
 
 QDateTime fromReferenceSeconds(double seconds)
 {
@@ -180,8 +177,8 @@ std::optional<QList<CleanRecord>> decode(const QByteArray& json)
 std::shared_ptr<Journal> Journal::begin(const QString& folder, const CleanRecord& record)
 {
     QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(kJournalPrefix + record.id.toString(QUuid::WithoutBraces).toUpper()
-                                               + kJournalSuffix);
+    const QString path =
+        QDir(folder).filePath(kJournalPrefix + record.id.toString(QUuid::WithoutBraces).toUpper() + kJournalSuffix);
     const int fd = ::open(QFile::encodeName(path).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -208,8 +205,9 @@ bool Journal::append(const TrashedItem& item)
 {
     // One write per line, to a file opened for appending: lines of two threads never mix.
     return m_fd >= 0
-        && writeLine(m_fd, QJsonObject{{QStringLiteral("original"), item.original},
-                                       {QStringLiteral("trashPath"), item.trashPath}});
+        && writeLine(
+               m_fd,
+               QJsonObject{{QStringLiteral("original"), item.original}, {QStringLiteral("trashPath"), item.trashPath}});
 }
 
 void Journal::remove()
@@ -230,7 +228,8 @@ bool recover(const QString& folder, QList<CleanRecord>& history)
         const QString path = QDir(folder).filePath(name);
         const std::optional<QByteArray> bytes = PlistReader::readRegularFile(path, UserDefaults::kMaxFileBytes);
         QList<QByteArray> lines = bytes ? bytes->split('\n') : QList<QByteArray>();
-        const QJsonObject header = lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(lines.takeFirst()).object();
+        const QJsonObject header =
+            lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(lines.takeFirst()).object();
         const std::optional<QUuid> id = uuidFromText(header.value(QLatin1String("id")).toString());
         if (id) {
             qsizetype at = -1;
@@ -255,7 +254,7 @@ bool recover(const QString& folder, QList<CleanRecord>& history)
                 const auto trashPath = stringMember(o, "trashPath");
                 struct stat st {};
                 if (!original || !trashPath || ::lstat(QFile::encodeName(*trashPath).constData(), &st) != 0)
-                    continue;   // announced, but it never moved (or is gone from the Trash since)
+                    continue; // announced, but it never moved (or is gone from the Trash since)
                 const TrashedItem item{*original, *trashPath};
                 if (!known.contains(item)) {
                     known.insert(item);

@@ -43,9 +43,9 @@ QString notRemoved(const QString& path) { return QStringLiteral("Couldn't remove
 QString notRemoved(qsizetype count, const QByteArray& location)
 {
     const QString where = Paths::abbreviateHome(QFile::decodeName(location));
-    return count == 1 ? QCoreApplication::translate("Cleaner", "Couldn't remove 1 item in %1").arg(where)
-                      : QCoreApplication::translate("Cleaner", "Couldn't remove %1 items in %2")
-                            .arg(QString::number(count), where);
+    return count == 1
+        ? QCoreApplication::translate("Cleaner", "Couldn't remove 1 item in %1").arg(where)
+        : QCoreApplication::translate("Cleaner", "Couldn't remove %1 items in %2").arg(QString::number(count), where);
 }
 
 QByteArray join(const QByteArray& folder, const QByteArray& name)
@@ -84,7 +84,9 @@ class Clearing {
 public:
     // `left`: entries of the emptied folders that belong to other targets and stay.
     Clearing(bool toTrash, QList<TrashedItem>& trashed, ClearingLog* log, QList<QByteArray> left = {})
-        : m_toTrash(toTrash), m_trashed(trashed), m_log(log), m_left(std::move(left)) {}
+        : m_toTrash(toTrash), m_trashed(trashed), m_log(log), m_left(std::move(left))
+    {
+    }
 
     bool stopped() const { return m_log && m_log->isStopped(); }
 
@@ -287,7 +289,7 @@ private:
     bool m_toTrash;
     QList<TrashedItem>& m_trashed;
     ClearingLog* m_log;
-    qsizetype m_notRemoved = 0;   // entries of the location being cleared that stayed
+    qsizetype m_notRemoved = 0; // entries of the location being cleared that stayed
     QList<QByteArray> m_trash;
     QList<QByteArray> m_keep;
     QList<QByteArray> m_left;
@@ -331,7 +333,8 @@ std::optional<QString> clearLocations(const QStringList& paths, const QList<QByt
     return first;
 }
 
-CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& kind, bool moveToTrash, ClearingLog* log)
+CleanOutcome cleanPaths(const CleanupTarget& target, const CleanupKinds::Paths& kind, bool moveToTrash,
+                        ClearingLog* log)
 {
     CleanOutcome outcome;
     const QList<QByteArray> measured = Scanner::locations(target);
@@ -354,8 +357,8 @@ CleanOutcome cleanCommand(const CleanupTarget& target, const CleanupKinds::Comma
             clearLocations(kind.fallbackPaths, {}, target.isBuiltIn, moveToTrash, outcome.trashed, log);
         if (result.status != 127) {
             const QString text = result.output.trimmed();
-            outcome.error = text.isEmpty() ? QStringLiteral("Command exited with status ") + QString::number(result.status)
-                                           : text;
+            outcome.error =
+                text.isEmpty() ? QStringLiteral("Command exited with status ") + QString::number(result.status) : text;
         } else if (fallbackError && fallbackError->startsWith(notTrashed({}))) {
             // The command is missing, so the fallback is all there is: say what it could not move.
             outcome.error = fallbackError;
@@ -489,9 +492,11 @@ PickedMove trashPicked(const PickedItem& picked, PickedIn tool)
             return false;
         if (out)
             *out = st;
-        if (picked.kind != PickedItem::Kind::unknown && S_ISDIR(st.st_mode) != (picked.kind == PickedItem::Kind::folder))
+        if (picked.kind != PickedItem::Kind::unknown
+            && S_ISDIR(st.st_mode) != (picked.kind == PickedItem::Kind::folder))
             return false;
-        return picked.device == 0 || picked.inode == 0 || (quint64(st.st_dev) == picked.device && quint64(st.st_ino) == picked.inode);
+        return picked.device == 0 || picked.inode == 0
+            || (quint64(st.st_dev) == picked.device && quint64(st.st_ino) == picked.inode);
     };
     struct stat st {};
     if (!isTheListedItem(&st))
@@ -518,7 +523,8 @@ PickedMove trashPicked(const PickedItem& picked, PickedIn tool)
 
 QString changedSinceScan(const QString& path)
 {
-    return QCoreApplication::translate("Cleaner", "Not moved: %1 changed since the scan").arg(Paths::abbreviateHome(path));
+    return QCoreApplication::translate("Cleaner", "Not moved: %1 changed since the scan")
+        .arg(Paths::abbreviateHome(path));
 }
 
 QFuture<CleanOutcome> clean(const CleanupTarget& target, bool moveToTrash, ClearingLogPtr log)

@@ -4,9 +4,9 @@
 #include "services/SafetyRule.h"
 
 #include <QFuture>
+#include <QList>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -74,7 +74,7 @@ namespace Cleaner {
 // A scan's root as the tool was given it and where it really lay when the scan started: the
 // tool lists its items below the root as given, and they are moved from below where it lay.
 struct ScanRoot {
-    QByteArray given;    // "~" expanded, as raw bytes
+    QByteArray given; // "~" expanded, as raw bytes
     QByteArray resolved; // with every link followed; empty when it did not resolve
     // `root` is a path or a RawPath key.
     static ScanRoot at(const QString& root);
@@ -86,8 +86,8 @@ struct ScanRoot {
 // One item the user picked, as the tool's listing saw it.
 struct PickedItem {
     enum class Kind { unknown, folder, notFolder };
-    QByteArray path;              // raw, absolute, below the scan root resolved when the scan started
-    Kind kind = Kind::unknown;    // as listed (a link counts as no folder)
+    QByteArray path; // raw, absolute, below the scan root resolved when the scan started
+    Kind kind = Kind::unknown; // as listed (a link counts as no folder)
     quint64 device = 0, inode = 0; // as listed, when both are not 0
 };
 
@@ -95,9 +95,9 @@ struct PickedItem {
 struct PickedMove {
     enum class Result {
         moved,
-        refused,  // the tool's rule does not let it go
-        changed,  // a folder on the way is now a link (or gone), or the item is not the one listed
-        failed,   // the Trash did not take it
+        refused, // the tool's rule does not let it go
+        changed, // a folder on the way is now a link (or gone), or the item is not the one listed
+        failed, // the Trash did not take it
     };
     Result result = Result::failed;
     std::optional<TrashedItem> item; // when moved: its original and its path in the Trash

@@ -71,10 +71,7 @@ FileCategory dominantCategory(quint32 count, CategoryAt categoryAt, SizeAt sizeA
     return FileCategory(best);
 }
 
-std::string_view nameOf(const Store& store, const Record& r)
-{
-    return {store.name(r), r.nameLength()};
-}
+std::string_view nameOf(const Store& store, const Record& r) { return {store.name(r), r.nameLength()}; }
 
 // Largest first; equal sizes keep their order.
 void sortBySize(Record* kids, quint32 n)
@@ -142,7 +139,8 @@ void completeFolder(Store& store, Record& folder, bool mayHaveGaps)
     folder.size = quint64(sum);
     folder.setCategory(FileCategories::bundleOr(
         nameOf(store, folder),
-        dominantCategory(n, [&](quint32 i) { return kids[i].category(); }, [&](quint32 i) { return qint64(kids[i].size); })));
+        dominantCategory(
+            n, [&](quint32 i) { return kids[i].category(); }, [&](quint32 i) { return qint64(kids[i].size); })));
     if (folder.children)
         store.setKept(folder.children, keptCount([&](quint32 i) { return qint64(kids[i].size); }, n, sum));
 }
@@ -150,9 +148,9 @@ void completeFolder(Store& store, Record& folder, bool mayHaveGaps)
 struct Folder {
     Record* rec;
     Folder* parent; // null for a top-level child of the root (and for the root)
-    long long top;  // the root's entry this folder lies in; -1 for the root itself
-    qint64 mtime;   // read by the parent's listing; applied only once this folder is listed
-    dev_t device;   // the file system it lies on
+    long long top; // the root's entry this folder lies in; -1 for the root itself
+    qint64 mtime; // read by the parent's listing; applied only once this folder is listed
+    dev_t device; // the file system it lies on
     bool mountPoint; // a file system other than its parent's starts here
     std::atomic<int> pending{1}; // its own listing (and its parts), then one per subfolder not yet complete
     std::atomic<bool> cut{false}; // a part of its listing was stopped: entries may be missing
@@ -273,7 +271,8 @@ void finish(Scan& scan, Folder* f);
 Record* reserveBlock(Scan& scan, const FileWalker::Listing& listing, quint32& header, quint64& nameOffset)
 {
     const size_t n = listing.size();
-    if (n == 0 || !scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
+    if (n == 0
+        || !scan.store.reserve(quint32(std::min<size_t>(n, UINT32_MAX - 1)), listing.nameBytes(), &header, &nameOffset))
         return nullptr;
     return scan.store.record(header + 1);
 }
@@ -309,12 +308,12 @@ void listFolder(Scan& scan, Folder& f, Walk::Visit& visit)
         const quint64 at = parts[p].nameOffset;
         scan.walk.post(
             [&scan, &f, shared, from, to, at, block] {
-                buildEntries(scan, f, shared->fd(), shared->listing(), from, to, block + from, scan.store.nameAt(at), at,
-                             [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
-                scan.listed.fetch_add(1, std::memory_order_release);
-                scan.walk.wake(); // a large folder reports its progress part by part
-                if (f.pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
-                    finish(scan, &f);
+            buildEntries(scan, f, shared->fd(), shared->listing(), from, to, block + from, scan.store.nameAt(at), at,
+                         [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
+            scan.listed.fetch_add(1, std::memory_order_release);
+            scan.walk.wake(); // a large folder reports its progress part by part
+            if (f.pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
+                finish(scan, &f);
             },
             -1);
     }
@@ -374,8 +373,8 @@ void listRootPart(Scan& scan, Folder& root, Walk::Visit& visit)
         for (size_t i = 0; i < n; ++i)
             scan.top[size_t(first) + i] = block + i;
     }
-    const auto build = [&scan, &root, block, nameOffset, first, n](int fd, const FileWalker::Listing& l,
-                                                                  const auto& enter) {
+    const auto build =
+        [&scan, &root, block, nameOffset, first, n](int fd, const FileWalker::Listing& l, const auto& enter) {
         buildEntries(scan, root, fd, l, 0, n, block, scan.store.nameAt(nameOffset), nameOffset, enter, first);
         scan.topComplete(first, first + (long long)n);
     };
@@ -386,8 +385,8 @@ void listRootPart(Scan& scan, Folder& root, Walk::Visit& visit)
     const std::shared_ptr<Walk::Folder> shared = visit.share();
     scan.walk.post(
         [shared, build] {
-            build(shared->fd(), shared->listing(),
-                  [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
+        build(shared->fd(), shared->listing(),
+              [&](size_t i, Folder* child, long long rank) { shared->enter(i, child, rank); });
         },
         -1);
 }
@@ -469,11 +468,11 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
     // Top-level entries are handed over in listing order, each once it is complete. As on the way
     // through a list, the entry being waited for when the token is seen cancelled still belongs
     // to the tree; nothing after it does.
-    size_t next = 0;       // the entry to hand over next
-    bool waiting = false;  // next is being waited for
+    size_t next = 0; // the entry to hand over next
+    bool waiting = false; // next is being waited for
     bool over = false;
     bool rootSeen = false;
-    quint64 reported = 0;  // the root's own listing is not reported
+    quint64 reported = 0; // the root's own listing is not reported
     const auto report = [&] {
         const quint64 now = scan.listed.load(std::memory_order_acquire);
         if (now != reported && !token.isCancelled()) {

@@ -181,8 +181,8 @@ private:
             const size_t i = m_next.fetch_add(1);
             if (i >= m_files.size() || m_token.isCancelled())
                 return;
-            const Sha256::FileDigest d = Sha256::ofRawPath(m_files[i]->path().c_str(), kReadChunk,
-                                                        [this] { return m_token.isCancelled(); });
+            const Sha256::FileDigest d =
+                Sha256::ofRawPath(m_files[i]->path().c_str(), kReadChunk, [this] { return m_token.isCancelled(); });
             std::lock_guard g(m_lock);
             if (d.status == Sha256::FileStatus::Ok)
                 m_results[i] = d.digest;
@@ -315,8 +315,8 @@ void scan(const QString& root, const CancelToken& token, const Progress& onProgr
                 const QByteArray digest = hasher.take(at++);
                 if (digest.isEmpty())
                     continue; // unreadable, or stopped
-                auto it = std::find_if(byDigest.begin(), byDigest.end(),
-                                       [&](const auto& p) { return p.first == digest; });
+                auto it =
+                    std::find_if(byDigest.begin(), byDigest.end(), [&](const auto& p) { return p.first == digest; });
                 if (it == byDigest.end())
                     byDigest.push_back({digest, {scanned(*f)}});
                 else

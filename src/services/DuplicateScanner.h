@@ -74,7 +74,7 @@ using ResultHandler = std::function<void(const FileScanResult&)>;
 // are hashed through their raw paths. Blocks the calling thread (hashing spreads over `threads`
 // helper threads, 0: one per core, at most 8); the callbacks are called on it, never after return,
 // and not at all once the token is seen cancelled. A root that cannot be listed gives no callback.
-void scan(const QString& root, const CancelToken& token, const Progress& onProgress,
-          const ResultHandler& onResult, int threads = 0);
+void scan(const QString& root, const CancelToken& token, const Progress& onProgress, const ResultHandler& onResult,
+          int threads = 0);
 
 } // namespace DuplicateScanner

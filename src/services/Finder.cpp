@@ -30,7 +30,7 @@ namespace {
 // What a search looks for: folders named as one of the kinds' names, in a project folder no
 // deeper than the kind allows, next to one of the kind's markers.
 struct Kind {
-    QString id;                 // the kind's id (the search by name has one kind without an id)
+    QString id; // the kind's id (the search by name has one kind without an id)
     int maxDepth = 0;
     QList<QByteArray> markers;
     // Markers matched against the names the project folder lists ("*.ext" patterns allowed),
@@ -41,23 +41,23 @@ struct Kind {
 struct Hit {
     QByteArray path;
     qsizetype kind = 0;
-    std::pair<dev_t, ino_t> folder;   // the folder it is (a link: the folder it leads to)
+    std::pair<dev_t, ino_t> folder; // the folder it is (a link: the folder it leads to)
     // How directly the path reaches the folder: 0 with no link on the way, 1 through a linked
     // folder above it, 2 as a link itself.
     int indirection = 0;
-    int root = 0;                     // the index of the root it was found in
+    int root = 0; // the index of the root it was found in
 };
 
 struct Search {
-    QHash<QByteArray, qsizetype> names;   // folder name → its kind
+    QHash<QByteArray, qsizetype> names; // folder name → its kind
     QList<Kind> kinds;
-    int maxDepth = 0;           // the walk's bound: the deepest project folder any kind allows
-    QList<QByteArray> ignore;   // expanded entries, and their resolved forms
+    int maxDepth = 0; // the walk's bound: the deepest project folder any kind allows
+    QList<QByteArray> ignore; // expanded entries, and their resolved forms
     bool hasCutoff = false;
-    qint64 cutoffMs = 0;        // milliseconds since the epoch
-    QList<QByteArray> roots;    // the roots being searched, resolved: links may lead within them
+    qint64 cutoffMs = 0; // milliseconds since the epoch
+    QList<QByteArray> roots; // the roots being searched, resolved: links may lead within them
     std::vector<std::pair<dev_t, ino_t>> onTheWay; // the folders being walked, root first
-    int root = 0;               // the index of the root being walked
+    int root = 0; // the index of the root being walked
     QList<Hit> found;
 };
 
@@ -96,7 +96,8 @@ bool hasMarker(const Kind& kind, int folderFd)
     listing.readAt(folderFd, false);
     for (const QByteArray& marker : kind.markers) {
         const bool pattern = marker.startsWith("*.");
-        const std::string_view wanted(marker.constData() + (pattern ? 1 : 0), size_t(marker.size() - (pattern ? 1 : 0)));
+        const std::string_view wanted(marker.constData() + (pattern ? 1 : 0),
+                                      size_t(marker.size() - (pattern ? 1 : 0)));
         for (size_t i = 0; i < listing.size(); ++i) {
             const std::string_view name = listing.name(i);
             if (pattern ? name.ends_with(wanted) : name == wanted)
@@ -144,12 +145,12 @@ void walk(Search& s, int fd, const QByteArray& path, const QByteArray& resolved,
         const QByteArray child = path + '/' + name;
         QByteArray childResolved = resolved + '/' + name;
         Fd childFd;
-        struct stat target = own;   // where the entry leads
+        struct stat target = own; // where the entry leads
         if (S_ISLNK(own.st_mode)) {
             // Only a link that leads to a folder inside the search's roots is taken.
             childResolved = Paths::realPath(child);
-            if (childResolved.isEmpty() || !insideRoots(s, childResolved) || ::stat(childResolved.constData(), &target) != 0
-                || !S_ISDIR(target.st_mode))
+            if (childResolved.isEmpty() || !insideRoots(s, childResolved)
+                || ::stat(childResolved.constData(), &target) != 0 || !S_ISDIR(target.st_mode))
                 continue;
             if (!isMatch) {
                 childFd = NoFollow::openFolder(childResolved);
@@ -251,7 +252,7 @@ QList<QByteArray> searchByName(const QStringList& roots, const QSet<QString>& na
 // list the folders they share.
 QList<Hit> onceEach(const QList<Hit>& found)
 {
-    std::map<std::pair<int, std::pair<dev_t, ino_t>>, qsizetype> best;   // (root, folder) → hit
+    std::map<std::pair<int, std::pair<dev_t, ino_t>>, qsizetype> best; // (root, folder) → hit
     std::set<std::pair<dev_t, ino_t>> listedAsItself;
     for (qsizetype i = 0; i < found.size(); ++i) {
         const Hit& hit = found[i];
@@ -338,9 +339,8 @@ QList<QByteArray> discoverPaths(const CleanupTarget& target)
                         f->minAgeDays, f->requireMarker, QDateTime::currentDateTimeUtc());
 }
 
-QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
-                     const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
-                     const QDateTime& now)
+QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth, const QStringList& ignore,
+                     int minAgeDays, const QStringList& requireMarker, const QDateTime& now)
 {
     QStringList out;
     for (const QByteArray& p : searchByName(roots, names, maxDepth, ignore, minAgeDays, requireMarker, now))

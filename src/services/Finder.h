@@ -26,9 +26,8 @@ QList<QByteArray> discoverPaths(const QStringList& roots, const QSet<QString>& n
 QList<QByteArray> discoverPaths(const CleanupTarget& target);
 
 // The same, decoded for display.
-QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth,
-                     const QStringList& ignore, int minAgeDays, const QStringList& requireMarker,
-                     const QDateTime& now);
+QStringList discover(const QStringList& roots, const QSet<QString>& names, int maxDepth, const QStringList& ignore,
+                     int minAgeDays, const QStringList& requireMarker, const QDateTime& now);
 
 // For a folder-search target: the search with its own parameters and the current time; any
 // other kind gives an empty list. Synchronous.

@@ -56,10 +56,7 @@ void appendPackages(QList<OutdatedPackage>& list, const QJsonObject& report, con
 
 } // namespace
 
-QString OutdatedPackage::id() const
-{
-    return (isCask ? QStringLiteral("cask:") : QStringLiteral("formula:")) + name;
-}
+QString OutdatedPackage::id() const { return (isCask ? QStringLiteral("cask:") : QStringLiteral("formula:")) + name; }
 
 namespace HomebrewUpdater {
 
@@ -84,7 +81,8 @@ std::optional<QList<OutdatedPackage>> parseOutdated(const QString& output)
 
 std::optional<QList<OutdatedPackage>> listOutdated()
 {
-    const ShellResult r = ShellRunner::runLogin(QStringLiteral("brew outdated --greedy --json=v2"), kListTimeoutSeconds);
+    const ShellResult r =
+        ShellRunner::runLogin(QStringLiteral("brew outdated --greedy --json=v2"), kListTimeoutSeconds);
     if (r.status != 0)
         return std::nullopt;
     return parseOutdated(r.output);
@@ -99,7 +97,7 @@ std::optional<QString> upgradeCommand(const OutdatedPackage& package)
     if (name.isEmpty() || name.startsWith(QLatin1Char('-')) || name.contains(QChar(0)))
         return std::nullopt;
     return QStringLiteral("brew upgrade ") + (package.isCask ? QStringLiteral("--cask ") : QString())
-           + ShellRunner::quote(name);
+        + ShellRunner::quote(name);
 }
 
 ShellResult upgrade(const OutdatedPackage& package)

@@ -8,9 +8,9 @@
 
 // One outdated Homebrew formula (command-line tool) or cask (app).
 struct OutdatedPackage {
-    QString name;        // as Homebrew reports it
-    QString installed;   // "?" when the report gives none
-    QString current;     // "?" when the report gives none
+    QString name; // as Homebrew reports it
+    QString installed; // "?" when the report gives none
+    QString current; // "?" when the report gives none
     bool isCask = false;
 
     // "cask:<name>" or "formula:<name>": a formula and a cask of the same name are two items.

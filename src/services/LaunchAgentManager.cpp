@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QProcess>
+#include <QSet>
 
 #include <algorithm>
 
@@ -83,8 +83,8 @@ QList<StartupItem> autostartList(const StartupEntries::Format& format)
             if (!seen.contains(name))
                 add(folder, name, format.read(folder + QLatin1Char('/') + name));
     for (const QString& name : entryNames(format.disabledFolder(), format))
-        off.append(makeItem(format.disabledFolder(), name, format.read(format.disabledFolder() + QLatin1Char('/') + name),
-                            false, format));
+        off.append(makeItem(format.disabledFolder(), name,
+                            format.read(format.disabledFolder() + QLatin1Char('/') + name), false, format));
     sortByLabel(on);
     sortByLabel(off);
     return on + off;
@@ -107,20 +107,22 @@ bool setAutostartEnabled(bool on, const StartupItem& item, const StartupEntries:
         return FolderEntry::moveNoReplace(format.disabledFolder(), *name, format.folder);
     }
     const QString userPath = format.folder + QLatin1Char('/') + item.fileName;
-    const std::optional<AutostartEntry::SystemEntry> system = AutostartEntry::systemEntry(format.systemFolders, item.fileName);
+    const std::optional<AutostartEntry::SystemEntry> system =
+        AutostartEntry::systemEntry(format.systemFolders, item.fileName);
     // The item must be the entry of its name that the desktop reads.
     const bool userLexists = QFileInfo(userPath).exists() || QFileInfo(userPath).isSymLink();
     if (item.id != userPath && !(system && item.id == system->path && !userLexists))
         return false;
-    const std::optional<QByteArray> user = userLexists ? PlistReader::readRegularFile(userPath, kMaxEntryBytes)
-                                                      : std::optional<QByteArray>();
+    const std::optional<QByteArray> user =
+        userLexists ? PlistReader::readRegularFile(userPath, kMaxEntryBytes) : std::optional<QByteArray>();
     if (userLexists && !user)
-        return false;   // not a regular file (or unreadable): left as it is
-    const std::optional<QByteArray> current = user ? user : (system ? std::optional<QByteArray>(system->text) : std::nullopt);
+        return false; // not a regular file (or unreadable): left as it is
+    const std::optional<QByteArray> current =
+        user ? user : (system ? std::optional<QByteArray>(system->text) : std::nullopt);
     if (!current)
         return false;
     if (AutostartEntry::isSwitchedOff(*current) != on)
-        return true;   // already as asked
+        return true; // already as asked
     if (!on)
         return AutostartEntry::write(format.folder, item.fileName, AutostartEntry::switchedOff(*current));
     if (user && system && AutostartEntry::onlyHides(*user, system->text)) {

@@ -7,11 +7,11 @@
 
 // One start-up entry file of the user.
 struct StartupItem {
-    QString id;         // the file's full path; also the item's identity in lists
-    QString label;      // the entry's label, or the file name without its extension
-    QString program;    // the program it starts, or "—"
-    bool enabled = false;   // the system starts it at login
-    QString fileName;   // the file's name, for the move between the two folders
+    QString id; // the file's full path; also the item's identity in lists
+    QString label; // the entry's label, or the file name without its extension
+    QString program; // the program it starts, or "—"
+    bool enabled = false; // the system starts it at login
+    QString fileName; // the file's name, for the move between the two folders
     friend bool operator==(const StartupItem&, const StartupItem&) = default;
 };
 Q_DECLARE_METATYPE(StartupItem)

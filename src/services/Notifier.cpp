@@ -11,8 +11,8 @@ void requestAuthorization(NotificationCenter& center, const QString& bundleIdent
 {
     if (bundleIdentifier.isEmpty())
         return;
-    const NotificationCenter::Action cleanNow{
-        kCleanNowAction, QCoreApplication::translate("Notifier", "Clean Up Now"), /*foreground=*/true};
+    const NotificationCenter::Action cleanNow{kCleanNowAction, QCoreApplication::translate("Notifier", "Clean Up Now"),
+                                              /*foreground=*/true};
     center.setCategories({NotificationCenter::Category{kLowSpaceCategory, {cleanNow}}});
     center.requestAuthorization();
 }
@@ -38,7 +38,8 @@ void notifyAutoCleanup(NotificationCenter& center, qint64 freed, const QString& 
     content.title = QCoreApplication::translate("Notifier", "Dustlet cleaned up");
     content.body = freed < 1
         ? QCoreApplication::translate("Notifier", "Nothing to clean \u2014 you're already tidy.")
-        : QCoreApplication::translate("Notifier", "Freed %1 automatically. Items are in the Trash.").arg(formatBytes(freed));
+        : QCoreApplication::translate("Notifier", "Freed %1 automatically. Items are in the Trash.")
+              .arg(formatBytes(freed));
     center.add(kAutoCleanupRequest, content);
 }
 

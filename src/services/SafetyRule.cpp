@@ -87,9 +87,21 @@ SafetyLists build(const QString& key, bool folded, HostPlatform platform)
     SafetyLists l;
     l.key = key;
     l.folded = folded;
-    l.protectedPaths = {home, "/", "/Users", "/System", "/Library", "/Applications", "/private", "/var",
-                        home + "/Documents", home + "/Desktop", home + "/Downloads", home + "/Movies",
-                        home + "/Music", home + "/Pictures", home + "/Library"};
+    l.protectedPaths = {home,
+                        "/",
+                        "/Users",
+                        "/System",
+                        "/Library",
+                        "/Applications",
+                        "/private",
+                        "/var",
+                        home + "/Documents",
+                        home + "/Desktop",
+                        home + "/Downloads",
+                        home + "/Movies",
+                        home + "/Music",
+                        home + "/Pictures",
+                        home + "/Library"};
     l.protectedPrefixes = {home + "/Library/Application Support/MobileSync", home + "/Library/Mail",
                            home + "/Library/Messages", home + "/Pictures", home + "/Library/Caches/CloudKit",
                            home + "/Library/Caches/com.apple.bird", home + "/Library/Containers/com.apple.bird",
@@ -121,7 +133,7 @@ const SafetyLists& lists(HostPlatform platform)
     // while the program runs, but each test points HOME and the XDG folders somewhere new.
     thread_local SafetyLists cached;
     const QString key = QDir::homePath() + QChar(0) + QString::number(int(platform)) + QChar(0)
-                      + qEnvironmentVariable("XDG_CONFIG_HOME") + QChar(0) + qEnvironmentVariable("XDG_DATA_HOME");
+        + qEnvironmentVariable("XDG_CONFIG_HOME") + QChar(0) + qEnvironmentVariable("XDG_DATA_HOME");
     const bool folded = g_caseInsensitive.load(std::memory_order_relaxed);
     if (cached.key != key || cached.folded != folded || cached.allowedRoots.isEmpty())
         cached = build(key, folded, platform);
@@ -198,8 +210,7 @@ bool mayTrashPicked(const QString& rawPath, PickedIn tool, bool isFolder)
     case PickedIn::uninstaller:
         // The app itself may lie outside the home folder: a bundle folder in no protected place.
         return isFolder && path.endsWith(QLatin1String(".app")) && !isProtected(path);
-    case PickedIn::projectCleanup:
-        return false;
+    case PickedIn::projectCleanup: return false;
     }
     return false;
 }
@@ -221,7 +232,8 @@ bool canTrashOnRequest(const QString& path, PickedIn tool)
     // folder is the home folder to the user).
     struct stat target {};
     const QString leadsTo = Paths::clean(Paths::resolveSymlinks(at));
-    return mayTrashPicked(leadsTo, tool, ::stat(QFile::encodeName(at).constData(), &target) == 0 && S_ISDIR(target.st_mode));
+    return mayTrashPicked(leadsTo, tool,
+                          ::stat(QFile::encodeName(at).constData(), &target) == 0 && S_ISDIR(target.st_mode));
 }
 
 } // namespace Cleaner

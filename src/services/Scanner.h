@@ -28,7 +28,9 @@ struct MeasuredPlace {
 // its bytes lie.
 struct Measurement {
     Measurement(std::optional<qint64> size = std::nullopt, QList<MeasuredPlace> places = {})
-        : size(size), places(std::move(places)) {}
+        : size(size), places(std::move(places))
+    {
+    }
     std::optional<qint64> size;
     QList<MeasuredPlace> places;
     friend bool operator==(const Measurement&, const Measurement&) = default;

@@ -8,8 +8,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -76,8 +76,7 @@ QString decode(const QByteArray& bytes)
 
 // Reads the command's output and reaps the shell until both the pipe has reached its end and
 // the shell has exited, or until `deadline`. Returns true when both happened.
-bool waitUntil(pid_t pid, int fd, QByteArray& out, int& wstatus, bool& exited, bool& eof,
-               Clock::time_point deadline)
+bool waitUntil(pid_t pid, int fd, QByteArray& out, int& wstatus, bool& exited, bool& eof, Clock::time_point deadline)
 {
     for (;;) {
         if (!exited) {
@@ -111,7 +110,7 @@ QString quote(const QString& word)
     const auto plain = [](QChar c) {
         const char16_t u = c.unicode();
         return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-               || QStringView(u"@+:,./_-").contains(c);
+            || QStringView(u"@+:,./_-").contains(c);
     };
     if (!word.isEmpty() && std::all_of(word.cbegin(), word.cend(), plain))
         return word;
@@ -162,8 +161,8 @@ ShellResult runLogin(const QString& command, double timeoutSeconds)
 #endif
     posix_spawnattr_setpgroup(&attr, 0);
 
-    char* argv[] = {const_cast<char*>(shell.constData()), const_cast<char*>("-lc"),
-                    const_cast<char*>(cmd.constData()), nullptr};
+    char* argv[] = {const_cast<char*>(shell.constData()), const_cast<char*>("-lc"), const_cast<char*>(cmd.constData()),
+                    nullptr};
     pid_t pid = -1;
     const int rc = ::posix_spawn(&pid, shell.constData(), &actions, &attr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -191,8 +190,7 @@ ShellResult runLogin(const QString& command, double timeoutSeconds)
         if (!waitUntil(pid, fds[0], out, wstatus, exited, eof, Clock::now() + graceAfterTerminate)) {
             ::kill(-pid, SIGKILL);
             if (!exited) {
-                while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
-                }
+                while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {}
             }
             if (!eof)
                 drain(fds[0], out);

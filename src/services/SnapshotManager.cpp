@@ -139,11 +139,11 @@ DeleteResult deleteSnapshots(const QList<LocalSnapshot>& snapshots)
         return qint64(0);
     const std::optional<QString> script = deleteScript(snapshots);
     if (!script) {
-        const auto bad = std::find_if(snapshots.cbegin(), snapshots.cend(), [](const LocalSnapshot& s) {
-            return !isDeletableTimestamp(s.timestamp);
-        });
+        const auto bad = std::find_if(snapshots.cbegin(), snapshots.cend(),
+                                      [](const LocalSnapshot& s) { return !isDeletableTimestamp(s.timestamp); });
         return SnapshotError::failed(
-            QCoreApplication::translate("SnapshotManager", "“%1” is not a snapshot that can be removed.").arg(bad->timestamp));
+            QCoreApplication::translate("SnapshotManager", "“%1” is not a snapshot that can be removed.")
+                .arg(bad->timestamp));
     }
     const qint64 before = freeBytes();
     const AdminShell::Result r = AdminShell::run(*script);

@@ -10,8 +10,8 @@
 
 // One local Time Machine snapshot of the startup volume, as the listing shows it.
 struct LocalSnapshot {
-    QString name;        // the whole listing line, trimmed
-    QString timestamp;   // the part behind "com.apple.TimeMachine.", without ".local"; never empty
+    QString name; // the whole listing line, trimmed
+    QString timestamp; // the part behind "com.apple.TimeMachine.", without ".local"; never empty
 
     const QString& id() const { return name; }
     // The snapshot's time in the user's locale (medium date, short time), or the timestamp as
@@ -25,7 +25,7 @@ struct LocalSnapshot {
 struct SnapshotError {
     enum class Kind { failed, cancelled };
     Kind kind = Kind::failed;
-    QString message;   // for `failed`: what the administrator run reported
+    QString message; // for `failed`: what the administrator run reported
 
     static SnapshotError failed(const QString& message) { return {Kind::failed, message}; }
     static SnapshotError cancelled() { return {Kind::cancelled, {}}; }

@@ -64,8 +64,8 @@ public:
     // Every entry of `folder` whose name holds `needle`, in listing order.
     void addContaining(const QString& folder, const QString& needle, const QString& label)
     {
-        const QStringList names =
-            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+        const QStringList names = QDir(folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
         for (const QString& name : names) {
             // A name that does not survive decoding would stand for another entry.
             if (!name.contains(needle, Qt::CaseSensitive) || !FolderEntry::encodedName(name))
@@ -110,8 +110,7 @@ QList<UninstallItem> leftovers(const AppInfo& app)
     c.add(app.appPath, QStringLiteral("Application"), true);
 
     // A name or identifier that is not one plain component would lead out of its row's folder.
-    const std::optional<QString> id =
-        app.bundleID && isPlainComponent(*app.bundleID) ? app.bundleID : std::nullopt;
+    const std::optional<QString> id = app.bundleID && isPlainComponent(*app.bundleID) ? app.bundleID : std::nullopt;
     if (id) {
         const QString& b = *id;
         c.add(library + "/Preferences/" + b + ".plist", QStringLiteral("Preferences"), false);

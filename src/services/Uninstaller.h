@@ -11,9 +11,9 @@
 
 // The app the user chose to uninstall.
 struct AppInfo {
-    QString name;                         // the bundle's name, or the file name without ".app"
-    std::optional<QString> bundleID;      // absent when the path is no bundle or names none
-    QString appPath;                      // the path as chosen
+    QString name; // the bundle's name, or the file name without ".app"
+    std::optional<QString> bundleID; // absent when the path is no bundle or names none
+    QString appPath; // the path as chosen
     friend bool operator==(const AppInfo&, const AppInfo&) = default;
 };
 Q_DECLARE_METATYPE(AppInfo)
@@ -21,9 +21,9 @@ Q_DECLARE_METATYPE(AppInfo)
 // One thing the uninstall can move to the Trash: the app itself or one of its leftovers.
 struct UninstallItem {
     QUuid id = QUuid::createUuid();
-    QString label;        // the kind of item, e.g. "Application", "App cache"
-    QString path;         // absolute
-    qint64 size = 0;      // allocated bytes when found
+    QString label; // the kind of item, e.g. "Application", "App cache"
+    QString path; // absolute
+    qint64 size = 0; // allocated bytes when found
     bool isBundle = false;
     friend bool operator==(const UninstallItem&, const UninstallItem&) = default;
 };
@@ -41,7 +41,7 @@ namespace Uninstaller {
 struct Removal {
     qint64 freed = 0;
     QList<TrashedItem> trashed;
-    QStringList changed;   // paths not moved because they changed since they were listed
+    QStringList changed; // paths not moved because they changed since they were listed
     friend bool operator==(const Removal&, const Removal&) = default;
 };
 

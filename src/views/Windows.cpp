@@ -132,8 +132,12 @@ QPoint Windows::placeClear(const QRect& window, const KeepClear& keep, const QRe
     if (!window.intersects(panel))
         return window.topLeft();
     constexpr int gap = 12;
-    auto clampY = [&](int y) { return std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - window.height())); };
-    auto clampX = [&](int x) { return std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - window.width())); };
+    auto clampY = [&](int y) {
+        return std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - window.height()));
+    };
+    auto clampX = [&](int x) {
+        return std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - window.width()));
+    };
     const bool rightFirst = area.right() - panel.right() >= panel.left() - area.left();
     const QPoint right(panel.right() + 1 + gap, clampY(window.top()));
     const QPoint left(panel.left() - gap - window.width(), clampY(window.top()));

@@ -20,10 +20,10 @@ class Windows : public QObject {
 public:
     struct Scene {
         QString id;
-        QString title;                       // already translated
-        std::function<QWidget*()> content;   // builds the window's content
-        bool centred = true;                 // re-centred once shown (behind the content)
-        std::optional<QSize> defaultSize;    // freely resizable from this size; else content size
+        QString title; // already translated
+        std::function<QWidget*()> content; // builds the window's content
+        bool centred = true; // re-centred once shown (behind the content)
+        std::optional<QSize> defaultSize; // freely resizable from this size; else content size
     };
 
     explicit Windows(QObject* parent = nullptr);

@@ -46,10 +46,33 @@ private Q_SLOTS:
         QCOMPARE(all.size(), 27);
         QCOMPARE(&all, &CleanupCatalog::builtIn(Platform::macOS)); // built once, shared
         QCOMPARE(&CleanupCatalog::builtIn(), &CleanupCatalog::builtIn(hostPlatform()));
-        const QStringList order{"trash", "appcaches", "logs", "savedstate", "musiccache", "maildownloads",
-                                "chrome", "safari", "firefox", "derived", "devicesupport", "sims", "gradle",
-                                "npm", "yarn", "pnpm", "uv", "pip", "pods", "pub", "go", "cargo", "docker",
-                                "jetbrains", "brew", "swiftpm", "ml"};
+        const QStringList order{"trash",
+                                "appcaches",
+                                "logs",
+                                "savedstate",
+                                "musiccache",
+                                "maildownloads",
+                                "chrome",
+                                "safari",
+                                "firefox",
+                                "derived",
+                                "devicesupport",
+                                "sims",
+                                "gradle",
+                                "npm",
+                                "yarn",
+                                "pnpm",
+                                "uv",
+                                "pip",
+                                "pods",
+                                "pub",
+                                "go",
+                                "cargo",
+                                "docker",
+                                "jetbrains",
+                                "brew",
+                                "swiftpm",
+                                "ml"};
         QStringList ids;
         for (const auto& t : all) {
             ids << t.id;
@@ -60,10 +83,13 @@ private Q_SLOTS:
         QCOMPARE(byId("chrome").category, CleanupCategory::browsers);
         QCOMPARE(byId("derived").category, CleanupCategory::developer);
         QCOMPARE(byId("maildownloads").category, CleanupCategory::recommended);
-        QCOMPARE(byId("savedstate").detail, QString::fromUtf8("Window/tab restore data \u2014 apps won't reopen last session"));
-        QCOMPARE(byId("brew").kind, CleanupKind(CleanupKinds::Command{"brew cleanup -s", {"~/Library/Caches/Homebrew"}}));
-        QCOMPARE(byId("ml").kind, CleanupKind(CleanupKinds::Paths{{"~/.cache/puppeteer", "~/.cache/huggingface",
-                                                                  "~/.cache/whisper", "~/.cache/selenium"}}));
+        QCOMPARE(byId("savedstate").detail,
+                 QString::fromUtf8("Window/tab restore data \u2014 apps won't reopen last session"));
+        QCOMPARE(byId("brew").kind,
+                 CleanupKind(CleanupKinds::Command{"brew cleanup -s", {"~/Library/Caches/Homebrew"}}));
+        QCOMPARE(byId("ml").kind,
+                 CleanupKind(CleanupKinds::Paths{
+                     {"~/.cache/puppeteer", "~/.cache/huggingface", "~/.cache/whisper", "~/.cache/selenium"}}));
         QCOMPARE(byId("trash").kind, CleanupKind(CleanupKinds::Paths{{"~/.Trash"}}));
         QCOMPARE(byId("appcaches").kind, CleanupKind(CleanupKinds::Paths{{"~/Library/Caches"}}));
     }
@@ -84,8 +110,9 @@ private Q_SLOTS:
         QCOMPARE(finders.size(), 5);
         const CleanupTarget& venv = finders[4];
         QCOMPARE(venv.id, QString("venv"));
-        QCOMPARE(venv.displayPaths(), (QStringList{home("src") + QString::fromUtf8(" \u2192 .venv, venv"),
-                                                   QString::fromUtf8("/work \u2192 .venv, venv")}));
+        QCOMPARE(venv.displayPaths(),
+                 (QStringList{home("src") + QString::fromUtf8(" \u2192 .venv, venv"),
+                              QString::fromUtf8("/work \u2192 .venv, venv")}));
         QCOMPARE(CleanupCatalog::finderTargets({}, {}, 0)[0].displayPaths(), QStringList());
         const auto& kind = std::get<CleanupKinds::Finder>(finders[2].kind);
         QCOMPARE(finders[2].id, QString("rust_target"));
@@ -104,20 +131,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("id");
         QTest::addColumn<CleanupCategory>("category");
         QTest::addColumn<QString>("text");
-        QTest::newRow("trash") << "trash" << CleanupCategory::recommended << "These are items you already moved to the Trash.";
-        QTest::newRow("logs") << "logs" << CleanupCategory::recommended
-                              << QString::fromUtf8("Old diagnostic logs. Apps write fresh ones as needed \u2014 nothing you use is lost.");
-        QTest::newRow("derived own sentence") << "derived" << CleanupCategory::developer << "Xcode rebuilds DerivedData on your next build.";
+        QTest::newRow("trash") << "trash" << CleanupCategory::recommended
+                               << "These are items you already moved to the Trash.";
+        QTest::newRow("logs")
+            << "logs" << CleanupCategory::recommended
+            << QString::fromUtf8(
+                   "Old diagnostic logs. Apps write fresh ones as needed \u2014 nothing you use is lost.");
+        QTest::newRow("derived own sentence")
+            << "derived" << CleanupCategory::developer << "Xcode rebuilds DerivedData on your next build.";
         QTest::newRow("pip developer") << "pip" << CleanupCategory::developer
                                        << "Re-downloaded or rebuilt automatically the next time you build or install.";
         QTest::newRow("browser") << "chrome" << CleanupCategory::browsers
                                  << "Apps and websites recreate these caches automatically when they next need them.";
         QTest::newRow("node_modules") << "node_modules" << CleanupCategory::buildArtifacts
                                       << "Reinstalled instantly with npm / yarn / pnpm install.";
-        QTest::newRow("build") << "pycache" << CleanupCategory::buildArtifacts
-                               << QString::fromUtf8("Rebuilt the next time you build the project (npm install, cargo build, \u2026).");
+        QTest::newRow("build")
+            << "pycache" << CleanupCategory::buildArtifacts
+            << QString::fromUtf8("Rebuilt the next time you build the project (npm install, cargo build, \u2026).");
         QTest::newRow("custom") << "custom:/x/derived" << CleanupCategory::custom
-                                << QString::fromUtf8("A folder you added yourself \u2014 only its contents are cleared.");
+                                << QString::fromUtf8(
+                                       "A folder you added yourself \u2014 only its contents are cleared.");
     }
     void whySafe()
     {
@@ -152,11 +185,12 @@ private Q_SLOTS:
         QStringList ids;
         for (const CleanupTarget& t : CleanupCatalog::builtIn(Platform::other))
             ids << t.id;
-        QCOMPARE(ids, (QStringList{"trash", "appcaches", "chrome", "firefox", "gradle", "npm", "yarn", "pnpm", "uv",
-                                   "pip", "pub", "go", "cargo", "docker", "jetbrains", "brew", "swiftpm", "ml"}));
+        QCOMPARE(ids,
+                 (QStringList{"trash", "appcaches", "chrome", "firefox", "gradle", "npm", "yarn", "pnpm", "uv", "pip",
+                              "pub", "go", "cargo", "docker", "jetbrains", "brew", "swiftpm", "ml"}));
         // Everything else of the macOS catalog stands for data only macOS keeps.
-        const QStringList macOnly{"logs", "savedstate", "musiccache", "maildownloads", "safari",
-                                  "derived", "devicesupport", "sims", "pods"};
+        const QStringList macOnly{"logs",    "savedstate",    "musiccache", "maildownloads", "safari",
+                                  "derived", "devicesupport", "sims",       "pods"};
         for (const CleanupTarget& t : CleanupCatalog::builtIn(Platform::macOS)) {
             QVERIFY(CleanupCatalog::isOffered(t.id, Platform::macOS));
             QCOMPARE(CleanupCatalog::isOffered(t.id, Platform::other), !macOnly.contains(t.id));
@@ -221,7 +255,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, id);
         QFETCH(QStringList, expected);
-        struct Case { const char* name; const char* cache; const char* data; QString storedCache, storedData; };
+        struct Case {
+            const char* name;
+            const char* cache;
+            const char* data;
+            QString storedCache, storedData;
+        };
         const QString outside = QStringLiteral("/nonexistent-%1").arg(QCoreApplication::applicationPid());
         const Case cases[] = {
             {"unset", nullptr, nullptr, "~/.cache", "~/.local/share"},
@@ -259,11 +298,11 @@ private Q_SLOTS:
     {
         TestHome home;
         const auto& kind = std::get<CleanupKinds::Paths>(byId("appcaches", Platform::other).kind);
-        QCOMPARE(kind.keep, (QStringList{"~/.cache/google-chrome", "~/.cache/chromium", "~/.cache/mozilla",
-                                         "~/.cache/yarn", "~/.cache/uv", "~/.cache/pip", "~/.cache/JetBrains",
-                                         "~/.cache/Homebrew", "~/.cache/org.swift.swiftpm", "~/.cache/typescript",
-                                         "~/.cache/node-gyp", "~/.cache/puppeteer", "~/.cache/huggingface",
-                                         "~/.cache/whisper", "~/.cache/selenium"}));
+        QCOMPARE(kind.keep,
+                 (QStringList{"~/.cache/google-chrome", "~/.cache/chromium", "~/.cache/mozilla", "~/.cache/yarn",
+                              "~/.cache/uv", "~/.cache/pip", "~/.cache/JetBrains", "~/.cache/Homebrew",
+                              "~/.cache/org.swift.swiftpm", "~/.cache/typescript", "~/.cache/node-gyp",
+                              "~/.cache/puppeteer", "~/.cache/huggingface", "~/.cache/whisper", "~/.cache/selenium"}));
         // Every other target's place inside the cache folder lies in a kept entry.
         for (const CleanupTarget& t : CleanupCatalog::builtIn(Platform::other)) {
             if (t.id == QLatin1String("appcaches"))

@@ -12,8 +12,8 @@ private Q_SLOTS:
             raws << rawValue(c);
             QCOMPARE(FileCategoryFromRaw(rawValue(c)), c);
         }
-        QCOMPARE(raws, (QStringList{"video", "images", "audio", "archives", "apps", "code", "documents", "caches",
-                                    "other"}));
+        QCOMPARE(raws,
+                 (QStringList{"video", "images", "audio", "archives", "apps", "code", "documents", "caches", "other"}));
         QCOMPARE(FileCategoryFromRaw("Video"), std::nullopt);
         QCOMPARE(FileCategories::color(FileCategory::video), (FileCategories::Color{0.58, 0.45, 0.86}));
         QCOMPARE(FileCategories::color(FileCategory::other), (FileCategories::Color{0.56, 0.56, 0.56}));
@@ -29,8 +29,9 @@ private Q_SLOTS:
                                 << FileCategory::images;
         QTest::newRow("audio") << "mp3 aac wav flac m4a aiff aif ogg alac caf" << FileCategory::audio;
         QTest::newRow("archives") << "zip tar gz tgz bz2 xz 7z rar dmg pkg iso cpgz zst" << FileCategory::archives;
-        QTest::newRow("code") << "swift js ts tsx jsx py rb go rs c h cpp hpp m mm java kt json xml yml yaml sh html css"
-                              << FileCategory::code;
+        QTest::newRow("code")
+            << "swift js ts tsx jsx py rb go rs c h cpp hpp m mm java kt json xml yml yaml sh html css"
+            << FileCategory::code;
         QTest::newRow("documents") << "pdf doc docx xls xlsx ppt pptx txt md rtf pages numbers key epub csv"
                                    << FileCategory::documents;
         QTest::newRow("caches") << "log tmp cache crash" << FileCategory::caches;

@@ -37,7 +37,8 @@ const ScanPreset* find(const QList<ScanPreset>& presets, const QString& label)
 std::optional<QString> expectedSystemApps()
 {
     const QDir opt(QStringLiteral("/opt"));
-    if (QFileInfo(opt.path()).isDir() && !opt.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+    if (QFileInfo(opt.path()).isDir()
+        && !opt.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
         return QStringLiteral("/opt");
     return std::nullopt;
 }
@@ -117,8 +118,9 @@ private Q_SLOTS:
         QStringList mac;
         for (const ScanPreset& p : ScanPreset::fixedPlaces(HostPlatform::macOS))
             mac << p.label + "=" + p.path;
-        QCOMPARE(mac, (QStringList{"Home=" + home.path(), "Documents=" + home("Documents"), "Downloads=" + home("Downloads"),
-                                   "Desktop=" + home("Desktop"), "Applications=/Applications", "Whole Disk=/"}));
+        QCOMPARE(mac,
+                 (QStringList{"Home=" + home.path(), "Documents=" + home("Documents"), "Downloads=" + home("Downloads"),
+                              "Desktop=" + home("Desktop"), "Applications=/Applications", "Whole Disk=/"}));
         const QList<ScanPreset> other = ScanPreset::fixedPlaces(HostPlatform::other);
         QCOMPARE(find(other, "Documents")->path, home("Dokumente"));
         const ScanPreset* apps = find(other, "Applications");
@@ -142,7 +144,7 @@ private Q_SLOTS:
     {
         const ScanPreset fixed{QUuid::createUuid(), "Home", "house", "/h", true};
         const ScanPreset volume{QUuid::createUuid(), "Home", "externaldrive", "/media/Home", false};
-        QCOMPARE(fixed.displayLabel(), QStringLiteral("Home"));   // no translation loaded
+        QCOMPARE(fixed.displayLabel(), QStringLiteral("Home")); // no translation loaded
         QCOMPARE(volume.displayLabel(), QStringLiteral("Home"));
     }
 
@@ -189,8 +191,8 @@ private Q_SLOTS:
             {"/mnt/bind", "/dev/sda2", "ext4", "", true},
             {"/media/al/UNTITLED/", "/dev/sdc1", "vfat", "", true},
         });
-        QCOMPARE(MountedVolumes::list(), (QList<Volume>{{"Photo Archive", "/media/al/Photos"},
-                                                        {"UNTITLED", "/media/al/UNTITLED"}}));
+        QCOMPARE(MountedVolumes::list(),
+                 (QList<Volume>{{"Photo Archive", "/media/al/Photos"}, {"UNTITLED", "/media/al/UNTITLED"}}));
         const QList<ScanPreset> presets = ScanPreset::mountedVolumes();
         QCOMPARE(presets.size(), 2);
         QCOMPARE(presets[0].label, QStringLiteral("Photo Archive"));

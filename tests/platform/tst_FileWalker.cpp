@@ -20,7 +20,8 @@ struct Recorder {
     bool parentsHeld = true;
     FileWalker::Visit operator()(const FileWalker::Entry& e)
     {
-        log.push_back("v " + std::string(e.path) + " " + std::to_string(int(e.kind)) + " " + std::to_string(e.allocated()));
+        log.push_back("v " + std::string(e.path) + " " + std::to_string(int(e.kind)) + " "
+                      + std::to_string(e.allocated()));
         if (e.kind == FileWalker::Kind::Folder) {
             struct stat st {};
             ::fstatat(e.parentFd, std::string(e.name).c_str(), &st, AT_SYMLINK_NOFOLLOW);
@@ -58,7 +59,9 @@ private Q_SLOTS:
         QStringList seen, left;
         long long files = 0;
         struct V {
-            QStringList& seen; QStringList& left; long long& files;
+            QStringList& seen;
+            QStringList& left;
+            long long& files;
             FileWalker::Visit operator()(const FileWalker::Entry& e)
             {
                 seen << QString::fromUtf8(e.name.data(), int(e.name.size())) + ":" + QString::number(e.depth);
@@ -97,7 +100,8 @@ private Q_SLOTS:
     void fewDescriptorsSameWalk()
     {
         TestHome home;
-        for (const char* f : {"w/a/b/c/d/e/f1", "w/a/b/c/d/e/g/h/f2", "w/a/b/x/y/f3", "w/a/z/f4", "w/q/r/s/t/u/v/f5", "w/top"})
+        for (const char* f :
+             {"w/a/b/c/d/e/f1", "w/a/b/c/d/e/g/h/f2", "w/a/b/x/y/f3", "w/a/z/f4", "w/q/r/s/t/u/v/f5", "w/top"})
             home.writeFile(f, 100);
         home.mkdir("w/a/b/c/empty");
         home.symlink("w/a/b/c/d/up", home("w"));
@@ -131,7 +135,10 @@ private Q_SLOTS:
         qint64 counted = 0;
         int files = 0, leaves = 0, deepest = 0;
         struct V {
-            qint64& counted; int& files; int& leaves; int& deepest;
+            qint64& counted;
+            int& files;
+            int& leaves;
+            int& deepest;
             FileWalker::Visit operator()(const FileWalker::Entry& e)
             {
                 deepest = std::max(deepest, e.depth);
@@ -201,11 +208,14 @@ private Q_SLOTS:
             QCOMPARE(seen.count("theirs"), size_t(one ? 0 : 1));
             std::set<std::string> parallel;
             std::mutex m;
-            FileWalker::walkParallel(home("m").toStdString(), o, &WalkPool::shared(), [&](const FileWalker::Entry& e) {
+            FileWalker::walkParallel(
+                home("m").toStdString(), o, &WalkPool::shared(),
+                [&](const FileWalker::Entry& e) {
                 std::lock_guard g(m);
                 parallel.insert(std::string(e.name));
                 return FileWalker::Visit::Descend;
-            }, [] {});
+                },
+                [] {});
             QCOMPARE(parallel, seen);
         }
         QVERIFY(MountSpace::unmount(vol));

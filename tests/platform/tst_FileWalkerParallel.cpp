@@ -19,7 +19,7 @@ using Seen = std::set<std::string>; // "path kind allocated depth"
 std::string describe(const FileWalker::Entry& e)
 {
     return std::string(e.path) + " " + std::to_string(int(e.kind)) + " " + std::to_string(e.allocated()) + " "
-         + std::to_string(e.depth);
+        + std::to_string(e.depth);
 }
 
 } // namespace
@@ -67,16 +67,16 @@ private Q_SLOTS:
             QVERIFY(FileWalker::walkParallel(
                 home("t").toStdString() + "/", o, pool,
                 [&](const FileWalker::Entry& e) {
-                    std::lock_guard g(m);
-                    parallel.insert(describe(e));
-                    ++visits;
-                    return FileWalker::Visit::Descend;
+                std::lock_guard g(m);
+                parallel.insert(describe(e));
+                ++visits;
+                return FileWalker::Visit::Descend;
                 },
                 [&] {
-                    ++ticks;
-                    tickOff |= QThread::currentThread() != me;
-                },
-                std::chrono::milliseconds(1)));
+                ++ticks;
+                tickOff |= QThread::currentThread() != me;
+            },
+                    std::chrono::milliseconds(1)));
             WalkPool::setDescriptorBudgetForTesting(std::nullopt);
             QCOMPARE(parallel, sequential);
             QCOMPARE(visits, sequential.size());
@@ -97,17 +97,18 @@ private Q_SLOTS:
         FileWalker::walkParallel(
             home("s").toStdString(), {}, &WalkPool::shared(),
             [&](const FileWalker::Entry& e) {
-                if (e.name == "inner")
-                    enteredSkipped = true;
-                if (e.name == "skip")
-                    return FileWalker::Visit::Skip;
-                return ++visits >= 30 ? FileWalker::Visit::Stop : FileWalker::Visit::Descend;
+            if (e.name == "inner")
+                enteredSkipped = true;
+            if (e.name == "skip")
+                return FileWalker::Visit::Skip;
+            return ++visits >= 30 ? FileWalker::Visit::Stop : FileWalker::Visit::Descend;
             },
             [] {});
         QVERIFY(!enteredSkipped);
         QVERIFY(visits < 421);
-        QVERIFY(!FileWalker::walkParallel(home("missing").toStdString(), {}, &WalkPool::shared(),
-                                          [](const FileWalker::Entry&) { return FileWalker::Visit::Descend; }, [] {}));
+        QVERIFY(!FileWalker::walkParallel(
+            home("missing").toStdString(), {}, &WalkPool::shared(),
+            [](const FileWalker::Entry&) { return FileWalker::Visit::Descend; }, [] {}));
     }
 
     // A tree far deeper than the open-file limit allows descriptors, walked whole, leaving no
@@ -126,14 +127,13 @@ private Q_SLOTS:
         QVERIFY(FileWalker::walkParallel(
             home("deep").toStdString(), {}, &WalkPool::shared(),
             [&](const FileWalker::Entry& e) {
-                int d = deepest.load();
-                while (e.depth > d && !deepest.compare_exchange_weak(d, e.depth)) {
-                }
-                if (e.kind == FileWalker::Kind::File) {
-                    ++files;
-                    counted += e.allocated();
-                }
-                return FileWalker::Visit::Descend;
+            int d = deepest.load();
+            while (e.depth > d && !deepest.compare_exchange_weak(d, e.depth)) {}
+            if (e.kind == FileWalker::Kind::File) {
+                ++files;
+                counted += e.allocated();
+            }
+            return FileWalker::Visit::Descend;
             },
             [] {}));
         QCOMPARE(files.load(), levels / 100 + 1);
@@ -157,12 +157,11 @@ private Q_SLOTS:
         QVERIFY(FileWalker::walkParallel(
             home("w").toStdString(), {}, &WalkPool::shared(),
             [&](const FileWalker::Entry& e) {
-                int held = WalkPool::heldDescriptors(), most = mostOpen.load();
-                while (held > most && !mostOpen.compare_exchange_weak(most, held)) {
-                }
-                if (e.kind == FileWalker::Kind::File)
-                    ++files;
-                return FileWalker::Visit::Descend;
+            int held = WalkPool::heldDescriptors(), most = mostOpen.load();
+            while (held > most && !mostOpen.compare_exchange_weak(most, held)) {}
+            if (e.kind == FileWalker::Kind::File)
+                ++files;
+            return FileWalker::Visit::Descend;
             },
             [] {}));
         QCOMPARE(files.load(), 600);
@@ -192,7 +191,9 @@ private Q_SLOTS:
         WalkPool::setDescriptorBudgetForTesting(budget < 0 ? std::nullopt : std::optional<int>(budget));
         std::mutex m;
         std::vector<std::string> seen;
-        FileWalker::walkParallel(s.toStdString(), {}, &WalkPool::shared(), [&](const FileWalker::Entry& e) {
+        FileWalker::walkParallel(
+            s.toStdString(), {}, &WalkPool::shared(),
+            [&](const FileWalker::Entry& e) {
             std::lock_guard g(m);
             seen.emplace_back(e.path);
             if (e.path == s.toStdString() + "/x/a") { // listed, not yet opened: swapped for a link
@@ -204,7 +205,8 @@ private Q_SLOTS:
                 ::symlink(outside + "/p", s + "/y/p");
             }
             return FileWalker::Visit::Descend;
-        }, [] {});
+            },
+            [] {});
         WalkPool::setDescriptorBudgetForTesting(std::nullopt);
         for (const std::string& p : seen)
             QVERIFY2(p.find("secret") == std::string::npos, p.c_str());

@@ -14,11 +14,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<bool>("moved");
-        QTest::newRow("real folders") << "real/from" << "real/to" << true;
-        QTest::newRow("source folder is a link") << "from-link" << "real/to" << false;
-        QTest::newRow("destination folder is a link") << "real/from" << "to-link" << false;
-        QTest::newRow("a folder above the source is a link") << "real-link/from" << "real/to" << false;
-        QTest::newRow("a folder above the destination is a link") << "real/from" << "real-link/to" << false;
+        QTest::newRow("real folders") << "real/from"
+                                      << "real/to" << true;
+        QTest::newRow("source folder is a link") << "from-link"
+                                                 << "real/to" << false;
+        QTest::newRow("destination folder is a link") << "real/from"
+                                                      << "to-link" << false;
+        QTest::newRow("a folder above the source is a link") << "real-link/from"
+                                                             << "real/to" << false;
+        QTest::newRow("a folder above the destination is a link") << "real/from"
+                                                                  << "real-link/to" << false;
     }
     void movesOnlyBetweenRealFolders()
     {

@@ -20,8 +20,11 @@ std::optional<QString> readExec(const QString& value)
             continue;
         }
         const QChar next = value[++i];
-        unescaped += next == 'n' ? QChar('\n') : next == 't' ? QChar('\t') : next == 'r' ? QChar('\r')
-                   : next == 's' ? QChar(' ') : next;
+        unescaped += next == 'n' ? QChar('\n')
+            : next == 't'        ? QChar('\t')
+            : next == 'r'        ? QChar('\r')
+            : next == 's'        ? QChar(' ')
+                                 : next;
     }
     if (unescaped.size() < 2 || !unescaped.startsWith('"') || !unescaped.endsWith('"'))
         return std::nullopt;
@@ -35,11 +38,11 @@ std::optional<QString> readExec(const QString& value)
             arg += inner[++i];
         } else if (c == '%') {
             if (i + 1 == inner.size() || inner[i + 1] != '%')
-                return std::nullopt;   // a field code
+                return std::nullopt; // a field code
             arg += '%';
             ++i;
         } else if (c == '"' || c == '`' || c == '$') {
-            return std::nullopt;   // must have been escaped
+            return std::nullopt; // must have been escaped
         } else {
             arg += c;
         }
@@ -66,14 +69,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << "/usr/bin/dustlet" << "\"/usr/bin/dustlet\"";
-        QTest::newRow("spaces") << "/opt/My Apps/dust let" << "\"/opt/My Apps/dust let\"";
-        QTest::newRow("percent is no field code") << "/home/u/100%/dustlet %f" << "\"/home/u/100%%/dustlet %%f\"";
-        QTest::newRow("quote") << "/a\"b/dustlet" << "\"/a\\\\\"b/dustlet\"";
-        QTest::newRow("backslash") << "/a\\b/dustlet" << "\"/a\\\\\\\\b/dustlet\"";
-        QTest::newRow("dollar and backtick") << "/x/$HOME/`id`" << "\"/x/\\\\$HOME/\\\\`id\\\\`\"";
-        QTest::newRow("line break") << "/x/a\nb" << "\"/x/a\\nb\"";
-        QTest::newRow("non-ASCII") << QStringLiteral("/home/jürgen/Programme/dustlet") << QStringLiteral("\"/home/jürgen/Programme/dustlet\"");
+        QTest::newRow("plain") << "/usr/bin/dustlet"
+                               << "\"/usr/bin/dustlet\"";
+        QTest::newRow("spaces") << "/opt/My Apps/dust let"
+                                << "\"/opt/My Apps/dust let\"";
+        QTest::newRow("percent is no field code") << "/home/u/100%/dustlet %f"
+                                                  << "\"/home/u/100%%/dustlet %%f\"";
+        QTest::newRow("quote") << "/a\"b/dustlet"
+                               << "\"/a\\\\\"b/dustlet\"";
+        QTest::newRow("backslash") << "/a\\b/dustlet"
+                                   << "\"/a\\\\\\\\b/dustlet\"";
+        QTest::newRow("dollar and backtick") << "/x/$HOME/`id`"
+                                             << "\"/x/\\\\$HOME/\\\\`id\\\\`\"";
+        QTest::newRow("line break") << "/x/a\nb"
+                                    << "\"/x/a\\nb\"";
+        QTest::newRow("non-ASCII") << QStringLiteral("/home/jürgen/Programme/dustlet")
+                                   << QStringLiteral("\"/home/jürgen/Programme/dustlet\"");
     }
     void execQuotesThePath()
     {
@@ -102,7 +113,8 @@ private Q_SLOTS:
         QVERIFY(contents.contains("\nType=Application\n"));
         QCOMPARE(readExec(execLine(contents)), std::optional<QString>(program));
         // No temporary file is left beside it.
-        QCOMPARE(QDir(home(".config/autostart")).entryList(QDir::Files | QDir::Hidden), QStringList{"app.dustlet.Test.desktop"});
+        QCOMPARE(QDir(home(".config/autostart")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"app.dustlet.Test.desktop"});
 
         // Enabling again rewrites the same entry.
         QCOMPARE(item.setEnabled(true), std::optional<QString>());
@@ -122,8 +134,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("enabled");
         QTest::newRow("ours") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n") << true;
         QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=x\nHidden=true\n") << false;
-        QTest::newRow("GNOME switch off") << QByteArray("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled = false\n") << false;
-        QTest::newRow("hidden in another group only") << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n") << true;
+        QTest::newRow("GNOME switch off")
+            << QByteArray("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled = false\n") << false;
+        QTest::newRow("hidden in another group only")
+            << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n") << true;
     }
     void switchedOffByTheDesktop()
     {

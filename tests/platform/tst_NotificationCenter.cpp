@@ -44,7 +44,8 @@ void tst_NotificationCenter::initTestCase()
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (daemon.isEmpty())
         QSKIP("dbus-daemon is not installed");
-    m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    m_daemon.start(daemon,
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
     QVERIFY2(m_daemon.waitForStarted(5000), qPrintable(m_daemon.errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(m_daemon.canReadLine(), 5000);
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
@@ -106,8 +107,9 @@ void tst_NotificationCenter::emitFromServer(const QString& name, const QVariantL
 void tst_NotificationCenter::postsTitleBodyAndActions()
 {
     m_center->requestAuthorization();
-    m_center->add(QStringLiteral("dustlet.lowspace"),
-                  {QStringLiteral("Low disk space"), QStringLiteral("Only 1 GB <b>left</b>"), true, QStringLiteral("LOWSPACE")});
+    m_center->add(
+        QStringLiteral("dustlet.lowspace"),
+        {QStringLiteral("Low disk space"), QStringLiteral("Only 1 GB <b>left</b>"), true, QStringLiteral("LOWSPACE")});
     QTRY_COMPARE(m_server->calls.size(), 1);
     const auto& call = m_server->calls.first();
     QCOMPARE(call.appName, QStringLiteral("Dustlet"));
@@ -132,9 +134,12 @@ void tst_NotificationCenter::sameRequestReplacesEvenWhenPostedBackToBack()
     m_center->requestAuthorization();
     QTRY_COMPARE(m_server->capabilityQueries, 1);
     QTest::qWait(20);
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("A"), QStringLiteral("1"), true, QStringLiteral("LOWSPACE")});
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("B"), QStringLiteral("2"), true, QStringLiteral("LOWSPACE")});
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("C"), QStringLiteral("3"), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("A"), QStringLiteral("1"), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("B"), QStringLiteral("2"), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("C"), QStringLiteral("3"), true, QStringLiteral("LOWSPACE")});
     QTRY_VERIFY(!m_server->calls.isEmpty() && m_server->calls.last().summary == QLatin1String("C"));
     QTest::qWait(50);
     QCOMPARE(m_server->shown.size(), 1);
@@ -143,7 +148,8 @@ void tst_NotificationCenter::sameRequestReplacesEvenWhenPostedBackToBack()
         QCOMPARE(m_server->calls[i].replacesId, first);
 
     // Later posts, one at a time, keep replacing.
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("D"), QStringLiteral("4"), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("D"), QStringLiteral("4"), true, QStringLiteral("LOWSPACE")});
     QTRY_COMPARE(m_server->calls.last().summary, QStringLiteral("D"));
     QCOMPARE(m_server->calls.last().replacesId, first);
     QCOMPARE(m_server->shown.size(), 1);
@@ -151,21 +157,23 @@ void tst_NotificationCenter::sameRequestReplacesEvenWhenPostedBackToBack()
 
 void tst_NotificationCenter::differentRequestsCoexist()
 {
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("A"), QString(), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("A"), QString(), true, QStringLiteral("LOWSPACE")});
     m_center->add(QStringLiteral("dustlet.autocleanup"), {QStringLiteral("B"), QString(), false, QString()});
     QTRY_COMPARE(m_server->calls.size(), 2);
     QCOMPARE(m_server->shown.size(), 2);
-    QCOMPARE(m_server->calls[0].replacesId, 0u);  // neither replaces the other
+    QCOMPARE(m_server->calls[0].replacesId, 0u); // neither replaces the other
     QCOMPARE(m_server->calls[1].replacesId, 0u);
 }
 
 void tst_NotificationCenter::actionAndClickAreReportedWithCategory()
 {
     QSignalSpy responses(m_center.get(), &NotificationCenter::responded);
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("Low"), QString(), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("Low"), QString(), true, QStringLiteral("LOWSPACE")});
     m_center->add(QStringLiteral("dustlet.autocleanup"), {QStringLiteral("Done"), QString(), false, QString()});
     QTRY_COMPARE(m_server->calls.size(), 2);
-    QTest::qWait(20);  // let the replies with the ids arrive
+    QTest::qWait(20); // let the replies with the ids arrive
     const auto idOf = [this](const QString& summary) {
         for (const auto& c : std::as_const(m_server->calls))
             if (c.summary == summary)
@@ -195,14 +203,16 @@ void tst_NotificationCenter::actionAndClickAreReportedWithCategory()
 void tst_NotificationCenter::noActionsWhenServerOffersNone()
 {
     m_server->capabilities = {QStringLiteral("body")};
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("Low"), QString(), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("Low"), QString(), true, QStringLiteral("LOWSPACE")});
     QTRY_COMPARE(m_server->calls.size(), 1);
     QVERIFY(m_server->calls[0].actions.isEmpty());
 }
 
 void tst_NotificationCenter::closedNotificationIsPostedAnew()
 {
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("A"), QString(), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("A"), QString(), true, QStringLiteral("LOWSPACE")});
     QTRY_COMPARE(m_server->calls.size(), 1);
     QTest::qWait(20);
     const uint id = m_server->calls[0].returnedId;
@@ -211,7 +221,8 @@ void tst_NotificationCenter::closedNotificationIsPostedAnew()
     QTest::qWait(50);
     QSignalSpy responses(m_center.get(), &NotificationCenter::responded);
     emitFromServer(QStringLiteral("ActionInvoked"), {id, QStringLiteral("default")});
-    m_center->add(QStringLiteral("dustlet.lowspace"), {QStringLiteral("B"), QString(), true, QStringLiteral("LOWSPACE")});
+    m_center->add(QStringLiteral("dustlet.lowspace"),
+                  {QStringLiteral("B"), QString(), true, QStringLiteral("LOWSPACE")});
     QTRY_COMPARE(m_server->calls.size(), 2);
     QCOMPARE(m_server->calls[1].replacesId, 0u);
     QCOMPARE(responses.count(), 0);

@@ -19,11 +19,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mac");
         QTest::addColumn<QString>("other");
-        QTest::newRow("welcome") << DesktopTerms::welcomeTagline(HostPlatform::macOS) << DesktopTerms::welcomeTagline(HostPlatform::other);
-        QTest::newRow("question") << DesktopTerms::usageQuestion(HostPlatform::macOS) << DesktopTerms::usageQuestion(HostPlatform::other);
-        QTest::newRow("last page") << DesktopTerms::openAnyTime(HostPlatform::macOS) << DesktopTerms::openAnyTime(HostPlatform::other);
-        QTest::newRow("hint") << DesktopTerms::hintMessage(HostPlatform::macOS) << DesktopTerms::hintMessage(HostPlatform::other);
-        QTest::newRow("settings") << DesktopTerms::iconShowsLabel(HostPlatform::macOS) << DesktopTerms::iconShowsLabel(HostPlatform::other);
+        QTest::newRow("welcome") << DesktopTerms::welcomeTagline(HostPlatform::macOS)
+                                 << DesktopTerms::welcomeTagline(HostPlatform::other);
+        QTest::newRow("question") << DesktopTerms::usageQuestion(HostPlatform::macOS)
+                                  << DesktopTerms::usageQuestion(HostPlatform::other);
+        QTest::newRow("last page") << DesktopTerms::openAnyTime(HostPlatform::macOS)
+                                   << DesktopTerms::openAnyTime(HostPlatform::other);
+        QTest::newRow("hint") << DesktopTerms::hintMessage(HostPlatform::macOS)
+                              << DesktopTerms::hintMessage(HostPlatform::other);
+        QTest::newRow("settings") << DesktopTerms::iconShowsLabel(HostPlatform::macOS)
+                                  << DesktopTerms::iconShowsLabel(HostPlatform::other);
     }
     void desktopTerms()
     {
@@ -131,22 +136,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("below");
         QTest::addColumn<bool>("equalOrBelow");
-        QTest::newRow("child") << "/a/b" << "/a" << true << true;
-        QTest::newRow("grandchild") << "/a/b/c" << "/a" << true << true;
-        QTest::newRow("itself") << "/a" << "/a" << false << true;
-        QTest::newRow("same letters, longer name") << "/ab" << "/a" << false << false;
-        QTest::newRow("parent") << "/a" << "/a/b" << false << false;
-        QTest::newRow("trailing slash on the path") << "/a/" << "/a" << false << true;
-        QTest::newRow("trailing slash on the folder") << "/a/b" << "/a/" << true << true;
-        QTest::newRow("only a slash more") << "/a//" << "/a" << false << true;
-        QTest::newRow("repeated slash inside") << "/a//b" << "/a" << true << true;
-        QTest::newRow("below the root") << "/a" << "/" << true << true;
-        QTest::newRow("the root itself") << "/" << "/" << false << true;
-        QTest::newRow("empty folder") << "/a" << "" << false << false;
-        QTest::newRow("empty path") << "" << "/a" << false << false;
-        QTest::newRow("relative") << "a/b" << "a" << true << true;
-        QTest::newRow("relative below the root") << "a" << "/" << false << false;
-        QTest::newRow("letter case counts") << "/A/b" << "/a" << false << false;
+        QTest::newRow("child") << "/a/b"
+                               << "/a" << true << true;
+        QTest::newRow("grandchild") << "/a/b/c"
+                                    << "/a" << true << true;
+        QTest::newRow("itself") << "/a"
+                                << "/a" << false << true;
+        QTest::newRow("same letters, longer name") << "/ab"
+                                                   << "/a" << false << false;
+        QTest::newRow("parent") << "/a"
+                                << "/a/b" << false << false;
+        QTest::newRow("trailing slash on the path") << "/a/"
+                                                    << "/a" << false << true;
+        QTest::newRow("trailing slash on the folder") << "/a/b"
+                                                      << "/a/" << true << true;
+        QTest::newRow("only a slash more") << "/a//"
+                                           << "/a" << false << true;
+        QTest::newRow("repeated slash inside") << "/a//b"
+                                               << "/a" << true << true;
+        QTest::newRow("below the root") << "/a"
+                                        << "/" << true << true;
+        QTest::newRow("the root itself") << "/"
+                                         << "/" << false << true;
+        QTest::newRow("empty folder") << "/a"
+                                      << "" << false << false;
+        QTest::newRow("empty path") << ""
+                                    << "/a" << false << false;
+        QTest::newRow("relative") << "a/b"
+                                  << "a" << true << true;
+        QTest::newRow("relative below the root") << "a"
+                                                 << "/" << false << false;
+        QTest::newRow("letter case counts") << "/A/b"
+                                            << "/a" << false << false;
     }
 
     void belowAFolder()
@@ -192,7 +213,7 @@ private Q_SLOTS:
         home.mkdir("real/dir");
         home.symlink("link", home("real"));
         home.symlink("real/item", home("elsewhere"));
-        QCOMPARE(Paths::resolveParent(home("link/item")), home("real/item"));   // not "elsewhere"
+        QCOMPARE(Paths::resolveParent(home("link/item")), home("real/item")); // not "elsewhere"
         QCOMPARE(Paths::resolveParent(home("link/dir/")), home("real/dir"));
         // Dots are cleaned first: ".." names the parent, here the link itself (not followed).
         QCOMPARE(Paths::resolveParent(home("link/dir/..")), home("link"));

@@ -75,11 +75,12 @@ private Q_SLOTS:
     void readsXmlAndBinaryWithTheirTypes()
     {
         TestHome home;
-        home.writeText("a.plist", xmlPlist("<dict><key>Label</key><string>com.example.a</string>"
-                                           "<key>Count</key><integer>-3</integer>"
-                                           "<key>On</key><true/>"
-                                           "<key>Args</key><array><string>x</string><real>1.5</real></array>"
-                                           "<key>When</key><date>2001-01-01T00:00:10Z</date></dict>"));
+        home.writeText("a.plist",
+                       xmlPlist("<dict><key>Label</key><string>com.example.a</string>"
+                                "<key>Count</key><integer>-3</integer>"
+                                "<key>On</key><true/>"
+                                "<key>Args</key><array><string>x</string><real>1.5</real></array>"
+                                "<key>When</key><date>2001-01-01T00:00:10Z</date></dict>"));
         const std::optional<QVariantMap> xml = PlistReader::readDictionary(home("a.plist"));
         QVERIFY(xml);
         QCOMPARE(xml->value("Label"), QVariant(QString("com.example.a")));
@@ -88,8 +89,9 @@ private Q_SLOTS:
         QCOMPARE(xml->value("Args").toList(), (QVariantList{QString("x"), 1.5}));
         QCOMPARE(xml->value("When").toDateTime(), QDateTime::fromSecsSinceEpoch(978307210, Qt::UTC));
 
-        home.writeText("b.plist", binaryDict({{"Label", plist_new_string("com.example.b")},
-                                               {"Program", plist_new_string("/usr/bin/b")}}));
+        home.writeText(
+            "b.plist",
+            binaryDict({{"Label", plist_new_string("com.example.b")}, {"Program", plist_new_string("/usr/bin/b")}}));
         const std::optional<QVariantMap> bin = PlistReader::readDictionary(home("b.plist"));
         QVERIFY(bin);
         QCOMPARE(bin->value("Label").toString(), QString("com.example.b"));
@@ -107,22 +109,23 @@ private Q_SLOTS:
         home.writeText("garbage.plist", "this is { not a plist");
         home.writeText("array.plist", xmlPlist("<array><string>x</string></array>"));
         home.writeText("empty.plist", "");
-        home.writeText("big.plist", xmlPlist("<dict><key>Label</key><string>" + QByteArray(4096, 'x') + "</string></dict>"));
+        home.writeText("big.plist",
+                       xmlPlist("<dict><key>Label</key><string>" + QByteArray(4096, 'x') + "</string></dict>"));
         home.symlink("link.plist", "/dev/zero");
 
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!PlistReader::readRegularFile(home("folder.plist")));
-        QVERIFY(!PlistReader::readRegularFile(fifo));   // no writer: a blocking open would hang here
+        QVERIFY(!PlistReader::readRegularFile(fifo)); // no writer: a blocking open would hang here
         QVERIFY(!PlistReader::readRegularFile(home("link.plist")));
         QVERIFY(!PlistReader::readRegularFile(home("missing.plist")));
         QVERIFY(timer.elapsed() < 5000);
 
         QVERIFY(!PlistReader::readDictionary(home("garbage.plist")));
-        QVERIFY(!PlistReader::readDictionary(home("array.plist")));   // not a dictionary at the top
+        QVERIFY(!PlistReader::readDictionary(home("array.plist"))); // not a dictionary at the top
         QVERIFY(!PlistReader::readDictionary(home("empty.plist")));
         QVERIFY(PlistReader::readDictionary(home("big.plist")));
-        QVERIFY(!PlistReader::readDictionary(home("big.plist"), 1024));   // over the cap
+        QVERIFY(!PlistReader::readDictionary(home("big.plist"), 1024)); // over the cap
     }
 
     // Nesting is measured on the raw bytes before the property-list library sees them (it
@@ -139,10 +142,12 @@ private Q_SLOTS:
         QTest::newRow("xml, 100 levels") << xmlNested(100) << true;
         QTest::newRow("xml, 200,000 levels (3 MB)") << xmlNested(200'000) << false;
         QTest::newRow("xml, closing tags in a comment do not hide levels")
-            << xmlNested(100, "<!-- " + QByteArray("</array>").repeated(100) + " -->" + QByteArray("<array>").repeated(100)
-                                  + QByteArray("</array>").repeated(100))
+            << xmlNested(100,
+                         "<!-- " + QByteArray("</array>").repeated(100) + " -->" + QByteArray("<array>").repeated(100)
+                             + QByteArray("</array>").repeated(100))
             << false;
-        QTest::newRow("xml, a quoted \"/>\" still opens") << xmlPlist(QByteArray("<array a=\"/>\">").repeated(1000)) << false;
+        QTest::newRow("xml, a quoted \"/>\" still opens")
+            << xmlPlist(QByteArray("<array a=\"/>\">").repeated(1000)) << false;
         QTest::newRow("binary, 100 levels") << binaryChain(100, 1) << true;
         QTest::newRow("binary, 100,000 levels (0.9 MB)") << binaryChain(100'000, 1) << false;
         QTest::newRow("binary, 16 levels each referred to twice") << binaryChain(16, 2) << true;
@@ -164,7 +169,7 @@ private Q_SLOTS:
     void readsDesktopEntries_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("label");     // "<none>" for no value
+        QTest::addColumn<QString>("label"); // "<none>" for no value
         QTest::addColumn<QString>("program");
         QTest::newRow("plain") << QByteArray("[Desktop Entry]\nName=Chat\nExec=/usr/bin/chat --min %U\n") << "Chat"
                                << "/usr/bin/chat";
@@ -173,16 +178,22 @@ private Q_SLOTS:
         QTest::newRow("escaped quote") << QByteArray("[Desktop Entry]\nExec=\"/opt/a\\\\\"b\" x\n") << "<none>"
                                        << "/opt/a\"b";
         QTest::newRow("localised name is another key")
-            << QByteArray("[Desktop Entry]\nName[de]=Plaudern\nName=Chat\nExec=chat\n") << "Chat" << "chat";
+            << QByteArray("[Desktop Entry]\nName[de]=Plaudern\nName=Chat\nExec=chat\n") << "Chat"
+            << "chat";
         QTest::newRow("other group first")
             << QByteArray("[Desktop Action new]\nName=New\nExec=other\n[Desktop Entry]\nName=Main\nExec=main\n")
-            << "Main" << "main";
-        QTest::newRow("spaces around =") << QByteArray("[Desktop Entry]\nName = Spaced \nExec =  /bin/x\n")
-                                         << "Spaced" << "/bin/x";
-        QTest::newRow("empty Exec") << QByteArray("[Desktop Entry]\nName=Nothing\nExec=\n") << "Nothing" << "<none>";
-        QTest::newRow("no group") << QByteArray("Name=Loose\nExec=/bin/loose\n") << "<none>" << "<none>";
-        QTest::newRow("escapes in name") << QByteArray("[Desktop Entry]\nName=a\\sb\nExec=x\n") << "a b" << "x";
-        QTest::newRow("CRLF") << QByteArray("[Desktop Entry]\r\nName=Win\r\nExec=/bin/w\r\n") << "Win" << "/bin/w";
+            << "Main"
+            << "main";
+        QTest::newRow("spaces around =") << QByteArray("[Desktop Entry]\nName = Spaced \nExec =  /bin/x\n") << "Spaced"
+                                         << "/bin/x";
+        QTest::newRow("empty Exec") << QByteArray("[Desktop Entry]\nName=Nothing\nExec=\n") << "Nothing"
+                                    << "<none>";
+        QTest::newRow("no group") << QByteArray("Name=Loose\nExec=/bin/loose\n") << "<none>"
+                                  << "<none>";
+        QTest::newRow("escapes in name") << QByteArray("[Desktop Entry]\nName=a\\sb\nExec=x\n") << "a b"
+                                         << "x";
+        QTest::newRow("CRLF") << QByteArray("[Desktop Entry]\r\nName=Win\r\nExec=/bin/w\r\n") << "Win"
+                              << "/bin/w";
     }
     void readsDesktopEntries()
     {

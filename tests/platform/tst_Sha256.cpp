@@ -38,21 +38,27 @@ private Q_SLOTS:
     void failedReadIsUnreadable()
     {
         int calls = 0;
-        const auto d = Sha256::ofStream([&](char* into, size_t length) -> long long {
-            if (++calls <= 2) {
-                std::memset(into, 'a', length);
-                return (long long)length;
-            }
-            errno = EIO;
-            return -1;
-        }, 1024);
+        const auto d = Sha256::ofStream(
+            [&](char* into, size_t length) -> long long {
+                if (++calls <= 2) {
+                    std::memset(into, 'a', length);
+                    return (long long)length;
+                }
+                errno = EIO;
+                return -1;
+            },
+            1024);
         QCOMPARE(calls, 3);
         QCOMPARE(d.status, Sha256::FileStatus::Unreadable);
         QVERIFY(d.digest.isEmpty());
 
         int reads = 0;
-        const auto stopped = Sha256::ofStream([&](char*, size_t length) -> long long { ++reads; return (long long)length; },
-                                              16, [&] { return reads == 2; });
+        const auto stopped = Sha256::ofStream(
+            [&](char*, size_t length) -> long long {
+                ++reads;
+                return (long long)length;
+            },
+            16, [&] { return reads == 2; });
         QCOMPARE(stopped.status, Sha256::FileStatus::Stopped);
         QCOMPARE(reads, 2);
     }

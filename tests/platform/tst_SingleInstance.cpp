@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -15,8 +15,8 @@
 
 #include <csignal>
 #include <memory>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -126,7 +126,8 @@ private Q_SLOTS:
         QCOMPARE(first.nextLine(), QStringLiteral("primary"));
         QVERIFY(QFileInfo(socketOf(folder())).exists());
         // Only the user may enter the folder the socket lives in.
-        QCOMPARE(QFileInfo(folder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), QFileDevice::Permissions());
+        QCOMPARE(QFileInfo(folder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
 
         Instance second(folder());
         QCOMPARE(second.nextLine(), QStringLiteral("handedOver"));
@@ -222,8 +223,9 @@ private Q_SLOTS:
     {
         const QString real = QDir(folder()).filePath(QStringLiteral("real"));
         QVERIFY(QDir().mkpath(real));
-        QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                                | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(real,
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ReadOther | QFileDevice::ExeOther));
         const QString link = QDir(folder()).filePath(QStringLiteral("link"));
         QVERIFY(QFile::link(real, link));
 
@@ -245,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(old.nextLine(), QStringLiteral("released"));
 
         Instance successor(folder());
-        QCOMPARE(successor.nextLine(300), QString());   // waiting for the lock
+        QCOMPARE(successor.nextLine(300), QString()); // waiting for the lock
         old.send("quit");
         QVERIFY(old.finished());
         QCOMPARE(successor.nextLine(), QStringLiteral("primary"));

@@ -135,7 +135,7 @@ private Q_SLOTS:
     // no record is added or lost.
     void trashFoldersAndTheirItemsStay_data()
     {
-        QTest::addColumn<QString>("relative");   // "@" stands for the item trashed first
+        QTest::addColumn<QString>("relative"); // "@" stands for the item trashed first
         QTest::newRow("an item in the Trash") << "@";
         QTest::newRow("a file inside a trashed folder") << "@/inner.bin";
         QTest::newRow("the records folder") << ".local/share/Trash/info";
@@ -203,8 +203,10 @@ private Q_SLOTS:
         QVERIFY(*ta != *tb);
         const QByteArray info = readAll(infoOf(*ta));
         QVERIFY2(info.startsWith("[Trash Info]\nPath=" + QFile::encodeName(home.path()).toPercentEncoding("/")
-                                 + "/one/same%20name%25.txt\nDeletionDate="), info.constData());
-        QVERIFY(QDateTime::fromString(QString::fromLatin1(info.split('=').last().trimmed()), "yyyy-MM-ddTHH:mm:ss").isValid());
+                                 + "/one/same%20name%25.txt\nDeletionDate="),
+                 info.constData());
+        QVERIFY(QDateTime::fromString(QString::fromLatin1(info.split('=').last().trimmed()), "yyyy-MM-ddTHH:mm:ss")
+                    .isValid());
         QVERIFY(Trash::putBack(*tb, b));
         QVERIFY(Trash::putBack(*ta, a));
         QCOMPARE(readAll(a), QByteArray("first"));
@@ -216,15 +218,16 @@ private Q_SLOTS:
     // original must be the record's Path, byte for byte, or nothing moves and nothing is deleted.
     void putBackOnlyTheItemItsRecordNames_data()
     {
-        QTest::addColumn<QByteArray>("record");   // "@" stands for the path written percent-encoded
+        QTest::addColumn<QByteArray>("record"); // "@" stands for the path written percent-encoded
         QTest::addColumn<QString>("refilledFrom"); // the other client's item, relative to home; "" none
         QTest::addColumn<bool>("goesBack");
-        QTest::newRow("refilled with another item") << QByteArray("[Trash Info]\nPath=@\nDeletionDate=2024-05-01T10:00:00\n")
-                                                    << "Documents/report.pdf" << false;
+        QTest::newRow("refilled with another item")
+            << QByteArray("[Trash Info]\nPath=@\nDeletionDate=2024-05-01T10:00:00\n") << "Documents/report.pdf"
+            << false;
         QTest::newRow("own record, as another client writes it")
             << QByteArray("[Trash Info]\r\nDeletionDate=2024-05-01T10:00:00\r\nPath=@\r\n") << "" << true;
-        QTest::newRow("Path outside the group") << QByteArray("Path=@\n[Trash Info]\nDeletionDate=2024-05-01T10:00:00\n")
-                                                << "" << false;
+        QTest::newRow("Path outside the group")
+            << QByteArray("Path=@\n[Trash Info]\nDeletionDate=2024-05-01T10:00:00\n") << "" << false;
         QTest::newRow("record missing") << QByteArray() << "" << false;
         QTest::newRow("relative Path in the home Trash climbing out")
             << QByteArray("[Trash Info]\nPath=../../.cache/y/report.pdf\n") << "" << false;
@@ -263,7 +266,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo::exists(info), !goesBack && !record.isEmpty());
         if (!refilledFrom.isEmpty()) {
             QCOMPARE(readAll(*where), QByteArray("the user's report"));
-            QVERIFY(!QFileInfo::exists(itemPath));   // nor was it put back to its own place
+            QVERIFY(!QFileInfo::exists(itemPath)); // nor was it put back to its own place
         }
     }
 
@@ -308,7 +311,8 @@ private Q_SLOTS:
         QCOMPARE(Trash::moveToTrash(QStringLiteral("real/item")), std::nullopt);
         QVERIFY(QFileInfo::exists(item));
 
-        const QString homeLink = QDir::cleanPath(home.symlink("../home-link-" + QFileInfo(home.path()).fileName(), home.path()));
+        const QString homeLink =
+            QDir::cleanPath(home.symlink("../home-link-" + QFileInfo(home.path()).fileName(), home.path()));
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(homeLink));
         const auto where = Trash::moveToTrash(homeLink + "/real/item");
@@ -336,7 +340,7 @@ private Q_SLOTS:
         // recommends for a volume's Trash.
         QVERIFY(readAll(infoOf(*where)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::isInTrash(*where));
-        QCOMPARE(Trash::moveToTrash(*where), std::nullopt);   // in that Trash already
+        QCOMPARE(Trash::moveToTrash(*where), std::nullopt); // in that Trash already
         QVERIFY(Trash::putBack(*where, item));
         QCOMPARE(readAll(item), QByteArray("on the volume"));
         // An absolute Path, as other clients write it there, is read as well.
@@ -394,7 +398,7 @@ private Q_SLOTS:
         const auto where = Trash::moveToTrashAt(fd, folder, "item.txt", [&](const QString& path) {
             told << path;
             recordsWhenTold = QDir(info).entryList(QDir::Files | QDir::Hidden);
-            return QFileInfo::exists(item);   // still in its place
+            return QFileInfo::exists(item); // still in its place
         });
         QVERIFY(where);
         QCOMPARE(told, QStringList{*where});

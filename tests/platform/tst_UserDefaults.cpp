@@ -53,7 +53,7 @@ private Q_SLOTS:
     void readingRules_data()
     {
         QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QVariant>("strict");   // invalid = no value
+        QTest::addColumn<QVariant>("strict"); // invalid = no value
         QTest::addColumn<bool>("lenient");
         QTest::addColumn<QVariant>("number");
         QTest::addColumn<QVariant>("stringArray");
@@ -132,8 +132,8 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(*aside).absolutePath(), QFileInfo(path).absolutePath());
         struct stat kept {};
         QCOMPARE(::lstat(QFile::encodeName(*aside).constData(), &kept), 0);
-        QCOMPARE(kept.st_ino, before.st_ino);   // the very file, moved aside
-        QCOMPARE(d.takeSetAsideNotice(), std::nullopt);   // told once
+        QCOMPARE(kept.st_ino, before.st_ino); // the very file, moved aside
+        QCOMPARE(d.takeSetAsideNotice(), std::nullopt); // told once
 
         d.setBool("ok", true);
         QCOMPARE(d.lastWriteError(), std::nullopt);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY2(timer.elapsed() < 3000, "writing blocked");
         QCOMPARE(d.lastWriteError(), std::optional<QString>("~/.config/dustlet/defaults.plist is not a regular file"));
         QCOMPARE(reported, QStringList{*d.lastWriteError()});
-        QCOMPARE(d.int64("total"), std::optional<qint64>(6));   // kept in memory
+        QCOMPARE(d.int64("total"), std::optional<qint64>(6)); // kept in memory
         QVERIFY(!QFileInfo(path).isFile());
 
         QVERIFY(QFile::remove(path));

@@ -13,25 +13,26 @@ class tst_UserDirs : public QObject {
 private Q_SLOTS:
     void paths_data()
     {
-        QTest::addColumn<QByteArray>("file");   // user-dirs.dirs; "-" for no file
+        QTest::addColumn<QByteArray>("file"); // user-dirs.dirs; "-" for no file
         QTest::addColumn<Dir>("dir");
-        QTest::addColumn<QString>("expected");   // below home; "-" for none; "/…" absolute
+        QTest::addColumn<QString>("expected"); // below home; "-" for none; "/…" absolute
 
         QTest::newRow("no file: English default") << QByteArray("-") << Dir::Pictures << "Pictures";
         QTest::newRow("no file: downloads") << QByteArray("-") << Dir::Download << "Downloads";
-        QTest::newRow("localised name")
-            << QByteArray("# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n") << Dir::Pictures
-            << "Bilder";
+        QTest::newRow("localised name") << QByteArray(
+            "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n")
+                                        << Dir::Pictures << "Bilder";
         QTest::newRow("entry missing: default")
             << QByteArray("XDG_MUSIC_DIR=\"$HOME/Musik\"\n") << Dir::Videos << "Videos";
-        QTest::newRow("switched off (home itself)") << QByteArray("XDG_DESKTOP_DIR=\"$HOME/\"\n") << Dir::Desktop << "-";
+        QTest::newRow("switched off (home itself)")
+            << QByteArray("XDG_DESKTOP_DIR=\"$HOME/\"\n") << Dir::Desktop << "-";
         QTest::newRow("absolute path") << QByteArray("XDG_DOCUMENTS_DIR=\"/srv/docs\"\n") << Dir::Documents
                                        << "/srv/docs";
         QTest::newRow("escaped quote and dot-dot cleaned")
             << QByteArray("XDG_MUSIC_DIR=\"$HOME/a\\\"b/../M\"\n") << Dir::Music << "M";
         QTest::newRow("unquoted value ignored") << QByteArray("XDG_MUSIC_DIR=$HOME/Musik\n") << Dir::Music << "Music";
-        QTest::newRow("later line wins")
-            << QByteArray("XDG_MUSIC_DIR=\"$HOME/One\"\nXDG_MUSIC_DIR=\"$HOME/Two\"\n") << Dir::Music << "Two";
+        QTest::newRow("later line wins") << QByteArray("XDG_MUSIC_DIR=\"$HOME/One\"\nXDG_MUSIC_DIR=\"$HOME/Two\"\n")
+                                         << Dir::Music << "Two";
     }
 
     void paths()
@@ -56,14 +57,22 @@ private Q_SLOTS:
     // for the default below home.
     void baseFolders_data()
     {
-        QTest::addColumn<QByteArray>("value");   // "-" unsets the variables
+        QTest::addColumn<QByteArray>("value"); // "-" unsets the variables
         QTest::addColumn<QString>("cache");
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("config");
-        QTest::newRow("unset") << QByteArray("-") << "~/.cache" << "~/.local/share" << "~/.config";
-        QTest::newRow("empty") << QByteArray("") << "~/.cache" << "~/.local/share" << "~/.config";
-        QTest::newRow("relative") << QByteArray("rel/x") << "~/.cache" << "~/.local/share" << "~/.config";
-        QTest::newRow("absolute, cleaned") << QByteArray("/srv//xdg/./x/") << "/srv/xdg/x" << "/srv/xdg/x" << "/srv/xdg/x";
+        QTest::newRow("unset") << QByteArray("-") << "~/.cache"
+                               << "~/.local/share"
+                               << "~/.config";
+        QTest::newRow("empty") << QByteArray("") << "~/.cache"
+                               << "~/.local/share"
+                               << "~/.config";
+        QTest::newRow("relative") << QByteArray("rel/x") << "~/.cache"
+                                  << "~/.local/share"
+                                  << "~/.config";
+        QTest::newRow("absolute, cleaned") << QByteArray("/srv//xdg/./x/") << "/srv/xdg/x"
+                                           << "/srv/xdg/x"
+                                           << "/srv/xdg/x";
     }
     void baseFolders()
     {

@@ -19,8 +19,7 @@ int mostAtOnce(WalkPool& pool, int batchWidth, int count, std::chrono::milliseco
         batch.post([&] {
             const int n = ++now;
             int m = most.load();
-            while (n > m && !most.compare_exchange_weak(m, n)) {
-            }
+            while (n > m && !most.compare_exchange_weak(m, n)) {}
             std::this_thread::sleep_for(each);
             --now;
         });
@@ -54,23 +53,32 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::addColumn<long long>("diskReads"); // below 0: not known
         // Width 8 throughout.
-        QTest::newRow("warm: the processors are busy, no more") << 8 << 8 << true << 7.6 << -1.0 << 0.05 << 200 << 30 << 64 << 8 << -1LL;
+        QTest::newRow("warm: the processors are busy, no more")
+            << 8 << 8 << true << 7.6 << -1.0 << 0.05 << 200 << 30 << 64 << 8 << -1LL;
         QTest::newRow("cold: one processor busy, eight times as many")
             << 8 << 8 << true << 1.0 << -1.0 << 0.85 << 900 << 10 << 64 << 64 << -1LL;
-        QTest::newRow("half busy: twice as many") << 8 << 8 << true << 4.0 << -1.0 << 0.5 << 900 << 10 << 64 << 16 << -1LL;
-        QTest::newRow("a little short: a few more") << 8 << 8 << true << 5.5 << -1.0 << 0.31 << 900 << 10 << 64 << 12 << -1LL;
+        QTest::newRow("half busy: twice as many")
+            << 8 << 8 << true << 4.0 << -1.0 << 0.5 << 900 << 10 << 64 << 16 << -1LL;
+        QTest::newRow("a little short: a few more")
+            << 8 << 8 << true << 5.5 << -1.0 << 0.31 << 900 << 10 << 64 << 12 << -1LL;
         QTest::newRow("within the cap") << 8 << 8 << true << 1.0 << -1.0 << 0.85 << 900 << 10 << 20 << 20 << -1LL;
         QTest::newRow("slots free: no more") << 8 << 5 << true << 1.0 << -1.0 << 0.85 << 900 << 10 << 64 << 8 << -1LL;
-        QTest::newRow("nothing queued: no more") << 8 << 8 << false << 1.0 << -1.0 << 0.85 << 900 << 10 << 64 << 8 << -1LL;
+        QTest::newRow("nothing queued: no more")
+            << 8 << 8 << false << 1.0 << -1.0 << 0.85 << 900 << 10 << 64 << 8 << -1LL;
         QTest::newRow("other programs take the processors: no more")
             << 8 << 8 << true << 3.0 << -1.0 << 0.02 << 900 << 400 << 64 << 8 << -1LL;
-        QTest::newRow("grown, still waiting: grows on") << 24 << 24 << true << 1.5 << -1.0 << 0.8 << 900 << 10 << 64 << 64 << -1LL;
-        QTest::newRow("grown, now busy: halfway back") << 40 << 40 << true << 7.8 << -1.0 << 0.02 << 900 << 10 << 64 << 24 << -1LL;
+        QTest::newRow("grown, still waiting: grows on")
+            << 24 << 24 << true << 1.5 << -1.0 << 0.8 << 900 << 10 << 64 << 64 << -1LL;
+        QTest::newRow("grown, now busy: halfway back")
+            << 40 << 40 << true << 7.8 << -1.0 << 0.02 << 900 << 10 << 64 << 24 << -1LL;
         QTest::newRow("grown, the machine busy with others: halfway back")
             << 40 << 40 << true << 3.0 << -1.0 << 0.05 << 900 << 10 << 64 << 24 << -1LL;
-        QTest::newRow("grown, nothing queued: halfway back") << 40 << 12 << false << 2.0 << -1.0 << 0.7 << 900 << 10 << 64 << 24 << -1LL;
-        QTest::newRow("grown, busy, one over: back to the width") << 9 << 9 << true << 7.9 << -1.0 << 0.01 << 100 << 10 << 64 << 8 << -1LL;
-        QTest::newRow("a smaller cap than the limit: within it") << 40 << 40 << true << 1.0 << -1.0 << 0.85 << 900 << 10 << 16 << 16 << -1LL;
+        QTest::newRow("grown, nothing queued: halfway back")
+            << 40 << 12 << false << 2.0 << -1.0 << 0.7 << 900 << 10 << 64 << 24 << -1LL;
+        QTest::newRow("grown, busy, one over: back to the width")
+            << 9 << 9 << true << 7.9 << -1.0 << 0.01 << 100 << 10 << 64 << 8 << -1LL;
+        QTest::newRow("a smaller cap than the limit: within it")
+            << 40 << 40 << true << 1.0 << -1.0 << 0.85 << 900 << 10 << 16 << 16 << -1LL;
         QTest::newRow("the items sleep, though others keep the machine busy: more")
             << 8 << 8 << true << 2.0 << 0.8 << 0.02 << 100 << 900 << 64 << 32 << -1LL;
         QTest::newRow("the items hardly sleep, the machine half idle: no more")
@@ -83,7 +91,8 @@ private Q_SLOTS:
             << 8 << 8 << true << 2.0 << 0.8 << 0.02 << 100 << 900 << 64 << 32 << 4096LL;
         QTest::newRow("grown, nothing read from the disk any more: halfway back")
             << 40 << 40 << true << 2.0 << 0.8 << 0.02 << 100 << 900 << 64 << 24 << 0LL;
-        QTest::newRow("no idle figure, the threads wait: more") << 8 << 8 << true << 1.0 << -1.0 << -1.0 << 900 << 10 << 64 << 64 << -1LL;
+        QTest::newRow("no idle figure, the threads wait: more")
+            << 8 << 8 << true << 1.0 << -1.0 << -1.0 << 900 << 10 << 64 << 64 << -1LL;
         QTest::newRow("no idle figure, the threads are made to wait: no more")
             << 8 << 8 << true << 3.0 << -1.0 << -1.0 << 40 << 400 << 64 << 8 << -1LL;
     }

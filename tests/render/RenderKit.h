@@ -43,9 +43,9 @@ void setLanguage(const QString& code);
 QString language();
 
 struct Renderer {
-    QString name;                  // the window id the pictures start with, for --only
+    QString name; // the window id the pictures start with, for --only
     std::function<void()> render;
-    int order = 100;               // lower first
+    int order = 100; // lower first
 };
 int add(Renderer renderer);
 
@@ -54,5 +54,5 @@ int add(Renderer renderer);
 #define DUSTLET_RENDER_CAT2(a, b) a##b
 #define DUSTLET_RENDER_CAT(a, b) DUSTLET_RENDER_CAT2(a, b)
 // Registers a function drawing the pictures whose names start with `prefix`.
-#define DUSTLET_RENDER(prefix, order, fn) \
+#define DUSTLET_RENDER(prefix, order, fn)                                                                              \
     static const int DUSTLET_RENDER_CAT(dustletRender_, __LINE__) = RenderKit::add({QStringLiteral(prefix), fn, order})

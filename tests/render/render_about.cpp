@@ -22,7 +22,8 @@ CleanRecord record(const QString& name, qint64 freed, int minutesAgo, bool trash
     if (items > 0) {
         r.items = QList<TrashedItem>{};
         for (int i = 0; i < items; ++i)
-            r.items->append({QStringLiteral("/home/u/x%1").arg(i), QStringLiteral("/home/u/.local/share/Trash/files/x%1").arg(i)});
+            r.items->append(
+                {QStringLiteral("/home/u/x%1").arg(i), QStringLiteral("/home/u/.local/share/Trash/files/x%1").arg(i)});
     }
     if (restored)
         r.restored = true;
@@ -45,7 +46,8 @@ void about()
         record(QStringLiteral("App caches"), 1'830'000'000, 5, true, 3),
         record(QStringLiteral("2 project folders"), 412'000'000, 60, true, 2, true),
         record(QStringLiteral("Homebrew cache"), 96'500'000, 180, false, 0),
-        record(QStringLiteral("Uninstalled Very Long Application Name That Goes On <b>and on</b> & on"), 251'000'000, 600, true, 4),
+        record(QStringLiteral("Uninstalled Very Long Application Name That Goes On <b>and on</b> & on"), 251'000'000,
+               600, true, 4),
         record(QStringLiteral("Logs"), 12'400'000, 1440, true, 0),
         record(QStringLiteral("Browser caches"), 640'000'000, 2880, true, 1),
         record(QStringLiteral("Trash"), 3'100'000'000, 4320, false, 0),

@@ -4,8 +4,8 @@
 
 #include "AppModel.h"
 #include "platform/MountedVolumes.h"
-#include "services/DiskMapScanner.h"
 #include "services/Cleaner.h"
+#include "services/DiskMapScanner.h"
 #include "views/components/TransientMessage.h"
 #include "views/diskmap/DiskMapCanvas.h"
 #include "views/diskmap/DiskMapModel.h"
@@ -38,7 +38,8 @@ DiskNode file(const QString& path, qint64 size, int ageDays)
 // A folder as the scanner makes it: children largest first, folded below 0.4 %.
 DiskNode folder(const QString& path, QList<DiskNode> kids, int ageDays = 30)
 {
-    std::stable_sort(kids.begin(), kids.end(), [](const DiskNode& a, const DiskNode& b) { return a.size() > b.size(); });
+    std::stable_sort(kids.begin(), kids.end(),
+                     [](const DiskNode& a, const DiskNode& b) { return a.size() > b.size(); });
     qint64 sum = 0;
     std::map<int, qint64> perCategory;
     for (const DiskNode& k : kids) {
@@ -74,22 +75,28 @@ QList<DiskNode> homeChildren(const QString& h)
     QList<DiskNode> projects;
     for (const char* p : {"dustlet", "website", "notes-app", "old-game"}) {
         const QString root = code + "/" + p;
-        projects << folder(root, many(root + "/src", "module", "cpp", 40, 220 * 1000, 9)
-                                     + QList<DiskNode>{folder(root + "/node_modules",
-                                                              many(root + "/node_modules", "pkg", "js", 120, 4 * MB, 3)),
-                                                       file(root + "/build.log", 40 * MB, 2)});
+        projects << folder(root,
+                           many(root + "/src", "module", "cpp", 40, 220 * 1000, 9)
+                               + QList<DiskNode>{folder(root + "/node_modules",
+                                                        many(root + "/node_modules", "pkg", "js", 120, 4 * MB, 3)),
+                                                 file(root + "/build.log", 40 * MB, 2)});
     }
     return {
-        folder(movies, many(movies, "Holiday ", "mov", 9, 6 * GB, 70) + many(movies, "clip", "mp4", 20, 300 * MB, 40), 200),
-        folder(photos, {folder(photos + "/Photos Library.photoslibrary", many(photos + "/lib", "IMG_", "heic", 300, 4 * MB, 3), 5),
-                        folder(photos + "/Exports", many(photos + "/Exports", "export", "jpg", 60, 9 * MB, 11), 90)},
-               5),
+        folder(movies, many(movies, "Holiday ", "mov", 9, 6 * GB, 70) + many(movies, "clip", "mp4", 20, 300 * MB, 40),
+               200),
+        folder(
+            photos,
+            {folder(photos + "/Photos Library.photoslibrary", many(photos + "/lib", "IMG_", "heic", 300, 4 * MB, 3), 5),
+             folder(photos + "/Exports", many(photos + "/Exports", "export", "jpg", 60, 9 * MB, 11), 90)},
+            5),
         folder(music, many(music, "track", "flac", 200, 35 * MB, 4), 400),
-        folder(docs, many(docs, "report", "pdf", 40, 18 * MB, 13) + many(docs, "sheet", "xlsx", 30, 6 * MB, 17)
-                         + many(docs, "notes", "md", 80, 40 * 1000, 5),
+        folder(docs,
+               many(docs, "report", "pdf", 40, 18 * MB, 13) + many(docs, "sheet", "xlsx", 30, 6 * MB, 17)
+                   + many(docs, "notes", "md", 80, 40 * 1000, 5),
                12),
-        folder(dl, many(dl, "installer", "dmg", 8, 1500 * MB, 90) + many(dl, "archive", "zip", 14, 600 * MB, 150)
-                       + many(dl, "paper", "pdf", 30, 3 * MB, 20),
+        folder(dl,
+               many(dl, "installer", "dmg", 8, 1500 * MB, 90) + many(dl, "archive", "zip", 14, 600 * MB, 150)
+                   + many(dl, "paper", "pdf", 30, 3 * MB, 20),
                3),
         folder(code, projects, 1),
         folder(lib, many(lib, "cache", "cache", 50, 60 * MB, 2) + many(lib, "trace", "log", 30, 20 * MB, 1), 1),
@@ -121,7 +128,8 @@ struct Scans {
     DiskMapEnvironment partial(const DiskNode& tree, int count)
     {
         DiskMapEnvironment env = finished(tree);
-        env.scan = [this, tree, count](const QString&, const CancelToken& token, const DiskMapScanner::Progress& progress,
+        env.scan = [this, tree, count](const QString&, const CancelToken& token,
+                                       const DiskMapScanner::Progress& progress,
                                        const DiskMapScanner::ChildDone& child) {
             const QList<DiskNode> kids = tree.children();
             qint64 bytes = 0;
@@ -180,8 +188,8 @@ void scanning()
         bytes += kids[kids.size() - 1 - i].size();
     waitUntil(
         [&] {
-            const auto current = view->model().current();
-            return current && current->children().size() == count && view->model().scannedBytes() == bytes;
+        const auto current = view->model().current();
+        return current && current->children().size() == count && view->model().scannedBytes() == bytes;
         },
         "the partial Disk Map");
     shoot(view, "diskmap-scanning", kSize);

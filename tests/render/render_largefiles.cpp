@@ -68,13 +68,20 @@ FileScanResult sampleResult()
         f("Downloads/dataset-sample.parquet", 104'857'600),
     };
     const DuplicateGroup iso{QStringLiteral("a1"), 3'994'091'520, {r.largest[1], r.largest[2]}};
-    const DuplicateGroup pano{QStringLiteral("b2"), 402'653'184, {r.largest[5], r.largest[6], f("Desktop/panorama-harbour.tif", 402'653'184)}};
-    const DuplicateGroup photos{QStringLiteral("c3"), 4'202'496,
-                                {f("Pictures/Camera Roll/IMG_2041.HEIC", 4'202'496), f("Pictures/Imported/IMG_2041.HEIC", 4'202'496)}};
-    const DuplicateGroup shared{QStringLiteral("d4"), 2'101'248,
-                                {f("Documents/report-final.pdf", 2'101'248), f("/srv/shared/report-final.pdf", 2'101'248)}};
+    const DuplicateGroup pano{QStringLiteral("b2"),
+                              402'653'184,
+                              {r.largest[5], r.largest[6], f("Desktop/panorama-harbour.tif", 402'653'184)}};
+    const DuplicateGroup photos{
+        QStringLiteral("c3"),
+        4'202'496,
+        {f("Pictures/Camera Roll/IMG_2041.HEIC", 4'202'496), f("Pictures/Imported/IMG_2041.HEIC", 4'202'496)}};
+    const DuplicateGroup shared{
+        QStringLiteral("d4"),
+        2'101'248,
+        {f("Documents/report-final.pdf", 2'101'248), f("/srv/shared/report-final.pdf", 2'101'248)}};
     // A name that is not well-formed UTF-8: shown with U+FFFD, its box and reveal button off.
-    const DuplicateGroup odd{QStringLiteral("e5"), 1'052'672,
+    const DuplicateGroup odd{QStringLiteral("e5"),
+                             1'052'672,
                              {f("Music/Samples/kick.wav", 1'052'672),
                               ScannedFile{at("Music/Samples/kick ").toUtf8() + "\xe9t\xe9.wav", 1'052'672}}};
     r.duplicates = {iso, pano, photos, shared, odd};
@@ -88,8 +95,10 @@ FileScanResult longResult()
     for (int i = 0; i < 14; ++i) {
         const QString name = QStringLiteral("Documents/Scans/scan-%1.pdf").arg(i + 1, 3, 10, QLatin1Char('0'));
         const qint64 size = 1'040'384 + 4096 * (14 - i);
-        r.duplicates.append(DuplicateGroup{QString::number(100 + i), size,
-                                           {f(name, size), f(QStringLiteral("Downloads/") + name.section('/', -1), size)}});
+        r.duplicates.append(
+            DuplicateGroup{QString::number(100 + i),
+                           size,
+                           {f(name, size), f(QStringLiteral("Downloads/") + name.section('/', -1), size)}});
     }
     return r;
 }
@@ -104,8 +113,9 @@ LargeFilesView* viewAfter(const CannedScan& scan, int tab, bool start = true)
         m.scan(home());
         const int count = scan.progress.isEmpty() ? 0 : scan.progress.last();
         const FileScanResult last = scan.results.isEmpty() ? FileScanResult{} : scan.results.last();
-        waitUntil([&] { return m.scannedCount() == count && m.result() == last && (scan.keepRunning || m.hasScanned()); },
-                  "the large-file scan's last report");
+        waitUntil(
+            [&] { return m.scannedCount() == count && m.result() == last && (scan.keepRunning || m.hasScanned()); },
+            "the large-file scan's last report");
     }
     settle();
     return view;

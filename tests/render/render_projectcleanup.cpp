@@ -57,8 +57,8 @@ ProjectDir dir(const QString& relative, const QString& kindID, qint64 size, int 
     std::optional<QDateTime> modified;
     if (daysOld >= 0)
         modified = kNow.addDays(-daysOld).addSecs(-3600);
-    return ProjectDir{home() + QLatin1Char('/') + relative, kindID, label, QStringLiteral("shippingbox.fill"), size,
-                      modified};
+    return ProjectDir{home() + QLatin1Char('/') + relative, kindID, label,
+                      QStringLiteral("shippingbox.fill"),   size,   modified};
 }
 
 QList<ProjectDir> seeded()
@@ -72,8 +72,8 @@ QList<ProjectDir> seeded()
         dir("src/ml-notebook/.venv", "venv", 1'932'735'283, 400),
         dir("src/ml-notebook/src/__pycache__", "pycache", 1'048'576, 1),
         dir("dev/ios-app/Pods", "pods", 402'653'184, -1),
-        dir("src/archive/2019 experiments & prototypes/very-long-project-name-for-testing/node_modules",
-            "node_modules", 512'000'000, 800),
+        dir("src/archive/2019 experiments & prototypes/very-long-project-name-for-testing/node_modules", "node_modules",
+            512'000'000, 800),
         dir("src/dashboard/node_modules", "node_modules", 911'212'544, 30),
         dir("src/dashboard/dist", "js_dist", 4'194'304, 2),
     };
@@ -118,22 +118,25 @@ void projectCleanup()
 
     CannedScan done;
     done.dirs = seeded();
-    shoot(viewAfter(done,
-                    [](ProjectCleanupModel& m) {
-                        selectPaths(m, {"src/rust-cli/target", "src/ml-notebook/.venv", "dev/android-app/build"});
-                    }),
+    shoot(viewAfter(
+              done,
+              [](ProjectCleanupModel& m) {
+        selectPaths(m, {"src/rust-cli/target", "src/ml-notebook/.venv", "dev/android-app/build"});
+              }),
           QStringLiteral("projectcleanup-results"), size);
-    shoot(viewAfter(done,
-                    [](ProjectCleanupModel& m) {
-                        m.messageHolder().hold(Cleaner::changedSinceScan(Paths::home() + "/src/web-shop/node_modules"));
-                    }),
+    shoot(viewAfter(
+              done,
+              [](ProjectCleanupModel& m) {
+        m.messageHolder().hold(Cleaner::changedSinceScan(Paths::home() + "/src/web-shop/node_modules"));
+              }),
           QStringLiteral("projectcleanup-not-moved"), size);
 
-    shoot(viewAfter(done,
-                    [](ProjectCleanupModel& m) {
-                        m.setGroupByProject(true);
-                        selectPaths(m, {"dev/android-app/build", "dev/android-app/.gradle", "src/web-shop/.next"});
-                    }),
+    shoot(viewAfter(
+              done,
+              [](ProjectCleanupModel& m) {
+        m.setGroupByProject(true);
+        selectPaths(m, {"dev/android-app/build", "dev/android-app/.gradle", "src/web-shop/.next"});
+              }),
           QStringLiteral("projectcleanup-grouped"), size);
 
     {
@@ -146,16 +149,18 @@ void projectCleanup()
         QScrollBar* bar = view->list()->verticalScrollBar();
         // Half-way into the third project's second folder: its header stays pinned at the top.
         const QModelIndex into = view->rows()->index(6);
-        bar->setValue(view->list()->visualRect(into).top() + bar->value() + view->list()->visualRect(into).height() / 2);
+        bar->setValue(view->list()->visualRect(into).top() + bar->value()
+                      + view->list()->visualRect(into).height() / 2);
         settle();
         shoot(view, QStringLiteral("projectcleanup-grouped-scrolled"), size);
     }
 
-    shoot(viewAfter(done,
-                    [](ProjectCleanupModel& m) {
-                        m.selectAll(true);
-                        m.setActiveKinds({QStringLiteral("node_modules")});
-                    }),
+    shoot(viewAfter(
+              done,
+              [](ProjectCleanupModel& m) {
+        m.selectAll(true);
+        m.setActiveKinds({QStringLiteral("node_modules")});
+              }),
           QStringLiteral("projectcleanup-filtered"), size);
 
     shoot(viewAfter(done, [](ProjectCleanupModel& m) { m.setSortByAge(true); }),

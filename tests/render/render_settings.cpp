@@ -22,7 +22,7 @@ using namespace RenderKit;
 SettingsView::Environment environment(const QString& language)
 {
     SettingsView::Environment env;
-    env.offered = [](const QString&) { return true; };   // every switch, as macOS offers them
+    env.offered = [](const QString&) { return true; }; // every switch, as macOS offers them
     env.currentLanguage = [language] { return language; };
     env.availableLanguages = [] { return AppLanguage::available(); };
     env.setLanguage = [](const QString&) { return true; };
@@ -38,8 +38,9 @@ void shootWholeForm(SettingsView* view, const QString& name)
     settle();
     auto* scroll = view->findChild<QScrollArea*>();
     QWidget* form = scroll->widget();
-    form->resize(form->width(), form->heightForWidth(form->width()) > 0 ? form->heightForWidth(form->width())
-                                                                         : form->sizeHint().height());
+    form->resize(form->width(),
+                 form->heightForWidth(form->width()) > 0 ? form->heightForWidth(form->width())
+                                                         : form->sizeHint().height());
     settle();
     save(form->grab().toImage(), name);
     delete view;
@@ -58,8 +59,9 @@ void pictures(const QString& infix)
     shootWholeForm(new SettingsView(s, model, *updater, environment(QString())), name + QStringLiteral("simple-full"));
 
     s.setDeveloperMode(true);
-    s.setCustomFolders({home() + QStringLiteral("/Downloads/scratch"),
-                        home() + QStringLiteral("/Projects/a folder with a very long name that does not fit/build output")});
+    s.setCustomFolders(
+        {home() + QStringLiteral("/Downloads/scratch"),
+         home() + QStringLiteral("/Projects/a folder with a very long name that does not fit/build output")});
     s.setIgnoredFinderPaths({home() + QStringLiteral("/src/keep-me")});
     s.setProjectRoots({home() + QStringLiteral("/src"), home() + QStringLiteral("/dev")});
     s.setFinderMinAgeDays(14);
@@ -67,7 +69,7 @@ void pictures(const QString& infix)
     s.setMoveToTrash(false);
     {
         auto* view = new SettingsView(s, model, *updater, environment(QStringLiteral("de")));
-        view->languagePicker()->setCurrentIndex(1);   // English: the relaunch note shows
+        view->languagePicker()->setCurrentIndex(1); // English: the relaunch note shows
         shootWholeForm(view, name + QStringLiteral("developer-full"));
     }
     shoot(new SettingsView(s, model, *updater, environment(QString())), name + QStringLiteral("developer"));

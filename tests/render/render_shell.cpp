@@ -5,10 +5,6 @@
 #include "AppModel.h"
 #include "platform/AppEvents.h"
 #include "services/AppSettings.h"
-#include "views/panel/ConfirmWindowView.h"
-#include "views/panel/MenuBarLabel.h"
-#include "views/panel/MenuPanelView.h"
-#include "views/panel/TargetRowView.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/DiskUsageRingView.h"
@@ -18,15 +14,19 @@
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
+#include "views/panel/ConfirmWindowView.h"
+#include "views/panel/MenuBarLabel.h"
+#include "views/panel/MenuPanelView.h"
+#include "views/panel/TargetRowView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QStyle>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,7 +62,11 @@ void labels(AppModel& model)
     Windows windows;
     AppEvents events;
     MenuBarLabel label(model, windows, events);
-    struct Case { MenuBarDisplay display; qint64 available; const char* caption; };
+    struct Case {
+        MenuBarDisplay display;
+        qint64 available;
+        const char* caption;
+    };
     const QList<Case> cases = {
         {MenuBarDisplay::percent, 120'000'000'000, "percent"},
         {MenuBarDisplay::free, 120'000'000'000, "free"},
@@ -91,7 +95,7 @@ void labels(AppModel& model)
 void trayIcons()
 {
     const QList<QColor> bars = {QColor(0xf6, 0xf6, 0xf6), QColor(0xd8, 0xd8, 0xd8), QColor(0x80, 0x80, 0x80),
-                                QColor(0x30, 0x30, 0x30), QColor(0, 0, 0), QColor(0x1e, 0x4f, 0x9a)};
+                                QColor(0x30, 0x30, 0x30), QColor(0, 0, 0),          QColor(0x1e, 0x4f, 0x9a)};
     const QList<int> sizes = {16, 22, 32};
     QPalette light = QApplication::style()->standardPalette();
     QPalette dark = light;
@@ -239,8 +243,9 @@ void confirmations(AppModel& model)
 
 void components()
 {
-    shoot(new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
-                         QStringLiteral("Local snapshots hold copies of changed files until there is need of the space.")),
+    shoot(new ToolHeader(
+              QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
+              QStringLiteral("Local snapshots hold copies of changed files until there is need of the space.")),
           QStringLiteral("tool-header"), QSize(520, 0));
 
     auto* scan = new QPushButton(QStringLiteral("Scan Again"));
@@ -255,35 +260,47 @@ void components()
         b->setIcon(Symbol::icon(QStringLiteral("magnifyingglass"), Style::secondary(), 14));
         return b;
     };
-    shoot(column({new SelectableRow(true, true, [] {}, Symbol::icon(QStringLiteral("doc.fill"), Style::secondary()),
-                                    QStringLiteral("holiday-video-final-final.mov"), QStringLiteral("~/Movies/Exports/holiday-video-final-final.mov"),
-                                    qint64(4'310'000'000), trailing()),
-                  new SelectableRow(false, true, [] {}, Symbol::icon(QStringLiteral("doc.fill"), Style::secondary()),
-                                    QStringLiteral("dataset.csv"), QStringLiteral("~/Downloads/dataset.csv"), qint64(812'000'000), trailing()),
-                  new SelectableRow(true, false, [] {}, std::nullopt, QStringLiteral("Protected.app"),
-                                    QStringLiteral("/Applications/Protected.app"), qint64(120'500'000), nullptr),
-                  new SelectableRow(false, false, [] {}, std::nullopt, QStringLiteral("no size, no subtitle"), std::nullopt,
-                                    std::nullopt, nullptr)},
-                 0),
+    shoot(column(
+              {new SelectableRow(
+                   true, true, [] {}, Symbol::icon(QStringLiteral("doc.fill"), Style::secondary()),
+                   QStringLiteral("holiday-video-final-final.mov"),
+                   QStringLiteral("~/Movies/Exports/holiday-video-final-final.mov"), qint64(4'310'000'000), trailing()),
+               new SelectableRow(
+                   false, true, [] {}, Symbol::icon(QStringLiteral("doc.fill"), Style::secondary()),
+                   QStringLiteral("dataset.csv"), QStringLiteral("~/Downloads/dataset.csv"), qint64(812'000'000),
+                   trailing()),
+               new SelectableRow(
+                   true, false, [] {}, std::nullopt, QStringLiteral("Protected.app"),
+                   QStringLiteral("/Applications/Protected.app"), qint64(120'500'000), nullptr),
+               new SelectableRow(
+                   false, false, [] {}, std::nullopt, QStringLiteral("no size, no subtitle"), std::nullopt,
+                   std::nullopt, nullptr)},
+              0),
           QStringLiteral("selectable-rows"), QSize(520, 0));
 
     shoot(column({new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}),
-                  new CleanActionButton(QStringLiteral("Delete 2 Snapshots"), QStringLiteral("clock.arrow.circlepath"), false, [] {})}),
+                  new CleanActionButton(QStringLiteral("Delete 2 Snapshots"), QStringLiteral("clock.arrow.circlepath"),
+                                        false, [] {})}),
           QStringLiteral("clean-action-button"));
 
-    shoot(column({new DiskUsageRingView(DiskInfo{0, 0}), new DiskUsageRingView(DiskInfo{500'000'000'000, 250'000'000'000}),
-                  new DiskUsageRingView(DiskInfo{1000, 250}), new DiskUsageRingView(DiskInfo{500'000'000'000, 25'000'000'000})},
+    shoot(column({new DiskUsageRingView(DiskInfo{0, 0}),
+                  new DiskUsageRingView(DiskInfo{500'000'000'000, 250'000'000'000}),
+                  new DiskUsageRingView(DiskInfo{1000, 250}),
+                  new DiskUsageRingView(DiskInfo{500'000'000'000, 25'000'000'000})},
                  16),
           QStringLiteral("disk-ring"), QSize(340, 380));
 
-    shoot(new MenuBarCoachMark(1180, [] {}, 280), QStringLiteral("coach-mark"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
+    shoot(new MenuBarCoachMark(
+              1180, [] {}, 280),
+          QStringLiteral("coach-mark"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
     {
         // A tray at the bottom of the screen: the hint stands above it, pointing down.
-        auto* down = new MenuBarCoachMark(1180, [] {}, 280);
+        auto* down = new MenuBarCoachMark(
+            1180, [] {}, 280);
         down->setPointsDown(true);
-        shoot(down, QStringLiteral("coach-mark-bottom"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
+        shoot(down, QStringLiteral("coach-mark-bottom"), QSize(1280, MenuBarCoachMark::bandHeight()),
+              QColor(70, 96, 130), 700);
     }
-
 }
 
 void shell()

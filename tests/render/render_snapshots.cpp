@@ -3,9 +3,9 @@
 #include "RenderKit.h"
 
 #include "services/SnapshotManager.h"
+#include "views/components/TransientMessage.h"
 #include "views/tools/SnapshotsModel.h"
 #include "views/tools/SnapshotsView.h"
-#include "views/components/TransientMessage.h"
 
 namespace {
 
@@ -16,7 +16,8 @@ QList<LocalSnapshot> seeded()
     QList<LocalSnapshot> list;
     for (const char* ts : {"2024-05-12-101503", "2024-05-11-221010", "2024-05-11-101122", "2024-05-10-095959",
                            "2024-05-09-120000", "2024-05-08-083012"})
-        list << LocalSnapshot{QStringLiteral("com.apple.TimeMachine.%1.local").arg(QLatin1String(ts)), QLatin1String(ts)};
+        list << LocalSnapshot{QStringLiteral("com.apple.TimeMachine.%1.local").arg(QLatin1String(ts)),
+                              QLatin1String(ts)};
     // One that is not in the system's form: shown by its timestamp as it is.
     list << LocalSnapshot{QStringLiteral("com.apple.TimeMachine.manual-before-upgrade-with-a-rather-long-name.local"),
                           QStringLiteral("manual-before-upgrade-with-a-rather-long-name")};

@@ -3,15 +3,15 @@
 #include "RenderKit.h"
 
 #include "AppModel.h"
+#include "views/components/TransientMessage.h"
 #include "views/tools/UninstallerModel.h"
 #include "views/tools/UninstallerView.h"
-#include "views/components/TransientMessage.h"
 
 #include <QDir>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFile>
 #include <QSemaphore>
+#include <QTimer>
 
 #include <memory>
 

@@ -6,10 +6,10 @@
 
 #include "AppModel.h"
 #include "services/AppSettings.h"
-#include "views/onboarding/OnboardingView.h"
-#include "views/onboarding/OnboardingVisuals.h"
 #include "views/components/Style.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/onboarding/OnboardingVisuals.h"
 
 #include <QImage>
 #include <QPainter>
@@ -89,7 +89,7 @@ void welcome()
         settle();
         save(view, QStringLiteral("welcome-page4-sizing"), 2, desktop());
         delete view;
-        model.rebuildTargets();   // every flag down again
+        model.rebuildTargets(); // every flag down again
     }
 
     if (wanted(QStringLiteral("welcome-opaque"))) {

@@ -70,7 +70,7 @@ public:
     // value in `sizes` (no value for ids not listed).
     bool holdSizes = false;
     QHash<QString, std::optional<qint64>> sizes;
-    QHash<QString, QList<Scanner::MeasuredPlace>> places;   // where the bytes lie, for ids listed
+    QHash<QString, QList<Scanner::MeasuredPlace>> places; // where the bytes lie, for ids listed
     std::vector<std::unique_ptr<Gate<Scanner::Measurement>>> sizeGates;
     QStringList sizeCalls;
 
@@ -84,7 +84,7 @@ public:
         bool moveToTrash;
     };
     QList<CleanCall> cleanCalls;
-    QList<ClearingLogPtr> cleanLogs;   // the log each clearing was given
+    QList<ClearingLogPtr> cleanLogs; // the log each clearing was given
 
     AppModelEnvironment environment()
     {

@@ -20,10 +20,13 @@ private Q_SLOTS:
         QTest::newRow("plain") << "/usr/bin/tmutil deletelocalsnapshots 2024-05-01-093000"
                                << "do shell script \"/usr/bin/tmutil deletelocalsnapshots 2024-05-01-093000\" with "
                                   "administrator privileges";
-        QTest::newRow("quotes") << "echo \"hi\"" << "do shell script \"echo \\\"hi\\\"\" with administrator privileges";
-        QTest::newRow("backslashes") << "printf a\\\\b" << "do shell script \"printf a\\\\\\\\b\" with administrator privileges";
+        QTest::newRow("quotes") << "echo \"hi\""
+                                << "do shell script \"echo \\\"hi\\\"\" with administrator privileges";
+        QTest::newRow("backslashes") << "printf a\\\\b"
+                                     << "do shell script \"printf a\\\\\\\\b\" with administrator privileges";
         // Backslashes are doubled before quotes are escaped: an escaped quote keeps one backslash.
-        QTest::newRow("backslash before a quote") << "\\\"" << "do shell script \"\\\\\\\"\" with administrator privileges";
+        QTest::newRow("backslash before a quote") << "\\\""
+                                                  << "do shell script \"\\\\\\\"\" with administrator privileges";
     }
 
     void source()
@@ -41,20 +44,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         QTest::addColumn<R>("expected");
         QTest::newRow("success keeps the output without osascript's line feed")
-            << 0 << "line one\rline two\n" << "" << R{true, false, "line one\rline two"};
-        QTest::newRow("success without output") << 0 << "" << "" << R{true, false, ""};
-        QTest::newRow("prompt cancelled") << 1 << "" << "0:88: execution error: User canceled. (-128)\n"
+            << 0 << "line one\rline two\n"
+            << "" << R{true, false, "line one\rline two"};
+        QTest::newRow("success without output") << 0 << ""
+                                                << "" << R{true, false, ""};
+        QTest::newRow("prompt cancelled") << 1 << ""
+                                          << "0:88: execution error: User canceled. (-128)\n"
                                           << R{false, true, "User canceled."};
         QTest::newRow("wrong password")
-            << 1 << "" << "0:88: execution error: The administrator user name or password was incorrect. (-60007)\n"
+            << 1 << ""
+            << "0:88: execution error: The administrator user name or password was incorrect. (-60007)\n"
             << R{false, false, "The administrator user name or password was incorrect."};
-        QTest::newRow("failing script with brackets in its message")
-            << 1 << "" << "0:88: execution error: boom (really) (3)\n" << R{false, false, "boom (really)"};
-        QTest::newRow("uncompilable source") << 1 << "" << "0:5: syntax error: Expected end of line. (-2741)\n"
+        QTest::newRow("failing script with brackets in its message") << 1 << ""
+                                                                     << "0:88: execution error: boom (really) (3)\n"
+                                                                     << R{false, false, "boom (really)"};
+        QTest::newRow("uncompilable source") << 1 << ""
+                                             << "0:5: syntax error: Expected end of line. (-2741)\n"
                                              << R{false, false, "Couldn't build the command."};
-        QTest::newRow("unrecognised failure") << 1 << "" << "something else\n"
+        QTest::newRow("unrecognised failure") << 1 << ""
+                                              << "something else\n"
                                               << R{false, false, "Authorization failed."};
-        QTest::newRow("could not start") << -1 << "" << "" << R{false, false, "Couldn't build the command."};
+        QTest::newRow("could not start") << -1 << ""
+                                         << "" << R{false, false, "Couldn't build the command."};
     }
 
     void interpret()

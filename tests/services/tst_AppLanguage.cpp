@@ -24,10 +24,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("offered");
         QTest::newRow("Base and en only") << QStringList{"Base", "en"} << QStringList{"en"};
         QTest::newRow("no en: en first, then ascending") << QStringList{"fr", "de"} << QStringList{"en", "de", "fr"};
-        QTest::newRow("en stays first before ar and de") << QStringList{"Base", "fr", "de", "ar", "en"}
-                                                         << QStringList{"en", "ar", "de", "fr"};
-        QTest::newRow("code-point order, not collation") << QStringList{"pt-PT", "pt-BR", "Zh", "en"}
-                                                         << QStringList{"en", "Zh", "pt-BR", "pt-PT"};
+        QTest::newRow("en stays first before ar and de")
+            << QStringList{"Base", "fr", "de", "ar", "en"} << QStringList{"en", "ar", "de", "fr"};
+        QTest::newRow("code-point order, not collation")
+            << QStringList{"pt-PT", "pt-BR", "Zh", "en"} << QStringList{"en", "Zh", "pt-BR", "pt-PT"};
         QTest::newRow("nothing at all") << QStringList{} << QStringList{"en"};
     }
     void available()
@@ -40,16 +40,17 @@ private Q_SLOTS:
     // The code in force, from what the program's defaults hold and the system's languages.
     void current_data()
     {
-        QTest::addColumn<QVariant>("stored");   // invalid: the key is missing
+        QTest::addColumn<QVariant>("stored"); // invalid: the key is missing
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QString>("expected");
         QTest::newRow("missing: the system's first") << QVariant() << QStringList{"de-DE", "en"} << "de-DE";
         QTest::newRow("missing everywhere") << QVariant() << QStringList{} << "";
         QTest::newRow("empty array") << QVariant(QVariantList{}) << QStringList{"de-DE"} << "";
-        QTest::newRow("an element that is not a string") << QVariant(QVariantList{QVariant(1), QVariant("de")})
-                                                         << QStringList{"fr"} << "";
+        QTest::newRow("an element that is not a string")
+            << QVariant(QVariantList{QVariant(1), QVariant("de")}) << QStringList{"fr"} << "";
         QTest::newRow("not an array") << QVariant("de") << QStringList{"fr"} << "";
-        QTest::newRow("a choice") << QVariant(QVariantList{QVariant("fr"), QVariant("de")}) << QStringList{"de"} << "fr";
+        QTest::newRow("a choice") << QVariant(QVariantList{QVariant("fr"), QVariant("de")}) << QStringList{"de"}
+                                  << "fr";
     }
     void current()
     {
@@ -69,7 +70,7 @@ private Q_SLOTS:
         UserDefaults& d = home.defaults();
         const QStringList system{"de-DE", "en"};
 
-        QVERIFY(!AppLanguage::set(d, system, "de-DE"));   // what is in force already
+        QVERIFY(!AppLanguage::set(d, system, "de-DE")); // what is in force already
         QVERIFY(!d.contains(AppLanguage::key()));
 
         QVERIFY(AppLanguage::set(d, system, "fr"));
@@ -106,8 +107,12 @@ private Q_SLOTS:
         TestHome home;
         home.defaults().setStringArray(AppLanguage::key(), {"de"});
         QCOMPARE(AppLanguage::install(home.defaults(), {"en-US"}), "de");
-        const QStringList german = {formatBytes(0), formatBytes(1), formatBytes(999), formatBytes(1'500'000),
-                                    formatBytes(-1'234'567'890), formatBytesMegabytesUp(500'000)};
+        const QStringList german = {formatBytes(0),
+                                    formatBytes(1),
+                                    formatBytes(999),
+                                    formatBytes(1'500'000),
+                                    formatBytes(-1'234'567'890),
+                                    formatBytesMegabytesUp(500'000)};
         home.defaults().remove(AppLanguage::key());
         QCOMPARE(AppLanguage::install(home.defaults(), {"en-US"}), "en");
         QCOMPARE(german, (QStringList{"Null KB", "1 Byte", "999 Byte", "1,5 MB", "-1,23 GB", "0,5 MB"}));
@@ -120,13 +125,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::newRow("German") << "de" << "Deutsch";
-        QTest::newRow("English, not a regional name") << "en" << "English";
-        QTest::newRow("French, capitalised") << "fr" << "Français";
-        QTest::newRow("Portuguese of a region: the language") << "pt-BR" << "Português";
+        QTest::newRow("German") << "de"
+                                << "Deutsch";
+        QTest::newRow("English, not a regional name") << "en"
+                                                      << "English";
+        QTest::newRow("French, capitalised") << "fr"
+                                             << "Français";
+        QTest::newRow("Portuguese of a region: the language") << "pt-BR"
+                                                              << "Português";
         QTest::newRow("Simplified Chinese") << "zh-Hans" << QStringLiteral("简体中文");
-        QTest::newRow("unknown code") << "xx" << "xx";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("unknown code") << "xx"
+                                      << "xx";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void displayName()
     {
@@ -179,15 +190,15 @@ private Q_SLOTS:
         QStringList steps;
         AppLanguage::setRelaunchActionsForTesting(
             [&] {
-                steps << (instance->isListening() ? "launch while holding the name" : "launch");
-                return false;
+            steps << (instance->isListening() ? "launch while holding the name" : "launch");
+            return false;
             },
             [&] { steps << "quit"; });
         AppLanguage::relaunch();
         QCOMPARE(steps, QStringList{"launch"});
         QVERIFY(!SingleInstance::current());
         QTRY_COMPARE(steps, (QStringList{"launch", "quit"}));
-        instance.reset();   // the process ends
+        instance.reset(); // the process ends
         SingleInstance successor(QStringLiteral("app.dustlet.relaunch-test"), folder.path());
         QCOMPARE(successor.acquire(), SingleInstance::Outcome::primary);
     }

@@ -14,8 +14,9 @@
 
 namespace {
 const QStringList kEveryday{"trash", "appcaches", "logs", "maildownloads", "chrome", "safari", "firefox"};
-const QStringList kDeveloper{"derived", "devicesupport", "sims", "gradle", "npm", "yarn", "pnpm", "uv", "pip",
-                             "pods", "pub", "go", "cargo", "docker", "jetbrains", "brew", "swiftpm", "ml"};
+const QStringList kDeveloper{"derived",   "devicesupport", "sims",    "gradle", "npm", "yarn",  "pnpm",
+                             "uv",        "pip",           "pods",    "pub",    "go",  "cargo", "docker",
+                             "jetbrains", "brew",          "swiftpm", "ml"};
 const QStringList kFinder{"node_modules", "next_build", "rust_target", "pycache", "venv"};
 
 QStringList without(QStringList list, const QStringList& drop)
@@ -95,12 +96,16 @@ void tst_AppModel::targetList_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("defaults") << false << false << false << true << kEveryday;
-    QTest::newRow("saved state and music on") << false << true << true << true
-        << QStringList{"trash", "appcaches", "logs", "savedstate", "musiccache", "maildownloads", "chrome", "safari", "firefox"};
+    QTest::newRow("saved state and music on")
+        << false << true << true << true
+        << QStringList{"trash",         "appcaches", "logs",   "savedstate", "musiccache",
+                       "maildownloads", "chrome",    "safari", "firefox"};
     QTest::newRow("mail off") << false << false << false << false << without(kEveryday, {"maildownloads"});
     QTest::newRow("developer") << true << false << false << true << kEveryday + kDeveloper + kFinder;
-    QTest::newRow("developer, switches apply") << true << true << false << false
-        << QStringList{"trash", "appcaches", "logs", "savedstate", "chrome", "safari", "firefox"} + kDeveloper + kFinder;
+    QTest::newRow("developer, switches apply")
+        << true << true << false << false
+        << QStringList{"trash", "appcaches", "logs", "savedstate", "chrome", "safari", "firefox"} + kDeveloper
+            + kFinder;
 }
 
 void tst_AppModel::targetList()
@@ -328,7 +333,7 @@ void tst_AppModel::menuBarText_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<qint64>("total");
     QTest::addColumn<qint64>("available");
-    QTest::addColumn<QString>("expected");  // "-" for no text
+    QTest::addColumn<QString>("expected"); // "-" for no text
 
     QTest::newRow("percent") << "percent" << qint64(1000) << qint64(250) << "75%";
     QTest::newRow("percent half rounds up") << "percent" << qint64(1000) << qint64(375) << "63%";
@@ -516,11 +521,11 @@ void tst_AppModel::lowSpaceLatch()
 
     check(9'000'000'000);
     check(1);
-    QCOMPARE(lowSpacePosts(), 1);   // one per dip
-    check(10'000'000'000);          // exactly at the threshold is not low
+    QCOMPARE(lowSpacePosts(), 1); // one per dip
+    check(10'000'000'000); // exactly at the threshold is not low
     QCOMPARE(lowSpacePosts(), 1);
     check(9'999'999'999);
-    QCOMPARE(lowSpacePosts(), 2);   // a new dip after the recovery
+    QCOMPARE(lowSpacePosts(), 2); // a new dip after the recovery
 
     // Alerts off: silent, and the latch re-arms.
     model->settings().setLowSpaceAlertsEnabled(false);
@@ -536,7 +541,7 @@ void tst_AppModel::lowSpaceLatch()
     // The threshold is the user's.
     model->settings().setLowSpaceThresholdGB(1.0);
     check(999'999'999);
-    QCOMPARE(lowSpacePosts(), 3);   // still the same dip
+    QCOMPARE(lowSpacePosts(), 3); // still the same dip
     check(1'000'000'000);
     check(999'999'999);
     QCOMPARE(lowSpacePosts(), 4);
@@ -603,7 +608,8 @@ void tst_AppModel::addAndRemoveCustomFolders()
 
     QCOMPARE(model->addCustomFolder(QStringLiteral("~/Projects/Builds")), std::nullopt);
     QCOMPARE(model->settings().customFolders(), QStringList{builds});
-    QCOMPARE(f.home.defaults().stringArray(QStringLiteral("customFolders")), std::optional<QStringList>(QStringList{builds}));
+    QCOMPARE(f.home.defaults().stringArray(QStringLiteral("customFolders")),
+             std::optional<QStringList>(QStringList{builds}));
     QCOMPARE(targetIds(*model).last(), "custom:" + builds);
     QCOMPARE(model->groupedTargets().last().category, CleanupCategory::custom);
     // Measured on the next turn of the event loop, not inside the call.
@@ -622,7 +628,7 @@ void tst_AppModel::addAndRemoveCustomFolders()
     QVERIFY(model->settings().customFolders().isEmpty());
     QVERIFY(!findTarget(*model, "custom:" + builds));
     settle();
-    QCOMPARE(f.sizeCalls.size(), measured);  // removal starts no sizing
+    QCOMPARE(f.sizeCalls.size(), measured); // removal starts no sizing
 }
 
 QTEST_GUILESS_MAIN(tst_AppModel)
@@ -654,14 +660,18 @@ void tst_AppModel::unreadableSettingsAreKeptAside()
         model = f.makeModel();
         QVERIFY2(timer.elapsed() < 3000, "reading the settings blocked");
     }
-    const QStringList kept = QDir(QFileInfo(path).absolutePath()).entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden);
+    const QStringList kept = QDir(QFileInfo(path).absolutePath())
+                                 .entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden);
     QCOMPARE(kept.size(), 1);
-    QCOMPARE(model->statusMessage(),
-             std::optional<QString>("The settings file couldn't be read; it was kept as ~/.config/dustlet/" + kept.first()));
+    QCOMPARE(
+        model->statusMessage(),
+        std::optional<QString>("The settings file couldn't be read; it was kept as ~/.config/dustlet/" + kept.first()));
     QVERIFY(model->statusIsFailure());
     QVERIFY(model->history().isEmpty());
 
     model->recordExternalDeletion(QStringLiteral("X"), 5000, {});
     QVERIFY(TestHome::contents(path).contains("<key>totalFreedAllTime</key>"));
-    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden), kept);
+    QCOMPARE(QDir(QFileInfo(path).absolutePath())
+                 .entryList({"defaults.plist.unreadable-*"}, QDir::System | QDir::Files | QDir::Hidden),
+             kept);
 }

@@ -100,10 +100,13 @@ void tst_AppModelCleanup::requestCleanAll()
     QVERIFY(p.isAll());
     QCOMPARE(p.title, QStringLiteral("all enabled items"));
     QCOMPARE(p.sizeText, std::optional<QString>(formatBytes(3'001'010)));
-    QCOMPARE(p.whySafe, std::optional<QString>(QStringLiteral(
-        "Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.")));
-    QCOMPARE(labels(p), (QStringList{"Mail attachment previews", "Google Chrome cache", "Safari cache", "Trash",
-                                     "App & system logs", "Firefox cache"}));
+    QCOMPARE(
+        p.whySafe,
+        std::optional<QString>(QStringLiteral(
+            "Everything here is a cache, log or rebuildable file that comes back automatically when it's needed.")));
+    QCOMPARE(labels(p),
+             (QStringList{"Mail attachment previews", "Google Chrome cache", "Safari cache", "Trash",
+                          "App & system logs", "Firefox cache"}));
     QCOMPARE(p.items[0].size, std::optional<qint64>(3'000'000));
     QCOMPARE(p.items[4].size, std::nullopt);
 }
@@ -134,7 +137,7 @@ void tst_AppModelCleanup::requestOneTarget()
     PendingClean p = *model->pendingClean();
     QCOMPARE(p.kind, PendingClean::Kind(PendingClean::Single{"chrome"}));
     QCOMPARE(p.title, QStringLiteral("Google Chrome cache"));
-    QCOMPARE(p.sizeText, std::nullopt);  // not measured
+    QCOMPARE(p.sizeText, std::nullopt); // not measured
     QCOMPARE(labels(p), findTarget(*model, "chrome")->target.displayPaths());
     QCOMPARE(p.items.size(), 3);
     for (const ConfirmItem& item : p.items)
@@ -184,7 +187,7 @@ void tst_AppModelCleanup::confirmChoosesTrash()
 
     model->confirmPending(permanently);
     QVERIFY(!model->pendingClean());
-    QVERIFY(f.cleanCalls.isEmpty());  // started on the next turn, the call returns at once
+    QVERIFY(f.cleanCalls.isEmpty()); // started on the next turn, the call returns at once
     QTRY_VERIFY(model->statusMessage());
     QCOMPARE(f.cleanCalls.size(), all ? kEveryday.size() : 1);
     for (const auto& call : std::as_const(f.cleanCalls))
@@ -220,8 +223,8 @@ void tst_AppModelCleanup::oneTargetCleanRecordsAndReports()
     f.holdCleans = false;
     const TargetState* caches = findTarget(*model, "appcaches");
     QVERIFY(!caches->isCleaning);
-    QCOMPARE(caches->size, std::optional<qint64>(12));  // measured again
-    QCOMPARE(model->disk(), f.disk);                    // figures refreshed
+    QCOMPARE(caches->size, std::optional<qint64>(12)); // measured again
+    QCOMPARE(model->disk(), f.disk); // figures refreshed
     QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
     QCOMPARE(model->statusMessage(), std::optional<QString>("Freed 1 KB from App cache files"));
     QCOMPARE(model->history().size(), 1);
@@ -229,7 +232,7 @@ void tst_AppModelCleanup::oneTargetCleanRecordsAndReports()
     QCOMPARE(r.targetName, QStringLiteral("App cache files"));
     QCOMPARE(r.freed, qint64(1000));
     QCOMPARE(r.date, f.clock.now());
-    QVERIFY(r.trashed);  // the setting's default
+    QVERIFY(r.trashed); // the setting's default
     QCOMPARE(r.items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/x", "/t/x"}}));
     QVERIFY(!r.restored);
     QCOMPARE(model->totalFreedAllTime(), qint64(1000));
@@ -303,7 +306,7 @@ void tst_AppModelCleanup::cleanAllRecordsEachTargetAndTotals()
     QCOMPARE(model->history()[0].targetName, QStringLiteral("Docker prune"));
     QVERIFY(!model->history()[0].trashed);
     QCOMPARE(model->history()[1].targetName, QStringLiteral("App & system logs"));
-    QVERIFY(!model->history()[1].trashed);  // cleanAll(false)
+    QVERIFY(!model->history()[1].trashed); // cleanAll(false)
     QCOMPARE(model->totalFreedAllTime(), qint64(2'500'000));
     // Each measured again, then the Trash, which holds what was moved there.
     QCOMPARE(f.sizeCalls, (QStringList{"logs", "docker", "trash"}));
@@ -317,10 +320,11 @@ void tst_AppModelCleanup::cleanAllReportsFailures_data()
     QTest::addColumn<qint64>("freedEach");
     QTest::addColumn<QString>("status");
     QTest::newRow("every target failed") << kEveryday << qint64(0)
-        << "Couldn't clean up: Trash: Couldn't remove /x/trash (and 6 more)";
-    QTest::newRow("one failed, nothing freed") << QStringList{"logs"} << qint64(0)
-        << "Couldn't clean up: App & system logs: Couldn't remove /x/logs";
-    QTest::newRow("one failed, others freed") << QStringList{"logs"} << qint64(1000)
+                                         << "Couldn't clean up: Trash: Couldn't remove /x/trash (and 6 more)";
+    QTest::newRow("one failed, nothing freed")
+        << QStringList{"logs"} << qint64(0) << "Couldn't clean up: App & system logs: Couldn't remove /x/logs";
+    QTest::newRow("one failed, others freed")
+        << QStringList{"logs"} << qint64(1000)
         << "Freed 6 KB total; couldn't clean up: App & system logs: Couldn't remove /x/logs";
 }
 
@@ -345,7 +349,7 @@ void tst_AppModelCleanup::cleanAllWithNothingFreed()
     QCoro::waitFor(model->cleanAll());
     QCOMPARE(calledIds(f.cleanCalls), kEveryday);
     for (const auto& c : std::as_const(f.cleanCalls))
-        QVERIFY(c.moveToTrash);  // the setting
+        QVERIFY(c.moveToTrash); // the setting
     QVERIFY(model->history().isEmpty());
     QCOMPARE(model->statusMessage(), std::optional<QString>("Freed Zero KB total"));
 }
@@ -493,7 +497,7 @@ void tst_AppModelCleanup::clearingIsRecordedWhileItRuns()
     QCOMPARE(stored().first().freed, qint64(2000));
     QCOMPARE(model->history().first().id, running.id);
     QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
-    QCOMPARE(f.clock.runningIntervals().size(), 0);   // the saver stopped with it
+    QCOMPARE(f.clock.runningIntervals().size(), 0); // the saver stopped with it
 
     // A permanent clearing has nothing to put back: no record before it ends, no journal.
     auto permanent = model->clean(QStringLiteral("logs"), false);
@@ -567,7 +571,8 @@ void tst_AppModelCleanup::restorePutsItemsBack()
     QCOMPARE(model->history().first().restored, std::optional<bool>(true));
     QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
     QCOMPARE(model->statusMessage(),
-             std::optional<QString>("1 of 2 items stayed in the Trash: ~/.local/share/Trash/files/gone is no longer in the Trash"));
+             std::optional<QString>(
+                 "1 of 2 items stayed in the Trash: ~/.local/share/Trash/files/gone is no longer in the Trash"));
     const auto stored = CleanHistoryStore::load(f.home.defaults());
     QCOMPARE(stored.history.first().restored, std::optional<bool>(true));
     QCOMPARE(stored.total, qint64(100'000));
@@ -598,7 +603,7 @@ void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
     const QString original = f.home("Library/Caches/Foo");
     const QString trashed = f.home.mkdir(QStringLiteral(".local/share/Trash/files/Foo"));
     f.home.writeFile(QStringLiteral(".local/share/Trash/files/Foo/old.txt"), 10);
-    f.home.mkdir(QStringLiteral("Library/Caches/Foo"));  // a new, empty folder of the same name
+    f.home.mkdir(QStringLiteral("Library/Caches/Foo")); // a new, empty folder of the same name
     auto model = f.makeModel();
     model->recordExternalDeletion(QStringLiteral("Foo"), 4096, {{original, trashed}});
     const qint64 total = model->totalFreedAllTime();
@@ -609,7 +614,8 @@ void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
     QVERIFY(!model->history().first().restored);
     QCOMPARE(model->totalFreedAllTime(), total);
     // Nothing went back, and the status line says so.
-    QCOMPARE(model->statusMessage(), std::optional<QString>("Couldn't put back Foo: ~/Library/Caches/Foo already exists"));
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("Couldn't put back Foo: ~/Library/Caches/Foo already exists"));
 }
 
 void tst_AppModelCleanup::restoreFloorsTotalAtZero()
@@ -618,7 +624,7 @@ void tst_AppModelCleanup::restoreFloorsTotalAtZero()
     const QString trashed = f.home.writeFile(QStringLiteral("T/x"), 10);
     auto model = f.makeModel();
     model->recordExternalDeletion(QStringLiteral("X"), 5000, {{f.home("x"), trashed}});
-    model->setTotalFreedAllTime(1000);  // e.g. history cleared elsewhere
+    model->setTotalFreedAllTime(1000); // e.g. history cleared elsewhere
     model->restore(model->history().first());
     QCOMPARE(model->totalFreedAllTime(), qint64(0));
     QCOMPARE(CleanHistoryStore::load(f.home.defaults()).total, qint64(0));
@@ -645,8 +651,9 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
     QVERIFY(QFileInfo(trashed).isFile());
     QVERIFY(!model.history().first().restored);
     // The system's refusal is the reason given.
-    QCOMPARE(model.statusMessage(), std::optional<QString>("Couldn't put back App cache files: ~/Library/Caches/app/sub/data.bin: "
-                                                           + QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+    QCOMPARE(model.statusMessage(),
+             std::optional<QString>("Couldn't put back App cache files: ~/Library/Caches/app/sub/data.bin: "
+                                    + QString::fromLocal8Bit(std::strerror(ENOTDIR))));
 }
 
 // A record whose Trash slot was emptied and given to another item by another client: that item
@@ -685,7 +692,7 @@ void tst_AppModelCleanup::startTwice()
     QSignalSpy targets(model.get(), &AppModel::targetsChanged);
     model->start();
     QCOMPARE(f.clock.runningIntervals(), (QList<std::chrono::milliseconds>{5000ms, 180'000ms}));
-    QVERIFY(f.sizeCalls.isEmpty());  // sizing is queued
+    QVERIFY(f.sizeCalls.isEmpty()); // sizing is queued
     // ... but counts as running from the start, so that nothing reads a finished total of 0.
     QVERIFY(model->isScanning());
     QCOMPARE(targets.count(), 1);
@@ -699,7 +706,7 @@ void tst_AppModelCleanup::startTwice()
     settle();
     QCOMPARE(model->disk(), f.disk);
     QCOMPARE(f.center.postsFor("dustlet.lowspace").size(), 1);
-    QCOMPARE(f.sizeCalls, kEveryday);  // no second full scan
+    QCOMPARE(f.sizeCalls, kEveryday); // no second full scan
     QCOMPARE(f.clock.runningIntervals().size(), 2);
 }
 
@@ -725,7 +732,7 @@ void tst_AppModelCleanup::refreshIntervalIsClamped()
     model->settings().setRefreshInterval(seconds);
     model->restartTimer();
     const auto intervals = f.clock.runningIntervals();
-    QCOMPARE(intervals.size(), 2);  // replaced, not added
+    QCOMPARE(intervals.size(), 2); // replaced, not added
     QCOMPARE(qint64(intervals.last().count()), expectedMs);
     f.finishAllSizes();
 }
@@ -757,7 +764,7 @@ void tst_AppModelCleanup::refreshTimerAndCacheWatcherTick()
 
     // The cache watcher re-measures the everyday path targets every three minutes.
     f.sizeCalls.clear();
-    f.clock.advance(120s);  // 180 s since start
+    f.clock.advance(120s); // 180 s since start
     settle();
     QCOMPARE(f.sizeCalls, kEveryday);
     QCOMPARE(model->lastScan(), std::optional<QDateTime>(scanned));
@@ -859,7 +866,7 @@ void tst_AppModelCleanup::scheduledCleanupAlwaysTrashesEverydayCaches()
     const QDateTime before = *model->settings().lastAutoCleanup();
     model->runScheduledCleanupIfDue();
     QVERIFY(model->isCleaningAll());
-    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(before));   // stamped once it is done
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(before)); // stamped once it is done
     while (!f.cleanGates.empty() && !f.cleanGates.back()->promise.future().isFinished()) {
         const QString id = f.cleanGates.back()->id;
         f.finishClean(f.outcomes.value(id));
@@ -993,7 +1000,7 @@ void tst_AppModelCleanup::confirmationDuringCleanAllIsRefused()
     model->confirmPending(false);
     settle();
     QCOMPARE(f.cleanCalls.size(), 1);
-    QVERIFY(model->pendingClean());  // the window keeps it; nothing started
+    QVERIFY(model->pendingClean()); // the window keeps it; nothing started
     model->confirmPending(true);
     settle();
     QCOMPARE(f.cleanCalls.size(), 1);
@@ -1125,7 +1132,8 @@ void tst_AppModelCleanup::oneTargetThenScheduledCleanupClearsItOnce()
     f.finishClean("appcaches", freed(3000, {{"/c", "/t/c"}}));
     QCoro::waitFor(single);
 
-    QCOMPARE(calledIds(f.cleanCalls), (QStringList{"appcaches", "logs", "maildownloads", "chrome", "safari", "firefox"}));
+    QCOMPARE(calledIds(f.cleanCalls),
+             (QStringList{"appcaches", "logs", "maildownloads", "chrome", "safari", "firefox"}));
     QCOMPARE(model->history().size(), 6);
     QCOMPARE(model->totalFreedAllTime(), qint64(5 * 1000 + 3000));
     QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,

@@ -52,12 +52,14 @@ void tst_AppModelTotals::nestedPlacesCountOnce_data()
     QTest::addColumn<qint64>("total");
     const auto mac = HostPlatform::macOS;
     const auto linux = HostPlatform::other;
-    QTest::newRow("app caches hold part of a browser cache") << mac << QStringList{"appcaches", "chrome"} << qint64(1050);
+    QTest::newRow("app caches hold part of a browser cache")
+        << mac << QStringList{"appcaches", "chrome"} << qint64(1050);
     QTest::newRow("the browser cache alone") << mac << QStringList{"chrome"} << qint64(350);
     QTest::newRow("the app caches alone") << mac << QStringList{"appcaches"} << qint64(1000);
     QTest::newRow("several caches inside the app caches")
         << mac << QStringList{"appcaches", "chrome", "pip", "musiccache"} << qint64(1050);
-    QTest::newRow("a custom folder holds a tool's caches") << mac << QStringList{"gradle", "custom:~/.gradle"} << qint64(450);
+    QTest::newRow("a custom folder holds a tool's caches")
+        << mac << QStringList{"gradle", "custom:~/.gradle"} << qint64(450);
     QTest::newRow("a place two targets share counts once")
         << mac << QStringList{"pip", "custom:~/Library/Caches/pip"} << qint64(70);
     QTest::newRow("a size without places counts whole") << mac << QStringList{"npm", "appcaches"} << qint64(1007);
@@ -89,10 +91,12 @@ void tst_AppModelTotals::nestedPlacesCountOnce()
         seed("trash", 10, {{h + "/.Trash", 10}});
         seed("appcaches", 1000, {{h + "/Library/Caches", 1000}});
         seed("logs", 5, {{h + "/Library/Logs", 5}});
-        seed("chrome", 350, {{h + "/Library/Caches/Google/Chrome", 300},
-                             {h + "/Library/Application Support/Google/Chrome/Default/Cache", 50}});
-        seed("musiccache", 60, {{h + "/Library/Caches/com.apple.Music/SubscriptionPlayCache", 40},
-                                {h + "/Library/Caches/com.apple.Music/fsCachedData", 20}});
+        seed("chrome", 350,
+             {{h + "/Library/Caches/Google/Chrome", 300},
+              {h + "/Library/Application Support/Google/Chrome/Default/Cache", 50}});
+        seed("musiccache", 60,
+             {{h + "/Library/Caches/com.apple.Music/SubscriptionPlayCache", 40},
+              {h + "/Library/Caches/com.apple.Music/fsCachedData", 20}});
         seed("pip", 70, {{h + "/Library/Caches/pip", 70}});
         seed("gradle", 400, {{h + "/.gradle/caches", 300}, {h + "/.gradle/wrapper/dists", 100}});
         seed("npm", 7, {});
@@ -101,7 +105,7 @@ void tst_AppModelTotals::nestedPlacesCountOnce()
         seed("custom:" + custom[1], 70, {{custom[1], 70}});
         f.home.defaults().setBool(QStringLiteral("cleanMusicCache"), true);
     } else {
-        seed("appcaches", 600, {{h + "/.cache", 600}});   // without the entries it leaves alone
+        seed("appcaches", 600, {{h + "/.cache", 600}}); // without the entries it leaves alone
         seed("pip", 200, {{h + "/.cache/pip", 200}});
         seed("firefox", 80, {{h + "/.cache/mozilla/firefox/x.default/cache2", 80}});
         custom = {h + "/.cache/pip/http", h + "/.cache/fontconfig"};
@@ -193,7 +197,7 @@ void tst_AppModelTotals::trashMeasuredAgainAfterScheduledCleanup()
     f.sizes.insert("trash", 0);
     auto model = f.makeModel();
     QCoro::waitFor(model->scanAll());
-    f.sizes.insert("trash", 2048);   // what the scheduled cleanup moves there
+    f.sizes.insert("trash", 2048); // what the scheduled cleanup moves there
     model->runScheduledCleanupIfDue();
     QTRY_VERIFY(!model->isCleaningAll());
     QVERIFY(!f.cleanCalls.isEmpty());

@@ -45,7 +45,7 @@ void tst_AppModelWithServices::addCleanAndPutBack()
     QVERIFY2(model.statusMessage()->startsWith(QStringLiteral("Freed ")), qPrintable(*model.statusMessage()));
     QVERIFY(!QFileInfo::exists(a));
     QVERIFY(!QFileInfo::exists(home("work/cache/sub")));
-    QVERIFY(QFileInfo(home("work/cache")).isDir());  // the folder itself stays
+    QVERIFY(QFileInfo(home("work/cache")).isDir()); // the folder itself stays
     QCOMPARE(model.targets().last().size, std::optional<qint64>(0));
     QCOMPARE(model.history().size(), 1);
     const CleanRecord record = model.history().first();

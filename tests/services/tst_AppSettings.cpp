@@ -60,8 +60,10 @@ private Q_SLOTS:
         QTest::newRow("number text") << "lowSpaceThresholdGB" << QVariant("20") << QVariant(10.0);
         QTest::newRow("number bool") << "finderMinAgeDays" << QVariant(true) << QVariant(0.0);
         QTest::newRow("list ok") << "customFolders" << QVariant(QVariantList{"/a"}) << QVariant(QStringList{"/a"});
-        QTest::newRow("list mixed") << "customFolders" << QVariant(QVariantList{"/a", qint64(2)}) << QVariant(QStringList{});
-        QTest::newRow("roots stored raw") << "projectRoots" << QVariant(QVariantList{"~/code"}) << QVariant(QStringList{"~/code"});
+        QTest::newRow("list mixed") << "customFolders" << QVariant(QVariantList{"/a", qint64(2)})
+                                    << QVariant(QStringList{});
+        QTest::newRow("roots stored raw")
+            << "projectRoots" << QVariant(QVariantList{"~/code"}) << QVariant(QStringList{"~/code"});
         QTest::newRow("roots empty list") << "projectRoots" << QVariant(QVariantList{}) << QVariant(QStringList{});
     }
     void readingRules()
@@ -74,8 +76,8 @@ private Q_SLOTS:
         home.restartDefaults();
         AppSettings s(home.defaults());
         const QVariant actual = key == "menuBarDisplay" ? QVariant(rawValue(s.menuBarDisplay()))
-                              : key == "cleanupSchedule" ? QVariant(rawValue(s.cleanupSchedule()))
-                                                         : s.property(key.toLatin1().constData());
+            : key == "cleanupSchedule"                  ? QVariant(rawValue(s.cleanupSchedule()))
+                                                        : s.property(key.toLatin1().constData());
         if (expected.typeId() == QMetaType::QStringList)
             QCOMPARE(actual.toStringList(), expected.toStringList());
         else
@@ -192,12 +194,18 @@ private Q_SLOTS:
         const QString relative = home.defaultsPath().mid(home.path().size() + 1);
         home.writeText(relative,
                        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                       "<key>refreshInterval</key><real>" + real + "</real>"
-                       "<key>lowSpaceThresholdGB</key><real>" + real + "</real>"
-                       "<key>finderMinAgeDays</key><real>" + real + "</real>"
-                       "<key>other</key><real>3.5</real>"
-                       "</dict></plist>\n");
-        QVERIFY(home.defaults().number("other") == 3.5);   // the file was read
+                       "<key>refreshInterval</key><real>"
+                           + real
+                           + "</real>"
+                             "<key>lowSpaceThresholdGB</key><real>"
+                           + real
+                           + "</real>"
+                             "<key>finderMinAgeDays</key><real>"
+                           + real
+                           + "</real>"
+                             "<key>other</key><real>3.5</real>"
+                             "</dict></plist>\n");
+        QVERIFY(home.defaults().number("other") == 3.5); // the file was read
         AppSettings s(home.defaults());
         QCOMPARE(s.refreshInterval(), 5.0);
         QCOMPARE(s.lowSpaceThresholdGB(), 10.0);

@@ -70,17 +70,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<int>("count"); // -1 = decoding fails
-        const QByteArray ok = R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":5,"date":1.5,"trashed":false)";
+        const QByteArray ok =
+            R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":5,"date":1.5,"trashed":false)";
         QTest::newRow("minimal") << QByteArray("[" + ok + "}]") << 1;
         QTest::newRow("extra and nulls") << QByteArray("[" + ok + R"(,"x":1,"items":null,"restored":null}])") << 1;
-        QTest::newRow("lowercase id") << QByteArray(R"([{"id":"0f8fad5b-d9cb-469f-a165-70867728950e","targetName":"T","freed":5,"date":1,"trashed":true}])") << 1;
-        QTest::newRow("missing freed") << QByteArray("[" + ok + "}," + R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","date":1,"trashed":false}])") << -1;
-        QTest::newRow("fractional freed") << QByteArray(R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":1.5,"date":1,"trashed":false}])") << -1;
-        QTest::newRow("bad id") << QByteArray(R"([{"id":"nope","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
-        QTest::newRow("nil id") << QByteArray(R"([{"id":"00000000-0000-0000-0000-000000000000","targetName":"T","freed":1,"date":1,"trashed":false}])") << 1;
-        QTest::newRow("braced id") << QByteArray(R"([{"id":"{0F8FAD5B-D9CB-469F-A165-70867728950E}","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
-        QTest::newRow("id without hyphens") << QByteArray(R"([{"id":"0F8FAD5BD9CB469FA16570867728950E","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
-        QTest::newRow("id with a non-hex digit") << QByteArray(R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950G","targetName":"T","freed":1,"date":1,"trashed":false}])") << -1;
+        QTest::newRow("lowercase id") << QByteArray(
+            R"([{"id":"0f8fad5b-d9cb-469f-a165-70867728950e","targetName":"T","freed":5,"date":1,"trashed":true}])")
+                                      << 1;
+        QTest::newRow("missing freed") << QByteArray(
+            "[" + ok + "},"
+            + R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","date":1,"trashed":false}])")
+                                       << -1;
+        QTest::newRow("fractional freed") << QByteArray(
+            R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","targetName":"T","freed":1.5,"date":1,"trashed":false}])")
+                                          << -1;
+        QTest::newRow("bad id") << QByteArray(R"([{"id":"nope","targetName":"T","freed":1,"date":1,"trashed":false}])")
+                                << -1;
+        QTest::newRow("nil id") << QByteArray(
+            R"([{"id":"00000000-0000-0000-0000-000000000000","targetName":"T","freed":1,"date":1,"trashed":false}])")
+                                << 1;
+        QTest::newRow("braced id") << QByteArray(
+            R"([{"id":"{0F8FAD5B-D9CB-469F-A165-70867728950E}","targetName":"T","freed":1,"date":1,"trashed":false}])")
+                                   << -1;
+        QTest::newRow("id without hyphens") << QByteArray(
+            R"([{"id":"0F8FAD5BD9CB469FA16570867728950E","targetName":"T","freed":1,"date":1,"trashed":false}])")
+                                            << -1;
+        QTest::newRow("id with a non-hex digit") << QByteArray(
+            R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950G","targetName":"T","freed":1,"date":1,"trashed":false}])")
+                                                 << -1;
         QTest::newRow("bad item") << QByteArray("[" + ok + R"(,"items":[{"original":"/a"}]}])") << -1;
         QTest::newRow("not an array") << QByteArray("{}") << -1;
         QTest::newRow("garbage") << QByteArray("[{") << -1;
@@ -153,7 +170,7 @@ private Q_SLOTS:
         CleanRecord running = record(1);
         running.freed = 0;
         running.trashed = true;
-        running.items = QList<TrashedItem>{{"/w/a", a}};   // saved before the kill
+        running.items = QList<TrashedItem>{{"/w/a", a}}; // saved before the kill
         const auto first = CleanHistoryStore::Journal::begin(folder, running);
         QVERIFY(first);
         QVERIFY(first->append({"/w/a", a}));
@@ -171,7 +188,8 @@ private Q_SLOTS:
         QVERIFY(third && third->append({"/w/x", home("nothing/there")}));
 
         // A line cut short, as a kill in the middle of a write leaves it.
-        QFile cut(QDir(folder).filePath("clearing-" + running.id.toString(QUuid::WithoutBraces).toUpper() + ".journal"));
+        QFile cut(
+            QDir(folder).filePath("clearing-" + running.id.toString(QUuid::WithoutBraces).toUpper() + ".journal"));
         QVERIFY(cut.open(QIODevice::Append));
         cut.write("{\"original\":\"/w/half\",\"trashPa");
         cut.close();
@@ -179,14 +197,14 @@ private Q_SLOTS:
         QList<CleanRecord> history{empty, running, record(4)};
         QVERIFY(CleanHistoryStore::recover(folder, history));
         QCOMPARE(history.size(), 3);
-        QCOMPARE(history[0].id, unsaved.id);   // newest first
+        QCOMPARE(history[0].id, unsaved.id); // newest first
         QCOMPARE(history[0].targetName, unsaved.targetName);
         QCOMPARE(history[0].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/w/c", c}}));
         QCOMPARE(history[1].id, running.id);
         QCOMPARE(history[1].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/w/a", a}, {"/w/b", b}}));
         QCOMPARE(history[2].targetName, record(4).targetName);
         QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
-        QVERIFY(!CleanHistoryStore::recover(folder, history));   // nothing left to do
+        QVERIFY(!CleanHistoryStore::recover(folder, history)); // nothing left to do
     }
 };
 

@@ -34,15 +34,9 @@ CleanupTarget commandTarget(const QString& shell, const QStringList& fallbacks)
     return t;
 }
 
-CleanOutcome run(const CleanupTarget& t, bool toTrash)
-{
-    return Cleaner::clean(t, toTrash).result();
-}
+CleanOutcome run(const CleanupTarget& t, bool toTrash) { return Cleaner::clean(t, toTrash).result(); }
 
-bool exists(const QString& p)
-{
-    return QFileInfo(p).exists() || QFileInfo(p).isSymLink();
-}
+bool exists(const QString& p) { return QFileInfo(p).exists() || QFileInfo(p).isSymLink(); }
 
 QStringList originals(const CleanOutcome& o)
 {
@@ -62,9 +56,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "~/Nope" << "Folder doesn't exist.";
-        QTest::newRow("protected") << "~/Downloads" << "That location is protected and can't be cleaned.";
-        QTest::newRow("link to a protected folder") << "~/docs-link" << "That location is protected and can't be cleaned.";
+        QTest::newRow("missing") << "~/Nope"
+                                 << "Folder doesn't exist.";
+        QTest::newRow("protected") << "~/Downloads"
+                                   << "That location is protected and can't be cleaned.";
+        QTest::newRow("link to a protected folder") << "~/docs-link"
+                                                    << "That location is protected and can't be cleaned.";
         QTest::newRow("a folder under home") << "~/Projects/scratch" << QString();
         QTest::newRow("a file under home") << "~/Projects/file.bin" << QString();
     }
@@ -140,11 +137,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<QString>("gone");
-        QTest::newRow("caches, to Trash") << true << "~/Library/Caches"
+        QTest::newRow("caches, to Trash")
+            << true << "~/Library/Caches"
             << QStringList{"Library/Caches/CloudKit/db", "Library/Caches/com.apple.bird/x"} << "Library/Caches/other/y";
-        QTest::newRow("caches, for good") << false << "~/Library/Caches"
+        QTest::newRow("caches, for good")
+            << false << "~/Library/Caches"
             << QStringList{"Library/Caches/CloudKit/db", "Library/Caches/com.apple.bird/x"} << "Library/Caches/other/y";
-        QTest::newRow("application support") << false << "~/Library/Application Support"
+        QTest::newRow("application support")
+            << false << "~/Library/Application Support"
             << QStringList{"Library/Application Support/MobileSync/Backup/b"} << "Library/Application Support/Tool/z";
     }
 
@@ -198,7 +198,8 @@ private Q_SLOTS:
         const QString doc = home.writeFile("Documents/letter.txt", 100);
         home.symlink("cache-link", home("Documents"));
         home.writeFile("Library/Caches/x.bin", 4096);
-        const CleanOutcome refused = run(pathsTarget({"~/missing-one", "~/cache-link", "~/Library", "~/Library/Caches"}), false);
+        const CleanOutcome refused =
+            run(pathsTarget({"~/missing-one", "~/cache-link", "~/Library", "~/Library/Caches"}), false);
         // The first refusal is the one reported; the later paths are still cleared. A built-in
         // location that is a link is refused as such, wherever it leads.
         QCOMPARE(refused.error, std::optional<QString>("Refused (link): " + home("cache-link")));
@@ -240,10 +241,12 @@ private Q_SLOTS:
         home.writeFile("Library/Caches/locked/f.bin", 4096);
         QVERIFY(QFile::setPermissions(home("Library/Caches/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         const auto unlock = qScopeGuard([&] {
-            QFile::setPermissions(home("Library/Caches/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(home("Library/Caches/locked"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         });
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^unlinkat f\\.bin: .* \\(errno 13\\)$")));
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^unlinkat\\(AT_REMOVEDIR\\) locked: .* \\(errno 39\\)$")));
+        QTest::ignoreMessage(
+            QtInfoMsg, QRegularExpression(QStringLiteral("^unlinkat\\(AT_REMOVEDIR\\) locked: .* \\(errno 39\\)$")));
         run(pathsTarget({"~/Library/Caches"}), false);
     }
 
@@ -254,12 +257,13 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             rel += QString("/l%1").arg(i);
         const qint64 expected = TestHome::allocated(home.writeFile(rel + "/file.log", 4096))
-                              + TestHome::allocated(home.writeFile("Library/Logs/.hidden", 4096))
-                              + TestHome::allocated(home.writeFile("single.log", 4096));
+            + TestHome::allocated(home.writeFile("Library/Logs/.hidden", 4096))
+            + TestHome::allocated(home.writeFile("single.log", 4096));
         const QString single = home("single.log");
         const CleanOutcome o = run(pathsTarget({"~/Library/Logs", "~/single.log"}), false);
         QCOMPARE(o.error, std::nullopt);
-        QVERIFY(QDir(home("Library/Logs")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(
+            QDir(home("Library/Logs")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
         QVERIFY(!exists(single));
         QVERIFY(o.trashed.isEmpty());
         QCOMPARE(o.freed, expected);
@@ -271,8 +275,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<bool>("fallbackEmptied");
         QTest::newRow("success") << "echo done; exit 0" << QString() << false;
-        QTest::newRow("failure without output") << "exit 1" << "Command exited with status 1" << true;
-        QTest::newRow("failure with output") << "printf '  \\n bad thing happened \\n\\n'; exit 2" << "bad thing happened" << true;
+        QTest::newRow("failure without output") << "exit 1"
+                                                << "Command exited with status 1" << true;
+        QTest::newRow("failure with output") << "printf '  \\n bad thing happened \\n\\n'; exit 2"
+                                             << "bad thing happened" << true;
         QTest::newRow("not found") << "" << QString() << true;
     }
 
@@ -312,7 +318,8 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         TestHome home;
         const QString item = home.writeFile(folder + "/old-download.iso", 300000);
-        const qint64 expected = TestHome::allocated(item) + TestHome::allocated(home.writeFile(folder + "/old-folder/x", 4096));
+        const qint64 expected =
+            TestHome::allocated(item) + TestHome::allocated(home.writeFile(folder + "/old-folder/x", 4096));
         const CleanOutcome o = run(pathsTarget({"~/" + folder}), true);
         QCOMPARE(o.error, std::nullopt);
         QVERIFY(o.trashed.isEmpty());
@@ -320,7 +327,8 @@ private Q_SLOTS:
         QVERIFY(QDir(home(folder)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
         QCOMPARE(o.freed, expected);
         // Nothing was moved into the desktop Trash either.
-        QVERIFY(QDir(home(".local/share/Trash/files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(home(".local/share/Trash/files"))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
     }
 
     // The catalog's Trash target empties the Trash that clearing fills, records included.
@@ -445,20 +453,22 @@ private Q_SLOTS:
 
         const Scanner::Measurement m = Scanner::measure(firefox).result();
         QCOMPARE(m.size, std::optional<qint64>(a + b));
-        QCOMPARE(m.places, (QList<Scanner::MeasuredPlace>{{home(".cache/moz/a.default/cache2"), a},
-                                                          {home(".cache/moz/b.default/cache2"), b}}));
+        QCOMPARE(m.places,
+                 (QList<Scanner::MeasuredPlace>{{home(".cache/moz/a.default/cache2"), a},
+                                                {home(".cache/moz/b.default/cache2"), b}}));
 
         const CleanOutcome o = run(firefox, toTrash);
         QCOMPARE(o.error, std::nullopt);
         QCOMPARE(o.freed, a + b);
         QVERIFY(!exists(home(".cache/moz/a.default/cache2/entries")));
         QVERIFY(!exists(home(".cache/moz/b.default/cache2/entries")));
-        QVERIFY(QFileInfo(home(".cache/moz/a.default/cache2")).isDir());   // the folders stay
+        QVERIFY(QFileInfo(home(".cache/moz/a.default/cache2")).isDir()); // the folders stay
         QVERIFY(exists(home(".cache/moz/a.default/startupCache/s")));
         QVERIFY(exists(home("Documents/cache2/letter.odt")));
         if (toTrash)
-            QCOMPARE(originals(o), (QStringList{home(".cache/moz/a.default/cache2/entries"),
-                                                home(".cache/moz/b.default/cache2/entries")}));
+            QCOMPARE(originals(o),
+                     (QStringList{home(".cache/moz/a.default/cache2/entries"),
+                                  home(".cache/moz/b.default/cache2/entries")}));
         QCOMPARE(Scanner::size(firefox).result(), std::optional<qint64>(0));
 
         // No profile at all measures 0, a value.
@@ -486,8 +496,9 @@ private Q_SLOTS:
         CleanupTarget appcaches = pathsTarget({});
         appcaches.kind = CleanupKinds::Paths{{"~/.cache"}, {"~/.cache/pip", "~/.cache/huggingface"}};
 
-        QCOMPARE(Scanner::keptEntries(appcaches), (QList<QByteArray>{QFile::encodeName(home(".cache/pip")),
-                                                                     QFile::encodeName(home(".cache/huggingface"))}));
+        QCOMPARE(
+            Scanner::keptEntries(appcaches),
+            (QList<QByteArray>{QFile::encodeName(home(".cache/pip")), QFile::encodeName(home(".cache/huggingface"))}));
         const Scanner::Measurement m = Scanner::measure(appcaches).result();
         QCOMPARE(m.size, std::optional<qint64>(thumbs + nested));
         QCOMPARE(m.places, (QList<Scanner::MeasuredPlace>{{home(".cache"), thumbs + nested}}));

@@ -62,7 +62,8 @@ QMap<QString, QByteArray> snapshot(const QString& root)
 {
     QMap<QString, QByteArray> out;
     QDir base(root);
-    const QFileInfoList all = QDir(root).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QFileInfoList all =
+        QDir(root).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& fi : all) {
         if (fi.isDir() && !fi.isSymLink()) {
             const auto inner = snapshot(fi.filePath());
@@ -112,24 +113,31 @@ private Q_SLOTS:
     // target measures nothing and clearing it is refused, in both modes.
     void plantedLinks_data()
     {
-        QTest::addColumn<QString>("location");  // the target's path, below home
-        QTest::addColumn<QString>("link");      // where the link is planted
-        QTest::addColumn<QString>("leadsTo");   // what it leads to (made beforehand)
+        QTest::addColumn<QString>("location"); // the target's path, below home
+        QTest::addColumn<QString>("link"); // where the link is planted
+        QTest::addColumn<QString>("leadsTo"); // what it leads to (made beforehand)
         QTest::addColumn<bool>("toTrash");
         for (bool toTrash : {false, true}) {
             const char* mode = toTrash ? ", to Trash" : ", for good";
-            QTest::newRow(QByteArray("Chrome cache to ~/.ssh") + mode)
-                << "Library/Caches/Google/Chrome" << "Library/Caches/Google/Chrome" << ".ssh" << toTrash;
-            QTest::newRow(QByteArray("Firefox cache to a folder in Documents") + mode)
-                << "Library/Caches/Firefox" << "Library/Caches/Firefox" << "Documents/deep" << toTrash;
-            QTest::newRow(QByteArray("pip cache to a file in Documents") + mode)
-                << "Library/Caches/pip" << "Library/Caches/pip" << "Documents/precious.txt" << toTrash;
+            QTest::newRow(QByteArray("Chrome cache to ~/.ssh") + mode) << "Library/Caches/Google/Chrome"
+                                                                       << "Library/Caches/Google/Chrome"
+                                                                       << ".ssh" << toTrash;
+            QTest::newRow(QByteArray("Firefox cache to a folder in Documents") + mode) << "Library/Caches/Firefox"
+                                                                                       << "Library/Caches/Firefox"
+                                                                                       << "Documents/deep" << toTrash;
+            QTest::newRow(QByteArray("pip cache to a file in Documents") + mode) << "Library/Caches/pip"
+                                                                                 << "Library/Caches/pip"
+                                                                                 << "Documents/precious.txt" << toTrash;
             QTest::newRow(QByteArray("JetBrains cache to Application Support") + mode)
-                << "Library/Caches/JetBrains" << "Library/Caches/JetBrains" << "Library/Application Support" << toTrash;
-            QTest::newRow(QByteArray("a linked parent folder") + mode)
-                << "Library/Caches/Google/Chrome" << "Library/Caches/Google" << "Documents/g" << toTrash;
-            QTest::newRow(QByteArray("a dangling link") + mode)
-                << "Library/Caches/Firefox" << "Library/Caches/Firefox" << "Documents/later" << toTrash;
+                << "Library/Caches/JetBrains"
+                << "Library/Caches/JetBrains"
+                << "Library/Application Support" << toTrash;
+            QTest::newRow(QByteArray("a linked parent folder") + mode) << "Library/Caches/Google/Chrome"
+                                                                       << "Library/Caches/Google"
+                                                                       << "Documents/g" << toTrash;
+            QTest::newRow(QByteArray("a dangling link") + mode) << "Library/Caches/Firefox"
+                                                                << "Library/Caches/Firefox"
+                                                                << "Documents/later" << toTrash;
         }
     }
 
@@ -484,9 +492,13 @@ private Q_SLOTS:
         QFETCH(bool, toTrash);
         TestHome home;
         const QString outside = home.writeFile("keep/big.bin", 400000);
-        QCOMPARE(::link(QFile::encodeName(outside).constData(), QFile::encodeName(home.mkdir("Library/Caches/app") + "/big.bin").constData()), 0);
+        QCOMPARE(::link(QFile::encodeName(outside).constData(),
+                        QFile::encodeName(home.mkdir("Library/Caches/app") + "/big.bin").constData()),
+                 0);
         const QString pairA = home.writeFile("Library/Caches/pair/a.bin", 100000);
-        QCOMPARE(::link(QFile::encodeName(pairA).constData(), QFile::encodeName(home("Library/Caches/pair/b.bin")).constData()), 0);
+        QCOMPARE(::link(QFile::encodeName(pairA).constData(),
+                        QFile::encodeName(home("Library/Caches/pair/b.bin")).constData()),
+                 0);
         const qint64 pairBytes = TestHome::allocated(pairA);
         const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), toTrash);
         QCOMPARE(o.error, std::nullopt);
@@ -509,7 +521,7 @@ private Q_SLOTS:
         home.writeText("Library/Caches/mnt/drive.txt", "on the drive");
         home.writeText("Library/Caches/outer/share/net.txt", "on the share");
         const qint64 own = TestHome::allocated(home.writeFile("Library/Caches/own.bin", 8192))
-                         + TestHome::allocated(home.writeFile("Library/Caches/outer/own.bin", 8192));
+            + TestHome::allocated(home.writeFile("Library/Caches/outer/own.bin", 8192));
         QCOMPARE(Scanner::directorySize(home("Library/Caches")), own);
         for (bool toTrash : {true, false}) {
             const CleanOutcome o = run(pathsTarget({"~/Library/Caches"}), toTrash);
@@ -550,7 +562,8 @@ private Q_SLOTS:
         home.writeText("Library/Logs/old/b.log", "b");
         home.writeText("Library/Logs/old/c.log", "c");
         if (asRoot)
-            QCOMPARE(::mount(nullptr, QFile::encodeName(logs).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+            QCOMPARE(::mount(nullptr, QFile::encodeName(logs).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                     0);
         else
             QCOMPARE(::chmod(QFile::encodeName(logs).constData(), 0555), 0);
 
@@ -580,7 +593,8 @@ private Q_SLOTS:
         record("mod");
         record("plain.txt");
         record("orphan");
-        const QStringList readOnly{"mod/example.com/pkg@v1.2.0/sub", "mod/example.com/pkg@v1.2.0", "mod/example.com", "mod"};
+        const QStringList readOnly{"mod/example.com/pkg@v1.2.0/sub", "mod/example.com/pkg@v1.2.0", "mod/example.com",
+                                   "mod"};
         for (const QString& f : QStringList{"mod/example.com/pkg@v1.2.0/a.go", "mod/example.com/pkg@v1.2.0/sub/b.go"})
             QCOMPARE(::chmod(QFile::encodeName(files + "/" + f).constData(), 0444), 0);
         for (const QString& folder : readOnly)
@@ -639,7 +653,8 @@ private Q_SLOTS:
     {
         if (TestHome::isRoot() && qEnvironmentVariableIsEmpty("DUSTLET_EMPTY_TRASH_CHILD"))
             QSKIP("run by trashEmptiedWhole as another user");
-        const CleanOutcome o = run(pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"}), true);
+        const CleanOutcome o =
+            run(pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"}), true);
         QFile out(QDir::homePath() + "/outcome.txt");
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(o.error ? o.error->toUtf8() : QByteArray("none"));
@@ -681,7 +696,8 @@ private Q_SLOTS:
         home.writeText("inhome.txt", "home");
         QVERIFY(Trash::moveToTrash(home("inhome.txt")));
 
-        const CleanupTarget target = pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"});
+        const CleanupTarget target =
+            pathsTarget({"~/.Trash", "~/.local/share/Trash/files", "~/.local/share/Trash/info"});
         const Scanner::Measurement measured = Scanner::measure(target).result();
         QStringList places;
         for (const Scanner::MeasuredPlace& p : measured.places)
@@ -704,35 +720,42 @@ private Q_SLOTS:
     // a link, where it leads); the Trash itself never goes.
     void pickedItemMoves_data()
     {
-        QTest::addColumn<QString>("listed");   // the item as the tool listed it, relative to home
-        QTest::addColumn<QString>("change");   // what happens after the listing
-        QTest::addColumn<int>("kind");         // PickedItem::Kind as listed
+        QTest::addColumn<QString>("listed"); // the item as the tool listed it, relative to home
+        QTest::addColumn<QString>("change"); // what happens after the listing
+        QTest::addColumn<int>("kind"); // PickedItem::Kind as listed
         QTest::addColumn<bool>("withIdentity"); // the listing kept device and inode
-        QTest::addColumn<int>("result");       // PickedMove::Result
+        QTest::addColumn<int>("result"); // PickedMove::Result
         using K = Cleaner::PickedItem::Kind;
         using R = Cleaner::PickedMove::Result;
-        QTest::newRow("unchanged") << "work/app/data/report.pdf" << "" << int(K::notFolder) << true << int(R::moved);
+        QTest::newRow("unchanged") << "work/app/data/report.pdf"
+                                   << "" << int(K::notFolder) << true << int(R::moved);
         QTest::newRow("folder on the way now a link to Documents")
-            << "work/app/data/report.pdf" << "data->Documents" << int(K::notFolder) << false << int(R::changed);
+            << "work/app/data/report.pdf"
+            << "data->Documents" << int(K::notFolder) << false << int(R::changed);
         QTest::newRow("folder on the way now a link to the keys")
-            << "work/app/data/id_ed25519" << "data->.ssh" << int(K::notFolder) << true << int(R::changed);
+            << "work/app/data/id_ed25519"
+            << "data->.ssh" << int(K::notFolder) << true << int(R::changed);
         QTest::newRow("a folder named Documents, its folder now a link to home")
-            << "work/app/data/Documents" << "app->home" << int(K::folder) << false << int(R::changed);
-        QTest::newRow("item replaced by a folder") << "work/app/data/report.pdf" << "item->folder" << int(K::notFolder)
-                                                   << false << int(R::changed);
-        QTest::newRow("item replaced by another file") << "work/app/data/report.pdf" << "item->file" << int(K::notFolder)
-                                                       << true << int(R::changed);
-        QTest::newRow("item gone") << "work/app/data/report.pdf" << "item->gone" << int(K::unknown) << false
-                                   << int(R::changed);
-        QTest::newRow("item is a link to the home folder") << "work/app/data/homelink" << "" << int(K::notFolder)
-                                                           << false << int(R::refused);
-        QTest::newRow("item is a link to the keys") << "work/app/data/keylink" << "" << int(K::notFolder) << false
-                                                    << int(R::refused);
-        QTest::newRow("the home folder itself") << "" << "" << int(K::folder) << false << int(R::refused);
-        QTest::newRow("the keys themselves") << ".ssh/id_ed25519" << "" << int(K::notFolder) << true << int(R::refused);
-        QTest::newRow("the Trash") << ".local/share/Trash" << "" << int(K::folder) << false << int(R::failed);
-        QTest::newRow("a link to a file goes as itself") << "work/app/data/alias" << "" << int(K::notFolder) << false
-                                                         << int(R::moved);
+            << "work/app/data/Documents"
+            << "app->home" << int(K::folder) << false << int(R::changed);
+        QTest::newRow("item replaced by a folder") << "work/app/data/report.pdf"
+                                                   << "item->folder" << int(K::notFolder) << false << int(R::changed);
+        QTest::newRow("item replaced by another file") << "work/app/data/report.pdf"
+                                                       << "item->file" << int(K::notFolder) << true << int(R::changed);
+        QTest::newRow("item gone") << "work/app/data/report.pdf"
+                                   << "item->gone" << int(K::unknown) << false << int(R::changed);
+        QTest::newRow("item is a link to the home folder") << "work/app/data/homelink"
+                                                           << "" << int(K::notFolder) << false << int(R::refused);
+        QTest::newRow("item is a link to the keys") << "work/app/data/keylink"
+                                                    << "" << int(K::notFolder) << false << int(R::refused);
+        QTest::newRow("the home folder itself") << ""
+                                                << "" << int(K::folder) << false << int(R::refused);
+        QTest::newRow("the keys themselves") << ".ssh/id_ed25519"
+                                             << "" << int(K::notFolder) << true << int(R::refused);
+        QTest::newRow("the Trash") << ".local/share/Trash"
+                                   << "" << int(K::folder) << false << int(R::failed);
+        QTest::newRow("a link to a file goes as itself") << "work/app/data/alias"
+                                                         << "" << int(K::notFolder) << false << int(R::moved);
     }
 
     void pickedItemMoves()
@@ -752,7 +775,8 @@ private Q_SLOTS:
         home.writeText("Documents/report.pdf", "the user's report");
         home.writeText(".ssh/id_ed25519", "the key");
         home.mkdir(".local/share/Trash/files");
-        const QMap<QString, QByteArray> precious{{"Documents/report.pdf", "the user's report"}, {".ssh/id_ed25519", "the key"}};
+        const QMap<QString, QByteArray> precious{{"Documents/report.pdf", "the user's report"},
+                                                 {".ssh/id_ed25519", "the key"}};
 
         Cleaner::PickedItem item;
         item.path = QFile::encodeName(home(listed));
@@ -791,7 +815,7 @@ private Q_SLOTS:
             QVERIFY(lexists(moved.item->trashPath));
             QVERIFY(Trash::putBack(moved.item->trashPath, moved.item->original));
         } else if (change.isEmpty() || (change.startsWith("item->") && change != "item->gone")) {
-            QVERIFY(lexists(home(listed)));   // what is there now stays
+            QVERIFY(lexists(home(listed))); // what is there now stays
         }
     }
 

@@ -54,7 +54,7 @@ std::optional<DiskNode> childNamed(const QList<DiskNode>& kids, const QString& n
 }
 
 struct Events {
-    QStringList log;               // "p" for progress, "c:<name>" for a child
+    QStringList log; // "p" for progress, "c:<name>" for a child
     QList<qint64> progress;
     QList<DiskNode> children;
     bool offThread = false;
@@ -67,19 +67,19 @@ DiskNode scan(const QString& root, const CancelToken& token, Events& ev, int thr
     return DiskMapScanner::scanStreaming(
         root, token,
         [&](qint64 bytes) {
-            ev.offThread |= QThread::currentThread() != me;
-            ev.log << "p";
-            ev.progress << bytes;
-            if (onEvent)
-                onEvent(ev);
+        ev.offThread |= QThread::currentThread() != me;
+        ev.log << "p";
+        ev.progress << bytes;
+        if (onEvent)
+            onEvent(ev);
         },
         [&](const DiskNode& child) {
-            ev.offThread |= QThread::currentThread() != me;
-            ev.log << "c:" + child.name();
-            ev.children << child;
-            if (onEvent)
-                onEvent(ev);
-        },
+        ev.offThread |= QThread::currentThread() != me;
+        ev.log << "c:" + child.name();
+        ev.children << child;
+        if (onEvent)
+            onEvent(ev);
+    },
         threads);
 }
 
@@ -218,8 +218,8 @@ private Q_SLOTS:
 
         // Sizes add up at every level, and the root equals what the file system allocates.
         qint64 expected = 0;
-        for (const char* p : {"r/pair/big.mov", "r/pair/small.log", "r/Lib.photoslibrary/x.mp4",
-                                 "r/Tool.app/Contents/bin"})
+        for (const char* p :
+             {"r/pair/big.mov", "r/pair/small.log", "r/Lib.photoslibrary/x.mp4", "r/Tool.app/Contents/bin"})
             expected += TestHome::allocated(home(p));
         expected += many->size() + link->size() + TestHome::allocated(home("r/tiny.txt"));
         QCOMPARE(root.size(), expected);
@@ -271,8 +271,10 @@ private Q_SLOTS:
         const QString big = home.writeFile("r/a/big.bin", 409'600);
         const QString other = home.writeFile("r/c.txt", 8192);
         home.mkdir("r/b");
-        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/b/big-again.bin")).constData()), 0);
-        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/a/big-third.bin")).constData()), 0);
+        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/b/big-again.bin")).constData()),
+                 0);
+        QCOMPARE(::link(QFile::encodeName(big).constData(), QFile::encodeName(home("r/a/big-third.bin")).constData()),
+                 0);
         CancelToken token;
         Events ev;
         const DiskNode root = scan(home("r"), token, ev, threads);
@@ -421,7 +423,8 @@ private Q_SLOTS:
         home.writeFile("elsewhere/huge", 400'000);
         home.symlink("Downloads/inner", home("elsewhere"));
         home.symlink("link", home("Downloads"));
-        const qint64 files = TestHome::allocated(home("Downloads/a/big.zip")) + TestHome::allocated(home("Downloads/b.txt"));
+        const qint64 files =
+            TestHome::allocated(home("Downloads/a/big.zip")) + TestHome::allocated(home("Downloads/b.txt"));
         for (int threads : {1, 8}) {
             CancelToken token;
             Events ev;
@@ -559,7 +562,8 @@ private Q_SLOTS:
         const char* exts[] = {".mov", ".jpg", ".txt", ".c", ".zip", ".log", "", ".mp3"};
         for (int i = 0; i < 600; ++i) {
             const QString dir = folders[int(rng.bounded(qsizetype(folders.size())))];
-            const QString name = QString("%1/%2f%3%4").arg(dir, rng.bounded(10) == 0 ? "." : "").arg(i).arg(exts[rng.bounded(8)]);
+            const QString name =
+                QString("%1/%2f%3%4").arg(dir, rng.bounded(10) == 0 ? "." : "").arg(i).arg(exts[rng.bounded(8)]);
             home.writeFile(name, rng.bounded(6) == 0 ? 0 : qint64(rng.bounded(1, 200'000)));
         }
         home.symlink("t/d3link", home("t"));
@@ -597,8 +601,9 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(a), a.size());
         QCOMPARE(childNamed(a.children(), "d7")->size(),
                  TestHome::allocated(home("r/d7/g")) + TestHome::allocated(home("r/d7/big/inner/deep"))
-                     + 1250 * (TestHome::allocated(home("r/d7/big/x1")) + TestHome::allocated(home("r/d7/big/x2"))
-                               + TestHome::allocated(home("r/d7/big/x3"))));
+                     + 1250
+                         * (TestHome::allocated(home("r/d7/big/x1")) + TestHome::allocated(home("r/d7/big/x2"))
+                            + TestHome::allocated(home("r/d7/big/x3"))));
         for (int round = 0; round < 3; ++round) {
             Events ev;
             const DiskNode b = scan(home("r"), token, ev, 8);
@@ -651,7 +656,8 @@ private Q_SLOTS:
         CancelToken token;
         Events ev;
         const DiskNode n = scan(home("r"), token, ev, 0);
-        QFile::setPermissions(home("r/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(home("r/locked"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const std::optional<DiskNode> locked = childNamed(n.children(), "locked");
         QVERIFY(locked);
         QCOMPARE(locked->size(), qint64(0));

@@ -52,25 +52,24 @@ struct Run {
     bool offThread = false;
 };
 
-Run run(const QString& root, const CancelToken& token, int threads = 0,
-        const std::function<void(Run&)>& onEvent = {})
+Run run(const QString& root, const CancelToken& token, int threads = 0, const std::function<void(Run&)>& onEvent = {})
 {
     Run r;
     QThread* me = QThread::currentThread();
     DuplicateScanner::scan(
         root, token,
         [&](int n) {
-            r.offThread |= QThread::currentThread() != me;
-            r.progress << n;
-            if (onEvent)
-                onEvent(r);
+        r.offThread |= QThread::currentThread() != me;
+        r.progress << n;
+        if (onEvent)
+            onEvent(r);
         },
         [&](const FileScanResult& res) {
-            r.offThread |= QThread::currentThread() != me;
-            r.results << res;
-            if (onEvent)
-                onEvent(r);
-        },
+        r.offThread |= QThread::currentThread() != me;
+        r.results << res;
+        if (onEvent)
+            onEvent(r);
+    },
         threads);
     return r;
 }
@@ -232,8 +231,9 @@ private Q_SLOTS:
         CancelToken token;
         const Run r = run(home("r"), token);
         QCOMPARE(paths(r.results.first().largest, home), (QStringList{"r/Tool.app/Contents/copy", "r/seen"}));
-        QCOMPARE(describe(r.results.last().duplicates, home),
-                 QStringList{QString::number(TestHome::allocated(home("r/seen"))) + ":r/Tool.app/Contents/copy,r/seen"});
+        QCOMPARE(
+            describe(r.results.last().duplicates, home),
+            QStringList{QString::number(TestHome::allocated(home("r/seen"))) + ":r/Tool.app/Contents/copy,r/seen"});
     }
 
     // One file under two paths is not a duplicate of itself; the largest list still has both.
@@ -244,7 +244,8 @@ private Q_SLOTS:
         QCOMPARE(::link(QFile::encodeName(home("r/a")).constData(), QFile::encodeName(home("r/b")).constData()), 0);
         writeSeeded(home, "r/c", 2'000'000, 3);
         writeSeeded(home, "r/solo", 3'000'000, 4);
-        QCOMPARE(::link(QFile::encodeName(home("r/solo")).constData(), QFile::encodeName(home("r/solo2")).constData()), 0);
+        QCOMPARE(::link(QFile::encodeName(home("r/solo")).constData(), QFile::encodeName(home("r/solo2")).constData()),
+                 0);
         CancelToken token;
         const Run r = run(home("r"), token);
         QCOMPARE(paths(r.results.first().largest, home), (QStringList{"r/solo", "r/solo2", "r/a", "r/b", "r/c"}));
@@ -357,7 +358,8 @@ private Q_SLOTS:
             progress << n;
         progress << int(walked.size());
         std::vector<std::pair<QString, qint64>> byPlace = walked;
-        std::stable_sort(byPlace.begin(), byPlace.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        std::stable_sort(byPlace.begin(), byPlace.end(),
+                         [](const auto& a, const auto& b) { return a.second > b.second; });
         QStringList largest;
         for (size_t i = 0; i < 100; ++i)
             largest << byPlace[i].first;

@@ -77,22 +77,18 @@ private Q_SLOTS:
         QTest::newRow("depth bound: six levels found, seven not")
             << QStringList{"~/deep"} << nm << 5 << QStringList{} << 0 << QStringList{}
             << QStringList{"deep/a/b/c/d/e/node_modules"};
-        QTest::newRow("a match is never entered")
-            << QStringList{"~/web"} << nm << 5 << QStringList{} << 0 << QStringList{}
-            << QStringList{"web/node_modules"};
-        QTest::newRow("no age limit")
-            << QStringList{"~/aged"} << nm << 5 << QStringList{} << 0 << QStringList{}
-            << QStringList{"aged/fresh/node_modules", "aged/old/node_modules"};
+        QTest::newRow("a match is never entered") << QStringList{"~/web"} << nm << 5 << QStringList{} << 0
+                                                  << QStringList{} << QStringList{"web/node_modules"};
+        QTest::newRow("no age limit") << QStringList{"~/aged"} << nm << 5 << QStringList{} << 0 << QStringList{}
+                                      << QStringList{"aged/fresh/node_modules", "aged/old/node_modules"};
         QTest::newRow("30 days: a fresh match is skipped and not entered")
             << QStringList{"~/aged"} << nm << 5 << QStringList{} << 30 << QStringList{}
             << QStringList{"aged/old/node_modules"};
-        QTest::newRow("marker beside the match")
-            << QStringList{"~/rust"} << QStringList{"target"} << 4 << QStringList{} << 0 << QStringList{"Cargo.toml"}
-            << QStringList{"rust/rs/target"};
+        QTest::newRow("marker beside the match") << QStringList{"~/rust"} << QStringList{"target"} << 4 << QStringList{}
+                                                 << 0 << QStringList{"Cargo.toml"} << QStringList{"rust/rs/target"};
         QTest::newRow("hidden match found, other hidden folders not entered")
             << QStringList{"~/py"} << QStringList{".venv", "venv", "node_modules"} << 4 << QStringList{} << 0
-            << QStringList{"pyproject.toml", "requirements.txt"}
-            << QStringList{"py/proj/.venv"};
+            << QStringList{"pyproject.toml", "requirements.txt"} << QStringList{"py/proj/.venv"};
         QTest::newRow("a link to a folder inside the root is followed, one out of it is not")
             << QStringList{"~/src"} << nm << 5 << QStringList{} << 0 << QStringList{}
             << QStringList{"src/alias/node_modules", "src/app/node_modules", "src/apple/node_modules"};
@@ -106,11 +102,9 @@ private Q_SLOTS:
             << QStringList{"~/src"} << nm << 5 << QStringList{"~/src/app", "~/pinned"} << 0 << QStringList{}
             << QStringList{"src/apple/node_modules"};
         QTest::newRow("a root that is a link gives nothing")
-            << QStringList{"~/srclink"} << nm << 5 << QStringList{} << 0 << QStringList{}
-            << QStringList{};
+            << QStringList{"~/srclink"} << nm << 5 << QStringList{} << 0 << QStringList{} << QStringList{};
         QTest::newRow("a root behind a linked folder gives nothing")
-            << QStringList{"~/srclink/app"} << nm << 5 << QStringList{} << 0 << QStringList{}
-            << QStringList{};
+            << QStringList{"~/srclink/app"} << nm << 5 << QStringList{} << 0 << QStringList{} << QStringList{};
         QTest::newRow("ignored and missing roots give nothing")
             << QStringList{"~/web", "~/missing"} << nm << 5 << QStringList{"~/web"} << 0 << QStringList{}
             << QStringList{};

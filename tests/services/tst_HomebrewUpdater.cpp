@@ -34,11 +34,12 @@ private Q_SLOTS:
         QTest::addColumn<MaybePackages>("expected");
 
         QTest::newRow("formulae then casks, sorted by name")
-            << QString(kReport) << MaybePackages(Packages{cask("firefox", "120.0", "121.0"), formula("wget", "1.21.3", "1.24.5")});
-        QTest::newRow("only casks")
-            << R"({"casks":[{"name":"zed","installed_versions":["1"],"current_version":"2"},
+            << QString(kReport)
+            << MaybePackages(Packages{cask("firefox", "120.0", "121.0"), formula("wget", "1.21.3", "1.24.5")});
+        QTest::newRow("only casks") << R"({"casks":[{"name":"zed","installed_versions":["1"],"current_version":"2"},
                             {"name":"alacritty","installed_versions":["0.12"],"current_version":"0.13"}]})"
-            << MaybePackages(Packages{cask("alacritty", "0.12", "0.13"), cask("zed", "1", "2")});
+                                    << MaybePackages(
+                                           Packages{cask("alacritty", "0.12", "0.13"), cask("zed", "1", "2")});
         QTest::newRow("last of several installed versions")
             << R"({"formulae":[{"name":"a","installed_versions":["1.0","1.2"],"current_version":"1.3"}]})"
             << MaybePackages(Packages{formula("a", "1.2", "1.3")});
@@ -52,20 +53,23 @@ private Q_SLOTS:
         QTest::newRow("installed versions not all text")
             << R"({"formulae":[{"name":"a","installed_versions":["1.0",2],"installed_version":"0.9"}]})"
             << MaybePackages(Packages{formula("a", "0.9", "?")});
-        QTest::newRow("missing current version") << R"({"casks":[{"name":"a","installed_versions":["1"]}]})"
-                                                 << MaybePackages(Packages{cask("a", "1", "?")});
+        QTest::newRow("missing current version")
+            << R"({"casks":[{"name":"a","installed_versions":["1"]}]})" << MaybePackages(Packages{cask("a", "1", "?")});
         QTest::newRow("entries without a usable name are dropped")
             << R"({"formulae":[{"installed_versions":["1"]},{"name":42},{"name":"kept","current_version":"2"}]})"
             << MaybePackages(Packages{formula("kept", "?", "2")});
         QTest::newRow("case-insensitive order")
             << R"({"formulae":[{"name":"beta"},{"name":"alpha2"},{"name":"Alpha"}]})"
-            << MaybePackages(Packages{formula("Alpha", "?", "?"), formula("alpha2", "?", "?"), formula("beta", "?", "?")});
+            << MaybePackages(
+                   Packages{formula("Alpha", "?", "?"), formula("alpha2", "?", "?"), formula("beta", "?", "?")});
         QTest::newRow("formula and cask of one name, formula first")
             << R"({"casks":[{"name":"foo"}],"formulae":[{"name":"foo"}]})"
             << MaybePackages(Packages{formula("foo", "?", "?"), cask("foo", "?", "?")});
         QTest::newRow("an array holding a non-object counts as absent")
-            << R"({"formulae":[{"name":"a"},"b"],"casks":[{"name":"c"}]})" << MaybePackages(Packages{cask("c", "?", "?")});
-        QTest::newRow("lists of another type") << R"({"formulae":{"name":"a"},"casks":"c"})" << MaybePackages(Packages{});
+            << R"({"formulae":[{"name":"a"},"b"],"casks":[{"name":"c"}]})"
+            << MaybePackages(Packages{cask("c", "?", "?")});
+        QTest::newRow("lists of another type")
+            << R"({"formulae":{"name":"a"},"casks":"c"})" << MaybePackages(Packages{});
         QTest::newRow("a warning before the report") << QString("Warning: something\n") + kReport << MaybePackages();
         QTest::newRow("not an object") << "[]" << MaybePackages();
         QTest::newRow("no output") << "" << MaybePackages();
@@ -113,7 +117,8 @@ private Q_SLOTS:
 
     void upgradeCommands()
     {
-        QCOMPARE(HomebrewUpdater::upgradeCommand(cask("foo", "1", "2")), std::optional<QString>("brew upgrade --cask foo"));
+        QCOMPARE(HomebrewUpdater::upgradeCommand(cask("foo", "1", "2")),
+                 std::optional<QString>("brew upgrade --cask foo"));
         QCOMPARE(HomebrewUpdater::upgradeCommand(formula("foo", "1", "2")), std::optional<QString>("brew upgrade foo"));
         QCOMPARE(HomebrewUpdater::upgradeCommand(formula("homebrew/core/node@20", "1", "2")),
                  std::optional<QString>("brew upgrade homebrew/core/node@20"));
@@ -126,7 +131,8 @@ private Q_SLOTS:
         QCOMPARE(HomebrewUpdater::upgrade(cask("firefox", "120.0", "121.0")).status, 0);
         FakeTools::installBrew(home, kReport, 0, 1);
         QCOMPARE(HomebrewUpdater::upgrade(formula("wget", "1", "2")).status, 1);
-        QCOMPARE(home.recordedRuns("brew"), (QList<QStringList>{{"upgrade", "--cask", "firefox"}, {"upgrade", "wget"}}));
+        QCOMPARE(home.recordedRuns("brew"),
+                 (QList<QStringList>{{"upgrade", "--cask", "firefox"}, {"upgrade", "wget"}}));
     }
 
     // A package name reaches brew as one argument, whatever it holds, or nothing runs.
@@ -151,7 +157,7 @@ private Q_SLOTS:
         QFETCH(bool, runs);
         TestHome home;
         FakeTools::installBrew(home, "{}");
-        home.writeText("some-file", "");   // something for a glob to match
+        home.writeText("some-file", ""); // something for a glob to match
         for (bool isCask : {false, true}) {
             const ShellResult r = HomebrewUpdater::upgrade(OutdatedPackage{name, "1", "2", isCask});
             QCOMPARE(r.status == 0, runs);

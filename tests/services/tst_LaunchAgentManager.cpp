@@ -33,9 +33,9 @@ struct AgentHome {
     AgentHome()
     {
         home.mkdir("Library/LaunchAgents");
-        const QString fake = home.writeText("bin/launchctl", "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$2\" >> \"" +
-                                                                 log.toUtf8() + "\"\n[ $# -eq 2 ] || echo WRONG-ARGC >> \"" +
-                                                                 log.toUtf8() + "\"\n");
+        const QString fake = home.writeText("bin/launchctl",
+                                            "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$2\" >> \"" + log.toUtf8()
+                                                + "\"\n[ $# -eq 2 ] || echo WRONG-ARGC >> \"" + log.toUtf8() + "\"\n");
         QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, fake);
     }
@@ -96,11 +96,14 @@ private Q_SLOTS:
         QTest::newRow("Program wins over arguments")
             << agent("<key>Label</key><string>a</string><key>Program</key><string>/bin/p</string>"
                      "<key>ProgramArguments</key><array><string>/bin/q</string></array>")
-            << "a" << "/bin/p";
+            << "a"
+            << "/bin/p";
         QTest::newRow("first argument") << agent("<key>Label</key><string>a</string><key>ProgramArguments</key>"
                                                  "<array><string>/bin/q</string><string>-x</string></array>")
-                                        << "a" << "/bin/q";
-        QTest::newRow("empty arguments") << agent("<key>Label</key><string>a</string><key>ProgramArguments</key><array/>")
+                                        << "a"
+                                        << "/bin/q";
+        QTest::newRow("empty arguments") << agent(
+            "<key>Label</key><string>a</string><key>ProgramArguments</key><array/>")
                                          << "a" << none;
         QTest::newRow("arguments not all strings")
             << agent("<key>Label</key><string>a</string><key>ProgramArguments</key>"
@@ -108,11 +111,12 @@ private Q_SLOTS:
             << "a" << none;
         QTest::newRow("Program not a string")
             << agent("<key>Label</key><string>a</string><key>Program</key><integer>1</integer>") << "a" << none;
-        QTest::newRow("no Label") << agent("<key>Program</key><string>/bin/p</string>") << "com.example.agent" << "/bin/p";
+        QTest::newRow("no Label") << agent("<key>Program</key><string>/bin/p</string>") << "com.example.agent"
+                                  << "/bin/p";
         QTest::newRow("Label not a string") << agent("<key>Label</key><true/>") << "com.example.agent" << none;
         QTest::newRow("malformed") << QByteArray("<plist><dict><key>Label") << "com.example.agent" << none;
-        QTest::newRow("array at the top") << QByteArray("<plist version=\"1.0\"><array/></plist>") << "com.example.agent"
-                                          << none;
+        QTest::newRow("array at the top")
+            << QByteArray("<plist version=\"1.0\"><array/></plist>") << "com.example.agent" << none;
     }
     void readsLabelAndProgram()
     {
@@ -173,7 +177,7 @@ private Q_SLOTS:
         h.put("2.plist", labelled("Alpha"));
         h.put("3.plist", labelled("alpha two"));
         h.put("4.plist", labelled("Beta Two"));
-        h.put("5.plist", labelled("aardvark"), true);   // switched off: after every active one
+        h.put("5.plist", labelled("aardvark"), true); // switched off: after every active one
         h.put("6.plist", labelled("Zulu"), true);
         QCOMPARE(labels(LaunchAgentManager::list(h.format)),
                  (QStringList{"Alpha", "alpha two", "beta", "Beta Two", "aardvark (off)", "Zulu (off)"}));
@@ -183,7 +187,7 @@ private Q_SLOTS:
     {
         AgentHome h;
         h.put("com.example.a.plist", labelled("com.example.a"));
-        QVERIFY(!QFileInfo::exists(h.home("Library/LaunchAgents/Disabled")));   // made by the first switch-off
+        QVERIFY(!QFileInfo::exists(h.home("Library/LaunchAgents/Disabled"))); // made by the first switch-off
         const QString active = h.home("Library/LaunchAgents/com.example.a.plist");
         const QString disabled = h.home("Library/LaunchAgents/Disabled/com.example.a.plist");
 
@@ -283,7 +287,8 @@ private Q_SLOTS:
     void autostartBehindALinkedConfigFolder()
     {
         AgentHome h;
-        const QString entry = h.home.writeText("dotfiles/config/autostart/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
+        const QString entry =
+            h.home.writeText("dotfiles/config/autostart/chat.desktop", "[Desktop Entry]\nName=Chat\nExec=chat\n");
         h.home.symlink("config-link", h.home("dotfiles/config"));
         qputenv("XDG_CONFIG_HOME", h.home("config-link").toLocal8Bit());
         const StartupEntries::Format format = StartupEntries::autostart();
@@ -317,7 +322,8 @@ private Q_SLOTS:
         QCOMPARE(format.folder, h.home(".config/autostart"));
         QCOMPARE(format.systemFolders, QStringList{h.home("etc/xdg/autostart")});
         h.home.writeText(".config/autostart/chat.desktop",
-                         "[Desktop Entry]\nType=Application\nName=Chat\nExec=" + h.home.path().toUtf8() + "/bin/chat %U\n");
+                         "[Desktop Entry]\nType=Application\nName=Chat\nExec=" + h.home.path().toUtf8()
+                             + "/bin/chat %U\n");
         h.home.writeText(".config/autostart/noname.desktop", "[Desktop Entry]\nExec=\n");
         h.home.writeText(".config/autostart/ignored.plist", labelled("plist"));
         QList<StartupItem> items = LaunchAgentManager::list(format);
@@ -335,12 +341,12 @@ private Q_SLOTS:
     // once and back again.
     void autostartSwitching_data()
     {
-        QTest::addColumn<QByteArray>("user");       // .config/autostart/e.desktop (null: none)
-        QTest::addColumn<QByteArray>("system");     // etc/xdg/autostart/e.desktop
-        QTest::addColumn<QByteArray>("disabled");   // .config/autostart/Disabled/e.desktop (earlier versions)
-        QTest::addColumn<bool>("on");                // as listed at first
-        QTest::addColumn<QByteArray>("user1");      // the user entry after the first switch (null: none)
-        QTest::addColumn<QByteArray>("user2");      // and after switching back
+        QTest::addColumn<QByteArray>("user"); // .config/autostart/e.desktop (null: none)
+        QTest::addColumn<QByteArray>("system"); // etc/xdg/autostart/e.desktop
+        QTest::addColumn<QByteArray>("disabled"); // .config/autostart/Disabled/e.desktop (earlier versions)
+        QTest::addColumn<bool>("on"); // as listed at first
+        QTest::addColumn<QByteArray>("user1"); // the user entry after the first switch (null: none)
+        QTest::addColumn<QByteArray>("user2"); // and after switching back
         const QByteArray none;
         const QByteArray chat = "[Desktop Entry]\nType=Application\nName=Chat\nExec=chat --tray\n";
         const QByteArray chatHidden = "[Desktop Entry]\nType=Application\nName=Chat\nExec=chat --tray\nHidden=true\n";
@@ -356,11 +362,13 @@ private Q_SLOTS:
             << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\nHidden=true\n") << chat << none << false
             << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\n")
             << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --quiet\nHidden=true\n");
-        QTest::newRow("GNOME key")
-            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\nX-GNOME-Autostart-enabled=false\n") << none << none
-            << false << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\n")
-            << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\nHidden=true\n");
-        QTest::newRow("system entry switched off for everyone") << none << chatHidden << none << false << chat << chatHidden;
+        QTest::newRow("GNOME key") << QByteArray(
+            "[Desktop Entry]\nName=Chat\nExec=chat --tray\nX-GNOME-Autostart-enabled=false\n")
+                                   << none << none << false
+                                   << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\n")
+                                   << QByteArray("[Desktop Entry]\nName=Chat\nExec=chat --tray\nHidden=true\n");
+        QTest::newRow("system entry switched off for everyone")
+            << none << chatHidden << none << false << chat << chatHidden;
         QTest::newRow("old Disabled entry") << none << none << chat << false << chat << chatHidden;
     }
     void autostartSwitching()
@@ -387,7 +395,7 @@ private Q_SLOTS:
 
         QList<StartupItem> items = LaunchAgentManager::list(format);
         QCOMPARE(items.size(), 1);
-        QCOMPARE(items[0].label, QString("Chat"));   // a user stub shows the system entry's name
+        QCOMPARE(items[0].label, QString("Chat")); // a user stub shows the system entry's name
         QCOMPARE(items[0].enabled, on);
         QVERIFY(LaunchAgentManager::setEnabled(!on, items[0], format));
         QCOMPARE(userFile(), user1);
@@ -437,7 +445,8 @@ private Q_SLOTS:
         QTest::newRow("user entry, hidden") << entry + "Hidden=true\n" << none << false;
         QTest::newRow("user entry, GNOME off") << entry + "X-GNOME-Autostart-enabled=false\n" << none << false;
         QTest::newRow("system entry") << none << entry << true;
-        QTest::newRow("system entry hidden by the user") << QByteArray("[Desktop Entry]\nHidden=true\n") << entry << false;
+        QTest::newRow("system entry hidden by the user")
+            << QByteArray("[Desktop Entry]\nHidden=true\n") << entry << false;
     }
     void loginItemAgreesWithTheStartupWindow()
     {

@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(dotnet.markers, (QStringList{"*.csproj", "*.sln", "*.fsproj", "*.vbproj"}));
         QCOMPARE(kinds[14].names, (QStringList{".venv", "venv"}));
         QCOMPARE(kinds[14].maxDepth, 4);
-        QVERIFY(kinds[15].markers.isEmpty());   // __pycache__ needs none
+        QVERIFY(kinds[15].markers.isEmpty()); // __pycache__ needs none
     }
 
     void markerMatches_data()
@@ -91,13 +91,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("pattern, a name before") << "*.csproj" << "App.csproj" << true;
-        QTest::newRow("pattern, nothing before the dot") << "*.csproj" << ".csproj" << true;
-        QTest::newRow("pattern, more after") << "*.csproj" << "App.csproj.user" << false;
-        QTest::newRow("pattern, other case") << "*.csproj" << "App.CSPROJ" << false;
-        QTest::newRow("pattern needs the dot") << "*.cabal" << "xcabal" << false;
-        QTest::newRow("exact name") << "package.json" << "package.json" << true;
-        QTest::newRow("exact name only") << "package.json" << "my-package.json" << false;
+        QTest::newRow("pattern, a name before") << "*.csproj"
+                                                << "App.csproj" << true;
+        QTest::newRow("pattern, nothing before the dot") << "*.csproj"
+                                                         << ".csproj" << true;
+        QTest::newRow("pattern, more after") << "*.csproj"
+                                             << "App.csproj.user" << false;
+        QTest::newRow("pattern, other case") << "*.csproj"
+                                             << "App.CSPROJ" << false;
+        QTest::newRow("pattern needs the dot") << "*.cabal"
+                                               << "xcabal" << false;
+        QTest::newRow("exact name") << "package.json"
+                                    << "package.json" << true;
+        QTest::newRow("exact name only") << "package.json"
+                                         << "my-package.json" << false;
     }
     void markerMatches()
     {
@@ -110,7 +117,7 @@ private Q_SLOTS:
     // Where a project may lie and what makes a folder a build folder of its kind.
     void finds_data()
     {
-        QTest::addColumn<QStringList>("layout");   // folders ("…/") and files, relative to home
+        QTest::addColumn<QStringList>("layout"); // folders ("…/") and files, relative to home
         QTest::addColumn<QStringList>("roots");
         QTest::addColumn<QStringList>("expected"); // "path:kind", in any order
 
@@ -127,20 +134,19 @@ private Q_SLOTS:
         QTest::newRow("a project file ending in .csproj")
             << QStringList{"src/api/Api.csproj", "src/api/bin/", "src/api/obj/"} << QStringList{"~/src"}
             << QStringList{"src/api/bin:dotnet", "src/api/obj:dotnet"};
-        QTest::newRow("an entry named just .csproj")
-            << QStringList{"src/api/.csproj", "src/api/obj/"} << QStringList{"~/src"} << QStringList{"src/api/obj:dotnet"};
+        QTest::newRow("an entry named just .csproj") << QStringList{"src/api/.csproj", "src/api/obj/"}
+                                                     << QStringList{"~/src"} << QStringList{"src/api/obj:dotnet"};
         QTest::newRow("a folder counts as a marker")
             << QStringList{"src/hs/stack.yaml/", "src/hs/dist-newstyle/"} << QStringList{"~/src"}
             << QStringList{"src/hs/dist-newstyle:haskell"};
         QTest::newRow("no project file: bin is an ordinary folder")
             << QStringList{"src/tool/bin/", "src/tool/README.md"} << QStringList{"~/src"} << QStringList{};
         QTest::newRow(".venv is examined, .git is never entered")
-            << QStringList{"src/py/requirements.txt", "src/py/.venv/", "src/.git/py/requirements.txt",
-                           "src/.git/py/.venv/", "src/.cache/package.json", "src/.cache/node_modules/"}
+            << QStringList{"src/py/requirements.txt", "src/py/.venv/",           "src/.git/py/requirements.txt",
+                           "src/.git/py/.venv/",      "src/.cache/package.json", "src/.cache/node_modules/"}
             << QStringList{"~/src"} << QStringList{"src/py/.venv:venv"};
-        QTest::newRow("__pycache__ needs no marker")
-            << QStringList{"src/lib/pkg/__pycache__/"} << QStringList{"~/src"}
-            << QStringList{"src/lib/pkg/__pycache__:pycache"};
+        QTest::newRow("__pycache__ needs no marker") << QStringList{"src/lib/pkg/__pycache__/"} << QStringList{"~/src"}
+                                                     << QStringList{"src/lib/pkg/__pycache__:pycache"};
         QTest::newRow("a root that does not exist") << QStringList{"src/"} << QStringList{"~/missing"} << QStringList{};
         QTest::newRow("overlapping roots report once per root")
             << QStringList{"src/web/package.json", "src/web/node_modules/"} << QStringList{"~/src", "~/src/web"}
@@ -170,13 +176,13 @@ private Q_SLOTS:
         home.writeText(atSix + "/package.json", "{}");
         home.mkdir(atSix + "/node_modules");
         home.writeText(atSeven + "/package.json", "{}");
-        home.mkdir(atSeven + "/node_modules/__pycache__");   // its project folder would have depth 8
+        home.mkdir(atSeven + "/node_modules/__pycache__"); // its project folder would have depth 8
         home.mkdir(projectAt(QStringLiteral("c"), 8) + "/__pycache__");
         home.mkdir(projectAt(QStringLiteral("d"), 9) + "/__pycache__");
         const QStringList roots{"~/a", "~/b", "~/c", "~/d"};
         QCOMPARE(sorted(described(home, search(roots))),
                  sorted({atSix + "/node_modules:node_modules", projectAt("c", 8) + "/__pycache__:pycache"}));
-        QVERIFY(search(roots, {}, 0, {}).isEmpty());   // no kinds, nothing found
+        QVERIFY(search(roots, {}, 0, {}).isEmpty()); // no kinds, nothing found
     }
 
     // With a minimum age of 30 days a folder must be modified strictly before the cutoff.
@@ -239,13 +245,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("roots");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("one root") << QStringList{"~/src"} << QStringList{"src/real/node_modules:node_modules"};
-        QTest::newRow("the link's root first") << QStringList{"~/src/shared", "~/src/real"}
-                                              << QStringList{"src/real/node_modules:node_modules"};
-        QTest::newRow("the link's root second") << QStringList{"~/src/real", "~/src/shared"}
-                                               << QStringList{"src/real/node_modules:node_modules"};
+        QTest::newRow("the link's root first")
+            << QStringList{"~/src/shared", "~/src/real"} << QStringList{"src/real/node_modules:node_modules"};
+        QTest::newRow("the link's root second")
+            << QStringList{"~/src/real", "~/src/shared"} << QStringList{"src/real/node_modules:node_modules"};
         QTest::newRow("the link's root alone") << QStringList{"~/src/shared"} << QStringList{};
-        QTest::newRow("the real folder not found as itself")
-            << QStringList{"~/src/shared", "~/src/real/node_modules"} << QStringList{"src/shared/node_modules:node_modules"};
+        QTest::newRow("the real folder not found as itself") << QStringList{"~/src/shared", "~/src/real/node_modules"}
+                                                             << QStringList{"src/shared/node_modules:node_modules"};
     }
     void realFolderWinsOverALinkToIt()
     {
@@ -267,7 +273,7 @@ private Q_SLOTS:
         QStringList shown;
         int pairs = 0;
         for (const QString& hit : described(home, search(roots))) {
-            QVERIFY2(!hit.startsWith("src/q"), qPrintable(hit));   // never the link of a pair
+            QVERIFY2(!hit.startsWith("src/q"), qPrintable(hit)); // never the link of a pair
             if (hit.startsWith("src/p"))
                 ++pairs;
             else
@@ -283,8 +289,10 @@ private Q_SLOTS:
             if (d.path == home("src/real/node_modules"))
                 size = d.size;
         });
-        QCOMPARE(size, expected.contains("src/real/node_modules:node_modules")
-                           ? TestHome::allocated(home("src/real/node_modules/dep/index.js")) : -1);
+        QCOMPARE(size,
+                 expected.contains("src/real/node_modules:node_modules")
+                     ? TestHome::allocated(home("src/real/node_modules/dep/index.js"))
+                     : -1);
     }
 
     // A link named as a build folder: reported under its own path when it leads to an ordinary
@@ -328,11 +336,12 @@ private Q_SLOTS:
         CancelToken token;
         QStringList events;
         QList<ProjectDir> found;
-        ProjectScanner::scan({"~/src"}, {}, 0, token, [&](int n) { events.append(QString::number(n)); },
-                             [&](const ProjectDir& d) {
-                                 events.append(QStringLiteral("found"));
-                                 found.append(d);
-                             });
+        ProjectScanner::scan(
+            {"~/src"}, {}, 0, token, [&](int n) { events.append(QString::number(n)); },
+            [&](const ProjectDir& d) {
+            events.append(QStringLiteral("found"));
+            found.append(d);
+            });
         QCOMPARE(events, (QStringList{"1", "found", "2", "found"}));
         QHash<QString, ProjectDir> byPath;
         for (const ProjectDir& d : found)
@@ -341,8 +350,9 @@ private Q_SLOTS:
         QCOMPARE(web.kindID, QStringLiteral("node_modules"));
         QCOMPARE(web.kindLabel, QStringLiteral("node_modules"));
         QCOMPARE(web.symbol, QStringLiteral("shippingbox.fill"));
-        QCOMPARE(web.size, TestHome::allocated(home("src/web/node_modules/a/index.js"))
-                               + TestHome::allocated(home("src/web/node_modules/b/index.js")));
+        QCOMPARE(web.size,
+                 TestHome::allocated(home("src/web/node_modules/a/index.js"))
+                     + TestHome::allocated(home("src/web/node_modules/b/index.js")));
         QCOMPARE(web.modified, std::optional<QDateTime>(kNow.addDays(-3)));
         const ProjectDir link = byPath.value(home("src/tool/target"));
         QCOMPARE(link.kindID, QStringLiteral("target"));
@@ -358,7 +368,8 @@ private Q_SLOTS:
         CancelToken token;
         token.cancel();
         int calls = 0;
-        ProjectScanner::scan({"~/src"}, {}, 0, token, [&](int) { ++calls; }, [&](const ProjectDir&) { ++calls; });
+        ProjectScanner::scan(
+            {"~/src"}, {}, 0, token, [&](int) { ++calls; }, [&](const ProjectDir&) { ++calls; });
         QCOMPARE(calls, 0);
     }
 };

@@ -113,8 +113,8 @@ private Q_SLOTS:
     // protected place; in project cleanup nothing more.
     void pickedItemRule_data()
     {
-        QTest::addColumn<QString>("path");        // "~" for the test home; "@" for a folder outside it
-        QTest::addColumn<bool>("inTheWindows");   // the Disk Map and the large-files window
+        QTest::addColumn<QString>("path"); // "~" for the test home; "@" for a folder outside it
+        QTest::addColumn<bool>("inTheWindows"); // the Disk Map and the large-files window
         QTest::addColumn<bool>("inProjects");
         QTest::addColumn<bool>("inUninstaller");
         QTest::newRow("file in home") << "~/a.bin" << true << true << true;
@@ -141,7 +141,8 @@ private Q_SLOTS:
         QTest::newRow("keyring") << "~/.local/share/keyrings/login.keyring" << false << false << false;
         QTest::newRow("certificates") << "~/.pki/nssdb/cert9.db" << false << false << false;
         QTest::newRow("browser profile") << "~/.mozilla/firefox/p.default/key4.db" << false << false << false;
-        QTest::newRow("browser profile in config") << "~/.config/google-chrome/Default/Login Data" << false << false << false;
+        QTest::newRow("browser profile in config")
+            << "~/.config/google-chrome/Default/Login Data" << false << false << false;
         QTest::newRow("mail profile") << "~/.thunderbird/p/Mail/inbox" << false << false << false;
         QTest::newRow("browser cache, not a profile") << "~/.cache/mozilla/firefox/p/cache2" << true << true << true;
         QTest::newRow("app outside home") << "@/Outside.app" << false << false << true;
@@ -173,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(outside + "/Outside.app", outside + "/Link.app"));
         const QString p = path.startsWith('~') ? home.path() + path.mid(1)
-                        : path.startsWith('@') ? outside + path.mid(1)
+            : path.startsWith('@')             ? outside + path.mid(1)
                                                : path;
         QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::diskMap), inTheWindows);
         QCOMPARE(Cleaner::canTrashOnRequest(p, Cleaner::PickedIn::fileFinder), inTheWindows);
@@ -225,12 +226,13 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(bool, safe);
         TestHome home;
-        home.writeText(".config/user-dirs.dirs",
-                       QString::fromUtf8("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
-                                         "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\nXDG_PUBLICSHARE_DIR=\"$HOME/\u00d6ffentlich\"\n"
-                                         "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"
-                                         "XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_VIDEOS_DIR=\"$HOME/Videos\"\n")
-                           .toUtf8());
+        home.writeText(
+            ".config/user-dirs.dirs",
+            QString::fromUtf8("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                              "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\nXDG_PUBLICSHARE_DIR=\"$HOME/\u00d6ffentlich\"\n"
+                              "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"
+                              "XDG_PICTURES_DIR=\"$HOME/Bilder\"\nXDG_VIDEOS_DIR=\"$HOME/Videos\"\n")
+                .toUtf8());
         home.mkdir("store/pics");
         home.symlink("Bilder", home("store/pics"));
         const QString p = home.path() + path.mid(1);

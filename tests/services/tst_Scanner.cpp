@@ -154,7 +154,8 @@ private Q_SLOTS:
         for (int t = 0; t < 30; ++t) {
             qint64 sum = 0;
             for (int i = 0; i <= t * 3; ++i)
-                sum += TestHome::allocated(home.writeFile(QString("m%1/d%2/f%3").arg(t).arg(i % 4).arg(i), 512 * (i + t)));
+                sum +=
+                    TestHome::allocated(home.writeFile(QString("m%1/d%2/f%3").arg(t).arg(i % 4).arg(i), 512 * (i + t)));
             expected << sum;
         }
         QList<QFuture<qint64>> running;
@@ -174,10 +175,12 @@ private Q_SLOTS:
         // No paths at all: unknown, not zero.
         QCOMPARE(Scanner::size(target("sims", CleanupKinds::Command{"xcrun simctl delete unavailable", {}})).result(),
                  std::nullopt);
-        QCOMPARE(Scanner::size(target("nm", CleanupKinds::Finder{{"~/nowhere"}, {"node_modules"}, 5, {}, 0, {}})).result(),
-                 std::nullopt);
+        QCOMPARE(
+            Scanner::size(target("nm", CleanupKinds::Finder{{"~/nowhere"}, {"node_modules"}, 5, {}, 0, {}})).result(),
+            std::nullopt);
         // A missing fallback folder measures 0, which is a value.
-        QCOMPARE(Scanner::size(target("npm", CleanupKinds::Command{"npm cache clean --force", {"~/.npm/_cacache"}})).result(),
+        QCOMPARE(Scanner::size(target("npm", CleanupKinds::Command{"npm cache clean --force", {"~/.npm/_cacache"}}))
+                     .result(),
                  std::optional<qint64>(0));
         // Folders the search finds are measured.
         home.writeFile("src/web/node_modules/dep.js", 3000);
@@ -195,7 +198,8 @@ private Q_SLOTS:
 
         // Two paths: a cumulative report after each.
         ProgressLog log;
-        const auto total = Scanner::size(target("two", CleanupKinds::Paths{{"~/cache/a", home("cache/b")}}), log.callback()).result();
+        const auto total =
+            Scanner::size(target("two", CleanupKinds::Paths{{"~/cache/a", home("cache/b")}}), log.callback()).result();
         QCOMPARE(total, std::optional<qint64>(sizeA + sizeB));
         QVERIFY(log.calls.size() >= 2);
         QVERIFY(log.calls.contains(sizeA));

@@ -80,7 +80,9 @@ private Q_SLOTS:
         ShellResult slow;
         std::atomic<bool> slowDone = false;
         std::thread other([&] {
-            slow = ShellRunner::runLogin("touch \"$HOME/slow-started\"; " + QString::fromUtf8(TestHome::holdWhileExists("slow-hold")) + "echo slow", 30);
+            slow = ShellRunner::runLogin("touch \"$HOME/slow-started\"; "
+                                             + QString::fromUtf8(TestHome::holdWhileExists("slow-hold")) + "echo slow",
+                                         30);
             slowDone = true;
         });
         const auto release = qScopeGuard([&] {

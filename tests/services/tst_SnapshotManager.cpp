@@ -56,7 +56,8 @@ private Q_SLOTS:
             << 0 << "com.apple.TimeMachine.\ncom.apple.TimeMachine..local\ncom.apple.timemachine.2024-05-01-093000\n"
             << Snapshots{};
         QTest::newRow("a failed listing is empty even with snapshot lines")
-            << 1 << "com.apple.TimeMachine.2024-05-01-093000.local\n" << Snapshots{};
+            << 1 << "com.apple.TimeMachine.2024-05-01-093000.local\n"
+            << Snapshots{};
         QTest::newRow("equal timestamps keep the listing's order")
             << 0
             << "a com.apple.TimeMachine.2024-05-01-093000\nb com.apple.TimeMachine.2024-05-01-093000.local\n"
@@ -99,8 +100,8 @@ private Q_SLOTS:
         QCOMPARE(mediumDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("MMM d, yyyy"));
         QCOMPARE(mediumDateFormat(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("d. MMM yyyy"));
         QCOMPARE(shortTimeFormat(QLocale::c()), QStringLiteral("HH:mm"));
-        for (const QString& odd : {QStringLiteral("x; touch pwned #"), QStringLiteral("2024-13-45-250000"),
-                                   QStringLiteral("2024-05-01")})
+        for (const QString& odd :
+             {QStringLiteral("x; touch pwned #"), QStringLiteral("2024-13-45-250000"), QStringLiteral("2024-05-01")})
             QCOMPARE(snap(odd).displayDate(), odd);
     }
 
@@ -154,7 +155,7 @@ private Q_SLOTS:
         qint64 free = 1'000;
         SnapshotManager::setSpaceReaderForTesting([&free] {
             const qint64 now = free;
-            free += 4'000;   // the second reading sees the space freed
+            free += 4'000; // the second reading sees the space freed
             return std::optional<Volume::FreeSpace>(Volume::FreeSpace{now, now});
         });
         const Snapshots three{snap("2024-05-03-101500"), snap("2024-05-01-093000"), snap("2024-05-02-120000")};
@@ -163,9 +164,10 @@ private Q_SLOTS:
         const QList<QStringList> prompts = home.recordedRuns("osascript");
         QCOMPARE(prompts.size(), 1);
         QCOMPARE(prompts[0], (QStringList{"-e", AdminShell::source(*SnapshotManager::deleteScript(three))}));
-        QCOMPARE(home.recordedRuns("tmutil"), (QList<QStringList>{{"deletelocalsnapshots", "2024-05-03-101500"},
-                                                                  {"deletelocalsnapshots", "2024-05-01-093000"},
-                                                                  {"deletelocalsnapshots", "2024-05-02-120000"}}));
+        QCOMPARE(home.recordedRuns("tmutil"),
+                 (QList<QStringList>{{"deletelocalsnapshots", "2024-05-03-101500"},
+                                     {"deletelocalsnapshots", "2024-05-01-093000"},
+                                     {"deletelocalsnapshots", "2024-05-02-120000"}}));
 
         // Free space that shrank meanwhile counts as nothing freed, not as a negative amount.
         SnapshotManager::setSpaceReaderForTesting([&free] {
@@ -211,7 +213,8 @@ private Q_SLOTS:
         QTest::newRow("a slash") << "com.apple.TimeMachine./";
         QTest::newRow("command substitution") << "com.apple.TimeMachine.$(touch pwned)";
         QTest::newRow("date followed by a command") << "com.apple.TimeMachine.2024-05-01-093000;touch pwned";
-        QTest::newRow("quote breaking out of the literal") << "com.apple.TimeMachine.2024\" & do shell script \"touch pwned";
+        QTest::newRow("quote breaking out of the literal")
+            << "com.apple.TimeMachine.2024\" & do shell script \"touch pwned";
         QTest::newRow("option") << "com.apple.TimeMachine.-d";
     }
 
@@ -226,7 +229,7 @@ private Q_SLOTS:
         QVERIFY(std::holds_alternative<SnapshotError>(r));
         QCOMPARE(std::get<SnapshotError>(r).kind, SnapshotError::Kind::failed);
         QVERIFY(home.recordedRuns("osascript").isEmpty());
-        QCOMPARE(home.recordedRuns("tmutil").size(), 1);   // the listing only
+        QCOMPARE(home.recordedRuns("tmutil").size(), 1); // the listing only
         QVERIFY(!home.containsFileNamed("pwned"));
         QVERIFY(!QFile::exists(QDir::current().filePath("pwned")));
     }

@@ -116,14 +116,14 @@ private Q_SLOTS:
         };
         for (const QString& r : relative)
             r.endsWith('/') ? home.writeFile(r + "data", 4096) : home.writeFile(r, 4096);
-        home.mkdir("Library/Group Containers/GROUP.COM.EXAMPLE.FULL");   // another letter case
+        home.mkdir("Library/Group Containers/GROUP.COM.EXAMPLE.FULL"); // another letter case
         home.mkdir("Library/Caches/com.example.other");
 
         const QList<UninstallItem> items = Uninstaller::leftovers(Uninstaller::inspect(app));
-        QCOMPARE(labelsOf(items), (QStringList{"Application", "Preferences", "App cache", "Application support",
-                                               "Container", "Saved state", "Logs", "Web storage", "WebKit data",
-                                               "Cookies", "App scripts", "Group container", "Launch agent",
-                                               "Application support", "App cache", "Logs"}));
+        QCOMPARE(labelsOf(items),
+                 (QStringList{"Application", "Preferences", "App cache", "Application support", "Container",
+                              "Saved state", "Logs", "Web storage", "WebKit data", "Cookies", "App scripts",
+                              "Group container", "Launch agent", "Application support", "App cache", "Logs"}));
         QStringList expected{app};
         for (QString r : relative) {
             if (r.endsWith('/'))
@@ -144,14 +144,17 @@ private Q_SLOTS:
 
     void withoutIdentifierOnlyTheNameRows_data()
     {
-        QTest::addColumn<QString>("appName");       // the bundle's file name
-        QTest::addColumn<QString>("identifier");    // "<none>": no key
+        QTest::addColumn<QString>("appName"); // the bundle's file name
+        QTest::addColumn<QString>("identifier"); // "<none>": no key
         QTest::addColumn<QStringList>("labels");
-        QTest::newRow("no identifier") << "Tool.app" << "<none>"
+        QTest::newRow("no identifier") << "Tool.app"
+                                       << "<none>"
                                        << QStringList{"Application", "Application support", "App cache", "Logs"};
-        QTest::newRow("empty identifier") << "Tool.app" << ""
-                                          << QStringList{"Application", "Application support", "App cache", "Logs"};
-        QTest::newRow("empty name") << ".app" << "<none>" << QStringList{"Application"};
+        QTest::newRow("empty identifier")
+            << "Tool.app"
+            << "" << QStringList{"Application", "Application support", "App cache", "Logs"};
+        QTest::newRow("empty name") << ".app"
+                                    << "<none>" << QStringList{"Application"};
     }
     void withoutIdentifierOnlyTheNameRows()
     {
@@ -163,7 +166,7 @@ private Q_SLOTS:
         const QString app = makeApp(home, "Applications/" + appName, std::nullopt, id);
         for (const char* folder : {"Preferences", "Caches", "Application Support", "Logs", "Containers"}) {
             home.writeFile(QString("Library/%1/Tool/x").arg(folder), 4096);
-            home.writeFile(QString("Library/%1/.plist").arg(folder), 4096);   // B = "" would name these
+            home.writeFile(QString("Library/%1/.plist").arg(folder), 4096); // B = "" would name these
         }
         home.writeFile("Library/Group Containers/anything/x", 4096);
         QCOMPARE(labelsOf(Uninstaller::leftovers(Uninstaller::inspect(app))), labels);
@@ -190,20 +193,42 @@ private Q_SLOTS:
     // select a protected folder, and nothing protected is ever moved.
     void oddNamesSelectNothingProtected_data()
     {
-        QTest::addColumn<QString>("bundleName");    // the bundle's file name
-        QTest::addColumn<QString>("name");          // CFBundleName, "<none>" for no key
-        QTest::addColumn<QString>("identifier");    // CFBundleIdentifier, "<none>" for no key
-        QTest::newRow("..app gives the name .") << "..app" << "<none>" << "<none>";
-        QTest::newRow("...app gives the name ..") << "...app" << "<none>" << "<none>";
-        QTest::newRow("name with a slash") << "Slash.app" << "a/b" << "<none>";
-        QTest::newRow("name climbing out") << "Climb.app" << "../../Documents" << "<none>";
-        QTest::newRow("identifier .") << "Dot.app" << "<none>" << ".";
-        QTest::newRow("identifier ..") << "Dots.app" << "<none>" << "..";
-        QTest::newRow("identifier with a slash") << "Id.app" << "<none>" << "../../Mail";
-        QTest::newRow("MobileSync") << "MobileSync.app" << "MobileSync" << "<none>";
-        QTest::newRow("CloudKit") << "CloudKit.app" << "CloudKit" << "<none>";
-        QTest::newRow("com.apple.bird") << "Bird.app" << "<none>" << "com.apple.bird";
-        QTest::newRow("Mail as a name") << "Mail.app" << "Mail" << "<none>";
+        QTest::addColumn<QString>("bundleName"); // the bundle's file name
+        QTest::addColumn<QString>("name"); // CFBundleName, "<none>" for no key
+        QTest::addColumn<QString>("identifier"); // CFBundleIdentifier, "<none>" for no key
+        QTest::newRow("..app gives the name .") << "..app"
+                                                << "<none>"
+                                                << "<none>";
+        QTest::newRow("...app gives the name ..") << "...app"
+                                                  << "<none>"
+                                                  << "<none>";
+        QTest::newRow("name with a slash") << "Slash.app"
+                                           << "a/b"
+                                           << "<none>";
+        QTest::newRow("name climbing out") << "Climb.app"
+                                           << "../../Documents"
+                                           << "<none>";
+        QTest::newRow("identifier .") << "Dot.app"
+                                      << "<none>"
+                                      << ".";
+        QTest::newRow("identifier ..") << "Dots.app"
+                                       << "<none>"
+                                       << "..";
+        QTest::newRow("identifier with a slash") << "Id.app"
+                                                 << "<none>"
+                                                 << "../../Mail";
+        QTest::newRow("MobileSync") << "MobileSync.app"
+                                    << "MobileSync"
+                                    << "<none>";
+        QTest::newRow("CloudKit") << "CloudKit.app"
+                                  << "CloudKit"
+                                  << "<none>";
+        QTest::newRow("com.apple.bird") << "Bird.app"
+                                        << "<none>"
+                                        << "com.apple.bird";
+        QTest::newRow("Mail as a name") << "Mail.app"
+                                        << "Mail"
+                                        << "<none>";
     }
     void oddNamesSelectNothingProtected()
     {
@@ -278,7 +303,7 @@ private Q_SLOTS:
         const qint64 expected = Uninstaller::leftovers(Uninstaller::inspect(app)).size();
         QCOMPARE(expected, 3);
         const QStringList paths{app, QFileInfo(cache).path(), prefs, home("Library/Logs/missing")};
-        const qint64 sizes = 8192 + 4096 + 65536 + 4096;   // the regular files' allocated bytes (block multiples)
+        const qint64 sizes = 8192 + 4096 + 65536 + 4096; // the regular files' allocated bytes (block multiples)
         const Uninstaller::Removal removal = Uninstaller::remove(paths);
         QVERIFY2(removal.freed >= sizes, qPrintable(QString::number(removal.freed)));
         QCOMPARE(removal.trashed.size(), 3);
@@ -315,7 +340,8 @@ private Q_SLOTS:
 
         // A folder found as a leftover whose parent is then swapped for a link into Mail.
         home.writeFile("Library/Logs/com.example.x/log", 4096);
-        const QList<UninstallItem> found = Uninstaller::leftovers(AppInfo{"", QString("com.example.x"), home("none.app")});
+        const QList<UninstallItem> found =
+            Uninstaller::leftovers(AppInfo{"", QString("com.example.x"), home("none.app")});
         QCOMPARE(labelsOf(found), QStringList{"Logs"});
         QVERIFY(QDir(home("Library/Logs")).removeRecursively());
         home.symlink("Library/Logs", home("Library/Mail"));

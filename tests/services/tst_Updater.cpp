@@ -31,7 +31,7 @@ private Q_SLOTS:
         TestHome home;
         Updater updater(home.defaults(), QStringLiteral("https://example.invalid/appcast.xml"));
         QVERIFY(updater.isConfigured());
-        QVERIFY(!updater.canCheckForUpdates());   // false right after creation
+        QVERIFY(!updater.canCheckForUpdates()); // false right after creation
         QSignalSpy changed(&updater, &Updater::canCheckForUpdatesChanged);
         QVERIFY(changed.wait(1000));
         QVERIFY(updater.canCheckForUpdates());
@@ -73,7 +73,7 @@ private Q_SLOTS:
         worker->start();
         worker->wait();
         delete worker;
-        QVERIFY(updater.canCheckForUpdates());   // not before the event loop turns
+        QVERIFY(updater.canCheckForUpdates()); // not before the event loop turns
         QTRY_VERIFY(!updater.canCheckForUpdates());
         QVERIFY(onMainThread);
     }

@@ -28,8 +28,8 @@ inline QByteArray goodFile()
 // The kinds of spoilt file, by name.
 inline QList<const char*> kinds()
 {
-    return {"truncated", "empty", "random bytes", "bplist header and junk", "top-level array", "fifo",
-            "link to a device", "deep xml", "deep binary", "unreadable (chmod 000)"};
+    return {"truncated",        "empty",    "random bytes", "bplist header and junk", "top-level array", "fifo",
+            "link to a device", "deep xml", "deep binary",  "unreadable (chmod 000)"};
 }
 
 // Makes a file of `kind` at `path` (its folder exists). False when it could not be made.

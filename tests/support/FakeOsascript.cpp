@@ -76,7 +76,7 @@ std::optional<std::string> unescape(const std::string& literal)
     for (size_t i = 0; i < literal.size(); ++i) {
         const char c = literal[i];
         if (c == '"')
-            return std::nullopt;   // an unescaped quote ends the literal early
+            return std::nullopt; // an unescaped quote ends the literal early
         if (c != '\\') {
             out += c;
             continue;
@@ -113,7 +113,8 @@ int main(int argc, char** argv)
     if (source.size() < head.size() + tail.size() || source.compare(0, head.size(), head) != 0
         || source.compare(source.size() - tail.size(), tail.size(), tail) != 0)
         return fail("syntax", "Expected end of line but found unknown token.", -2741);
-    const std::optional<std::string> script = unescape(source.substr(head.size(), source.size() - head.size() - tail.size()));
+    const std::optional<std::string> script =
+        unescape(source.substr(head.size(), source.size() - head.size() - tail.size()));
     if (!script)
         return fail("syntax", "Expected end of line but found identifier.", -2741);
 

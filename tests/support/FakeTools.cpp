@@ -14,13 +14,15 @@ void installSnapshotTools(TestHome& home, const QByteArray& listing, int listSta
 {
     setListing(home, listing, listStatus);
     const QString tmutil = home.fakeCommand(
-        "tmutil", TestHome::recordArguments("tmutil")
-                      + "case \"$1\" in\n"
-                        "listlocalsnapshots) cat \"$HOME/listing.txt\"; exit $(cat \"$HOME/listing-status\");;\n"
-                        "deletelocalsnapshots)\n"
-                        "  if [ -e \"$HOME/delete-fails\" ]; then echo \"Failed to delete $2\" >&2; exit 70; fi\n"
-                        "  grep -F -v -- \"$2\" \"$HOME/listing.txt\" > \"$HOME/listing.new\"; mv \"$HOME/listing.new\" \"$HOME/listing.txt\";;\n"
-                        "esac\n");
+        "tmutil",
+        TestHome::recordArguments("tmutil")
+            + "case \"$1\" in\n"
+              "listlocalsnapshots) cat \"$HOME/listing.txt\"; exit $(cat \"$HOME/listing-status\");;\n"
+              "deletelocalsnapshots)\n"
+              "  if [ -e \"$HOME/delete-fails\" ]; then echo \"Failed to delete $2\" >&2; exit 70; fi\n"
+              "  grep -F -v -- \"$2\" \"$HOME/listing.txt\" > \"$HOME/listing.new\"; mv \"$HOME/listing.new\" "
+              "\"$HOME/listing.txt\";;\n"
+              "esac\n");
     ToolPaths::overrideForTesting(ToolPaths::Tool::Tmutil, tmutil);
     ToolPaths::overrideForTesting(ToolPaths::Tool::Osascript, TestHome::fakeOsascript());
 }
@@ -35,10 +37,11 @@ void setBrew(TestHome& home, const QByteArray& report, int reportStatus, int upg
 void installBrew(TestHome& home, const QByteArray& report, int reportStatus, int upgradeStatus)
 {
     setBrew(home, report, reportStatus, upgradeStatus);
-    home.fakeCommand("brew", TestHome::recordArguments("brew")
-                                 + TestHome::holdWhileExists("brew-hold")
-                                 + "if [ \"$1\" = outdated ]; then cat \"$HOME/report.json\"; exit $(cat \"$HOME/report-status\"); fi\n"
-                                   "exit $(cat \"$HOME/upgrade-status\")\n");
+    home.fakeCommand(
+        "brew",
+        TestHome::recordArguments("brew") + TestHome::holdWhileExists("brew-hold")
+            + "if [ \"$1\" = outdated ]; then cat \"$HOME/report.json\"; exit $(cat \"$HOME/report-status\"); fi\n"
+              "exit $(cat \"$HOME/upgrade-status\")\n");
 }
 
 void hideBrew(TestHome& home)

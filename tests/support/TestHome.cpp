@@ -32,10 +32,14 @@ TestHome::TestHome()
     m_oldData = qgetenv("XDG_DATA_HOME");
     m_oldCache = qgetenv("XDG_CACHE_HOME");
     m_oldConfigDirs = qgetenv("XDG_CONFIG_DIRS");
-    if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) m_oldConfig = QByteArray();
-    if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) m_oldData = QByteArray();
-    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME")) m_oldCache = QByteArray();
-    if (!qEnvironmentVariableIsSet("XDG_CONFIG_DIRS")) m_oldConfigDirs = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+        m_oldConfig = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+        m_oldData = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
+        m_oldCache = QByteArray();
+    if (!qEnvironmentVariableIsSet("XDG_CONFIG_DIRS"))
+        m_oldConfigDirs = QByteArray();
 
     m_home = QFileInfo(m_dir.path()).canonicalFilePath();
     qputenv("HOME", m_home.toLocal8Bit());
@@ -59,15 +63,16 @@ TestHome::~TestHome()
     // Names that are not UTF-8 are beyond QTemporaryDir's own removal: take everything away by
     // the bytes first (not following links); whatever this leaves, QTemporaryDir tries again.
     if (!m_home.isEmpty())
-        ::nftw(QFile::encodeName(m_home).constData(),
-               [](const char* path, const struct stat*, int type, struct FTW*) {
-                   if (type == FTW_DP)
-                       ::rmdir(path);
-                   else
-                       ::unlink(path);
-                   return 0;
-               },
-               16, FTW_DEPTH | FTW_PHYS);
+        ::nftw(
+            QFile::encodeName(m_home).constData(),
+            [](const char* path, const struct stat*, int type, struct FTW*) {
+            if (type == FTW_DP)
+                ::rmdir(path);
+            else
+                ::unlink(path);
+            return 0;
+            },
+            16, FTW_DEPTH | FTW_PHYS);
 }
 
 bool TestHome::isValid() const { return m_dir.isValid() && !m_home.isEmpty(); }
@@ -177,8 +182,8 @@ QString TestHome::fakeCommand(const QString& name, const QByteArray& scriptBody)
         f.write("\n");
     }
     f.close();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                     | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                     | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
     const QString profile = (*this)(".zprofile");
     QFile pf(profile);
     const QByteArray line = "export PATH=\"" + bin.toLocal8Bit() + ":$PATH\"\n";
@@ -214,8 +219,8 @@ qint64 TestHome::deepTree(const QString& relative, int levels) const
         }
         if (last)
             break;
-        const int next = ::mkdirat(fd, "d", 0755) == 0
-                       ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        const int next =
+            ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
         ::close(fd);
         fd = next;
     }
@@ -326,9 +331,10 @@ QByteArray TestHome::recordArguments(const QString& tool)
 {
     // One file per run under $HOME/.fake-runs/<tool>, numbered in order, arguments NUL-ended.
     const QByteArray t = tool.toUtf8();
-    return "d=\"$HOME/.fake-runs/" + t + "\"; mkdir -p \"$d\"; n=0; "
-           "while ! (set -C; : > \"$d/$n\") 2>/dev/null; do n=$((n+1)); done; "
-           "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$d/$n\"; done\n";
+    return "d=\"$HOME/.fake-runs/" + t
+        + "\"; mkdir -p \"$d\"; n=0; "
+          "while ! (set -C; : > \"$d/$n\") 2>/dev/null; do n=$((n+1)); done; "
+          "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$d/$n\"; done\n";
 }
 
 QList<QStringList> TestHome::recordedRuns(const QString& tool) const

@@ -1,9 +1,9 @@
 #pragma once
 #include <QByteArray>
-#include <QList>
-#include <QStringList>
 #include <QDateTime>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>

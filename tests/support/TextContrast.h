@@ -28,7 +28,7 @@
 namespace TextContrast {
 
 struct Text {
-    QString where;      // object name (or class) of the widget
+    QString where; // object name (or class) of the widget
     QString text;
     QColor foreground;
     QColor background;
@@ -123,7 +123,8 @@ inline QImage render(QWidget* root, qreal dpr = 4.0)
 inline Text measureLogical(const QImage& image, const QRect& logical)
 {
     const qreal dpr = image.devicePixelRatio();
-    return measureRect(image, QRect((QPointF(logical.topLeft()) * dpr).toPoint(), (QSizeF(logical.size()) * dpr).toSize()));
+    return measureRect(image,
+                       QRect((QPointF(logical.topLeft()) * dpr).toPoint(), (QSizeF(logical.size()) * dpr).toSize()));
 }
 
 inline QList<Text> measure(QWidget* root, qreal dpr = 4.0)
@@ -195,8 +196,8 @@ inline QString failures(const QList<Text>& texts)
     for (const Text& t : texts)
         if (!t.passes())
             lines << QStringLiteral("%1 \"%2\": %3 on %4 = %5:1, needs %6:1")
-                         .arg(t.where, t.text, t.foreground.name(), t.background.name(), QString::number(t.ratio, 'f', 2),
-                              QString::number(t.required, 'f', 1));
+                         .arg(t.where, t.text, t.foreground.name(), t.background.name(),
+                              QString::number(t.ratio, 'f', 2), QString::number(t.required, 'f', 1));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -18,8 +18,8 @@ namespace {
 struct Entry {
     QString context;
     QString source;
-    QString type;                  // "unfinished", "vanished", "obsolete" or "" (finished)
-    QStringList translations;      // one, or one per plural form
+    QString type; // "unfinished", "vanished", "obsolete" or "" (finished)
+    QStringList translations; // one, or one per plural form
     bool numerus = false;
 };
 
@@ -137,8 +137,8 @@ private Q_SLOTS:
         for (const Entry& e : entries) {
             const QString where = e.context + QStringLiteral(": \"") + e.source + QLatin1Char('"');
             const bool empty = e.translations.isEmpty()
-                            || std::any_of(e.translations.cbegin(), e.translations.cend(),
-                                           [](const QString& t) { return t.isEmpty(); });
+                || std::any_of(e.translations.cbegin(), e.translations.cend(),
+                               [](const QString& t) { return t.isEmpty(); });
             if (e.type == QLatin1String("unfinished") || empty) {
                 missing << where;
                 continue;
@@ -152,9 +152,11 @@ private Q_SLOTS:
         QVERIFY2(missing.isEmpty(),
                  qPrintable(QStringLiteral("%1 text(s) without a finished translation in %2 (run the "
                                            "update_translations target, then translate them):\n  %3")
-                                .arg(QString::number(missing.size()), QFileInfo(ts).fileName(), missing.join(QStringLiteral("\n  ")))));
+                                .arg(QString::number(missing.size()), QFileInfo(ts).fileName(),
+                                     missing.join(QStringLiteral("\n  ")))));
         QVERIFY2(mismatched.isEmpty(),
-                 qPrintable(QStringLiteral("placeholders differ from the source:\n  ") + mismatched.join(QStringLiteral("\n  "))));
+                 qPrintable(QStringLiteral("placeholders differ from the source:\n  ")
+                            + mismatched.join(QStringLiteral("\n  "))));
     }
 
     // A text written out in the code with its context in a variable is never found by the
@@ -174,8 +176,9 @@ private Q_SLOTS:
                     found << QStringLiteral("%1:%2").arg(path).arg(line);
             }
         }
-        QVERIFY2(found.isEmpty(), qPrintable(QStringLiteral("a text with a context lupdate cannot read:\n  ")
-                                             + found.join(QStringLiteral("\n  "))));
+        QVERIFY2(found.isEmpty(),
+                 qPrintable(QStringLiteral("a text with a context lupdate cannot read:\n  ")
+                            + found.join(QStringLiteral("\n  "))));
     }
 };
 

@@ -7,9 +7,9 @@
 #include "TestHome.h"
 #include "platform/ui/StatusItem.h"
 #include "services/AppSettings.h"
+#include "views/components/AppIcon.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuBarLabel.h"
-#include "views/components/AppIcon.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,7 +33,8 @@ private Q_SLOTS:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             QSKIP("dbus-daemon is not installed");
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        m_daemon.start(daemon,
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         QVERIFY(m_daemon.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(m_daemon.canReadLine(), 5000);
         const QByteArray address = m_daemon.readLine().trimmed();
@@ -66,7 +67,7 @@ private Q_SLOTS:
         AppSettings& settings = app.model().settings();
         settings.setHasCompletedOnboarding(true);
         settings.setRefreshInterval(2);
-        settings.setLowSpaceThresholdGB(1e9);   // any disk is low on space against this
+        settings.setLowSpaceThresholdGB(1e9); // any disk is low on space against this
         app.menuBarExtra().setTrayAvailable([] { return true; });
         app.launch();
 
@@ -93,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::windowIcon().isNull());
         const QImage drawn = AppIcon::pixmap(48).toImage();
         QVERIFY(!drawn.isNull());
-        QVERIFY(drawn.pixelColor(24, 4).blue() > 150);   // the tile
+        QVERIFY(drawn.pixelColor(24, 4).blue() > 150); // the tile
         QFile launcher(QStringLiteral(DUSTLET_SOURCE_DIR "/resources/dustlet.desktop"));
         QVERIFY(launcher.open(QIODevice::ReadOnly));
         const QByteArray entry = launcher.readAll();

@@ -6,14 +6,14 @@
 #include "platform/NotificationCenter.h"
 #include "platform/ui/StatusItem.h"
 #include "services/AppSettings.h"
-#include "views/panel/MenuBarLabel.h"
 #include "views/Windows.h"
-#include "views/components/Style.h"
 #include "views/components/MenuBarCoachMark.h"
+#include "views/components/Style.h"
+#include "views/panel/MenuBarLabel.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QSignalSpy changed(&label, &MenuBarLabel::changed);
         model->setDisk(DiskInfo{500'000'000'000, available});
         QCOMPARE(label.iconName(), icon);
-        QVERIFY(changed.count() >= 1);   // follows the model without a timer of its own
+        QVERIFY(changed.count() >= 1); // follows the model without a timer of its own
         QVERIFY(!item.icon().isNull());
     }
 
@@ -156,8 +156,8 @@ private Q_SLOTS:
         const QPixmap alone = label.render(Qt::black, 22);
         QCOMPARE(alone.width(), 16);
         QVERIFY(withText > alone.width() + 3);
-        QCOMPARE(item.toolTip(), QStringLiteral("Dustlet \u2014 75% used"));   // the figure, though not shown
-        model->setDisk(DiskInfo{0, 0});   // not read yet: no figure to tell
+        QCOMPARE(item.toolTip(), QStringLiteral("Dustlet \u2014 75% used")); // the figure, though not shown
+        model->setDisk(DiskInfo{0, 0}); // not read yet: no figure to tell
         QCOMPARE(item.toolTip(), QCoreApplication::applicationName());
     }
 
@@ -192,10 +192,12 @@ private Q_SLOTS:
                 for (int x = 0; x < 16; ++x) {
                     const QColor c = shown.pixelColor(x, y);
                     const bool isRed =
-                        qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue()) < 40;
+                        qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue())
+                        < 40;
                     if (Style::contrastRatio(c, bar) >= 3.0 && !isRed)
                         ++standsOut;
-                    if (qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue()) < 40)
+                    if (qAbs(c.red() - badge.red()) + qAbs(c.green() - badge.green()) + qAbs(c.blue() - badge.blue())
+                        < 40)
                         ++red;
                     if (x >= 7 && y >= 7 && c.lightness() > 230 && c.saturation() < 40)
                         ++whiteInBadge;
@@ -239,16 +241,18 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("band");
         QTest::addColumn<bool>("down");
         const QRect screen(0, 0, 1280, 800);
-        QTest::newRow("top panel, icon known") << QRect(0, 28, 1280, 772) << std::optional<QRect>(QRect(1200, 2, 24, 24))
-                                               << QRect(0, 28, 1280, 200) << false;
-        QTest::newRow("bottom panel, icon known") << QRect(0, 0, 1280, 760) << std::optional<QRect>(QRect(1200, 768, 24, 24))
-                                                  << QRect(0, 560, 1280, 200) << true;
-        QTest::newRow("bottom panel, no icon") << QRect(0, 0, 1280, 760) << std::optional<QRect>() << QRect(0, 560, 1280, 200)
-                                               << true;
+        QTest::newRow("top panel, icon known")
+            << QRect(0, 28, 1280, 772) << std::optional<QRect>(QRect(1200, 2, 24, 24)) << QRect(0, 28, 1280, 200)
+            << false;
+        QTest::newRow("bottom panel, icon known")
+            << QRect(0, 0, 1280, 760) << std::optional<QRect>(QRect(1200, 768, 24, 24)) << QRect(0, 560, 1280, 200)
+            << true;
+        QTest::newRow("bottom panel, no icon")
+            << QRect(0, 0, 1280, 760) << std::optional<QRect>() << QRect(0, 560, 1280, 200) << true;
         QTest::newRow("no panel at all") << screen << std::optional<QRect>() << QRect(0, 0, 1280, 200) << false;
-        QTest::newRow("panels at both ends, icon below") << QRect(0, 28, 1280, 732)
-                                                         << std::optional<QRect>(QRect(600, 768, 24, 24))
-                                                         << QRect(0, 560, 1280, 200) << true;
+        QTest::newRow("panels at both ends, icon below")
+            << QRect(0, 28, 1280, 732) << std::optional<QRect>(QRect(600, 768, 24, 24)) << QRect(0, 560, 1280, 200)
+            << true;
     }
     void hintBandFollowsThePanel()
     {
@@ -267,8 +271,8 @@ private Q_SLOTS:
         int built = 0;
         windows.registerScene({QStringLiteral("confirm"), QStringLiteral("Confirm Cleanup"),
                                [&] {
-                                   ++built;
-                                   return new QLabel(QStringLiteral("confirmation"));   // stand-in content
+            ++built;
+            return new QLabel(QStringLiteral("confirmation")); // stand-in content
                                },
                                true, std::nullopt});
         AppEvents events;
@@ -276,7 +280,7 @@ private Q_SLOTS:
         QSignalSpy pending(model, &AppModel::pendingCleanChanged);
 
         events.post(AppEvents::requestCleanAll());
-        QVERIFY(!windows.isOpen(QStringLiteral("confirm")));   // delivered on a later turn, not inside post()
+        QVERIFY(!windows.isOpen(QStringLiteral("confirm"))); // delivered on a later turn, not inside post()
         QTRY_VERIFY(windows.isOpen(QStringLiteral("confirm")));
         QVERIFY(model->pendingClean().has_value());
         QVERIFY(pending.count() >= 1);
@@ -353,7 +357,7 @@ private Q_SLOTS:
         delegate.setStatusItemFrame({});
         delegate.showMenuBarCoachMark();
         mark = delegate.coachMarkWindow()->findChild<MenuBarCoachMark*>();
-        QCOMPARE(mark->iconX(), screen.width() - 120.0);   // no status item found
+        QCOMPARE(mark->iconX(), screen.width() - 120.0); // no status item found
         QTest::mouseClick(mark, Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!delegate.coachMarkWindow());
         QTest::qWait(400);
@@ -402,7 +406,7 @@ private Q_SLOTS:
         AppDelegate delegate(*model, events);
         QSignalSpy posted(&events, &AppEvents::posted);
         delegate.didReceiveNotificationResponse(category);
-        QCOMPARE(posted.count(), 0);   // scheduled on the main queue, not done inside the callback
+        QCOMPARE(posted.count(), 0); // scheduled on the main queue, not done inside the callback
         QTest::qWait(20);
         QCOMPARE(posted.count(), requests);
         if (requests)
@@ -424,9 +428,12 @@ private Q_SLOTS:
         AppDelegate delegate(withCenter, events);
         delegate.applicationDidFinishLaunching();
         QSignalSpy posted(&events, &AppEvents::posted);
-        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), QStringLiteral("CLEAN_NOW"), QStringLiteral("dustlet.lowspace"));
-        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.lowspace"));
-        Q_EMIT center.responded(QString(), NotificationCenter::defaultActionIdentifier(), QStringLiteral("dustlet.autocleanup"));
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), QStringLiteral("CLEAN_NOW"),
+                                QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QStringLiteral("LOWSPACE"), NotificationCenter::defaultActionIdentifier(),
+                                QStringLiteral("dustlet.lowspace"));
+        Q_EMIT center.responded(QString(), NotificationCenter::defaultActionIdentifier(),
+                                QStringLiteral("dustlet.autocleanup"));
         QTRY_COMPARE(posted.count(), 2);
         QTest::qWait(20);
         QCOMPARE(posted.count(), 2);

@@ -35,12 +35,16 @@ private Q_SLOTS:
         settingsBuilt = 0;
         windows = new Windows;
         windows->registerScene({QStringLiteral("settings"), QStringLiteral("Dustlet Settings"),
-                                [this] { ++settingsBuilt; return fixedContent(QSize(420, 300)); }, true, std::nullopt});
+                                [this] {
+            ++settingsBuilt;
+            return fixedContent(QSize(420, 300));
+                                },
+                                true, std::nullopt});
         windows->registerScene({QStringLiteral("diskmap"), QStringLiteral("Disk Map"),
                                 [] {
-                                    auto* w = new QWidget;
-                                    w->setMinimumSize(500, 380);
-                                    return w;
+            auto* w = new QWidget;
+            w->setMinimumSize(500, 380);
+            return w;
                                 },
                                 false, QSize(760, 560)});
     }
@@ -74,13 +78,15 @@ private Q_SLOTS:
         // screen, and the tool windows as they open centred.
         const QRect wide(0, 0, 1600, 1000);
         const QRect widePanel(610, 180, 380, 640);
-        QTest::newRow("1600×1000, Settings: beside") << wide << QRect(620, 255, 360, 490) << widePanel << QPoint(1002, 255);
+        QTest::newRow("1600×1000, Settings: beside")
+            << wide << QRect(620, 255, 360, 490) << widePanel << QPoint(1002, 255);
         QTest::newRow("1600×1000, Disk Map: right edge, under the title")
             << wide << QRect(420, 205, 760, 590) << widePanel << QPoint(840, 210);
         QTest::newRow("1600×1000, Project Cleanup: right edge, under the title")
             << wide << QRect(460, 205, 680, 590) << widePanel << QPoint(920, 210);
         const QRect smallPanel(450, 80, 380, 640);
-        QTest::newRow("1280×800, Settings: beside") << small << QRect(460, 155, 360, 490) << smallPanel << QPoint(842, 155);
+        QTest::newRow("1280×800, Settings: beside")
+            << small << QRect(460, 155, 360, 490) << smallPanel << QPoint(842, 155);
         QTest::newRow("1280×800, Disk Map: right edge, under the title")
             << small << QRect(260, 105, 760, 590) << smallPanel << QPoint(520, 110);
     }
@@ -94,7 +100,8 @@ private Q_SLOTS:
         const QPoint placed = Windows::placeClear(window, keep, area);
         QCOMPARE(placed, at);
         // Whatever the place, the panel's title bar stays in sight.
-        QVERIFY(!QRect(placed, window.size()).intersects(QRect(panel.topLeft(), QSize(panel.width(), keep.titleHeight))));
+        QVERIFY(
+            !QRect(placed, window.size()).intersects(QRect(panel.topLeft(), QSize(panel.width(), keep.titleHeight))));
     }
 
     // Without a tray the panel is a window in the middle of the screen: a window opened from it
@@ -125,12 +132,15 @@ private Q_SLOTS:
         QCOMPARE(visibleWindowsNamed(QStringLiteral("settings")).size(), 1);
         QCOMPARE(first->windowTitle(), QStringLiteral("Dustlet Settings"));
 
-        QTest::qWait(20);   // the centerer runs on the next turn of the event loop
+        QTest::qWait(20); // the centerer runs on the next turn of the event loop
         const QPoint screenCentre = first->screen()->availableGeometry().center();
         const QPoint centre = first->frameGeometry().center();
         QVERIFY2((centre - screenCentre).manhattanLength() <= 2,
                  qPrintable(QStringLiteral("window centre %1,%2 vs screen %3,%4")
-                                .arg(centre.x()).arg(centre.y()).arg(screenCentre.x()).arg(screenCentre.y())));
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(screenCentre.x())
+                                .arg(screenCentre.y())));
     }
 
     void contentSizedWindowFollowsItsContent()
@@ -152,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(w->maximumHeight() > 560);
         w->resize(1000, 700);
         QCOMPARE(w->size(), QSize(1000, 700));
-        w->resize(100, 100);   // not below the content's minimum
+        w->resize(100, 100); // not below the content's minimum
         QCOMPARE(w->size(), QSize(500, 380));
         // Not centred by a centerer, yet first shown in the middle of the screen.
         const QPoint screenCentre = w->screen()->availableGeometry().center();

@@ -2,14 +2,8 @@
 
 namespace ActivationMac {
 
-void setAccessoryPolicy()
-{
-    [NSApp setActivationPolicy:NSApplicationActivationPolicyAccessory];
-}
+void setAccessoryPolicy() { [NSApp setActivationPolicy:NSApplicationActivationPolicyAccessory]; }
 
-void activateIgnoringOtherApps()
-{
-    [NSApp activateIgnoringOtherApps:YES];
-}
+void activateIgnoringOtherApps() { [NSApp activateIgnoringOtherApps:YES]; }
 
 } // namespace ActivationMac

@@ -6,7 +6,8 @@
 #include <memory>
 
 @protocol DustletStandardUpdaterController
-- (instancetype)initWithStartingUpdater:(BOOL)startUpdater updaterDelegate:(id)updaterDelegate
+- (instancetype)initWithStartingUpdater:(BOOL)startUpdater
+                        updaterDelegate:(id)updaterDelegate
                      userDriverDelegate:(id)userDriverDelegate;
 - (id)updater;
 - (void)checkForUpdates:(id)sender;
@@ -19,7 +20,10 @@
 @end
 
 @implementation DustletUpdaterObserver
-- (void)observeValueForKeyPath:(NSString*)keyPath ofObject:(id)object change:(NSDictionary*)change context:(void*)context
+- (void)observeValueForKeyPath:(NSString*)keyPath
+                      ofObject:(id)object
+                        change:(NSDictionary*)change
+                       context:(void*)context
 {
     (void)keyPath;
     (void)change;
@@ -78,7 +82,9 @@ std::unique_ptr<UpdaterController> makeFrameworkUpdaterController()
     if (!cls)
         return nullptr;
     id<DustletStandardUpdaterController> controller =
-        [(id<DustletStandardUpdaterController>)[cls alloc] initWithStartingUpdater:YES updaterDelegate:nil userDriverDelegate:nil];
+        [(id<DustletStandardUpdaterController>)[cls alloc] initWithStartingUpdater:YES
+                                                                   updaterDelegate:nil
+                                                                userDriverDelegate:nil];
     if (!controller)
         return nullptr;
     return std::make_unique<SparkleController>(controller);

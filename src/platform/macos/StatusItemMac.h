@@ -17,6 +17,6 @@ public:
     std::optional<QRect> frame() const;
 
 private:
-    void* m_item = nullptr;     // NSStatusItem
-    void* m_target = nullptr;   // click target
+    void* m_item = nullptr; // NSStatusItem
+    void* m_target = nullptr; // click target
 };

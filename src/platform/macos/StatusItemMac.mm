@@ -20,7 +20,7 @@
     (void)sender;
     NSEvent* event = NSApp.currentEvent;
     const bool right = event.type == NSEventTypeRightMouseUp
-                    || (event.type == NSEventTypeLeftMouseUp && (event.modifierFlags & NSEventModifierFlagControl));
+        || (event.type == NSEventTypeLeftMouseUp && (event.modifierFlags & NSEventModifierFlagControl));
     if (right) {
         if (onRightClick)
             onRightClick();
@@ -88,5 +88,6 @@ std::optional<QRect> StatusItemMac::frame() const
     const NSRect f = window.frame;
     // Cocoa counts y from the bottom of the main screen; Qt from the top.
     const CGFloat screenHeight = NSScreen.screens.firstObject.frame.size.height;
-    return QRect(int(f.origin.x), int(screenHeight - f.origin.y - f.size.height), int(f.size.width), int(f.size.height));
+    return QRect(int(f.origin.x), int(screenHeight - f.origin.y - f.size.height), int(f.size.width),
+                 int(f.size.height));
 }

@@ -4,8 +4,8 @@
 
 #if DUSTLET_HAS_XCB
 #include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
 #include <cstdlib>
+#include <xcb/xcb.h>
 #endif
 
 namespace Compositing {

@@ -14,24 +14,24 @@ class QWidget;
 namespace Dialogs {
 
 enum class PickKind {
-    Folder,        // any folder
-    Application,   // an application bundle (a folder named "….app")
+    Folder, // any folder
+    Application, // an application bundle (a folder named "….app")
 };
 
 struct PickRequest {
-    QString title;          // the window title (may be empty)
-    QString message;        // a line above the list (may be empty)
-    QString acceptLabel;    // the accept button, e.g. "Scan", "Add", "Choose"
-    QString startPath;      // the folder the picker opens in; the home folder when empty
+    QString title; // the window title (may be empty)
+    QString message; // a line above the list (may be empty)
+    QString acceptLabel; // the accept button, e.g. "Scan", "Add", "Choose"
+    QString startPath; // the folder the picker opens in; the home folder when empty
     PickKind kind = PickKind::Folder;
 };
 
 struct ConfirmRequest {
-    QString title;          // the question, in bold
-    QString message;        // the informative text under it (plain text)
-    QString confirmLabel;   // e.g. "Move to Trash"
-    QString cancelLabel;    // "Cancel" when empty
-    bool destructive = true;   // the confirm button is drawn as destructive; Return still cancels
+    QString title; // the question, in bold
+    QString message; // the informative text under it (plain text)
+    QString confirmLabel; // e.g. "Move to Trash"
+    QString cancelLabel; // "Cancel" when empty
+    bool destructive = true; // the confirm button is drawn as destructive; Return still cancels
 };
 
 // Shows the picker; `done` receives the chosen absolute path, or no value when cancelled.

@@ -40,8 +40,8 @@ bool showItemsOverDBus(const QString& path)
     if (!bus.isConnected() || !bus.interface())
         return false;
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
-    if (!bus.interface()->isServiceRegistered(service).value() &&
-        !bus.interface()->activatableServiceNames().value().contains(service))
+    if (!bus.interface()->isServiceRegistered(service).value()
+        && !bus.interface()->activatableServiceNames().value().contains(service))
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
                                                        service, QStringLiteral("ShowItems"));

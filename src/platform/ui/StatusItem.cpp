@@ -20,9 +20,9 @@ StatusItem::StatusItem(QObject* parent) : QObject(parent)
 #ifdef Q_OS_MACOS
     m_mac = std::make_unique<Mac>([this] { Q_EMIT clicked(); },
                                   [this] {
-                                      if (m_menu)
-                                          m_menu->popup(QCursor::pos());
-                                  });
+        if (m_menu)
+            m_menu->popup(QCursor::pos());
+    });
 #else
     m_tray = new QSystemTrayIcon(this);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

@@ -60,6 +60,6 @@ private:
     std::unique_ptr<Mac> m_mac;
 #else
     QSystemTrayIcon* m_tray = nullptr;
-    qint64 m_lastTrigger = -1;   // ms since the epoch of the last single click
+    qint64 m_lastTrigger = -1; // ms since the epoch of the last single click
 #endif
 };

@@ -75,7 +75,8 @@ AboutHistoryRow::AboutHistoryRow(const CleanRecord& record, QWidget* parent) : Q
 
     switch (mark()) {
     case Mark::putBack:
-        m_putBack = new LinkButton(t(QT_TRANSLATE_NOOP("AboutView", "Put Back")), Style::font(Style::Text::caption), this);
+        m_putBack =
+            new LinkButton(t(QT_TRANSLATE_NOOP("AboutView", "Put Back")), Style::font(Style::Text::caption), this);
         m_putBack->setToolTip(t(QT_TRANSLATE_NOOP("AboutView", "Restore these items from the Trash")));
         connect(m_putBack, &QPushButton::clicked, this, [this] { Q_EMIT putBackRequested(m_record); });
         row->addWidget(m_putBack, 0, Qt::AlignVCenter);
@@ -93,8 +94,7 @@ AboutHistoryRow::AboutHistoryRow(const CleanRecord& record, QWidget* parent) : Q
         row->addWidget(m_restored, 0, Qt::AlignVCenter);
         break;
     }
-    case Mark::none:
-        break;
+    case Mark::none: break;
     }
 
     // Green, or struck through in the secondary colour once put back.
@@ -134,7 +134,7 @@ AboutView::AboutView(AppModel& model, Updater& updater, QWidget* parent)
 QString AboutView::versionText(const QString& shortVersion, const QString& build)
 {
     return QStringLiteral("Version ") + (shortVersion.isEmpty() ? QStringLiteral("1.0") : shortVersion)
-         + QStringLiteral(" (") + (build.isEmpty() ? QStringLiteral("1") : build) + QLatin1Char(')');
+        + QStringLiteral(" (") + (build.isEmpty() ? QStringLiteral("1") : build) + QLatin1Char(')');
 }
 
 QWidget* AboutView::header()
@@ -147,8 +147,8 @@ QWidget* AboutView::header()
 
     auto* symbol = new SymbolView(QStringLiteral("internaldrive.fill"), Style::metric(44), Style::accent(palette()), w);
     column->addWidget(symbol, 0, Qt::AlignHCenter);
-    auto* name = makePlainLabel(t(QT_TRANSLATE_NOOP("AboutView", "Dustlet")), Style::font(Style::Text::title, QFont::DemiBold),
-                                Style::primary(palette()), w);
+    auto* name = makePlainLabel(t(QT_TRANSLATE_NOOP("AboutView", "Dustlet")),
+                                Style::font(Style::Text::title, QFont::DemiBold), Style::primary(palette()), w);
     name->setAlignment(Qt::AlignCenter);
     column->addWidget(name);
     // Shown as the bundle gives it.
@@ -200,7 +200,8 @@ QWidget* AboutView::historySection()
     heading->addWidget(makePlainLabel(t(QT_TRANSLATE_NOOP("AboutView", "Recent cleanups")),
                                       Style::font(Style::Text::headline), Style::primary(palette()), content));
     heading->addStretch(1);
-    m_openTrash = new LinkButton(t(QT_TRANSLATE_NOOP("AboutView", "Open Trash")), Style::font(Style::Text::caption), content);
+    m_openTrash =
+        new LinkButton(t(QT_TRANSLATE_NOOP("AboutView", "Open Trash")), Style::font(Style::Text::caption), content);
     connect(m_openTrash, &QPushButton::clicked, this, [] { FileManagerShell::openUrl(FileManagerShell::trashUrl()); });
     heading->addWidget(m_openTrash);
     m_clear = new LinkButton(t(QT_TRANSLATE_NOOP("AboutView", "Clear")), Style::font(Style::Text::caption), content);

@@ -28,8 +28,8 @@ public:
     const CleanRecord& record() const { return m_record; }
     Mark mark() const { return markFor(m_record); }
     QString iconName() const;
-    LinkButton* putBackButton() const { return m_putBack; }      // none unless Put Back
-    QWidget* restoredMark() const { return m_restored; }         // none unless Restored
+    LinkButton* putBackButton() const { return m_putBack; } // none unless Put Back
+    QWidget* restoredMark() const { return m_restored; } // none unless Restored
     ElidedLabel* nameLabel() const { return m_name; }
     QLabel* dateLabel() const { return m_date; }
     QLabel* sizeLabel() const { return m_size; }

@@ -17,7 +17,7 @@ CleanActionButton::CleanActionButton(const QString& title, const QString& system
     const int iconPx = Style::metric(16);
     setIconSize(QSize(iconPx, iconPx));
     setMinimumHeight(Style::metric(30));
-    setAttribute(Qt::WA_Hover);   // repainted as the pointer comes and goes
+    setAttribute(Qt::WA_Hover); // repainted as the pointer comes and goes
     setDefault(true);
     setEnabled(enabled);
     updateIcon();
@@ -42,8 +42,8 @@ QColor CleanActionButton::fillColor() const
 {
     if (!isEnabled()) {
         const QPalette& p = palette();
-        return Style::dimmed(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Active, QPalette::Window), 0.3,
-                             1.0);
+        return Style::dimmed(p.color(QPalette::Active, QPalette::Button), p.color(QPalette::Active, QPalette::Window),
+                             0.3, 1.0);
     }
     // Darker under the pointer and when pressed: still (more than) 4.5:1 for the white label.
     const QColor fill = Style::prominentFill(Style::accent(palette()), Qt::white);
@@ -136,7 +136,8 @@ void CleanActionButton::paintEvent(QPaintEvent*)
     const QFontMetrics fm(font());
     const bool hasIcon = !icon().isNull();
     const int iconPx = hasIcon ? iconSize().width() : 0;
-    const int gap = contentWidth(shownText()) - iconPx - (shownText().isEmpty() ? 0 : fm.horizontalAdvance(shownText()));
+    const int gap =
+        contentWidth(shownText()) - iconPx - (shownText().isEmpty() ? 0 : fm.horizontalAdvance(shownText()));
     const int room = std::max(0, width() - 2 * sidePadding() - iconPx - gap);
     const QString shown = fm.elidedText(shownText(), Qt::ElideRight, room);
     const int textWidth = shown.isEmpty() ? 0 : fm.horizontalAdvance(shown);
@@ -150,6 +151,7 @@ void CleanActionButton::paintEvent(QPaintEvent*)
     if (!shown.isEmpty()) {
         p.setPen(label);
         p.setFont(font());
-        p.drawText(QRectF(x, fillRect.top(), textWidth + 1, fillRect.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+        p.drawText(QRectF(x, fillRect.top(), textWidth + 1, fillRect.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   shown);
     }
 }

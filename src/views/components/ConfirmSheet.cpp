@@ -3,8 +3,8 @@
 #include "views/components/Labels.h"
 
 #include "platform/ByteCountFormatter.h"
-#include "views/components/FocusRing.h"
 #include "views/components/Divider.h"
+#include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -60,9 +60,8 @@ QString ConfirmSheet::countLine(qsizetype count)
 }
 
 ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& sizeText,
-                           const std::optional<QString>& whySafe, const QList<Item>& items,
-                           bool allowPermanentDelete, std::function<void()> onCancel,
-                           std::function<void(bool)> onConfirm, QWidget* parent)
+                           const std::optional<QString>& whySafe, const QList<Item>& items, bool allowPermanentDelete,
+                           std::function<void()> onCancel, std::function<void(bool)> onConfirm, QWidget* parent)
     : QWidget(parent), m_onCancel(std::move(onCancel)), m_onConfirm(std::move(onConfirm))
 {
     setFixedWidth(Style::metric(380));
@@ -85,7 +84,8 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
     headerText->addWidget(m_question);
     if (sizeText) {
         m_sizeLine = plainLabel(
-            QCoreApplication::translate("ConfirmSheet", "Frees about %1. This data regenerates automatically.").arg(*sizeText),
+            QCoreApplication::translate("ConfirmSheet", "Frees about %1. This data regenerates automatically.")
+                .arg(*sizeText),
             Style::Text::callout, Style::secondary());
         m_sizeLine->setWordWrap(true);
         headerText->addWidget(m_sizeLine);
@@ -137,7 +137,8 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
             auto* h = new QHBoxLayout(line);
             h->setContentsMargins(Style::metric(10), Style::metric(6), Style::metric(10), Style::metric(6));
             h->setSpacing(Style::metric(8));
-            auto* label = new SelectableElidedLabel(items[i].label, Style::font(Style::Text::callout), Style::primary());
+            auto* label =
+                new SelectableElidedLabel(items[i].label, Style::font(Style::Text::callout), Style::primary());
             label->setMinimumWidth(Style::metric(40));
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             h->addWidget(label, 1);

@@ -56,7 +56,7 @@ DiskUsageRingView::DiskUsageRingView(const DiskInfo& disk, QWidget* parent) : QW
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(Style::metric(18));
     row->addStretch(1);
-    row->addSpacing(ringSize());   // the ring is painted into this space
+    row->addSpacing(ringSize()); // the ring is painted into this space
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(Style::metric(2));

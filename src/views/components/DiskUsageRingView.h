@@ -15,7 +15,7 @@ public:
 
     struct Figures {
         qint64 used = 0;
-        double fraction = 0;   // 0 … 1
+        double fraction = 0; // 0 … 1
         int percent = 0;
         Tint tint = Tint::green;
         friend bool operator==(const Figures&, const Figures&) = default;

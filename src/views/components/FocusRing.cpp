@@ -34,9 +34,8 @@ protected:
         case QEvent::FocusIn: {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             const bool keyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
-                               || reason == Qt::ShortcutFocusReason
-                               || (reason != Qt::MouseFocusReason
-                                   && m_control->window()->testAttribute(Qt::WA_KeyboardFocusChange));
+                || reason == Qt::ShortcutFocusReason
+                || (reason != Qt::MouseFocusReason && m_control->window()->testAttribute(Qt::WA_KeyboardFocusChange));
             if (keyboard) {
                 setGeometry(m_control->rect());
                 raise();
@@ -46,14 +45,11 @@ protected:
         }
         case QEvent::FocusOut:
         case QEvent::Hide:
-        case QEvent::MouseButtonPress:   // the pointer took over
+        case QEvent::MouseButtonPress: // the pointer took over
             hide();
             break;
-        case QEvent::Resize:
-            setGeometry(m_control->rect());
-            break;
-        default:
-            break;
+        case QEvent::Resize: setGeometry(m_control->rect()); break;
+        default: break;
         }
         return false;
     }
@@ -94,7 +90,8 @@ void attach(QWidget* control)
 
 bool isShown(const QWidget* control)
 {
-    const QWidget* ring = control ? control->findChild<QWidget*>(QLatin1String(kName), Qt::FindDirectChildrenOnly) : nullptr;
+    const QWidget* ring =
+        control ? control->findChild<QWidget*>(QLatin1String(kName), Qt::FindDirectChildrenOnly) : nullptr;
     return ring && ring->isVisible();
 }
 

@@ -20,20 +20,17 @@ namespace {
 qreal grown(qreal points) { return points * std::max(1.0, Style::scale()); }
 
 qreal arrowSize() { return grown(26); }
-qreal spacing() { return grown(8); }     // between arrow and bubble
-qreal padding() { return grown(14); }    // inside the bubble
-qreal centerY() { return grown(88); }    // column centre, from the edge the tray is on
-qreal driveSize() { return grown(16); }  // the drive beside the headline, then 8 to the text
+qreal spacing() { return grown(8); } // between arrow and bubble
+qreal padding() { return grown(14); } // inside the bubble
+qreal centerY() { return grown(88); } // column centre, from the edge the tray is on
+qreal driveSize() { return grown(16); } // the drive beside the headline, then 8 to the text
 qreal radius() { return grown(12); }
 
 QString headline(bool down)
 {
     return down ? MenuBarCoachMark::tr("Dustlet lives down here") : MenuBarCoachMark::tr("Dustlet lives up here");
 }
-QString message()
-{
-    return DesktopTerms::hintMessage();
-}
+QString message() { return DesktopTerms::hintMessage(); }
 QString gotIt() { return MenuBarCoachMark::tr("Got it"); }
 } // namespace
 
@@ -47,7 +44,7 @@ MenuBarCoachMark::MenuBarCoachMark(qreal iconX, std::function<void()> onDismiss,
     m_appear->setStartValue(0.0);
     m_appear->setEndValue(1.0);
     m_appear->setDuration(450);
-    m_appear->setEasingCurve(QEasingCurve::OutCubic);   // a critically damped spring
+    m_appear->setEasingCurve(QEasingCurve::OutCubic); // a critically damped spring
     connect(m_appear, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
         m_progress = v.toDouble();
         update();
@@ -183,7 +180,8 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     shape.addRoundedRect(bubble, r, r);
     for (int i = 6; i >= 1; --i) {
         QPainterPath shadow;
-        shadow.addRoundedRect(bubble.translated(0, grown(4)).adjusted(-i * 2, -i * 2, i * 2, i * 2), r + i * 2, r + i * 2);
+        shadow.addRoundedRect(bubble.translated(0, grown(4)).adjusted(-i * 2, -i * 2, i * 2, i * 2), r + i * 2,
+                              r + i * 2);
         p.fillPath(shadow, QColor(0, 0, 0, int(0.25 * 255 / 10)));
     }
     QColor material = palette().color(QPalette::Window);
@@ -205,11 +203,13 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     const qreal headWidth = drive + grown(8) + textWidth;
     const qreal headRow = std::max<qreal>(hm.height(), drive);
     qreal x = bubble.center().x() - headWidth / 2;
-    p.drawPixmap(QPointF(x, y + (headRow - drive) / 2),
-                 Symbol::pixmap(QStringLiteral("internaldrive.fill"), int(std::lround(drive)), tint, devicePixelRatioF()));
+    p.drawPixmap(
+        QPointF(x, y + (headRow - drive) / 2),
+        Symbol::pixmap(QStringLiteral("internaldrive.fill"), int(std::lround(drive)), tint, devicePixelRatioF()));
     p.setPen(Style::primary(palette()));
     p.setFont(head);
-    p.drawText(QRectF(x + drive + grown(8), y, textWidth + 1, headRow), Qt::AlignLeft | Qt::AlignVCenter, headline(m_down));
+    p.drawText(QRectF(x + drive + grown(8), y, textWidth + 1, headRow), Qt::AlignLeft | Qt::AlignVCenter,
+               headline(m_down));
     y += headRow + grown(6);
 
     const QFont sub = Style::font(Style::Text::subheadline);

@@ -49,8 +49,8 @@ private:
     bool m_appeared = false;
     bool m_animated = true;
     bool m_down = false;
-    qreal m_progress = 0;   // 0 → 1 as the column fades in and the arrow rises
-    qreal m_bounce = 0;     // the arrow's repeating bounce, in pixels
+    qreal m_progress = 0; // 0 → 1 as the column fades in and the arrow rises
+    qreal m_bounce = 0; // the arrow's repeating bounce, in pixels
     QVariantAnimation* m_appear;
     QVariantAnimation* m_bounceAnimation;
 };

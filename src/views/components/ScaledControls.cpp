@@ -18,7 +18,10 @@ int grown(int value) { return value > 0 ? int(std::lround(value * growth())) : v
 
 // The plain style draws the indicators' outline one pixel wide along the edge of their
 // rectangle, shaded from the window colour; other styles draw their own, legible ones.
-bool outlinesFromWindow(const QStyle* style) { return style && style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0; }
+bool outlinesFromWindow(const QStyle* style)
+{
+    return style && style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -39,10 +42,8 @@ int ScaledControls::pixelMetric(PixelMetric metric, const QStyleOption* option, 
     case PM_IndicatorWidth:
     case PM_IndicatorHeight:
     case PM_ExclusiveIndicatorWidth:
-    case PM_ExclusiveIndicatorHeight:
-        return grown(value);
-    default:
-        return value;
+    case PM_ExclusiveIndicatorHeight: return grown(value);
+    default: return value;
     }
 }
 
@@ -55,7 +56,8 @@ void ScaledControls::drawPrimitive(PrimitiveElement element, const QStyleOption*
         return;
     // A disabled control keeps the faint outline that says so; a control the keyboard moved
     // focus to keeps the style's highlighted one.
-    if (!(option->state & State_Enabled) || (option->state & State_HasFocus && option->state & State_KeyboardFocusChange))
+    if (!(option->state & State_Enabled)
+        || (option->state & State_HasFocus && option->state & State_KeyboardFocusChange))
         return;
     // Over the style's own outline: the same one-pixel line along the edge of the rectangle.
     painter->save();

@@ -29,7 +29,7 @@ void ScanMenuButton::fill()
     const QColor tint = Style::primary(palette());
     for (const ScanPreset& preset : m_places()) {
         QString label = preset.displayLabel();
-        label.replace(QLatin1Char('&'), QLatin1String("&&"));   // menus eat "&" as a mnemonic
+        label.replace(QLatin1Char('&'), QLatin1String("&&")); // menus eat "&" as a mnemonic
         QAction* action = m_menu->addAction(Symbol::icon(preset.symbol, tint), label);
         const QString path = preset.path;
         connect(action, &QAction::triggered, this, [this, path] { Q_EMIT scanRequested(path); });

@@ -13,7 +13,7 @@ SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    m_group->setExclusive(false);   // exclusivity is kept here, so that none can be selected
+    m_group->setExclusive(false); // exclusivity is kept here, so that none can be selected
     for (int i = 0; i < titles.size(); ++i) {
         auto* b = new QToolButton(this);
         QString shown = titles[i];
@@ -53,14 +53,13 @@ void SegmentedControl::restyle()
     const QColor fill = Style::prominentFill(Style::accent(palette()), Qt::white);
     const int radius = Style::metric(5);
     m_restyling = true;
-    setStyleSheet(QStringLiteral(
-                      "QToolButton { border: 1px solid palette(mid); background: palette(button);"
-                      " color: palette(button-text); padding: %1px %2px; margin: 0; }"
-                      "QToolButton:checked { background: %4; color: white; border-color: %4; }"
-                      "QToolButton:focus { border-color: %5; }"
-                      "QToolButton#first { border-top-left-radius: %3px; border-bottom-left-radius: %3px; }"
-                      "QToolButton#last { border-top-right-radius: %3px; border-bottom-right-radius: %3px; }"
-                      "QToolButton#only { border-radius: %3px; }")
+    setStyleSheet(QStringLiteral("QToolButton { border: 1px solid palette(mid); background: palette(button);"
+                                 " color: palette(button-text); padding: %1px %2px; margin: 0; }"
+                                 "QToolButton:checked { background: %4; color: white; border-color: %4; }"
+                                 "QToolButton:focus { border-color: %5; }"
+                                 "QToolButton#first { border-top-left-radius: %3px; border-bottom-left-radius: %3px; }"
+                                 "QToolButton#last { border-top-right-radius: %3px; border-bottom-right-radius: %3px; }"
+                                 "QToolButton#only { border-radius: %3px; }")
                       .arg(QString::number(Style::metric(3)), QString::number(Style::metric(12)),
                            QString::number(radius), fill.name(), Style::focusRing(palette()).name()));
     m_restyling = false;

@@ -8,9 +8,9 @@
 #include "views/components/Labels.h"
 
 #include <QCheckBox>
-#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 SelectableRow::SelectableRow(bool isOn, bool enabled, std::function<void()> toggle, const std::optional<QIcon>& icon,

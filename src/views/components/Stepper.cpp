@@ -18,7 +18,7 @@ QToolButton* stepButton(const QString& text, QWidget* parent)
     auto* b = new QToolButton(parent);
     b->setText(text);
     b->setAutoRepeat(true);
-    b->setFocusPolicy(Qt::NoFocus);   // the stepper itself takes the focus and the arrow keys
+    b->setFocusPolicy(Qt::NoFocus); // the stepper itself takes the focus and the arrow keys
     b->setFixedSize(Style::metric(22), Style::metric(20));
     return b;
 }
@@ -57,10 +57,7 @@ void Stepper::setValue(double value)
 
 QString Stepper::labelText() const { return m_label->text(); }
 
-double Stepper::clamped() const
-{
-    return std::isnan(m_value) ? m_lower : std::clamp(m_value, m_lower, m_upper);
-}
+double Stepper::clamped() const { return std::isnan(m_value) ? m_lower : std::clamp(m_value, m_lower, m_upper); }
 
 void Stepper::stepUp()
 {

@@ -68,7 +68,8 @@ double luminance(const QColor& c)
 QColor mix(const QColor& a, const QColor& b, double t)
 {
     const QColor x = a.toRgb(), y = b.toRgb();
-    return QColor::fromRgbF(float(x.redF() + (y.redF() - x.redF()) * t), float(x.greenF() + (y.greenF() - x.greenF()) * t),
+    return QColor::fromRgbF(float(x.redF() + (y.redF() - x.redF()) * t),
+                            float(x.greenF() + (y.greenF() - x.greenF()) * t),
                             float(x.blueF() + (y.blueF() - x.blueF()) * t));
 }
 
@@ -108,7 +109,7 @@ double contrastRatio(const QColor& a, const QColor& b)
 QColor dimmed(const QColor& color, const QColor& background, double fraction, double minimumRatio)
 {
     if (contrastRatio(color, background) < minimumRatio)
-        return color.toRgb();   // already below the ratio: dimming could only make it worse
+        return color.toRgb(); // already below the ratio: dimming could only make it worse
     const QColor wanted = mix(color, background, fraction);
     if (contrastRatio(wanted, background) >= minimumRatio)
         return wanted;
@@ -145,11 +146,11 @@ QColor contrasting(const QColor& color, const QColor& against, double minimumRat
     if (contrastRatio(color, against) >= minimumRatio)
         return color.toRgb();
     // Towards whichever end leaves more room; the other end can only do worse.
-    const QColor end = contrastRatio(Qt::black, against) >= contrastRatio(Qt::white, against) ? QColor(Qt::black)
-                                                                                            : QColor(Qt::white);
+    const QColor end =
+        contrastRatio(Qt::black, against) >= contrastRatio(Qt::white, against) ? QColor(Qt::black) : QColor(Qt::white);
     if (contrastRatio(end, against) < minimumRatio)
         return end;
-    double lo = 0.0, hi = 1.0;   // the smallest blend towards `end` that reaches the ratio
+    double lo = 0.0, hi = 1.0; // the smallest blend towards `end` that reaches the ratio
     for (int i = 0; i < 24; ++i) {
         const double mid = (lo + hi) / 2;
         (contrastRatio(mix(color, end, mid), against) >= minimumRatio ? hi : lo) = mid;
@@ -170,14 +171,17 @@ QColor focusRing(const QPalette& palette)
 QColor controlOutline(const QPalette& palette)
 {
     const QPalette p = effective(palette);
-    const QColor text = p.color(QPalette::WindowText), window = p.color(QPalette::Window), base = p.color(QPalette::Base);
+    const QColor text = p.color(QPalette::WindowText), window = p.color(QPalette::Window),
+                 base = p.color(QPalette::Base);
     // A little above 3:1, so that rounding to whole colour steps cannot bring it below.
     constexpr double ratio = 3.2;
-    const auto keeps = [&](const QColor& c) { return std::min(contrastRatio(c, window), contrastRatio(c, base)) >= ratio; };
-    constexpr double fraction = 0.55;   // a grey between text and window where the palette allows
+    const auto keeps = [&](const QColor& c) {
+        return std::min(contrastRatio(c, window), contrastRatio(c, base)) >= ratio;
+    };
+    constexpr double fraction = 0.55; // a grey between text and window where the palette allows
     if (keeps(mix(text, window, fraction)) || !keeps(text))
         return keeps(text) ? mix(text, window, fraction) : text.toRgb();
-    double lo = 0.0, hi = fraction;   // the furthest blend that keeps the ratio
+    double lo = 0.0, hi = fraction; // the furthest blend that keeps the ratio
     for (int i = 0; i < 24; ++i) {
         const double mid = (lo + hi) / 2;
         (keeps(mix(text, window, mid)) ? lo : hi) = mid;

@@ -13,7 +13,19 @@
 // text with it.
 namespace Style {
 
-enum class Text { largeTitle, title, title2, title3, headline, body, callout, subheadline, footnote, caption, caption2 };
+enum class Text {
+    largeTitle,
+    title,
+    title2,
+    title3,
+    headline,
+    body,
+    callout,
+    subheadline,
+    footnote,
+    caption,
+    caption2
+};
 
 // The font of a text style; `weight` overrides the style's own weight when given.
 QFont font(Text style, std::optional<QFont::Weight> weight = std::nullopt);

@@ -41,9 +41,9 @@ const QHash<QString, QString>& files()
 // How a name is drawn: one SVG, a glyph cut out of a filled circle, or a base with a badge.
 struct Recipe {
     enum Kind { plain, circled, badged } kind = plain;
-    QString file;                    // plain: the SVG; circled: the glyph's SVG
-    std::shared_ptr<Recipe> base;    // badged
-    std::shared_ptr<Recipe> badge;   // badged
+    QString file; // plain: the SVG; circled: the glyph's SVG
+    std::shared_ptr<Recipe> base; // badged
+    std::shared_ptr<Recipe> badge; // badged
 };
 
 std::optional<Recipe> recipe(const QString& name, int depth = 0)
@@ -86,9 +86,7 @@ void renderSvg(QPainter& p, const QString& file, const QRectF& rect)
 void draw(QPainter& p, const Recipe& r, const QRectF& rect)
 {
     switch (r.kind) {
-    case Recipe::plain:
-        renderSvg(p, r.file, rect);
-        break;
+    case Recipe::plain: renderSvg(p, r.file, rect); break;
     case Recipe::circled: {
         p.save();
         p.setPen(Qt::NoPen);
@@ -135,7 +133,8 @@ QStringList tableNames()
 QPixmap pixmap(const QString& name, int pixelSize, const QColor& tint, qreal devicePixelRatio)
 {
     static QHash<QString, QPixmap> cache;
-    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(pixelSize).arg(tint.name(QColor::HexArgb)).arg(devicePixelRatio);
+    const QString key =
+        QStringLiteral("%1|%2|%3|%4").arg(name).arg(pixelSize).arg(tint.name(QColor::HexArgb)).arg(devicePixelRatio);
     if (auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
 

@@ -1,8 +1,8 @@
 #include "views/diskmap/DiskMapCanvas.h"
 
-#include "views/diskmap/DiskMapModel.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/diskmap/DiskMapModel.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -172,10 +172,7 @@ int DiskMapCanvas::tileIndexAt(const QPointF& point) const
     return -1;
 }
 
-std::optional<DiskNode> DiskMapCanvas::menuTarget() const
-{
-    return m_hovered ? m_hovered : m_model.selection();
-}
+std::optional<DiskNode> DiskMapCanvas::menuTarget() const { return m_hovered ? m_hovered : m_model.selection(); }
 
 void DiskMapCanvas::setHover(const std::optional<DiskNode>& node, const std::optional<QPointF>& point)
 {
@@ -196,10 +193,7 @@ void DiskMapCanvas::hoverAt(const QPointF& point)
     Q_EMIT hoverChanged();
 }
 
-void DiskMapCanvas::updatePlaceholder()
-{
-    m_placeholder->setVisible(!m_model.isScanning() && tiles().isEmpty());
-}
+void DiskMapCanvas::updatePlaceholder() { m_placeholder->setVisible(!m_model.isScanning() && tiles().isEmpty()); }
 
 void DiskMapCanvas::updateAccessibleText()
 {
@@ -232,7 +226,7 @@ void DiskMapCanvas::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     if (std::exchange(m_afterDoubleClick, false))
-        return;   // the release that ends a double click
+        return; // the release that ends a double click
     // A single click waits out the double-click time: a second click makes it a zoom instead.
     m_clickPoint = event->position();
     m_clickTimer->start(QApplication::doubleClickInterval());
@@ -249,10 +243,7 @@ void DiskMapCanvas::mouseDoubleClickEvent(QMouseEvent* event)
         m_model.zoom(DiskNode(m_tiles[i].node));
 }
 
-void DiskMapCanvas::mouseMoveEvent(QMouseEvent* event)
-{
-    hoverAt(event->position());
-}
+void DiskMapCanvas::mouseMoveEvent(QMouseEvent* event) { hoverAt(event->position()); }
 
 void DiskMapCanvas::leaveEvent(QEvent* event)
 {
@@ -263,24 +254,16 @@ void DiskMapCanvas::leaveEvent(QEvent* event)
 void DiskMapCanvas::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Up:
-        m_model.moveSelection(-1);
-        break;
-    case Qt::Key_Down:
-        m_model.moveSelection(1);
-        break;
+    case Qt::Key_Up: m_model.moveSelection(-1); break;
+    case Qt::Key_Down: m_model.moveSelection(1); break;
     case Qt::Key_Left:
-    case Qt::Key_Escape:
-        m_model.goUp();
-        break;
+    case Qt::Key_Escape: m_model.goUp(); break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (const std::optional<DiskNode> s = m_model.selection(); s && s->isDirectory() && s->hasChildren())
             m_model.zoom(*s);
         break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
+    default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
 }
@@ -381,9 +364,9 @@ void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hover
     if (!DiskMapStyle::showsName(r))
         return;
     // The halo is the tile's own colour where the label starts (with the overlay on it).
-    const QColor halo = QColor::fromRgbF(light.redF() + (1 - light.redF()) * overlay,
-                                         light.greenF() + (1 - light.greenF()) * overlay,
-                                         light.blueF() + (1 - light.blueF()) * overlay);
+    const QColor halo =
+        QColor::fromRgbF(light.redF() + (1 - light.redF()) * overlay, light.greenF() + (1 - light.greenF()) * overlay,
+                         light.blueF() + (1 - light.blueF()) * overlay);
     const Labels labels = labelsFor(r, tile.node, ps);
     p.save();
     p.setClipRect(labels.clip);
@@ -407,7 +390,8 @@ DiskMapCanvas::Labels DiskMapCanvas::labelsFor(const QRectF& r, const DiskNode& 
         const QFontMetricsF sm(ps.sizeFont);
         l.size = DiskMapStyle::sizeText(node.size());
         l.sizeBaseline = r.topLeft() + QPointF(ps.textX, ps.sizeY + ps.sizeAscent);
-        l.sizeRect = QRectF(r.left() + ps.textX, r.top() + ps.sizeY, sm.horizontalAdvance(l.size), sm.height()) & l.clip;
+        l.sizeRect =
+            QRectF(r.left() + ps.textX, r.top() + ps.sizeY, sm.horizontalAdvance(l.size), sm.height()) & l.clip;
     }
     return l;
 }
@@ -436,9 +420,9 @@ void DiskMapCanvas::paintTooltip(QPainter& p, const DiskNode& node, const QPoint
     const double padX = Style::metric(9), padY = Style::metric(5);
     const double maxText = Style::metric(220) - 2 * padX;
     const QString name = nm.elidedText(DiskMapStyle::displayName(node), Qt::ElideMiddle, maxText);
-    const QString line = lm.elidedText(
-        tr("%1 · ").arg(DiskMapStyle::sizeText(node.size())) + DiskMapStyle::categoryLabel(node.category()),
-        Qt::ElideRight, maxText);
+    const QString line = lm.elidedText(tr("%1 · ").arg(DiskMapStyle::sizeText(node.size()))
+                                           + DiskMapStyle::categoryLabel(node.category()),
+                                       Qt::ElideRight, maxText);
     const double w = std::max(nm.horizontalAdvance(name), lm.horizontalAdvance(line)) + 2 * padX;
     const double h = nm.height() + 1 + lm.height() + 2 * padY;
     const QPointF c = DiskMapStyle::tooltipCenter(point, QSizeF(size()));

@@ -88,7 +88,7 @@ private:
     PaintStyle paintStyle() const;
     struct Labels {
         QRectF clip;
-        QString name, size;          // no size line: empty
+        QString name, size; // no size line: empty
         QPointF nameBaseline, sizeBaseline;
         QRectF nameRect, sizeRect;
     };
@@ -105,9 +105,9 @@ private:
     mutable QList<Treemap::Tile> m_tiles;
     mutable bool m_dirty = true;
     mutable int m_layoutCount = 0;
-    mutable int m_hoverIndex = -1;      // tile of the hovered node in the current layout
-    mutable int m_selectedIndex = -1;   // tile of the selection in the current layout
-    QPixmap m_cache;              // every tile in its plain state
+    mutable int m_hoverIndex = -1; // tile of the hovered node in the current layout
+    mutable int m_selectedIndex = -1; // tile of the selection in the current layout
+    QPixmap m_cache; // every tile in its plain state
     bool m_cacheValid = false;
     std::optional<DiskNode> m_hovered;
     std::optional<QPointF> m_hoverPoint;

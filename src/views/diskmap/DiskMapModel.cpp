@@ -7,8 +7,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
-#include "views/diskmap/DiskMapStyle.h"
 #include "views/components/TransientMessage.h"
+#include "views/diskmap/DiskMapStyle.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -29,8 +29,8 @@ struct DiskMapModel::Session {
     std::mutex lock;
     std::vector<DiskNode> children;
     std::optional<qint64> progress;
-    bool posted = false;   // a delivery call is on its way to the model
-    std::atomic<bool> returned{false};   // the scan has returned; its whole tree is on its way
+    bool posted = false; // a delivery call is on its way to the model
+    std::atomic<bool> returned{false}; // the scan has returned; its whole tree is on its way
 };
 
 namespace {
@@ -324,15 +324,16 @@ void DiskMapModel::appendPartialChildren(std::vector<DiskNode> arrived)
     m_partialSizes = std::move(sizes);
 
     if (!m_stack.isEmpty())
-        return;   // zoomed into a partial child: the root stays as it is until the scan ends
+        return; // zoomed into a partial child: the root stays as it is until the scan ends
     const QString id = Paths::expandTilde(m_session ? m_session->path : m_rootPath);
-    setRoot(DiskNode(id, nodeName(id), m_partialSum, true, FileCategory::other, std::nullopt, false, m_partialChildren));
+    setRoot(
+        DiskNode(id, nodeName(id), m_partialSum, true, FileCategory::other, std::nullopt, false, m_partialChildren));
 }
 
 void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree)
 {
     if (session->token->isCancelled())
-        return;   // stopped or replaced: its tree is dropped
+        return; // stopped or replaced: its tree is dropped
     if (session == m_session) {
         m_batchTimer->stop();
         std::lock_guard g(session->lock);

@@ -25,14 +25,14 @@ class UserDefaults;
 
 // What the Disk Map model needs from its surroundings; tests replace the scan and the Trash.
 struct DiskMapEnvironment {
-    UserDefaults* defaults = nullptr;   // null: the application's store
+    UserDefaults* defaults = nullptr; // null: the application's store
     // Walks `root` into a tree (on a background thread), as DiskMapScanner::scanStreaming does.
     std::function<DiskNode(const QString& root, const CancelToken& token, const DiskMapScanner::Progress& onProgress,
                            const DiskMapScanner::ChildDone& onChild)>
         scan;
     // Moves a picked item to the Trash, as Cleaner::trashPicked does for the Disk Map.
     std::function<Cleaner::PickedMove(const Cleaner::PickedItem& item)> trashPicked;
-    QThreadPool* pool = nullptr;        // null: the user-initiated pool
+    QThreadPool* pool = nullptr; // null: the user-initiated pool
 };
 
 // The state behind the Disk Map window: the folder mapped, the tree of the last scan (or the
@@ -65,7 +65,6 @@ protected:
     bool event(QEvent* event) override;
 
 public:
-
     explicit DiskMapModel(QObject* parent = nullptr);
     explicit DiskMapModel(DiskMapEnvironment environment, QObject* parent = nullptr);
     ~DiskMapModel() override;
@@ -159,18 +158,18 @@ private:
     bool m_isScanning = false;
     qint64 m_scannedBytes = 0;
     std::optional<DiskNode> m_selection;
-    mutable std::optional<QList<DiskNode>> m_currentChildren;   // made on first use
+    mutable std::optional<QList<DiskNode>> m_currentChildren; // made on first use
     QString m_rootPath;
-    Cleaner::ScanRoot m_scanRoot;   // of the latest scan
+    Cleaner::ScanRoot m_scanRoot; // of the latest scan
     TransientMessage* m_message = nullptr;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
-    QList<DiskNode> m_partialChildren;   // largest first, equal sizes in arrival order
-    QList<qint64> m_partialSizes;        // their sizes
+    QList<DiskNode> m_partialChildren; // largest first, equal sizes in arrival order
+    QList<qint64> m_partialSizes; // their sizes
     qint64 m_partialSum = 0;
 
-    std::shared_ptr<Session> m_session;  // the latest scan's
+    std::shared_ptr<Session> m_session; // the latest scan's
     QTimer* m_batchTimer = nullptr;
     QElapsedTimer m_sinceBatch;
-    qint64 m_batchCostMs = 0;   // how long the main thread took over the last batch, drawing included
+    qint64 m_batchCostMs = 0; // how long the main thread took over the last batch, drawing included
 };

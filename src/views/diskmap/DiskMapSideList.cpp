@@ -1,8 +1,8 @@
 #include "views/diskmap/DiskMapSideList.h"
 
-#include "views/diskmap/DiskMapModel.h"
 #include "views/components/Labels.h"
 #include "views/components/Style.h"
+#include "views/diskmap/DiskMapModel.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -28,7 +28,7 @@ RowMetrics rowMetrics()
     m.barHeight = 3;
     m.barGap = Style::metric(3);
     m.nameHeight = QFontMetrics(Style::font(Style::Text::caption)).height();
-    m.rowHeight = m.padY * 2 + m.nameHeight + m.barGap + m.barHeight + 1;   // + the divider
+    m.rowHeight = m.padY * 2 + m.nameHeight + m.barGap + m.barHeight + 1; // + the divider
     m.dividerIndent = Style::metric(28);
     return m;
 }
@@ -79,26 +79,21 @@ QVariant DiskMapListModel::data(const QModelIndex& index, int role) const
     const DiskNode& n = m_children[index.row()];
     const double share = DiskMapStyle::share(n.size(), m_parentSize);
     switch (role) {
-    case Qt::DisplayRole:
-        return DiskMapStyle::displayName(n);
-    case Qt::ToolTipRole:
-        return plainToolTip(tr("%1 — %2").arg(n.name(), DiskMapStyle::sizeText(n.size())));
+    case Qt::DisplayRole: return DiskMapStyle::displayName(n);
+    case Qt::ToolTipRole: return plainToolTip(tr("%1 — %2").arg(n.name(), DiskMapStyle::sizeText(n.size())));
     case Qt::AccessibleTextRole:
-        return tr("%1, %2").arg(n.name(), n.isDirectory() ? QStringLiteral("folder")
-                                                          : DiskMapStyle::categoryWord(n.category()));
+        return tr("%1, %2").arg(n.name(),
+                                n.isDirectory() ? QStringLiteral("folder") : DiskMapStyle::categoryWord(n.category()));
     case Qt::AccessibleDescriptionRole: {
-        QString text = tr("%1, %2 percent").arg(DiskMapStyle::sizeText(n.size()),
-                                                QString::number(DiskMapStyle::sharePercent(share)));
+        QString text = tr("%1, %2 percent")
+                           .arg(DiskMapStyle::sizeText(n.size()), QString::number(DiskMapStyle::sharePercent(share)));
         if (n.isDirectory() && n.hasChildren())
             text += QStringLiteral(". ") + tr("Double-tap to open");
         return text;
     }
-    case ShareRole:
-        return share;
-    case SelectedRole:
-        return index.row() == m_selectedRow;
-    default:
-        return {};
+    case ShareRole: return share;
+    case SelectedRole: return index.row() == m_selectedRow;
+    default: return {};
     }
 }
 
@@ -143,7 +138,8 @@ DiskMapRowDelegate::Layout DiskMapRowDelegate::layout(const QRect& row, const QM
         l.categoryText = DiskMapStyle::categoryLabel(n.category());
     const int gap = Style::metric(5);
     const int categoryWidth = l.categoryText.isEmpty() ? 0 : cm.horizontalAdvance(l.categoryText) + gap;
-    l.nameText = nm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, std::max(0, width - categoryWidth));
+    l.nameText =
+        nm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, std::max(0, width - categoryWidth));
     l.name = QRect(left, content.top(), std::min(width, nm.horizontalAdvance(l.nameText)), m.nameHeight);
     if (!l.categoryText.isEmpty())
         l.category = QRect(l.name.right() + 1 + gap, content.top(), categoryWidth - gap, m.nameHeight);
@@ -210,8 +206,9 @@ void DiskMapRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, 
     p->fillPath(track, trackColor);
     QPainterPath filled;
     const double share = index.data(DiskMapListModel::ShareRole).toDouble();
-    filled.addRoundedRect(QRectF(bar.left(), bar.top(), std::min(bar.width(), filledWidth(bar.width(), share)), bar.height()),
-                          bar.height() / 2, bar.height() / 2);
+    filled.addRoundedRect(
+        QRectF(bar.left(), bar.top(), std::min(bar.width(), filledWidth(bar.width(), share)), bar.height()),
+        bar.height() / 2, bar.height() / 2);
     p->fillPath(filled, swatchColor);
 
     // The divider, starting under the name.
@@ -293,7 +290,8 @@ void DiskMapSideList::scrollToRow(int row)
 {
     const QRect r = visualRect(m_list->index(row));
     QScrollBar* bar = verticalScrollBar();
-    const int target = std::clamp(bar->value() + r.center().y() - viewport()->height() / 2, bar->minimum(), bar->maximum());
+    const int target =
+        std::clamp(bar->value() + r.center().y() - viewport()->height() / 2, bar->minimum(), bar->maximum());
     m_scroll->stop();
     if (m_reduceMotion || target == bar->value()) {
         bar->setValue(target);

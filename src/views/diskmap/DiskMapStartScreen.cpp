@@ -83,7 +83,8 @@ DiskMapStartScreen::DiskMapStartScreen(QWidget* parent) : QWidget(parent)
     column->setSpacing(Style::metric(18));
     column->addStretch(1);
 
-    auto* symbol = new SymbolView(QStringLiteral("rectangle.3.group"), Style::metric(52), Style::accent(palette()), this);
+    auto* symbol =
+        new SymbolView(QStringLiteral("rectangle.3.group"), Style::metric(52), Style::accent(palette()), this);
     column->addWidget(symbol, 0, Qt::AlignHCenter);
 
     auto* titles = new QVBoxLayout;

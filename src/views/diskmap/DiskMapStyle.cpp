@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
-QString rawValue(DiskColorMode mode) { return mode == DiskColorMode::age ? QStringLiteral("age") : QStringLiteral("type"); }
+QString rawValue(DiskColorMode mode)
+{
+    return mode == DiskColorMode::age ? QStringLiteral("age") : QStringLiteral("type");
+}
 
 namespace DiskMapStyle {
 
@@ -18,7 +21,8 @@ namespace {
 QColor blend(const QColor& from, const QColor& to, double t)
 {
     const QColor a = from.toRgb(), b = to.toRgb();
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
                             float(a.blueF() + (b.blueF() - a.blueF()) * t), a.alphaF());
 }
 
@@ -113,7 +117,9 @@ QList<FileCategory> presentCategories(const QList<DiskNode>& children)
 }
 
 SameNode::SameNode(const DiskNode& node)
-    : m_size(node.size()), m_synthetic(node.isSynthetic()), m_raw(m_synthetic ? QByteArray() : node.rawPath()),
+    : m_size(node.size()),
+      m_synthetic(node.isSynthetic()),
+      m_raw(m_synthetic ? QByteArray() : node.rawPath()),
       m_id(m_synthetic ? node.id() : QString())
 {
 }
@@ -125,10 +131,7 @@ bool SameNode::operator()(const DiskNode& other) const
     return m_synthetic ? other.id() == m_id : other.rawPath() == m_raw;
 }
 
-QString displayName(const DiskNode& node)
-{
-    return node.isDirectory() ? node.name() + QLatin1Char('/') : node.name();
-}
+QString displayName(const DiskNode& node) { return node.isDirectory() ? node.name() + QLatin1Char('/') : node.name(); }
 
 QString displayPath(const DiskNode& node)
 {
@@ -146,7 +149,10 @@ QRectF paintedRect(const QRectF& tile) { return tile.adjusted(1, 1, -1, -1); }
 double cornerRadius(const QRectF& painted) { return std::min(painted.height() / 3.0, 5.0); }
 
 // The limits hold text, so they grow with the application font.
-bool showsName(const QRectF& painted) { return painted.width() > Style::metric(52) && painted.height() > Style::metric(24); }
+bool showsName(const QRectF& painted)
+{
+    return painted.width() > Style::metric(52) && painted.height() > Style::metric(24);
+}
 
 bool showsSize(const QRectF& painted) { return showsName(painted) && painted.height() > Style::metric(38); }
 

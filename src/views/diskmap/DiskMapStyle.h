@@ -56,7 +56,7 @@ private:
     qint64 m_size;
     bool m_synthetic;
     QByteArray m_raw;
-    QString m_id;   // the folded node's
+    QString m_id; // the folded node's
 };
 
 // The node's name, followed by "/" for a folder (the folded node too).
@@ -71,10 +71,10 @@ int sharePercent(double share);
 
 // Geometry of one tile, given its laid-out rectangle (points). The label limits are for a
 // 13-point body and grow with the application font (Style::metric).
-QRectF paintedRect(const QRectF& tile);             // inset by 1 on every side
-double cornerRadius(const QRectF& painted);         // min(height / 3, 5)
-bool showsName(const QRectF& painted);              // wider than 52 and higher than 24
-bool showsSize(const QRectF& painted);              // …and higher than 38
+QRectF paintedRect(const QRectF& tile); // inset by 1 on every side
+double cornerRadius(const QRectF& painted); // min(height / 3, 5)
+bool showsName(const QRectF& painted); // wider than 52 and higher than 24
+bool showsSize(const QRectF& painted); // …and higher than 38
 // The centre of the tooltip for a pointer at `pointer` in a map of `mapSize`.
 QPointF tooltipCenter(const QPointF& pointer, const QSizeF& mapSize);
 

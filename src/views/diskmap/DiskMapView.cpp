@@ -6,12 +6,8 @@
 #include "platform/Paths.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/diskmap/DiskMapCanvas.h"
-#include "views/diskmap/DiskMapSideList.h"
-#include "views/diskmap/DiskMapStartScreen.h"
-#include "views/components/TransientMessage.h"
-#include "views/components/ElidedLabel.h"
 #include "views/components/Divider.h"
+#include "views/components/ElidedLabel.h"
 #include "views/components/Labels.h"
 #include "views/components/LayoutItems.h"
 #include "views/components/ProgressSpinner.h"
@@ -19,6 +15,10 @@
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/components/TransientMessage.h"
+#include "views/diskmap/DiskMapCanvas.h"
+#include "views/diskmap/DiskMapSideList.h"
+#include "views/diskmap/DiskMapStartScreen.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -141,7 +141,9 @@ QToolButton* symbolButton(const QString& symbol, const QString& help, QWidget* p
 } // namespace
 
 DiskMapView::DiskMapView(AppModel& appModel, DiskMapEnvironment environment, QWidget* parent)
-    : QWidget(parent), m_appModel(appModel), m_model(new DiskMapModel(std::move(environment), this)),
+    : QWidget(parent),
+      m_appModel(appModel),
+      m_model(new DiskMapModel(std::move(environment), this)),
       m_now([] { return QDateTime::currentDateTimeUtc(); })
 {
     setMinimumSize(760, 480);
@@ -238,7 +240,7 @@ void DiskMapView::updateScreen()
     if (m_screens->currentWidget() == wanted)
         return;
     if (wanted == m_start)
-        m_start->rebuild();   // volumes may have come or gone
+        m_start->rebuild(); // volumes may have come or gone
     m_screens->setCurrentWidget(wanted);
 }
 
@@ -322,7 +324,8 @@ QWidget* DiskMapView::buildToolbar()
     m_modePicker->setObjectName(QStringLiteral("modePicker"));
     m_modePicker->setToolTip(tr("Color tiles by file type or by age"));
     m_modePicker->setCurrentIndex(int(m_mode));
-    connect(m_modePicker, &SegmentedControl::activated, this, [this](int index) { setColorMode(DiskColorMode(index)); });
+    connect(m_modePicker, &SegmentedControl::activated, this,
+            [this](int index) { setColorMode(DiskColorMode(index)); });
     row->addWidget(m_modePicker);
     return bar;
 }
@@ -346,8 +349,8 @@ void DiskMapView::rebuildBreadcrumbs()
     for (qsizetype i = 0; i < crumbs.size(); ++i) {
         if (i > 0) {
             const int px = Style::pixelSize(Style::Text::caption2);
-            m_breadcrumbRow->addWidget(new SymbolView(QStringLiteral("chevron.right"), px, Style::tertiary(palette()),
-                                                      m_breadcrumbs));
+            m_breadcrumbRow->addWidget(
+                new SymbolView(QStringLiteral("chevron.right"), px, Style::tertiary(palette()), m_breadcrumbs));
         }
         const QString text = i == 0 ? DiskMapStyle::displayPath(crumbs[i]) : crumbs[i].name();
         const bool last = i == crumbs.size() - 1;
@@ -447,14 +450,16 @@ QWidget* DiskMapView::buildDetailBar()
 {
     auto* bar = new QWidget;
     bar->setObjectName(QStringLiteral("detailBar"));
-    bar->setFixedHeight(std::max(Style::metric(44), QFontMetrics(Style::font(Style::Text::title3)).height() + Style::metric(16)));
+    bar->setFixedHeight(
+        std::max(Style::metric(44), QFontMetrics(Style::font(Style::Text::title3)).height() + Style::metric(16)));
     auto* stack = new QHBoxLayout(bar);
     stack->setContentsMargins(0, 0, 0, 0);
 
     m_detailEmpty = new QWidget(bar);
     auto* empty = new QHBoxLayout(m_detailEmpty);
     empty->setContentsMargins(Style::metric(12), Style::metric(8), Style::metric(12), Style::metric(8));
-    auto* none = textLabel(tr("Select a folder to scan"), Style::Text::body, Style::secondary(palette()), m_detailEmpty);
+    auto* none =
+        textLabel(tr("Select a folder to scan"), Style::Text::body, Style::secondary(palette()), m_detailEmpty);
     none->setObjectName(QStringLiteral("detailNone"));
     empty->addWidget(none);
     empty->addStretch(1);
@@ -464,7 +469,8 @@ QWidget* DiskMapView::buildDetailBar()
     auto* row = new QHBoxLayout(m_detailNode);
     row->setContentsMargins(Style::metric(12), Style::metric(8), Style::metric(12), Style::metric(8));
     row->setSpacing(Style::metric(12));
-    m_detailSymbol = new SymbolView(QStringLiteral("folder.fill"), Style::metric(18), Style::accent(palette()), m_detailNode);
+    m_detailSymbol =
+        new SymbolView(QStringLiteral("folder.fill"), Style::metric(18), Style::accent(palette()), m_detailNode);
     row->addWidget(m_detailSymbol);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);

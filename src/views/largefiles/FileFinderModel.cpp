@@ -19,7 +19,8 @@
 FileFinderModel::FileFinderModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
-      m_trash([](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::fileFinder); }),
+      m_trash(
+          [](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::fileFinder); }),
       m_message(new TransientMessage(kMessageDelayMs, this)),
       m_relay(MainThreadRelay<FileFinderModel>::create(this)),
       m_rootPath(Paths::home())
@@ -46,12 +47,36 @@ FileFinderModel::~FileFinderModel()
     m_relay->detach();
 }
 
-void FileFinderModel::setResult(const FileScanResult& value) { m_result = value; Q_EMIT resultChanged(); }
-void FileFinderModel::setIsScanning(bool value) { m_isScanning = value; Q_EMIT isScanningChanged(); }
-void FileFinderModel::setHasScanned(bool value) { m_hasScanned = value; Q_EMIT hasScannedChanged(); }
-void FileFinderModel::setScannedCount(int value) { m_scannedCount = value; Q_EMIT scannedCountChanged(); }
-void FileFinderModel::setRootPath(const QString& value) { m_rootPath = value; Q_EMIT rootPathChanged(); }
-void FileFinderModel::setSelected(const QSet<QString>& value) { m_selected = value; Q_EMIT selectedChanged(); }
+void FileFinderModel::setResult(const FileScanResult& value)
+{
+    m_result = value;
+    Q_EMIT resultChanged();
+}
+void FileFinderModel::setIsScanning(bool value)
+{
+    m_isScanning = value;
+    Q_EMIT isScanningChanged();
+}
+void FileFinderModel::setHasScanned(bool value)
+{
+    m_hasScanned = value;
+    Q_EMIT hasScannedChanged();
+}
+void FileFinderModel::setScannedCount(int value)
+{
+    m_scannedCount = value;
+    Q_EMIT scannedCountChanged();
+}
+void FileFinderModel::setRootPath(const QString& value)
+{
+    m_rootPath = value;
+    Q_EMIT rootPathChanged();
+}
+void FileFinderModel::setSelected(const QSet<QString>& value)
+{
+    m_selected = value;
+    Q_EMIT selectedChanged();
+}
 
 void FileFinderModel::scan(const std::optional<QString>& path)
 {
@@ -75,11 +100,11 @@ void FileFinderModel::scan(const std::optional<QString>& path)
         scan(
             root, *token,
             [&relay, &token](int count) {
-                relay->post([token, count](FileFinderModel& m) { m.applyProgress(token, count); });
+            relay->post([token, count](FileFinderModel& m) { m.applyProgress(token, count); });
             },
             [&relay, &token](const FileScanResult& result) {
-                relay->post([token, result](FileFinderModel& m) { m.applyResult(token, result); });
-            });
+            relay->post([token, result](FileFinderModel& m) { m.applyResult(token, result); });
+        });
         relay->post([token](FileFinderModel& m) { m.scanEnded(token); });
     });
 }
@@ -178,13 +203,14 @@ bool FileFinderModel::canTrash(const QString& id)
 {
     // A name whose shown path would name another file is never moved by that path.
     const QByteArray raw = RawPath::fromKey(id);
-    return RawPath::roundTrips(raw) && Cleaner::canTrashOnRequest(QString::fromUtf8(raw), Cleaner::PickedIn::fileFinder);
+    return RawPath::roundTrips(raw)
+        && Cleaner::canTrashOnRequest(QString::fromUtf8(raw), Cleaner::PickedIn::fileFinder);
 }
 
 QString FileFinderModel::historyName(qsizetype count)
 {
     return QString::number(count) + (count == 1 ? QStringLiteral(" file") : QStringLiteral(" files"))
-         + QStringLiteral(" (duplicate/large)");
+        + QStringLiteral(" (duplicate/large)");
 }
 
 std::optional<QString> FileFinderModel::message() const { return m_message->text(); }
@@ -223,7 +249,7 @@ void FileFinderModel::trashSelected()
         if (moved.result == Cleaner::PickedMove::Result::changed)
             changed.append(file.path());
         if (!moved.item)
-            continue;   // shown again by the rescan below
+            continue; // shown again by the rescan below
         freed += size;
         trashed.append(*moved.item);
     }

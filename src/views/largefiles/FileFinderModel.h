@@ -37,9 +37,9 @@ class FileFinderModel : public QObject {
 public:
     // The scan the model runs; DuplicateScanner::scan unless a test scripts its own. Called on a
     // background thread.
-    using ScanFunction = std::function<void(const QString& root, const CancelToken& token,
-                                            const DuplicateScanner::Progress& onProgress,
-                                            const DuplicateScanner::ResultHandler& onResult)>;
+    using ScanFunction =
+        std::function<void(const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
+                           const DuplicateScanner::ResultHandler& onResult)>;
 
     explicit FileFinderModel(ScanFunction scan = {}, QObject* parent = nullptr);
     ~FileFinderModel() override;
@@ -115,12 +115,12 @@ private:
     ScanFunction m_scan;
     TrashFunction m_trash;
     TransientMessage* m_message = nullptr;
-    Cleaner::ScanRoot m_scanRoot;   // of the latest scan
+    Cleaner::ScanRoot m_scanRoot; // of the latest scan
     std::shared_ptr<MainThreadRelay<FileFinderModel>> m_relay;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
-    int m_running = 0;        // scans started whose end has not come back yet
-    bool m_released = false;  // the window has gone
+    int m_running = 0; // scans started whose end has not come back yet
+    bool m_released = false; // the window has gone
 
     FileScanResult m_result;
     bool m_isScanning = false;

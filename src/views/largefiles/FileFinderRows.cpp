@@ -29,10 +29,7 @@ QString headerText(const FileFinderRows::Row& row)
     return FileFinderRows::tr("%n copies · %1 each", nullptr, int(row.copies)).arg(formatBytes(row.groupSize));
 }
 
-QString saveText(const FileFinderRows::Row& row)
-{
-    return FileFinderRows::tr("save %1").arg(formatBytes(row.saves));
-}
+QString saveText(const FileFinderRows::Row& row) { return FileFinderRows::tr("save %1").arg(formatBytes(row.saves)); }
 
 FileFinderRows::Row fileRow(const ScannedFile& file, const QString& keyPrefix)
 {
@@ -66,8 +63,8 @@ int revealSide() { return Style::metric(22); }
 
 } // namespace
 
-FileFinderRows::FileFinderRows(std::function<void(const QString&)> toggle,
-                               std::function<bool(const QString&)> canTrash, QObject* parent)
+FileFinderRows::FileFinderRows(std::function<void(const QString&)> toggle, std::function<bool(const QString&)> canTrash,
+                               QObject* parent)
     : QAbstractListModel(parent), m_toggle(std::move(toggle)), m_canTrash(std::move(canTrash))
 {
 }
@@ -199,7 +196,7 @@ FileFinderRowDelegate::FileFinderRowDelegate(QObject* parent) : QStyledItemDeleg
 QRect FileFinderRowDelegate::checkBoxRect(const QRect& row)
 {
     const int side = indicatorSize(nullptr);
-    const int body = row.height() - 1;   // the divider is the last line
+    const int body = row.height() - 1; // the divider is the last line
     return QRect(row.left() + padH(), row.top() + (body - side) / 2, side, side);
 }
 
@@ -228,8 +225,8 @@ FileFinderRowDelegate::TextRects FileFinderRowDelegate::textRects(const QRect& r
     TextRects t;
     if (index.data(FileFinderRows::IsHeaderRole).toBool()) {
         const QRect text = r.adjusted(padH(), Style::metric(10), -padH(), -Style::metric(4));
-        const int saveWidth = textWidth(Style::font(Style::Text::caption),
-                                        index.data(FileFinderRows::SaveTextRole).toString());
+        const int saveWidth =
+            textWidth(Style::font(Style::Text::caption), index.data(FileFinderRows::SaveTextRole).toString());
         t.save = QRect(text.right() + 1 - saveWidth, text.top(), saveWidth, text.height());
         const int left = std::min(text.width() - saveWidth - gap(),
                                   textWidth(Style::font(Style::Text::caption, QFont::DemiBold),
@@ -237,9 +234,9 @@ FileFinderRowDelegate::TextRects FileFinderRowDelegate::textRects(const QRect& r
         t.header = QRect(text.left(), text.top(), std::max(0, left), text.height());
         return t;
     }
-    const int body = r.height() - 1;   // the divider is the last line
-    const int sizeWidth = textWidth(Style::font(Style::Text::callout),
-                                    index.data(FileFinderRows::SizeTextRole).toString());
+    const int body = r.height() - 1; // the divider is the last line
+    const int sizeWidth =
+        textWidth(Style::font(Style::Text::callout), index.data(FileFinderRows::SizeTextRole).toString());
     t.size = QRect(revealRect(r).left() - gap() - sizeWidth, r.top(), sizeWidth, body);
 
     const int textLeft = checkBoxRect(r).right() + 1 + gap();
@@ -267,8 +264,8 @@ void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& optio
         p->setFont(bold);
         p->setPen(Style::secondary(pal));
         p->drawText(at.header, Qt::AlignLeft | Qt::AlignVCenter,
-                    QFontMetrics(bold).elidedText(index.data(FileFinderRows::HeaderTextRole).toString(),
-                                                  Qt::ElideRight, at.header.width()));
+                    QFontMetrics(bold).elidedText(index.data(FileFinderRows::HeaderTextRole).toString(), Qt::ElideRight,
+                                                  at.header.width()));
         p->restore();
         return;
     }
@@ -279,7 +276,8 @@ void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& optio
     // The checkbox, drawn by the style as a real one would be.
     QStyleOptionButton box;
     box.rect = checkBoxRect(r);
-    box.state = (checked ? QStyle::State_On : QStyle::State_Off) | (enabled ? QStyle::State_Enabled : QStyle::State_None);
+    box.state =
+        (checked ? QStyle::State_On : QStyle::State_Off) | (enabled ? QStyle::State_Enabled : QStyle::State_None);
     if ((option.state & QStyle::State_HasFocus) && enabled)
         box.state |= QStyle::State_HasFocus;
     box.palette = pal;
@@ -309,9 +307,9 @@ void FileFinderRowDelegate::paint(QPainter* p, const QStyleOptionViewItem& optio
     const QFont subFont = Style::monospaced(Style::Text::caption2);
     p->setFont(titleFont);
     p->setPen(strong);
-    p->drawText(at.title, Qt::AlignLeft | Qt::AlignVCenter,
-                QFontMetrics(titleFont).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle,
-                                                   at.title.width()));
+    p->drawText(
+        at.title, Qt::AlignLeft | Qt::AlignVCenter,
+        QFontMetrics(titleFont).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, at.title.width()));
     p->setFont(subFont);
     p->setPen(weak);
     p->drawText(at.subtitle, Qt::AlignLeft | Qt::AlignVCenter,
@@ -364,8 +362,7 @@ bool FileFinderRowDelegate::editorEvent(QEvent* event, QAbstractItemModel* model
             model->setData(index, {}, Qt::CheckStateRole);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

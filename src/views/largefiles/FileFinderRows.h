@@ -16,25 +16,25 @@ class FileFinderRows : public QAbstractListModel {
 public:
     enum Role {
         IsHeaderRole = Qt::UserRole + 1,
-        IdRole,           // file rows: the file's id (ScannedFile::id), the key of its tick
-        PathRole,         // file rows: the file's path as shown
+        IdRole, // file rows: the file's id (ScannedFile::id), the key of its tick
+        PathRole, // file rows: the file's path as shown
         PathRoundTripsRole, // file rows: the shown path names the file (it can be revealed)
-        SubtitleRole,     // file rows: the path with a leading home folder as "~"
-        SizeTextRole,     // file rows: the formatted size
-        CanTrashRole,     // file rows: the checkbox can be used
-        HeaderTextRole,   // header rows: "3 copies · 2 MB each"
-        SaveTextRole,     // header rows: "save 4 MB"
+        SubtitleRole, // file rows: the path with a leading home folder as "~"
+        SizeTextRole, // file rows: the formatted size
+        CanTrashRole, // file rows: the checkbox can be used
+        HeaderTextRole, // header rows: "3 copies · 2 MB each"
+        SaveTextRole, // header rows: "save 4 MB"
     };
 
     struct Row {
         bool isHeader = false;
-        QString key;              // stays the same for the same row across deliveries
-        ScannedFile file;         // file rows
-        QString id;               // file rows: file.id()
-        QString path;             // file rows: file.path()
-        qsizetype copies = 0;     // header rows
-        qint64 groupSize = 0;     // header rows: the allocated size of the first copy
-        qint64 saves = 0;         // header rows: what the other copies allocate
+        QString key; // stays the same for the same row across deliveries
+        ScannedFile file; // file rows
+        QString id; // file rows: file.id()
+        QString path; // file rows: file.path()
+        qsizetype copies = 0; // header rows
+        qint64 groupSize = 0; // header rows: the allocated size of the first copy
+        qint64 saves = 0; // header rows: what the other copies allocate
         friend bool operator==(const Row&, const Row&) = default;
     };
 

@@ -4,8 +4,6 @@
 #include "models/ScanPreset.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
-#include "views/largefiles/FileFinderRows.h"
-#include "views/components/TransientMessage.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -17,6 +15,8 @@
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/components/TransientMessage.h"
+#include "views/largefiles/FileFinderRows.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,8 +54,8 @@ LargeFilesView::LargeFilesView(AppModel& appModel, FileFinderModel::ScanFunction
 
     m_content = new QStackedWidget(this);
     // The start screen's one action, in the prominent style at the large size.
-    auto* choose = new CleanActionButton(tr("Choose Folder…"), QString(), true,
-                                         [this] { m_model->pickFolderAndScan(window()); }, this);
+    auto* choose = new CleanActionButton(
+        tr("Choose Folder…"), QString(), true, [this] { m_model->pickFolderAndScan(window()); }, this);
     choose->setObjectName(QStringLiteral("chooseFolder"));
     m_start = new EmptyState(
         QStringLiteral("doc.on.doc"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Find large & duplicate files")),
@@ -152,15 +152,15 @@ QWidget* LargeFilesView::buildFooter()
     figures->setSpacing(1);
     m_selectedCount = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), footer);
     m_selectedCount->setObjectName(QStringLiteral("selectedCount"));
-    m_selectedSize = makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()),
-                                    footer);
+    m_selectedSize =
+        makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()), footer);
     m_selectedSize->setObjectName(QStringLiteral("selectedSize"));
     figures->addWidget(m_selectedCount);
     figures->addWidget(m_selectedSize);
     row->addLayout(figures);
     row->addStretch(1);
-    m_trash = new CleanActionButton(tr("Move to Trash"), QStringLiteral("trash"), false,
-                                    [this] { m_model->trashSelected(); }, footer);
+    m_trash = new CleanActionButton(
+        tr("Move to Trash"), QStringLiteral("trash"), false, [this] { m_model->trashSelected(); }, footer);
     m_trash->setObjectName(QStringLiteral("moveToTrash"));
     row->addWidget(m_trash);
     return footer;

@@ -78,7 +78,7 @@ private:
     AppModel& m_appModel;
     FileFinderModel* m_model;
     int m_tab = 0;
-    int m_seenTab = 0;   // the application model's tab as last taken over
+    int m_seenTab = 0; // the application model's tab as last taken over
     bool m_appeared = false;
 
     QToolButton* m_scanButton = nullptr;

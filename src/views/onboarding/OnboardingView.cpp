@@ -7,13 +7,13 @@
 #include "platform/DesktopTerms.h"
 #include "platform/ui/Compositing.h"
 #include "services/AppSettings.h"
-#include "views/onboarding/OnboardingVisuals.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/onboarding/OnboardingVisuals.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +36,7 @@ namespace {
 int m(double points) { return Style::metric(points); }
 
 constexpr qreal kRowFill = RowPanel::kLightFill;
-constexpr qreal kTrashFill = 0.10;    // the Trash row's fill of the accent colour
+constexpr qreal kTrashFill = 0.10; // the Trash row's fill of the accent colour
 
 // The flow's large titles and the revealed figure: the system font at a size of its own.
 QFont displayFont(double points)
@@ -98,7 +98,8 @@ private:
 // "Ready to free up" over the figure, drawn tightly so that both fit the result area's height.
 class RevealFigure : public QWidget {
 public:
-    RevealFigure(const QString& caption, const QColor& captionColor, const QColor& figureColor, QWidget* parent = nullptr)
+    RevealFigure(const QString& caption, const QColor& captionColor, const QColor& figureColor,
+                 QWidget* parent = nullptr)
         : QWidget(parent), m_caption(caption), m_captionColor(captionColor), m_figureColor(figureColor)
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -177,14 +178,14 @@ const QList<OnboardingView::ExtraRow>& OnboardingView::extraRows()
 {
     static const QList<ExtraRow> list = {
         {"music.note", QT_TRANSLATE_NOOP("OnboardingView", "Apple Music cache"),
-         QT_TRANSLATE_NOOP("OnboardingView", "Often the biggest win. Streamed songs re-buffer next time."), "musiccache",
-         &AppSettings::cleanMusicCache, &AppSettings::setCleanMusicCache},
+         QT_TRANSLATE_NOOP("OnboardingView", "Often the biggest win. Streamed songs re-buffer next time."),
+         "musiccache", &AppSettings::cleanMusicCache, &AppSettings::setCleanMusicCache},
         {"macwindow", QT_TRANSLATE_NOOP("OnboardingView", "Saved application state"),
-         QT_TRANSLATE_NOOP("OnboardingView", "Apps won't reopen their last windows. Doesn't log you out."), "savedstate",
-         &AppSettings::cleanSavedState, &AppSettings::setCleanSavedState},
+         QT_TRANSLATE_NOOP("OnboardingView", "Apps won't reopen their last windows. Doesn't log you out."),
+         "savedstate", &AppSettings::cleanSavedState, &AppSettings::setCleanSavedState},
         {"envelope.fill", QT_TRANSLATE_NOOP("OnboardingView", "Mail attachment previews"),
-         QT_TRANSLATE_NOOP("OnboardingView", "Temp copies of opened attachments. Originals stay safe."), "maildownloads",
-         &AppSettings::cleanMailDownloads, &AppSettings::setCleanMailDownloads},
+         QT_TRANSLATE_NOOP("OnboardingView", "Temp copies of opened attachments. Originals stay safe."),
+         "maildownloads", &AppSettings::cleanMailDownloads, &AppSettings::setCleanMailDownloads},
     };
     return list;
 }
@@ -260,7 +261,7 @@ void OnboardingView::setOpaqueBackdrop(bool opaque)
 {
     m_opaqueBackdrop = opaque;
     m_card->setOpaque(opaque);
-    showPage(false);   // its text colours follow what lies behind the card
+    showPage(false); // its text colours follow what lies behind the card
     update();
 }
 
@@ -346,13 +347,15 @@ QWidget* OnboardingView::controls()
     m_skip = skip;
     l->addWidget(skip, 0, Qt::AlignVCenter);
 
-    auto* cont = new CleanActionButton(tr("Continue"), QString(), true, [this] { advance(); }, row);
+    auto* cont = new CleanActionButton(
+        tr("Continue"), QString(), true, [this] { advance(); }, row);
     cont->setMinimumHeight(m(32));
     cont->setMinimumWidth(cont->sizeHint().width() + m(20));
     m_continue = cont;
     l->addWidget(cont, 0, Qt::AlignVCenter);
 
-    auto* start = new CleanActionButton(tr("Get Started"), QString(), true, [this] { finish(); }, row);
+    auto* start = new CleanActionButton(
+        tr("Get Started"), QString(), true, [this] { finish(); }, row);
     start->setMinimumHeight(m(32));
     start->setMinimumWidth(start->sizeHint().width() + m(20));
     m_getStarted = start;
@@ -380,7 +383,7 @@ void OnboardingView::setStep(int step)
         return;
     m_step = step;
     ++m_heroPulse;
-    m_dots->setStep(step);   // the dots keep their spring even with reduce motion
+    m_dots->setStep(step); // the dots keep their spring even with reduce motion
     showPage(!m_reduceMotion);
     updateControls();
     pageCameOnScreen();
@@ -399,7 +402,8 @@ void OnboardingView::showPage(bool crossFade)
             fade->setEndValue(0.0);
             fade->setDuration(kPageMs);
             fade->setEasingCurve(easeInOut());
-            connect(fade, &QVariantAnimation::valueChanged, ghost, [ghost](const QVariant& v) { ghost->setOpacity(v.toDouble()); });
+            connect(fade, &QVariantAnimation::valueChanged, ghost,
+                    [ghost](const QVariant& v) { ghost->setOpacity(v.toDouble()); });
             connect(fade, &QAbstractAnimation::finished, ghost, &QObject::deleteLater);
             ghost->show();
             fade->start();
@@ -426,7 +430,8 @@ void OnboardingView::showPage(bool crossFade)
         fade->setEndValue(1.0);
         fade->setDuration(kPageMs);
         fade->setEasingCurve(easeInOut());
-        connect(fade, &QVariantAnimation::valueChanged, holder, [effect](const QVariant& v) { effect->set(v.toDouble(), QPointF()); });
+        connect(fade, &QVariantAnimation::valueChanged, holder,
+                [effect](const QVariant& v) { effect->set(v.toDouble(), QPointF()); });
         connect(fade, &QAbstractAnimation::finished, holder, [holder] { holder->setGraphicsEffect(nullptr); });
         fade->start();
     }
@@ -470,8 +475,8 @@ QWidget* OnboardingView::welcome()
     auto* texts = new QVBoxLayout;
     texts->setSpacing(m(12));
     texts->addWidget(label(tr("Welcome to Dustlet"), displayFont(38), Style::primary(), Qt::AlignHCenter));
-    texts->addWidget(label(DesktopTerms::welcomeTagline(),
-                           Style::font(Style::Text::title3), secondaryText(), Qt::AlignHCenter));
+    texts->addWidget(
+        label(DesktopTerms::welcomeTagline(), Style::font(Style::Text::title3), secondaryText(), Qt::AlignHCenter));
     col->addLayout(texts);
     col->addStretch(1);
     staggeredAppear(page, 0, m_reduceMotion);
@@ -492,8 +497,8 @@ QWidget* OnboardingView::safety()
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(m(8));
     const QFont titleFont = Style::rounded(Style::Text::largeTitle, QFont::Bold);
-    titleRow->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"), Style::pixelSize(Style::Text::largeTitle),
-                                       Style::green(), page),
+    titleRow->addWidget(new SymbolView(QStringLiteral("checkmark.shield.fill"),
+                                       Style::pixelSize(Style::Text::largeTitle), Style::green(), page),
                         0, Qt::AlignVCenter);
     const QColor green = Style::legible(Style::green(), palette());
     titleRow->addWidget(label(tr("Safe by design"), titleFont, green), 1);
@@ -543,8 +548,8 @@ QWidget* OnboardingView::personalize()
 
     auto* header = new QVBoxLayout;
     header->setSpacing(m(6));
-    header->addWidget(label(DesktopTerms::usageQuestion(), Style::rounded(Style::Text::largeTitle, QFont::Bold),
-                            Style::primary()));
+    header->addWidget(
+        label(DesktopTerms::usageQuestion(), Style::rounded(Style::Text::largeTitle, QFont::Bold), Style::primary()));
     header->addWidget(label(tr("This just decides how much detail you see \u2014 you can switch any time."),
                             Style::font(Style::Text::title3), secondary));
     col->addLayout(header);
@@ -552,11 +557,12 @@ QWidget* OnboardingView::personalize()
     auto* choices = new QHBoxLayout;
     choices->setSpacing(m(14));
     const bool developer = m_settings.developerMode();
-    auto* simple = new ChoiceCard(QStringLiteral("sparkles"), tr("Just clean up"), tr("Everyday caches, one tap."), !developer,
-                                  [this] { m_settings.setDeveloperMode(false); }, page);
-    auto* dev = new ChoiceCard(QStringLiteral("chevron.left.forwardslash.chevron.right"), tr("I'm a developer"),
-                               tr("Also Xcode, npm, Docker & node_modules."), developer,
-                               [this] { m_settings.setDeveloperMode(true); }, page);
+    auto* simple = new ChoiceCard(
+        QStringLiteral("sparkles"), tr("Just clean up"), tr("Everyday caches, one tap."), !developer,
+        [this] { m_settings.setDeveloperMode(false); }, page);
+    auto* dev = new ChoiceCard(
+        QStringLiteral("chevron.left.forwardslash.chevron.right"), tr("I'm a developer"),
+        tr("Also Xcode, npm, Docker & node_modules."), developer, [this] { m_settings.setDeveloperMode(true); }, page);
     for (ChoiceCard* card : {simple, dev}) {
         card->setSecondaryText(onCards);
         choices->addWidget(card, 1);
@@ -575,8 +581,8 @@ QWidget* OnboardingView::personalize()
     if (!offered.isEmpty()) {
         auto* section = new QVBoxLayout;
         section->setSpacing(m(8));
-        section->addWidget(label(tr("RECLAIM A LITTLE MORE \u2014 OPTIONAL"), Style::font(Style::Text::caption2, QFont::Bold),
-                                 secondary));
+        section->addWidget(label(tr("RECLAIM A LITTLE MORE \u2014 OPTIONAL"),
+                                 Style::font(Style::Text::caption2, QFont::Bold), secondary));
         auto* group = new RowPanel(withAlpha(Style::primary(), kRowFill), QColor(), m(14), page);
         auto* groupRows = column(group, 0);
         const int indent = m(12) + IconChip::kSide + m(14);
@@ -629,8 +635,9 @@ QWidget* OnboardingView::activation()
     sizingRow->setSpacing(m(8));
     sizingRow->addStretch(1);
     sizingRow->addWidget(new ProgressSpinner(16, sizing), 0, Qt::AlignVCenter);
-    sizingRow->addWidget(makePlainLabel(tr("Sizing up what you can clean\u2026"), Style::font(Style::Text::body), secondary, sizing),
-                         0, Qt::AlignVCenter);
+    sizingRow->addWidget(
+        makePlainLabel(tr("Sizing up what you can clean\u2026"), Style::font(Style::Text::body), secondary, sizing), 0,
+        Qt::AlignVCenter);
     sizingRow->addStretch(1);
     result->addWidget(sizing);
     const QColor figureColor = Style::accentText(palette());
@@ -641,8 +648,7 @@ QWidget* OnboardingView::activation()
     m_result = result;
     m_figure = figure;
 
-    col->addWidget(label(DesktopTerms::openAnyTime(),
-                         Style::font(Style::Text::callout), secondary, Qt::AlignHCenter));
+    col->addWidget(label(DesktopTerms::openAnyTime(), Style::font(Style::Text::callout), secondary, Qt::AlignHCenter));
     col->addStretch(1);
     staggeredAppear(page, 0, m_reduceMotion);
     return page;

@@ -34,7 +34,7 @@ public:
     // A row of the safety page.
     struct Feature {
         const char* symbol;
-        const char* title;     // English source text, context "OnboardingView"
+        const char* title; // English source text, context "OnboardingView"
         const char* subtitle;
     };
     static const QList<Feature>& features();
@@ -143,6 +143,6 @@ private:
     QAbstractButton* m_getStarted = nullptr;
     QPointer<ToggleSwitch> m_trashSwitch;
     QPointer<QStackedWidget> m_result;
-    QPointer<QWidget> m_figure;   // the revealed total on the last page
+    QPointer<QWidget> m_figure; // the revealed total on the last page
     QVariantAnimation* m_reveal = nullptr;
 };

@@ -38,7 +38,7 @@ QEasingCurve bezier(QPointF c1, QPointF c2)
 
 // A critically damped spring moves as 1 − (1 + ωt)·e^(−ωt). It comes within 0.1 % of its target
 // at ωt = kSettle, so over a run of that length the curve is the same for every response.
-constexpr double kSettle = 9.2334;   // (1 + k)·e^(−k) = 0.001
+constexpr double kSettle = 9.2334; // (1 + k)·e^(−k) = 0.001
 
 qreal springValue(qreal progress)
 {
@@ -61,10 +61,7 @@ QEasingCurve spring()
 }
 
 // The response is the period of the undamped spring: ω = 2π / response.
-int springDurationMs(double response)
-{
-    return int(std::lround(1000.0 * response * kSettle / (2 * std::numbers::pi)));
-}
+int springDurationMs(double response) { return int(std::lround(1000.0 * response * kSettle / (2 * std::numbers::pi))); }
 
 int staggerDelayMs(int index) { return 80 + 70 * std::max(0, index); }
 
@@ -341,10 +338,10 @@ QImage GrainOverlay::render(QSize size, qreal devicePixelRatio) const
 const QList<AuroraBackground::Blob>& AuroraBackground::blobs()
 {
     static const QList<Blob> list = {
-        {QColor(255, 45, 85), 0.30, 0.14},    // pink
-        {QColor(175, 82, 222), 0.70, 0.20},   // purple
-        {QColor(0, 122, 255), 0.22, 0.80},    // blue
-        {QColor(48, 176, 199), 0.84, 0.86},   // teal
+        {QColor(255, 45, 85), 0.30, 0.14}, // pink
+        {QColor(175, 82, 222), 0.70, 0.20}, // purple
+        {QColor(0, 122, 255), 0.22, 0.80}, // blue
+        {QColor(48, 176, 199), 0.84, 0.86}, // teal
     };
     return list;
 }
@@ -456,7 +453,8 @@ void AuroraBackground::paintEvent(QPaintEvent*)
     for (int i = 0; i < blobs().size(); ++i) {
         const QPixmap disc = softDisc(kBlobSize, kBlobBlur, blobs()[i].color, 1.0);
         const QSizeF side = disc.deviceIndependentSize();
-        p.drawPixmap(QRectF(centres[i] - QPointF(side.width() / 2, side.height() / 2), side), disc, QRectF(disc.rect()));
+        p.drawPixmap(QRectF(centres[i] - QPointF(side.width() / 2, side.height() / 2), side), disc,
+                     QRectF(disc.rect()));
     }
 }
 
@@ -466,7 +464,7 @@ namespace {
 constexpr qreal kShadowBlur = 40;
 constexpr qreal kShadowOffsetY = 18;
 constexpr qreal kShadowOpacity = 0.35;
-constexpr int kShadowMargin = 60;   // room for the blur and the offset around the card
+constexpr int kShadowMargin = 60; // room for the blur and the offset around the card
 } // namespace
 
 OnboardingCard::OnboardingCard(QWidget* parent)
@@ -519,10 +517,7 @@ QRect OnboardingCard::cardRect() const
     return QRect((width() - m_side) / 2, (height() - m_side) / 2, m_side, m_side);
 }
 
-QColor OnboardingCard::fillColor() const
-{
-    return withAlpha(palette().color(QPalette::Window), m_opaque ? 1.0 : 0.95);
-}
+QColor OnboardingCard::fillColor() const { return withAlpha(palette().color(QPalette::Window), m_opaque ? 1.0 : 0.95); }
 
 void OnboardingCard::resizeEvent(QResizeEvent* event)
 {
@@ -548,9 +543,9 @@ void OnboardingCard::paintEvent(QPaintEvent*)
         sp.setRenderHint(QPainter::Antialiasing);
         sp.setPen(Qt::NoPen);
         sp.setBrush(QColor::fromRgbF(0, 0, 0, kShadowOpacity));
-        sp.drawRoundedRect(QRectF(kShadowMargin / 2.0, (kShadowMargin + kShadowOffsetY) / 2.0, card.width() / 2,
-                                  card.height() / 2),
-                           radius / 2, radius / 2);
+        sp.drawRoundedRect(
+            QRectF(kShadowMargin / 2.0, (kShadowMargin + kShadowOffsetY) / 2.0, card.width() / 2, card.height() / 2),
+            radius / 2, radius / 2);
         sp.end();
         m_shadow = blurred(image, kShadowBlur / 2);
     }
@@ -686,7 +681,7 @@ QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title
     row->addWidget(new IconChip(symbol, Style::accent(), owner), 0, Qt::AlignVCenter);
     auto* text = new QVBoxLayout;
     text->setSpacing(Style::metric(2));
-    text->addStretch(1);   // the two lines stay together, centred on the chip
+    text->addStretch(1); // the two lines stay together, centred on the chip
     text->addWidget(makePlainLabel(title, Style::font(Style::Text::headline), Style::primary(), owner));
     QLabel* sub = makePlainLabel(subtitle, Style::font(Style::Text::subheadline), secondaryText, owner);
     sub->setWordWrap(true);
@@ -714,7 +709,7 @@ ChoiceCard::ChoiceCard(const QString& symbol, const QString& title, const QStrin
       m_secondary(Style::secondary()),
       m_animation(new QVariantAnimation(this))
 {
-    setCheckable(true);   // so that assistive technology reads the selection
+    setCheckable(true); // so that assistive technology reads the selection
     setChecked(isSelected);
     setAccessibleName(title);
     setAccessibleDescription(subtitle);
@@ -836,7 +831,8 @@ StepDots::StepDots(int count, QWidget* parent) : QWidget(parent), m_animation(ne
         m_weights.append(i == 0 ? 1.0 : 0.0);
     m_from = m_weights;
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName(QCoreApplication::translate("OnboardingView", "Step %1 of %2").arg(QString::number(1), QString::number(count)));
+    setAccessibleName(
+        QCoreApplication::translate("OnboardingView", "Step %1 of %2").arg(QString::number(1), QString::number(count)));
     m_animation->setStartValue(0.0);
     m_animation->setEndValue(1.0);
     m_animation->setDuration(springDurationMs(kDotsResponse));
@@ -856,8 +852,8 @@ void StepDots::setStep(int step)
     if (step == m_step)
         return;
     m_step = step;
-    setAccessibleName(
-        QCoreApplication::translate("OnboardingView", "Step %1 of %2").arg(QString::number(step + 1), QString::number(count())));
+    setAccessibleName(QCoreApplication::translate("OnboardingView", "Step %1 of %2")
+                          .arg(QString::number(step + 1), QString::number(count())));
     m_animation->stop();
     m_from = m_weights;
     m_animation->start();

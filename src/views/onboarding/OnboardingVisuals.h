@@ -30,9 +30,9 @@ QEasingCurve easeInOut();
 QEasingCurve spring();
 int springDurationMs(double response);
 
-constexpr int kPageMs = 400;            // Back and Continue
-constexpr int kRevealMs = 800;          // the total counting up
-constexpr int kCardDelayMs = 900;       // before the card enters
+constexpr int kPageMs = 400; // Back and Continue
+constexpr int kRevealMs = 800; // the total counting up
+constexpr int kCardDelayMs = 900; // before the card enters
 constexpr double kCardResponse = 0.7;
 constexpr double kDotsResponse = 0.35;
 constexpr double kChoiceResponse = 0.25;
@@ -85,9 +85,9 @@ QImage blurred(const QImage& image, qreal radius);
 class GrainOverlay {
 public:
     struct Speck {
-        double x = 0;      // fraction of the width, 0…1
-        double y = 0;      // fraction of the height, 0…1
-        double a = 0;      // opacity factor, 0.25…1
+        double x = 0; // fraction of the width, 0…1
+        double y = 0; // fraction of the height, 0…1
+        double a = 0; // opacity factor, 0.25…1
         bool dark = false; // black, else white
         friend bool operator==(const Speck&, const Speck&) = default;
     };
@@ -120,7 +120,7 @@ public:
     // How the group of blobs is drawn at a stage: scale and turn about the centre, and opacity.
     struct Frame {
         double scale = 1;
-        double spin = 0;   // degrees
+        double spin = 0; // degrees
         double opacity = 0;
         friend bool operator==(const Frame&, const Frame&) = default;
     };
@@ -195,8 +195,8 @@ private:
     GrainOverlay m_grain;
     bool m_opaque;
     int m_side;
-    QImage m_shadow;      // drawn once per size
-    QImage m_grainImage;  // drawn once per size and pixel ratio
+    QImage m_shadow; // drawn once per size
+    QImage m_grainImage; // drawn once per size and pixel ratio
 };
 
 // A page of the flow. It draws the glow behind each hero symbol on it, which reaches past the
@@ -262,7 +262,7 @@ QHBoxLayout* chipRow(QWidget* owner, const QString& symbol, const QString& title
 class RowPanel : public QWidget {
     Q_OBJECT
 public:
-    static constexpr qreal kLightFill = 0.045;   // the usual fill: the text colour at 4.5 %
+    static constexpr qreal kLightFill = 0.045; // the usual fill: the text colour at 4.5 %
 
     RowPanel(const QColor& fill, const QColor& border, qreal radius, QWidget* parent = nullptr);
 
@@ -299,7 +299,11 @@ public:
     // Changes of the selection move with a short spring.
     void setSelected(bool selected);
     bool isAnimating() const;
-    void setSecondaryText(const QColor& color) { m_secondary = color; update(); }
+    void setSecondaryText(const QColor& color)
+    {
+        m_secondary = color;
+        update();
+    }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -308,14 +312,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void nextCheckState() override {}   // the action decides; a click never unselects
+    void nextCheckState() override {} // the action decides; a click never unselects
 
 private:
     QString m_symbol;
     QString m_title;
     QString m_subtitle;
     bool m_selected;
-    qreal m_selection;   // 0 unselected … 1 selected, as drawn
+    qreal m_selection; // 0 unselected … 1 selected, as drawn
     QColor m_secondary;
     QVariantAnimation* m_animation;
 };

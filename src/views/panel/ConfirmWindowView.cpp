@@ -46,17 +46,17 @@ void ConfirmWindowView::rebuild()
     auto* sheet = new ConfirmSheet(
         pending->title, pending->sizeText, pending->whySafe, items, m_model.settings().developerMode(),
         [this] {
-            m_model.setPendingClean(std::nullopt);
-            dismiss();
+        m_model.setPendingClean(std::nullopt);
+        dismiss();
         },
         [this](bool permanently) {
-            // The model refuses a confirmation while everything is being cleaned; so does the sheet.
-            if (m_model.isCleaningAll())
-                return;
-            m_model.confirmPending(permanently);
-            dismiss();
-        },
-        this);
+        // The model refuses a confirmation while everything is being cleaned; so does the sheet.
+        if (m_model.isCleaningAll())
+            return;
+        m_model.confirmPending(permanently);
+        dismiss();
+    },
+          this);
     sheet->setConfirmEnabled(!m_model.isCleaningAll());
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -85,8 +85,11 @@ void ConfirmWindowView::showEvent(QShowEvent* event)
 void ConfirmWindowView::dismiss()
 {
     // Queued: the window may still be opening, or this may run inside one of the sheet's actions.
-    QMetaObject::invokeMethod(this, [this] {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
         if (!m_model.pendingClean())
             m_windows.close(QString::fromLatin1(WindowId::confirm));
-    }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }

@@ -38,7 +38,8 @@ protected:
     {
         const std::optional<QRect> icon = m_iconFrame ? m_iconFrame() : std::nullopt;
         const bool onIcon = icon && icon->contains(event->globalPosition().toPoint());
-        if (onIcon && m_shown.isValid() && m_shown.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+        if (onIcon && m_shown.isValid()
+            && m_shown.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
             event->accept();
             return;
         }
@@ -53,7 +54,9 @@ private:
 } // namespace
 
 MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* parent)
-    : QObject(parent), m_item(new StatusItem(this)), m_panelContent(std::move(panelContent)),
+    : QObject(parent),
+      m_item(new StatusItem(this)),
+      m_panelContent(std::move(panelContent)),
       m_quit([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }),
       m_trayAvailable(&StatusItem::isAvailable)
 {
@@ -66,7 +69,7 @@ MenuBarExtra::MenuBarExtra(std::function<QWidget*()> panelContent, QObject* pare
     m_menu->setObjectName(QStringLiteral("trayMenu"));
     QAction* open = m_menu->addAction(tr("Open Dustlet"));
     connect(open, &QAction::triggered, this, [this] {
-        m_inTray = true;   // the menu came from the icon
+        m_inTray = true; // the menu came from the icon
         showPanel();
     });
     m_menu->addSeparator();

@@ -43,7 +43,7 @@ QString MenuBarLabel::plainIconName() { return QStringLiteral("internaldrive"); 
 QString MenuBarLabel::iconName() const
 {
     return m_model.disk().availableImportant < m_model.settings().lowSpaceThresholdBytes() ? warningIconName()
-                                                                                          : plainIconName();
+                                                                                           : plainIconName();
 }
 
 std::optional<QString> MenuBarLabel::text() const { return m_model.menuBarText(); }
@@ -68,7 +68,8 @@ std::pair<QColor, QColor> MenuBarLabel::trayColors(const QPalette& palette)
                 : std::pair(QColor(0x1c, 0x1c, 0x1e), QColor(255, 255, 255, 220));
 }
 
-QImage MenuBarLabel::trayImage(bool warning, int pixelSize, qreal devicePixelRatio, const QColor& glyph, const QColor& halo)
+QImage MenuBarLabel::trayImage(bool warning, int pixelSize, qreal devicePixelRatio, const QColor& glyph,
+                               const QColor& halo)
 {
     const int device = int(std::lround(pixelSize * devicePixelRatio));
     QImage image(device, device, QImage::Format_ARGB32_Premultiplied);

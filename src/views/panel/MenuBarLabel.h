@@ -37,7 +37,8 @@ public:
     QIcon icon() const;
     // One size of the tray icon: the drive in `glyph` with an outline in `halo`; the warning
     // variant carries a red badge with a white "!".
-    static QImage trayImage(bool warning, int pixelSize, qreal devicePixelRatio, const QColor& glyph, const QColor& halo);
+    static QImage trayImage(bool warning, int pixelSize, qreal devicePixelRatio, const QColor& glyph,
+                            const QColor& halo);
     // Glyph and outline colours for a palette: light on dark desktops, dark on light ones.
     static std::pair<QColor, QColor> trayColors(const QPalette& palette);
     // The label as drawn in a menu bar: icon, then 3 px and the text, if there is one.

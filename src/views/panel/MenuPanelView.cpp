@@ -5,7 +5,6 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/Clock.h"
 #include "platform/DesktopTerms.h"
-#include "views/panel/TargetRowView.h"
 #include "views/WindowIds.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
@@ -16,6 +15,7 @@
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/panel/TargetRowView.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -39,22 +39,23 @@ namespace {
 // The tool buttons under the list, in the order shown (and tabbed through): the window each
 // opens and the large-files tab it shows first (-1: none).
 struct Tool {
-    const char* title;   // English source text (context "MenuPanelView")
+    const char* title; // English source text (context "MenuPanelView")
     const char* symbol;
     const char* id;
-    const char* key;     // the button's name: "tool:<key>"
+    const char* key; // the button's name: "tool:<key>"
     int tab;
 };
 const Tool kTools[] = {
     {QT_TRANSLATE_NOOP("MenuPanelView", "Disk Map"), "rectangle.3.group", WindowId::diskmap, "diskmap", -1},
-    {QT_TRANSLATE_NOOP("MenuPanelView", "Large Files"), "doc.text.magnifyingglass", WindowId::largefiles, "largefiles", 0},
+    {QT_TRANSLATE_NOOP("MenuPanelView", "Large Files"), "doc.text.magnifyingglass", WindowId::largefiles, "largefiles",
+     0},
     {QT_TRANSLATE_NOOP("MenuPanelView", "Duplicates"), "doc.on.doc", WindowId::largefiles, "duplicates", 1},
     {QT_TRANSLATE_NOOP("MenuPanelView", "Uninstall"), "xmark.bin", WindowId::uninstaller, "uninstaller", -1},
 };
 
 // The windows of the "More" menu, in order; some only in developer mode.
 struct MoreItem {
-    const char* title;   // English source text (context "MenuPanelView")
+    const char* title; // English source text (context "MenuPanelView")
     const char* symbol;
     const char* id;
     bool developerOnly;
@@ -63,7 +64,8 @@ const MoreItem kMoreItems[] = {
     {QT_TRANSLATE_NOOP("MenuPanelView", "Project Cleanup"), "shippingbox", WindowId::projectcleanup, true},
     {QT_TRANSLATE_NOOP("MenuPanelView", "Free Up Snapshots"), "clock.arrow.circlepath", WindowId::snapshots, false},
     {QT_TRANSLATE_NOOP("MenuPanelView", "Startup Items"), "power", WindowId::startup, false},
-    {QT_TRANSLATE_NOOP("MenuPanelView", "App & Tool Updates"), "arrow.triangle.2.circlepath", WindowId::appupdates, true},
+    {QT_TRANSLATE_NOOP("MenuPanelView", "App & Tool Updates"), "arrow.triangle.2.circlepath", WindowId::appupdates,
+     true},
 };
 
 // The panel's lengths, scaled with the application font.
@@ -128,7 +130,8 @@ protected:
         p.translate(width() / 2.0, height() / 2.0);
         p.rotate(m_angle);
         const int px = Style::metric(14);
-        const QPixmap pm = Symbol::pixmap(QStringLiteral("arrow.clockwise"), px, Style::secondary(palette()), devicePixelRatioF());
+        const QPixmap pm =
+            Symbol::pixmap(QStringLiteral("arrow.clockwise"), px, Style::secondary(palette()), devicePixelRatioF());
         p.drawPixmap(QPointF(-px / 2.0, -px / 2.0), pm);
     }
 
@@ -153,9 +156,10 @@ public:
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(Style::metric(16), 0, Style::metric(16), 0);
         row->setSpacing(Style::metric(6));
-        row->addWidget(new SymbolView(MenuPanelView::sectionSymbol(category), Style::pixelSize(Style::Text::caption2), text, this));
-        m_title = makePlainLabel(MenuPanelView::sectionTitle(category).toUpper(), Style::font(Style::Text::caption2, QFont::DemiBold),
-                                 text, this);
+        row->addWidget(new SymbolView(MenuPanelView::sectionSymbol(category), Style::pixelSize(Style::Text::caption2),
+                                      text, this));
+        m_title = makePlainLabel(MenuPanelView::sectionTitle(category).toUpper(),
+                                 Style::font(Style::Text::caption2, QFont::DemiBold), text, this);
         m_title->setObjectName(QStringLiteral("sectionTitle"));
         row->addWidget(m_title);
         row->addStretch(1);
@@ -271,7 +275,8 @@ public:
                     row->setState(state);
                 } else {
                     const QString id = state.id();
-                    row = new TargetRowView(m_model, state, [this, id] { m_onClean(id); }, this);
+                    row = new TargetRowView(
+                        m_model, state, [this, id] { m_onClean(id); }, this);
                     row->show();
                 }
                 row->setShowsDivider(i + 1 < section.items.size());
@@ -353,7 +358,10 @@ private:
 // ---- MenuPanelView ----
 
 MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QWidget* parent, HostPlatform platform)
-    : QWidget(parent), m_model(model), m_windows(windows), m_clock(clock ? clock : &SystemClock::shared()),
+    : QWidget(parent),
+      m_model(model),
+      m_windows(windows),
+      m_clock(clock ? clock : &SystemClock::shared()),
       m_platform(platform)
 {
     setObjectName(QStringLiteral("menuPanelView"));
@@ -378,10 +386,13 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setWidgetResizable(true);
-    m_sections = new SectionList(m_model, [this](const QString& id) {
+    m_sections = new SectionList(
+        m_model,
+        [this](const QString& id) {
         m_model.requestClean(id);
         open(QString::fromLatin1(WindowId::confirm));
-    }, m_scroll);
+        },
+        m_scroll);
     m_scroll->setWidget(m_sections);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int value) { m_sections->setScrollOffset(value); });
@@ -415,8 +426,10 @@ QWidget* MenuPanelView::makeHeader()
     row->setSpacing(Style::metric(2));
     auto* title = new QHBoxLayout;
     title->setSpacing(Style::metric(6));
-    title->addWidget(new SymbolView(QStringLiteral("sparkles"), Style::pixelSize(Style::Text::headline) + 2, Style::accent(), block));
-    title->addWidget(makePlainLabel(QStringLiteral("Dustlet"), Style::font(Style::Text::headline), Style::primary(), block));
+    title->addWidget(new SymbolView(QStringLiteral("sparkles"), Style::pixelSize(Style::Text::headline) + 2,
+                                    Style::accent(), block));
+    title->addWidget(
+        makePlainLabel(QStringLiteral("Dustlet"), Style::font(Style::Text::headline), Style::primary(), block));
     row->addLayout(title);
     row->addStretch(1);
     m_freshness = makePlainLabel(QString(), Style::font(Style::Text::caption2), Style::tertiary(), block);
@@ -497,10 +510,13 @@ QWidget* MenuPanelView::makeFooter()
     column->addLayout(totalRow);
 
     // Clean up.
-    m_cleanUp = new CleanActionButton(cleanButtonTitle(), QStringLiteral("sparkles"), true, [this] {
+    m_cleanUp = new CleanActionButton(
+        cleanButtonTitle(), QStringLiteral("sparkles"), true,
+        [this] {
         m_model.requestCleanAll();
         open(QString::fromLatin1(WindowId::confirm));
-    }, block);
+        },
+        block);
     m_cleanUp->setObjectName(QStringLiteral("cleanUpButton"));
     m_cleanUpIcon = m_cleanUp->icon();
     m_cleanUp->setMinimumHeight(Style::metric(32));
@@ -629,7 +645,7 @@ int MenuPanelView::listHeight() const
 {
     // The same sum in the lengths of the current font.
     const qint64 natural = qint64(rowHeight()) * std::max<qint64>(m_model.targets().size(), 1)
-                         + qint64(headerHeight()) * m_model.groupedTargets().size();
+        + qint64(headerHeight()) * m_model.groupedTargets().size();
     return int(std::min<qint64>(Style::metric(360), natural));
 }
 
@@ -659,7 +675,8 @@ void MenuPanelView::scheduleUpdate()
     if (m_updateQueued)
         return;
     m_updateQueued = true;
-    QMetaObject::invokeMethod(this, [this] { update_(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { update_(); }, Qt::QueuedConnection);
 }
 
 void MenuPanelView::update_()
@@ -783,7 +800,8 @@ void MenuPanelView::updateToolMenu()
             continue;
         QString title = tr(item.title);
         title.replace(QLatin1Char('&'), QLatin1String("&&"));
-        QAction* action = m_menu->addAction(Symbol::icon(QString::fromLatin1(item.symbol), Style::primary(), 14), title);
+        QAction* action =
+            m_menu->addAction(Symbol::icon(QString::fromLatin1(item.symbol), Style::primary(), 14), title);
         action->setData(QString::fromLatin1(item.id));
         const QString id = QString::fromLatin1(item.id);
         connect(action, &QAction::triggered, this, [this, id] { open(id); });

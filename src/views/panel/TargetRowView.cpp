@@ -4,10 +4,10 @@
 
 #include "platform/ByteCountFormatter.h"
 #include "platform/Paths.h"
+#include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
-#include "views/components/Divider.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 
@@ -94,8 +94,9 @@ TargetRowView::TargetRowView(AppModel& model, const TargetState& state, std::fun
     const int spinnerPx = Style::metric(14);
     m_sizeColumn = new QWidget(this);
     m_sizeColumn->setObjectName(QStringLiteral("sizeColumn"));
-    m_sizeColumn->setFixedWidth(std::max(Style::metric(62), sizeColumnWidth(Style::font(Style::Text::callout, QFont::Medium))
-                                                                + Style::metric(6) + spinnerPx));
+    m_sizeColumn->setFixedWidth(
+        std::max(Style::metric(62),
+                 sizeColumnWidth(Style::font(Style::Text::callout, QFont::Medium)) + Style::metric(6) + spinnerPx));
     auto* sizeRow = new QHBoxLayout(m_sizeColumn);
     sizeRow->setContentsMargins(0, 0, 0, 0);
     sizeRow->setSpacing(Style::metric(6));
@@ -201,7 +202,8 @@ void TargetRowView::refresh()
     // Excluded: name and detail dimmed towards the background, still readable (4.5:1).
     const QColor background = palette().color(QPalette::Window);
     m_name->setColor(enabled ? Style::primary(palette()) : Style::inactive(Style::primary(palette()), background));
-    m_detail->setColor(enabled ? Style::secondary(palette()) : Style::inactive(Style::secondary(palette()), background));
+    m_detail->setColor(enabled ? Style::secondary(palette())
+                               : Style::inactive(Style::secondary(palette()), background));
 
     // An excluded target can still be cleaned alone; nothing can while a cleanup runs.
     m_clean->setEnabled(!m_state.isCleaning && !m_model.isCleaningAll());
@@ -274,8 +276,8 @@ QWidget* TargetRowView::makeInfoContent(const CleanupTarget& target, QWidget* pa
         auto* lines = new QVBoxLayout;
         lines->setSpacing(2);
         for (const QString& path : paths) {
-            auto* label = new SelectableElidedLabel(Paths::abbreviateHome(path), Style::monospaced(Style::Text::caption2),
-                                                    Style::secondary(), box);
+            auto* label = new SelectableElidedLabel(Paths::abbreviateHome(path),
+                                                    Style::monospaced(Style::Text::caption2), Style::secondary(), box);
             label->setObjectName(QStringLiteral("locationPath"));
             lines->addWidget(label);
         }

@@ -6,8 +6,8 @@
 #include "platform/RawPath.h"
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
-#include "views/components/TransientMessage.h"
 #include "services/Finder.h"
+#include "views/components/TransientMessage.h"
 
 #include <QHash>
 #include <QThreadPool>
@@ -56,7 +56,9 @@ qint64 ProjectGroup::totalSize() const
 ProjectCleanupModel::ProjectCleanupModel(ScanFunction scan, QObject* parent)
     : QObject(parent),
       m_scan(std::move(scan)),
-      m_trash([](const Cleaner::PickedItem& item) { return Cleaner::trashPicked(item, Cleaner::PickedIn::projectCleanup); }),
+      m_trash([](const Cleaner::PickedItem& item) {
+          return Cleaner::trashPicked(item, Cleaner::PickedIn::projectCleanup);
+      }),
       m_message(new TransientMessage(kMessageDelayMs, this)),
       m_relay(MainThreadRelay<ProjectCleanupModel>::create(this))
 {
@@ -71,14 +73,46 @@ ProjectCleanupModel::~ProjectCleanupModel() { m_relay->detach(); }
 void ProjectCleanupModel::setAppModel(AppModel* model) { m_appModel = model; }
 AppModel* ProjectCleanupModel::appModel() const { return m_appModel; }
 
-void ProjectCleanupModel::setDirs(const QList<ProjectDir>& value) { m_dirs = value; Q_EMIT dirsChanged(); }
-void ProjectCleanupModel::setIsScanning(bool value) { m_isScanning = value; Q_EMIT isScanningChanged(); }
-void ProjectCleanupModel::setHasScanned(bool value) { m_hasScanned = value; Q_EMIT hasScannedChanged(); }
-void ProjectCleanupModel::setFoundCount(int value) { m_foundCount = value; Q_EMIT foundCountChanged(); }
-void ProjectCleanupModel::setSelected(const QSet<QString>& value) { m_selected = value; Q_EMIT selectedChanged(); }
-void ProjectCleanupModel::setSortByAge(bool value) { m_sortByAge = value; Q_EMIT sortByAgeChanged(); }
-void ProjectCleanupModel::setGroupByProject(bool value) { m_groupByProject = value; Q_EMIT groupByProjectChanged(); }
-void ProjectCleanupModel::setActiveKinds(const QSet<QString>& value) { m_activeKinds = value; Q_EMIT activeKindsChanged(); }
+void ProjectCleanupModel::setDirs(const QList<ProjectDir>& value)
+{
+    m_dirs = value;
+    Q_EMIT dirsChanged();
+}
+void ProjectCleanupModel::setIsScanning(bool value)
+{
+    m_isScanning = value;
+    Q_EMIT isScanningChanged();
+}
+void ProjectCleanupModel::setHasScanned(bool value)
+{
+    m_hasScanned = value;
+    Q_EMIT hasScannedChanged();
+}
+void ProjectCleanupModel::setFoundCount(int value)
+{
+    m_foundCount = value;
+    Q_EMIT foundCountChanged();
+}
+void ProjectCleanupModel::setSelected(const QSet<QString>& value)
+{
+    m_selected = value;
+    Q_EMIT selectedChanged();
+}
+void ProjectCleanupModel::setSortByAge(bool value)
+{
+    m_sortByAge = value;
+    Q_EMIT sortByAgeChanged();
+}
+void ProjectCleanupModel::setGroupByProject(bool value)
+{
+    m_groupByProject = value;
+    Q_EMIT groupByProjectChanged();
+}
+void ProjectCleanupModel::setActiveKinds(const QSet<QString>& value)
+{
+    m_activeKinds = value;
+    Q_EMIT activeKindsChanged();
+}
 void ProjectCleanupModel::setOverrideRoot(const std::optional<QString>& value)
 {
     m_overrideRoot = value;
@@ -219,19 +253,19 @@ void ProjectCleanupModel::scan()
         scan(
             roots, ignore, minAgeDays, *token,
             [&relay, &token](int count) {
-                relay->post([token, count](ProjectCleanupModel& m) {
-                    if (!token->isCancelled())
-                        m.setFoundCount(count);
-                });
+            relay->post([token, count](ProjectCleanupModel& m) {
+                if (!token->isCancelled())
+                    m.setFoundCount(count);
+            });
             },
             [&relay, &token](const ProjectDir& dir) {
-                relay->post([token, dir](ProjectCleanupModel& m) {
-                    if (token->isCancelled())
-                        return;
-                    m.m_dirs.append(dir);
-                    Q_EMIT m.dirsChanged();
-                });
+            relay->post([token, dir](ProjectCleanupModel& m) {
+                if (token->isCancelled())
+                    return;
+                m.m_dirs.append(dir);
+                Q_EMIT m.dirsChanged();
             });
+        });
         relay->post([token](ProjectCleanupModel& m) {
             if (token->isCancelled())
                 return;
@@ -255,8 +289,8 @@ void ProjectCleanupModel::pickFolderAndScan(QWidget* parent)
     request.acceptLabel = tr("Scan");
     // The picker opens at the first root, or at home when that names no folder.
     const QStringList roots = effectiveRoots();
-    request.startPath = roots.isEmpty() || Finder::isMissingRoot(roots.first()) ? Paths::home()
-                                                                              : Paths::expandTilde(roots.first());
+    request.startPath =
+        roots.isEmpty() || Finder::isMissingRoot(roots.first()) ? Paths::home() : Paths::expandTilde(roots.first());
     request.kind = Dialogs::PickKind::Folder;
     const QPointer<ProjectCleanupModel> self(this);
     Dialogs::pick(parent, request, [self](std::optional<QString> chosen) {

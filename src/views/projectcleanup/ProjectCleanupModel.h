@@ -23,8 +23,8 @@ class TransientMessage;
 
 // A project folder with its visible build folders, for the list grouped by project.
 struct ProjectGroup {
-    QString path;             // the project folder: a build folder's path without its last piece
-    QList<ProjectDir> dirs;   // in the order of the visible list
+    QString path; // the project folder: a build folder's path without its last piece
+    QList<ProjectDir> dirs; // in the order of the visible list
 
     // The earliest date among the folders; none when no folder has one.
     std::optional<QDateTime> oldest() const;

@@ -114,7 +114,7 @@ QString ProjectCleanupRows::age(const std::optional<QDateTime>& date, const QDat
 {
     if (!date)
         return QStringLiteral("\u2014");
-    const qint64 days = date->secsTo(now) / 86'400;   // truncated towards zero
+    const qint64 days = date->secsTo(now) / 86'400; // truncated towards zero
     if (days <= 0)
         return QStringLiteral("today");
     if (days == 1)
@@ -183,7 +183,7 @@ void ProjectCleanupRows::setRows(const QList<Row>& rows)
             m_rows.remove(it->first, it->second);
             endRemoveRows();
         }
-        if (m_rows != rows) {   // a project's total changed with it
+        if (m_rows != rows) { // a project's total changed with it
             m_rows = rows;
             Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
         }
@@ -260,8 +260,7 @@ QVariant ProjectCleanupRows::data(const QModelIndex& index, int role) const
     case DisplayPathRole:
     case Qt::AccessibleDescriptionRole: return Paths::abbreviateHome(shown(dir.path));
     case SizeTextRole: return formatBytes(dir.size);
-    case AgeTextRole:
-        return age(dir.modified, m_now.value_or(QDateTime::currentDateTimeUtc()));
+    case AgeTextRole: return age(dir.modified, m_now.value_or(QDateTime::currentDateTimeUtc()));
     case Qt::CheckStateRole: return m_selected.contains(dir.path) ? Qt::Checked : Qt::Unchecked;
     case Qt::AccessibleTextRole:
         return QCoreApplication::translate("ProjectCleanupView", "%1 %2")
@@ -286,7 +285,7 @@ ProjectCleanupDelegate::ProjectCleanupDelegate(QObject* parent) : QStyledItemDel
 ProjectCleanupDelegate::FolderLayout ProjectCleanupDelegate::folderLayout(const QRect& r, const QModelIndex& index)
 {
     FolderLayout l;
-    const int body = r.height() - 1;   // the divider is the last line
+    const int body = r.height() - 1; // the divider is the last line
     const int check = indicatorSize(nullptr);
     l.check = QRect(r.left() + padH(), r.top() + (body - check) / 2, check, check);
     const int side = buttonSide();
@@ -314,8 +313,8 @@ ProjectCleanupDelegate::FolderLayout ProjectCleanupDelegate::folderLayout(const 
     const int nameWidth =
         std::min(nameRoom, tm.horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()) + kSlack);
     l.name = QRect(textLeft, textTop, nameWidth, firstLine);
-    l.badge = QRect(textLeft + nameWidth + Style::metric(6), textTop + (firstLine - badgeHeight()) / 2, badgeWidth(kind),
-                    badgeHeight());
+    l.badge = QRect(textLeft + nameWidth + Style::metric(6), textTop + (firstLine - badgeHeight()) / 2,
+                    badgeWidth(kind), badgeHeight());
     l.path = QRect(textLeft, textTop + firstLine + 1, textRoom, pm.height());
     return l;
 }
@@ -329,16 +328,20 @@ ProjectCleanupDelegate::HeaderLayout ProjectCleanupDelegate::headerLayout(const 
     const int folderSide = Style::pixelSize(Style::Text::callout);
     l.folder = QRect(l.circle.right() + 1 + headerGap(), r.center().y() - folderSide / 2, folderSide, folderSide);
 
-    const int totalWidth = QFontMetrics(headerTotalFont()).horizontalAdvance(index.data(ProjectCleanupRows::SizeTextRole).toString());
+    const int totalWidth =
+        QFontMetrics(headerTotalFont()).horizontalAdvance(index.data(ProjectCleanupRows::SizeTextRole).toString());
     l.total = QRect(l.reveal.left() - headerGap() - totalWidth, r.top(), totalWidth, r.height());
 
     const QString count = index.data(ProjectCleanupRows::CountTextRole).toString();
     const int nameLeft = l.folder.right() + 1 + headerGap();
     const int nameRoom = std::max(0, l.total.left() - headerGap() - badgeWidth(count) - headerGap() - nameLeft);
     const int nameWidth = std::min(
-        nameRoom, QFontMetrics(headerNameFont()).horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString()) + kSlack);
+        nameRoom,
+        QFontMetrics(headerNameFont()).horizontalAdvance(index.data(ProjectCleanupRows::ProjectNameRole).toString())
+            + kSlack);
     l.name = QRect(nameLeft, r.top(), nameWidth, r.height());
-    l.badge = QRect(nameLeft + nameWidth + headerGap(), r.center().y() - badgeHeight() / 2, badgeWidth(count), badgeHeight());
+    l.badge =
+        QRect(nameLeft + nameWidth + headerGap(), r.center().y() - badgeHeight() / 2, badgeWidth(count), badgeHeight());
     return l;
 }
 
@@ -366,7 +369,8 @@ void ProjectCleanupDelegate::paint(QPainter* p, const QStyleOptionViewItem& opti
     p->restore();
 }
 
-void ProjectCleanupDelegate::paintHeader(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void ProjectCleanupDelegate::paintHeader(QPainter* p, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
 {
     const QRect r = option.rect;
     const HeaderLayout l = headerLayout(r, index);
@@ -402,7 +406,8 @@ void ProjectCleanupDelegate::paintHeader(QPainter* p, const QStyleOptionViewItem
     drawBadge(p, onBar, bar, index.data(ProjectCleanupRows::CountTextRole).toString(), l.badge, 0.0);
 }
 
-void ProjectCleanupDelegate::paintFolder(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void ProjectCleanupDelegate::paintFolder(QPainter* p, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
 {
     const QRect r = option.rect;
     const FolderLayout l = folderLayout(r, index);
@@ -444,8 +449,8 @@ void ProjectCleanupDelegate::paintFolder(QPainter* p, const QStyleOptionViewItem
     p->setFont(pathFont());
     p->setPen(secondary);
     p->drawText(l.path, Qt::AlignLeft | Qt::AlignVCenter,
-                p->fontMetrics()
-                    .elidedText(index.data(ProjectCleanupRows::DisplayPathRole).toString(), Qt::ElideMiddle, l.path.width()));
+                p->fontMetrics().elidedText(index.data(ProjectCleanupRows::DisplayPathRole).toString(), Qt::ElideMiddle,
+                                            l.path.width()));
 
     // The divider under the row, indented past the checkbox.
     p->setRenderHint(QPainter::Antialiasing, false);
@@ -513,8 +518,7 @@ bool ProjectCleanupDelegate::editorEvent(QEvent* event, QAbstractItemModel*, con
             Q_EMIT toggleRequested(path);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -625,8 +629,7 @@ bool ProjectCleanupList::viewportEvent(QEvent* event)
         at = static_cast<QHelpEvent*>(event)->pos();
         pointer = true;
         break;
-    default:
-        break;
+    default: break;
     }
     if (pointer) {
         const QRect pinned = pinnedHeaderRect();

@@ -17,23 +17,23 @@ class ProjectCleanupRows : public QAbstractListModel {
 public:
     enum Role {
         IsHeaderRole = Qt::UserRole + 1,
-        PathRole,          // folder rows: ProjectDir::path; header rows: the project folder's path
-        RevealPathRole,    // the path to reveal, as text; empty when the shown path names no file
-        ProjectNameRole,   // the project folder's name
-        KindLabelRole,     // folder rows
-        DisplayPathRole,   // folder rows: the path with a leading home folder as "~"
-        SizeTextRole,      // folder rows: the size; header rows: the project's total
-        AgeTextRole,       // folder rows: the relative age
-        CountTextRole,     // header rows: the number of folders
+        PathRole, // folder rows: ProjectDir::path; header rows: the project folder's path
+        RevealPathRole, // the path to reveal, as text; empty when the shown path names no file
+        ProjectNameRole, // the project folder's name
+        KindLabelRole, // folder rows
+        DisplayPathRole, // folder rows: the path with a leading home folder as "~"
+        SizeTextRole, // folder rows: the size; header rows: the project's total
+        AgeTextRole, // folder rows: the relative age
+        CountTextRole, // header rows: the number of folders
         FullySelectedRole, // header rows: every folder of the project is selected
     };
 
     struct Row {
         bool isHeader = false;
-        ProjectDir dir;               // folder rows
-        QString groupPath;            // header rows
-        QStringList groupPaths;       // header rows: the paths of the project's folders
-        qint64 groupTotal = 0;        // header rows
+        ProjectDir dir; // folder rows
+        QString groupPath; // header rows
+        QStringList groupPaths; // header rows: the paths of the project's folders
+        qint64 groupTotal = 0; // header rows
         QString key() const { return isHeader ? QStringLiteral("group:") + groupPath : dir.path; }
         friend bool operator==(const Row&, const Row&) = default;
     };

@@ -5,13 +5,11 @@
 #include "platform/Paths.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/projectcleanup/ProjectCleanupRows.h"
-#include "views/components/TransientMessage.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
-#include "views/components/FlowLayout.h"
 #include "views/components/EmptyState.h"
+#include "views/components/FlowLayout.h"
 #include "views/components/FocusRing.h"
 #include "views/components/Labels.h"
 #include "views/components/LinkButton.h"
@@ -20,7 +18,9 @@
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/components/TransientMessage.h"
 #include "views/components/WindowCenterer.h"
+#include "views/projectcleanup/ProjectCleanupRows.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -71,7 +71,7 @@ void KindChip::setTitle(const QString& title)
         return;
     m_title = title;
     QString shown = title;
-    shown.replace(QLatin1Char('&'), QLatin1String("&&"));   // shown as given, no mnemonic
+    shown.replace(QLatin1Char('&'), QLatin1String("&&")); // shown as given, no mnemonic
     setText(shown);
     updateGeometry();
     update();
@@ -212,7 +212,8 @@ QWidget* ProjectCleanupView::buildToolbar()
     row->addWidget(m_sort);
     // As tall with the order picker hidden as with it shown: the list does not jump when the
     // first folder arrives.
-    const int tallest = std::max({m_sort->sizeHint().height(), m_rescan->sizeHint().height(), m_group->sizeHint().height()});
+    const int tallest =
+        std::max({m_sort->sizeHint().height(), m_rescan->sizeHint().height(), m_group->sizeHint().height()});
     bar->setMinimumHeight(tallest + 2 * Style::metric(8));
     return bar;
 }
@@ -250,10 +251,12 @@ QWidget* ProjectCleanupView::buildContent()
     m_list->setModel(m_rows);
     m_list->setItemDelegate(m_delegate);
     m_content->addWidget(m_list);
-    connect(m_delegate, &ProjectCleanupDelegate::toggleRequested, this, [this](const QString& p) { m_model->toggle(p); });
+    connect(m_delegate, &ProjectCleanupDelegate::toggleRequested, this,
+            [this](const QString& p) { m_model->toggle(p); });
     connect(m_delegate, &ProjectCleanupDelegate::pinRequested, this, &ProjectCleanupView::pinPath);
     connect(m_delegate, &ProjectCleanupDelegate::groupToggleRequested, this, &ProjectCleanupView::toggleGroupAt);
-    connect(m_delegate, &ProjectCleanupDelegate::revealRequested, this, [](const QString& p) { FileManagerShell::reveal(p); });
+    connect(m_delegate, &ProjectCleanupDelegate::revealRequested, this,
+            [](const QString& p) { FileManagerShell::reveal(p); });
     connect(m_list, &QWidget::customContextMenuRequested, this, &ProjectCleanupView::showContextMenu);
 
     m_scanning = new QWidget(m_content);
@@ -301,16 +304,16 @@ QWidget* ProjectCleanupView::buildFooter()
     figures->setSpacing(1);
     m_summary = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), footer);
     m_summary->setObjectName(QStringLiteral("summary"));
-    m_selectedSize = makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()),
-                                    footer);
+    m_selectedSize =
+        makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()), footer);
     m_selectedSize->setObjectName(QStringLiteral("selectedSize"));
     figures->addWidget(m_summary);
     figures->addWidget(m_selectedSize);
     row->addLayout(figures);
     row->addStretch(1);
 
-    m_trash = new CleanActionButton(tr("Move to Trash"), QStringLiteral("trash"), false, [this] { confirmTrash(); },
-                                    footer);
+    m_trash = new CleanActionButton(
+        tr("Move to Trash"), QStringLiteral("trash"), false, [this] { confirmTrash(); }, footer);
     m_trash->setObjectName(QStringLiteral("moveToTrash"));
     row->addWidget(m_trash);
     return footer;
@@ -333,7 +336,8 @@ void ProjectCleanupView::setNow(const std::optional<QDateTime>& now) { m_rows->s
 QString ProjectCleanupView::confirmTitle(int count)
 {
     // Two texts rather than a suffix, so that each language words its own plural.
-    return (count == 1 ? tr("Move %1 build folder to the Trash?") : tr("Move %1 build folders to the Trash?")).arg(count);
+    return (count == 1 ? tr("Move %1 build folder to the Trash?") : tr("Move %1 build folders to the Trash?"))
+        .arg(count);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -424,8 +428,9 @@ void ProjectCleanupView::updateSelection()
     const bool allSelected = !visible.isEmpty() && selectedCount == visible.size();
     m_selectAll->setTitle(allSelected ? tr("Deselect All") : tr("Select All"));
     m_selectAll->setVisible(!m_model->dirs().isEmpty());
-    m_summary->setText(tr("%1 of %2 selected · %3 total")
-                           .arg(QString::number(selectedCount), QString::number(visible.size()), formatBytes(visibleTotal)));
+    m_summary->setText(
+        tr("%1 of %2 selected · %3 total")
+            .arg(QString::number(selectedCount), QString::number(visible.size()), formatBytes(visibleTotal)));
     m_selectedSize->setText(formatBytes(m_model->selectedSize()));
     m_trash->setEnabled(selectedCount != 0);
 }
@@ -476,7 +481,8 @@ void ProjectCleanupView::confirmTrash()
         return;
     Dialogs::ConfirmRequest request;
     request.title = confirmTitle(count);
-    request.message = tr("They'll go to the Trash, so you can put them back. Build folders regenerate next time you build.");
+    request.message =
+        tr("They'll go to the Trash, so you can put them back. Build folders regenerate next time you build.");
     request.confirmLabel = tr("Move %1 to Trash").arg(formatBytes(m_model->selectedSize()));
     request.cancelLabel = tr("Cancel");
     request.destructive = true;

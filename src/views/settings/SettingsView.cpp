@@ -3,8 +3,8 @@
 #include "AppModel.h"
 #include "models/CleanupCatalog.h"
 #include "platform/AppEvents.h"
-#include "platform/DesktopTerms.h"
 #include "platform/Bundle.h"
+#include "platform/DesktopTerms.h"
 #include "platform/ui/Dialogs.h"
 #include "services/AppLanguage.h"
 #include "services/AppSettings.h"
@@ -41,8 +41,8 @@ namespace SettingsForm {
 
 // The colours of the form: the window's background around rounded boxes of rows.
 struct Look {
-    QColor background;   // behind the sections
-    QColor box;          // the boxes the rows stand in
+    QColor background; // behind the sections
+    QColor box; // the boxes the rows stand in
     QColor text;
     QPalette boxPalette; // a palette whose window colour is the box's
 };
@@ -434,7 +434,8 @@ QWidget* SettingsView::generalSection()
     m_login->setEnabled(bundled);
     connect(m_login, &ToggleSwitch::toggled, this, &SettingsView::toggleLogin);
     if (!bundled) {
-        m_loginUnavailable = caption(t(QT_TRANSLATE_NOOP("SettingsView", "Available once running as the built Dustlet.app")));
+        m_loginUnavailable =
+            caption(t(QT_TRANSLATE_NOOP("SettingsView", "Available once running as the built Dustlet.app")));
         box->addRow(captionRow(m_loginUnavailable));
     }
     m_loginErrorLabel = caption(QString(), errorColor());
@@ -442,16 +443,17 @@ QWidget* SettingsView::generalSection()
     box->addRow(captionRow(m_loginErrorLabel));
     m_loginErrorLabel->parentWidget()->hide();
 
-    m_refresh = new Stepper(2, 60, 1, [](double v) { return t(QT_TRANSLATE_NOOP("SettingsView", "%1 s")).arg(whole(v)); });
+    m_refresh =
+        new Stepper(2, 60, 1, [](double v) { return t(QT_TRANSLATE_NOOP("SettingsView", "%1 s")).arg(whole(v)); });
     box->addRow(labeledRow(t(QT_TRANSLATE_NOOP("SettingsView", "Refresh every")), m_refresh));
     connect(m_refresh, &Stepper::valueChanged, this, [this](double v) {
         m_settings.setRefreshInterval(v);
         m_model.restartTimer();
     });
 
-    m_menuBar = picker({t(QT_TRANSLATE_NOOP("SettingsView", "Percentage used")),
-                        t(QT_TRANSLATE_NOOP("SettingsView", "Free space")),
-                        t(QT_TRANSLATE_NOOP("SettingsView", "Icon only"))});
+    m_menuBar =
+        picker({t(QT_TRANSLATE_NOOP("SettingsView", "Percentage used")),
+                t(QT_TRANSLATE_NOOP("SettingsView", "Free space")), t(QT_TRANSLATE_NOOP("SettingsView", "Icon only"))});
     box->addRow(labeledRow(DesktopTerms::iconShowsLabel(), m_menuBar));
     connect(m_menuBar, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && index < menuBarOrder().size())
@@ -543,7 +545,8 @@ QWidget* SettingsView::lowSpaceSection()
     box->addRow(toggleRow(t(QT_TRANSLATE_NOOP("SettingsView", "Notify when low on space")), &m_alerts));
     connect(m_alerts, &ToggleSwitch::toggled, this, [this](bool on) { m_settings.setLowSpaceAlertsEnabled(on); });
     // Stays enabled while alerts are off.
-    m_threshold = new Stepper(1, 200, 1, [](double v) { return t(QT_TRANSLATE_NOOP("SettingsView", "%1 GB")).arg(whole(v)); });
+    m_threshold =
+        new Stepper(1, 200, 1, [](double v) { return t(QT_TRANSLATE_NOOP("SettingsView", "%1 GB")).arg(whole(v)); });
     box->addRow(labeledRow(t(QT_TRANSLATE_NOOP("SettingsView", "Threshold")), m_threshold));
     connect(m_threshold, &Stepper::valueChanged, this, [this](double v) { m_settings.setLowSpaceThresholdGB(v); });
     return section;
@@ -619,11 +622,13 @@ QWidget* SettingsView::customFoldersSection()
     m_folderErrorLabel->setObjectName(QStringLiteral("folderError"));
     box->addRow(captionRow(m_folderErrorLabel));
     m_folderErrorLabel->parentWidget()->hide();
-    QLabel* footer = caption(t(QT_TRANSLATE_NOOP(
-        "SettingsView", "Extra folders you want Dustlet to empty when cleaning — e.g. a Downloads or scratch folder. "
-                        "Their contents are removed (to the Trash). Add only folders whose contents you're happy "
-                        "to clear.")),
-                             Style::secondary());
+    QLabel* footer =
+        caption(t(QT_TRANSLATE_NOOP(
+                    "SettingsView",
+                    "Extra folders you want Dustlet to empty when cleaning — e.g. a Downloads or scratch folder. "
+                    "Their contents are removed (to the Trash). Add only folders whose contents you're happy "
+                    "to clear.")),
+                Style::secondary());
     section->setFooter(footer);
     return section;
 }
@@ -637,9 +642,10 @@ QWidget* SettingsView::developerSection()
         m_settings.setDeveloperMode(on);
         rescan();
     });
-    box->addRow(captionRow(caption(t(QT_TRANSLATE_NOOP(
-        "SettingsView", "Reveals Xcode, npm, Docker and other dev caches, plus node_modules and build folders in "
-                        "your projects.")))));
+    box->addRow(captionRow(caption(
+        t(QT_TRANSLATE_NOOP("SettingsView",
+                            "Reveals Xcode, npm, Docker and other dev caches, plus node_modules and build folders in "
+                            "your projects.")))));
     m_sortRow = toggleRow(t(QT_TRANSLATE_NOOP("SettingsView", "Sort cleanups by size (largest first)")), &m_sortBySize);
     box->addRow(m_sortRow);
     connect(m_sortBySize, &ToggleSwitch::toggled, this, [this](bool on) { m_settings.setSortBySize(on); });
@@ -669,9 +675,10 @@ QWidget* SettingsView::buildFolderSection()
         m_settings.setFinderMinAgeDays(v);
         rescan();
     });
-    box->addRow(captionRow(caption(t(QT_TRANSLATE_NOOP(
-        "SettingsView", "Skips node_modules / build folders modified more recently — protects projects you're "
-                        "actively working on.")))));
+    box->addRow(captionRow(caption(
+        t(QT_TRANSLATE_NOOP("SettingsView",
+                            "Skips node_modules / build folders modified more recently — protects projects you're "
+                            "actively working on.")))));
     return section;
 }
 
@@ -696,7 +703,8 @@ QWidget* SettingsView::projectsSection()
     auto* section = new Section(t(QT_TRANSLATE_NOOP("SettingsView", "Project folders to scan")), nullptr);
     RowStack* box = section->box();
     m_projects.symbol = QStringLiteral("folder.badge.gearshape");
-    m_projects.empty = caption(t(QT_TRANSLATE_NOOP("SettingsView", "No project folders — add the folders where your code lives.")));
+    m_projects.empty =
+        caption(t(QT_TRANSLATE_NOOP("SettingsView", "No project folders — add the folders where your code lives.")));
     box->addRow(captionRow(m_projects.empty));
     m_projects.rows = new RowStack(false, nullptr);
     box->addRow(m_projects.rows);
@@ -704,10 +712,11 @@ QWidget* SettingsView::projectsSection()
     connect(m_addProject, &QPushButton::clicked, this, &SettingsView::addProjectFolder);
     box->addRow(buttonRow(m_addProject));
     // "*inside*" is emphasis: the one fixed text of the form shown as rich text.
-    auto* footer = new QLabel(emphasized(t(QT_TRANSLATE_NOOP(
-        "SettingsView", "Where your code lives. Dustlet looks *inside* these for regenerable build output "
-                        "(node_modules, .next, target, …) to offer up in Project Cleanup. The folders themselves "
-                        "are never removed — only the build artifacts found within them."))));
+    auto* footer = new QLabel(emphasized(
+        t(QT_TRANSLATE_NOOP("SettingsView",
+                            "Where your code lives. Dustlet looks *inside* these for regenerable build output "
+                            "(node_modules, .next, target, …) to offer up in Project Cleanup. The folders themselves "
+                            "are never removed — only the build artifacts found within them."))));
     footer->setObjectName(QStringLiteral("projectsFooter"));
     footer->setTextFormat(Qt::RichText);
     footer->setFont(Style::font(Style::Text::caption));
@@ -834,15 +843,17 @@ void SettingsView::syncFromSettings()
     m_scheduleCaption->setText(
         m_settings.cleanupSchedule() == CleanupSchedule::off
             ? t(QT_TRANSLATE_NOOP("SettingsView", "Dustlet only cleans when you ask."))
-            : t(QT_TRANSLATE_NOOP("SettingsView", "Quietly clears recoverable caches & logs to the Trash, then notifies "
-                                                  "you. Never empties the Trash or touches build folders.")));
+            : t(QT_TRANSLATE_NOOP("SettingsView",
+                                  "Quietly clears recoverable caches & logs to the Trash, then notifies "
+                                  "you. Never empties the Trash or touches build folders.")));
     setChecked(m_alerts, m_settings.lowSpaceAlertsEnabled());
     m_threshold->setValue(m_settings.lowSpaceThresholdGB());
     setChecked(m_moveToTrash, m_settings.moveToTrash());
     m_trashCaption->setText(
         m_settings.moveToTrash()
-            ? t(QT_TRANSLATE_NOOP("SettingsView", "Recoverable — items go to the Trash. (CLI tools like Homebrew/Docker "
-                                                  "still delete directly.)"))
+            ? t(QT_TRANSLATE_NOOP("SettingsView",
+                                  "Recoverable — items go to the Trash. (CLI tools like Homebrew/Docker "
+                                  "still delete directly.)"))
             : t(QT_TRANSLATE_NOOP("SettingsView", "Permanent — items are deleted immediately.")));
     for (const auto& [id, toggle] : std::as_const(m_extraSwitches))
         for (const ExtraCache& cache : extraCaches())
@@ -892,7 +903,8 @@ void SettingsView::syncFolders(FolderSection& section, FolderList list, const QS
         QWidget* r = row(&line);
         r->setObjectName(QStringLiteral("folderRow"));
         r->setProperty("path", path);
-        line->addWidget(new SymbolView(section.symbol, Style::pixelSize(Style::Text::body), Style::secondary(colours.boxPalette), r));
+        line->addWidget(new SymbolView(section.symbol, Style::pixelSize(Style::Text::body),
+                                       Style::secondary(colours.boxPalette), r));
         // The path as stored: no "~", shortened in the middle, whole in the tooltip.
         auto* label = new ElidedLabel(path, r);
         label->setObjectName(QStringLiteral("folderPath"));

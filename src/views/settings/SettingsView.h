@@ -23,7 +23,7 @@ class Updater;
 namespace SettingsForm {
 class Section;
 class RowStack;
-}
+} // namespace SettingsForm
 
 // The content of the "settings" window: one grouped form over every user setting, launch at
 // login, the interface language, the update preferences and the three folder lists. There is no
@@ -36,9 +36,9 @@ public:
     // What the window reaches beyond the model, the settings and the updater; each member has
     // the program's own by default (defaultEnvironment()).
     struct Environment {
-        AppEvents* events = nullptr;                        // for "dustlet.showOnboarding"
-        std::optional<QString> bundleIdentifier;            // empty: launch at login is unavailable
-        std::function<bool(const QString& targetId)> offered;   // built-in targets of this platform
+        AppEvents* events = nullptr; // for "dustlet.showOnboarding"
+        std::optional<QString> bundleIdentifier; // empty: launch at login is unavailable
+        std::function<bool(const QString& targetId)> offered; // built-in targets of this platform
         std::function<QString()> currentLanguage;
         std::function<QStringList()> availableLanguages;
         std::function<QString(const QString& code)> languageName;
@@ -107,7 +107,7 @@ private:
         SettingsForm::RowStack* rows = nullptr;
         QLabel* empty = nullptr;
         QStringList shown;
-        QStringList missing;   // the shown project folders that name no folder
+        QStringList missing; // the shown project folders that name no folder
         QString symbol;
     };
 
@@ -153,7 +153,7 @@ private:
     bool m_languageChanged = false;
 
     QVBoxLayout* m_form = nullptr;
-    QList<QPair<QString, QPointer<QWidget>>> m_sections;   // English title, section
+    QList<QPair<QString, QPointer<QWidget>>> m_sections; // English title, section
     ToggleSwitch* m_login = nullptr;
     QLabel* m_loginUnavailable = nullptr;
     QLabel* m_loginErrorLabel = nullptr;

@@ -1,7 +1,6 @@
 #include "views/tools/AppUpdatesView.h"
 
 #include "platform/ui/FileManagerShell.h"
-#include "views/tools/AppUpdatesModel.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -13,6 +12,7 @@
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
+#include "views/tools/AppUpdatesModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,8 +79,8 @@ AppUpdatesView::AppUpdatesView(AppUpdatesModel* model, QWidget* parent)
     build();
     connect(m_model, &AppUpdatesModel::packagesChanged, this, &AppUpdatesView::rebuildList);
     connect(m_model, &AppUpdatesModel::busyChanged, this, &AppUpdatesView::rebuildList);
-    for (auto signal : {&AppUpdatesModel::stateChanged, &AppUpdatesModel::statusChanged,
-                        &AppUpdatesModel::listingFailedChanged})
+    for (auto signal :
+         {&AppUpdatesModel::stateChanged, &AppUpdatesModel::statusChanged, &AppUpdatesModel::listingFailedChanged})
         connect(m_model, signal, this, &AppUpdatesView::refresh);
     rebuildList();
 }
@@ -89,11 +89,13 @@ void AppUpdatesView::build()
 {
     auto* column = makeToolWindowColumn(
         this, 520, 480,
-        new ToolHeader(QStringLiteral("arrow.up.circle"), QStringLiteral(QT_TRANSLATE_NOOP("ToolHeader", "App & Tool Updates")),
+        new ToolHeader(QStringLiteral("arrow.up.circle"),
+                       QStringLiteral(QT_TRANSLATE_NOOP("ToolHeader", "App & Tool Updates")),
                        QStringLiteral(QT_TRANSLATE_NOOP(
-                           "ToolHeader", "Outdated apps and tools you installed with Homebrew. Dustlet never bundles "
-                                         "installers or updates silently — it just runs your own `brew upgrade` when "
-                                         "you ask."))));
+                           "ToolHeader",
+                           "Outdated apps and tools you installed with Homebrew. Dustlet never bundles "
+                           "installers or updates silently — it just runs your own `brew upgrade` when "
+                           "you ask."))));
     column->addWidget(makeDivider(this));
 
     m_content = new QStackedWidget(this);
@@ -118,8 +120,8 @@ void AppUpdatesView::build()
     m_content->addWidget(m_unavailable);
 
     m_upToDate = new EmptyState(QStringLiteral("checkmark.circle"),
-                                QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Everything's up to date")), std::nullopt,
-                                nullptr, m_content);
+                                QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Everything's up to date")),
+                                std::nullopt, nullptr, m_content);
     m_content->addWidget(m_upToDate);
 
     // A listing that failed is not an empty one.
@@ -148,7 +150,8 @@ void AppUpdatesView::build()
     m_recheck = plainButton(tr("Re-check"), this);
     connect(m_recheck, &QPushButton::clicked, this, [this] { m_model->check(); });
     footer->addWidget(m_recheck);
-    m_updateAll = new CleanActionButton(tr("Update All"), QString(), false, [this] { m_model->upgradeAll(); }, this);
+    m_updateAll = new CleanActionButton(
+        tr("Update All"), QString(), false, [this] { m_model->upgradeAll(); }, this);
     footer->addWidget(m_updateAll);
     column->addLayout(footer);
 }
@@ -157,8 +160,8 @@ void AppUpdatesView::rebuildList()
 {
     QList<QWidget*> rows;
     for (const OutdatedPackage& package : m_model->packages())
-        rows << new OutdatedPackageRow(package, m_model->busy(), [this, package] { m_model->upgrade(package); },
-                                       m_list->rowParent());
+        rows << new OutdatedPackageRow(
+            package, m_model->busy(), [this, package] { m_model->upgrade(package); }, m_list->rowParent());
     m_list->setRows(rows);
     refresh();
 }

@@ -18,7 +18,8 @@ class RowList;
 class OutdatedPackageRow : public QWidget {
     Q_OBJECT
 public:
-    OutdatedPackageRow(const OutdatedPackage& package, bool busy, std::function<void()> update, QWidget* parent = nullptr);
+    OutdatedPackageRow(const OutdatedPackage& package, bool busy, std::function<void()> update,
+                       QWidget* parent = nullptr);
 
     QString symbolName() const { return m_symbol; }
     QString versionsText() const;

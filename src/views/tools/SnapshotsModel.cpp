@@ -1,7 +1,7 @@
 #include "views/tools/SnapshotsModel.h"
 
-#include "platform/ByteCountFormatter.h"
 #include "platform/Background.h"
+#include "platform/ByteCountFormatter.h"
 #include "views/components/TransientMessage.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,6 @@
 #include "views/tools/SnapshotsView.h"
 
 #include "platform/ByteCountFormatter.h"
-#include "views/tools/SnapshotsModel.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -13,6 +12,7 @@
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 #include "views/components/TransientMessage.h"
+#include "views/tools/SnapshotsModel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -33,7 +33,8 @@ QColor windowColor(const QWidget* w) { return w->palette().color(QPalette::Windo
 QColor blend(const QColor& over, double alpha, const QColor& under)
 {
     const QColor a = over.toRgb(), b = under.toRgb();
-    return QColor::fromRgbF(float(a.redF() * alpha + b.redF() * (1 - alpha)), float(a.greenF() * alpha + b.greenF() * (1 - alpha)),
+    return QColor::fromRgbF(float(a.redF() * alpha + b.redF() * (1 - alpha)),
+                            float(a.greenF() * alpha + b.greenF() * (1 - alpha)),
                             float(a.blueF() * alpha + b.blueF() * (1 - alpha)));
 }
 
@@ -60,7 +61,8 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
     m_date->setFont(Style::font(Style::Text::callout, QFont::Medium));
     m_date->setColor(Style::dimmed(Style::primary(palette()), bg, fade));
     texts->addWidget(m_date);
-    texts->addWidget(new SelectableElidedLabel(snapshot.name, Style::monospaced(Style::Text::caption2), secondary, this));
+    texts->addWidget(
+        new SelectableElidedLabel(snapshot.name, Style::monospaced(Style::Text::caption2), secondary, this));
     row->addLayout(texts, 1);
     row->addSpacing(Style::metric(8));
 
@@ -72,11 +74,13 @@ SnapshotRow::SnapshotRow(const LocalSnapshot& snapshot, bool kept, QWidget* pare
         m_badge = makePlainLabel(tr("Kept"), Style::font(Style::Text::caption2, QFont::Medium), text, this);
         const int radius = (m_badge->fontMetrics().height() + 4) / 2;
         m_badge->setObjectName(QStringLiteral("keptBadge"));
-        m_badge->setStyleSheet(QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: %3px %4px; }")
-                                   .arg(fill.name(), QString::number(radius), QString::number(Style::metric(2)),
-                                        QString::number(Style::metric(6))));
+        m_badge->setStyleSheet(
+            QStringLiteral("#keptBadge { background-color: %1; border-radius: %2px; padding: %3px %4px; }")
+                .arg(fill.name(), QString::number(radius), QString::number(Style::metric(2)),
+                     QString::number(Style::metric(6))));
     } else {
-        m_badge = makePlainLabel(tr("Will remove"), Style::font(Style::Text::caption2), Style::secondary(palette()), this);
+        m_badge =
+            makePlainLabel(tr("Will remove"), Style::font(Style::Text::caption2), Style::secondary(palette()), this);
     }
     row->addWidget(m_badge, 0, Qt::AlignVCenter);
 }
@@ -94,9 +98,9 @@ SnapshotsView::SnapshotsView(SnapshotsModel* model, QWidget* parent)
     build();
     connect(m_model, &SnapshotsModel::snapshotsChanged, this, &SnapshotsView::rebuildList);
     connect(m_model, &SnapshotsModel::keepNewestChanged, this, &SnapshotsView::rebuildList);
-    for (auto signal : {&SnapshotsModel::isWorkingChanged, &SnapshotsModel::statusMessageChanged,
-                        &SnapshotsModel::purgeableChanged, &SnapshotsModel::hasListedChanged,
-                        &SnapshotsModel::isListingChanged})
+    for (auto signal :
+         {&SnapshotsModel::isWorkingChanged, &SnapshotsModel::statusMessageChanged, &SnapshotsModel::purgeableChanged,
+          &SnapshotsModel::hasListedChanged, &SnapshotsModel::isListingChanged})
         connect(m_model, signal, this, &SnapshotsView::refresh);
     rebuildList();
 }
@@ -105,7 +109,8 @@ void SnapshotsView::build()
 {
     auto* column = makeToolWindowColumn(
         this, 520, 510,
-        new ToolHeader(QStringLiteral("clock.arrow.circlepath"), QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
+        new ToolHeader(QStringLiteral("clock.arrow.circlepath"),
+                       QT_TRANSLATE_NOOP("ToolHeader", "Free Up Snapshot Space"),
                        QT_TRANSLATE_NOOP("ToolHeader",
                                          "Local snapshots are temporary copies Time Machine keeps so it can back up "
                                          "when your drive isn't connected. macOS frees them automatically under "
@@ -128,7 +133,8 @@ void SnapshotsView::build()
     // One sentence with the size in bold: split around the size, so a translation can move it.
     const QString sentence = tr("≈ %1 reclaimable");
     const qsizetype at = sentence.indexOf(QLatin1String("%1"));
-    reclaimable->addWidget(makePlainLabel(sentence.left(at), callout, Style::secondary(palette()), m_reclaimable), 0, Qt::AlignBaseline);
+    reclaimable->addWidget(makePlainLabel(sentence.left(at), callout, Style::secondary(palette()), m_reclaimable), 0,
+                           Qt::AlignBaseline);
     m_reclaimableBytes = makePlainLabel(QString(), Style::font(Style::Text::callout, QFont::DemiBold),
                                         Style::primary(palette()), m_reclaimable);
     reclaimable->addWidget(m_reclaimableBytes, 0, Qt::AlignBaseline);
@@ -169,7 +175,8 @@ void SnapshotsView::build()
     actions->addStretch(1);
     m_spinner = new ProgressSpinner(16, this);
     actions->addWidget(m_spinner);
-    m_button = new CleanActionButton(QString(), QStringLiteral("clock.arrow.circlepath"), false, [this] { m_model->reclaim(); }, this);
+    m_button = new CleanActionButton(
+        QString(), QStringLiteral("clock.arrow.circlepath"), false, [this] { m_model->reclaim(); }, this);
     actions->addWidget(m_button);
     footer->addLayout(actions);
     column->addLayout(footer);

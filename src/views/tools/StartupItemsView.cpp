@@ -2,7 +2,6 @@
 
 #include "platform/Paths.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/tools/StartupItemsModel.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/EmptyState.h"
@@ -15,6 +14,7 @@
 #include "views/components/ToggleSwitch.h"
 #include "views/components/ToolHeader.h"
 #include "views/components/WindowCenterer.h"
+#include "views/tools/StartupItemsModel.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -113,10 +113,10 @@ StartupItemsView::StartupItemsView(StartupItemsModel* model, QWidget* parent)
         this));
     column->addWidget(makeDivider(this));
 
-    m_empty = new EmptyState(QStringLiteral("checkmark.circle"),
-                             QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "No background items")),
-                             QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Nothing launches automatically for your account.")),
-                             nullptr, this);
+    m_empty = new EmptyState(
+        QStringLiteral("checkmark.circle"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "No background items")),
+        QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Nothing launches automatically for your account.")), nullptr,
+        this);
     column->addWidget(m_empty, 1);
 
     m_scroll = new QScrollArea(this);

@@ -24,8 +24,8 @@ public:
     StartupItemRow(const StartupItem& item, bool busy, QWidget* parent = nullptr);
 
     const StartupItem& item() const { return m_item; }
-    ToggleSwitch* toggle() const { return m_switch; }       // none while busy
-    ProgressSpinner* spinner() const { return m_spinner; }  // none unless busy
+    ToggleSwitch* toggle() const { return m_switch; } // none while busy
+    ProgressSpinner* spinner() const { return m_spinner; } // none unless busy
     QToolButton* revealButton() const { return m_reveal; }
     QString programText() const;
     // 1.0, or 0.5 for a switched-off entry (drawn dimmed).

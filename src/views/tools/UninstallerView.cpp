@@ -3,7 +3,6 @@
 #include "AppModel.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/tools/UninstallerModel.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
@@ -14,6 +13,7 @@
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/tools/UninstallerModel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -30,12 +30,12 @@ namespace {
 
 // The kinds of item, as the uninstaller names them (shown translated).
 [[maybe_unused]] const char* const kItemLabels[] = {
-    QT_TRANSLATE_NOOP("Uninstaller", "Application"),     QT_TRANSLATE_NOOP("Uninstaller", "Preferences"),
-    QT_TRANSLATE_NOOP("Uninstaller", "App cache"),       QT_TRANSLATE_NOOP("Uninstaller", "Application support"),
-    QT_TRANSLATE_NOOP("Uninstaller", "Container"),       QT_TRANSLATE_NOOP("Uninstaller", "Saved state"),
-    QT_TRANSLATE_NOOP("Uninstaller", "Logs"),            QT_TRANSLATE_NOOP("Uninstaller", "Web storage"),
-    QT_TRANSLATE_NOOP("Uninstaller", "WebKit data"),     QT_TRANSLATE_NOOP("Uninstaller", "Cookies"),
-    QT_TRANSLATE_NOOP("Uninstaller", "App scripts"),     QT_TRANSLATE_NOOP("Uninstaller", "Group container"),
+    QT_TRANSLATE_NOOP("Uninstaller", "Application"),  QT_TRANSLATE_NOOP("Uninstaller", "Preferences"),
+    QT_TRANSLATE_NOOP("Uninstaller", "App cache"),    QT_TRANSLATE_NOOP("Uninstaller", "Application support"),
+    QT_TRANSLATE_NOOP("Uninstaller", "Container"),    QT_TRANSLATE_NOOP("Uninstaller", "Saved state"),
+    QT_TRANSLATE_NOOP("Uninstaller", "Logs"),         QT_TRANSLATE_NOOP("Uninstaller", "Web storage"),
+    QT_TRANSLATE_NOOP("Uninstaller", "WebKit data"),  QT_TRANSLATE_NOOP("Uninstaller", "Cookies"),
+    QT_TRANSLATE_NOOP("Uninstaller", "App scripts"),  QT_TRANSLATE_NOOP("Uninstaller", "Group container"),
     QT_TRANSLATE_NOOP("Uninstaller", "Launch agent"),
 };
 
@@ -72,8 +72,8 @@ protected:
         path.addRoundedRect(QRectF(rect()), radius, radius);
         p.fillPath(path, fill);
         const int symbol = Style::metric(13);
-        const QPixmap pm = Symbol::pixmap(QString::fromLatin1(m_isBundle ? "app.fill" : "doc.on.doc.fill"),
-                                          symbol, tint, devicePixelRatioF());
+        const QPixmap pm = Symbol::pixmap(QString::fromLatin1(m_isBundle ? "app.fill" : "doc.on.doc.fill"), symbol,
+                                          tint, devicePixelRatioF());
         p.drawPixmap(QPoint((width() - symbol) / 2, (height() - symbol) / 2), pm);
     }
 
@@ -236,8 +236,8 @@ QWidget* UninstallerView::buildEmptyState()
     auto* column = new QVBoxLayout(actions);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(Style::metric(10));
-    m_choose = new CleanActionButton(tr("Choose App…"), QString(), true, [this] { m_uninstaller->chooseApp(this); },
-                                     actions);
+    m_choose = new CleanActionButton(
+        tr("Choose App…"), QString(), true, [this] { m_uninstaller->chooseApp(this); }, actions);
     column->addWidget(m_choose, 0, Qt::AlignHCenter);
     const std::optional<QString> text = m_uninstaller->resultMessage();
     m_message = makePlainLabel(text.value_or(QString()), Style::font(Style::Text::caption), Style::secondary(palette()),
@@ -249,8 +249,9 @@ QWidget* UninstallerView::buildEmptyState()
 
     m_empty = new EmptyState(
         QStringLiteral("trash.square"), QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Uninstall an App")),
-        QStringLiteral(QT_TRANSLATE_NOOP("EmptyState", "Remove an app together with its leftover caches, preferences, "
-                                                       "and support files — all moved to the Trash, so you can undo it.")),
+        QStringLiteral(QT_TRANSLATE_NOOP("EmptyState",
+                                         "Remove an app together with its leftover caches, preferences, "
+                                         "and support files — all moved to the Trash, so you can undo it.")),
         actions, this);
     return m_empty;
 }
@@ -280,14 +281,14 @@ QWidget* UninstallerView::buildAppHeader(const AppInfo& app, QWidget* parent)
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(Style::metric(2));
-    m_appName = makePlainLabel(app.name, Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()),
-                               header);
+    m_appName =
+        makePlainLabel(app.name, Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()), header);
     m_appName->setToolTip(plainToolTip(app.name));
     m_appName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(m_appName);
     if (app.bundleID) {
-        m_bundleID = makePlainLabel(*app.bundleID, Style::monospaced(Style::Text::caption), Style::secondary(palette()),
-                                    header);
+        m_bundleID =
+            makePlainLabel(*app.bundleID, Style::monospaced(Style::Text::caption), Style::secondary(palette()), header);
         m_bundleID->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         texts->addWidget(m_bundleID);
     }
@@ -364,8 +365,8 @@ QWidget* UninstallerView::buildFooter(QWidget* parent)
     texts->setSpacing(Style::metric(1));
     m_selectedCount = makePlainLabel(QString(), Style::font(Style::Text::caption), Style::secondary(palette()), footer);
     texts->addWidget(m_selectedCount);
-    m_total = makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()),
-                             footer);
+    m_total =
+        makePlainLabel(QString(), Style::font(Style::Text::title3, QFont::DemiBold), Style::primary(palette()), footer);
     texts->addWidget(m_total);
     row->addLayout(texts);
     row->addStretch(1);
@@ -379,8 +380,8 @@ QWidget* UninstallerView::buildFooter(QWidget* parent)
         inside->addWidget(new ProgressSpinner(Style::metric(14), m_busy), 0, Qt::AlignCenter);
         row->addWidget(m_busy);
     } else {
-        m_move = new CleanActionButton(tr("Move to Trash"), QStringLiteral("trash"), false,
-                                       [this] { m_uninstaller->uninstall(m_model); }, footer);
+        m_move = new CleanActionButton(
+            tr("Move to Trash"), QStringLiteral("trash"), false, [this] { m_uninstaller->uninstall(m_model); }, footer);
         row->addWidget(m_move);
     }
     return footer;

@@ -6,8 +6,8 @@
 
 #include <QHash>
 #include <QLabel>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QUuid>
 #include <QWidget>
 

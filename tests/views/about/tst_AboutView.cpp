@@ -12,9 +12,9 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QStyle>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -51,10 +51,7 @@ class tst_AboutView : public QObject, public WithModelAndUpdater {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        renew(false);
-    }
+    void init() { renew(false); }
 
     void cleanup()
     {
@@ -67,7 +64,7 @@ private Q_SLOTS:
     void rowShowsWhatTheRecordAllows_data()
     {
         QTest::addColumn<bool>("trashed");
-        QTest::addColumn<int>("items");   // -1: absent
+        QTest::addColumn<int>("items"); // -1: absent
         QTest::addColumn<std::optional<bool>>("restored");
         QTest::addColumn<int>("mark");
         QTest::addColumn<QString>("icon");
@@ -81,7 +78,8 @@ private Q_SLOTS:
         QTest::newRow("restored") << true << 1 << std::optional<bool>(true) << restoredMark << "trash";
         QTest::newRow("restored without items") << true << -1 << std::optional<bool>(true) << restoredMark << "trash";
         QTest::newRow("deleted for good") << false << 1 << absent << none << "bolt.fill";
-        QTest::newRow("deleted for good, marked restored") << false << -1 << std::optional<bool>(true) << restoredMark << "bolt.fill";
+        QTest::newRow("deleted for good, marked restored")
+            << false << -1 << std::optional<bool>(true) << restoredMark << "bolt.fill";
     }
     void rowShowsWhatTheRecordAllows()
     {
@@ -246,8 +244,9 @@ private Q_SLOTS:
     void openTrash()
     {
         QList<QPair<FileManagerShell::Action, QString>> asked;
-        FileManagerShell::setHandlerForTesting(
-            [&](FileManagerShell::Action a, const QString& what) { asked.append({a, what}); });
+        FileManagerShell::setHandlerForTesting([&](FileManagerShell::Action a, const QString& what) {
+            asked.append({a, what});
+        });
         model->setHistory({record("Logs", 1, true)});
         auto view = makeView();
         view->openTrashButton()->click();

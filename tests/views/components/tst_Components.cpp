@@ -84,7 +84,8 @@ private Q_SLOTS:
         ring.setDisk(DiskInfo{500'000'000'000, 25'000'000'000});
         QCOMPARE(ring.percentText(), QStringLiteral("95%"));
         QTRY_COMPARE(ring.shownFraction(), 0.95);
-        QCOMPARE(DiskUsageRingView::color(DiskUsageRingView::figures(ring.disk()).tint), DiskUsageRingView::color(Tint::red));
+        QCOMPARE(DiskUsageRingView::color(DiskUsageRingView::figures(ring.disk()).tint),
+                 DiskUsageRingView::color(Tint::red));
     }
 
     void rowDimmingFollowsTheCheck_data()
@@ -103,7 +104,8 @@ private Q_SLOTS:
         QFETCH(bool, isOn);
         QFETCH(bool, enabled);
         QFETCH(qreal, opacity);
-        SelectableRow row(isOn, enabled, [] {}, std::nullopt, QStringLiteral("a.txt"), std::nullopt, std::nullopt);
+        SelectableRow row(
+            isOn, enabled, [] {}, std::nullopt, QStringLiteral("a.txt"), std::nullopt, std::nullopt);
         QCOMPARE(row.opacity(), opacity);
         QCOMPARE(row.checkBox()->isEnabled(), enabled);
         QCOMPARE(row.checkBox()->isChecked(), isOn);
@@ -113,17 +115,19 @@ private Q_SLOTS:
     void rowLeavesItsStateToTheCaller()
     {
         int toggles = 0;
-        SelectableRow row(false, true, [&] { ++toggles; }, std::nullopt, QStringLiteral("<b>x</b> & y"),
-                          QStringLiteral("~/Downloads/x"), qint64(1'500'000));
+        SelectableRow row(
+            false, true, [&] { ++toggles; }, std::nullopt, QStringLiteral("<b>x</b> & y"),
+            QStringLiteral("~/Downloads/x"), qint64(1'500'000));
         row.show();
         QTest::mouseClick(row.checkBox(), Qt::LeftButton);
         QCOMPARE(toggles, 1);
-        QVERIFY(!row.checkBox()->isChecked());   // unchanged until the caller says so
+        QVERIFY(!row.checkBox()->isChecked()); // unchanged until the caller says so
         row.setOn(true);
         QCOMPARE(row.opacity(), 1.0);
         QCOMPARE(row.sizeText(), QStringLiteral("1.5 MB"));
 
-        SelectableRow locked(true, false, [&] { ++toggles; }, std::nullopt, QStringLiteral("y"), std::nullopt, std::nullopt);
+        SelectableRow locked(
+            true, false, [&] { ++toggles; }, std::nullopt, QStringLiteral("y"), std::nullopt, std::nullopt);
         locked.show();
         QTest::mouseClick(locked.checkBox(), Qt::LeftButton);
         QCOMPARE(toggles, 1);
@@ -136,7 +140,8 @@ private Q_SLOTS:
         QCOMPARE(without.titleText(), QStringLiteral("No build folders found"));
 
         auto* action = new QPushButton(QStringLiteral("Scan"));
-        EmptyState with(QStringLiteral("trash.square"), QStringLiteral("Uninstall an App"), QStringLiteral("<i>Remove</i>"), action);
+        EmptyState with(QStringLiteral("trash.square"), QStringLiteral("Uninstall an App"),
+                        QStringLiteral("<i>Remove</i>"), action);
         QVERIFY(with.messageLabel());
         QCOMPARE(with.messageLabel()->textFormat(), Qt::PlainText);
         QVERIFY(with.messageLabel()->wordWrap());
@@ -145,14 +150,16 @@ private Q_SLOTS:
 
     void headerAndButtonShowTheirTexts()
     {
-        ToolHeader header(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"), QStringLiteral("Local snapshots"));
+        ToolHeader header(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
+                          QStringLiteral("Local snapshots"));
         QCOMPARE(header.titleText(), QStringLiteral("Free Up Snapshot Space"));
         QCOMPARE(header.subtitleText(), QStringLiteral("Local snapshots"));
 
         int pressed = 0;
-        CleanActionButton off(QStringLiteral("Move 2 & more to Trash"), QStringLiteral("trash"), false, [&] { ++pressed; });
+        CleanActionButton off(QStringLiteral("Move 2 & more to Trash"), QStringLiteral("trash"), false,
+                              [&] { ++pressed; });
         QVERIFY(!off.isEnabled());
-        QCOMPARE(off.text(), QStringLiteral("Move 2 && more to Trash"));   // a literal "&", not a mnemonic
+        QCOMPARE(off.text(), QStringLiteral("Move 2 && more to Trash")); // a literal "&", not a mnemonic
         off.click();
         QCOMPARE(pressed, 0);
         CleanActionButton on(QStringLiteral("Move to Trash"), QStringLiteral("trash"), true, [&] { ++pressed; });
@@ -173,7 +180,8 @@ private Q_SLOTS:
         QString subtitle;
         for (int i = 0; i < 12; ++i)
             subtitle += QStringLiteral("Lokale Schnappschüsse sind vorübergehende Kopien. ");
-        auto* header = new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Title"), subtitle.trimmed(), &window);
+        auto* header =
+            new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Title"), subtitle.trimmed(), &window);
         column->addWidget(header);
         auto* list = new QWidget(&window);
         list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -189,8 +197,9 @@ private Q_SLOTS:
         QVERIFY(shown);
         const int needed = shown->heightForWidth(shown->width());
         QVERIFY2(needed > 4 * shown->fontMetrics().lineSpacing(), "the subtitle should wrap to several lines");
-        QVERIFY2(shown->height() >= needed, qPrintable(QStringLiteral("subtitle %1 px high, its text needs %2 px")
-                                                          .arg(shown->height()).arg(needed)));
+        QVERIFY2(
+            shown->height() >= needed,
+            qPrintable(QStringLiteral("subtitle %1 px high, its text needs %2 px").arg(shown->height()).arg(needed)));
         QVERIFY(list->geometry().top() >= header->geometry().bottom());
     }
 
@@ -233,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(label.isElided());
         QTextDocument doc;
         doc.setHtml(label.effectiveToolTip());
-        QCOMPARE(doc.toPlainText(), name);   // plain, not taken as rich text
+        QCOMPARE(doc.toPlainText(), name); // plain, not taken as rich text
         label.resize(2000, 20);
         QVERIFY(!label.isElided());
         QCOMPARE(label.effectiveToolTip(), QString());
@@ -315,7 +324,9 @@ private Q_SLOTS:
         fontAt(26);
         const QSize large = buttonHint(&scaled);
         // Twice the font, twice the button: the label keeps its room on both sides.
-        QVERIFY2(large.width() >= 2 * body.width() - 2, qPrintable(QStringLiteral("%1 → %2").arg(QString::number(body.width()), QString::number(large.width()))));
+        QVERIFY2(
+            large.width() >= 2 * body.width() - 2,
+            qPrintable(QStringLiteral("%1 → %2").arg(QString::number(body.width()), QString::number(large.width()))));
         QVERIFY(large.height() >= 2 * body.height() - 2);
         QVERIFY(large.width() > buttonHint(plain.get()).width());
         QCOMPARE(scaled.pixelMetric(QStyle::PM_IndicatorWidth), 2 * box);
@@ -378,14 +389,15 @@ private Q_SLOTS:
     void hintClosesOnATapAnywhere()
     {
         int dismissed = 0;
-        MenuBarCoachMark hint(1300, [&] { ++dismissed; }, 280);
+        MenuBarCoachMark hint(
+            1300, [&] { ++dismissed; }, 280);
         hint.resize(1440, 200);
         hint.show();
         QVERIFY(hint.appeared());
         QCOMPARE(hint.columnRect().center().x(), 1288.0);
         QCOMPARE(hint.columnRect().center().y(), 88.0);
         QVERIFY(hint.bubbleRect().right() <= 1440 - 12);
-        QTest::mouseClick(&hint, Qt::LeftButton, {}, QPoint(20, 180));   // empty space in the band
+        QTest::mouseClick(&hint, Qt::LeftButton, {}, QPoint(20, 180)); // empty space in the band
         QCOMPARE(dismissed, 1);
         QTest::mouseClick(&hint, Qt::LeftButton, {}, hint.bubbleRect().center().toPoint());
         QCOMPARE(dismissed, 2);
@@ -394,15 +406,16 @@ private Q_SLOTS:
     // With the tray at the bottom the arrow points down at it from above the bubble.
     void hintPointsDownAtABottomTray()
     {
-        MenuBarCoachMark hint(700, [] {}, 280);
+        MenuBarCoachMark hint(
+            700, [] {}, 280);
         hint.setAnimated(false);
         hint.setPointsDown(true);
         hint.resize(1440, 200);
         hint.show();
         const QRectF column = hint.columnRect();
         QCOMPARE(column.center().y(), 200.0 - 88.0);
-        QCOMPARE(hint.bubbleRect().top(), column.top());          // the bubble first,
-        QVERIFY(hint.bubbleRect().bottom() < column.bottom() - 26);   // the arrow under it
+        QCOMPARE(hint.bubbleRect().top(), column.top()); // the bubble first,
+        QVERIFY(hint.bubbleRect().bottom() < column.bottom() - 26); // the arrow under it
         const QRegion shape = hint.opaqueRegion();
         QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.bottom()) - 13)));
     }
@@ -423,22 +436,26 @@ private Q_SLOTS:
             ~FontGuard() { QApplication::setFont(original); }
         } guard;
         QFont large = QApplication::font();
-        large.setPixelSize(26);   // twice the 13-pixel body
+        large.setPixelSize(26); // twice the 13-pixel body
         QApplication::setFont(large);
 
         QCOMPARE(MenuBarCoachMark::bandHeight(), 400);
-        MenuBarCoachMark hint(1300, [] {}, 280);
+        MenuBarCoachMark hint(
+            1300, [] {}, 280);
         hint.setAnimated(false);
         hint.setPointsDown(down);
         hint.resize(1440, MenuBarCoachMark::bandHeight());
         hint.show();
         QVERIFY(hint.bubbleWidth() >= 560);
-        const QString headline = down ? QStringLiteral("Dustlet lives down here") : QStringLiteral("Dustlet lives up here");
+        const QString headline =
+            down ? QStringLiteral("Dustlet lives down here") : QStringLiteral("Dustlet lives up here");
         const qreal headlineWidth = QFontMetricsF(Style::font(Style::Text::headline)).horizontalAdvance(headline);
         QVERIFY(hint.bubbleWidth() >= headlineWidth + 2 * 28);
         const QRectF column = hint.columnRect();
-        QVERIFY2(column.top() >= 0 && column.bottom() <= hint.height(),
-                 qPrintable(QStringLiteral("column %1…%2").arg(QString::number(column.top()), QString::number(column.bottom()))));
+        QVERIFY2(
+            column.top() >= 0 && column.bottom() <= hint.height(),
+            qPrintable(
+                QStringLiteral("column %1…%2").arg(QString::number(column.top()), QString::number(column.bottom()))));
         QCOMPARE(column.center().y(), down ? 400.0 - 176.0 : 176.0);
         QVERIFY(hint.bubbleRect().right() <= 1440 - 12);
         // The arrow is drawn at twice its size: its shape reaches 52 px from the column's end.
@@ -449,16 +466,17 @@ private Q_SLOTS:
 
     void hintShapeForDesktopsWithoutTranslucency()
     {
-        MenuBarCoachMark hint(700, [] {}, 280);
+        MenuBarCoachMark hint(
+            700, [] {}, 280);
         hint.setAnimated(false);
         hint.resize(1440, 200);
         hint.show();
         const QRegion shape = hint.opaqueRegion();
         QVERIFY(shape.contains(hint.bubbleRect().center().toPoint()));
         const QRectF column = hint.columnRect();
-        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.top()) + 13)));   // the arrow
+        QVERIFY(shape.contains(QPoint(int(column.center().x()), int(column.top()) + 13))); // the arrow
         QVERIFY(!shape.contains(QPoint(5, 5)));
-        QVERIFY(!shape.contains(hint.bubbleRect().topLeft().toPoint()));   // outside the rounded corner
+        QVERIFY(!shape.contains(hint.bubbleRect().topLeft().toPoint())); // outside the rounded corner
     }
 };
 

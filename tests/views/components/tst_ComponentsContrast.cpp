@@ -31,10 +31,9 @@ double faintestSide(const QImage& image, const QRect& indicator, const QColor& b
     const qreal dpr = image.devicePixelRatio();
     const QRect r((QPointF(indicator.topLeft()) * dpr).toPoint(), (QSizeF(indicator.size()) * dpr).toSize());
     const int depth = int(2 * dpr), third = r.width() / 3;
-    const QList<QRect> sides = {QRect(r.left() + third, r.top(), third, depth),
-                                QRect(r.left() + third, r.bottom() - depth + 1, third, depth),
-                                QRect(r.left(), r.top() + third, depth, third),
-                                QRect(r.right() - depth + 1, r.top() + third, depth, third)};
+    const QList<QRect> sides = {
+        QRect(r.left() + third, r.top(), third, depth), QRect(r.left() + third, r.bottom() - depth + 1, third, depth),
+        QRect(r.left(), r.top() + third, depth, third), QRect(r.right() - depth + 1, r.top() + third, depth, third)};
     double faintest = 21;
     for (const QRect& side : sides) {
         double best = 1;
@@ -65,7 +64,7 @@ private Q_SLOTS:
         auto* faint = new QLabel(QStringLiteral("380 GB used"), &box);
         faint->setObjectName(QStringLiteral("faint"));
         QPalette p = faint->palette();
-        p.setColor(QPalette::WindowText, QColor(0xb4, 0xb4, 0xb4));   // about 2:1 on the light window
+        p.setColor(QPalette::WindowText, QColor(0xb4, 0xb4, 0xb4)); // about 2:1 on the light window
         faint->setPalette(p);
         faint->adjustSize();
         box.resize(faint->size());
@@ -93,7 +92,7 @@ private Q_SLOTS:
         auto* layout = new QVBoxLayout(&box);
         auto* check = new QCheckBox(QStringLiteral("Delete permanently (skip the Trash)"));
         auto* radio = new QRadioButton(QStringLiteral("Weekly"));
-        auto* bare = new QCheckBox;   // a row's box, with no text beside it
+        auto* bare = new QCheckBox; // a row's box, with no text beside it
         for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{check, radio, bare}) {
             b->setStyle(&style);
             layout->addWidget(b);
@@ -121,7 +120,8 @@ private Q_SLOTS:
         // Switched off, the box keeps the style's faint outline that says so.
         check->setEnabled(false);
         settle();
-        const double disabled = faintestSide(TextContrast::render(&box), indicatorOf(check, QStyle::SE_CheckBoxIndicator), window);
+        const double disabled =
+            faintestSide(TextContrast::render(&box), indicatorOf(check, QStyle::SE_CheckBoxIndicator), window);
         QVERIFY2(disabled < 3.0, qPrintable(QString::number(disabled)));
     }
 
@@ -137,13 +137,16 @@ private Q_SLOTS:
         auto* layout = new QVBoxLayout(box);
         layout->addWidget(new ToolHeader(QStringLiteral("camera.aperture"), QStringLiteral("Free Up Snapshot Space"),
                                          QStringLiteral("Local snapshots hold copies of changed files.")));
-        layout->addWidget(new SelectableRow(true, true, [] {}, std::nullopt, QStringLiteral("holiday.mov"),
-                                            QStringLiteral("~/Movies/holiday.mov"), qint64(4'310'000'000)));
-        layout->addWidget(new SelectableRow(false, true, [] {}, std::nullopt, QStringLiteral("dataset.csv"),
-                                            QStringLiteral("~/Downloads/dataset.csv"), qint64(812'000'000)));
+        layout->addWidget(new SelectableRow(
+            true, true, [] {}, std::nullopt, QStringLiteral("holiday.mov"), QStringLiteral("~/Movies/holiday.mov"),
+            qint64(4'310'000'000)));
+        layout->addWidget(new SelectableRow(
+            false, true, [] {}, std::nullopt, QStringLiteral("dataset.csv"), QStringLiteral("~/Downloads/dataset.csv"),
+            qint64(812'000'000)));
         layout->addWidget(new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No build folders found"),
                                          QStringLiteral("Nothing to clean under ~/src.")));
-        layout->addWidget(new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
+        layout->addWidget(
+            new CleanActionButton(QStringLiteral("Move 3 Items to Trash"), QStringLiteral("trash"), true, [] {}));
         ContrastKit::verifyAll(box, {"rowTitle", "rowSubtitle", "rowSize"}, 10);
         delete box;
     }

@@ -34,7 +34,8 @@ private Q_SLOTS:
         QFETCH(QString, line);
         QList<ConfirmSheet::Item> items;
         for (int i = 0; i < count; ++i)
-            items.append({QStringLiteral("/home/u/item %1").arg(i), i % 2 ? std::optional<qint64>(1500000) : std::nullopt});
+            items.append(
+                {QStringLiteral("/home/u/item %1").arg(i), i % 2 ? std::optional<qint64>(1500000) : std::nullopt});
         ConfirmSheet sheet("Trash", QString("1.5 MB"), std::nullopt, items, false, {}, {});
         QCOMPARE(sheet.listHeight(), height);
         QCOMPARE(sheet.countText(), std::optional<QString>(line));
@@ -61,8 +62,8 @@ private Q_SLOTS:
     {
         std::optional<bool> confirmed;
         int cancels = 0;
-        ConfirmSheet sheet("X", std::nullopt, std::nullopt, {{"a", 1}}, true, [&] { ++cancels; },
-                           [&](bool p) { confirmed = p; });
+        ConfirmSheet sheet(
+            "X", std::nullopt, std::nullopt, {{"a", 1}}, true, [&] { ++cancels; }, [&](bool p) { confirmed = p; });
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         QCOMPARE(sheet.confirmButton()->text(), QString("Clean"));

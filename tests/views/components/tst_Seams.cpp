@@ -29,7 +29,7 @@ private Q_SLOTS:
         QCOMPARE(Style::font(Style::Text::title).pixelSize(), 44);
         QCOMPARE(Style::font(Style::Text::caption).pixelSize(), 20);
         QCOMPARE(Style::metric(380), 760);
-        QCOMPARE(Style::metric(0.2), 1);   // a hairline never vanishes
+        QCOMPARE(Style::metric(0.2), 1); // a hairline never vanishes
 
         // A point-sized font counts by its real pixel size.
         f = saved;
@@ -90,13 +90,13 @@ private Q_SLOTS:
         QTest::qWait(45);
         QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("Cancelled — nothing was removed.")));
         QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
-        QCOMPARE(changes.count(), 3);   // shown, shown again, cleared once
+        QCOMPARE(changes.count(), 3); // shown, shown again, cleared once
 
         message.show(QStringLiteral("a"));
         message.clear();
         QVERIFY(!message.text());
         QTest::qWait(100);
-        QCOMPARE(changes.count(), 5);   // the cleared message's timer does nothing afterwards
+        QCOMPARE(changes.count(), 5); // the cleared message's timer does nothing afterwards
     }
 
     // A message held without a delay stays until something replaces it; an older timer never
@@ -107,7 +107,8 @@ private Q_SLOTS:
         message.show(QStringLiteral("Removed x"));
         message.hold(QStringLiteral("That's a protected system app and can't be removed."));
         QTest::qWait(120);
-        QCOMPARE(message.text(), std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
+        QCOMPARE(message.text(),
+                 std::optional<QString>(QStringLiteral("That's a protected system app and can't be removed.")));
         message.show(QStringLiteral("Removed y"));
         QTRY_VERIFY_WITH_TIMEOUT(!message.text(), 2000);
     }
@@ -120,7 +121,8 @@ private Q_SLOTS:
             return std::optional<QString>(QStringLiteral("/Applications/Notes"));
         });
         std::optional<QString> answer = QStringLiteral("unset");
-        Dialogs::pick(nullptr, {QString(), QString(), QStringLiteral("Choose"), QString(), Dialogs::PickKind::Application},
+        Dialogs::pick(nullptr,
+                      {QString(), QString(), QStringLiteral("Choose"), QString(), Dialogs::PickKind::Application},
                       [&](std::optional<QString> a) { answer = a; });
         QCOMPARE(seen.acceptLabel, QStringLiteral("Choose"));
         QVERIFY2(!answer, "an application pick only takes a folder named \"….app\"");
@@ -128,14 +130,16 @@ private Q_SLOTS:
         Dialogs::setPickHandlerForTesting([](const Dialogs::PickRequest&) {
             return std::optional<QString>(QStringLiteral("/Applications/Notes.app/"));
         });
-        Dialogs::pick(nullptr, {QString(), QString(), QStringLiteral("Choose"), QString(), Dialogs::PickKind::Application},
+        Dialogs::pick(nullptr,
+                      {QString(), QString(), QStringLiteral("Choose"), QString(), Dialogs::PickKind::Application},
                       [&](std::optional<QString> a) { answer = a; });
         QCOMPARE(answer, std::optional<QString>(QStringLiteral("/Applications/Notes.app/")));
         Dialogs::setPickHandlerForTesting({});
 
         Dialogs::setConfirmHandlerForTesting([](const Dialogs::ConfirmRequest& r) { return r.confirmLabel == "Yes"; });
         bool confirmed = false;
-        Dialogs::confirm(nullptr, {QStringLiteral("Q?"), QString(), QStringLiteral("Yes"), QString(), true}, [&](bool ok) { confirmed = ok; });
+        Dialogs::confirm(nullptr, {QStringLiteral("Q?"), QString(), QStringLiteral("Yes"), QString(), true},
+                         [&](bool ok) { confirmed = ok; });
         QVERIFY(confirmed);
         Dialogs::setConfirmHandlerForTesting({});
     }

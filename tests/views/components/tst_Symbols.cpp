@@ -11,15 +11,13 @@
 
 namespace {
 
-QString sourceRoot()
-{
-    return QStringLiteral(DUSTLET_SOURCE_DIR "/src");
-}
+QString sourceRoot() { return QStringLiteral(DUSTLET_SOURCE_DIR "/src"); }
 
 QStringList sourceFiles()
 {
     QStringList files;
-    QDirIterator it(sourceRoot(), {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.mm"), QStringLiteral("*.inc")},
+    QDirIterator it(sourceRoot(),
+                    {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.mm"), QStringLiteral("*.inc")},
                     QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
@@ -44,7 +42,8 @@ QSet<QString> symbolLiterals(const QString& file, const QString& text)
     QSet<QString> names;
     static const QRegularExpression literal(QStringLiteral("\"([a-z][a-z0-9]*(?:\\.[a-z0-9]+)*)\""));
     static const QRegularExpression context(QStringLiteral("Symbol|SymbolView|icon|Icon|systemImage|symbol"));
-    static const QRegularExpression notSymbol(QStringLiteral("^(dustlet|com|org|app)\\.|\\.(json|plist|py|txt|toml|yaml|xml|svg|png|lock|exs|kts|gradle)$"));
+    static const QRegularExpression notSymbol(
+        QStringLiteral("^(dustlet|com|org|app)\\.|\\.(json|plist|py|txt|toml|yaml|xml|svg|png|lock|exs|kts|gradle)$"));
     const QString relative = QDir(sourceRoot()).relativeFilePath(file);
     const bool interfaceCode = relative.startsWith(QStringLiteral("views/")) || !relative.contains(QLatin1Char('/'));
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -84,8 +83,8 @@ private Q_SLOTS:
 
     void composedForms()
     {
-        for (const char* name : {"internaldrive.fill.badge.exclamationmark", "folder.badge.gearshape", "trash.circle.fill",
-                                 "arrow.uturn.backward.circle.fill"})
+        for (const char* name : {"internaldrive.fill.badge.exclamationmark", "folder.badge.gearshape",
+                                 "trash.circle.fill", "arrow.uturn.backward.circle.fill"})
             QVERIFY2(Symbol::resolves(QString::fromLatin1(name)), name);
         QVERIFY(!Symbol::resolves(QStringLiteral("no.such.symbol")));
         QVERIFY(!Symbol::resolves(QStringLiteral("no.such.badge.plus")));
@@ -93,7 +92,8 @@ private Q_SLOTS:
 
         // The warning form is the drive with a badge cut into its corner: a different image.
         const QImage plain = Symbol::pixmap(QStringLiteral("internaldrive.fill"), 32, Qt::black).toImage();
-        const QImage warning = Symbol::pixmap(QStringLiteral("internaldrive.fill.badge.exclamationmark"), 32, Qt::black).toImage();
+        const QImage warning =
+            Symbol::pixmap(QStringLiteral("internaldrive.fill.badge.exclamationmark"), 32, Qt::black).toImage();
         QVERIFY(plain != warning);
         // A circled glyph is a filled disc with the glyph cut out: the centre area is partly clear.
         const QPixmap circled = Symbol::pixmap(QStringLiteral("trash.circle.fill"), 32, Qt::black);
@@ -137,7 +137,8 @@ private Q_SLOTS:
             if (!Symbol::resolves(name))
                 missing << name;
         missing.sort();
-        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("unresolved symbols: ") + missing.join(QStringLiteral(", "))));
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(QStringLiteral("unresolved symbols: ") + missing.join(QStringLiteral(", "))));
     }
 
     void homeIsAbbreviatedOnlyWhereItLeads()

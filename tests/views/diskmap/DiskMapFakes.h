@@ -53,7 +53,7 @@ public:
     struct Call {
         QString root;
         const CancelToken* token = nullptr;
-        std::deque<std::function<bool(Call&)>> steps;   // false: the scan returns
+        std::deque<std::function<bool(Call&)>> steps; // false: the scan returns
         DiskNode result;
         DiskMapScanner::Progress progress;
         DiskMapScanner::ChildDone child;
@@ -65,7 +65,7 @@ public:
     {
         {
             std::lock_guard g(m_lock);
-            m_closing = true;   // a scan still to come returns at once
+            m_closing = true; // a scan still to come returns at once
             m_cv.notify_all();
         }
         m_pool.waitForDone();

@@ -80,7 +80,8 @@ private Q_SLOTS:
         };
         DiskMapCanvas* canvas = view->canvas();
         for (const QRectF& label : canvas->labelRects())
-            measure(QRect(canvas->mapTo(view, label.toAlignedRect().topLeft()), label.toAlignedRect().size()), "tile label");
+            measure(QRect(canvas->mapTo(view, label.toAlignedRect().topLeft()), label.toAlignedRect().size()),
+                    "tile label");
         DiskMapSideList* list = view->sideList();
         for (int row = 0; row < list->model()->rowCount(); ++row) {
             const QModelIndex index = list->model()->index(row, 0);

@@ -4,8 +4,8 @@
 #include "platform/RawPath.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
-#include "views/diskmap/DiskMapModel.h"
 #include "views/components/Style.h"
+#include "views/diskmap/DiskMapModel.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -14,7 +14,7 @@
 namespace {
 
 struct Fixture {
-    ModelFixture app;   // owns the test home
+    ModelFixture app; // owns the test home
     ScriptedScans scans;
     std::unique_ptr<AppModel> appModel = app.makeModel();
     std::unique_ptr<DiskMapModel> model;
@@ -46,7 +46,7 @@ private Q_SLOTS:
     void rootPathIsStoredAndReadBack()
     {
         Fixture f;
-        QCOMPARE(f.model->rootPath(), f.home());   // nothing stored: the home folder
+        QCOMPARE(f.model->rootPath(), f.home()); // nothing stored: the home folder
         f.model->scan(f.home("Projects"));
         QCOMPARE(f.app.home.defaults().string(DiskMapModel::kRootKey), std::optional<QString>(f.home("Projects")));
         f.scans.waitForCall(0);
@@ -111,7 +111,7 @@ private Q_SLOTS:
         const QList<DiskNode> kids = f.model->root()->children();
         for (qsizetype i = 1; i < kids.size(); ++i) {
             QVERIFY(kids[i - 1].size() >= kids[i].size());
-            if (kids[i - 1].size() == kids[i].size())   // arrival order among equals
+            if (kids[i - 1].size() == kids[i].size()) // arrival order among equals
                 QVERIFY(kids[i - 1].id().mid(r.size() + 2).toInt() < kids[i].id().mid(r.size() + 2).toInt());
         }
         f.model->stop();
@@ -223,7 +223,7 @@ private Q_SLOTS:
         f.scans.children(0, {sub});
         QTRY_COMPARE(shown(), QStringList{sub.id()});
         f.scans.children(0, {fileNode(r + "/big", 900)});
-        QTRY_COMPARE(shown(), (QStringList{r + "/big", sub.id()}));   // the live root grew
+        QTRY_COMPARE(shown(), (QStringList{r + "/big", sub.id()})); // the live root grew
         f.model->zoom(sub);
         QCOMPARE(shown(), (QStringList{r + "/sub/x", r + "/sub/y"}));
         f.model->goUp();
@@ -307,7 +307,7 @@ private Q_SLOTS:
 
     void canTrash_data()
     {
-        QTest::addColumn<QString>("path");   // "~" for the test home; "@link" for a link to home
+        QTest::addColumn<QString>("path"); // "~" for the test home; "@link" for a link to home
         QTest::addColumn<bool>("synthetic");
         QTest::addColumn<bool>("allowed");
         QTest::newRow("home itself") << "~" << false << false;
@@ -337,7 +337,7 @@ private Q_SLOTS:
         const QString outside = QFileInfo(f.home()).dir().path() + "/linked-" + QFileInfo(f.home()).fileName();
         QVERIFY(QFile::link(f.home(), outside));
         const QByteArray oldHome = qgetenv("HOME");
-        qputenv("HOME", outside.toLocal8Bit());   // the home as the system reports it: through the link
+        qputenv("HOME", outside.toLocal8Bit()); // the home as the system reports it: through the link
         if (path.startsWith("@link"))
             path = outside + path.mid(5);
         else if (path.startsWith("~"))
@@ -375,13 +375,21 @@ private Q_SLOTS:
     // goes and is recorded.
     void pickedItemSwappedAfterTheScan_data()
     {
-        QTest::addColumn<QString>("picked");   // relative to home
-        QTest::addColumn<QString>("swapped");  // the folder swapped for a link; "" none
-        QTest::addColumn<QString>("target");   // where the link leads, relative to home
-        QTest::newRow("unswapped") << "work/evilapp/data/report.pdf" << "" << "";
-        QTest::newRow("its folder, to Documents") << "work/evilapp/data/report.pdf" << "work/evilapp/data" << "Documents";
-        QTest::newRow("a folder named Documents, its folder to home") << "work/evilapp/Documents" << "work/evilapp" << "";
-        QTest::newRow("its folder, to the keys") << "work/evilapp/data/id_ed25519" << "work/evilapp/data" << ".ssh";
+        QTest::addColumn<QString>("picked"); // relative to home
+        QTest::addColumn<QString>("swapped"); // the folder swapped for a link; "" none
+        QTest::addColumn<QString>("target"); // where the link leads, relative to home
+        QTest::newRow("unswapped") << "work/evilapp/data/report.pdf"
+                                   << ""
+                                   << "";
+        QTest::newRow("its folder, to Documents") << "work/evilapp/data/report.pdf"
+                                                  << "work/evilapp/data"
+                                                  << "Documents";
+        QTest::newRow("a folder named Documents, its folder to home") << "work/evilapp/Documents"
+                                                                      << "work/evilapp"
+                                                                      << "";
+        QTest::newRow("its folder, to the keys") << "work/evilapp/data/id_ed25519"
+                                                 << "work/evilapp/data"
+                                                 << ".ssh";
     }
 
     void pickedItemSwappedAfterTheScan()
@@ -398,7 +406,7 @@ private Q_SLOTS:
         home.writeText("Documents/report.pdf", "the user's report");
         home.writeText("Documents/notes.txt", "the user's notes");
         home.writeText(".ssh/id_ed25519", "the key");
-        DiskMapEnvironment env;   // the real scan and the real move
+        DiskMapEnvironment env; // the real scan and the real move
         env.defaults = &home.defaults();
         DiskMapModel model(env);
         model.setAppModel(appModel.get());

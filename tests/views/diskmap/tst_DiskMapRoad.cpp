@@ -6,13 +6,13 @@
 #include "DustletApp.h"
 #include "TestHome.h"
 #include "platform/ui/Dialogs.h"
+#include "views/Windows.h"
+#include "views/components/SegmentedControl.h"
 #include "views/diskmap/DiskMapCanvas.h"
 #include "views/diskmap/DiskMapStartScreen.h"
 #include "views/diskmap/DiskMapView.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
-#include "views/Windows.h"
-#include "views/components/SegmentedControl.h"
 
 #include <QFile>
 #include <QTest>

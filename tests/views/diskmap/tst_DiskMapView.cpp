@@ -4,19 +4,19 @@
 #include "platform/RawPath.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
+#include "views/components/ElidedLabel.h"
 #include "views/diskmap/DiskMapCanvas.h"
 #include "views/diskmap/DiskMapSideList.h"
 #include "views/diskmap/DiskMapStartScreen.h"
 #include "views/diskmap/DiskMapStyle.h"
 #include "views/diskmap/DiskMapView.h"
-#include "views/components/ElidedLabel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QContextMenuEvent>
 #include <QTimer>
 #include <QToolButton>
 
@@ -84,8 +84,8 @@ private Q_SLOTS:
 
     void ageColours_data()
     {
-        QTest::addColumn<int>("secondsAgo");   // INT_MIN: no date
-        QTest::addColumn<double>("hue");       // -1: grey
+        QTest::addColumn<int>("secondsAgo"); // INT_MIN: no date
+        QTest::addColumn<double>("hue"); // -1: grey
         QTest::newRow("now") << 0 << 0.33;
         QTest::newRow("half a year") << int(182.5 * 86400) << 0.165;
         QTest::newRow("a year") << 365 * 86400 << 0.0;
@@ -118,7 +118,8 @@ private Q_SLOTS:
         const QColor grey = QColor::fromRgbF(0.5f, 0.5f, 0.5f);
         QCOMPARE(DiskMapStyle::color(folded, DiskColorMode::type, kNow), grey);
         QCOMPARE(DiskMapStyle::color(folded, DiskColorMode::age, kNow), grey);
-        QCOMPARE(DiskMapStyle::color(log, DiskColorMode::type, kNow), DiskMapStyle::categoryColor(FileCategory::caches));
+        QCOMPARE(DiskMapStyle::color(log, DiskColorMode::type, kNow),
+                 DiskMapStyle::categoryColor(FileCategory::caches));
         // The legend lists each category once, in case order, never the folded node's.
         const QList<DiskNode> kids = {fileNode("/h/b.txt", 90, FileCategory::documents),
                                       fileNode("/h/c.mov", 50, FileCategory::video), log,
@@ -142,7 +143,8 @@ private Q_SLOTS:
         QVERIFY(!sameA(folded));
         QVERIFY(sameFolded(syntheticNode("/h/a", {a})));
         QVERIFY(!sameFolded(otherFolded));
-        QVERIFY(!DiskMapStyle::SameNode(fileNode("/h/" + RawPath::key("x\xff"), 1))(fileNode("/h/" + RawPath::key("x\xfe"), 1)));
+        QVERIFY(!DiskMapStyle::SameNode(fileNode("/h/" + RawPath::key("x\xff"), 1))(
+            fileNode("/h/" + RawPath::key("x\xfe"), 1)));
     }
 
     void tileGeometry_data()
@@ -192,7 +194,7 @@ private Q_SLOTS:
             labels << c->text();
         QCOMPARE(labels.first(), QStringLiteral("Home"));
         QCOMPARE(labels.mid(labels.size() - 2), (QStringList{"Stick", "Choose Folder…"}));
-        QCOMPARE(labels.count("Whole Disk"), 1);   // the start-up disk is never a volume card
+        QCOMPARE(labels.count("Whole Disk"), 1); // the start-up disk is never a volume card
         MountedVolumes::setMountsForTesting(std::nullopt);
 
         // A card starts its scan and the map screen shows at once; Stop before the first child
@@ -381,7 +383,7 @@ private Q_SLOTS:
         f.view->requestTrash(victim);
         QCOMPARE(f.scans.trashed, QStringList{victim.path()});
         QCOMPARE(f.appModel->history().size(), before + 1);
-        QCOMPARE(f.scans.waitForCall(1), r);   // the same folder scanned again
+        QCOMPARE(f.scans.waitForCall(1), r); // the same folder scanned again
         Dialogs::setConfirmHandlerForTesting({});
         f.model().stop();
     }
@@ -494,7 +496,8 @@ private Q_SLOTS:
         QCOMPARE(rows.data(rows.index(1), Qt::DisplayRole).toString(), QStringLiteral("sub/"));
         QCOMPARE(rows.data(rows.index(0), Qt::AccessibleTextRole).toString(), QStringLiteral("a.log, Caches & logs"));
         QCOMPARE(rows.data(rows.index(1), Qt::AccessibleTextRole).toString(), QStringLiteral("sub, folder"));
-        QCOMPARE(rows.data(rows.index(0), Qt::AccessibleDescriptionRole).toString(), QStringLiteral("700 bytes, 88 percent"));
+        QCOMPARE(rows.data(rows.index(0), Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("700 bytes, 88 percent"));
         QVERIFY(rows.data(rows.index(1), Qt::AccessibleDescriptionRole).toString().endsWith("Double-tap to open"));
 
         // A click selects, a double click on a folder zooms.

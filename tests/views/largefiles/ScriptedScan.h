@@ -8,8 +8,9 @@ class ScriptedScan : public StepScript<QString, int, FileScanResult> {
 public:
     FileFinderModel::ScanFunction function()
     {
-        return [state = state()](const QString& root, const CancelToken& token, const DuplicateScanner::Progress& onProgress,
-                      const DuplicateScanner::ResultHandler& onResult) {
+        return [state = state()](const QString& root, const CancelToken& token,
+                                 const DuplicateScanner::Progress& onProgress,
+                                 const DuplicateScanner::ResultHandler& onResult) {
             run(state, root, token, [&](const Step& step) {
                 if (const int* count = std::get_if<int>(&step))
                     onProgress(*count);

@@ -6,13 +6,13 @@
 #include "RoadKit.h"
 #include "TestHome.h"
 #include "platform/ui/Dialogs.h"
+#include "views/Windows.h"
+#include "views/components/CleanActionButton.h"
+#include "views/components/SegmentedControl.h"
 #include "views/largefiles/FileFinderRows.h"
 #include "views/largefiles/LargeFilesView.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
-#include "views/Windows.h"
-#include "views/components/CleanActionButton.h"
-#include "views/components/SegmentedControl.h"
 
 #include <QFile>
 #include <QListView>
@@ -55,7 +55,7 @@ private Q_SLOTS:
         QTest::mouseClick(view->findChild<QPushButton*>("chooseFolder"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(view->model().hasScanned(), 20000);
         QCOMPARE(view->picker()->currentIndex(), 1);
-        QCOMPARE(view->duplicateRows()->rowCount(), 3);   // the header and the pair
+        QCOMPARE(view->duplicateRows()->rowCount(), 3); // the header and the pair
         QCOMPARE(view->model().selected(), QSet<QString>{copy});
 
         QTest::mouseClick(view->trashButton(), Qt::LeftButton);

@@ -43,10 +43,7 @@ class tst_FileFinderModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        Dialogs::setPickHandlerForTesting({});
-    }
+    void cleanup() { Dialogs::setPickHandlerForTesting({}); }
 
     void startsAtHomeWithNothingScanned()
     {
@@ -80,7 +77,8 @@ private Q_SLOTS:
         QTRY_COMPARE(model.result().largest.size(), 3);
         QVERIFY(model.selected().isEmpty());
 
-        const DuplicateGroup three = group("aaa", 3'000'000, {file(a, 3'000'000), file(b, 3'000'000), file(c, 3'000'000)});
+        const DuplicateGroup three =
+            group("aaa", 3'000'000, {file(a, 3'000'000), file(b, 3'000'000), file(c, 3'000'000)});
         scans.deliver(FileScanResult{largest, {three}});
         QTRY_COMPARE(model.result().duplicates.size(), 1);
         QCOMPARE(model.selected(), set({b, c}));
@@ -214,8 +212,8 @@ private Q_SLOTS:
         model.scan(f.home("d"));
         QTRY_COMPARE(scans.count(), 1);
         const qint64 s = 1'048'576;
-        scans.deliver(FileScanResult{{}, {group("g", s, {file(a, s), file(b, s), file(c, s)}),
-                                          group("h", s, {file(a, s), file(outside, s)})}});
+        scans.deliver(FileScanResult{
+            {}, {group("g", s, {file(a, s), file(b, s), file(c, s)}), group("h", s, {file(a, s), file(outside, s)})}});
         QTRY_COMPARE(model.selected(), set({b, c, outside}));
         scans.end();
         QTRY_VERIFY(model.hasScanned());
@@ -299,12 +297,16 @@ private Q_SLOTS:
     // goes and is recorded. A file replaced by another one of its name is not moved either.
     void tickedFileSwappedAfterTheScan_data()
     {
-        QTest::addColumn<QString>("ticked");  // relative to home
+        QTest::addColumn<QString>("ticked"); // relative to home
         QTest::addColumn<QString>("change");
-        QTest::newRow("unswapped") << "scan/copies/id_ed25519" << "";
-        QTest::newRow("its folder, to the keys") << "scan/copies/id_ed25519" << "link:.ssh";
-        QTest::newRow("its folder, to Documents") << "scan/copies/report.pdf" << "link:Documents";
-        QTest::newRow("the file replaced by another") << "scan/copies/report.pdf" << "replace";
+        QTest::newRow("unswapped") << "scan/copies/id_ed25519"
+                                   << "";
+        QTest::newRow("its folder, to the keys") << "scan/copies/id_ed25519"
+                                                 << "link:.ssh";
+        QTest::newRow("its folder, to Documents") << "scan/copies/report.pdf"
+                                                  << "link:Documents";
+        QTest::newRow("the file replaced by another") << "scan/copies/report.pdf"
+                                                      << "replace";
     }
 
     void tickedFileSwappedAfterTheScan()
@@ -313,7 +315,7 @@ private Q_SLOTS:
         QFETCH(QString, change);
         ModelFixture f;
         auto app = f.makeModel();
-        FileFinderModel model;   // the real scan and the real move
+        FileFinderModel model; // the real scan and the real move
         model.setAppModel(app.get());
         f.home.writeFile("scan/copies/id_ed25519", 65536);
         f.home.writeFile("scan/copies/report.pdf", 65536);
@@ -328,7 +330,8 @@ private Q_SLOTS:
         } else if (change == "replace") {
             f.home.writeText(ticked + ".new", "a new file of the name");
             QCOMPARE(::rename(QFile::encodeName(f.home(ticked + ".new")).constData(),
-                              QFile::encodeName(f.home(ticked)).constData()), 0);
+                              QFile::encodeName(f.home(ticked)).constData()),
+                     0);
         }
 
         model.trashSelected();
@@ -344,7 +347,7 @@ private Q_SLOTS:
             QCOMPARE(model.message(), std::optional<QString>("Not moved: ~/" + ticked + " changed since the scan"));
             QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 10000);   // the scan that follows has ended
+        QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 10000); // the scan that follows has ended
     }
 
     // A scan of the Trash itself lists what is in it; "moving" such a file to the Trash frees
@@ -402,7 +405,7 @@ private Q_SLOTS:
         QCOMPARE(asked[0].acceptLabel, QStringLiteral("Scan"));
         QCOMPARE(asked[0].startPath, home.path());
         QVERIFY(asked[0].kind == Dialogs::PickKind::Folder);
-        QVERIFY(!model.isScanning());   // cancelled: nothing happens
+        QVERIFY(!model.isScanning()); // cancelled: nothing happens
 
         answer = home.mkdir("Music");
         model.pickFolderAndScan();
@@ -506,7 +509,9 @@ private Q_SLOTS:
     {
         ModelFixture f;
         AppModelEnvironment env = f.environment();
-        env.putBack = [](const QString& trashPath, const QString& original) { return Trash::putBack(trashPath, original); };
+        env.putBack = [](const QString& trashPath, const QString& original) {
+            return Trash::putBack(trashPath, original);
+        };
         AppModel app(env);
         f.home.mkdir("pics");
         const QString first = writePattern(f.home("pics/a-holiday.jpg"), 1'500'000, 'a');

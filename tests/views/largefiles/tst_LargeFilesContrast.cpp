@@ -55,7 +55,8 @@ private Q_SLOTS:
         QStringList failed;
         for (int row = 0; row < list->model()->rowCount(); ++row) {
             const QModelIndex index = list->model()->index(row, 0);
-            const FileFinderRowDelegate::TextRects at = FileFinderRowDelegate::textRects(list->visualRect(index), index);
+            const FileFinderRowDelegate::TextRects at =
+                FileFinderRowDelegate::textRects(list->visualRect(index), index);
             for (const QRect& r : {at.title, at.subtitle, at.size, at.header, at.save}) {
                 if (r.isEmpty())
                     continue;

@@ -7,14 +7,14 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/largefiles/FileFinderRows.h"
-#include "views/largefiles/LargeFilesView.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/ElidedLabel.h"
-#include "views/components/ProgressSpinner.h"
 #include "views/components/EmptyState.h"
+#include "views/components/ProgressSpinner.h"
 #include "views/components/SegmentedControl.h"
 #include "views/components/Style.h"
+#include "views/largefiles/FileFinderRows.h"
+#include "views/largefiles/LargeFilesView.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(!v.picker()->isVisible());
         QVERIFY(!v.rootLabel()->isVisible());
         QVERIFY(!v.trashButton()->isEnabled());
-        QCOMPARE(x.scans.count(), 0);   // appearing starts no scan
+        QCOMPARE(x.scans.count(), 0); // appearing starts no scan
 
         // The start screen's button asks for the folder.
         Dialogs::setPickHandlerForTesting([&](const Dialogs::PickRequest&) { return x.f.home.mkdir("photos"); });
@@ -168,7 +168,7 @@ private Q_SLOTS:
         QVERIFY(v.largestList()->parentWidget()->isAncestorOf(v.shownContent()));
         QCOMPARE(x.app->largeFilesTab(), 1);
 
-        x.app->setLargeFilesTab(1);   // the same value again: no change
+        x.app->setLargeFilesTab(1); // the same value again: no change
         QCOMPARE(v.tab(), 0);
         x.app->setLargeFilesTab(0);
         QCOMPARE(v.tab(), 0);
@@ -186,7 +186,8 @@ private Q_SLOTS:
         x.startScan(x.home("d"));
         const qint64 s = 3'000'000;
         const QString a = x.home("d/a.bin"), b = x.home("d/b.bin"), c = x.home("d/c.bin");
-        x.scans.deliver(FileScanResult{{file(a, s), file(b, s), file(c, s)}, {group("g", s, {file(a, s), file(b, s), file(c, s)})}});
+        x.scans.deliver(FileScanResult{{file(a, s), file(b, s), file(c, s)},
+                                       {group("g", s, {file(a, s), file(b, s), file(c, s)})}});
         QTRY_COMPARE(v.duplicateRows()->rowCount(), 4);
         QCOMPARE(v.selectedCountLabel()->text(), QString("2 selected"));
         QCOMPARE(v.selectedSizeLabel()->text(), formatBytes(2 * s));
@@ -194,7 +195,8 @@ private Q_SLOTS:
 
         const QModelIndex header = v.duplicateRows()->index(0);
         QVERIFY(header.data(FileFinderRows::IsHeaderRole).toBool());
-        QCOMPARE(header.data(FileFinderRows::HeaderTextRole).toString(), QString("3 copies · %1 each").arg(formatBytes(s)));
+        QCOMPARE(header.data(FileFinderRows::HeaderTextRole).toString(),
+                 QString("3 copies · %1 each").arg(formatBytes(s)));
         QCOMPARE(header.data(FileFinderRows::SaveTextRole).toString(), QString("save %1").arg(formatBytes(2 * s)));
         QCOMPARE(rowOf(v.duplicateRows(), a).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QCOMPARE(rowOf(v.duplicateRows(), b).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
@@ -241,8 +243,10 @@ private Q_SLOTS:
                                        {group("g", dense, {file(a, dense), file(b, sparse), file(c, dense)})}});
         QTRY_COMPARE(v.duplicateRows()->rowCount(), 4);
         const QModelIndex header = v.duplicateRows()->index(0);
-        QCOMPARE(header.data(FileFinderRows::HeaderTextRole).toString(), QString("3 copies · %1 each").arg(formatBytes(dense)));
-        QCOMPARE(header.data(FileFinderRows::SaveTextRole).toString(), QString("save %1").arg(formatBytes(sparse + dense)));
+        QCOMPARE(header.data(FileFinderRows::HeaderTextRole).toString(),
+                 QString("3 copies · %1 each").arg(formatBytes(dense)));
+        QCOMPARE(header.data(FileFinderRows::SaveTextRole).toString(),
+                 QString("save %1").arg(formatBytes(sparse + dense)));
         QCOMPARE(v.selectedSizeLabel()->text(), formatBytes(sparse + dense));
     }
 
@@ -264,7 +268,7 @@ private Q_SLOTS:
         QVERIFY(rowOf(v.duplicateRows(), mine).data(FileFinderRows::CanTrashRole).toBool());
 
         clickInRow(v.duplicatesList(), refused, false);
-        QVERIFY(v.model().selected().contains(system));   // still ticked, still counted
+        QVERIFY(v.model().selected().contains(system)); // still ticked, still counted
         QCOMPARE(v.selectedCountLabel()->text(), QString("2 selected"));
         clickInRow(v.duplicatesList(), rowOf(v.duplicateRows(), cache), false);
         QVERIFY(!v.model().selected().contains(cache));
@@ -316,8 +320,9 @@ private Q_SLOTS:
         Fixture x;
         LargeFilesView& v = x.make();
         QList<std::pair<FileManagerShell::Action, QString>> asked;
-        FileManagerShell::setHandlerForTesting(
-            [&](FileManagerShell::Action a, const QString& p) { asked.append({a, p}); });
+        FileManagerShell::setHandlerForTesting([&](FileManagerShell::Action a, const QString& p) {
+            asked.append({a, p});
+        });
         x.startScan(x.home("d"));
         const QString path = x.home("d/<b>bold<i> & more.bin");
         x.scans.deliver(FileScanResult{{file(path, 10)}, {}});
@@ -327,7 +332,7 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].first, FileManagerShell::Action::Reveal);
         QCOMPARE(asked[0].second, path);
-        QVERIFY(v.model().selected().isEmpty());   // the click did not tick the row
+        QVERIFY(v.model().selected().isEmpty()); // the click did not tick the row
         QCOMPARE(index.data(Qt::DisplayRole).toString(), QString("<b>bold<i> & more.bin"));
     }
 
@@ -382,7 +387,7 @@ private Q_SLOTS:
         FileScanResult r = groups(x.home("d"), 40);
         x.scans.deliver(r);
         QTRY_COMPARE(v.duplicateRows()->rowCount(), 120);
-        QVERIFY(v.duplicatesList()->findChildren<QWidget*>().size() < 10);   // no widget per row
+        QVERIFY(v.duplicatesList()->findChildren<QWidget*>().size() < 10); // no widget per row
         QScrollBar* bar = v.duplicatesList()->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 600);
         bar->setValue(500);
@@ -394,9 +399,9 @@ private Q_SLOTS:
         const QString current = inside.data(FileFinderRows::PathRole).toString();
         QVERIFY(!current.isEmpty() || inside.data(FileFinderRows::IsHeaderRole).toBool());
 
-        x.scans.deliver(r);   // the same again
+        x.scans.deliver(r); // the same again
         r.duplicates.append(groups(x.home("e"), 1).duplicates);
-        x.scans.deliver(r);   // one more group at the end
+        x.scans.deliver(r); // one more group at the end
         QTRY_COMPARE(v.duplicateRows()->rowCount(), 123);
         settle();
         QCOMPARE(bar->value(), 500);

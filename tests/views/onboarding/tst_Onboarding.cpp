@@ -4,9 +4,9 @@
 #include "../../services/AppModelFakes.h"
 #include "platform/AccessibilityPrefs.h"
 #include "platform/ByteCountFormatter.h"
+#include "views/components/ToggleSwitch.h"
 #include "views/onboarding/OnboardingView.h"
 #include "views/onboarding/OnboardingVisuals.h"
-#include "views/components/ToggleSwitch.h"
 
 #include <QAbstractAnimation>
 #include <QAbstractButton>
@@ -107,16 +107,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("startedFirst");
         QTest::addColumn<int>("page");
-        QTest::addColumn<bool>("developer");   // switched on in the flow
+        QTest::addColumn<bool>("developer"); // switched on in the flow
         QTest::addColumn<QStringList>("expected");
         const QStringList fresh{"completed", "targets", "finish", "start", "scan"};
         QTest::newRow("skip on page 1") << false << 0 << false << fresh;
         QTest::newRow("skip on page 2") << false << 1 << false << fresh;
         QTest::newRow("skip on page 3") << false << 2 << true << fresh;
-        QTest::newRow("get started, sized") << false << 3 << false << QStringList{"completed", "targets", "finish", "start"};
+        QTest::newRow("get started, sized")
+            << false << 3 << false << QStringList{"completed", "targets", "finish", "start"};
         QTest::newRow("started model, skip on page 3 after a change")
             << true << 2 << true << QStringList{"completed", "targets", "scan", "finish", "start"};
-        QTest::newRow("started model, skip on page 1") << true << 0 << false << QStringList{"completed", "targets", "finish", "start"};
+        QTest::newRow("started model, skip on page 1")
+            << true << 0 << false << QStringList{"completed", "targets", "finish", "start"};
     }
 
     void finishOrder()
@@ -166,7 +168,7 @@ private Q_SLOTS:
         QCOMPARE(view.stepDots()->accessibleName(), QStringLiteral("Step 1 of 4"));
         view.back();
         QCOMPARE(view.step(), 0);
-        QCOMPARE(view.heroPulse(), 0);   // no change of step, no pulse
+        QCOMPARE(view.heroPulse(), 0); // no change of step, no pulse
 
         view.continueButton()->click();
         QCOMPARE(view.step(), 1);
@@ -182,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(view.getStartedButton()->isVisible());
         QVERIFY(view.continueButton()->isHidden());
         QVERIFY(view.skipButton()->isHidden());
-        view.advance();   // there is no page after the last
+        view.advance(); // there is no page after the last
         QCOMPARE(view.step(), 3);
         QCOMPARE(view.stepDots()->accessibleName(), QStringLiteral("Step 4 of 4"));
         flow.f.finishAllSizes();
@@ -223,11 +225,11 @@ private Q_SLOTS:
         QSignalSpy targets(flow.model.get(), &AppModel::targetsChanged);
         view.back();
         QList<TargetState> list = flow.model->targets();
-        list[0].size = 50'000'000;   // a size that moved meanwhile
+        list[0].size = 50'000'000; // a size that moved meanwhile
         flow.model->setTargets(list);
         targets.clear();
         view.advance();
-        QCOMPARE(targets.count(), 0);   // no rebuild
+        QCOMPARE(targets.count(), 0); // no rebuild
         QCOMPARE(flow.f.sizeCalls, kEveryday);
         QCOMPARE(view.revealValue(), flow.model->totalReclaimable());
         QCOMPARE(view.revealText(), formatBytes(flow.model->totalReclaimable()));
@@ -256,7 +258,7 @@ private Q_SLOTS:
         QCOMPARE(cards.size(), 2);
         QTest::mouseClick(cards[1], Qt::LeftButton);
         QVERIFY(flow.model->settings().developerMode());
-        QVERIFY(!targetIds(*flow.model).contains("npm"));   // nothing rebuilt yet
+        QVERIFY(!targetIds(*flow.model).contains("npm")); // nothing rebuilt yet
         QVERIFY(flow.f.sizeCalls.isEmpty());
 
         view.advance();
@@ -284,7 +286,7 @@ private Q_SLOTS:
         flow.f.finishAllSizes(3'000'000);
         settle();
         QVERIFY(!flow.model->isScanning());
-        QCOMPARE(view.revealValue(), qint64(0));   // never revealed in this showing
+        QCOMPARE(view.revealValue(), qint64(0)); // never revealed in this showing
     }
 
     void keysPerPage_data()
@@ -346,7 +348,7 @@ private Q_SLOTS:
         for (ToggleSwitch* s : extras)
             names << s->accessibleName();
         QCOMPARE(names, (QStringList{"Apple Music cache", "Saved application state", "Mail attachment previews"}));
-        QCOMPARE(extras[2]->isChecked(), true);   // the defaults
+        QCOMPARE(extras[2]->isChecked(), true); // the defaults
         QCOMPARE(extras[0]->isChecked(), false);
         for (ToggleSwitch* s : extras)
             QTest::mouseClick(s, Qt::LeftButton);
@@ -408,14 +410,14 @@ private Q_SLOTS:
         flow.show();
         QVERIFY(view.cardShown());
         QVERIFY(!view.card()->graphicsEffect());
-        QCOMPARE(view.aurora()->stage(), 0);   // the aurora never shows
+        QCOMPARE(view.aurora()->stage(), 0); // the aurora never shows
         QCOMPARE(view.aurora()->frame().opacity, 0.0);
         QVERIFY(!view.page()->graphicsEffect());
         for (QWidget* w : view.page()->findChildren<QWidget*>())
             QVERIFY(!w->graphicsEffect());
         QCOMPARE(runningAnimations(&view), 0);
 
-        view.advance();   // no cross-fade, no staggered rows; only the dots keep their spring
+        view.advance(); // no cross-fade, no staggered rows; only the dots keep their spring
         for (QWidget* w : view.findChildren<QWidget*>())
             QVERIFY2(!w->graphicsEffect(), w->metaObject()->className());
         QVERIFY(view.stepDots()->isAnimating());
@@ -427,7 +429,7 @@ private Q_SLOTS:
         settle();
         flow.f.finishAllSizes(4'000'000);
         settle();
-        QCOMPARE(view.revealValue(), qint64(4'000'000) * kEveryday.size());   // at once, not counted up
+        QCOMPARE(view.revealValue(), qint64(4'000'000) * kEveryday.size()); // at once, not counted up
     }
 
     void motionRunsAndSettles()

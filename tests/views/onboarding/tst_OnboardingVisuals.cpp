@@ -1,7 +1,7 @@
 // The welcome flow's visual helpers: curves and timings, the aurora's stages and blob centres,
 // the grain, the soft glow and the shadow blur, and the small widgets' states.
-#include "views/onboarding/OnboardingVisuals.h"
 #include "views/components/Style.h"
+#include "views/onboarding/OnboardingVisuals.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -35,10 +35,10 @@ private Q_SLOTS:
         QFETCH(QString, curve);
         QFETCH(double, at);
         QFETCH(double, expected);
-        const QEasingCurve c = curve == "in"      ? OnboardingMotion::easeIn()
-                               : curve == "out"   ? OnboardingMotion::easeOut()
-                               : curve == "inout" ? OnboardingMotion::easeInOut()
-                                                  : OnboardingMotion::spring();
+        const QEasingCurve c = curve == "in" ? OnboardingMotion::easeIn()
+            : curve == "out"                 ? OnboardingMotion::easeOut()
+            : curve == "inout"               ? OnboardingMotion::easeInOut()
+                                             : OnboardingMotion::spring();
         QVERIFY2(std::abs(c.valueForProgress(at) - expected) < 0.003,
                  qPrintable(QString::number(c.valueForProgress(at))));
     }
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QTest::addColumn<QSizeF>("size");
         QTest::addColumn<QList<QPointF>>("centres");
         QTest::newRow("1440 × 900") << QSizeF(1440, 900)
-                                   << QList<QPointF>{{432, 126}, {1008, 180}, {316.8, 720}, {1209.6, 774}};
+                                    << QList<QPointF>{{432, 126}, {1008, 180}, {316.8, 720}, {1209.6, 774}};
         QTest::newRow("800 × 600") << QSizeF(800, 600) << QList<QPointF>{{240, 84}, {560, 120}, {176, 480}, {672, 516}};
         QTest::newRow("empty") << QSizeF(0, 0) << QList<QPointF>{{0, 0}, {0, 0}, {0, 0}, {0, 0}};
     }
@@ -129,7 +129,8 @@ private Q_SLOTS:
         QCOMPARE(OnboardingCard::sideFor(QSize(200, 150)), std::min(wanted, 320));
         OnboardingCard card;
         card.setSide(400);
-        QCOMPARE(card.size(), QSize(400, 400) + 2 * QSize(OnboardingCard::shadowMargin(), OnboardingCard::shadowMargin()));
+        QCOMPARE(card.size(),
+                 QSize(400, 400) + 2 * QSize(OnboardingCard::shadowMargin(), OnboardingCard::shadowMargin()));
         QCOMPARE(card.cardRect().size(), QSize(400, 400));
     }
 
@@ -144,7 +145,7 @@ private Q_SLOTS:
         QImage image(aurora.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         aurora.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        QCOMPARE(image.pixelColor(120, 42).alpha(), 0);   // where the pink blob would be
+        QCOMPARE(image.pixelColor(120, 42).alpha(), 0); // where the pink blob would be
     }
 
     void grain()
@@ -167,7 +168,7 @@ private Q_SLOTS:
             QVERIFY(grain.opacityOf(s) >= 0.07 / 4 - 1e-12);
             dark += s.dark ? 1 : 0;
         }
-        QVERIFY2(dark > 1100 && dark < 1500, qPrintable(QString::number(dark)));   // a fair coin
+        QVERIFY2(dark > 1100 && dark < 1500, qPrintable(QString::number(dark))); // a fair coin
 
         // A fixed seed gives the same pattern and the same picture; another seed another one.
         const GrainOverlay again(0.07, 2600, 42);
@@ -182,7 +183,8 @@ private Q_SLOTS:
             for (int x = 0; x < picture.width(); ++x)
                 strongest = std::max(strongest, picture.pixelColor(x, y).alpha());
         QVERIFY(strongest > 0);
-        QVERIFY2(strongest <= int(std::ceil(one.opacityOf(one.specks().first()) * 255)) + 1, qPrintable(QString::number(strongest)));
+        QVERIFY2(strongest <= int(std::ceil(one.opacityOf(one.specks().first()) * 255)) + 1,
+                 qPrintable(QString::number(strongest)));
     }
 
     void softDiscAndBlur()
@@ -190,10 +192,10 @@ private Q_SLOTS:
         const QPixmap disc = softDisc(100, 40, QColor(255, 0, 0), 1);
         QCOMPARE(disc.size(), QSize(180, 180));
         const QImage image = disc.toImage();
-        QVERIFY(image.pixelColor(90, 90).alpha() > 240);                 // full at the centre
-        const int rim = image.pixelColor(140, 90).alpha();               // the disc's own edge
+        QVERIFY(image.pixelColor(90, 90).alpha() > 240); // full at the centre
+        const int rim = image.pixelColor(140, 90).alpha(); // the disc's own edge
         QVERIFY2(rim > 100 && rim < 155, qPrintable(QString::number(rim)));
-        QVERIFY(image.pixelColor(179, 90).alpha() <= 2);                 // next to nothing at the end
+        QVERIFY(image.pixelColor(179, 90).alpha() <= 2); // next to nothing at the end
         QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
 
         QImage square(61, 61, QImage::Format_ARGB32_Premultiplied);
@@ -202,10 +204,10 @@ private Q_SLOTS:
             for (int x = 25; x <= 35; ++x)
                 square.setPixelColor(x, y, Qt::black);
         const QImage soft = blurred(square, 8);
-        QVERIFY(soft.pixelColor(30, 30).alpha() < 255);   // softened
+        QVERIFY(soft.pixelColor(30, 30).alpha() < 255); // softened
         QVERIFY(soft.pixelColor(30, 30).alpha() > 100);
-        QVERIFY(soft.pixelColor(20, 30).alpha() > 0);     // spread beyond the square
-        QCOMPARE(soft.pixelColor(20, 30).alpha(), soft.pixelColor(40, 30).alpha());   // evenly
+        QVERIFY(soft.pixelColor(20, 30).alpha() > 0); // spread beyond the square
+        QCOMPARE(soft.pixelColor(20, 30).alpha(), soft.pixelColor(40, 30).alpha()); // evenly
         QCOMPARE(soft.pixelColor(0, 0).alpha(), 0);
     }
 
@@ -234,7 +236,7 @@ private Q_SLOTS:
         StepDots dots(4);
         QCOMPARE(dots.accessibleName(), QStringLiteral("Step 1 of 4"));
         QCOMPARE(dots.weights(), (QList<qreal>{1, 0, 0, 0}));
-        QVERIFY(dots.findChildren<QWidget*>().isEmpty());   // one element for assistive technology
+        QVERIFY(dots.findChildren<QWidget*>().isEmpty()); // one element for assistive technology
         dots.setStep(2);
         QCOMPARE(dots.accessibleName(), QStringLiteral("Step 3 of 4"));
         QVERIFY(dots.isAnimating());

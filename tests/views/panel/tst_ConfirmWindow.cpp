@@ -1,11 +1,11 @@
 #include "../../services/AppModelFakes.h"
 #include "platform/ByteCountFormatter.h"
-#include "views/panel/ConfirmWindowView.h"
 #include "views/Windows.h"
+#include "views/panel/ConfirmWindowView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -15,8 +15,8 @@ struct ConfirmScene {
     Windows windows;
     explicit ConfirmScene(AppModel& model)
     {
-        windows.registerScene({"confirm", "Confirm Cleanup", [this, &model] { return new ConfirmWindowView(model, windows); },
-                               true, std::nullopt});
+        windows.registerScene({"confirm", "Confirm Cleanup",
+                               [this, &model] { return new ConfirmWindowView(model, windows); }, true, std::nullopt});
     }
     ConfirmWindowView* view() const
     {
@@ -88,10 +88,12 @@ private Q_SLOTS:
         const PendingClean p = *model->pendingClean();
         QCOMPARE(sheet->questionText(), QStringLiteral("Clean %1?").arg(p.title));
         QCOMPARE(sheet->sizeLineText(),
-                 std::optional<QString>(QStringLiteral("Frees about %1. This data regenerates automatically.").arg(*p.sizeText)));
+                 std::optional<QString>(
+                     QStringLiteral("Frees about %1. This data regenerates automatically.").arg(*p.sizeText)));
         QCOMPARE(sheet->countText(), std::optional<QString>(ConfirmSheet::countLine(p.items.size())));
-        QCOMPARE(sheet->countText(), std::optional<QString>(p.items.size() == 1 ? QString("1 item")
-                                                                                 : QStringLiteral("%1 items").arg(p.items.size())));
+        QCOMPARE(sheet->countText(),
+                 std::optional<QString>(p.items.size() == 1 ? QString("1 item")
+                                                            : QStringLiteral("%1 items").arg(p.items.size())));
         QCOMPARE(sheet->listHeight(), ConfirmSheet::listHeightFor(p.items.size()));
         QCOMPARE(bool(sheet->permanentCheckBox()), developer);
         if (all)
@@ -116,10 +118,11 @@ private Q_SLOTS:
         QVERIFY(!model->pendingClean());
         QTRY_VERIFY(!scene.windows.isOpen("confirm"));
         QTRY_VERIFY(!f.cleanCalls.isEmpty());
-        QVERIFY(f.cleanCalls[0].moveToTrash);   // outside developer mode never permanently
+        QVERIFY(f.cleanCalls[0].moveToTrash); // outside developer mode never permanently
         finishCleaningAll(f, *model);
-        QCOMPARE(model->statusMessage(),
-                 std::optional<QString>(QStringLiteral("Freed %1 total").arg(formatBytes(1'000'000 * f.cleanCalls.size()))));
+        QCOMPARE(
+            model->statusMessage(),
+            std::optional<QString>(QStringLiteral("Freed %1 total").arg(formatBytes(1'000'000 * f.cleanCalls.size()))));
     }
 
     void escapeCancels()
@@ -165,7 +168,7 @@ private Q_SLOTS:
         first->permanentCheckBox()->setChecked(true);
         QCOMPARE(first->confirmButton()->text(), QString("Delete"));
 
-        model->requestCleanAll();   // e.g. from the low-space notification
+        model->requestCleanAll(); // e.g. from the low-space notification
         ConfirmSheet* second = scene.sheet();
         QVERIFY(second && second != first);
         QVERIFY(!second->permanentCheckBox()->isChecked());
@@ -177,7 +180,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.cleanCalls.isEmpty());
         QVERIFY(f.cleanCalls[0].moveToTrash);
         finishCleaningAll(f, *model);
-        QVERIFY(!first);   // the old sheet is gone, not merely hidden
+        QVERIFY(!first); // the old sheet is gone, not merely hidden
     }
 
     // The window follows its content both ways: a one-target request that replaces the request

@@ -7,10 +7,10 @@
 #include "RoadKit.h"
 #include "TestHome.h"
 #include "platform/HostPlatform.h"
+#include "views/Windows.h"
 #include "views/panel/ConfirmWindowView.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
-#include "views/Windows.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,7 +43,7 @@ private Q_SLOTS:
             return TestHome::allocated(home.writeFile(relative, bytes));
         };
         const qint64 chrome = write(".cache/google-chrome/Default/Cache/Cache_Data/f_000001", 2 * 1024 * 1024)
-                            + write(".cache/google-chrome/Default/Code Cache/js/index", 256 * 1024);
+            + write(".cache/google-chrome/Default/Code Cache/js/index", 256 * 1024);
         const qint64 firefox = write(".cache/mozilla/firefox/x.default/cache2/entries/E1", 1024 * 1024);
         const qint64 thumbnails = write(".cache/thumbnails/large/t.png", 128 * 1024);
         write(".cache/pip/http-v2/a/b/blob", 1024 * 1024);

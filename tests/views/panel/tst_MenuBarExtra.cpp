@@ -1,13 +1,13 @@
-#include "views/panel/MenuBarExtra.h"
 #include "platform/ui/StatusItem.h"
+#include "views/panel/MenuBarExtra.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QScreen>
-#include <QMenu>
-#include <QSystemTrayIcon>
-#include <QStyleHints>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStyleHints>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 class tst_MenuBarExtra : public QObject {
@@ -20,9 +20,11 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("at");
         // A 340 × 160 panel on a 1280 × 800 screen.
         QTest::newRow("under an icon in the middle") << std::optional<QRect>(QRect(600, 0, 22, 22)) << QPoint(441, 26);
-        QTest::newRow("kept on screen at the right edge") << std::optional<QRect>(QRect(1257, 1, 22, 22)) << QPoint(940, 27);
+        QTest::newRow("kept on screen at the right edge")
+            << std::optional<QRect>(QRect(1257, 1, 22, 22)) << QPoint(940, 27);
         QTest::newRow("kept on screen at the left edge") << std::optional<QRect>(QRect(2, 1, 22, 22)) << QPoint(0, 27);
-        QTest::newRow("above an icon at the bottom") << std::optional<QRect>(QRect(1200, 776, 24, 24)) << QPoint(940, 612);
+        QTest::newRow("above an icon at the bottom")
+            << std::optional<QRect>(QRect(1200, 776, 24, 24)) << QPoint(940, 612);
         QTest::newRow("no icon frame: top right corner") << std::optional<QRect>() << QPoint(932, 8);
     }
 
@@ -133,7 +135,7 @@ private Q_SLOTS:
         extra.show(true);
         extra.togglePanel();
         QVERIFY(extra.panel()->isWindow());
-        QVERIFY(extra.panel()->windowFlags() & Qt::FramelessWindowHint);   // a popup under the icon
+        QVERIFY(extra.panel()->windowFlags() & Qt::FramelessWindowHint); // a popup under the icon
         QVERIFY(extra.isPanelVisible());
         extra.togglePanel();
         QVERIFY(!extra.isPanelVisible());

@@ -2,12 +2,12 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/DesktopTerms.h"
 #include "platform/ToolPaths.h"
-#include "views/panel/MenuPanelView.h"
-#include "views/panel/TargetRowView.h"
 #include "views/Windows.h"
 #include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
+#include "views/panel/MenuPanelView.h"
+#include "views/panel/TargetRowView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,10 +15,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QScopeGuard>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -35,9 +35,10 @@ struct RecordingWindows {
     explicit RecordingWindows(AppModel* model, const QStringList& ids)
     {
         for (const QString& id : ids)
-            windows.registerScene({id, id, [this, id, model] {
-                                       tabsAtOpen.append(model ? model->largeFilesTab() : -1);
-                                       return new QWidget;
+            windows.registerScene({id, id,
+                                   [this, id, model] {
+                tabsAtOpen.append(model ? model->largeFilesTab() : -1);
+                return new QWidget;
                                    },
                                    true, std::nullopt});
         QObject::connect(&windows, &Windows::opened, [this](const QString& id) { opened.append(id); });
@@ -139,7 +140,7 @@ private Q_SLOTS:
         settle();
         QCOMPARE(panel.freshnessLabel()->text(), QString("just now"));
         f.clock.set(f.clock.now().addSecs(125));
-        model->setDisk(f.disk);   // the refresh timer publishes the disk figures every few seconds
+        model->setDisk(f.disk); // the refresh timer publishes the disk figures every few seconds
         settle();
         QCOMPARE(panel.freshnessLabel()->text(), QString("2m ago"));
     }
@@ -190,7 +191,7 @@ private Q_SLOTS:
         for (const QString& id : members)
             QVERIFY2(model->settings().disabledTargetIDs().contains(id), qPrintable(id));
         settle();
-        QCOMPARE(panel.groupRows()[0], rows[0]);   // the same row, updated
+        QCOMPARE(panel.groupRows()[0], rows[0]); // the same row, updated
         QVERIFY(!rows[0]->checkBox()->isChecked());
         // Dimmed, but still readable against the panel.
         const QColor window = rows[0]->palette().color(QPalette::Window);
@@ -368,7 +369,9 @@ private Q_SLOTS:
         QVERIFY(!panel.isCleanUpSpinnerShown());
         QCOMPARE(panel.cleanUpButton()->text(), QString("Clean up"));
         // The result and the total, the message above.
-        QCOMPARE(panel.statusText(), std::optional<QString>(QStringLiteral("Freed %1 total").arg(formatBytes(1'000'000 * f.cleanCalls.size()))));
+        QCOMPARE(
+            panel.statusText(),
+            std::optional<QString>(QStringLiteral("Freed %1 total").arg(formatBytes(1'000'000 * f.cleanCalls.size()))));
         QVERIFY(panel.findChild<QWidget*>("statusLine")->mapTo(&panel, QPoint()).y()
                 < panel.findChild<QLabel*>("total")->mapTo(&panel, QPoint()).y());
     }
@@ -407,7 +410,7 @@ private Q_SLOTS:
         model->settings().setEnabled(false, "logs");
         settle();
         TargetRowView* logs = panel.row("logs");
-        QVERIFY(logs->cleanButton()->isEnabled());   // excluded, but can still be cleaned alone
+        QVERIFY(logs->cleanButton()->isEnabled()); // excluded, but can still be cleaned alone
         QTest::mouseClick(logs->cleanButton(), Qt::LeftButton);
         QVERIFY(model->pendingClean());
         QCOMPARE(model->pendingClean()->kind, PendingClean::Kind(PendingClean::Single{"logs"}));
@@ -444,9 +447,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tmutil");
         QTest::addColumn<QStringList>("ids");
         QTest::newRow("simple") << false << true << QStringList{"snapshots", "startup"};
-        QTest::newRow("developer") << true << true << QStringList{"projectcleanup", "snapshots", "startup", "appupdates"};
+        QTest::newRow("developer") << true << true
+                                   << QStringList{"projectcleanup", "snapshots", "startup", "appupdates"};
         QTest::newRow("simple, no tmutil") << false << false << QStringList{"startup"};
-        QTest::newRow("developer, no tmutil") << true << false << QStringList{"projectcleanup", "startup", "appupdates"};
+        QTest::newRow("developer, no tmutil")
+            << true << false << QStringList{"projectcleanup", "startup", "appupdates"};
     }
     void moreMenu()
     {
@@ -528,7 +533,8 @@ private Q_SLOTS:
 
         // The five controls of the tool row share its width.
         const int width = panel.toolButton("diskmap")->width();
-        for (QWidget* b : {static_cast<QWidget*>(panel.toolButton("largefiles")), static_cast<QWidget*>(panel.moreButton())})
+        for (QWidget* b :
+             {static_cast<QWidget*>(panel.toolButton("largefiles")), static_cast<QWidget*>(panel.moreButton())})
             QVERIFY(qAbs(b->width() - width) <= 1);
         QVERIFY(panel.toolButton("diskmap")->height() >= 32);
     }
@@ -537,7 +543,7 @@ private Q_SLOTS:
     {
         ModelFixture f;
         auto model = f.makeModel();
-        Windows windows;   // nothing registered
+        Windows windows; // nothing registered
         MenuPanelView panel(*model, windows, &f.clock);
         panel.show();
         settle();
@@ -626,7 +632,8 @@ private Q_SLOTS:
         TargetRowView* logs = panel.row("logs");
         const int infoX = trash->infoButton()->x();
         QCOMPARE(logs->infoButton()->x(), infoX);
-        for (qint64 size : {qint64(0), qint64(999), qint64(812'000'000), qint64(999'990'000'000), qint64(99'990'000'000'000)}) {
+        for (qint64 size :
+             {qint64(0), qint64(999), qint64(812'000'000), qint64(999'990'000'000), qint64(99'990'000'000'000)}) {
             model->setTargets(withState(model->targets(), "trash", size, true));
             settle();
             QCOMPARE(trash->infoButton()->x(), infoX);

@@ -49,10 +49,11 @@ private Q_SLOTS:
         settle();
         model->setLastScan(f.clock.now().addSecs(-300));
         model->setStatusMessage(QStringLiteral("Freed 3.42 GB total"));
-        model->settings().setEnabled(false, QStringLiteral("trash"));   // a dimmed group
+        model->settings().setEnabled(false, QStringLiteral("trash")); // a dimmed group
         Windows windows;
         auto* panel = new MenuPanelView(*model, windows, &f.clock);
-        ContrastKit::verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"}, 12);
+        ContrastKit::verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"},
+                               12);
         delete panel;
     }
 
@@ -69,7 +70,7 @@ private Q_SLOTS:
         model->rebuildTargets();
         model->start();
         settle();
-        model->settings().setEnabled(false, QStringLiteral("logs"));   // a dimmed row
+        model->settings().setEnabled(false, QStringLiteral("logs")); // a dimmed row
         model->setTargets(scanningOne(model->targets(), QStringLiteral("appcaches"), 5'000'000));
         Windows windows;
         auto* panel = new MenuPanelView(*model, windows, &f.clock);
@@ -104,8 +105,8 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             items.append({QStringLiteral("Item %1").arg(i), qint64(i + 1) * 700'000'000});
         auto* sheet = new ConfirmSheet(QStringLiteral("all enabled items"), QStringLiteral("2.8 GB"),
-                                       QStringLiteral("Everything here is a cache that comes back by itself."), items, true,
-                                       {}, {});
+                                       QStringLiteral("Everything here is a cache that comes back by itself."), items,
+                                       true, {}, {});
         sheet->setAutoFillBackground(true);
         ContrastKit::verifyAll(sheet, {"confirmButton"}, 10);
         delete sheet;

@@ -6,10 +6,10 @@
 #include "RoadKit.h"
 #include "TestHome.h"
 #include "platform/HostPlatform.h"
+#include "views/Windows.h"
 #include "views/panel/ConfirmWindowView.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
-#include "views/Windows.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QVERIFY2(status.startsWith("Freed ") && status.endsWith(" total") && status != "Freed Zero KB total",
                  qPrintable(status));
         QVERIFY(!QFileInfo::exists(cache));
-        QVERIFY(QDir(home(caches)).exists());   // the folder stays, its contents go
+        QVERIFY(QDir(home(caches)).exists()); // the folder stays, its contents go
         QVERIFY(!app.model().history().isEmpty());
         QVERIFY(app.model().history().first().trashed);
     }

@@ -1,10 +1,10 @@
 #include "../../services/AppModelFakes.h"
-#include "views/panel/TargetRowView.h"
 #include "views/components/Style.h"
+#include "views/panel/TargetRowView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QApplication>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -69,7 +69,7 @@ private Q_SLOTS:
     void sizeColumn_data()
     {
         QTest::addColumn<bool>("scanning");
-        QTest::addColumn<qint64>("size");   // -1: absent
+        QTest::addColumn<qint64>("size"); // -1: absent
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("spinner");
@@ -77,10 +77,12 @@ private Q_SLOTS:
         using S = TargetRowView::SizeState;
         QTest::newRow("never measured") << false << qint64(-1) << int(S::unknown) << "\u2014" << false
                                         << "Rescan to measure this size";
-        QTest::newRow("measuring, nothing yet") << true << qint64(-1) << int(S::scanning) << "" << true << "Scanning\u2026";
-        QTest::newRow("measuring, below a byte") << true << qint64(0) << int(S::scanning) << "" << true << "Scanning\u2026";
-        QTest::newRow("measuring, counting") << true << qint64(5'000'000) << int(S::scanning) << "5 MB" << true
-                                             << "Scanning\u2026";
+        QTest::newRow("measuring, nothing yet")
+            << true << qint64(-1) << int(S::scanning) << "" << true << "Scanning\u2026";
+        QTest::newRow("measuring, below a byte")
+            << true << qint64(0) << int(S::scanning) << "" << true << "Scanning\u2026";
+        QTest::newRow("measuring, counting")
+            << true << qint64(5'000'000) << int(S::scanning) << "5 MB" << true << "Scanning\u2026";
         QTest::newRow("measured zero") << false << qint64(0) << int(S::measured) << "Zero KB" << false << "";
         QTest::newRow("measured") << false << qint64(1'500'000'000) << int(S::measured) << "1.5 GB" << false << "";
     }
@@ -164,8 +166,8 @@ private Q_SLOTS:
 
     void infoLocations_data()
     {
-        QTest::addColumn<QStringList>("paths");   // "$HOME" stands for the test's home
-        QTest::addColumn<QString>("heading");     // empty: no heading, no divider
+        QTest::addColumn<QStringList>("paths"); // "$HOME" stands for the test's home
+        QTest::addColumn<QString>("heading"); // empty: no heading, no divider
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("none") << QStringList{} << "" << QStringList{};
         QTest::newRow("the home itself") << QStringList{"$HOME"} << "Location" << QStringList{"~"};

@@ -15,8 +15,9 @@ class ProjectScanScript : public StepScript<ProjectScanStart, int, ProjectDir> {
 public:
     ProjectCleanupModel::ScanFunction function()
     {
-        return [state = state()](const QStringList& roots, const QStringList& ignore, int minAgeDays, const CancelToken& token,
-                      const ProjectScanner::Progress& onProgress, const ProjectScanner::Found& onFound) {
+        return [state = state()](const QStringList& roots, const QStringList& ignore, int minAgeDays,
+                                 const CancelToken& token, const ProjectScanner::Progress& onProgress,
+                                 const ProjectScanner::Found& onFound) {
             run(state, ProjectScanStart{roots, ignore, minAgeDays}, token, [&](const Step& step) {
                 if (const int* count = std::get_if<int>(&step))
                     onProgress(*count);

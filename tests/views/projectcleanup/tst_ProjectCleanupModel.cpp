@@ -167,7 +167,7 @@ private Q_SLOTS:
         scans.found(7, projectDir(f.home("late/target"), "target", 5), 0);
         scans.end(0);
         QTRY_VERIFY(scans.hasEnded(0));
-        QCoreApplication::processEvents();   // what the old scan posted has come back
+        QCoreApplication::processEvents(); // what the old scan posted has come back
         QVERIFY(model.dirs().isEmpty());
         QCOMPARE(model.foundCount(), 0);
         QVERIFY(model.isScanning());
@@ -218,8 +218,9 @@ private Q_SLOTS:
             projectDir("/p/two/.gradle", "gradle_cache", 100, kDay.addDays(-30)),
         };
         scanWith(model, scans, dirs);
-        QCOMPARE(pathsOf(model.sortedDirs()), (QStringList{"/p/two/target", "/p/one/node_modules", "/p/one/dist",
-                                                             "/p/three/build", "/p/two/.gradle"}));
+        QCOMPARE(
+            pathsOf(model.sortedDirs()),
+            (QStringList{"/p/two/target", "/p/one/node_modules", "/p/one/dist", "/p/three/build", "/p/two/.gradle"}));
         QList<ProjectGroup> groups = model.projectGroups();
         QCOMPARE(groups.size(), 3);
         // Formed in the order of the sorted list; equal totals (1000 bytes each) keep that order.
@@ -229,8 +230,9 @@ private Q_SLOTS:
         QCOMPARE(pathsOf(groups[1].dirs), (QStringList{"/p/one/node_modules", "/p/one/dist"}));
 
         model.setSortByAge(true);
-        QCOMPARE(pathsOf(model.sortedDirs()), (QStringList{"/p/two/.gradle", "/p/one/dist", "/p/two/target",
-                                                             "/p/one/node_modules", "/p/three/build"}));
+        QCOMPARE(
+            pathsOf(model.sortedDirs()),
+            (QStringList{"/p/two/.gradle", "/p/one/dist", "/p/two/target", "/p/one/node_modules", "/p/three/build"}));
         groups = model.projectGroups();
         QCOMPARE(groups[0].path, "/p/two");
         QCOMPARE(groups[0].oldest(), std::optional<QDateTime>(kDay.addDays(-30)));
@@ -316,7 +318,7 @@ private Q_SLOTS:
         model.toggle(a);
         model.toggle(b);
         model.trashSelected();
-        QCOMPARE(asked, (QStringList{b, a}));   // the visible order: largest first
+        QCOMPARE(asked, (QStringList{b, a})); // the visible order: largest first
         QCOMPARE(pathsOf(model.dirs()), QStringList{c});
         QVERIFY(model.selected().isEmpty());
         QCOMPARE(app->history().size(), 1);
@@ -403,7 +405,7 @@ private Q_SLOTS:
         QFETCH(bool, swap);
         ModelFixture f;
         auto app = f.makeModel();
-        ProjectCleanupModel model;   // the real search and the real move
+        ProjectCleanupModel model; // the real search and the real move
         model.setAppModel(app.get());
         f.home.writeText("src/webapp/package.json", "{}");
         f.home.writeFile("src/webapp/node_modules/dep/index.js", 8192);
@@ -419,10 +421,12 @@ private Q_SLOTS:
             QVERIFY(f.home.swapForLink("src/webapp", f.home("Documents/webapp")));
 
         model.trashSelected();
-        QCOMPARE(TestHome::contents(f.home("Documents/webapp/node_modules/dep/index.js")), QByteArray("the user's own"));
+        QCOMPARE(TestHome::contents(f.home("Documents/webapp/node_modules/dep/index.js")),
+                 QByteArray("the user's own"));
         if (swap) {
             QVERIFY(app->history().isEmpty());
-            QCOMPARE(model.message(), std::optional<QString>("Not moved: ~/src/webapp/node_modules changed since the scan"));
+            QCOMPARE(model.message(),
+                     std::optional<QString>("Not moved: ~/src/webapp/node_modules changed since the scan"));
             QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
         } else {
             QCOMPARE(app->history().size(), 1);
@@ -590,7 +594,7 @@ private Q_SLOTS:
         QCOMPARE(model.missingRoots(), QStringList{"~/dev"});
         QTRY_VERIFY_WITH_TIMEOUT(model.hasScanned(), 20000);
         QCOMPARE(pathsOf(model.dirs()), QStringList{f.home("src/web/node_modules")});
-        QCOMPARE(model.rootsLabel(), QStringLiteral("~/code, ~/dev"));   // as the user chose them
+        QCOMPARE(model.rootsLabel(), QStringLiteral("~/code, ~/dev")); // as the user chose them
 
         // What is searched is what the links lead to at the start of each scan.
         Tool t;

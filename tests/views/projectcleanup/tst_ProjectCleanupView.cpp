@@ -7,15 +7,15 @@
 #include "TextContrast.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/projectcleanup/ProjectCleanupRows.h"
-#include "views/projectcleanup/ProjectCleanupView.h"
+#include "views/WindowIds.h"
+#include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/EmptyState.h"
 #include "views/components/LinkButton.h"
 #include "views/components/SegmentedControl.h"
-#include "views/WindowIds.h"
-#include "views/Windows.h"
+#include "views/projectcleanup/ProjectCleanupRows.h"
+#include "views/projectcleanup/ProjectCleanupView.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -185,10 +185,11 @@ private Q_SLOTS:
             QPushButton* stop = w.view->stopButton();
             QCOMPARE(stop->width(), stop->sizeHint().width());
 
-            const QStringList kinds{"node_modules", "target", "build", ".next", "dist", "vendor", "Pods",
-                                    "DerivedData", ".gradle", "__pycache__", ".turbo", "coverage"};
+            const QStringList kinds{"node_modules", "target",      "build",   ".next",       "dist",   "vendor",
+                                    "Pods",         "DerivedData", ".gradle", "__pycache__", ".turbo", "coverage"};
             for (int i = 0; i < kinds.size(); ++i)
-                w.scans.found(i + 1, w.dir(QStringLiteral("src/p%1/%2").arg(QString::number(i), kinds[i]), kinds[i], 100 + i));
+                w.scans.found(i + 1,
+                              w.dir(QStringLiteral("src/p%1/%2").arg(QString::number(i), kinds[i]), kinds[i], 100 + i));
             QTRY_COMPARE(w.model().dirs().size(), kinds.size());
             QCoreApplication::processEvents();
             for (QWidget* b : QList<QWidget*>{w.view->rescanButton(), w.view->chooseButton(), stop,
@@ -244,7 +245,7 @@ private Q_SLOTS:
         QVERIFY(!chips[0]->isActive());
         QVERIFY(w.view->clearButton()->isVisible());
         QCOMPARE(w.view->rows()->rowCount(), 1);
-        QCOMPARE(w.view->chips().size(), 2);   // every kind keeps its chip
+        QCOMPARE(w.view->chips().size(), 2); // every kind keeps its chip
 
         QTest::mouseClick(w.view->clearButton(), Qt::LeftButton);
         QVERIFY(w.model().activeKinds().isEmpty());
@@ -272,10 +273,10 @@ private Q_SLOTS:
 
         w.model().setActiveKinds({"node_modules"});
         QCOMPARE(w.view->summaryLabel()->text(), QStringLiteral("1 of 1 selected · 2 KB total"));
-        QTest::mouseClick(w.view->selectAllButton(), Qt::LeftButton);   // deselects the visible one
+        QTest::mouseClick(w.view->selectAllButton(), Qt::LeftButton); // deselects the visible one
         QCOMPARE(w.model().selected().size(), 2);
         QCOMPARE(w.view->selectAllButton()->title(), QStringLiteral("Select All"));
-        QVERIFY(!w.view->trashButton()->isEnabled());   // the hidden selection does not count
+        QVERIFY(!w.view->trashButton()->isEnabled()); // the hidden selection does not count
 
         // A filter that shows nothing: "Select All" selects nothing.
         w.model().setActiveKinds({"pods"});
@@ -318,8 +319,9 @@ private Q_SLOTS:
         QCOMPARE(asked[0].title, QStringLiteral("Move 1 build folder to the Trash?"));
         QCOMPARE(asked[0].confirmLabel, QStringLiteral("Move 12 KB to Trash"));
         QCOMPARE(asked[0].cancelLabel, QStringLiteral("Cancel"));
-        QCOMPARE(asked[0].message, QStringLiteral("They'll go to the Trash, so you can put them back. Build folders "
-                                                  "regenerate next time you build."));
+        QCOMPARE(asked[0].message,
+                 QStringLiteral("They'll go to the Trash, so you can put them back. Build folders "
+                                "regenerate next time you build."));
         QVERIFY(asked[0].destructive);
         QCOMPARE(w.model().dirs().size(), 2);
         QVERIFY(QFileInfo(a).isDir());
@@ -386,7 +388,7 @@ private Q_SLOTS:
         w.click(layout.circle.center());
         QCOMPARE(w.model().selected(), (QSet<QString>{w.at("src/big/dist"), w.at("src/big/node_modules")}));
         QVERIFY(header.data(ProjectCleanupRows::FullySelectedRole).toBool());
-        w.click(layout.name.center());   // the rest of a header does nothing
+        w.click(layout.name.center()); // the rest of a header does nothing
         QCOMPARE(w.model().selected().size(), 2);
         w.click(layout.circle.center());
         QVERIFY(w.model().selected().isEmpty());
@@ -410,7 +412,8 @@ private Q_SLOTS:
     {
         Window w;
         const QString home = w.f.home.path();
-        const ProjectDir twice = projectDir(home + "/mirror" + home + "/app/node_modules", "node_modules", 1, kNow.addDays(-3));
+        const ProjectDir twice =
+            projectDir(home + "/mirror" + home + "/app/node_modules", "node_modules", 1, kNow.addDays(-3));
         w.open({twice});
         const QModelIndex i = w.indexOf(twice.path);
         QCOMPARE(i.data(ProjectCleanupRows::ProjectNameRole).toString(), QStringLiteral("app"));
@@ -421,7 +424,7 @@ private Q_SLOTS:
 
     void age_data()
     {
-        QTest::addColumn<qint64>("secondsAgo");   // -1: no date
+        QTest::addColumn<qint64>("secondsAgo"); // -1: no date
         QTest::addColumn<QString>("text");
         const qint64 day = 86'400;
         QTest::newRow("no date") << qint64(-1) << QString::fromUtf8("\u2014");
@@ -490,7 +493,7 @@ private Q_SLOTS:
             const auto hl = ProjectCleanupDelegate::headerLayout(w.view->list()->visualRect(h), h);
             const QImage headerImage = TextContrast::render(w.view->list()->viewport());
             for (const auto& [where, r] : {std::pair{QStringLiteral("header name"), hl.name},
-                                          std::pair{QStringLiteral("header total"), hl.total}}) {
+                                           std::pair{QStringLiteral("header total"), hl.total}}) {
                 TextContrast::Text t = TextContrast::measureLogical(headerImage, r);
                 t.where = where;
                 texts.append(t);

@@ -6,10 +6,10 @@
 #include "DustletApp.h"
 #include "TestHome.h"
 #include "services/AppLanguage.h"
+#include "views/Windows.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
 #include "views/settings/SettingsView.h"
-#include "views/Windows.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -26,7 +26,12 @@ private Q_SLOTS:
         // No desktop bus: nothing may reach the real notification service.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/dustlet-test-bus");
         int launched = 0, quit = 0;
-        AppLanguage::setRelaunchActionsForTesting([&] { ++launched; return true; }, [&] { ++quit; });
+        AppLanguage::setRelaunchActionsForTesting(
+            [&] {
+            ++launched;
+            return true;
+            },
+            [&] { ++quit; });
         // English chosen, whatever the system's language.
         AppLanguage::set("en");
 
@@ -46,7 +51,7 @@ private Q_SLOTS:
             QVERIFY(settings->relaunchRow()->isVisibleTo(settings));
             settings->relaunchButton()->click();
             QCOMPARE(launched, 1);
-            QTRY_COMPARE(quit, 1);   // on a later turn of the event loop
+            QTRY_COMPARE(quit, 1); // on a later turn of the event loop
             // This instance stays as it started.
             QCOMPARE(panel->settingsButton()->text(), "Settings");
         }

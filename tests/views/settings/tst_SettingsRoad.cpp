@@ -5,13 +5,13 @@
 #include "DustletApp.h"
 #include "TestHome.h"
 #include "platform/Trash.h"
+#include "views/Windows.h"
 #include "views/about/AboutView.h"
+#include "views/components/LinkButton.h"
+#include "views/components/ToggleSwitch.h"
 #include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuPanelView.h"
 #include "views/settings/SettingsView.h"
-#include "views/Windows.h"
-#include "views/components/LinkButton.h"
-#include "views/components/ToggleSwitch.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -43,9 +43,8 @@ private Q_SLOTS:
         QVERIFY(!app.model().settings().developerMode());
         settings->developerSwitch()->click();
         QVERIFY(app.model().settings().developerMode());
-        QVERIFY(std::any_of(app.model().targets().cbegin(), app.model().targets().cend(), [](const TargetState& t) {
-            return t.target.category == CleanupCategory::developer;
-        }));
+        QVERIFY(std::any_of(app.model().targets().cbegin(), app.model().targets().cend(),
+                            [](const TargetState& t) { return t.target.category == CleanupCategory::developer; }));
 
         // About: a cleanup to the Trash, put back from its row.
         const QString file = home.writeFile("Documents/notes/draft.txt", 8192);

@@ -7,17 +7,17 @@
 #include "services/AppLanguage.h"
 #include "services/LoginItem.h"
 #include "services/Updater.h"
-#include "views/settings/SettingsView.h"
 #include "views/components/Stepper.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/settings/SettingsView.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
-#include <QStyle>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,7 +29,7 @@ namespace {
 class FakeLoginItem : public LoginItemService {
 public:
     bool enabled = false;
-    std::optional<QString> refusal;   // the error of every request while set
+    std::optional<QString> refusal; // the error of every request while set
     QList<bool> requests;
     bool isEnabled() const override { return enabled; }
     std::optional<QString> setEnabled(bool on) override
@@ -113,17 +113,28 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<bool>("rebuilds");
         QTest::addColumn<bool>("rescans");
-        QTest::newRow("refresh stepper") << "refresh" << "refreshInterval" << QVariant(6.0) << false << false;
-        QTest::newRow("menu bar picker") << "menuBar" << "menuBarDisplay" << QVariant("free") << false << false;
-        QTest::newRow("low-space switch") << "alerts" << "lowSpaceAlertsEnabled" << QVariant(false) << false << false;
-        QTest::newRow("threshold stepper") << "threshold" << "lowSpaceThresholdGB" << QVariant(11.0) << false << false;
-        QTest::newRow("move to Trash switch") << "moveToTrash" << "moveToTrash" << QVariant(false) << false << false;
-        QTest::newRow("music cache switch") << "musiccache" << "cleanMusicCache" << QVariant(true) << true << true;
-        QTest::newRow("saved state switch") << "savedstate" << "cleanSavedState" << QVariant(true) << true << true;
-        QTest::newRow("Mail downloads switch") << "maildownloads" << "cleanMailDownloads" << QVariant(false) << true << true;
-        QTest::newRow("developer switch") << "developer" << "developerMode" << QVariant(true) << true << true;
-        QTest::newRow("sort switch") << "sort" << "sortBySize" << QVariant(true) << false << false;
-        QTest::newRow("age stepper") << "age" << "finderMinAgeDays" << QVariant(1.0) << true << true;
+        QTest::newRow("refresh stepper") << "refresh"
+                                         << "refreshInterval" << QVariant(6.0) << false << false;
+        QTest::newRow("menu bar picker") << "menuBar"
+                                         << "menuBarDisplay" << QVariant("free") << false << false;
+        QTest::newRow("low-space switch") << "alerts"
+                                          << "lowSpaceAlertsEnabled" << QVariant(false) << false << false;
+        QTest::newRow("threshold stepper") << "threshold"
+                                           << "lowSpaceThresholdGB" << QVariant(11.0) << false << false;
+        QTest::newRow("move to Trash switch") << "moveToTrash"
+                                              << "moveToTrash" << QVariant(false) << false << false;
+        QTest::newRow("music cache switch") << "musiccache"
+                                            << "cleanMusicCache" << QVariant(true) << true << true;
+        QTest::newRow("saved state switch") << "savedstate"
+                                            << "cleanSavedState" << QVariant(true) << true << true;
+        QTest::newRow("Mail downloads switch") << "maildownloads"
+                                               << "cleanMailDownloads" << QVariant(false) << true << true;
+        QTest::newRow("developer switch") << "developer"
+                                          << "developerMode" << QVariant(true) << true << true;
+        QTest::newRow("sort switch") << "sort"
+                                     << "sortBySize" << QVariant(true) << false << false;
+        QTest::newRow("age stepper") << "age"
+                                     << "finderMinAgeDays" << QVariant(1.0) << true << true;
     }
     void controlWritesThrough()
     {
@@ -139,15 +150,24 @@ private Q_SLOTS:
         QSignalSpy rebuilt(model, &AppModel::targetsChanged);
         const auto timersBefore = fx->clock.runningIntervals();
 
-        if (control == "refresh") view->refreshStepper()->upButton()->click();
-        else if (control == "menuBar") view->menuBarPicker()->setCurrentIndex(1);
-        else if (control == "alerts") view->lowSpaceSwitch()->click();
-        else if (control == "threshold") view->thresholdStepper()->upButton()->click();
-        else if (control == "moveToTrash") view->moveToTrashSwitch()->click();
-        else if (control == "developer") view->developerSwitch()->click();
-        else if (control == "sort") view->sortSwitch()->click();
-        else if (control == "age") view->ageStepper()->upButton()->click();
-        else view->extraCacheSwitch(control)->click();
+        if (control == "refresh")
+            view->refreshStepper()->upButton()->click();
+        else if (control == "menuBar")
+            view->menuBarPicker()->setCurrentIndex(1);
+        else if (control == "alerts")
+            view->lowSpaceSwitch()->click();
+        else if (control == "threshold")
+            view->thresholdStepper()->upButton()->click();
+        else if (control == "moveToTrash")
+            view->moveToTrashSwitch()->click();
+        else if (control == "developer")
+            view->developerSwitch()->click();
+        else if (control == "sort")
+            view->sortSwitch()->click();
+        else if (control == "age")
+            view->ageStepper()->upButton()->click();
+        else
+            view->extraCacheSwitch(control)->click();
         settle();
 
         QCOMPARE(fx->home.defaults().object(key), stored);
@@ -161,9 +181,8 @@ private Q_SLOTS:
             QCOMPARE(fx->clock.runningIntervals(), timersBefore);
         }
         if (control == "developer")
-            QVERIFY(std::any_of(model->targets().cbegin(), model->targets().cend(), [](const TargetState& t) {
-                return t.target.category == CleanupCategory::developer;
-            }));
+            QVERIFY(std::any_of(model->targets().cbegin(), model->targets().cend(),
+                                [](const TargetState& t) { return t.target.category == CleanupCategory::developer; }));
     }
 
     // The steppers: their ends, their labels in whole units, and a stored fraction kept.
@@ -171,7 +190,7 @@ private Q_SLOTS:
     {
         auto view = makeView();
         Stepper* refresh = view->refreshStepper();
-        QCOMPARE(refresh->labelText(), "5 s");   // the default of 5.0
+        QCOMPARE(refresh->labelText(), "5 s"); // the default of 5.0
         model->settings().setRefreshInterval(2.0);
         QVERIFY(!refresh->downButton()->isEnabled());
         refresh->stepDown();
@@ -179,11 +198,11 @@ private Q_SLOTS:
         model->settings().setRefreshInterval(59.5);
         QCOMPARE(refresh->labelText(), "59 s");
         refresh->upButton()->click();
-        QCOMPARE(model->settings().refreshInterval(), 60.0);   // clamped to the end
+        QCOMPARE(model->settings().refreshInterval(), 60.0); // clamped to the end
         QVERIFY(!refresh->upButton()->isEnabled());
         model->settings().setRefreshInterval(5.5);
         refresh->upButton()->click();
-        QCOMPARE(model->settings().refreshInterval(), 6.5);   // the stored double steps by one
+        QCOMPARE(model->settings().refreshInterval(), 6.5); // the stored double steps by one
 
         Stepper* threshold = view->thresholdStepper();
         QCOMPARE(threshold->labelText(), "10 GB");
@@ -213,7 +232,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<bool>("down");
         QTest::addColumn<bool>("up");
-        QTest::addColumn<double>("afterStep");   // after a press of the usable button
+        QTest::addColumn<double>("afterStep"); // after a press of the usable button
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << false << true << 3.0;
         QTest::newRow("+inf") << std::numeric_limits<double>::infinity() << true << false << 59.0;
         QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << false << true << 3.0;
@@ -263,8 +282,9 @@ private Q_SLOTS:
         const QDateTime old(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
         model->settings().setCleanupSchedule(CleanupSchedule::daily);
         auto view = makeView();
-        QCOMPARE(view->scheduleCaption()->text(), "Quietly clears recoverable caches & logs to the Trash, then "
-                                                  "notifies you. Never empties the Trash or touches build folders.");
+        QCOMPARE(view->scheduleCaption()->text(),
+                 "Quietly clears recoverable caches & logs to the Trash, then "
+                 "notifies you. Never empties the Trash or touches build folders.");
         const QList<QPair<int, CleanupSchedule>> choices = {
             {0, CleanupSchedule::off}, {2, CleanupSchedule::weekly}, {1, CleanupSchedule::daily}};
         for (const auto& [index, schedule] : choices) {
@@ -276,7 +296,8 @@ private Q_SLOTS:
             const std::optional<QDateTime> stamped = model->settings().lastAutoCleanup();
             QVERIFY(stamped);
             QVERIFY2(*stamped >= before && *stamped <= after, qPrintable(stamped->toString(Qt::ISODateWithMs)));
-            QCOMPARE(view->scheduleCaption()->text() == "Dustlet only cleans when you ask.", schedule == CleanupSchedule::off);
+            QCOMPARE(view->scheduleCaption()->text() == "Dustlet only cleans when you ask.",
+                     schedule == CleanupSchedule::off);
         }
     }
 
@@ -305,13 +326,13 @@ private Q_SLOTS:
         QVERIFY(ids().contains("custom:" + scratch));
         QCOMPARE(view->folderError(), std::optional<QString>());
 
-        view->addFolderButton()->click();   // the same folder again
+        view->addFolderButton()->click(); // the same folder again
         QCOMPARE(view->folderError(), std::optional<QString>("Already added."));
         QCOMPARE(view->folderErrorLabel()->text(), "Already added.");
         QVERIFY(isShown(view->folderErrorLabel()));
         QCOMPARE(view->folderErrorLabel()->textFormat(), Qt::PlainText);
 
-        pickAnswer.reset();   // cancelled: the message stays
+        pickAnswer.reset(); // cancelled: the message stays
         view->addFolderButton()->click();
         QCOMPARE(view->folderError(), std::optional<QString>("Already added."));
 
@@ -372,7 +393,7 @@ private Q_SLOTS:
         fx->sizeCalls.clear();
 
         QSignalSpy rebuilt(model, &AppModel::targetsChanged);
-        pickAnswer = src;   // already listed
+        pickAnswer = src; // already listed
         view->addProjectButton()->click();
         QCOMPARE(model->settings().projectRoots(), QStringList{src});
         QCOMPARE(rebuilt.count(), 0);
@@ -418,7 +439,8 @@ private Q_SLOTS:
     void developerSectionsShowAndHide()
     {
         auto view = makeView();
-        const QStringList developerOnly{"Build-folder cleanup", "Never touch these (pinned)", "Project folders to scan"};
+        const QStringList developerOnly{"Build-folder cleanup", "Never touch these (pinned)",
+                                        "Project folders to scan"};
         for (const QString& s : developerOnly)
             QVERIFY2(!view->isSectionShown(s), qPrintable(s));
         QVERIFY(!isShown(view->sortSwitch()));
@@ -439,7 +461,9 @@ private Q_SLOTS:
     void extraCachesFollowThePlatform()
     {
         SettingsView::Environment env = environment();
-        env.offered = [](const QString& id) { return id != "musiccache" && id != "savedstate" && id != "maildownloads"; };
+        env.offered = [](const QString& id) {
+            return id != "musiccache" && id != "savedstate" && id != "maildownloads";
+        };
         auto none = makeView(env);
         QVERIFY(!none->isSectionShown("Extra system caches"));
         QVERIFY(!none->extraCacheSwitch("maildownloads"));
@@ -449,7 +473,7 @@ private Q_SLOTS:
         QVERIFY(one->isSectionShown("Extra system caches"));
         QVERIFY(one->extraCacheSwitch("maildownloads"));
         QVERIFY(!one->extraCacheSwitch("musiccache"));
-        QVERIFY(one->extraCacheSwitch("maildownloads")->isChecked());   // the default is on
+        QVERIFY(one->extraCacheSwitch("maildownloads")->isChecked()); // the default is on
     }
 
     // The update section: the automatic flag, the manual check and the development-build mark.
@@ -461,7 +485,7 @@ private Q_SLOTS:
             QVERIFY(view->automaticUpdatesSwitch()->isChecked());
             view->automaticUpdatesSwitch()->click();
             QVERIFY(!controller->automatic);
-            QVERIFY(!view->devBuildLabel());   // configured
+            QVERIFY(!view->devBuildLabel()); // configured
             view->checkForUpdatesButton()->click();
             QCOMPARE(controller->checks, 1);
             controller->move(false);
@@ -473,7 +497,7 @@ private Q_SLOTS:
         auto view = makeView();
         QVERIFY(view->devBuildLabel());
         QCOMPARE(view->devBuildLabel()->text(), "Dev build");
-        QVERIFY(!view->checkForUpdatesButton()->isEnabled());   // nothing reported yet
+        QVERIFY(!view->checkForUpdatesButton()->isEnabled()); // nothing reported yet
         QTRY_VERIFY(view->checkForUpdatesButton()->isEnabled());
     }
 
@@ -580,7 +604,7 @@ private Q_SLOTS:
     // the stored defaults at the next start, which loads the shipped translation.
     void germanAfterARestart()
     {
-        QCOMPARE(AppLanguage::available(), (QStringList{"en", "de"}));   // the embedded translation
+        QCOMPARE(AppLanguage::available(), (QStringList{"en", "de"})); // the embedded translation
         SettingsView::Environment env = environment();
         env.availableLanguages = [] { return AppLanguage::available(); };
         {
@@ -644,8 +668,8 @@ private Q_SLOTS:
         model->settings().setProjectRoots({fx->home("src")});
         const QList<TextContrast::Text> texts = TextContrast::measureLightAndDark([this] {
             auto* view = new SettingsView(model->settings(), *model, *updater, environment());
-            view->setFixedHeight(Style::metric(3000));   // the whole form at once
-            view->languagePicker()->setCurrentIndex(2);  // the relaunch note
+            view->setFixedHeight(Style::metric(3000)); // the whole form at once
+            view->languagePicker()->setCurrentIndex(2); // the relaunch note
             return view;
         });
         QVERIFY2(texts.size() > 80, qPrintable(QString::number(texts.size())));

@@ -3,16 +3,16 @@
 #include "TestHome.h"
 #include "TextContrast.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/tools/AppUpdatesModel.h"
-#include "views/tools/AppUpdatesView.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/InlineCodeLabel.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
+#include "views/tools/AppUpdatesModel.h"
+#include "views/tools/AppUpdatesView.h"
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -242,7 +242,7 @@ private Q_SLOTS:
         home.writeText("brew-delay", "1");
         view.recheckButton()->click();
         QCOMPARE(view.content(), Content::checking);
-        QCOMPARE(view.rows().size(), 3);   // kept behind the progress indicator
+        QCOMPARE(view.rows().size(), 3); // kept behind the progress indicator
         QTRY_COMPARE_WITH_TIMEOUT(view.content(), Content::list, 20000);
         QCOMPARE(view.rows().size(), 1);
     }

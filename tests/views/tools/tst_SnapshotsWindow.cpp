@@ -4,18 +4,18 @@
 #include "TextContrast.h"
 #include "platform/ToolPaths.h"
 #include "services/SnapshotManager.h"
-#include "views/tools/SnapshotsModel.h"
-#include "views/tools/SnapshotsView.h"
 #include "views/components/CleanActionButton.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
 #include "views/components/TransientMessage.h"
+#include "views/tools/SnapshotsModel.h"
+#include "views/tools/SnapshotsView.h"
 
-#include <QFile>
 #include <QApplication>
 #include <QCheckBox>
-#include <QStyle>
+#include <QFile>
 #include <QLabel>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -72,7 +72,9 @@ private Q_SLOTS:
         FakeTools::installSnapshotTools(home, listingOf({"2024-05-01-090000", "2024-05-02-090000"}));
         // A login shell held at its start until the window has been looked at.
         home.writeText("shell-hold", "");
-        home.writeText(".zprofile", TestHome::holdWhileExists("shell-hold") + "export PATH=\"" + home(".fakebin").toUtf8() + ":$PATH\"\n");
+        home.writeText(".zprofile",
+                       TestHome::holdWhileExists("shell-hold") + "export PATH=\"" + home(".fakebin").toUtf8()
+                           + ":$PATH\"\n");
         SnapshotsView view;
         view.show();
         QCoreApplication::processEvents();
@@ -151,10 +153,11 @@ private Q_SLOTS:
         for (const QStringList& run : home.recordedRuns("tmutil"))
             if (run.first() == "deletelocalsnapshots")
                 deletions << run;
-        QCOMPARE(deletions, (QList<QStringList>{{"deletelocalsnapshots", "2024-05-04-090000"},
-                                                {"deletelocalsnapshots", "2024-05-03-090000"},
-                                                {"deletelocalsnapshots", "2024-05-02-090000"},
-                                                {"deletelocalsnapshots", "2024-05-01-090000"}}));
+        QCOMPARE(deletions,
+                 (QList<QStringList>{{"deletelocalsnapshots", "2024-05-04-090000"},
+                                     {"deletelocalsnapshots", "2024-05-03-090000"},
+                                     {"deletelocalsnapshots", "2024-05-02-090000"},
+                                     {"deletelocalsnapshots", "2024-05-01-090000"}}));
         // The list was read again: the newest is left.
         QCOMPARE(view->model().snapshots().size(), 1);
         QCOMPARE(view->model().snapshots().first().timestamp, "2024-05-05-090000");
@@ -171,13 +174,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("deleteFails");
         QTest::addColumn<QString>("message");
         QTest::newRow("nothing measurable freed")
-            << QByteArray() << qint64(0) << false << "Snapshots removed — macOS may report the freed space in a moment.";
-        QTest::newRow("cancelled prompt") << QByteArray("cancel") << qint64(0) << false << "Cancelled — nothing was removed.";
+            << QByteArray() << qint64(0) << false
+            << "Snapshots removed — macOS may report the freed space in a moment.";
+        QTest::newRow("cancelled prompt")
+            << QByteArray("cancel") << qint64(0) << false << "Cancelled — nothing was removed.";
         QTest::newRow("refused password")
             << QByteArray("error") << qint64(0) << false
             << "Couldn't remove snapshots: The administrator user name or password was incorrect.";
-        QTest::newRow("the tool failing") << QByteArray() << qint64(0) << true
-                                          << "Couldn't remove snapshots: Failed to delete 2024-05-01-090000";
+        QTest::newRow("the tool failing")
+            << QByteArray() << qint64(0) << true << "Couldn't remove snapshots: Failed to delete 2024-05-01-090000";
     }
 
     void outcomes()
@@ -208,8 +213,9 @@ private Q_SLOTS:
     void hostileListingLineRunsNothing()
     {
         TestHome home;
-        FakeTools::installSnapshotTools(home, "com.apple.TimeMachine.x; touch pwned #\n"
-                                              "com.apple.TimeMachine.2024-05-01-090000.local\n");
+        FakeTools::installSnapshotTools(home,
+                                        "com.apple.TimeMachine.x; touch pwned #\n"
+                                        "com.apple.TimeMachine.2024-05-01-090000.local\n");
         auto view = shownAndListed();
         QVERIFY(view);
         QCOMPARE(view->rows().size(), 2);
@@ -225,8 +231,9 @@ private Q_SLOTS:
     {
         TestHome home;
         FakeTools::installSnapshotTools(home, listingOf({"2024-05-01-090000"}));
-        SnapshotManager::setSpaceReaderForTesting(
-            [] { return std::optional<Volume::FreeSpace>(Volume::FreeSpace{1'000'000'000, 4'500'000'000}); });
+        SnapshotManager::setSpaceReaderForTesting([] {
+            return std::optional<Volume::FreeSpace>(Volume::FreeSpace{1'000'000'000, 4'500'000'000});
+        });
         auto view = shownAndListed();
         QVERIFY(view);
         QVERIFY(view->showsReclaimable());

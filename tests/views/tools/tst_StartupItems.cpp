@@ -3,12 +3,12 @@
 #include "TestHome.h"
 #include "platform/ToolPaths.h"
 #include "platform/ui/FileManagerShell.h"
-#include "views/tools/StartupItemsModel.h"
-#include "views/tools/StartupItemsView.h"
 #include "views/components/EmptyState.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/tools/StartupItemsModel.h"
+#include "views/tools/StartupItemsView.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,8 +21,8 @@ namespace {
 
 QByteArray agent(const QByteArray& label, const QByteArray& program)
 {
-    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>" + label +
-           "</string><key>Program</key><string>" + program + "</string></dict></plist>";
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>" + label
+        + "</string><key>Program</key><string>" + program + "</string></dict></plist>";
 }
 
 // A test home with launch agents and a fake launchctl that logs its calls; with `gate`, each
@@ -98,7 +98,7 @@ private Q_SLOTS:
                 QVERIFY(r->toggle() && !r->spinner());
         QFile(f.gate).open(QIODevice::WriteOnly);
         QTRY_COMPARE(done.count(), 1);
-        QCOMPARE(shown(*view), (QStringList{"Alpha", "bravo", "Charlie"}));   // sorted into the active group
+        QCOMPARE(shown(*view), (QStringList{"Alpha", "bravo", "Charlie"})); // sorted into the active group
         StartupItemRow* on = view->rowFor(f.home("Library/LaunchAgents/b.plist"));
         QVERIFY(on && on->toggle()->isChecked());
         QCOMPARE(on->opacity(), 1.0);
@@ -130,12 +130,13 @@ private Q_SLOTS:
         Fixture f;
         const QByteArray home = f.home.path().toUtf8();
         f.put("1.plist", agent("In home", home + "/bin/tool"));
-        f.put("2.plist", agent("Elsewhere", "/mnt" + home + "/bin/tool"));   // home further in: kept
-        f.put("3.plist", agent("Longer name", home + "x/bin/tool"));        // not the home folder
+        f.put("2.plist", agent("Elsewhere", "/mnt" + home + "/bin/tool")); // home further in: kept
+        f.put("3.plist", agent("Longer name", home + "x/bin/tool")); // not the home folder
         f.put("4.plist", agent("&lt;b&gt;50%1 %2&lt;/b&gt;", "/bin/x"));
         std::unique_ptr<StartupItemsView> view(f.view());
         QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/1.plist"))->programText(), QString("~/bin/tool"));
-        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/2.plist"))->programText(), "/mnt" + f.home.path() + "/bin/tool");
+        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/2.plist"))->programText(),
+                 "/mnt" + f.home.path() + "/bin/tool");
         QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/3.plist"))->programText(), f.home.path() + "x/bin/tool");
         StartupItemRow* odd = view->rowFor(f.home("Library/LaunchAgents/4.plist"));
         QCOMPARE(odd->item().label, QString("<b>50%1 %2</b>"));
@@ -148,8 +149,9 @@ private Q_SLOTS:
         f.put("a.plist", agent("Alpha", "/bin/a"));
         f.put("b.plist", agent("Bravo", "/bin/b"), true);
         QList<std::pair<FileManagerShell::Action, QString>> asked;
-        FileManagerShell::setHandlerForTesting(
-            [&](FileManagerShell::Action a, const QString& what) { asked.append({a, what}); });
+        FileManagerShell::setHandlerForTesting([&](FileManagerShell::Action a, const QString& what) {
+            asked.append({a, what});
+        });
         std::unique_ptr<StartupItemsView> view(f.view());
         for (StartupItemRow* r : view->rows())
             r->revealButton()->click();
@@ -157,7 +159,8 @@ private Q_SLOTS:
         view->loginItemsButton()->click();
         QCOMPARE(asked.size(), 3);
         QCOMPARE(asked[0], std::make_pair(FileManagerShell::Action::Reveal, f.home("Library/LaunchAgents/a.plist")));
-        QCOMPARE(asked[1], std::make_pair(FileManagerShell::Action::Reveal, f.home("Library/LaunchAgents/Disabled/b.plist")));
+        QCOMPARE(asked[1],
+                 std::make_pair(FileManagerShell::Action::Reveal, f.home("Library/LaunchAgents/Disabled/b.plist")));
         QCOMPARE(asked[2].first, FileManagerShell::Action::OpenUrl);
         QVERIFY(asked[2].second.contains("LoginItems"));
         QCOMPARE(view->footerNote()->text(), QString("App login items are managed by macOS."));

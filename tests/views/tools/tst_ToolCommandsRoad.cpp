@@ -7,17 +7,17 @@
 #include "TestHome.h"
 #include "platform/Background.h"
 #include "services/SnapshotManager.h"
-#include "views/tools/AppUpdatesModel.h"
-#include "views/tools/AppUpdatesView.h"
-#include "views/panel/MenuBarExtra.h"
-#include "views/panel/MenuPanelView.h"
-#include "views/tools/SnapshotsModel.h"
-#include "views/tools/SnapshotsView.h"
 #include "views/Windows.h"
 #include "views/components/CleanActionButton.h"
+#include "views/panel/MenuBarExtra.h"
+#include "views/panel/MenuPanelView.h"
+#include "views/tools/AppUpdatesModel.h"
+#include "views/tools/AppUpdatesView.h"
+#include "views/tools/SnapshotsModel.h"
+#include "views/tools/SnapshotsView.h"
 
-#include <QFile>
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -44,10 +44,12 @@ private Q_SLOTS:
         TestHome home;
         QVERIFY(home.isValid());
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/dustlet-test-bus");
-        FakeTools::installSnapshotTools(home, "Snapshots for disk /:\n"
-                                              "com.apple.TimeMachine.2024-05-01-090000.local\n"
-                                              "com.apple.TimeMachine.2024-05-02-090000.local\n");
-        FakeTools::installBrew(home, R"({"formulae":[{"name":"wget","installed_versions":["1.21"],"current_version":"1.24"}]})");
+        FakeTools::installSnapshotTools(home,
+                                        "Snapshots for disk /:\n"
+                                        "com.apple.TimeMachine.2024-05-01-090000.local\n"
+                                        "com.apple.TimeMachine.2024-05-02-090000.local\n");
+        FakeTools::installBrew(
+            home, R"({"formulae":[{"name":"wget","installed_versions":["1.21"],"current_version":"1.24"}]})");
 
         DustletApp app;
         app.model().settings().setHasCompletedOnboarding(true);

@@ -9,9 +9,9 @@
 #include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/ui/Dialogs.h"
+#include "views/components/TransientMessage.h"
 #include "views/tools/UninstallerModel.h"
 #include "views/tools/UninstallerView.h"
-#include "views/components/TransientMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,9 +26,9 @@ QString makeApp(const TestHome& home, const QString& relative, const QString& na
 {
     const QString app = home.mkdir(relative);
     home.writeText(relative + "/Contents/Info.plist",
-                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key><string>" +
-                       name.toHtmlEscaped().toUtf8() + "</string><key>CFBundleIdentifier</key><string>" +
-                       identifier.toHtmlEscaped().toUtf8() + "</string></dict></plist>");
+                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key><string>"
+                       + name.toHtmlEscaped().toUtf8() + "</string><key>CFBundleIdentifier</key><string>"
+                       + identifier.toHtmlEscaped().toUtf8() + "</string></dict></plist>");
     home.writeFile(relative + "/Contents/MacOS/app", 16384);
     return app;
 }
@@ -201,16 +201,18 @@ private Q_SLOTS:
         QCOMPARE(model.items().size(), 2);
         const UninstallItem cache = model.items().at(1);
         QCOMPARE(cache.path, f.home("Library/Caches/com.example.thesis"));
-        model.setItemSelected(model.items().at(0).id, false);   // only the leftover
+        model.setItemSelected(model.items().at(0).id, false); // only the leftover
         if (swap)
             QVERIFY(f.home.swapForLink("Library/Caches", f.home("Documents")));
 
         QVERIFY(uninstallAndWait(model, *appModel));
-        QCOMPARE(TestHome::contents(f.home("Documents/com.example.thesis/thesis.odt")), QByteArray("the user's thesis"));
+        QCOMPARE(TestHome::contents(f.home("Documents/com.example.thesis/thesis.odt")),
+                 QByteArray("the user's thesis"));
         QVERIFY(QFileInfo(app).isDir());
         if (swap) {
             QVERIFY(appModel->history().isEmpty());
-            QVERIFY2(model.resultMessage().value_or(QString()).endsWith("\nNot moved: ~/Library/Caches/com.example.thesis changed since the scan"),
+            QVERIFY2(model.resultMessage().value_or(QString()).endsWith(
+                         "\nNot moved: ~/Library/Caches/com.example.thesis changed since the scan"),
                      qPrintable(model.resultMessage().value_or(QString())));
             QVERIFY(QDir(f.home(".local/share/Trash/files")).isEmpty());
         } else {
@@ -232,8 +234,9 @@ private Q_SLOTS:
         model.setApp(shown);
         model.load(path);
         if (refused) {
-            QCOMPARE(model.resultMessage(), std::optional<QString>("That's a protected system app and can't be removed."));
-            QCOMPARE(model.app(), std::optional<AppInfo>(shown));   // nothing else changes
+            QCOMPARE(model.resultMessage(),
+                     std::optional<QString>("That's a protected system app and can't be removed."));
+            QCOMPARE(model.app(), std::optional<AppInfo>(shown)); // nothing else changes
         } else {
             QVERIFY(!model.resultMessage());
             QVERIFY(model.app() && model.app()->appPath != shown.appPath);
@@ -244,7 +247,7 @@ private Q_SLOTS:
     {
         TestHome home;
         UninstallerModel model;
-        QVERIFY(!model.allSelected());   // no items: not all selected
+        QVERIFY(!model.allSelected()); // no items: not all selected
         model.setItems({{QUuid::createUuid(), "Application", "/a.app", 3000, true},
                         {QUuid::createUuid(), "Logs", "/l", 500, false}});
         model.toggleSelectAll();
@@ -281,7 +284,9 @@ private Q_SLOTS:
         auto appModel = f.makeModel();
         UninstallerModel::Services services;
         services.inspect = [](const QString& p) { return AppInfo{"Gone", std::nullopt, p}; };
-        services.leftovers = [](const AppInfo& a) { return QList<UninstallItem>{{QUuid::createUuid(), "Application", a.appPath, 0, true}}; };
+        services.leftovers = [](const AppInfo& a) {
+            return QList<UninstallItem>{{QUuid::createUuid(), "Application", a.appPath, 0, true}};
+        };
         services.remove = [](const QStringList&) { return Uninstaller::Removal{}; };
         UninstallerModel model(services);
         QVERIFY(loadAndWait(model, "/nowhere/Gone.app"));
@@ -306,7 +311,8 @@ private Q_SLOTS:
         QCOMPARE(model.items().first().size, qint64(0));
         QVERIFY(uninstallAndWait(model, *appModel));
         QVERIFY(!QFileInfo::exists(bundle));
-        QCOMPARE(model.resultMessage(), std::optional<QString>("Removed Hollow. Items are in the Trash; About can put them back."));
+        QCOMPARE(model.resultMessage(),
+                 std::optional<QString>("Removed Hollow. Items are in the Trash; About can put them back."));
         QCOMPARE(appModel->history().size(), 1);
         const CleanRecord record = appModel->history().first();
         QCOMPARE(record.freed, qint64(0));
@@ -340,8 +346,12 @@ private Q_SLOTS:
         ModelFixture f;
         auto appModel = f.makeModel();
         UninstallerModel::Services services;
-        services.leftovers = [](const AppInfo& a) { return QList<UninstallItem>{{QUuid::createUuid(), "Application", a.appPath, 10, true}}; };
-        services.remove = [](const QStringList& p) { return Uninstaller::Removal{4096, {{p.first(), "/trash/x"}}, {}}; };
+        services.leftovers = [](const AppInfo& a) {
+            return QList<UninstallItem>{{QUuid::createUuid(), "Application", a.appPath, 10, true}};
+        };
+        services.remove = [](const QStringList& p) {
+            return Uninstaller::Removal{4096, {{p.first(), "/trash/x"}}, {}};
+        };
         UninstallerModel model(services);
         model.message().setDelayMs(150);
         QVERIFY(loadAndWait(model, f.home("A.app")));
@@ -357,7 +367,7 @@ private Q_SLOTS:
         QVERIFY(!model.resultMessage());
         QTRY_COMPARE(searched.count(), 1);
         QVERIFY(uninstallAndWait(model, *appModel));
-        QTRY_VERIFY_WITH_TIMEOUT(!model.resultMessage(), 3000);   // a result clears itself
+        QTRY_VERIFY_WITH_TIMEOUT(!model.resultMessage(), 3000); // a result clears itself
     }
 
     // A search or removal started for an app that the user has since replaced never touches the
@@ -407,7 +417,8 @@ private Q_SLOTS:
         QCOMPARE(appModel->history().size(), 1);
         QCOMPARE(appModel->history().first().targetName, QString("Uninstalled New.app"));
         QCOMPARE(model.resultMessage(),
-                 std::optional<QString>(QString("Removed New.app — freed %1. Items are in the Trash.").arg(formatBytes(8192))));
+                 std::optional<QString>(
+                     QString("Removed New.app — freed %1. Items are in the Trash.").arg(formatBytes(8192))));
     }
 
     void everyTextIsLegible_data()
@@ -437,7 +448,7 @@ private Q_SLOTS:
                 const QUuid kept = QUuid::createUuid();
                 view.uninstaller().setItems({{kept, "Application", "/Applications/Notes.app", 3'000'000, true},
                                              {QUuid::createUuid(), "App cache", f.home("Library/Caches/n"), 0, false}});
-                view.uninstaller().setSelected({kept});   // one row dimmed
+                view.uninstaller().setSelected({kept}); // one row dimmed
             } else {
                 view.uninstaller().message().show("Removed Notes — freed 3 MB. Items are in the Trash.");
             }
