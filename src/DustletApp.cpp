@@ -7,20 +7,21 @@
 #include "platform/ui/StatusItem.h"
 #include "services/AppLanguage.h"
 #include "services/Updater.h"
-#include "views/AboutView.h"
-#include "views/AppUpdatesView.h"
-#include "views/ConfirmWindowView.h"
-#include "views/DiskMapView.h"
-#include "views/LargeFilesView.h"
-#include "views/MenuBarExtra.h"
-#include "views/MenuBarLabel.h"
-#include "views/MenuPanelView.h"
-#include "views/SettingsView.h"
-#include "views/OnboardingView.h"
-#include "views/ProjectCleanupView.h"
-#include "views/SnapshotsView.h"
-#include "views/StartupItemsView.h"
-#include "views/UninstallerView.h"
+#include "views/about/AboutView.h"
+#include "views/tools/AppUpdatesView.h"
+#include "views/panel/ConfirmWindowView.h"
+#include "views/diskmap/DiskMapView.h"
+#include "views/largefiles/LargeFilesView.h"
+#include "views/panel/MenuBarExtra.h"
+#include "views/panel/MenuBarLabel.h"
+#include "views/panel/MenuPanelView.h"
+#include "views/settings/SettingsView.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/projectcleanup/ProjectCleanupView.h"
+#include "views/tools/SnapshotsView.h"
+#include "views/tools/StartupItemsView.h"
+#include "views/tools/UninstallerView.h"
+#include "views/WindowIds.h"
 #include "views/Windows.h"
 #include "views/components/AppIcon.h"
 #include "views/components/ScaledControls.h"
@@ -30,17 +31,31 @@
 
 const QList<DustletApp::SceneInfo>& DustletApp::sceneTable()
 {
+    // Each window: its id, title, placement and how its content is made from the application's
+    // environment objects.
     static const QList<SceneInfo> table = {
-        {"settings", QT_TRANSLATE_NOOP("DustletApp", "Dustlet Settings"), true, std::nullopt},
-        {"confirm", QT_TRANSLATE_NOOP("DustletApp", "Confirm Cleanup"), true, std::nullopt},
-        {"diskmap", QT_TRANSLATE_NOOP("DustletApp", "Disk Map"), false, QSize(760, 560)},
-        {"largefiles", QT_TRANSLATE_NOOP("DustletApp", "Large & Duplicate Files"), true, std::nullopt},
-        {"projectcleanup", QT_TRANSLATE_NOOP("DustletApp", "Project Cleanup"), true, std::nullopt},
-        {"startup", QT_TRANSLATE_NOOP("DustletApp", "Startup & Background Items"), false, std::nullopt},
-        {"snapshots", QT_TRANSLATE_NOOP("DustletApp", "Free Up Snapshot Space"), false, std::nullopt},
-        {"appupdates", QT_TRANSLATE_NOOP("DustletApp", "App & Tool Updates"), false, std::nullopt},
-        {"uninstaller", QT_TRANSLATE_NOOP("DustletApp", "Uninstall an App"), true, std::nullopt},
-        {"about", QT_TRANSLATE_NOOP("DustletApp", "About Dustlet"), true, std::nullopt},
+        {WindowId::settings, QT_TRANSLATE_NOOP("DustletApp", "Dustlet Settings"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* {
+             return new SettingsView(app.model().settings(), app.model(), app.updater());
+         }},
+        {WindowId::confirm, QT_TRANSLATE_NOOP("DustletApp", "Confirm Cleanup"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* { return new ConfirmWindowView(app.model(), app.windows()); }},
+        {WindowId::diskmap, QT_TRANSLATE_NOOP("DustletApp", "Disk Map"), false, QSize(760, 560),
+         [](const DustletApp& app) -> QWidget* { return new DiskMapView(app.model()); }},
+        {WindowId::largefiles, QT_TRANSLATE_NOOP("DustletApp", "Large & Duplicate Files"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* { return new LargeFilesView(app.model()); }},
+        {WindowId::projectcleanup, QT_TRANSLATE_NOOP("DustletApp", "Project Cleanup"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* { return new ProjectCleanupView(app.model()); }},
+        {WindowId::startup, QT_TRANSLATE_NOOP("DustletApp", "Startup & Background Items"), false, std::nullopt,
+         [](const DustletApp&) -> QWidget* { return new StartupItemsView; }},
+        {WindowId::snapshots, QT_TRANSLATE_NOOP("DustletApp", "Free Up Snapshot Space"), false, std::nullopt,
+         [](const DustletApp&) -> QWidget* { return new SnapshotsView; }},
+        {WindowId::appupdates, QT_TRANSLATE_NOOP("DustletApp", "App & Tool Updates"), false, std::nullopt,
+         [](const DustletApp&) -> QWidget* { return new AppUpdatesView; }},
+        {WindowId::uninstaller, QT_TRANSLATE_NOOP("DustletApp", "Uninstall an App"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* { return new UninstallerView(app.model()); }},
+        {WindowId::about, QT_TRANSLATE_NOOP("DustletApp", "About Dustlet"), true, std::nullopt,
+         [](const DustletApp& app) -> QWidget* { return new AboutView(app.model(), app.updater()); }},
     };
     return table;
 }
@@ -82,43 +97,12 @@ DustletApp::DustletApp()
 
 DustletApp::~DustletApp() = default;
 
-std::function<QWidget*()> DustletApp::contentFor(const QString& id) const
-{
-    // The window views join here as they are built, each with the environment objects its row
-    // of the scene table names (the model, and for "settings" and "about" the updater).
-    if (id == QLatin1String(SettingsView::kWindowId))
-        return [this] { return new SettingsView(m_model->settings(), *m_model, *m_updater); };
-    if (id == QLatin1String(ConfirmWindowView::kWindowId))
-        return [this] { return new ConfirmWindowView(*m_model, *m_windows); };
-    if (id == QLatin1String(DiskMapView::kWindowId))
-        return [this] { return new DiskMapView(*m_model); };
-    if (id == QLatin1String(LargeFilesView::kWindowId))
-        return [this] { return new LargeFilesView(*m_model); };
-    if (id == QLatin1String(ProjectCleanupView::kWindowId))
-        return [this] { return new ProjectCleanupView(*m_model); };
-    if (id == QLatin1String(SnapshotsView::kWindowId))
-        return [] { return new SnapshotsView; };
-    if (id == QLatin1String(AppUpdatesView::kWindowId))
-        return [] { return new AppUpdatesView; };
-    if (id == QLatin1String(StartupItemsView::kWindowId))
-        return [] { return new StartupItemsView; };
-    if (id == QLatin1String(UninstallerView::kWindowId))
-        return [this] { return new UninstallerView(*m_model); };
-    if (id == QLatin1String(AboutView::kWindowId))
-        return [this] { return new AboutView(*m_model, *m_updater); };
-    return {};
-}
-
 void DustletApp::registerScenes()
 {
-    // Each id gets its scene once its view exists; an id without one opens nothing.
     for (const SceneInfo& info : sceneTable()) {
-        const QString id = QString::fromLatin1(info.id);
-        std::function<QWidget*()> content = contentFor(id);
-        if (!content)
-            continue;
-        m_windows->registerScene({id, QCoreApplication::translate("DustletApp", info.title), std::move(content),
-                                  info.centred, info.defaultSize});
+        m_windows->registerScene({QString::fromLatin1(info.id), QCoreApplication::translate("DustletApp", info.title),
+                                  [this, make = info.content] { return make(*this); }, info.centred,
+                                  info.defaultSize});
     }
 }
 

@@ -3,7 +3,6 @@
 #include <QSize>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,6 +25,7 @@ public:
         const char* title;   // English source text (context "DustletApp")
         bool centred;
         std::optional<QSize> defaultSize;   // resizable from this size; else the content's size
+        QWidget* (*content)(const DustletApp& app);   // makes the window's content
     };
     // The ten window scenes, in declaration order.
     static const QList<SceneInfo>& sceneTable();
@@ -47,8 +47,6 @@ public:
     MenuBarLabel& menuBarLabel() const { return *m_label; }
 
 private:
-    // The content of a window id, or none while its view is not built.
-    std::function<QWidget*()> contentFor(const QString& id) const;
     void registerScenes();
 
     AppDelegate* m_delegate = nullptr;

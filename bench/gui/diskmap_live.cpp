@@ -18,9 +18,9 @@
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
 #include "services/DiskMapScanner.h"
-#include "views/DiskMapCanvas.h"
-#include "views/DiskMapModel.h"
-#include "views/DiskMapView.h"
+#include "views/diskmap/DiskMapCanvas.h"
+#include "views/diskmap/DiskMapModel.h"
+#include "views/diskmap/DiskMapView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 
 #include "AppModel.h"
 #include "services/Updater.h"
-#include "views/AboutView.h"
+#include "views/about/AboutView.h"
 
 namespace {
 

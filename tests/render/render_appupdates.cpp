@@ -2,8 +2,8 @@
 // listing, the list, an upgrade running, and a long result line.
 #include "RenderKit.h"
 
-#include "views/AppUpdatesModel.h"
-#include "views/AppUpdatesView.h"
+#include "views/tools/AppUpdatesModel.h"
+#include "views/tools/AppUpdatesView.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "services/DiskMapScanner.h"
 #include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
-#include "views/DiskMapCanvas.h"
-#include "views/DiskMapModel.h"
-#include "views/DiskMapSideList.h"
-#include "views/DiskMapView.h"
+#include "views/diskmap/DiskMapCanvas.h"
+#include "views/diskmap/DiskMapModel.h"
+#include "views/diskmap/DiskMapSideList.h"
+#include "views/diskmap/DiskMapView.h"
 
 #include <QImage>
 #include <QMenu>

@@ -5,7 +5,7 @@
 #include "AppModel.h"
 #include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
-#include "views/LargeFilesView.h"
+#include "views/largefiles/LargeFilesView.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -9,8 +9,8 @@
 #include "platform/Paths.h"
 #include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
-#include "views/ProjectCleanupRows.h"
-#include "views/ProjectCleanupView.h"
+#include "views/projectcleanup/ProjectCleanupRows.h"
+#include "views/projectcleanup/ProjectCleanupView.h"
 
 #include <QCoreApplication>
 #include <QDir>

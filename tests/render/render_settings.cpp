@@ -9,7 +9,7 @@
 #include "services/AppLanguage.h"
 #include "services/AppSettings.h"
 #include "services/Updater.h"
-#include "views/SettingsView.h"
+#include "views/settings/SettingsView.h"
 
 #include <QComboBox>
 #include <QImage>

@@ -3,8 +3,8 @@
 #include "RenderKit.h"
 
 #include "services/SnapshotManager.h"
-#include "views/SnapshotsModel.h"
-#include "views/SnapshotsView.h"
+#include "views/tools/SnapshotsModel.h"
+#include "views/tools/SnapshotsView.h"
 #include "views/components/TransientMessage.h"
 
 namespace {

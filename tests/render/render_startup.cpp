@@ -2,8 +2,8 @@
 #include "RenderKit.h"
 
 #include "platform/StartupEntries.h"
-#include "views/StartupItemsModel.h"
-#include "views/StartupItemsView.h"
+#include "views/tools/StartupItemsModel.h"
+#include "views/tools/StartupItemsView.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "RenderKit.h"
 
 #include "AppModel.h"
-#include "views/UninstallerModel.h"
-#include "views/UninstallerView.h"
+#include "views/tools/UninstallerModel.h"
+#include "views/tools/UninstallerView.h"
 #include "views/components/TransientMessage.h"
 
 #include <QDir>

@@ -6,8 +6,8 @@
 
 #include "AppModel.h"
 #include "services/AppSettings.h"
-#include "views/OnboardingView.h"
-#include "views/OnboardingVisuals.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/onboarding/OnboardingVisuals.h"
 #include "views/components/Style.h"
 #include "views/components/ToggleSwitch.h"
 

@@ -2,8 +2,8 @@
 // Shared steps of the road tests that drive the real program offscreen.
 #include "AppModel.h"
 #include "DustletApp.h"
-#include "views/MenuBarExtra.h"
-#include "views/MenuPanelView.h"
+#include "views/panel/MenuBarExtra.h"
+#include "views/panel/MenuPanelView.h"
 
 #include <QWidget>
 

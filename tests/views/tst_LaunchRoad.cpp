@@ -7,8 +7,8 @@
 #include "TestHome.h"
 #include "platform/ui/StatusItem.h"
 #include "services/AppSettings.h"
-#include "views/MenuBarExtra.h"
-#include "views/MenuBarLabel.h"
+#include "views/panel/MenuBarExtra.h"
+#include "views/panel/MenuBarLabel.h"
 #include "views/components/AppIcon.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/ui/StatusItem.h"
 #include "services/AppSettings.h"
-#include "views/MenuBarLabel.h"
+#include "views/panel/MenuBarLabel.h"
 #include "views/Windows.h"
 #include "views/components/Style.h"
 #include "views/components/MenuBarCoachMark.h"
@@ -101,6 +101,7 @@ private Q_SLOTS:
         QCOMPARE(scene.centred, centred);
         QCOMPARE(scene.defaultSize.value_or(QSize()), defaultSize);
         QCOMPARE(scene.defaultSize.has_value(), defaultSize.isValid());
+        QVERIFY(scene.content);
     }
 
     void labelIconTurnsToWarningBelowTheThreshold_data()

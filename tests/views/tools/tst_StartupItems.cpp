@@ -1,0 +1,190 @@
+// The startup items window over a test home: listing, switching with the spinner on the busy
+// row, what a row shows, the reveal and login-items buttons, and the empty state.
+#include "TestHome.h"
+#include "platform/ToolPaths.h"
+#include "platform/ui/FileManagerShell.h"
+#include "views/tools/StartupItemsModel.h"
+#include "views/tools/StartupItemsView.h"
+#include "views/components/EmptyState.h"
+#include "views/components/LinkButton.h"
+#include "views/components/ProgressSpinner.h"
+#include "views/components/ToggleSwitch.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QByteArray agent(const QByteArray& label, const QByteArray& program)
+{
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>" + label +
+           "</string><key>Program</key><string>" + program + "</string></dict></plist>";
+}
+
+// A test home with launch agents and a fake launchctl that logs its calls; with `gate`, each
+// call waits until that file exists (so a switch stays busy until the test lets it go).
+struct Fixture {
+    TestHome home;
+    StartupEntries::Format format = StartupEntries::launchAgents();
+    QString log = home("launchctl.log");
+    QString gate = home("gate");
+
+    explicit Fixture(bool gated = false)
+    {
+        home.mkdir("Library/LaunchAgents");
+        QByteArray script = "#!/bin/sh\n";
+        if (gated)
+            script += "while [ ! -e '" + gate.toUtf8() + "' ]; do sleep 0.02; done\n";
+        script += "echo \"$1 $2\" >> '" + log.toUtf8() + "'\n";
+        const QString fake = home.writeText("bin/launchctl", script);
+        QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, fake);
+    }
+    ~Fixture()
+    {
+        ToolPaths::overrideForTesting(ToolPaths::Tool::Launchctl, {});
+        FileManagerShell::setHandlerForTesting({});
+    }
+    QString put(const QString& name, const QByteArray& text, bool disabled = false) const
+    {
+        return home.writeText(QStringLiteral("Library/LaunchAgents/") + (disabled ? "Disabled/" : "") + name, text);
+    }
+    StartupItemsView* view() const
+    {
+        auto* v = new StartupItemsView(new StartupItemsModel(format));
+        v->model().load();
+        return v;
+    }
+};
+
+QStringList shown(const StartupItemsView& view)
+{
+    QStringList out;
+    for (StartupItemRow* r : view.rows())
+        out << r->item().label + (r->item().enabled ? "" : " (off)");
+    return out;
+}
+
+} // namespace
+
+class tst_StartupItems : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void switchingOffAndOnMovesTheEntry()
+    {
+        Fixture f(true);
+        f.put("a.plist", agent("Alpha", "/bin/a"));
+        f.put("c.plist", agent("Charlie", "/bin/c"));
+        f.put("b.plist", agent("bravo", "/bin/b"), true);
+        std::unique_ptr<StartupItemsView> view(f.view());
+        QCOMPARE(shown(*view), (QStringList{"Alpha", "Charlie", "bravo (off)"}));
+        StartupItemRow* off = view->rowFor(f.home("Library/LaunchAgents/Disabled/b.plist"));
+        QVERIFY(off);
+        QCOMPARE(off->opacity(), 0.5);
+        QVERIFY(!off->toggle()->isChecked());
+        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/a.plist"))->opacity(), 1.0);
+
+        // Switching on: only that row spins, the others keep their switches.
+        QSignalSpy done(&view->model(), &StartupItemsModel::toggled);
+        off->toggle()->click();
+        StartupItemRow* busy = view->rowFor(f.home("Library/LaunchAgents/Disabled/b.plist"));
+        QVERIFY(busy && busy->spinner() && !busy->toggle());
+        for (StartupItemRow* r : view->rows())
+            if (r != busy)
+                QVERIFY(r->toggle() && !r->spinner());
+        QFile(f.gate).open(QIODevice::WriteOnly);
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(shown(*view), (QStringList{"Alpha", "bravo", "Charlie"}));   // sorted into the active group
+        StartupItemRow* on = view->rowFor(f.home("Library/LaunchAgents/b.plist"));
+        QVERIFY(on && on->toggle()->isChecked());
+        QCOMPARE(on->opacity(), 1.0);
+        QVERIFY(!view->model().busyID());
+
+        // And off again.
+        on->toggle()->click();
+        QTRY_COMPARE(done.count(), 2);
+        QCOMPARE(shown(*view), (QStringList{"Alpha", "Charlie", "bravo (off)"}));
+        QVERIFY(QFileInfo::exists(f.home("Library/LaunchAgents/Disabled/b.plist")));
+    }
+
+    // A failed move leaves the entry as it is on disk, and the window says so by its listing.
+    void aFailedSwitchShowsWhatIsOnDisk()
+    {
+        Fixture f;
+        f.put("a.plist", agent("Alpha", "/bin/a"));
+        f.put("a.plist", "someone else's", true);
+        std::unique_ptr<StartupItemsView> view(f.view());
+        QSignalSpy done(&view->model(), &StartupItemsModel::toggled);
+        view->rowFor(f.home("Library/LaunchAgents/a.plist"))->toggle()->click();
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(shown(*view), (QStringList{"Alpha", "a (off)"}));
+        QVERIFY(view->rowFor(f.home("Library/LaunchAgents/a.plist"))->toggle()->isChecked());
+    }
+
+    void rowsShowTextsAsTheyAre()
+    {
+        Fixture f;
+        const QByteArray home = f.home.path().toUtf8();
+        f.put("1.plist", agent("In home", home + "/bin/tool"));
+        f.put("2.plist", agent("Elsewhere", "/mnt" + home + "/bin/tool"));   // home further in: kept
+        f.put("3.plist", agent("Longer name", home + "x/bin/tool"));        // not the home folder
+        f.put("4.plist", agent("&lt;b&gt;50%1 %2&lt;/b&gt;", "/bin/x"));
+        std::unique_ptr<StartupItemsView> view(f.view());
+        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/1.plist"))->programText(), QString("~/bin/tool"));
+        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/2.plist"))->programText(), "/mnt" + f.home.path() + "/bin/tool");
+        QCOMPARE(view->rowFor(f.home("Library/LaunchAgents/3.plist"))->programText(), f.home.path() + "x/bin/tool");
+        StartupItemRow* odd = view->rowFor(f.home("Library/LaunchAgents/4.plist"));
+        QCOMPARE(odd->item().label, QString("<b>50%1 %2</b>"));
+        QCOMPARE(odd->toggle()->accessibleName(), QString("<b>50%1 %2</b>"));
+    }
+
+    void revealAndLoginItems()
+    {
+        Fixture f;
+        f.put("a.plist", agent("Alpha", "/bin/a"));
+        f.put("b.plist", agent("Bravo", "/bin/b"), true);
+        QList<std::pair<FileManagerShell::Action, QString>> asked;
+        FileManagerShell::setHandlerForTesting(
+            [&](FileManagerShell::Action a, const QString& what) { asked.append({a, what}); });
+        std::unique_ptr<StartupItemsView> view(f.view());
+        for (StartupItemRow* r : view->rows())
+            r->revealButton()->click();
+        QVERIFY(view->loginItemsButton());
+        view->loginItemsButton()->click();
+        QCOMPARE(asked.size(), 3);
+        QCOMPARE(asked[0], std::make_pair(FileManagerShell::Action::Reveal, f.home("Library/LaunchAgents/a.plist")));
+        QCOMPARE(asked[1], std::make_pair(FileManagerShell::Action::Reveal, f.home("Library/LaunchAgents/Disabled/b.plist")));
+        QCOMPARE(asked[2].first, FileManagerShell::Action::OpenUrl);
+        QVERIFY(asked[2].second.contains("LoginItems"));
+        QCOMPARE(view->footerNote()->text(), QString("App login items are managed by macOS."));
+
+        // The desktops' autostart folder has no such pane: no button that would do nothing.
+        StartupItemsView autostart(new StartupItemsModel(StartupEntries::autostart()));
+        QVERIFY(!autostart.loginItemsButton());
+        QVERIFY(!autostart.footerNote()->text().isEmpty());
+    }
+
+    void emptyStateKeepsTheFooter()
+    {
+        Fixture f;
+        std::unique_ptr<StartupItemsView> view(f.view());
+        view->show();
+        QVERIFY(view->emptyState()->isVisible());
+        QCOMPARE(view->emptyState()->titleText(), QString("No background items"));
+        QVERIFY(view->footerNote()->isVisible());
+        QVERIFY(view->rows().isEmpty());
+        // Shown again after an entry appeared: it lists afresh.
+        f.put("a.plist", agent("Alpha", "/bin/a"));
+        view->hide();
+        view->show();
+        QCOMPARE(shown(*view), QStringList{"Alpha"});
+        QVERIFY(!view->emptyState()->isVisible());
+    }
+};
+
+QTEST_MAIN(tst_StartupItems)
+#include "tst_StartupItems.moc"
