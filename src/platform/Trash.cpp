@@ -190,7 +190,7 @@ QByteArray baseName(const QByteArray& name)
 
 // The place a record names for `original`: in a volume's Trash relative to the volume's top
 // folder (so that the record still holds when the volume is mounted elsewhere), as the
-// freedesktop.org Trash specification recommends; otherwise absolute.
+// freedesktop.org Trash layout recommends; otherwise absolute.
 QByteArray recordedPath(const TrashFolder& t, const QByteArray& original)
 {
     if (t.topdir.isEmpty() || !Paths::isBelow(original, t.topdir))

@@ -336,7 +336,7 @@ private Q_SLOTS:
         const auto where = Trash::moveToTrash(item);
         QVERIFY(where);
         QCOMPARE(*where, vol + "/.Trash-" + uid + "/files/item.bin");
-        // The record names the item relative to the volume's top, as the Trash specification
+        // The record names the item relative to the volume's top, as the freedesktop.org Trash layout
         // recommends for a volume's Trash.
         QVERIFY(readAll(infoOf(*where)).contains("\nPath=data/item.bin\n"));
         QVERIFY(Trash::isInTrash(*where));
