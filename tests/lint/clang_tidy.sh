@@ -16,7 +16,9 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 jobs=$(nproc 2>/dev/null || echo 4)
 # Headers count where they are the project's own (not moc's output in the build folder).
-out=$(run-clang-tidy -quiet -j "$jobs" -p "$build" -header-filter "^$source/src/" "^$source/src/" 2>&1)
+# The compiler's own warnings are the build's to judge (g++ with -Werror under CI); clang's
+# -Woverloaded-virtual also flags a view's signal named like a QAbstractItemView slot.
+out=$(run-clang-tidy -quiet -j "$jobs" -p "$build" -extra-arg=-Wno-overloaded-virtual -header-filter "^$source/src/" "^$source/src/" 2>&1)
 status=$?
 findings=$(printf '%s\n' "$out" | grep -E '(warning|error): ')
 if [ -n "$findings" ]; then
