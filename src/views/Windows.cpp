@@ -1,8 +1,7 @@
 #include "views/Windows.h"
 
-#include "views/components/Style.h"
-
 #include "platform/ui/Activation.h"
+#include "views/components/ScreenFit.h"
 #include "views/components/Style.h"
 #include "views/components/WindowCenterer.h"
 
@@ -81,21 +80,24 @@ QWidget* Windows::open(const QString& id)
         auto* centerer = new WindowCenterer(w);
         centerer->lower();
     }
-    QWidget* content = scene.content();
-    if (content)
-        layout->addWidget(content);
+    // The content, held to what fits on the screen with the window's frame.
+    auto* holder = new ScreenFit::Holder(scene.content(), w);
+    layout->addWidget(holder);
+    holder->setLimit(ScreenFit::largestSize(w, ScreenFit::availableArea(w)));
 
     if (scene.defaultSize) {
         layout->setSizeConstraint(QLayout::SetDefaultConstraint);
-        w->resize(scene.defaultSize->expandedTo(w->minimumSizeHint()));
+        w->resize(scene.defaultSize->expandedTo(w->minimumSizeHint()).boundedTo(holder->limit()));
     } else {
         // The window follows its content: no smaller than its minimum, no larger than its maximum.
         layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
         w->adjustSize();
     }
-    // Every window first appears in the middle of the screen, clear of the panel window.
+    // Every window first appears in the middle of the screen, clear of the panel window, and
+    // stays on the screen.
     WindowCenterer::center(w);
     keepClear(w);
+    ScreenFit::keep(w, holder);
 
     m_open.insert(id, w);
     const QPointer<QWidget> guard(w);
@@ -168,9 +170,10 @@ void Windows::keepClear(QWidget* w) const
     QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame = w->frameGeometry();
+    QSize size = w->size();
     if (!w->isVisible())
-        frame.setSize(w->size().expandedTo(w->sizeHint()));
+        size = size.expandedTo(w->sizeHint());
+    const QRect frame(w->pos(), size.grownBy(ScreenFit::frameMargins(w)));
     // A desktop that reports no title bar still shows the panel's own header at its top.
     const QPoint at = placeClear(frame, *keep, screen->availableGeometry(), Style::metric(32));
     if (at != frame.topLeft())

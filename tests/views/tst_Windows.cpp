@@ -158,15 +158,19 @@ private Q_SLOTS:
         QWidget* w = windows->open(QStringLiteral("diskmap"));
         QVERIFY(w);
         QCOMPARE(w->size(), QSize(760, 560));
-        QVERIFY(w->maximumWidth() > 760);
-        QVERIFY(w->maximumHeight() > 560);
-        w->resize(1000, 700);
-        QCOMPARE(w->size(), QSize(1000, 700));
-        w->resize(100, 100); // not below the content's minimum
-        QCOMPARE(w->size(), QSize(500, 380));
         // Not centred by a centerer, yet first shown in the middle of the screen.
         const QPoint screenCentre = w->screen()->availableGeometry().center();
         QVERIFY(w->pos().x() > 0 && w->pos().x() < screenCentre.x());
+        QVERIFY(w->maximumWidth() > 760);
+        QVERIFY(w->maximumHeight() > 560);
+        w->resize(780, 700);
+        QCOMPARE(w->size(), QSize(780, 700));
+        w->resize(100, 100); // not below the content's minimum
+        QCOMPARE(w->size(), QSize(500, 380));
+        // Nor larger than the screen.
+        const QRect area = w->screen()->availableGeometry();
+        w->resize(area.width() + 500, area.height() + 500);
+        QVERIFY(w->width() <= area.width() && w->height() <= area.height());
     }
 
     void unregisteredIdOpensNothing()

@@ -1,8 +1,8 @@
 #include "views/components/WindowCenterer.h"
 
-#include <QGuiApplication>
+#include "views/components/ScreenFit.h"
+
 #include <QPointer>
-#include <QScreen>
 #include <QTimer>
 
 WindowCenterer::WindowCenterer(QWidget* parent) : QWidget(parent)
@@ -20,13 +20,13 @@ void WindowCenterer::center(QWidget* window)
 {
     if (!window)
         return;
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    QRect frame = window->frameGeometry();
+    const QRect area = ScreenFit::availableArea(window);
+    // The frame, title bar included (its position is the window's), centred; one taller or wider
+    // than the screen keeps its title bar on it.
+    QSize size = window->size();
     if (!window->isVisible())
-        frame.setSize(window->size().expandedTo(window->sizeHint()));
+        size = size.expandedTo(window->sizeHint());
+    QRect frame(window->pos(), size.grownBy(ScreenFit::frameMargins(window)));
     frame.moveCenter(area.center());
-    window->move(frame.topLeft());
+    window->move(ScreenFit::inside(frame, area));
 }

@@ -8,6 +8,6 @@ class WindowCenterer : public QWidget {
 public:
     explicit WindowCenterer(QWidget* parent = nullptr);
 
-    // Centres a top-level window on its screen's available area.
+    // Centres a top-level window on its screen's available area, inside it with its title bar.
     static void center(QWidget* window);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/ui/Activation.h"
 #include "platform/ui/StatusItem.h"
+#include "views/components/ScreenFit.h"
 #include "views/components/WindowCenterer.h"
 
 #include <QCoreApplication>
@@ -109,7 +110,7 @@ QWidget* MenuBarExtra::ensurePanel(bool asWindow)
         return m_panel;
     delete m_panel.data();
     m_panelIsWindow = asWindow;
-    QWidget* w = asWindow ? new QWidget(nullptr, Qt::Window) : new PanelPopup([this] { return m_item->frame(); });
+    QWidget* w = asWindow ? new QWidget(nullptr, Qt::Window) : new PanelPopup([this] { return iconFrame(); });
     w->setObjectName(QStringLiteral("menuPanel"));
     if (asWindow)
         w->installEventFilter(this);
@@ -117,11 +118,25 @@ QWidget* MenuBarExtra::ensurePanel(bool asWindow)
     auto* layout = new QVBoxLayout(w);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    if (m_panelContent)
-        if (QWidget* content = m_panelContent())
-            layout->addWidget(content);
+    // The content, held to the screen: its list scrolls when the whole panel would not fit.
+    m_holder = new ScreenFit::Holder(m_panelContent ? m_panelContent() : nullptr, w);
+    layout->addWidget(m_holder);
+    if (asWindow)
+        ScreenFit::keep(w, m_holder);
     m_panel = w;
     return w;
+}
+
+QSize MenuBarExtra::panelRoom(const std::optional<QRect>& icon, const QRect& area)
+{
+    // Between the icon (4 px away from it) and the far edge of the screen, or the screen less
+    // the 8 px the panel keeps from its top without an icon.
+    if (!icon)
+        return QSize(area.width(), area.height() - 8);
+    const bool iconAtBottom = icon->y() + icon->height() / 2 > area.y() + area.height() / 2;
+    const int top = iconAtBottom ? area.top() : std::max(area.top(), icon->bottom() + 1 + 4);
+    const int bottom = iconAtBottom ? std::min(area.bottom(), icon->top() - 1 - 4) : area.bottom();
+    return QSize(area.width(), std::max(1, bottom - top + 1));
 }
 
 QPoint MenuBarExtra::panelPosition(const std::optional<QRect>& icon, const QSize& size, const QRect& area)
@@ -144,18 +159,24 @@ void MenuBarExtra::showPanel()
 {
     // A popup under the icon in the tray, else a normal window.
     QWidget* w = ensurePanel(!m_inTray);
-    w->adjustSize();
     if (!m_panelIsWindow) {
-        const std::optional<QRect> icon = m_item->frame();
+        const std::optional<QRect> icon = iconFrame();
         QScreen* screen = icon ? QGuiApplication::screenAt(icon->center()) : nullptr;
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        // No taller than the room beside the icon, so that it never covers the icon.
+        m_holder->setLimit(panelRoom(icon, area));
+        w->adjustSize();
         w->move(panelPosition(icon, w->size(), area));
+    } else {
+        w->adjustSize();
     }
     w->show();
     Activation::activate(w);
 }
+
+std::optional<QRect> MenuBarExtra::iconFrame() const { return m_iconFrame ? m_iconFrame() : m_item->frame(); }
 
 std::optional<QRect> MenuBarExtra::panelWindowFrame() const
 {

@@ -8,6 +8,9 @@
 
 class QMenu;
 class StatusItem;
+namespace ScreenFit {
+class Holder;
+}
 
 // The menu-bar extra: the status item, and the panel it shows under the icon when clicked (a
 // frameless popup). Where the desktop has no tray at all, the panel opens as a normal window at
@@ -39,11 +42,15 @@ public:
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
     void setTrayAvailable(std::function<bool()> available) { m_trayAvailable = std::move(available); }
     bool isTrayAvailable() const { return m_trayAvailable && m_trayAvailable(); }
-
+    // Where the icon is on screen, as the status item tells it (tests hand in their own).
+    void setIconFrame(std::function<std::optional<QRect>()> frame) { m_iconFrame = std::move(frame); }
+    std::optional<QRect> iconFrame() const;
 
     // Where a panel of `size` goes for an icon at `icon` on a screen with `area`: under the
     // icon, centred on it, or above it when the icon is at the bottom; always on the screen.
     static QPoint panelPosition(const std::optional<QRect>& icon, const QSize& size, const QRect& area);
+    // The largest panel that goes there without covering the icon.
+    static QSize panelRoom(const std::optional<QRect>& icon, const QRect& area);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,8 +62,10 @@ private:
     QMenu* m_menu;
     std::function<QWidget*()> m_panelContent;
     QPointer<QWidget> m_panel;
+    ScreenFit::Holder* m_holder = nullptr; // the panel's content, held to the screen
     bool m_panelIsWindow = false;
     bool m_inTray = true;
     std::function<void()> m_quit;
     std::function<bool()> m_trayAvailable;
+    std::function<std::optional<QRect>()> m_iconFrame;
 };

@@ -11,6 +11,7 @@
 #include "views/components/DiskUsageRingView.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
+#include "views/components/FitScrollArea.h"
 #include "views/components/FocusRing.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
@@ -373,19 +374,23 @@ MenuPanelView::MenuPanelView(AppModel& model, Windows& windows, Clock* clock, QW
     column->addWidget(makeHeader());
     column->addWidget(makeDivider(this));
 
-    m_simple = new QWidget(this);
+    // Both lists take their whole height, and scroll only when the panel would be taller than
+    // the screen: then the header and the footer stay, and the list gives way.
+    m_simpleScroll = new FitScrollArea(this);
+    m_simpleScroll->setObjectName(QStringLiteral("simpleListScroll"));
+    m_simple = new QWidget(m_simpleScroll);
     m_simple->setObjectName(QStringLiteral("simpleList"));
     auto* simpleLayout = new QVBoxLayout(m_simple);
     simpleLayout->setContentsMargins(0, Style::metric(4), 0, Style::metric(4));
     simpleLayout->setSpacing(0);
-    column->addWidget(m_simple);
+    m_simpleScroll->setWidget(m_simple);
+    m_simpleScroll->setLeastHeight(rowHeight() + Style::metric(8));
+    column->addWidget(m_simpleScroll);
 
-    m_scroll = new QScrollArea(this);
+    m_scroll = new FitScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("targetList"));
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_scroll->setWidgetResizable(true);
+    m_scroll->setLeastHeight(headerHeight() + rowHeight());
     m_sections = new SectionList(
         m_model,
         [this](const QString& id) {
@@ -688,11 +693,12 @@ void MenuPanelView::update_()
     const bool developer = m_model.settings().developerMode();
     if (developer) {
         updateTargetList();
-        m_scroll->setFixedHeight(listHeight());
+        m_scroll->setNaturalHeight(listHeight());
     } else {
         updateSimpleList();
     }
     m_simple->setVisible(!developer);
+    m_simpleScroll->setVisible(!developer);
     m_scroll->setVisible(developer);
     updateFooter();
     updateToolMenu();

@@ -2,6 +2,7 @@
 #include "AppModel.h"
 #include "platform/HostPlatform.h"
 #include "views/components/CleanActionButton.h"
+#include "views/components/FitScrollArea.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -158,7 +159,8 @@ private:
 
     QWidget* m_simple = nullptr;
     QList<SimpleGroupRow*> m_groupRows;
-    QScrollArea* m_scroll = nullptr;
+    FitScrollArea* m_simpleScroll = nullptr;
+    FitScrollArea* m_scroll = nullptr;
     SectionList* m_sections = nullptr;
 
     QWidget* m_status = nullptr;

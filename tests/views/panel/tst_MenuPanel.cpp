@@ -64,6 +64,18 @@ std::unique_ptr<AppModel> developerModel(ModelFixture& f)
     return model;
 }
 
+// A panel in a window that takes the panel's size, as the tray's popup and the panel window do
+// (a window of its own would be held to part of the screen, and its list would give way).
+MenuPanelView& hostedPanel(QWidget& host, AppModel& model, Windows& windows, Clock* clock)
+{
+    auto* layout = new QVBoxLayout(&host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* panel = new MenuPanelView(model, windows, clock);
+    layout->addWidget(panel);
+    return *panel;
+}
+
 // Lets a clearing of everything run to its end, each target freeing `each` bytes.
 void finishCleaningAll(ModelFixture& f, AppModel& model, qint64 each = 0)
 {
@@ -240,8 +252,9 @@ private Q_SLOTS:
         f.home.defaults().setStringArray(QStringLiteral("customFolders"), {f.home.mkdir("Mine")});
         auto model = f.makeModel();
         Windows windows;
-        MenuPanelView panel(*model, windows, &f.clock);
-        panel.show();
+        QWidget host;
+        MenuPanelView& panel = hostedPanel(host, *model, windows, &f.clock);
+        host.show();
         model->settings().setDeveloperMode(true);
         model->rebuildTargets();
         settle();
@@ -605,8 +618,9 @@ private Q_SLOTS:
         ModelFixture f;
         auto model = developerModel(f);
         Windows windows;
-        MenuPanelView panel(*model, windows, &f.clock);
-        panel.show();
+        QWidget host;
+        MenuPanelView& panel = hostedPanel(host, *model, windows, &f.clock);
+        host.show();
         settle();
         QCOMPARE(panel.width(), 760);
         QCOMPARE(panel.rows().constFirst()->height(), 88);

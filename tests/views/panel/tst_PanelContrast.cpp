@@ -24,6 +24,17 @@ QList<TargetState> scanningOne(QList<TargetState> list, const QString& id, qint6
     return list;
 }
 
+// The panel in a window that takes its whole size, as the tray's popup does.
+QWidget* hostedPanel(AppModel& model, Windows& windows, Clock& clock)
+{
+    auto* host = new QWidget;
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(new MenuPanelView(model, windows, &clock));
+    return host;
+}
+
 } // namespace
 
 class tst_PanelContrast : public QObject {
@@ -51,10 +62,10 @@ private Q_SLOTS:
         model->setStatusMessage(QStringLiteral("Freed 3.42 GB total"));
         model->settings().setEnabled(false, QStringLiteral("trash")); // a dimmed group
         Windows windows;
-        auto* panel = new MenuPanelView(*model, windows, &f.clock);
-        ContrastKit::verifyAll(panel, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"},
+        QWidget* host = hostedPanel(*model, windows, f.clock);
+        ContrastKit::verifyAll(host, {"freshness", "total", "statusLine", "cleanUpButton", "groupTitle", "quitButton"},
                                12);
-        delete panel;
+        delete host;
     }
 
     void developerPanel_data() { ContrastKit::addLooks(); }
@@ -73,9 +84,9 @@ private Q_SLOTS:
         model->settings().setEnabled(false, QStringLiteral("logs")); // a dimmed row
         model->setTargets(scanningOne(model->targets(), QStringLiteral("appcaches"), 5'000'000));
         Windows windows;
-        auto* panel = new MenuPanelView(*model, windows, &f.clock);
-        ContrastKit::verifyAll(panel, {"sectionTitle", "cleanUpButton"}, 20);
-        delete panel;
+        QWidget* host = hostedPanel(*model, windows, f.clock);
+        ContrastKit::verifyAll(host, {"sectionTitle", "cleanUpButton"}, 20);
+        delete host;
     }
 
     void targetInformation_data() { ContrastKit::addLooks(); }
