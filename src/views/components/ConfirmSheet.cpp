@@ -4,6 +4,7 @@
 
 #include "platform/ByteCountFormatter.h"
 #include "views/components/Divider.h"
+#include "views/components/FitScrollArea.h"
 #include "views/components/FocusRing.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -156,13 +156,12 @@ ConfirmSheet::ConfirmSheet(const QString& title, const std::optional<QString>& s
                 rowsLayout->addWidget(makeDivider());
         }
         rowsLayout->addStretch(1);
-        m_list = new QScrollArea;
+        // Its own height, down to two rows in a window held to a small screen.
+        m_list = new FitScrollArea;
         m_list->setObjectName(QStringLiteral("itemList"));
         m_list->setWidget(rows);
-        m_list->setWidgetResizable(true);
-        m_list->setFrameShape(QFrame::NoFrame);
-        m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_list->setFixedHeight(listHeightFor(items.size()));
+        m_list->setNaturalHeight(listHeightFor(items.size()));
+        m_list->setLeastHeight(listHeightFor(2));
         m_list->setStyleSheet(QStringLiteral("#itemList { background-color: %1; border-radius: %2px; }"
                                              " #itemList > QWidget > QWidget#itemRows { background: transparent; }")
                                   .arg(listBackground.name(), QString::number(Style::metric(8))));
@@ -262,3 +261,9 @@ std::optional<QString> ConfirmSheet::countText() const
 }
 
 int ConfirmSheet::listHeight() const { return m_list ? m_list->height() : 0; }
+
+int ConfirmSheet::leastHeightForWidth(int width) const
+{
+    const int full = heightForWidth(width);
+    return m_list ? full - (m_list->sizeHint().height() - m_list->minimumSizeHint().height()) : full;
+}

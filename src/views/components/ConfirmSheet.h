@@ -6,10 +6,11 @@
 #include <functional>
 #include <optional>
 
+class FitScrollArea;
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QScrollArea;
 
 // The confirmation shown before any cleanup: what will be cleared, about how much it frees,
 // why it is safe and, when offered, a choice to skip the Trash. Holds no model: values come
@@ -36,11 +37,14 @@ public:
     std::optional<QString> sizeLineText() const;
     std::optional<QString> countText() const;
     int listHeight() const;
+    // The height it needs at `width` when its list gives way to two rows (a window held to a
+    // small screen); heightForWidth() is the height with the whole list.
+    int leastHeightForWidth(int width) const;
     QPushButton* confirmButton() const { return m_confirm; }
     QPushButton* cancelButton() const { return m_cancel; }
     QCheckBox* permanentCheckBox() const { return m_permanent; }
 
-    // The list's fixed height for `count` items: count × 33 + 4, at most 200, in lengths for a
+    // The list's height for `count` items: count × 33 + 4, at most 200, in lengths for a
     // 13-pixel body that grow with the application font.
     static int listHeightFor(qsizetype count);
     // "1 item", "2 items".
@@ -57,7 +61,7 @@ private:
     QLabel* m_question = nullptr;
     QLabel* m_sizeLine = nullptr;
     QLabel* m_count = nullptr;
-    QScrollArea* m_list = nullptr;
+    FitScrollArea* m_list = nullptr;
     QCheckBox* m_permanent = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_confirm = nullptr;

@@ -1,6 +1,7 @@
 #include "views/diskmap/DiskMapStartScreen.h"
 
 #include "models/ScanPreset.h"
+#include "views/components/FitScrollArea.h"
 #include "views/components/LayoutItems.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
@@ -77,24 +78,34 @@ void PresetCard::paintEvent(QPaintEvent*)
 
 DiskMapStartScreen::DiskMapStartScreen(QWidget* parent) : QWidget(parent)
 {
-    auto* column = new QVBoxLayout(this);
+    // In a window held to a small screen the cards scroll.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new FitScrollArea(this);
+    scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    scroll->setLeastHeight(Style::metric(84));
+    auto* content = new QWidget(scroll);
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
+
+    auto* column = new QVBoxLayout(content);
     const int inset = Style::metric(28);
     column->setContentsMargins(inset, inset, inset, inset);
     column->setSpacing(Style::metric(18));
     column->addStretch(1);
 
     auto* symbol =
-        new SymbolView(QStringLiteral("rectangle.3.group"), Style::metric(52), Style::accent(palette()), this);
+        new SymbolView(QStringLiteral("rectangle.3.group"), Style::metric(52), Style::accent(palette()), content);
     column->addWidget(symbol, 0, Qt::AlignHCenter);
 
     auto* titles = new QVBoxLayout;
     titles->setSpacing(Style::metric(4));
-    auto* title = new QLabel(tr("What do you want to scan?"), this);
+    auto* title = new QLabel(tr("What do you want to scan?"), content);
     title->setTextFormat(Qt::PlainText);
     title->setFont(Style::font(Style::Text::title2, QFont::DemiBold));
     title->setAlignment(Qt::AlignHCenter);
     titles->addWidget(title);
-    auto* line = new QLabel(tr("Pick a location to map what's using its space."), this);
+    auto* line = new QLabel(tr("Pick a location to map what's using its space."), content);
     line->setTextFormat(Qt::PlainText);
     line->setFont(Style::font(Style::Text::body));
     line->setAlignment(Qt::AlignHCenter);
@@ -105,7 +116,7 @@ DiskMapStartScreen::DiskMapStartScreen(QWidget* parent) : QWidget(parent)
     titles->addWidget(line);
     column->addLayout(titles);
 
-    auto* gridBox = new QWidget(this);
+    auto* gridBox = new QWidget(content);
     gridBox->setFixedWidth(Style::metric(460));
     m_grid = new QGridLayout(gridBox);
     m_grid->setContentsMargins(0, 0, 0, 0);

@@ -8,6 +8,7 @@
 #include "platform/ui/Compositing.h"
 #include "services/AppSettings.h"
 #include "views/components/CleanActionButton.h"
+#include "views/components/FitScrollArea.h"
 #include "views/components/Labels.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/Style.h"
@@ -217,10 +218,21 @@ OnboardingView::OnboardingView(AppModel& model, AppSettings& settings, std::func
     auto* cardLayout = column(m_card, 0);
     const int margin = OnboardingCard::shadowMargin();
     cardLayout->setContentsMargins(margin, margin, margin, margin);
-    m_pageArea = new QWidget(m_card);
+    // A page taller than the card (a large font on a small screen) scrolls, its scroll bar inside
+    // the card's rounded edge; the controls under it stay. The card draws the background.
+    auto* pageBox = new QWidget(m_card);
+    column(pageBox, 0)->setContentsMargins(m(16), m(16), m(16), 0);
+    auto* pageScroll = new FitScrollArea(pageBox);
+    pageScroll->setObjectName(QStringLiteral("pageScroll"));
+    pageScroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    m_pageArea = new QWidget(pageScroll);
     m_pageLayout = column(m_pageArea, 0);
-    m_pageLayout->setContentsMargins(m(40), m(40), m(40), m(12));
-    cardLayout->addWidget(m_pageArea, 1);
+    m_pageLayout->setContentsMargins(m(24), m(24), m(24), m(12));
+    pageScroll->setWidget(m_pageArea);
+    m_pageArea->setAutoFillBackground(false);
+    pageScroll->viewport()->setAutoFillBackground(false);
+    pageBox->layout()->addWidget(pageScroll);
+    cardLayout->addWidget(pageBox, 1);
     cardLayout->addWidget(controls());
 
     m_reveal = new QVariantAnimation(this);

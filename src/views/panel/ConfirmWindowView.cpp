@@ -4,8 +4,11 @@
 #include "views/WindowIds.h"
 #include "views/Windows.h"
 #include "views/components/ConfirmSheet.h"
+#include "views/components/ScreenFit.h"
 
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 ConfirmWindowView::ConfirmWindowView(AppModel& model, Windows& windows, QWidget* parent)
     : QWidget(parent), m_model(model), m_windows(windows)
@@ -61,9 +64,13 @@ void ConfirmWindowView::rebuild()
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // The sheet has a fixed width and wrapping texts: reserve the height they need at that width,
-    // so that a window sized to its content never squeezes the list under the checkbox.
-    if (sheet->hasHeightForWidth())
-        sheet->setMinimumHeight(sheet->heightForWidth(sheet->minimumWidth()));
+    // so that a window sized to its content never squeezes the list under the checkbox. On a
+    // screen too small for all of it, only the list gives way.
+    if (sheet->hasHeightForWidth()) {
+        const int width = sheet->minimumWidth();
+        const int room = ScreenFit::largestSize(window(), ScreenFit::availableArea(window())).height();
+        sheet->setMinimumHeight(std::clamp(room, sheet->leastHeightForWidth(width), sheet->heightForWidth(width)));
+    }
     layout()->addWidget(sheet);
     m_sheet = sheet;
     if (isVisible()) {

@@ -37,6 +37,7 @@ private Q_SLOTS:
             items.append(
                 {QStringLiteral("/home/u/item %1").arg(i), i % 2 ? std::optional<qint64>(1500000) : std::nullopt});
         ConfirmSheet sheet("Trash", QString("1.5 MB"), std::nullopt, items, false, {}, {});
+        sheet.adjustSize(); // laid out at its own size
         QCOMPARE(sheet.listHeight(), height);
         QCOMPARE(sheet.countText(), std::optional<QString>(line));
     }
