@@ -17,3 +17,12 @@ endif()
 # dustlet-render: --help draws nothing, and every picture comes out the same in two runs.
 add_test(NAME render_same_twice COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/render/same_twice.sh $<TARGET_FILE:dustlet-render>)
 set_tests_properties(render_same_twice PROPERTIES LABELS "ui" TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+# The windows against a small screen: tst_ScreenFit runs at 1600 × 1000 with every length doubled
+# (a desktop font setting of 192 dpi); here again at 1280 × 800 with one and a half times, and on
+# both screens with a large application font instead.
+foreach(screen "1280x800@144" "1600x1000@96,26px" "1280x800@96,20px")
+  string(REGEX REPLACE "[^0-9a-z]+" "_" suffix "${screen}")
+  add_test(NAME tst_ScreenFit_${suffix} COMMAND tst_ScreenFit)
+  set_tests_properties(tst_ScreenFit_${suffix} PROPERTIES LABELS "ui" TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;DUSTLET_TEST_SCREEN=${screen}")
+endforeach()
