@@ -1,4 +1,5 @@
 // dustlet-render [OUTPUT_FOLDER] [--only PREFIX]… [--dark] [--scale N] [--font-px N] [--lang CODE]
+//                [--screen WxH]
 // Draws every built view with a seeded model into PNG files (offscreen, in a home of its own), so
 // a person can look at them; see usage() for the options. Two runs with the same options draw
 // the same pictures: the home lies at the same path every time, and each picture waits for the
@@ -21,10 +22,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QPainter>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QStyleFactory>
 #include <QTextStream>
 #include <QThread>
@@ -170,6 +173,7 @@ namespace {
 
 const char* const kUsage =
     "usage: dustlet-render [OUTPUT_FOLDER] [--only PREFIX]... [--dark] [--scale N] [--font-px N] [--lang CODE]\n"
+    "                      [--screen WxH]\n"
     "\n"
     "Draws every view of Dustlet with a seeded model into OUTPUT_FOLDER/<picture>.png (\"render\"\n"
     "by default), offscreen and in a home of its own, and prints the paths written.\n"
@@ -180,6 +184,8 @@ const char* const kUsage =
     "  --scale N       the device pixel ratio (default 2, as on a high-density screen)\n"
     "  --font-px N     the application font's pixel size\n"
     "  --lang CODE     the interface language (\"de\")\n"
+    "  --screen WxH    the offscreen screen's size in the views' own lengths (default 1440x900):\n"
+    "                  the panel and the confirmation give way on a smaller one as they would\n"
     "  -h, --help      this text; nothing is drawn\n";
 
 // The home every run uses: the same path each time, so that pictures showing paths come out the
@@ -229,6 +235,7 @@ int main(int argc, char** argv)
     QString scale = QStringLiteral("2");
     int fontPx = 0;
     QString language;
+    QSize screen(1440, 900);
     QStringList positional;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -246,6 +253,12 @@ int main(int argc, char** argv)
             fontPx = QString::fromLocal8Bit(argv[++i]).toInt();
         } else if (a == QLatin1String("--lang") && hasValue) {
             language = QString::fromLocal8Bit(argv[++i]);
+        } else if (a == QLatin1String("--screen") && hasValue
+                   && QRegularExpression(QStringLiteral("^\\d+x\\d+$"))
+                          .match(QString::fromLocal8Bit(argv[i + 1]))
+                          .hasMatch()) {
+            const QStringList wh = QString::fromLocal8Bit(argv[++i]).split(QLatin1Char('x'));
+            screen = QSize(wh[0].toInt(), wh[1].toInt());
         } else if (a.startsWith(QLatin1Char('-')) || !positional.isEmpty()) {
             // An unknown option or a second folder: never taken as a folder to draw into.
             QTextStream(stderr) << "dustlet-render: unexpected argument " << a << "\n\n" << kUsage;
@@ -255,8 +268,6 @@ int main(int argc, char** argv)
         }
     }
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // A home of its own: the seeded model never sees the real settings or disk.
     FixedHome home;
     if (home.path().isEmpty()) {
@@ -264,6 +275,22 @@ int main(int argc, char** argv)
         return 1;
     }
     g_home = home.path();
+    // An offscreen screen of the size asked for (its pixels are lengths times the scale).
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen") {
+        const double factor = scale.toDouble() > 0 ? scale.toDouble() : 1.0;
+        QFile config(g_home + QStringLiteral("/screen.json"));
+        if (!config.open(QIODevice::WriteOnly)) {
+            QTextStream(stderr) << "dustlet-render: could not write " << config.fileName() << "\n";
+            return 1;
+        }
+        config.write(QStringLiteral(R"({"screens": [{"name": "render", "x": 0, "y": 0, "width": %1, "height": %2}]})")
+                         .arg(qRound(screen.width() * factor))
+                         .arg(qRound(screen.height() * factor))
+                         .toUtf8());
+        config.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    }
     qputenv("HOME", g_home.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (g_home + "/.config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (g_home + "/.local/share").toLocal8Bit());

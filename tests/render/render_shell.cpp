@@ -10,20 +10,24 @@
 #include "views/components/DiskUsageRingView.h"
 #include "views/components/EmptyState.h"
 #include "views/components/MenuBarCoachMark.h"
+#include "views/components/ScreenFit.h"
 #include "views/components/SelectableRow.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/components/ToolHeader.h"
 #include "views/panel/ConfirmWindowView.h"
+#include "views/panel/MenuBarExtra.h"
 #include "views/panel/MenuBarLabel.h"
 #include "views/panel/MenuPanelView.h"
 #include "views/panel/TargetRowView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -135,12 +139,25 @@ void markScanning(AppModel& model)
     model.setTargets(list);
 }
 
+// The panel as the tray shows it: in a popup of its size, held to the room on the screen.
+QWidget* inPopup(QWidget* panel)
+{
+    auto* popup = new QWidget;
+    auto* layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* holder = new ScreenFit::Holder(panel, popup);
+    holder->setLimit(MenuBarExtra::panelRoom(std::nullopt, QGuiApplication::primaryScreen()->availableGeometry()));
+    layout->addWidget(holder);
+    return popup;
+}
+
 void shootPanel(AppModel& model, const QString& name)
 {
     Windows windows;
     auto* panel = new MenuPanelView(model, windows);
     settle();
-    shoot(panel, name);
+    shoot(inPopup(panel), name);
 }
 
 void panels(AppModel& model)
@@ -191,12 +208,12 @@ void panels(AppModel& model)
         Windows windows;
         auto* panel = new MenuPanelView(model, windows);
         settle();
-        panel->setAttribute(Qt::WA_DontShowOnScreen);
-        panel->show();
-        panel->adjustSize();
+        QWidget* popup = inPopup(panel);
+        popup->setAttribute(Qt::WA_DontShowOnScreen);
+        popup->show();
         QCoreApplication::processEvents();
         panel->targetScrollArea()->verticalScrollBar()->setValue(28 + 44 * 3 + 20);
-        shoot(panel, QStringLiteral("panel-developer-scrolled"));
+        shoot(popup, QStringLiteral("panel-developer-scrolled"));
     }
 
     // The information popover of one row.
