@@ -1,6 +1,7 @@
 #include "views/tools/StartupItemsModel.h"
 
 #include "platform/Background.h"
+#include "services/LoginItemState.h"
 
 #include <QCoro/QCoroFuture>
 #include <QPointer>
@@ -27,7 +28,14 @@ void StartupItemsModel::setBusyID(const std::optional<QString>& value)
 
 void StartupItemsModel::load() { setItems(LaunchAgentManager::list(m_format)); }
 
-void StartupItemsModel::refresh() { setItems(inShownOrder(m_items, LaunchAgentManager::list(m_format))); }
+void StartupItemsModel::refresh()
+{
+    // Unchanged, the rows stay as they are (a window being activated rebuilds nothing under the
+    // click that activated it).
+    const QList<StartupItem> fresh = inShownOrder(m_items, LaunchAgentManager::list(m_format));
+    if (fresh != m_items)
+        setItems(fresh);
+}
 
 QList<StartupItem> StartupItemsModel::inShownOrder(const QList<StartupItem>& shown, const QList<StartupItem>& fresh)
 {
@@ -75,5 +83,7 @@ QCoro::Task<> StartupItemsModel::runToggle(StartupItem item)
         co_return;
     refresh();
     setBusyID(std::nullopt);
+    // The entry may have been this program's own: the settings window follows.
+    LoginItemState::shared().refresh();
     Q_EMIT toggled(item.id);
 }

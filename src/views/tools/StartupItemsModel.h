@@ -30,7 +30,7 @@ public:
     void load();
     // Lists the entries afresh but keeps the order shown, so that nothing moves under the
     // pointer: each entry keeps its row with what lies on disk now, an entry that is gone leaves
-    // its row, a new one is added at the end.
+    // its row, a new one is added at the end. Nothing is assigned when nothing changed.
     void refresh();
     // Switches the entry to the opposite of its state in the background, then refreshes: only
     // its own row changes.

@@ -1,12 +1,16 @@
 // The startup items window over a test home: listing, switching with the spinner on the busy
 // row, what a row shows, the reveal and login-items buttons, and the empty state.
+#include "ModelAndUpdater.h"
 #include "TestHome.h"
+#include "platform/Bundle.h"
 #include "platform/ToolPaths.h"
 #include "platform/ui/FileManagerShell.h"
+#include "services/LoginItem.h"
 #include "views/components/EmptyState.h"
 #include "views/components/LinkButton.h"
 #include "views/components/ProgressSpinner.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/settings/SettingsView.h"
 #include "views/tools/StartupItemsModel.h"
 #include "views/tools/StartupItemsView.h"
 
@@ -69,9 +73,10 @@ QStringList shown(const StartupItemsView& view)
     return out;
 }
 
-// The row under `point` of the view, or none.
+// The row under `point` of the view, or none (rows made anew are shown first).
 StartupItemRow* rowAt(const StartupItemsView& view, const QPoint& point)
 {
+    QCoreApplication::processEvents();
     for (QWidget* w = view.childAt(point); w; w = w->parentWidget())
         if (auto* row = qobject_cast<StartupItemRow*>(w))
             return row;
@@ -211,6 +216,59 @@ private Q_SLOTS:
         for (const StartupItem& item : StartupItemsModel::inShownOrder(items(shown), items(fresh)))
             ids << item.id;
         QCOMPARE(ids, result);
+    }
+
+    // Launch at login has one state that the settings window and this window both follow while
+    // they are open: switched in either, the other shows it at once; changed on disk by another
+    // program, it shows when either window is activated.
+    void settingsAndTheStartupWindowAgree()
+    {
+        ModelAndUpdater env; // a test home of its own
+        LoginItem::setServiceForTesting(nullptr); // the real autostart entry
+        const QString entry = QStringLiteral(".config/autostart/") + Bundle::identifier() + ".desktop";
+        SettingsView settings(env.model->settings(), *env.model, *env.updater);
+        StartupItemsView startup(new StartupItemsModel(StartupEntries::autostart()));
+        settings.show();
+        startup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startup));
+        QVERIFY(!settings.loginSwitch()->isChecked());
+        QVERIFY(startup.rows().isEmpty());
+
+        // Switched on in the settings: listed in the startup window.
+        settings.loginSwitch()->click();
+        QVERIFY(QFileInfo::exists(env.fx.home(entry)));
+        QTRY_COMPARE(shown(startup), QStringList{"Dustlet"});
+
+        // Switched off and on in the startup window: the settings follow.
+        QSignalSpy done(&startup.model(), &StartupItemsModel::toggled);
+        startup.rows().first()->toggle()->click();
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(shown(startup), QStringList{"Dustlet (off)"});
+        QTRY_VERIFY(!settings.loginSwitch()->isChecked());
+        startup.rows().first()->toggle()->click();
+        QTRY_COMPARE(done.count(), 2);
+        QCOMPARE(shown(startup), QStringList{"Dustlet"});
+        QTRY_VERIFY(settings.loginSwitch()->isChecked());
+
+        // Switched off in the settings: the entry is gone, and so is its row.
+        settings.loginSwitch()->click();
+        QVERIFY(!QFileInfo::exists(env.fx.home(entry)));
+        QTRY_VERIFY(startup.rows().isEmpty());
+
+        // Another program writes the entry: the settings window shows it when activated, and the
+        // startup window with it.
+        env.fx.home.writeText(entry, "[Desktop Entry]\nType=Application\nName=Dustlet\nExec=dustlet\n");
+        settings.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&settings));
+        QTRY_VERIFY(settings.loginSwitch()->isChecked());
+        QTRY_COMPARE(shown(startup), QStringList{"Dustlet"});
+
+        // Another program hides it: the startup window shows it when activated, and the settings.
+        env.fx.home.writeText(entry, "[Desktop Entry]\nType=Application\nName=Dustlet\nExec=dustlet\nHidden=true\n");
+        startup.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&startup));
+        QTRY_COMPARE(shown(startup), QStringList{"Dustlet (off)"});
+        QTRY_VERIFY(!settings.loginSwitch()->isChecked());
     }
 
     void rowsShowTextsAsTheyAre()
