@@ -1274,6 +1274,10 @@
         <source>Open Dustlet from the system tray any time to clean up or explore the Disk Map.</source>
         <translation>Öffne Dustlet jederzeit über den Infobereich der Leiste, um aufzuräumen oder die Belegungskarte zu erkunden.</translation>
     </message>
+    <message>
+        <source>Also npm, Gradle, Docker &amp; node_modules.</source>
+        <translation>Auch npm, Gradle, Docker &amp; node_modules.</translation>
+    </message>
 </context>
 <context>
     <name>OutdatedPackageRow</name>
@@ -1681,6 +1685,10 @@
     <message>
         <source>Tray icon shows</source>
         <translation>Symbol im Infobereich zeigt</translation>
+    </message>
+    <message>
+        <source>Reveals npm, Gradle, Docker and other dev caches, plus node_modules and build folders in your projects.</source>
+        <translation>Zeigt Caches von npm, Gradle, Docker und anderen Entwicklerwerkzeugen, dazu node_modules- und Build-Ordner in deinen Projekten.</translation>
     </message>
 </context>
 <context>

@@ -650,10 +650,16 @@ QWidget* SettingsView::developerSection()
         m_settings.setDeveloperMode(on);
         rescan();
     });
-    box->addRow(captionRow(caption(
-        t(QT_TRANSLATE_NOOP("SettingsView",
-                            "Reveals Xcode, npm, Docker and other dev caches, plus node_modules and build folders in "
-                            "your projects.")))));
+    // Xcode is named only where the platform has its targets.
+    m_developerCaption =
+        caption(m_env.offered(QStringLiteral("derived"))
+                    ? t(QT_TRANSLATE_NOOP("SettingsView",
+                                          "Reveals Xcode, npm, Docker and other dev caches, plus node_modules "
+                                          "and build folders in your projects."))
+                    : t(QT_TRANSLATE_NOOP("SettingsView",
+                                          "Reveals npm, Gradle, Docker and other dev caches, plus node_modules "
+                                          "and build folders in your projects.")));
+    box->addRow(captionRow(m_developerCaption));
     m_sortRow = toggleRow(t(QT_TRANSLATE_NOOP("SettingsView", "Sort cleanups by size (largest first)")), &m_sortBySize);
     box->addRow(m_sortRow);
     connect(m_sortBySize, &ToggleSwitch::toggled, this, [this](bool on) { m_settings.setSortBySize(on); });

@@ -81,6 +81,7 @@ public:
     // when this platform does not offer the target.
     ToggleSwitch* extraCacheSwitch(const QString& targetId) const;
     ToggleSwitch* developerSwitch() const { return m_developer; }
+    QLabel* developerCaption() const { return m_developerCaption; }
     ToggleSwitch* sortSwitch() const { return m_sortBySize; }
     Stepper* ageStepper() const { return m_age; }
     QPushButton* addFolderButton() const { return m_addFolder; }
@@ -179,6 +180,7 @@ private:
     QLabel* m_trashCaption = nullptr;
     QList<QPair<QString, ToggleSwitch*>> m_extraSwitches;
     ToggleSwitch* m_developer = nullptr;
+    QLabel* m_developerCaption = nullptr;
     QWidget* m_sortRow = nullptr;
     QWidget* m_sortCaptionRow = nullptr;
     ToggleSwitch* m_sortBySize = nullptr;
