@@ -849,6 +849,14 @@
         <source>No build folders found</source>
         <translation>Keine Build-Ordner gefunden</translation>
     </message>
+    <message>
+        <source>Project folder not found</source>
+        <translation>Projektordner nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Project folders not found</source>
+        <translation>Projektordner nicht gefunden</translation>
+    </message>
 </context>
 <context>
     <name>FileFinderModel</name>
