@@ -135,6 +135,8 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
     setTotalFreedAllTime(saturatingAdd(loaded.total, recovered.freed));
     if (recovered)
         saveHistory();
+    if (!m_historySaveError)
+        CleanHistoryStore::removeJournals(recovered); // folded into what is stored now
     // What a move to the Trash that ended with the process left there goes, once the journals
     // have named their own.
     if (m_env.tidyTrash)

@@ -295,9 +295,15 @@ Recovery recover(const QString& folder, QList<CleanRecord>& history)
                 recovery.changed = true;
             }
         }
-        ::unlink(QFile::encodeName(path).constData());
+        recovery.journals.append(path);
     }
     return recovery;
+}
+
+void removeJournals(const Recovery& recovery)
+{
+    for (const QString& path : recovery.journals)
+        ::unlink(QFile::encodeName(path).constData());
 }
 
 Loaded load(const UserDefaults& defaults)

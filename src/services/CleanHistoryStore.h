@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -55,6 +56,7 @@ private:
 struct Recovery {
     bool changed = false; // the history changed
     qint64 freed = 0; // bytes of the records it gave their size, which the all-time total lacks
+    QStringList journals; // the journals it read
     explicit operator bool() const { return changed; }
 };
 
@@ -63,8 +65,10 @@ struct Recovery {
 // the history lacks it), and a record that had freed nothing yet gets the size its items take in
 // the Trash; a record left with nothing, of a clearing that moved nothing, goes. An item that
 // never reached the Trash has its record there removed (see Trash::forgetUnfilledRecord). The
-// journals are removed.
+// journals stay until removeJournals(), once the history is saved: an end before that leaves them
+// to be read again, which gives the same history.
 Recovery recover(const QString& folder, QList<CleanRecord>& history);
+void removeJournals(const Recovery& recovery);
 
 // The stored JSON form: an array of records, dates as seconds since 2001-01-01 UTC, uppercase
 // UUIDs, "items" and "restored" left out when absent.
