@@ -145,6 +145,10 @@
         <source>Freed %1 total; couldn&apos;t clean up: %2</source>
         <translation>Insgesamt %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
     </message>
+    <message>
+        <source>Freed %1 automatically; couldn&apos;t clean up: %2</source>
+        <translation>Automatisch %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>
@@ -1130,6 +1134,14 @@
     <message>
         <source>Couldn&apos;t clean up: %1</source>
         <translation>Bereinigung fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Dustlet couldn&apos;t clean up everything</source>
+        <translation>Dustlet konnte nicht alles aufräumen</translation>
+    </message>
+    <message>
+        <source>Freed %1 automatically; couldn&apos;t clean up: %2</source>
+        <translation>Automatisch %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
     </message>
 </context>
 <context>
