@@ -14,6 +14,7 @@
 #include <QCoro/QCoroFuture>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QHash>
 #include <QMetaObject>
 #include <QPointer>
@@ -129,11 +130,17 @@ AppModel::AppModel(AppModelEnvironment environment, QObject* parent)
     rebuildTargets();
     CleanHistoryStore::Loaded loaded = CleanHistoryStore::load(*m_env.defaults);
     // A clearing that a crash or a kill ended left its journal: what it moved joins the history.
-    const bool recovered = CleanHistoryStore::recover(m_env.defaults->folder(), loaded.history);
+    const CleanHistoryStore::Recovery recovered = CleanHistoryStore::recover(m_env.defaults->folder(), loaded.history);
     setHistory(loaded.history);
-    setTotalFreedAllTime(loaded.total);
+    setTotalFreedAllTime(saturatingAdd(loaded.total, recovered.freed));
     if (recovered)
         saveHistory();
+    if (!m_historySaveError)
+        CleanHistoryStore::removeJournals(recovered); // folded into what is stored now
+    // What a move to the Trash that ended with the process left there goes, once the journals
+    // have named their own.
+    if (m_env.tidyTrash)
+        m_env.tidyTrash();
     if (m_env.notifications)
         Notifier::requestAuthorization(*m_env.notifications, m_env.bundleIdentifier);
 }
@@ -836,48 +843,61 @@ void AppModel::recordExternalDeletion(const QString& name, qint64 freed, const Q
 
 void AppModel::restore(const CleanRecord& given)
 {
-    // A copy: callers pass entries of `history`, which is replaced below.
-    const CleanRecord record = given;
-    if (record.restored.value_or(false) || !record.items || record.items->isEmpty())
-        return;
-    const auto findIndex = [this, &record]() -> qsizetype {
+    const auto findIndex = [this, &given]() -> qsizetype {
         for (qsizetype i = 0; i < m_history.size(); ++i)
-            if (m_history[i].id == record.id)
+            if (m_history[i].id == given.id)
                 return i;
         return -1;
     };
-    // The model's own copy decides whether it was put back already (the caller's may be stale).
-    if (const qsizetype i = findIndex(); i >= 0 && m_history[i].restored.value_or(false))
+    // The model's own copy decides what is left to put back (the caller's may be stale: put back
+    // in part, or whole, since). A copy: `history` is replaced below.
+    const qsizetype known = findIndex();
+    const CleanRecord record = known >= 0 ? m_history[known] : given;
+    if (record.restored.value_or(false) || !record.items || record.items->isEmpty())
         return;
 
-    int moved = 0;
+    QList<TrashedItem> stayed;
+    QList<QByteArray> wentBack;
     std::optional<QString> firstReason; // why the first item that stayed did so
     // The put-back makes the folders leading to the original itself, following no link.
     for (const TrashedItem& item : *record.items) {
         const Trash::PutBackResult result = m_env.putBack(item.trashPath, item.original);
-        if (result)
-            ++moved;
-        else if (!firstReason)
+        if (result) {
+            wentBack.append(QFile::encodeName(item.original));
+            continue;
+        }
+        stayed.append(item);
+        if (!firstReason)
             firstReason = putBackFailure(item, result);
     }
     const qsizetype total = record.items->size();
-    if (moved == 0) {
+    if (wentBack.isEmpty()) {
         setStatusFailure(tr("Couldn't put back %1: %2").arg(record.targetName, *firstReason));
         return;
     }
     const qsizetype index = findIndex();
     if (index < 0)
         return;
+    // The record keeps what stayed in the Trash, to be put back once the obstacle is gone; it is
+    // restored when nothing is left in it, and the total gives up only what went back.
     QList<CleanRecord> list = m_history;
-    list[index].restored = true;
+    CleanRecord& entry = list[index];
+    qint64 returned = entry.freed;
+    if (stayed.isEmpty()) {
+        entry.restored = true;
+    } else {
+        returned = std::clamp<qint64>(Scanner::freeableSize(wentBack), 0, entry.freed);
+        entry.freed -= returned;
+        entry.items = stayed;
+    }
     setHistory(list);
-    setTotalFreedAllTime(std::max<qint64>(0, m_totalFreedAllTime - record.freed));
+    setTotalFreedAllTime(std::max<qint64>(0, m_totalFreedAllTime - returned));
     saveHistory();
-    if (moved == total)
+    if (stayed.isEmpty())
         finishWithStatus(tr("Restored %1").arg(record.targetName));
     else
         setStatusFailure(tr("%1 of %2 items stayed in the Trash: %3")
-                             .arg(QString::number(total - moved), QString::number(total), *firstReason));
+                             .arg(QString::number(stayed.size()), QString::number(total), *firstReason));
     refreshDisk();
     checkLowSpace();
     queueScanAll();
@@ -1011,13 +1031,21 @@ QCoro::Task<> AppModel::autoClean()
     refreshDisk();
     checkLowSpace();
     qCInfo(lcSchedule) << "Scheduled cleanup freed" << total << "bytes";
-    if (!anyCleared && !failures.isEmpty()) {
-        // Nothing went and something should have: not stamped, so it is tried again.
-        m_autoCleanRetryAt = now().addSecs(kAutoCleanRetrySeconds);
+    if (!failures.isEmpty()) {
+        // Said as the manual run says it, as a failure. A run that cleared something is stamped
+        // (its period starts again, as after a run that went through): tried again within the
+        // hour it would clear the rest anew and tell of a failure that lasts (a folder of another
+        // user's) every hour. One that cleared nothing is not stamped and is tried again then.
+        if (anyCleared)
+            m_settings->setLastAutoCleanup(now());
+        else
+            m_autoCleanRetryAt = now().addSecs(kAutoCleanRetrySeconds);
         const QString summary = failureSummary(failures);
         if (m_env.notifications)
-            Notifier::notifyAutoCleanupFailed(*m_env.notifications, summary, m_env.bundleIdentifier);
-        setStatusFailure(tr("Couldn't clean up: %1").arg(summary));
+            Notifier::notifyAutoCleanupFailed(*m_env.notifications, total, summary, m_env.bundleIdentifier);
+        setStatusFailure(total >= 1
+                             ? tr("Freed %1 automatically; couldn't clean up: %2").arg(formatBytes(total), summary)
+                             : tr("Couldn't clean up: %1").arg(summary));
         co_return;
     }
     m_settings->setLastAutoCleanup(now());

@@ -89,6 +89,9 @@ struct AppModelEnvironment {
     // Moves an item from the Trash back to `original` without replacing anything there, making
     // the folders that lead to it without following a link; says why when it could not.
     std::function<Trash::PutBackResult(const QString& trashPath, const QString& original)> putBack;
+    // Removes what an earlier run of the program that ended while it moved an item to the Trash
+    // left in the Trash's records; run once, at the start. None: nothing is tidied.
+    std::function<void()> tidyTrash;
 };
 
 // The application model every window observes. Lives on the main thread; every assignment to a
@@ -199,6 +202,9 @@ public:
     QCoro::Task<> clean(QString id, std::optional<bool> moveToTrash = std::nullopt);
     QCoro::Task<> cleanAll(std::optional<bool> moveToTrash = std::nullopt);
     void recordExternalDeletion(const QString& name, qint64 freed, const QList<TrashedItem>& trashed);
+    // Puts a record's items back from the Trash. What stays there (its place taken, or gone from
+    // the Trash) stays in the record, to be put back later; the record counts as restored once
+    // every item went back, and the all-time total gives up the bytes of what went back only.
     void restore(const CleanRecord& record);
     // For a quit: stops every clearing at its next entry and runs the event loop until their
     // records are saved, for at most `limit`; whatever still runs then has its record saved as it

@@ -31,6 +31,7 @@ AppModelEnvironment AppModel::realEnvironment(UserDefaults& defaults)
     };
     env.validateCustom = [](const QString& path) { return Cleaner::validateCustom(path); };
     env.putBack = [](const QString& trashPath, const QString& original) { return Trash::putBack(trashPath, original); };
+    env.tidyTrash = [] { Trash::removeLeftovers(); };
     return env;
 }
 

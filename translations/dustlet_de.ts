@@ -145,6 +145,10 @@
         <source>Freed %1 total; couldn&apos;t clean up: %2</source>
         <translation>Insgesamt %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
     </message>
+    <message>
+        <source>Freed %1 automatically; couldn&apos;t clean up: %2</source>
+        <translation>Automatisch %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>AppUpdatesView</name>
@@ -849,6 +853,14 @@
         <source>No build folders found</source>
         <translation>Keine Build-Ordner gefunden</translation>
     </message>
+    <message>
+        <source>Project folder not found</source>
+        <translation>Projektordner nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Project folders not found</source>
+        <translation>Projektordner nicht gefunden</translation>
+    </message>
 </context>
 <context>
     <name>FileFinderModel</name>
@@ -1123,6 +1135,14 @@
         <source>Couldn&apos;t clean up: %1</source>
         <translation>Bereinigung fehlgeschlagen: %1</translation>
     </message>
+    <message>
+        <source>Dustlet couldn&apos;t clean up everything</source>
+        <translation>Dustlet konnte nicht alles aufräumen</translation>
+    </message>
+    <message>
+        <source>Freed %1 automatically; couldn&apos;t clean up: %2</source>
+        <translation>Automatisch %1 freigegeben; Bereinigung fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>OnboardingView</name>
@@ -1273,6 +1293,10 @@
     <message>
         <source>Open Dustlet from the system tray any time to clean up or explore the Disk Map.</source>
         <translation>Öffne Dustlet jederzeit über den Infobereich der Leiste, um aufzuräumen oder die Belegungskarte zu erkunden.</translation>
+    </message>
+    <message>
+        <source>Also npm, Gradle, Docker &amp; node_modules.</source>
+        <translation>Auch npm, Gradle, Docker &amp; node_modules.</translation>
     </message>
 </context>
 <context>
@@ -1681,6 +1705,10 @@
     <message>
         <source>Tray icon shows</source>
         <translation>Symbol im Infobereich zeigt</translation>
+    </message>
+    <message>
+        <source>Reveals npm, Gradle, Docker and other dev caches, plus node_modules and build folders in your projects.</source>
+        <translation>Zeigt Caches von npm, Gradle, Docker und anderen Entwicklerwerkzeugen, dazu node_modules- und Build-Ordner in deinen Projekten.</translation>
     </message>
 </context>
 <context>

@@ -219,13 +219,67 @@ bool writeAll(int fd, const QByteArray& data)
 }
 
 // The temporary names of records being written: ".dustlet-<pid>-<n>.part" (no ".trashinfo"
-// suffix, so nobody reads one as a record).
+// suffix, so nobody reads one as a record). The temporary name stays linked to the record until
+// the item has moved, so one left behind by a writer that died names the record it was writing.
 const QByteArray kPartPrefix = QByteArrayLiteral(".dustlet-");
 const QByteArray kPartSuffix = QByteArrayLiteral(".part");
+const QByteArray kInfoSuffix = QByteArrayLiteral(".trashinfo");
 
-// Removes the temporary records that a process of this program which died while writing one
-// left in the "info" folder open at `infoFd` (of the Trash folder at `trashPath`). Once per
-// folder and process.
+bool isPartName(const QByteArray& name) { return name.startsWith(kPartPrefix) && name.endsWith(kPartSuffix); }
+
+// Whether the writer of the temporary record `name` (its lstat in `st`) is gone: its process has
+// ended, or it is older than any writer keeps one (a record takes a moment to write and the item
+// a moment to move; a process id may have been given to another process since).
+bool writerIsGone(const QByteArray& name, const struct stat& st)
+{
+    constexpr qint64 kLongestWrite = 3600;
+    bool ok = false;
+    const qint64 pid = name.mid(kPartPrefix.size()).split('-').value(0).toLongLong(&ok);
+    if (!ok || pid <= 0)
+        return false; // not of our naming
+    if (pid == ::getpid())
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    return QDateTime::currentSecsSinceEpoch() - qint64(st.st_mtime) > kLongestWrite;
+}
+
+// Removes what writers of this program that died left in the "info" folder open at `infoFd`:
+// their temporary records and, where one was linked to its record already, that record too when
+// its item never reached "files" (nobody else writes under our temporary names, and a record is
+// linked to one only while its item is on its way). Records of other programs stay.
+void removeDeadParts(int infoFd)
+{
+    FileWalker::Listing listing;
+    if (!listing.readAt(infoFd, false))
+        return;
+    QList<QByteArray> names;
+    names.reserve(qsizetype(listing.size()));
+    for (size_t i = 0; i < listing.size(); ++i)
+        names.append(QByteArray(listing.cName(i), qsizetype(listing.name(i).size())));
+    const Fd files(::openat(infoFd, "../files", kFolderFlags));
+    for (const QByteArray& name : std::as_const(names)) {
+        struct stat part {};
+        if (!isPartName(name) || ::fstatat(infoFd, name.constData(), &part, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(part.st_mode) || !writerIsGone(name, part))
+            continue;
+        if (part.st_nlink > 1 && files) {
+            for (const QByteArray& record : std::as_const(names)) {
+                struct stat st {};
+                if (!record.endsWith(kInfoSuffix)
+                    || ::fstatat(infoFd, record.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_ino != part.st_ino
+                    || st.st_dev != part.st_dev)
+                    continue;
+                if (!existsAt(files.get(), record.chopped(kInfoSuffix.size()).constData()))
+                    ::unlinkat(infoFd, record.constData(), 0);
+                break;
+            }
+        }
+        ::unlinkat(infoFd, name.constData(), 0);
+    }
+}
+
+// removeDeadParts once per folder and process.
 void sweepDeadParts(int infoFd, const QByteArray& trashPath)
 {
     struct stat st {};
@@ -241,54 +295,73 @@ void sweepDeadParts(int infoFd, const QByteArray& trashPath)
             return;
         swept.insert(key);
     }
-    FileWalker::Listing listing;
-    if (!listing.readAt(infoFd, false))
-        return;
-    for (size_t i = 0; i < listing.size(); ++i) {
-        const QByteArray name(listing.cName(i), qsizetype(listing.name(i).size()));
-        if (!name.startsWith(kPartPrefix) || !name.endsWith(kPartSuffix))
-            continue;
-        bool ok = false;
-        const qint64 pid = name.mid(kPartPrefix.size()).split('-').value(0).toLongLong(&ok);
-        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            ::unlinkat(infoFd, name.constData(), 0);
-    }
+    removeDeadParts(infoFd);
 }
 
+// A record written to the "info" folder open at `infoFd`: complete under its final name, and
+// linked to a temporary name of this process until settle() (or drop()) is called.
+class PublishedRecord {
+public:
+    PublishedRecord(int infoFd, QByteArray infoName, QByteArray part)
+        : m_infoFd(infoFd), m_infoName(std::move(infoName)), m_part(std::move(part))
+    {
+    }
+    PublishedRecord(const PublishedRecord&) = delete;
+    PublishedRecord& operator=(const PublishedRecord&) = delete;
+    ~PublishedRecord() { settle(); }
+    // The item moved: only the record stays.
+    void settle()
+    {
+        if (!m_part.isEmpty())
+            ::unlinkat(m_infoFd, m_part.constData(), 0);
+        m_part.clear();
+    }
+    // The item did not move: the record goes.
+    void drop()
+    {
+        ::unlinkat(m_infoFd, m_infoName.constData(), 0);
+        settle();
+    }
+
+private:
+    int m_infoFd;
+    QByteArray m_infoName;
+    QByteArray m_part; // empty once settled, or when the record was renamed into place
+};
+
 // Writes `text` as the record `infoName` in the "info" folder open at `infoFd` so that the record
-// is only ever seen complete: it is written under a temporary name, linked to its final name
-// (which fails with EEXIST when the name is taken) and the temporary name removed. A crash leaves
-// at most a temporary name, never an empty or partial record. Where the file system has no hard
-// links, the temporary record is renamed to its final name without replacing anything.
-bool publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& text)
+// is only ever seen complete: it is written under a temporary name and linked to its final name
+// (which fails with EEXIST when the name is taken); the temporary name goes once the item has
+// moved (see PublishedRecord). A crash leaves at most a temporary name beside a complete record,
+// never an empty or partial one. Where the file system has no hard links, the temporary record is
+// renamed to its final name without replacing anything.
+std::optional<PublishedRecord> publishRecord(int infoFd, const QByteArray& infoName, const QByteArray& text)
 {
     static std::atomic<quint64> counter{0};
     const QByteArray part = kPartPrefix + QByteArray::number(qint64(::getpid())) + '-'
         + QByteArray::number(counter.fetch_add(1)) + kPartSuffix;
     const int fd = ::openat(infoFd, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
+        return std::nullopt;
     const bool written = writeAll(fd, text);
     ::close(fd);
     if (!written) {
         ::unlinkat(infoFd, part.constData(), 0);
         errno = EIO;
-        return false;
+        return std::nullopt;
     }
-    if (::linkat(infoFd, part.constData(), infoFd, infoName.constData(), 0) == 0) {
-        ::unlinkat(infoFd, part.constData(), 0);
-        return true;
-    }
+    if (::linkat(infoFd, part.constData(), infoFd, infoName.constData(), 0) == 0)
+        return std::optional<PublishedRecord>(std::in_place, infoFd, infoName, part);
     const int err = errno;
     if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS) {
         // No hard links here (FAT): the rename makes it visible in one step as well.
         if (FolderEntry::renameNoReplace(infoFd, part.constData(), infoFd, infoName.constData()))
-            return true;
+            return std::optional<PublishedRecord>(std::in_place, infoFd, infoName, QByteArray());
     }
     const int failure = errno;
     ::unlinkat(infoFd, part.constData(), 0);
     errno = err == EPERM || err == EOPNOTSUPP || err == ENOSYS ? failure : err;
-    return false;
+    return std::nullopt;
 }
 
 std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& original, const QByteArray& name,
@@ -299,9 +372,10 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
     const QByteArray text = infoText(recordedPath(t, original));
     for (int n = 1; n < 100000; ++n) {
         const QByteArray candidate = n == 1 ? base : base + '.' + QByteArray::number(n);
-        const QByteArray infoName = candidate + ".trashinfo";
+        const QByteArray infoName = candidate + kInfoSuffix;
         // The record first, complete: it reserves the name.
-        if (!publishRecord(t.info.get(), infoName.constData(), text)) {
+        std::optional<PublishedRecord> record = publishRecord(t.info.get(), infoName, text);
+        if (!record) {
             if (errno == EEXIST)
                 continue;
             qCInfo(lcTrash).noquote() << Logging::callFailed("write record", join(join(t.path, "info"), infoName));
@@ -310,18 +384,18 @@ std::optional<QString> moveInto(TrashFolder& t, int parentFd, const QByteArray& 
         const QString where = QFile::decodeName(join(join(t.path, "files"), candidate));
         if (existsAt(t.files.get(), candidate.constData())) {
             // An item without a record holds this name: try the next one.
-            ::unlinkat(t.info.get(), infoName.constData(), 0);
+            record->drop();
             continue;
         }
         if (beforeMove && !beforeMove(where)) {
-            ::unlinkat(t.info.get(), infoName.constData(), 0);
+            record->drop();
             return std::nullopt;
         }
         if (FolderEntry::renameNoReplace(parentFd, name.constData(), t.files.get(), candidate.constData()))
             return where;
         // Not under the name announced: the item stays rather than going in under another one.
         qCInfo(lcTrash).noquote() << Logging::callFailed("renameat2", original);
-        ::unlinkat(t.info.get(), infoName.constData(), 0);
+        record->drop();
         return std::nullopt;
     }
     return std::nullopt;
@@ -763,15 +837,57 @@ QList<QByteArray> emptyPart(const QByteArray& path)
         return errno == ENOENT ? stayed : QList<QByteArray>{path};
     for (const QByteArray& name : entriesOf(info.get())) {
         // A record being written right now (see publishRecord) is not one yet.
-        if (name.startsWith(kPartPrefix) && name.endsWith(kPartSuffix))
+        if (isPartName(name))
             continue;
-        if (name.endsWith(".trashinfo") && files && existsAt(files.get(), name.chopped(10).constData()))
+        if (name.endsWith(kInfoSuffix) && files && existsAt(files.get(), name.chopped(kInfoSuffix.size()).constData()))
             continue; // its item is still in the Trash
         removeWhole(info.get(), name, trashSt.st_dev);
         if (existsAt(info.get(), name.constData()))
             stayed.append(join(path, name));
     }
     return stayed;
+#endif
+}
+
+// ---- Leftovers
+
+void removeLeftovers()
+{
+#ifndef Q_OS_MACOS
+    // Nothing is made here: a Trash that does not exist holds nothing of ours. (A volume's Trash
+    // is swept at the first move into it.)
+    const QByteArray data = Paths::realPath(QFile::encodeName(UserDirs::dataHome()));
+    if (data.isEmpty())
+        return;
+    const QByteArray trash = join(data, "Trash");
+    const Fd info = NoFollow::openFolder(join(trash, "info"));
+    struct stat st {};
+    if (info && ::fstat(info.get(), &st) == 0 && st.st_uid == ::geteuid())
+        sweepDeadParts(info.get(), trash);
+#endif
+}
+
+bool forgetUnfilledRecord(const QString& trashPath, const QString& original)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(trashPath);
+    Q_UNUSED(original);
+    return false;
+#else
+    const QByteArray slot = QFile::encodeName(Paths::clean(trashPath));
+    if (trashPath.isEmpty() || partOf(dropPieces(slot, 1)) != Part::files)
+        return false;
+    QByteArray name;
+    const Fd files = NoFollow::openParent(slot, &name);
+    if (!files || name.isEmpty() || existsAt(files.get(), name.constData()))
+        return false;
+    const Fd info(::openat(files.get(), "../info", kFolderFlags));
+    const QByteArray infoName = name + kInfoSuffix;
+    const std::optional<QByteArray> recorded =
+        info ? recordedOriginal(info.get(), infoName, relativeBase(slot)) : std::nullopt;
+    if (!recorded || !isRemembered(*recorded, original))
+        return false; // no record, or another item's
+    return ::unlinkat(info.get(), infoName.constData(), 0) == 0;
 #endif
 }
 

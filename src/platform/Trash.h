@@ -104,4 +104,19 @@ QList<QByteArray> otherVolumeParts(Part part);
 // could not be removed); empty when everything went.
 QList<QByteArray> emptyPart(const QByteArray& path);
 
+// ---- Leftovers of a process that died while moving an item
+
+// Removes from the "info" folder of the user's own Trash what a process of this program that
+// ended while it moved an item left there: its temporary records (see moveToTrashAt) and the
+// record one of them was linked to when that record's item never reached "files". Nothing of
+// other programs is touched. A volume's Trash folder is swept so at the first move into it. None
+// on macOS.
+void removeLeftovers();
+
+// Removes the record of the Trash item `trashPath` when that item is not in the Trash and the
+// record names `original` (as putBack compares it): what is left when a move to the Trash
+// announced the item and its process ended before the item moved. Whether a record went; never
+// anything on macOS, whose Trash keeps no records.
+bool forgetUnfilledRecord(const QString& trashPath, const QString& original);
+
 } // namespace Trash

@@ -1,5 +1,6 @@
 #include "services/AppLanguage.h"
 
+#include "platform/DesktopLocale.h"
 #include "platform/NewInstance.h"
 #include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
@@ -110,6 +111,24 @@ QStringList broaderForms(const QString& code)
         parts.removeLast();
     }
     return forms;
+}
+
+// The locale numbers, sizes and dates are written in: in the language of the texts. The desktop's
+// own formats (with the user's settings) where they are in that language (the POSIX locale writes
+// as English does); else the language's own, in the region of the preference that chose it
+// (de-AT, en-GB).
+QLocale formattingLocale(const QString& code, const QStringList& preferred)
+{
+    const QLocale language(code);
+    const QLocale::Language desktop = desktopFormatsLocale().language();
+    if ((desktop == QLocale::C ? QLocale::English : desktop) == language.language())
+        return QLocale::system();
+    for (const QString& wanted : preferred) {
+        for (const QString& form : broaderForms(wanted))
+            if (form.compare(code, Qt::CaseInsensitive) == 0)
+                return QLocale(wanted);
+    }
+    return language;
 }
 
 } // namespace
@@ -236,13 +255,10 @@ QString install() { return install(UserDefaults::standard(), systemLanguages());
 QString install(const UserDefaults& defaults, const QStringList& systemLanguages)
 {
     removeInstalled();
-    const QString code = resolve(preferred(defaults, systemLanguages), localizations());
+    const QStringList wanted = preferred(defaults, systemLanguages);
+    const QString code = resolve(wanted, localizations());
     const QLocale language(code);
-    // Dates and numbers follow the language too, in the system's region.
-    if (code == QLatin1String("en") || language.language() == QLocale::system().language())
-        QLocale::setDefault(QLocale::system());
-    else
-        QLocale::setDefault(QLocale(language.language(), language.script(), QLocale::system().territory()));
+    QLocale::setDefault(formattingLocale(code, wanted));
     if (code == QLatin1String("en"))
         return code; // the source language: nothing to load
 

@@ -60,8 +60,9 @@ QString resolve(const QStringList& preferred, const QStringList& localizations);
 QStringList preferred(const UserDefaults& defaults, const QStringList& systemLanguages);
 
 // Loads and installs the translation of the language in force (replacing one installed
-// earlier) and returns its code; nothing is loaded for English. Called once at start-up,
-// before any window or model is made.
+// earlier) and returns its code; nothing is loaded for English. Numbers, sizes and dates follow
+// the same language (the default locale), also where the desktop's formats are in another.
+// Called once at start-up, before any window or model is made.
 QString install();
 QString install(const UserDefaults& defaults, const QStringList& systemLanguages);
 

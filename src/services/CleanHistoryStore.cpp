@@ -1,7 +1,9 @@
 #include "services/CleanHistoryStore.h"
 
 #include "platform/PlistReader.h"
+#include "platform/Trash.h"
 #include "platform/UserDefaults.h"
+#include "services/Scanner.h"
 
 #include <QDir>
 #include <QFile>
@@ -219,9 +221,9 @@ void Journal::remove()
     ::unlink(QFile::encodeName(m_path).constData());
 }
 
-bool recover(const QString& folder, QList<CleanRecord>& history)
+Recovery recover(const QString& folder, QList<CleanRecord>& history)
 {
-    bool changed = false;
+    Recovery recovery;
     const QStringList journals = QDir(folder).entryList({kJournalPrefix + QStringLiteral("*") + kJournalSuffix},
                                                         QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : journals) {
@@ -252,9 +254,15 @@ bool recover(const QString& folder, QList<CleanRecord>& history)
                 const QJsonObject o = QJsonDocument::fromJson(line).object();
                 const auto original = stringMember(o, "original");
                 const auto trashPath = stringMember(o, "trashPath");
+                if (!original || !trashPath)
+                    continue;
                 struct stat st {};
-                if (!original || !trashPath || ::lstat(QFile::encodeName(*trashPath).constData(), &st) != 0)
-                    continue; // announced, but it never moved (or is gone from the Trash since)
+                if (::lstat(QFile::encodeName(*trashPath).constData(), &st) != 0) {
+                    // Announced, but it never moved (or is gone from the Trash since): the record
+                    // written for it in the Trash goes, when it is still there without its item.
+                    Trash::forgetUnfilledRecord(*trashPath, *original);
+                    continue;
+                }
                 const TrashedItem item{*original, *trashPath};
                 if (!known.contains(item)) {
                     known.insert(item);
@@ -263,24 +271,39 @@ bool recover(const QString& folder, QList<CleanRecord>& history)
             }
             if (!items.isEmpty())
                 record.items = items;
+            // A record still running when its clearing ended had freed nothing yet (its size is
+            // known at the end): it holds what its items take in the Trash.
+            if (record.freed < 1 && !items.isEmpty()) {
+                QList<QByteArray> places;
+                for (const TrashedItem& item : std::as_const(items))
+                    places.append(QFile::encodeName(item.trashPath));
+                record.freed = Scanner::freeableSize(places);
+                recovery.freed += record.freed;
+            }
             const bool empty = items.isEmpty() && record.freed < 1;
             if (at >= 0 && empty) {
                 history.removeAt(at);
-                changed = true;
+                recovery.changed = true;
             } else if (at >= 0 && record != history[at]) {
                 history[at] = record;
-                changed = true;
+                recovery.changed = true;
             } else if (at < 0 && !empty) {
                 qsizetype before = 0;
                 while (before < history.size() && history[before].date > record.date)
                     ++before;
                 history.insert(before, record);
-                changed = true;
+                recovery.changed = true;
             }
         }
-        ::unlink(QFile::encodeName(path).constData());
+        recovery.journals.append(path);
     }
-    return changed;
+    return recovery;
+}
+
+void removeJournals(const Recovery& recovery)
+{
+    for (const QString& path : recovery.journals)
+        ::unlink(QFile::encodeName(path).constData());
 }
 
 Loaded load(const UserDefaults& defaults)

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -51,11 +52,23 @@ private:
     QString m_path;
 };
 
+// What recover() did.
+struct Recovery {
+    bool changed = false; // the history changed
+    qint64 freed = 0; // bytes of the records it gave their size, which the all-time total lacks
+    QStringList journals; // the journals it read
+    explicit operator bool() const { return changed; }
+};
+
 // Folds the journals that clearings left in `folder` into `history`: each item that lies in the
 // Trash at its journalled place joins the record of its clearing (made anew from the journal when
-// the history lacks it); a record left with nothing, of a clearing that moved nothing, goes. The
-// journals are removed. Whether the history changed.
-bool recover(const QString& folder, QList<CleanRecord>& history);
+// the history lacks it), and a record that had freed nothing yet gets the size its items take in
+// the Trash; a record left with nothing, of a clearing that moved nothing, goes. An item that
+// never reached the Trash has its record there removed (see Trash::forgetUnfilledRecord). The
+// journals stay until removeJournals(), once the history is saved: an end before that leaves them
+// to be read again, which gives the same history.
+Recovery recover(const QString& folder, QList<CleanRecord>& history);
+void removeJournals(const Recovery& recovery);
 
 // The stored JSON form: an array of records, dates as seconds since 2001-01-01 UTC, uppercase
 // UUIDs, "items" and "restored" left out when absent.

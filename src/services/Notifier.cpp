@@ -43,13 +43,20 @@ void notifyAutoCleanup(NotificationCenter& center, qint64 freed, const QString& 
     center.add(kAutoCleanupRequest, content);
 }
 
-void notifyAutoCleanupFailed(NotificationCenter& center, const QString& what, const QString& bundleIdentifier)
+void notifyAutoCleanupFailed(NotificationCenter& center, qint64 freed, const QString& what,
+                             const QString& bundleIdentifier)
 {
     if (bundleIdentifier.isEmpty())
         return;
     NotificationCenter::Content content;
-    content.title = QCoreApplication::translate("Notifier", "Dustlet couldn't clean up");
-    content.body = QCoreApplication::translate("Notifier", "Couldn't clean up: %1").arg(what);
+    if (freed < 1) {
+        content.title = QCoreApplication::translate("Notifier", "Dustlet couldn't clean up");
+        content.body = QCoreApplication::translate("Notifier", "Couldn't clean up: %1").arg(what);
+    } else {
+        content.title = QCoreApplication::translate("Notifier", "Dustlet couldn't clean up everything");
+        content.body = QCoreApplication::translate("Notifier", "Freed %1 automatically; couldn't clean up: %2")
+                           .arg(formatBytes(freed), what);
+    }
     center.add(kAutoCleanupRequest, content);
 }
 

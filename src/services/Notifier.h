@@ -22,8 +22,9 @@ void notifyLowSpace(NotificationCenter& center, qint64 availableBytes,
 // Also posted when nothing was freed.
 void notifyAutoCleanup(NotificationCenter& center, qint64 freed,
                        const QString& bundleIdentifier = Bundle::identifier());
-// A scheduled cleanup that cleared nothing because its targets failed; `what` says what failed.
-void notifyAutoCleanupFailed(NotificationCenter& center, const QString& what,
+// A scheduled cleanup in which a target failed, after freeing `freed` bytes (0: nothing went);
+// `what` says what failed.
+void notifyAutoCleanupFailed(NotificationCenter& center, qint64 freed, const QString& what,
                              const QString& bundleIdentifier = Bundle::identifier());
 
 } // namespace Notifier

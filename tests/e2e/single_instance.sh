@@ -2,7 +2,8 @@
 # End to end: the real program started twice runs once. The second start ends at once and the
 # running one shows its panel; after the first ends as in a crash, a new start runs again. A start
 # beside a stopped instance ends with status 1 and says so, one from another runtime folder hands
-# over to the same instance, and a start without any display ends with status 1 and says why.
+# over to the same instance, and a start without any display, or on one that does not answer, ends
+# with status 1 and says why.
 # Usage: single_instance.sh PATH/TO/dustlet. Exits 77 (skipped) only when no X server can start.
 set -u
 
@@ -57,4 +58,14 @@ code=$?
 [ "$code" -eq 1 ] || { echo "FAIL: a start without a display ended with status $code"; cat "$work/dustlet6.log"; exit 1; }
 grep -qx "dustlet: no display to show the tray icon on (DISPLAY and WAYLAND_DISPLAY are unset)" "$work/dustlet6.log" \
   || { echo "FAIL: a start without a display did not say why"; cat "$work/dustlet6.log"; exit 1; }
+
+# A display that is named but has no server: one line, and status 1 (not the toolkit's abort).
+absent=149
+while [ -e "/tmp/.X11-unix/X$absent" ] || [ -e "/tmp/.X$absent-lock" ]; do absent=$((absent + 1)); done
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$absent" HOME="$home" XDG_CONFIG_HOME="$work/nodisplay" "$DUSTLET" \
+  >"$work/dustlet7.log" 2>&1
+code=$?
+[ "$code" -eq 1 ] || { echo "FAIL: a start on a display without a server ended with status $code"; cat "$work/dustlet7.log"; exit 1; }
+[ "$(cat "$work/dustlet7.log")" = "dustlet: can't open the display :$absent" ] \
+  || { echo "FAIL: a start on a display without a server did not say so in one line"; cat "$work/dustlet7.log"; exit 1; }
 echo "PASS"

@@ -417,6 +417,73 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(info + "/second.txt.trashinfo"));
     }
 
+    // What a process that died while moving an item left in "info" goes at the next start: its
+    // temporary records, and the record one was linked to when that record's item never arrived.
+    // A writer that still runs keeps its own (unless it is older than any writer keeps one), and
+    // what other programs keep there stays.
+    void leftoversOfAMoveThatDied()
+    {
+        TestHome home;
+        const QString info = home.mkdir(".local/share/Trash/info");
+        const QString files = home.mkdir(".local/share/Trash/files");
+        const pid_t dead = ::fork();
+        if (dead == 0)
+            ::_exit(0);
+        QVERIFY(dead > 0);
+        QCOMPARE(::waitpid(dead, nullptr, 0), dead);
+        const QString d = ".dustlet-" + QString::number(dead) + "-";
+        const auto record = [&](const QString& name) {
+            return home.writeText(".local/share/Trash/info/" + name, "[Trash Info]\nPath=/w/x\nDeletionDate=x\n");
+        };
+        const auto linked = [&](const QString& part, const QString& name) {
+            const QString path = record(name);
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(info + "/" + part).constData()), 0);
+        };
+        linked(d + "1.part", "ghost.trashinfo"); // died before its item moved
+        linked(d + "2.part", "moved.trashinfo"); // died right after
+        home.writeText(".local/share/Trash/files/moved", "x");
+        home.writeText(".local/share/Trash/info/" + d + "3.part", ""); // died while writing
+        linked(".dustlet-1-4.part", "writing.trashinfo"); // a writer that runs
+        home.writeText(".local/share/Trash/info/.dustlet-1-5.part", "[Trash");
+        QVERIFY(TestHome::setAge(info + "/.dustlet-1-5.part", QDateTime::currentDateTime().addSecs(-7200)));
+        record("orphan.trashinfo"); // another program's, without its item
+        home.writeText(".local/share/Trash/info/other.part", "x");
+
+        Trash::removeLeftovers();
+        QCOMPARE(QDir(info).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{".dustlet-1-4.part", "moved.trashinfo", "orphan.trashinfo", "other.part",
+                              "writing.trashinfo"}));
+        QCOMPARE(QDir(files).entryList(QDir::Files | QDir::Hidden), QStringList{"moved"});
+    }
+
+    // The record of an item that was announced but never moved goes, when it still names the
+    // item's place; one naming another place, one whose item is there, and anything outside a
+    // Trash stay.
+    void recordOfAnItemThatNeverArrived()
+    {
+        TestHome home;
+        const QString files = home.mkdir(".local/share/Trash/files");
+        const auto record = [&](const QString& name, const QString& original) {
+            return home.writeText(".local/share/Trash/info/" + name + ".trashinfo",
+                                  "[Trash Info]\nPath=" + QFile::encodeName(original).toPercentEncoding("/")
+                                      + "\nDeletionDate=2026-01-01T00:00:00\n");
+        };
+        const QString original = home("work/f1");
+        const QString ghost = record("f1", original);
+        const QString other = record("f2", home("work/elsewhere"));
+        const QString filled = record("f3", home("work/f3"));
+        home.writeText(".local/share/Trash/files/f3", "x");
+        home.writeText("work/files/f4", "x");
+
+        QVERIFY(!Trash::forgetUnfilledRecord(files + "/f2", home("work/f2")));
+        QVERIFY(!Trash::forgetUnfilledRecord(files + "/f3", home("work/f3")));
+        QVERIFY(!Trash::forgetUnfilledRecord(home("work/files/f4"), home("work/f4")));
+        QVERIFY(QFileInfo::exists(other) && QFileInfo::exists(filled));
+        QVERIFY(Trash::forgetUnfilledRecord(files + "/f1", original));
+        QVERIFY(!QFileInfo::exists(ghost));
+        QVERIFY(QFileInfo::exists(files + "/f3"));
+    }
+
     // Why a put-back did not happen: something is at the original place, or nothing is left in
     // the Trash.
     void putBackSaysWhy()

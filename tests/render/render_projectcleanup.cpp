@@ -170,12 +170,15 @@ void projectCleanup()
     oneKind.dirs = {seeded()[0], seeded()[8], seeded()[9]};
     shoot(viewAfter(oneKind), QStringLiteral("projectcleanup-one-kind"), size);
 
-    // Nothing found: with both roots there, and on a home without ~/dev.
+    // Nothing found: with both roots there, on a home without ~/dev, and without either.
     QDir().mkpath(home() + QStringLiteral("/src"));
     QDir().mkpath(home() + QStringLiteral("/dev"));
     shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty"), size);
     QDir(home() + QStringLiteral("/dev")).removeRecursively();
     shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty-missing"), size);
+    // Neither root there: nothing was searched at all.
+    QDir(home() + QStringLiteral("/src")).removeRecursively();
+    shoot(viewAfter(CannedScan{}), QStringLiteral("projectcleanup-empty-no-roots"), size);
 }
 
 } // namespace

@@ -318,6 +318,11 @@ void components()
         shoot(down, QStringLiteral("coach-mark-bottom"), QSize(1280, MenuBarCoachMark::bandHeight()),
               QColor(70, 96, 130), 700);
     }
+    // The tray icon at the top-right corner: the bubble is held inside the screen, the arrow
+    // still points at the icon.
+    shoot(new MenuBarCoachMark(
+              1268, [] {}, 280),
+          QStringLiteral("coach-mark-corner"), QSize(1280, MenuBarCoachMark::bandHeight()), QColor(70, 96, 130), 700);
 }
 
 void shell()

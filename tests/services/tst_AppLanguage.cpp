@@ -1,15 +1,34 @@
 #include "TestHome.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/DateFormatter.h"
 #include "platform/SingleInstance.h"
 #include "platform/UserDefaults.h"
 #include "services/AppLanguage.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 #include <memory>
+
+namespace {
+
+// A start of this program as the real one starts: the language installed from the desktop's
+// environment, then a size, zero and a date formatted, one per line.
+int printFormats()
+{
+    AppLanguage::install();
+    QTextStream out(stdout);
+    out << formatBytes(50'890'000'000) << '\n'
+        << formatBytes(0) << '\n'
+        << formatMediumDateShortTime(QDateTime(QDate(2024, 1, 2), QTime(15, 4))) << Qt::endl;
+    return 0;
+}
+
+} // namespace
 
 class tst_AppLanguage : public QObject {
     Q_OBJECT
@@ -120,6 +139,49 @@ private Q_SLOTS:
         QCOMPARE(formatBytes(0), "Zero KB");
     }
 
+    // Numbers, sizes and dates are formatted in the language the texts are shown in, also when
+    // the desktop's message language ($LANGUAGE) differs from its formats (LANG=C).
+    void formatsFollowTheLanguageOfTheTexts_data()
+    {
+        QTest::addColumn<QString>("language"); // $LANGUAGE, empty: unset
+        QTest::addColumn<QString>("lang"); // $LANG
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("German texts, C formats")
+            << "de"
+            << "C.UTF-8" << QStringList{"50,89 GB", "Null KB", "2. Jan. 2024 15:04"};
+        QTest::newRow("German texts, English formats")
+            << "de"
+            << "en_US.UTF-8" << QStringList{"50,89 GB", "Null KB", "2. Jan. 2024 15:04"};
+        QTest::newRow("German desktop") << ""
+                                        << "de_DE.UTF-8" << QStringList{"50,89 GB", "Null KB", "2. Jan. 2024 15:04"};
+        QTest::newRow("English texts, German formats")
+            << "en"
+            << "de_DE.UTF-8" << QStringList{"50.89 GB", "Zero KB", "Jan 2, 2024 3:04 PM"};
+        QTest::newRow("no translation for French: English") << "fr"
+                                                            << "C.UTF-8" << QStringList{"50.89 GB", "Zero KB"};
+    }
+    void formatsFollowTheLanguageOfTheTexts()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, lang);
+        QFETCH(QStringList, printed);
+        TestHome home; // no stored choice: the desktop's languages decide
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LC_TIME", "LANG"})
+            env.remove(QString::fromLatin1(name));
+        if (!language.isEmpty())
+            env.insert("LANGUAGE", language);
+        env.insert("LANG", lang);
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--print-formats")});
+        QVERIFY(child.waitForFinished(30'000));
+        QCOMPARE(child.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.mid(0, printed.size()), printed);
+    }
+
     // Each language named in itself.
     void displayName_data()
     {
@@ -212,5 +274,12 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_AppLanguage)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--print-formats") == 0)
+        return printFormats();
+    tst_AppLanguage test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_AppLanguage.moc"

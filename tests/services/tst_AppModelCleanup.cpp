@@ -62,6 +62,7 @@ private Q_SLOTS:
     void clearingIsRecordedWhileItRuns();
     void quitStopsClearingsAndSavesTheirRecords();
     void restorePutsItemsBack();
+    void partialPutBackKeepsTheRest();
     void restoreIntoOccupiedPathMovesNothing();
     void restoreFloorsTotalAtZero();
     void restoreFollowsNoLinkOnTheWay();
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void scheduledCleanupWithNothingToClean();
     void scheduledCleanupWaitsForCleanAll();
     void scheduledCleanupThatFailedIsNotStamped();
+    void scheduledCleanupThatFailedInPartSaysSo();
     void confirmationDuringCleanAllIsRefused();
     void confirmationDuringScheduledCleanupIsRefused();
     void oneTargetThenCleanAllClearsItOnce();
@@ -556,23 +558,18 @@ void tst_AppModelCleanup::restorePutsItemsBack()
     ModelFixture f;
     const QString original = f.home("Library/Caches/app/data.bin");
     const QString trashed = f.home.writeFile(QStringLiteral(".local/share/Trash/files/data.bin"), 4096);
-    const QString missing = f.home(".local/share/Trash/files/gone");
     auto model = f.makeModel();
     model->setTotalFreedAllTime(100'000);
-    model->recordExternalDeletion(QStringLiteral("App cache files"), 4096,
-                                  {{original, trashed}, {f.home("Library/Caches/gone"), missing}});
+    model->recordExternalDeletion(QStringLiteral("App cache files"), 4096, {{original, trashed}});
     const CleanRecord record = model->history().first();
 
     model->restore(record);
-    // Parent folders recreated, the one item still in the Trash put back, the other skipped; the
-    // record counts as put back, and the status line says which item stayed and why.
+    // Parent folders recreated, the item put back, the record restored and its bytes given up.
     QVERIFY(QFileInfo(original).isFile());
     QVERIFY(!QFileInfo::exists(trashed));
     QCOMPARE(model->history().first().restored, std::optional<bool>(true));
     QCOMPARE(model->totalFreedAllTime(), qint64(100'000));
-    QCOMPARE(model->statusMessage(),
-             std::optional<QString>(
-                 "1 of 2 items stayed in the Trash: ~/.local/share/Trash/files/gone is no longer in the Trash"));
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Restored App cache files"));
     const auto stored = CleanHistoryStore::load(f.home.defaults());
     QCOMPARE(stored.history.first().restored, std::optional<bool>(true));
     QCOMPARE(stored.total, qint64(100'000));
@@ -595,6 +592,63 @@ void tst_AppModelCleanup::restorePutsItemsBack()
     model->recordExternalDeletion(QStringLiteral("No items"), 10, {});
     model->restore(model->history().first());
     QVERIFY(!model->history().first().restored);
+}
+
+// A put-back that leaves items in the Trash (a new file stands at one's place, another is gone
+// from the Trash) keeps them in the record, with its Put Back, and takes off the total only what
+// went back; once the place is free, a second put-back brings that item back too and takes off
+// the rest, and only then is the record restored.
+void tst_AppModelCleanup::partialPutBackKeepsTheRest()
+{
+    ModelFixture f;
+    const QString a = f.home("Library/Caches/app/a");
+    const QString b = f.home("Library/Caches/app/b");
+    const QString c = f.home("Library/Caches/app/c");
+    const QString ta = f.home.writeFile(QStringLiteral(".local/share/Trash/files/a"), 4096);
+    const QString tb = f.home.writeFile(QStringLiteral(".local/share/Trash/files/b"), 8192);
+    const QString tc = f.home.writeFile(QStringLiteral(".local/share/Trash/files/c"), 16384);
+    const QString gone = f.home(".local/share/Trash/files/gone");
+    const qint64 sizeA = TestHome::allocated(ta), sizeB = TestHome::allocated(tb), sizeC = TestHome::allocated(tc);
+    const qint64 freed = sizeA + sizeB + sizeC;
+    f.home.writeText(QStringLiteral("Library/Caches/app/b"), "a new file where b was");
+    auto model = f.makeModel();
+    model->setTotalFreedAllTime(1'000'000);
+    model->recordExternalDeletion(QStringLiteral("App cache files"), freed,
+                                  {{a, ta}, {b, tb}, {c, tc}, {f.home("Library/Caches/app/gone"), gone}});
+    const qint64 before = model->totalFreedAllTime();
+    QCOMPARE(before, 1'000'000 + freed);
+
+    model->restore(model->history().first());
+    QVERIFY(QFileInfo(a).isFile() && QFileInfo(c).isFile());
+    QCOMPARE(TestHome::contents(b), QByteArray("a new file where b was"));
+    QVERIFY(QFileInfo(tb).isFile());
+    QCOMPARE(model->statusMessage(),
+             std::optional<QString>("2 of 4 items stayed in the Trash: ~/Library/Caches/app/b already exists"));
+    QVERIFY(model->statusIsFailure());
+    const auto check = [&](const CleanRecord& r, qint64 total, bool restored, const QList<TrashedItem>& left) {
+        QCOMPARE(r.restored.value_or(false), restored);
+        QCOMPARE(r.items.value_or(QList<TrashedItem>()), left);
+        QCOMPARE(model->totalFreedAllTime(), total);
+        const auto stored = CleanHistoryStore::load(f.home.defaults());
+        QCOMPARE(stored.history.first(), r);
+        QCOMPARE(stored.total, total);
+    };
+    const QList<TrashedItem> left{{b, tb}, {f.home("Library/Caches/app/gone"), gone}};
+    check(model->history().first(), before - sizeA - sizeC, false, left);
+    QCOMPARE(model->history().first().freed, sizeB);
+
+    // The place is free again: b goes back; the item that is gone from the Trash still stays.
+    QVERIFY(QFile::remove(b));
+    model->restore(model->history().first());
+    QVERIFY(QFileInfo(b).isFile() && !QFileInfo::exists(tb));
+    check(model->history().first(), before - sizeA - sizeC - sizeB, false, {{f.home("Library/Caches/app/gone"), gone}});
+    QCOMPARE(model->history().first().freed, qint64(0));
+
+    // Once the last item is back, the record is restored and the total is where it began.
+    f.home.writeFile(QStringLiteral(".local/share/Trash/files/gone"), 4096);
+    model->restore(model->history().first());
+    check(model->history().first(), 1'000'000, true, {{f.home("Library/Caches/app/gone"), gone}});
+    QCOMPARE(model->statusMessage(), std::optional<QString>("Restored App cache files"));
 }
 
 void tst_AppModelCleanup::restoreIntoOccupiedPathMovesNothing()
@@ -657,7 +711,7 @@ void tst_AppModelCleanup::restoreFollowsNoLinkOnTheWay()
 }
 
 // A record whose Trash slot was emptied and given to another item by another client: that item
-// stays where it is, the record's other item still goes back, and the record counts as restored.
+// stays where it is, and the record's other item still goes back.
 void tst_AppModelCleanup::restoreSkipsASlotRefilledSince()
 {
     ModelFixture f;
@@ -682,7 +736,9 @@ void tst_AppModelCleanup::restoreSkipsASlotRefilledSince()
     QVERIFY(!QFileInfo::exists(cacheFile));
     QVERIFY(QFileInfo::exists(f.home(".local/share/Trash/info/report.pdf.trashinfo")));
     QCOMPARE(TestHome::contents(other), QByteArray("other"));
-    QCOMPARE(model.history().first().restored, std::optional<bool>(true));
+    // The item whose slot was taken stays in the record; the other is out of it.
+    QVERIFY(!model.history().first().restored);
+    QCOMPARE(model.history().first().items, std::optional<QList<TrashedItem>>({{cacheFile, *first}}));
 }
 
 void tst_AppModelCleanup::startTwice()
@@ -946,12 +1002,13 @@ void tst_AppModelCleanup::scheduledCleanupThatFailedIsNotStamped()
     QCOMPARE(model->statusMessage(), std::optional<QString>("Couldn't clean up: " + what));
     QVERIFY(model->statusIsFailure());
 
-    // Not again at the next tick, but an hour on; once something goes, it is stamped.
+    // Not again at the next tick, but an hour on; once everything goes, it is stamped.
     f.clock.advance(std::chrono::minutes(59));
     model->runScheduledCleanupIfDue();
     settle();
     QCOMPARE(f.cleanCalls.size(), 6);
     f.clock.advance(std::chrono::minutes(1));
+    f.outcomes.clear();
     f.outcomes.insert(QStringLiteral("logs"), freed(2000, {{"/l", "/t/l"}}));
     model->runScheduledCleanupIfDue();
     settle();
@@ -959,6 +1016,40 @@ void tst_AppModelCleanup::scheduledCleanupThatFailedIsNotStamped()
     QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
     QCOMPARE(f.center.postsFor("dustlet.autocleanup").last().content.body,
              QStringLiteral("Freed 2 KB automatically. Items are in the Trash."));
+    QVERIFY(!model->statusIsFailure());
+}
+
+// A scheduled cleanup that cleared some of its targets but could not move one entry (a folder of
+// another user's in the cache) says so as the manual run does, in the notification and the status
+// line, as a failure; what it cleared is recorded, and the run is stamped.
+void tst_AppModelCleanup::scheduledCleanupThatFailedInPartSaysSo()
+{
+    ModelFixture f;
+    f.home.defaults().setString(QStringLiteral("cleanupSchedule"), QStringLiteral("daily"));
+    f.home.defaults().setDate(QStringLiteral("lastAutoCleanup"), f.clock.now().addDays(-2));
+    const QString left = QStringLiteral("Not moved to the Trash: ") + f.home("Library/Caches/rootdir");
+    f.outcomes.insert("appcaches", freed(512'000, {{f.home("Library/Caches/a"), "/t/a"}}, left));
+    auto model = f.makeModel();
+    model->runScheduledCleanupIfDue();
+    settle();
+    QVERIFY(!model->isCleaningAll());
+    QCOMPARE(model->settings().lastAutoCleanup(), std::optional<QDateTime>(f.clock.now()));
+    const QString what = QStringLiteral("Freed 512 KB automatically; couldn't clean up: App cache files: ") + left;
+    const auto posts = f.center.postsFor("dustlet.autocleanup");
+    QCOMPARE(posts.size(), 1);
+    QCOMPARE(posts.first().content.title, QStringLiteral("Dustlet couldn't clean up everything"));
+    QCOMPARE(posts.first().content.body, what);
+    QCOMPARE(model->statusMessage(), std::optional<QString>(what));
+    QVERIFY(model->statusIsFailure());
+    QCOMPARE(model->history().size(), 1);
+    QCOMPARE(model->history().first().freed, qint64(512'000));
+    QCOMPARE(model->totalFreedAllTime(), qint64(512'000));
+
+    // Stamped: not again until a full period has passed.
+    f.clock.advance(std::chrono::hours(2));
+    model->runScheduledCleanupIfDue();
+    settle();
+    QCOMPARE(f.cleanCalls.size(), 6);
 }
 
 void tst_AppModelCleanup::scheduledCleanupWaitsForCleanAll()

@@ -158,7 +158,8 @@ private Q_SLOTS:
 
     // What a clearing's journal holds joins its record at the next start: the items that lie in
     // the Trash, once each, also from a journal whose record was never stored or whose last line
-    // a kill cut short; a record of a clearing that moved nothing goes. The journals go too.
+    // a kill cut short; a record of a clearing that moved nothing goes. The journals go once the
+    // history is saved.
     void journalsAreFoldedIntoTheHistory()
     {
         TestHome home;
@@ -194,8 +195,17 @@ private Q_SLOTS:
         cut.write("{\"original\":\"/w/half\",\"trashPa");
         cut.close();
 
-        QList<CleanRecord> history{empty, running, record(4)};
-        QVERIFY(CleanHistoryStore::recover(folder, history));
+        const QList<CleanRecord> stored{empty, running, record(4)};
+        QList<CleanRecord> history = stored;
+        const CleanHistoryStore::Recovery recovery = CleanHistoryStore::recover(folder, history);
+        QVERIFY(recovery);
+        // The journals stay until the history is saved: a start that ends before that (killed
+        // while it measures what the journals hold) leaves them to be read again, to the same end.
+        QCOMPARE(recovery.journals.size(), 3);
+        QList<CleanRecord> again = stored;
+        QVERIFY(CleanHistoryStore::recover(folder, again));
+        QCOMPARE(again, history);
+        CleanHistoryStore::removeJournals(recovery);
         QCOMPARE(history.size(), 3);
         QCOMPARE(history[0].id, unsaved.id); // newest first
         QCOMPARE(history[0].targetName, unsaved.targetName);
@@ -203,6 +213,10 @@ private Q_SLOTS:
         QCOMPARE(history[1].id, running.id);
         QCOMPARE(history[1].items, std::optional<QList<TrashedItem>>(QList<TrashedItem>{{"/w/a", a}, {"/w/b", b}}));
         QCOMPARE(history[2].targetName, record(4).targetName);
+        // The records that had freed nothing yet hold what their items take in the Trash.
+        QCOMPARE(history[0].freed, TestHome::allocated(c));
+        QCOMPARE(history[1].freed, TestHome::allocated(a) + TestHome::allocated(b));
+        QCOMPARE(recovery.freed, TestHome::allocated(a) + TestHome::allocated(b) + TestHome::allocated(c));
         QVERIFY(QDir(folder).entryList({"*.journal"}, QDir::Files).isEmpty());
         QVERIFY(!CleanHistoryStore::recover(folder, history)); // nothing left to do
     }

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -39,11 +40,30 @@ int fileCount()
 
 // The copy: clears FOLDER (a custom folder) to the Trash with the real services in the home it is
 // given, printing "clearing" as it starts and "done" at the end; "quit" on its standard input
-// quits it the way the program does.
-int runClearing(const QString& folder)
+// quits it the way the program does. With `holdAt`, it prints "announced" once the item of that
+// number has its record in the Trash and its line in the journal, and waits there for its end,
+// before the item moves.
+int runClearing(const QString& folder, int holdAt)
 {
     UserDefaults defaults(UserDefaults::standardPath());
-    AppModel model(AppModel::realEnvironment(defaults));
+    AppModelEnvironment env = AppModel::realEnvironment(defaults);
+    if (holdAt > 0) {
+        env.clean = [holdAt](const CleanupTarget& target, bool moveToTrash, const ClearingLogPtr& log) {
+            auto count = std::make_shared<std::atomic<int>>(0);
+            auto held = std::make_shared<ClearingLog>([log, count, holdAt](const TrashedItem& item) {
+                const bool go = log->announce(item);
+                if (++*count == holdAt) {
+                    std::printf("announced\n");
+                    std::fflush(stdout);
+                    for (;;)
+                        ::pause();
+                }
+                return go;
+            });
+            return Cleaner::clean(target, moveToTrash, held);
+        };
+    }
+    AppModel model(std::move(env));
     if (model.addCustomFolder(folder))
         return 2;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
@@ -87,7 +107,7 @@ class tst_ClearingCrash : public QObject {
         QProcess child;
     };
 
-    void prepare(Round& r, int files)
+    void prepare(Round& r, int files, int holdAt = 0)
     {
         r.folder = r.home.mkdir(QStringLiteral("work/cache"));
         for (int i = 0; i < files; ++i) {
@@ -98,7 +118,7 @@ class tst_ClearingCrash : public QObject {
             ::close(fd);
         }
         r.child.setProgram(QCoreApplication::applicationFilePath());
-        r.child.setArguments({QStringLiteral("--clear"), r.folder});
+        r.child.setArguments({QStringLiteral("--clear"), r.folder, QString::number(holdAt)});
         r.child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         r.child.start();
         QVERIFY(r.child.waitForStarted());
@@ -119,8 +139,7 @@ class tst_ClearingCrash : public QObject {
             const QByteArray info = TestHome::contents(trash + "/info/" + name + ".trashinfo");
             QVERIFY2(complete(info), qPrintable(name + ": " + QString::fromLatin1(info)));
         }
-        // No record is ever seen half-made; a kill may leave one temporary name, which the next
-        // move to that Trash sweeps away.
+        // No record is ever seen half-made; a kill may leave one temporary name.
         for (const QString& name : entries(trash + "/info")) {
             if (name.endsWith(".trashinfo"))
                 QVERIFY2(complete(TestHome::contents(trash + "/info/" + name)), qPrintable(name));
@@ -133,6 +152,20 @@ class tst_ClearingCrash : public QObject {
         if (!afterRecovery)
             QVERIFY2(!CleanHistoryStore::recover(defaults.folder(), stored), "the quit left something to recover");
         AppModel model(AppModel::realEnvironment(defaults));
+        // The next start leaves no ghost: every record in the Trash has its item (a listing of the
+        // Trash shows each item once), and no temporary record is left.
+        for (const QString& name : entries(trash + "/info")) {
+            QVERIFY2(name.endsWith(".trashinfo"), qPrintable(name + " is left in the Trash's records"));
+            QVERIFY2(inTrash.contains(name.chopped(10)), qPrintable(name + " has no item in the Trash"));
+        }
+        QCOMPARE(entries(trash + "/info").size(), inTrash.size());
+        // What the clearing moved is what its record freed, shown and counted.
+        qint64 recordedBytes = 0;
+        for (const CleanRecord& record : model.history())
+            recordedBytes += record.freed;
+        QCOMPARE(model.totalFreedAllTime(), recordedBytes);
+        if (!inTrash.isEmpty())
+            QVERIFY2(recordedBytes >= 1, "the items in the Trash are recorded as freeing nothing");
         QSet<QString> recorded;
         for (const CleanRecord& record : model.history())
             for (const TrashedItem& item : record.items.value_or(QList<TrashedItem>()))
@@ -176,6 +209,24 @@ private Q_SLOTS:
         }
     }
 
+    // A kill between an item's record in the Trash (and its line in the journal) and its move:
+    // the next start removes that record, so the Trash lists no item that is not there.
+    void killedBetweenRecordAndMove()
+    {
+        const int files = qMin(fileCount(), 200);
+        Round r;
+        prepare(r, files, files / 2);
+        while (!r.child.canReadLine())
+            QVERIFY(r.child.waitForReadyRead(60000));
+        QCOMPARE(r.child.readLine().trimmed(), QByteArray("announced"));
+        const QString trash = r.home(QStringLiteral(".local/share/Trash"));
+        const qsizetype moved = entries(trash + "/files").size();
+        QCOMPARE(entries(trash + "/info").filter(QStringLiteral(".trashinfo")).size(), moved + 1);
+        ::kill(pid_t(r.child.processId()), SIGKILL);
+        QVERIFY(r.child.waitForFinished(10000));
+        checkNothingLost(r, files, true);
+    }
+
     // "Quit" while a clearing runs: it stops at the next entry, saves its record and ends within
     // a second; nothing is left for the next start to recover.
     void quitDuringAClearing()
@@ -183,7 +234,12 @@ private Q_SLOTS:
         const int files = fileCount();
         Round r;
         prepare(r, files);
-        QTest::qSleep(300);
+        // Once a tenth has moved: a fixed wait can outlast the whole clearing on a quick machine.
+        const QString moving = r.home(QStringLiteral(".local/share/Trash/files"));
+        QElapsedTimer waited;
+        waited.start();
+        while (entries(moving).size() < files / 10 && waited.elapsed() < 60000)
+            QTest::qSleep(1);
         QElapsedTimer clock;
         clock.start();
         r.child.write("quit\n");
@@ -204,8 +260,8 @@ private Q_SLOTS:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--clear") == 0)
-        return runClearing(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && qstrcmp(argv[1], "--clear") == 0)
+        return runClearing(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     tst_ClearingCrash test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -23,13 +23,15 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(Style::metric(10));
 
-    column->addWidget(new SymbolView(icon, Style::metric(34), Style::secondary(palette()), stack), 0, Qt::AlignHCenter);
+    m_icon = new SymbolView(icon, Style::metric(34), Style::secondary(palette()), stack);
+    column->addWidget(m_icon, 0, Qt::AlignHCenter);
 
-    m_title = new QLabel(QCoreApplication::translate("EmptyState", title.toUtf8().constData()), stack);
+    m_title = new QLabel(stack);
     m_title->setTextFormat(Qt::PlainText);
     m_title->setFont(Style::font(Style::Text::headline));
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setWordWrap(true);
+    setTitle(title);
     column->addWidget(m_title);
 
     if (message) {
@@ -61,4 +63,12 @@ EmptyState::EmptyState(const QString& icon, const QString& title, const std::opt
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+QString EmptyState::iconName() const { return m_icon->name(); }
 QString EmptyState::titleText() const { return m_title->text(); }
+
+void EmptyState::setIcon(const QString& icon) { m_icon->setName(icon); }
+
+void EmptyState::setTitle(const QString& title)
+{
+    m_title->setText(QCoreApplication::translate("EmptyState", title.toUtf8().constData()));
+}

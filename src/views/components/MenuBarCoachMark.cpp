@@ -136,6 +136,15 @@ QRectF MenuBarCoachMark::bubbleRect() const
     return QRectF(col.left(), m_down ? col.top() : col.top() + arrowSize() + spacing(), col.width(), bubbleHeight());
 }
 
+qreal MenuBarCoachMark::arrowCenterX() const
+{
+    // Above the bubble, so an icon at a corner (over the 12 px between bubble and screen edge at
+    // most) is pointed at all the same: a large arrow there reaches past the edge with its far
+    // side, never with its tip.
+    const QRectF bubble = bubbleRect();
+    return std::clamp(m_iconX, bubble.left(), std::max(bubble.left(), bubble.right()));
+}
+
 QRegion MenuBarCoachMark::opaqueRegion() const
 {
     const QRectF col = columnRect();
@@ -147,7 +156,7 @@ QRegion MenuBarCoachMark::opaqueRegion() const
     if (m_down)
         arrow = arrow.mirrored(false, true);
     region += QRegion(QBitmap::fromImage(arrow.createAlphaMask()))
-                  .translated(int(col.center().x() - a / 2), int(m_down ? col.bottom() - a : col.top()));
+                  .translated(int(arrowCenterX() - a / 2), int(m_down ? col.bottom() - a : col.top()));
     return region;
 }
 
@@ -164,12 +173,13 @@ void MenuBarCoachMark::paintEvent(QPaintEvent*)
     // towards the icon.
     const qreal away = grown(10 * (1 - m_progress) + m_bounce);
     const qreal a = arrowSize();
+    const qreal arrowX = arrowCenterX();
     const QPixmap up = Symbol::pixmap(QStringLiteral("arrowshape.up.fill"), int(a), tint, devicePixelRatioF());
     if (m_down) {
-        const QRectF arrow(col.center().x() - a / 2, col.bottom() - a - away, a, a);
+        const QRectF arrow(arrowX - a / 2, col.bottom() - a - away, a, a);
         p.drawPixmap(arrow.topLeft(), QPixmap::fromImage(up.toImage().mirrored(false, true)));
     } else {
-        const QRectF arrow(col.center().x() - a / 2, col.top() + away, a, a);
+        const QRectF arrow(arrowX - a / 2, col.top() + away, a, a);
         p.drawPixmap(arrow.topLeft(), up);
     }
 

@@ -6,8 +6,9 @@
 class QVariantAnimation;
 
 // The first-run hint: an arrow pointing up at the tray icon with a small bubble under it (or, for
-// a tray at the bottom of the screen, down at it with the bubble above). It fills the band it is
-// given; a click anywhere in it calls `onDismiss`.
+// a tray at the bottom of the screen, down at it with the bubble above). The bubble follows the
+// icon but stays inside the band; the arrow points at the icon all the same. It fills the band it
+// is given; a click anywhere in it calls `onDismiss`.
 class MenuBarCoachMark : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +28,9 @@ public:
     // The column's rectangle (arrow above bubble) at the current size.
     QRectF columnRect() const;
     QRectF bubbleRect() const;
+    // The arrow's centre x: at the icon wherever the bubble is held inside the view, moving along
+    // the bubble's edge (never beyond the bubble's side).
+    qreal arrowCenterX() const;
     // The bubble's width: the width given, grown with a larger application font, and never
     // narrower than its headline.
     qreal bubbleWidth() const;

@@ -572,9 +572,12 @@ QWidget* OnboardingView::personalize()
     auto* simple = new ChoiceCard(
         QStringLiteral("sparkles"), tr("Just clean up"), tr("Everyday caches, one tap."), !developer,
         [this] { m_settings.setDeveloperMode(false); }, page);
+    // Xcode is named only where the platform has its targets.
+    const QString devCaches = m_offered(QStringLiteral("derived")) ? tr("Also Xcode, npm, Docker & node_modules.")
+                                                                   : tr("Also npm, Gradle, Docker & node_modules.");
     auto* dev = new ChoiceCard(
-        QStringLiteral("chevron.left.forwardslash.chevron.right"), tr("I'm a developer"),
-        tr("Also Xcode, npm, Docker & node_modules."), developer, [this] { m_settings.setDeveloperMode(true); }, page);
+        QStringLiteral("chevron.left.forwardslash.chevron.right"), tr("I'm a developer"), devCaches, developer,
+        [this] { m_settings.setDeveloperMode(true); }, page);
     for (ChoiceCard* card : {simple, dev}) {
         card->setSecondaryText(onCards);
         choices->addWidget(card, 1);

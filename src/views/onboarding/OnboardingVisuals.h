@@ -295,6 +295,7 @@ public:
     static QColor fill(bool selected);
 
     QString title() const { return m_title; }
+    QString subtitle() const { return m_subtitle; }
     bool isSelected() const { return m_selected; }
     // Changes of the selection move with a short spring.
     void setSelected(bool selected);

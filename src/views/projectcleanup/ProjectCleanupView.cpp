@@ -427,7 +427,11 @@ void ProjectCleanupView::updateSelection()
         visibleTotal += dir.size;
     const bool allSelected = !visible.isEmpty() && selectedCount == visible.size();
     m_selectAll->setTitle(allSelected ? tr("Deselect All") : tr("Select All"));
-    m_selectAll->setVisible(!m_model->dirs().isEmpty());
+    // With nothing listed there is no selection to count.
+    const bool listed = !m_model->dirs().isEmpty();
+    m_selectAll->setVisible(listed);
+    m_summary->setVisible(listed);
+    m_selectedSize->setVisible(listed);
     m_summary->setText(
         tr("%1 of %2 selected · %3 total")
             .arg(QString::number(selectedCount), QString::number(visible.size()), formatBytes(visibleTotal)));
@@ -439,6 +443,15 @@ void ProjectCleanupView::updateContent()
 {
     const QString roots = m_model->rootsLabel();
     m_scanningText->setText(tr("Scanning %1… %2 found").arg(roots, QString::number(m_model->foundCount())));
+    // A root that is not there is no tidy one: a warning, and each missing root named.
+    const QStringList& missing = m_model->missingRoots();
+    const char* title = QT_TRANSLATE_NOOP("EmptyState", "No build folders found");
+    if (!missing.isEmpty() && searchedRoots().isEmpty())
+        title = missing.size() == 1 ? QT_TRANSLATE_NOOP("EmptyState", "Project folder not found")
+                                    : QT_TRANSLATE_NOOP("EmptyState", "Project folders not found");
+    m_empty->setIcon(missing.isEmpty() ? QStringLiteral("checkmark.circle")
+                                       : QStringLiteral("exclamationmark.triangle.fill"));
+    m_empty->setTitle(QString::fromLatin1(title));
     if (QLabel* message = m_empty->messageLabel())
         message->setText(emptyMessage());
 
@@ -454,9 +467,8 @@ void ProjectCleanupView::updateContent()
 
 QWidget* ProjectCleanupView::shownContent() const { return m_content->currentWidget(); }
 
-QString ProjectCleanupView::emptyMessage() const
+QStringList ProjectCleanupView::searchedRoots() const
 {
-    // The roots searched, then each one that was not there: a missing root is no tidy one.
     const QStringList& missing = m_model->missingRoots();
     QStringList searched;
     for (const QString& root : m_model->effectiveRoots()) {
@@ -464,6 +476,14 @@ QString ProjectCleanupView::emptyMessage() const
         if (!missing.contains(shown))
             searched.append(shown);
     }
+    return searched;
+}
+
+QString ProjectCleanupView::emptyMessage() const
+{
+    // The roots searched, then each one that was not there: a missing root is no tidy one.
+    const QStringList& missing = m_model->missingRoots();
+    const QStringList searched = searchedRoots();
     QStringList lines;
     if (!searched.isEmpty() || missing.isEmpty())
         lines.append(tr("Nothing to clean under %1.").arg(searched.join(QLatin1String(", "))));

@@ -103,6 +103,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The roots searched as shown ("~"), without those that were not there.
+    QStringList searchedRoots() const;
     QWidget* buildToolbar();
     QWidget* buildFilterRow();
     QWidget* buildContent();

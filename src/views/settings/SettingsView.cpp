@@ -9,7 +9,7 @@
 #include "services/AppLanguage.h"
 #include "services/AppSettings.h"
 #include "services/Finder.h"
-#include "services/LoginItem.h"
+#include "services/LoginItemState.h"
 #include "services/Updater.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/FocusRing.h"
@@ -429,7 +429,15 @@ QWidget* SettingsView::generalSection()
     RowStack* box = section->box();
 
     box->addRow(toggleRow(t(QT_TRANSLATE_NOOP("SettingsView", "Launch at login")), &m_login));
-    m_login->setChecked(LoginItem::isEnabled());
+    // The switch follows the one state of the login item while the window is open, also when
+    // the startup items window switches this program's entry.
+    LoginItemState& login = LoginItemState::shared();
+    login.refresh();
+    m_login->setChecked(login.isEnabled());
+    connect(&login, &LoginItemState::changed, this, [this] {
+        if (!m_switchingLogin)
+            setChecked(m_login, LoginItemState::shared().isEnabled());
+    });
     const bool bundled = !m_env.bundleIdentifier->isEmpty();
     m_login->setEnabled(bundled);
     connect(m_login, &ToggleSwitch::toggled, this, &SettingsView::toggleLogin);
@@ -642,10 +650,16 @@ QWidget* SettingsView::developerSection()
         m_settings.setDeveloperMode(on);
         rescan();
     });
-    box->addRow(captionRow(caption(
-        t(QT_TRANSLATE_NOOP("SettingsView",
-                            "Reveals Xcode, npm, Docker and other dev caches, plus node_modules and build folders in "
-                            "your projects.")))));
+    // Xcode is named only where the platform has its targets.
+    m_developerCaption =
+        caption(m_env.offered(QStringLiteral("derived"))
+                    ? t(QT_TRANSLATE_NOOP("SettingsView",
+                                          "Reveals Xcode, npm, Docker and other dev caches, plus node_modules "
+                                          "and build folders in your projects."))
+                    : t(QT_TRANSLATE_NOOP("SettingsView",
+                                          "Reveals npm, Gradle, Docker and other dev caches, plus node_modules "
+                                          "and build folders in your projects.")));
+    box->addRow(captionRow(m_developerCaption));
     m_sortRow = toggleRow(t(QT_TRANSLATE_NOOP("SettingsView", "Sort cleanups by size (largest first)")), &m_sortBySize);
     box->addRow(m_sortRow);
     connect(m_sortBySize, &ToggleSwitch::toggled, this, [this](bool on) { m_settings.setSortBySize(on); });
@@ -732,15 +746,22 @@ QWidget* SettingsView::projectsSection()
 
 void SettingsView::toggleLogin(bool enabled)
 {
-    const std::optional<QString> error = LoginItem::setEnabled(enabled);
-    if (!error) {
-        setLoginError(std::nullopt);
-        return;
-    }
+    m_switchingLogin = true;
+    const std::optional<QString> error = LoginItemState::shared().setEnabled(enabled);
+    m_switchingLogin = false;
     setLoginError(error);
-    // The switch shows what is really registered. Putting it back is no new request: the error
-    // of this attempt stays.
-    setChecked(m_login, LoginItem::isEnabled());
+    // After a failure the switch shows what is really registered. Putting it back is no new
+    // request: the error of this attempt stays.
+    if (error)
+        setChecked(m_login, LoginItemState::shared().isEnabled());
+}
+
+void SettingsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Another program may have switched the login item meanwhile.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        LoginItemState::shared().refresh();
 }
 
 void SettingsView::setLoginError(const std::optional<QString>& error)

@@ -29,7 +29,8 @@ class RowStack;
 // login, the interface language, the update preferences and the three folder lists. There is no
 // Save: every control writes its setting at once, with the reaction the setting needs (the refresh
 // timer restarts, the targets are rebuilt and measured again, or only rebuilt). The form follows
-// the settings when something else changes them while it is open.
+// the settings when something else changes them while it is open, and launch at login its one
+// state (LoginItemState), read again when the window is activated.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -80,6 +81,7 @@ public:
     // when this platform does not offer the target.
     ToggleSwitch* extraCacheSwitch(const QString& targetId) const;
     ToggleSwitch* developerSwitch() const { return m_developer; }
+    QLabel* developerCaption() const { return m_developerCaption; }
     ToggleSwitch* sortSwitch() const { return m_sortBySize; }
     Stepper* ageStepper() const { return m_age; }
     QPushButton* addFolderButton() const { return m_addFolder; }
@@ -101,6 +103,9 @@ public:
 
     // The age stepper's label for `days` ("Any age", "1 day", "2 days").
     static QString ageText(double days);
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     struct FolderSection {
@@ -151,6 +156,7 @@ private:
     std::optional<QString> m_loginError;
     std::optional<QString> m_folderError;
     bool m_languageChanged = false;
+    bool m_switchingLogin = false; // the login item is being switched from here
 
     QVBoxLayout* m_form = nullptr;
     QList<QPair<QString, QPointer<QWidget>>> m_sections; // English title, section
@@ -174,6 +180,7 @@ private:
     QLabel* m_trashCaption = nullptr;
     QList<QPair<QString, ToggleSwitch*>> m_extraSwitches;
     ToggleSwitch* m_developer = nullptr;
+    QLabel* m_developerCaption = nullptr;
     QWidget* m_sortRow = nullptr;
     QWidget* m_sortCaptionRow = nullptr;
     ToggleSwitch* m_sortBySize = nullptr;

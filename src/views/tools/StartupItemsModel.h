@@ -26,10 +26,21 @@ public:
     void setBusyID(const std::optional<QString>& value);
     const StartupEntries::Format& format() const { return m_format; }
 
-    // Lists the entries afresh (on this thread).
+    // Lists the entries afresh, in their sorted order (on this thread): when the window opens.
     void load();
-    // Switches the entry to the opposite of its state in the background, then lists afresh.
+    // Lists the entries afresh but keeps the order shown, so that nothing moves under the
+    // pointer: each entry keeps its row with what lies on disk now, an entry that is gone leaves
+    // its row, a new one is added at the end. Nothing is assigned when nothing changed.
+    void refresh();
+    // Switches the entry to the opposite of its state in the background, then refreshes: only
+    // its own row changes.
     void toggle(const StartupItem& item);
+
+    // `fresh` in the order of `shown`: each shown entry is replaced by the fresh one of the same
+    // path, or else of the same file name (a launch agent that moved between its folders, a
+    // system autostart entry now stood in for by the user's); fresh entries that replace none
+    // follow in their own order.
+    static QList<StartupItem> inShownOrder(const QList<StartupItem>& shown, const QList<StartupItem>& fresh);
 
 Q_SIGNALS:
     void itemsChanged();

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/ui/FileManagerShell.h"
+#include "services/LoginItemState.h"
 #include "views/components/Divider.h"
 #include "views/components/ElidedLabel.h"
 #include "views/components/EmptyState.h"
@@ -147,6 +148,12 @@ StartupItemsView::StartupItemsView(StartupItemsModel* model, QWidget* parent)
     }
     column->addLayout(footer);
 
+    // The login item switched elsewhere (the settings window) or found changed: listed again,
+    // the rows standing still.
+    connect(&LoginItemState::shared(), &LoginItemState::changed, this, [this] {
+        if (isVisible())
+            m_model->refresh();
+    });
     connect(m_model, &StartupItemsModel::itemsChanged, this, &StartupItemsView::rebuild);
     connect(m_model, &StartupItemsModel::busyIDChanged, this, &StartupItemsView::rebuild);
     rebuild();
@@ -157,6 +164,16 @@ void StartupItemsView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous())
         m_model->load();
+}
+
+void StartupItemsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Another program may have changed the entries meanwhile.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_model->refresh();
+        LoginItemState::shared().refresh();
+    }
 }
 
 StartupItemRow* StartupItemsView::rowFor(const QString& id) const { return m_rows.value(id).data(); }

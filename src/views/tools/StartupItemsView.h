@@ -44,8 +44,10 @@ private:
 };
 
 // The content of the "startup" window: the user's start-up entries with a switch each, so an
-// entry can be stopped from starting and started again without deleting anything. Lists when
-// it is shown and again after each switch.
+// entry can be stopped from starting and started again without deleting anything. Lists in
+// sorted order when it is shown; while it is open the rows stand still (a switch changes only its
+// own row), so that a second click at the same place reaches the same entry. It follows the login
+// item's state (LoginItemState) and lists again, in place, when it is activated.
 class StartupItemsView : public QWidget {
     Q_OBJECT
 public:
@@ -63,6 +65,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void rebuild();

@@ -197,6 +197,34 @@ private Q_SLOTS:
         QCOMPARE(model->statusMessage(), std::optional<QString>("Restored Caches"));
     }
 
+    // A clearing that a kill ended is folded into the history at the next start from its journal,
+    // with the bytes its items take in the Trash: its row and the all-time total show them.
+    void recoveredClearingShowsItsBytes()
+    {
+        const QString a = fx->home.writeFile(".local/share/Trash/files/a", 1'000'000);
+        const QString b = fx->home.writeFile(".local/share/Trash/files/b", 500'000);
+        CleanRecord running = record("App cache files", 0, true, QList<TrashedItem>{{fx->home(".cache/a"), a}});
+        const auto journal = CleanHistoryStore::Journal::begin(fx->home.defaults().folder(), running);
+        QVERIFY(journal);
+        QVERIFY(journal->append({fx->home(".cache/a"), a}) && journal->append({fx->home(".cache/b"), b}));
+        // As the kill left it: the running record stored with what had moved by its last save.
+        QVERIFY(!CleanHistoryStore::save(fx->home.defaults(), {running}, 2'000'000));
+
+        auto recovered = fx->makeModel();
+        const qint64 bytes = TestHome::allocated(a) + TestHome::allocated(b);
+        QCOMPARE(recovered->history().size(), 1);
+        QCOMPARE(recovered->history().first().freed, bytes);
+        QCOMPARE(recovered->totalFreedAllTime(), 2'000'000 + bytes);
+        const auto stored = CleanHistoryStore::load(fx->home.defaults());
+        QCOMPARE(stored.history.first().freed, bytes);
+        QCOMPARE(stored.total, 2'000'000 + bytes);
+        AboutView view(*recovered, *updater);
+        QCOMPARE(view.rows().size(), 1);
+        QCOMPARE(view.rows().first()->sizeLabel()->text(), formatBytes(bytes));
+        QCOMPARE(view.totalLabel()->text(), formatBytes(2'000'000 + bytes));
+        QCOMPARE(int(view.rows().first()->mark()), int(AboutHistoryRow::Mark::putBack));
+    }
+
     // Names and dates are plain text; the version reads from the bundle with its fallbacks.
     void textsAsTheyStand()
     {

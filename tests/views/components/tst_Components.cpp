@@ -458,10 +458,74 @@ private Q_SLOTS:
                 QStringLiteral("column %1…%2").arg(QString::number(column.top()), QString::number(column.bottom()))));
         QCOMPARE(column.center().y(), down ? 400.0 - 176.0 : 176.0);
         QVERIFY(hint.bubbleRect().right() <= 1440 - 12);
-        // The arrow is drawn at twice its size: its shape reaches 52 px from the column's end.
+        // The arrow is drawn at twice its size: its shape reaches 52 px from the column's end,
+        // above the icon.
+        QCOMPARE(hint.arrowCenterX(), 1300.0);
         const QRegion shape = hint.opaqueRegion();
         const int arrowMiddle = down ? int(column.bottom()) - 26 : int(column.top()) + 26;
-        QVERIFY(shape.contains(QPoint(int(column.center().x()), arrowMiddle)));
+        QVERIFY(shape.contains(QPoint(1300, arrowMiddle)));
+    }
+
+    // The arrow points at the icon's centre wherever the bubble is held inside the screen: it
+    // moves along the bubble's edge, above a bubble pinned at a corner too. Read from the pixels
+    // drawn: where the arrow's tip is.
+    void hintArrowPointsAtTheIcon_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<qreal>("iconX");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<int>("fontPx");
+        QTest::newRow("top-right corner, 1600 wide") << 1600 << 1588.0 << false << 13;
+        QTest::newRow("top-right corner, 1280 wide") << 1280 << 1268.0 << false << 13;
+        QTest::newRow("top-left corner") << 1280 << 12.0 << false << 13;
+        QTest::newRow("icon in the middle") << 1280 << 700.0 << false << 13;
+        QTest::newRow("no tray: the anchor 120 left of the edge") << 1600 << 1480.0 << false << 13;
+        QTest::newRow("bottom-right corner") << 1600 << 1588.0 << true << 13;
+        QTest::newRow("top-right corner, twice the font") << 1600 << 1588.0 << false << 26;
+    }
+    void hintArrowPointsAtTheIcon()
+    {
+        QFETCH(int, width);
+        QFETCH(qreal, iconX);
+        QFETCH(bool, down);
+        QFETCH(int, fontPx);
+        struct FontGuard {
+            QFont original = QApplication::font();
+            ~FontGuard() { QApplication::setFont(original); }
+        } guard;
+        QFont font = QApplication::font();
+        font.setPixelSize(fontPx);
+        QApplication::setFont(font);
+
+        MenuBarCoachMark hint(
+            iconX, [] {}, 280);
+        hint.setAnimated(false);
+        hint.setPointsDown(down);
+        hint.resize(width, MenuBarCoachMark::bandHeight());
+        hint.show();
+        QImage drawn(hint.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        hint.render(&drawn, QPoint(), QRegion(), QWidget::DrawChildren);
+
+        // The arrow's tip: the opaque pixels of the row nearest the tray above (or below) the
+        // bubble, clear of its shadow.
+        const QRectF column = hint.columnRect();
+        const QRectF bubble = hint.bubbleRect();
+        const int from = int(down ? bubble.bottom() + 20 : column.top());
+        const int to = int(down ? column.bottom() + 1 : bubble.top() - 16);
+        QList<int> tip;
+        for (int i = 0; i < to - from && tip.isEmpty(); ++i) {
+            const int y = down ? to - 1 - i : from + i;
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qAlpha(drawn.pixel(x, y)) > 128)
+                    tip << x;
+        }
+        QVERIFY(!tip.isEmpty());
+        const qreal arrowX = (tip.first() + tip.last() + 1) / 2.0;
+        QVERIFY2(std::abs(arrowX - iconX) <= 3,
+                 qPrintable(QStringLiteral("arrow's tip at %1, icon at %2").arg(arrowX).arg(iconX)));
+        // The bubble stays inside the screen, 12 px from both edges.
+        QVERIFY(bubble.left() >= 12 && bubble.right() <= width - 12);
     }
 
     void hintShapeForDesktopsWithoutTranslucency()

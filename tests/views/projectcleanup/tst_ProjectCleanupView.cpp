@@ -145,28 +145,47 @@ private Q_SLOTS:
     }
 
     // The empty result names the roots searched and each one that is not there (the default
-    // roots on a fresh home): a missing root never reads as a tidy one.
+    // roots on a fresh home): a missing root never reads as a tidy one, it shows a warning. With
+    // nothing listed there is no selection to count in the footer.
     void nothingFoundShowsTheEmptyResult_data()
     {
+        QTest::addColumn<QStringList>("roots"); // none: the default ones, ~/src and ~/dev
         QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
-        QTest::newRow("both there") << QStringList{"src", "dev"} << "Nothing to clean under ~/src, ~/dev.";
-        QTest::newRow("one missing") << QStringList{"src"} << "Nothing to clean under ~/src.\n~/dev doesn't exist.";
-        QTest::newRow("both missing") << QStringList{} << "~/src doesn't exist.\n~/dev doesn't exist.";
+        const QString tidy = "checkmark.circle";
+        const QString warning = "exclamationmark.triangle.fill";
+        QTest::newRow("both there") << QStringList{} << QStringList{"src", "dev"} << tidy << "No build folders found"
+                                    << "Nothing to clean under ~/src, ~/dev.";
+        QTest::newRow("one missing") << QStringList{} << QStringList{"src"} << warning << "No build folders found"
+                                     << "Nothing to clean under ~/src.\n~/dev doesn't exist.";
+        QTest::newRow("both missing") << QStringList{} << QStringList{} << warning << "Project folders not found"
+                                      << "~/src doesn't exist.\n~/dev doesn't exist.";
+        QTest::newRow("the one root missing")
+            << QStringList{"~/code"} << QStringList{} << warning << "Project folder not found"
+            << "~/code doesn't exist.";
     }
     void nothingFoundShowsTheEmptyResult()
     {
+        QFETCH(QStringList, roots);
         QFETCH(QStringList, present);
+        QFETCH(QString, icon);
+        QFETCH(QString, title);
         QFETCH(QString, message);
         Window w;
+        if (!roots.isEmpty())
+            w.app->settings().setProjectRoots(roots);
         for (const QString& folder : present)
             w.f.home.mkdir(folder);
         w.open();
         QCOMPARE(w.view->shownContent(), static_cast<QWidget*>(w.view->emptyResult()));
-        QCOMPARE(w.view->emptyResult()->titleText(), QStringLiteral("No build folders found"));
+        QCOMPARE(w.view->emptyResult()->iconName(), icon);
+        QCOMPARE(w.view->emptyResult()->titleText(), title);
         QCOMPARE(w.view->emptyResult()->messageLabel()->text(), message);
         QVERIFY(!w.view->filterRow()->isVisible());
-        QCOMPARE(w.view->summaryLabel()->text(), QStringLiteral("0 of 0 selected · Zero KB total"));
+        QVERIFY(!w.view->summaryLabel()->isVisible());
+        QVERIFY(!w.view->selectedSizeLabel()->isVisible());
         QVERIFY(!w.view->trashButton()->isEnabled());
     }
 

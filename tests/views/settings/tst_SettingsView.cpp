@@ -1,5 +1,6 @@
 #include "ModelAndUpdater.h"
 #include "TextContrast.h"
+#include "models/CleanupCatalog.h"
 #include "platform/AppEvents.h"
 #include "platform/LoginItemService.h"
 #include "platform/UserDefaults.h"
@@ -9,6 +10,8 @@
 #include "services/Updater.h"
 #include "views/components/Stepper.h"
 #include "views/components/ToggleSwitch.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/onboarding/OnboardingVisuals.h"
 #include "views/settings/SettingsView.h"
 
 #include <QAbstractButton>
@@ -22,6 +25,8 @@
 #include <QToolButton>
 
 #include <limits>
+
+Q_DECLARE_METATYPE(HostPlatform)
 
 namespace {
 
@@ -474,6 +479,65 @@ private Q_SLOTS:
         QVERIFY(one->extraCacheSwitch("maildownloads"));
         QVERIFY(!one->extraCacheSwitch("musiccache"));
         QVERIFY(one->extraCacheSwitch("maildownloads")->isChecked()); // the default is on
+    }
+
+    // The developer-mode caption here and the developer card of the welcome flow name the
+    // developer caches the platform offers: Xcode only where there is an Xcode target.
+    void developerTextsNameWhatThePlatformOffers_data()
+    {
+        QTest::addColumn<HostPlatform>("platform");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("card");
+        QTest::newRow("Linux") << HostPlatform::other << "en"
+                               << "Reveals npm, Gradle, Docker and other dev caches, plus node_modules and build "
+                                  "folders in your projects."
+                               << "Also npm, Gradle, Docker & node_modules.";
+        QTest::newRow("Linux, German")
+            << HostPlatform::other << "de"
+            << "Zeigt Caches von npm, Gradle, Docker und anderen Entwicklerwerkzeugen, dazu node_modules- und "
+               "Build-Ordner in deinen Projekten."
+            << "Auch npm, Gradle, Docker & node_modules.";
+        QTest::newRow("macOS") << HostPlatform::macOS << "en"
+                               << "Reveals Xcode, npm, Docker and other dev caches, plus node_modules and build "
+                                  "folders in your projects."
+                               << "Also Xcode, npm, Docker & node_modules.";
+        QTest::newRow("macOS, German")
+            << HostPlatform::macOS << "de"
+            << "Zeigt Caches von Xcode, npm, Docker und anderen Entwicklerwerkzeugen, dazu node_modules- und "
+               "Build-Ordner in deinen Projekten."
+            << "Auch Xcode, npm, Docker & node_modules.";
+    }
+    void developerTextsNameWhatThePlatformOffers()
+    {
+        QFETCH(HostPlatform, platform);
+        QFETCH(QString, language);
+        QFETCH(QString, caption);
+        QFETCH(QString, card);
+        struct LanguageGuard {
+            UserDefaults& defaults;
+            ~LanguageGuard()
+            {
+                defaults.remove(AppLanguage::key());
+                AppLanguage::install(defaults, {"en-US"});
+            }
+        } guard{fx->home.defaults()};
+        fx->home.defaults().setStringArray(AppLanguage::key(), {language});
+        QCOMPARE(AppLanguage::install(fx->home.defaults(), {"en-US"}), language);
+        const auto offered = [platform](const QString& id) { return CleanupCatalog::isOffered(id, platform); };
+
+        SettingsView::Environment env = environment();
+        env.offered = offered;
+        auto view = makeView(env);
+        QVERIFY(view->developerCaption());
+        QCOMPARE(view->developerCaption()->text(), caption);
+
+        OnboardingView welcome(*model, model->settings(), [] {});
+        welcome.setOffered(offered);
+        while (welcome.step() < 2)
+            welcome.advance();
+        QCOMPARE(welcome.choiceCards().size(), 2);
+        QCOMPARE(welcome.choiceCards().at(1)->subtitle(), card);
     }
 
     // The update section: the automatic flag, the manual check and the development-build mark.
