@@ -83,9 +83,11 @@ StartupItemRow* rowAt(const StartupItemsView& view, const QPoint& point)
     return nullptr;
 }
 
-// A click at `point` of the view, on whatever lies there.
+// A click at `point` of the view, on whatever lies there once the rows are laid out (a switch
+// rebuilds them, and their layout is settled by a posted event).
 void clickAt(StartupItemsView& view, const QPoint& point)
 {
+    QCoreApplication::processEvents();
     QWidget* target = view.childAt(point);
     QVERIFY(target);
     QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&view, point));
