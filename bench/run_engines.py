@@ -3,7 +3,7 @@
 
 usage: bench/run_engines.py [--bench PATH/TO/dustlet-bench] [--work DIR] [--runs N]
                             [--only B1,B1-size,B-panel,B2,B3,B4,B5] [--cold] [--cold-runs N]
-                            [--live-runs N]
+                            [--live-runs N] [--before PATH/TO/OLD/dustlet-bench]
 
 One command for every benchmark: installs the peer tools from Debian when they are missing (du,
 gdu, ncdu, jdupes, rdfind, fdupes), makes the trees under --work (bench/gen_tree.py,
@@ -34,11 +34,12 @@ B-panel  AppModel::scanAll sizing every target of a fresh home with the 1,000,00
          target and 20 small ones (dustlet-bench panel), against dustlet-bench size on the tree
          alone. Goal: the last size within 1.3x of the walk alone.
 B2       The Disk Map window filling in while it scans (dustlet-bench diskmap-live, --live-runs
-         rounds, default 9): on 100,000 files in one folder the finished map within 1.3x of the
-         bare engine's time; on 1,000,000 files in one folder the first map in under 0.3 s; on the
-         1,000,000-file tree the main thread never late by more than 50 ms in any round, and the
-         window's peak memory at most 1.5x the bare engine's (also shown less what each program
-         takes before it scans).
+         rounds, default 9), on 100,000 and 1,000,000 files in one folder and on the
+         1,000,000-file tree, every round listed. Goals on each: the main thread never late by
+         more than 50 ms in any round, the finished map on screen within 1.5x of the bare
+         engine's time in every round, and the window's peak memory at most 1.5x the bare
+         engine's (also shown less what each program takes before it scans). --before runs an
+         earlier build beside this one, round by round, for figures side by side.
 B3       Mixed duplicates (generated; sparse copies included): dustlet-bench dups against
          jdupes -r -q -m (rdfind, fdupes for comparison). Goal: 5x faster than jdupes, the same
          duplicate sets among files of at least 1,000,000 bytes.
@@ -443,52 +444,63 @@ def live_runs(bench, tree, runs, extra):
     return out
 
 
-def b2(bench, work, tree, runs):
+def b2(bench, work, tree, runs, before=None):
+    """B2 on the two flat folders and the tree; with `before` (an earlier build's dustlet-bench)
+    that build too, its rounds taken in turn with this build's so that both see the same load."""
     print("\nB2 the Disk Map window filling in while it scans (%d rounds each)\n  (%s%s)"
           % (runs, load(), "; TAKEN UNDER LOAD" if under_load() else ""))
-    flat100k, flat1m = tree_flat(work, 100_000), tree_flat(work, 1_000_000)
-
-    def show(name, rows):
-        keys = [k for k in ("first", "stall", "total", "engine", "rss", "rss-before") if k in rows[0]]
-        for k in keys:
-            print("  %-34s %-10s median %8.3f  max %8.3f  (%s)" % (name, k, statistics.median(r[k] for r in rows),
-                  max(r[k] for r in rows), " ".join("%.3f" % r[k] for r in rows)))
-        check(all(r["rc"] == 0 for r in rows), "%s: every run drew the finished map" % name)
+    trees = [("100,000 files in one folder", tree_flat(work, 100_000)),
+             ("1,000,000 files in one folder", tree_flat(work, 1_000_000)),
+             ("the 1,000,000-file tree", tree)]
+    builds = [("this build", bench)] + ([("before", before)] if before else [])
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty, exist_ok=True)
 
     def goal(ok, text):
         print("  %s — goal %s" % (text, "met" if ok else "MISSED"))
         if not ok:
             missed.append("B2: " + text)
 
-    rows = live_runs(bench, flat100k, runs, ["--engine"])
-    show("100,000 files in one folder", rows)
-    ratio = statistics.median(r["total"] / r["engine"] for r in rows)
-    goal(ratio <= 1.3, "finished map %.2fx the bare engine's time (median of paired ratios; at most 1.3x)" % ratio)
-
-    rows = live_runs(bench, flat1m, runs, ["--engine"])
-    show("1,000,000 files in one folder", rows)
-    first = statistics.median(r["first"] for r in rows)
-    goal(first < 0.3, "first map after %.3f s (median; under 0.3 s)" % first)
-
-    rows = live_runs(bench, tree, runs, ["--engine"])
-    show("the 1,000,000-file tree", rows)
-    worst = max(r["stall"] for r in rows)
-    goal(worst <= 0.05, "longest stall %.3f s in %d rounds (at most 0.050 s in every round)" % (worst, runs))
-
-    # Memory: the window without the warm-up walk of --engine, beside the bare engine.
-    rows = live_runs(bench, tree, 3, [])
-    engine = [run_once([bench, "diskmap", tree, "--no-count"])[1] for _ in range(3)]
-    empty = os.path.join(work, "empty")
-    os.makedirs(empty, exist_ok=True)
-    base = run_once([bench, "diskmap", empty])[1]
-    window = statistics.median(r["rss"] for r in rows)
-    window_before = statistics.median(r.get("rss-before", 0) for r in rows)
-    bare = statistics.median(engine) / 1024
-    ratio = window / bare
-    goal(ratio <= 1.5, "window peak %.1f MB, %.2fx the bare engine's %.1f MB (at most 1.5x)" % (window, ratio, bare))
-    if window_before:
+    for name, path in trees:
+        timed = {b: [] for b, _ in builds}
+        memory = {b: [] for b, _ in builds}
+        for _ in range(runs):
+            for b, exe in builds:
+                timed[b] += live_runs(exe, path, 1, ["--engine", "--busy"])
+        # Memory without the warm-up walk of --engine, beside the bare engine's peak.
+        for _ in range(3):
+            for b, exe in builds:
+                memory[b] += live_runs(exe, path, 1, [])
+        engine_kb = statistics.median(run_once([bench, "diskmap", path, "--no-count"])[1] for _ in range(3))
+        base_kb = run_once([bench, "diskmap", empty])[1]
+        print("\n  %s" % name)
+        for b, _ in builds:
+            rows = timed[b]
+            check(all(r["rc"] == 0 for r in rows), "%s, %s: every run drew the finished map" % (name, b))
+            for k in ("first", "stall", "busy", "total", "engine"):
+                if k in rows[0]:
+                    print("    %-10s %-7s median %7.3f  max %7.3f  rounds %s" % (b, k, statistics.median(r[k] for r in rows),
+                          max(r[k] for r in rows), " ".join("%.3f" % r[k] for r in rows)))
+            ratios = [r["total"] / r["engine"] for r in rows]
+            print("    %-10s %-7s median %7.2f  max %7.2f  rounds %s" % (b, "ratio", statistics.median(ratios),
+                  max(ratios), " ".join("%.2f" % x for x in ratios)))
+            mem = memory[b]
+            print("    %-10s %-7s median %7.1f MB (before the scan %.1f MB) rounds %s"
+                  % (b, "peak", statistics.median(r["rss"] for r in mem), statistics.median(r["rss-before"] for r in mem),
+                     " ".join("%.1f" % r["rss"] for r in mem)))
+        rows, mem = timed["this build"], memory["this build"]
+        worst = max(r["stall"] for r in rows)
+        goal(worst <= 0.05, "%s: longest stall %.3f s in %d rounds (at most 0.050 s in every round)" % (name, worst, runs))
+        ratio = max(r["total"] / r["engine"] for r in rows)
+        goal(ratio <= 1.5, "%s: finished map at most %.2fx the bare engine's time in every round (at most 1.5x)"
+             % (name, ratio))
+        window = statistics.median(r["rss"] for r in mem)
+        before_scan = statistics.median(r["rss-before"] for r in mem)
+        bare, base = engine_kb / 1024, base_kb / 1024
+        goal(window / bare <= 1.5, "%s: window peak %.1f MB, %.2fx the bare engine's %.1f MB (at most 1.5x)"
+             % (name, window, window / bare, bare))
         print("  less what each takes before it scans: window %.1f MB, engine %.1f MB: %.2fx"
-              % (window - window_before, bare - base / 1024, (window - window_before) / (bare - base / 1024)))
+              % (window - before_scan, bare - base, (window - before_scan) / max(bare - base, 0.1)))
 
 
 def b_panel(bench, tree, runs, expected):
@@ -561,6 +573,8 @@ def main():
     ap.add_argument("--cold", action="store_true", help="also time B1 and B1-size with the page cache dropped")
     ap.add_argument("--cold-runs", type=int, default=3)
     ap.add_argument("--live-runs", type=int, default=9, help="rounds of each B2 run (default 9)")
+    ap.add_argument("--before", help="B2 also with an earlier build's dustlet-bench (dustlet-bench-gui beside it), "
+                    "round by round with this one")
     ap.add_argument("--only", default="B1,B1-size,B-panel,B2,B3,B4,B5")
     args = ap.parse_args()
     if not os.access(args.bench, os.X_OK):
@@ -616,7 +630,7 @@ def run_all(args):
                 expected = allocated_total(tree, include_hidden=True, regular_only=True)
             b_panel(args.bench, tree, args.runs, expected)
         if "B2" in only:
-            b2(args.bench, args.work, tree, args.live_runs)
+            b2(args.bench, args.work, tree, args.live_runs, args.before)
     if "B3" in only:
         b3(args.bench, tree_dups(args.work, "mixed"), args.runs)
     if "B4" in only:

@@ -1,6 +1,7 @@
 #include "models/DiskNode.h"
 
 #include "models/DiskTree.h"
+#include "models/NodeList.h"
 
 #include "platform/RawPath.h"
 
@@ -18,7 +19,7 @@ struct DiskNode::Fields {
     FileCategory category = FileCategory::other;
     std::optional<QDateTime> modified;
     bool isSynthetic = false;
-    QList<DiskNode> children;
+    NodeList children;
 };
 
 namespace {
@@ -48,8 +49,30 @@ const QString kOtherSuffix = QStringLiteral("#other");
 DiskNode::DiskNode(QString id, QString name, qint64 size, bool isDirectory, FileCategory category,
                    std::optional<QDateTime> modified, bool isSynthetic, QList<DiskNode> children)
     : m_fields(std::make_shared<Fields>(Fields{std::move(id), std::move(name), size, isDirectory, category,
+                                               std::move(modified), isSynthetic, NodeList(std::move(children))}))
+{
+}
+
+DiskNode::DiskNode(QString id, QString name, qint64 size, bool isDirectory, FileCategory category,
+                   std::optional<QDateTime> modified, bool isSynthetic, NodeList children)
+    : m_fields(std::make_shared<Fields>(Fields{std::move(id), std::move(name), size, isDirectory, category,
                                                std::move(modified), isSynthetic, std::move(children)}))
 {
+}
+
+DiskNode DiskNode::childOf(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record,
+                           QByteArray parentPath)
+{
+    DiskNode node(std::move(store), record, std::move(parentPath));
+    node.m_rawIsParent = true;
+    return node;
+}
+
+std::optional<DiskNode::StoreChild> DiskNode::storeChild() const
+{
+    if (!m_rawIsParent)
+        return std::nullopt;
+    return StoreChild{&m_store, m_record, &m_raw};
 }
 
 DiskNode::DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QByteArray rawPath,
@@ -66,7 +89,7 @@ QString DiskNode::id() const
         return {};
     if (m_synthetic)
         return RawPath::key(childPath(m_raw, *m_store, *m_store->children(*m_record))) + kOtherSuffix;
-    return RawPath::key(m_raw);
+    return RawPath::key(rawPath());
 }
 
 QByteArray DiskNode::rawPath() const
@@ -75,7 +98,7 @@ QByteArray DiskNode::rawPath() const
         return m_fields->isSynthetic ? QByteArray() : RawPath::fromKey(m_fields->id);
     if (!m_record || m_synthetic)
         return {};
-    return m_raw;
+    return m_rawIsParent ? childPath(m_raw, *m_store, *m_record) : m_raw;
 }
 
 QString DiskNode::path() const { return RawPath::display(rawPath()); }
@@ -157,7 +180,7 @@ qsizetype DiskNode::childCount() const
 QList<DiskNode> DiskNode::children() const
 {
     if (m_fields)
-        return m_fields->children;
+        return m_fields->children.toList();
     QList<DiskNode> out;
     if (!m_record || !m_record->isDirectory())
         return out;
@@ -165,24 +188,39 @@ QList<DiskNode> DiskNode::children() const
     const DiskTree::Record* kids = m_store->children(r);
     const quint32 count = m_store->childCount(r);
     const quint32 kept = m_store->keptCount(r);
+    // Children share this folder's path; each makes its own when asked.
+    const QByteArray own = m_synthetic ? m_raw : rawPath();
     if (m_synthetic) {
         out.reserve(qsizetype(count - kept));
         for (quint32 i = kept; i < count; ++i)
-            out.append(DiskNode(m_store, &kids[i], childPath(m_raw, *m_store, kids[i])));
+            out.append(childOf(m_store, &kids[i], own));
         return out;
     }
     const bool folded = DiskTree::foldedSize(*m_store, r) >= 1;
     out.reserve(qsizetype(kept) + (folded ? 1 : 0));
     for (quint32 i = 0; i < kept; ++i)
-        out.append(DiskNode(m_store, &kids[i], childPath(m_raw, *m_store, kids[i])));
+        out.append(childOf(m_store, &kids[i], own));
     if (folded)
-        out.append(DiskNode(m_store, &r, m_raw, true));
+        out.append(DiskNode(m_store, &r, own, true));
     return out;
+}
+
+NodeList DiskNode::childList() const
+{
+    if (m_fields)
+        return m_fields->children;
+    if (m_synthetic && m_record && m_record->isDirectory()) {
+        const quint32 kept = m_store->keptCount(*m_record);
+        return NodeList(m_store, m_raw, m_store->children(*m_record) + kept,
+                        qsizetype(m_store->childCount(*m_record) - kept));
+    }
+    return NodeList(children());
 }
 
 bool operator==(const DiskNode& a, const DiskNode& b)
 {
-    if (!a.m_fields && !b.m_fields && a.m_record == b.m_record && a.m_synthetic == b.m_synthetic && a.m_raw == b.m_raw)
+    if (!a.m_fields && !b.m_fields && a.m_record == b.m_record && a.m_synthetic == b.m_synthetic
+        && a.m_rawIsParent == b.m_rawIsParent && a.m_raw == b.m_raw)
         return true;
     if (a.id() != b.id() || a.name() != b.name() || a.size() != b.size() || a.isDirectory() != b.isDirectory()
         || a.category() != b.category() || a.modified() != b.modified() || a.isSynthetic() != b.isSynthetic()

@@ -13,6 +13,8 @@ struct Record;
 class Store;
 } // namespace DiskTree
 
+class NodeList;
+
 // One file or folder of a scanned tree, or the synthetic "(smaller items)" node that holds a
 // folder's folded children. A value: copies are cheap and share the scanned storage; two nodes are
 // equal when all their fields are (children compared one by one, recursively).
@@ -32,6 +34,10 @@ public:
     // `id` as id() gives it (an ordinary path is its own id); the raw path is derived from it.
     DiskNode(QString id, QString name, qint64 size, bool isDirectory, FileCategory category,
              std::optional<QDateTime> modified, bool isSynthetic = false, QList<DiskNode> children = {});
+    // The same with its children as a list that may hold records of a scanned tree (the live
+    // root of a scan).
+    DiskNode(QString id, QString name, qint64 size, bool isDirectory, FileCategory category,
+             std::optional<QDateTime> modified, bool isSynthetic, NodeList children);
 
     // Unique and reversible key of the node: its absolute path when that round-trips, otherwise
     // RawPath::key of the raw path (RawPath::fromKey gives the bytes back); for the synthetic node
@@ -53,6 +59,9 @@ public:
     // The kept children largest first, then the synthetic node if any.
     QList<DiskNode> children() const;
     qsizetype childCount() const;
+    // The same children as children(), as a list read by index: for a folded node, its records
+    // themselves, each node made only when asked for.
+    NodeList childList() const;
     bool hasChildren() const { return childCount() > 0; }
 
     friend bool operator==(const DiskNode& a, const DiskNode& b);
@@ -61,13 +70,27 @@ public:
     // Storage behind the scanner; not for general use.
     DiskNode(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record, QByteArray rawPath,
              bool syntheticView = false);
+    // A record that lies in the folder at `parentPath`: its own path is made when asked for, so
+    // handing over or listing many children allocates nothing per child.
+    static DiskNode childOf(std::shared_ptr<const DiskTree::Store> store, const DiskTree::Record* record,
+                            QByteArray parentPath);
+    // What a node made by childOf() was made of; none for any other node.
+    struct StoreChild {
+        const std::shared_ptr<const DiskTree::Store>* store;
+        const DiskTree::Record* record;
+        const QByteArray* parentPath;
+    };
+    std::optional<StoreChild> storeChild() const;
 
 private:
     struct Fields;
     std::shared_ptr<const DiskTree::Store> m_store;
     const DiskTree::Record* m_record = nullptr;
-    QByteArray m_raw; // the item's path; for the synthetic view, the path of the folder it folds
+    // The item's path; for the synthetic view, the path of the folder it folds; for a node made
+    // by childOf(), the path of the folder it lies in.
+    QByteArray m_raw;
     bool m_synthetic = false;
+    bool m_rawIsParent = false;
     std::shared_ptr<const Fields> m_fields;
 };
 

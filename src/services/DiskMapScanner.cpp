@@ -391,15 +391,6 @@ void listRootPart(Scan& scan, Folder& root, Walk::Visit& visit)
         -1);
 }
 
-QByteArray joinPath(const QByteArray& parent, const Store& store, const Record& child)
-{
-    QByteArray p = parent;
-    if (!p.endsWith('/'))
-        p += '/';
-    p.append(store.name(child), qsizetype(child.nameLength()));
-    return p;
-}
-
 // The last component of a path ("/a/b/" → "b"); the whole path when that is empty ("/").
 QByteArray nodeName(const QByteArray& path)
 {
@@ -505,7 +496,7 @@ DiskNode scanStreaming(const QString& root, const CancelToken& token, const Prog
             ++next;
             report();
             if (onChild && !token.isCancelled())
-                onChild(DiskNode(store, rec, joinPath(rootPath, *store, *rec)));
+                onChild(DiskNode::childOf(store, rec, rootPath));
         }
         if (token.isCancelled())
             walk.stop(); // what is not listed yet stays empty

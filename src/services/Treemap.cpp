@@ -2,15 +2,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <vector>
 
 namespace Treemap {
 namespace {
-
-struct Item {
-    const DiskNode* node;
-    double area;
-};
 
 constexpr double kWorstNone = std::numeric_limits<double>::max();
 
@@ -39,85 +33,165 @@ double worst(const RowStats& row, double side)
     return std::max(side2 * row.largest / (s * s), (s * s) / (side2 * row.smallest));
 }
 
-void layRow(const std::vector<Item>& items, size_t begin, size_t end, QRectF& free, QList<Tile>& out)
-{
-    if (begin == end)
-        return;
-    double s = 0;
-    for (size_t i = begin; i < end; ++i)
-        s += items[i].area;
-    if (!(s > 0))
-        return;
-    if (free.height() <= free.width()) {
-        const double height = free.height();
-        const double thickness = s / height;
-        double y = free.y();
-        for (size_t i = begin; i < end; ++i) {
-            const double h = (items[i].area / s) * height;
-            out.append(Tile{*items[i].node, QRectF(free.x(), y, thickness, h)});
-            y += h;
-        }
-        free.setLeft(free.left() + thickness); // keeps the right edge: width shrinks by thickness
-    } else {
-        const double width = free.width();
-        const double thickness = s / width;
-        double x = free.x();
-        for (size_t i = begin; i < end; ++i) {
-            const double w = (items[i].area / s) * width;
-            out.append(Tile{*items[i].node, QRectF(x, free.y(), w, thickness)});
-            x += w;
-        }
-        free.setTop(free.top() + thickness);
-    }
-}
-
 } // namespace
 
-QList<Tile> layout(const QList<DiskNode>& nodes, const QRectF& rect)
+Layout::Layout(const NodeList& nodes, const QRectF& rect)
+    : Layout([nodes](qsizetype i) { return nodes.sizeAt(i); }, nodes.size(), rect)
 {
-    QList<Tile> out;
-    std::vector<const DiskNode*> kept;
-    std::vector<qint64> sizes;
+}
+
+Layout::Layout(SizeAt sizeAt, qsizetype count, const QRectF& rect)
+    : m_sizeAt(std::move(sizeAt)), m_count(count), m_bounds(rect)
+{
     qint64 total = 0;
-    for (const DiskNode& n : nodes) {
-        const qint64 s = n.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const qint64 s = m_sizeAt(i);
         if (s >= 1) {
-            kept.push_back(&n);
-            sizes.push_back(s);
             total += s;
+            ++m_tiles;
         }
     }
-    if (!(total > 0) || !(rect.width() > 1) || !(rect.height() > 1))
-        return out;
+    if (!(total > 0) || !(rect.width() > 1) || !(rect.height() > 1)) {
+        m_tiles = 0;
+        return;
+    }
+    m_scale = rect.width() * rect.height() / double(total);
 
-    std::vector<Item> items;
-    items.reserve(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        items.push_back(Item{kept[i], (rect.width() * rect.height() / double(total)) * double(sizes[i])});
-
-    out.reserve(qsizetype(items.size()));
     QRectF free = rect;
-    size_t rowBegin = 0, rowEnd = 0; // the row is items [rowBegin, rowEnd)
+    // Lays the row of items [begin, end) into the start of `free` and takes it off.
+    const auto layRow = [&](qsizetype begin, qsizetype end, double s) {
+        if (begin == end || !(s > 0))
+            return;
+        const bool alongHeight = free.height() <= free.width();
+        m_rows.push_back(Row{begin, end, s, free, alongHeight});
+        if (alongHeight)
+            free.setLeft(free.left() + s / free.height()); // keeps the right edge
+        else
+            free.setTop(free.top() + s / free.width());
+    };
+    // Each candidate is weighed in constant time, so a folder of a million items lays out at once.
+    // Items of size 0 join no decision; a row's range may hold some, which get no rectangle.
+    qsizetype rowBegin = 0, rowEnd = 0; // the row is items [rowBegin, rowEnd)
     RowStats row;
-    size_t i = 0;
-    // Each candidate is weighed in constant time, so a folder of 100,000 items lays out at once.
-    while (i < items.size()) {
+    qsizetype i = 0;
+    while (i < count) {
+        const qint64 size = m_sizeAt(i);
+        if (size < 1) {
+            if (rowBegin == rowEnd)
+                rowBegin = rowEnd = i + 1;
+            ++i;
+            continue;
+        }
+        const double area = m_scale * double(size);
         const double side = std::min(free.width(), free.height());
         if (rowBegin == rowEnd) {
-            row = RowStats{}.with(items[i].area);
+            row = RowStats{}.with(area);
             rowEnd = ++i;
             continue;
         }
-        const RowStats grown = row.with(items[i].area);
+        const RowStats grown = row.with(area);
         if (worst(grown, side) <= worst(row, side)) {
             row = grown;
             rowEnd = ++i;
             continue;
         }
-        layRow(items, rowBegin, rowEnd, free, out);
-        rowBegin = rowEnd;
+        layRow(rowBegin, rowEnd, row.sum);
+        rowBegin = rowEnd = i;
     }
-    layRow(items, rowBegin, rowEnd, free, out);
+    layRow(rowBegin, rowEnd, row.sum);
+}
+
+template <typename F>
+bool Layout::walkRow(const Row& row, F&& f) const
+{
+    // The same arithmetic as the row was weighed with, item by item from its start.
+    if (row.alongHeight) {
+        const double height = row.free.height();
+        const double thickness = row.sum / height;
+        double y = row.free.y();
+        for (qsizetype i = row.begin; i < row.end; ++i) {
+            const qint64 size = m_sizeAt(i);
+            if (size < 1)
+                continue;
+            const double h = (areaOf(i) / row.sum) * height;
+            if (f(i, QRectF(row.free.x(), y, thickness, h)))
+                return true;
+            y += h;
+        }
+    } else {
+        const double width = row.free.width();
+        const double thickness = row.sum / width;
+        double x = row.free.x();
+        for (qsizetype i = row.begin; i < row.end; ++i) {
+            const qint64 size = m_sizeAt(i);
+            if (size < 1)
+                continue;
+            const double w = (areaOf(i) / row.sum) * width;
+            if (f(i, QRectF(x, row.free.y(), w, thickness)))
+                return true;
+            x += w;
+        }
+    }
+    return false;
+}
+
+void Layout::forEach(const std::function<void(qsizetype, const QRectF&)>& f) const
+{
+    for (const Row& row : m_rows)
+        walkRow(row, [&](qsizetype i, const QRectF& r) {
+            f(i, r);
+            return false;
+        });
+}
+
+QRectF Layout::rectOf(qsizetype item) const
+{
+    // Rows are in item order: the last one starting at or before the item.
+    const auto it =
+        std::upper_bound(m_rows.begin(), m_rows.end(), item, [](qsizetype v, const Row& r) { return v < r.begin; });
+    if (it == m_rows.begin())
+        return {};
+    const Row& row = *(it - 1);
+    if (item >= row.end)
+        return {};
+    QRectF found;
+    walkRow(row, [&](qsizetype i, const QRectF& r) {
+        if (i != item)
+            return false;
+        found = r;
+        return true;
+    });
+    return found;
+}
+
+qsizetype Layout::itemAt(const QPointF& point) const
+{
+    for (const Row& row : m_rows) {
+        // The row's strip, a pixel wider on each side than its tiles can reach.
+        const double thickness = row.alongHeight ? row.sum / row.free.height() : row.sum / row.free.width();
+        const QRectF strip = row.alongHeight ? QRectF(row.free.x(), row.free.y(), thickness, row.free.height())
+                                             : QRectF(row.free.x(), row.free.y(), row.free.width(), thickness);
+        if (!strip.adjusted(-1, -1, 1, 1).contains(point))
+            continue;
+        qsizetype hit = -1;
+        walkRow(row, [&](qsizetype i, const QRectF& r) {
+            if (!r.contains(point))
+                return false;
+            hit = i;
+            return true;
+        });
+        if (hit >= 0)
+            return hit;
+    }
+    return -1;
+}
+
+QList<Tile> layout(const QList<DiskNode>& nodes, const QRectF& rect)
+{
+    QList<Tile> out;
+    const Layout l([&nodes](qsizetype i) { return nodes[i].size(); }, nodes.size(), rect);
+    out.reserve(l.tileCount());
+    l.forEach([&](qsizetype i, const QRectF& r) { out.append(Tile{nodes[i], r}); });
     return out;
 }
 

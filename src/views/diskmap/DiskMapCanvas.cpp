@@ -1,5 +1,6 @@
 #include "views/diskmap/DiskMapCanvas.h"
 
+#include "platform/Background.h"
 #include "views/components/Style.h"
 #include "views/components/Symbol.h"
 #include "views/diskmap/DiskMapModel.h"
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -55,7 +57,7 @@ DiskMapCanvas::DiskMapCanvas(DiskMapModel& model, QWidget* parent)
     m_clickTimer->setSingleShot(true);
     connect(m_clickTimer, &QTimer::timeout, this, [this] {
         const int i = tileIndexAt(m_clickPoint);
-        m_model.setSelection(i < 0 ? std::nullopt : std::optional<DiskNode>(m_tiles[i].node));
+        m_model.setSelection(i < 0 ? std::nullopt : std::optional<DiskNode>(m_layoutNodes.at(i)));
     });
 
     // The placeholder when there is nothing to draw: it takes no input.
@@ -104,6 +106,17 @@ void DiskMapCanvas::setReduceTransparency(bool on)
     update();
 }
 
+// A picture of a large live folder, made aside: its layout and every tile in its plain state.
+struct DiskMapCanvas::Picture {
+    NodeList nodes;
+    QSize size;
+    qreal dpr = 1;
+    DiskColorMode mode = DiskColorMode::type;
+    PaintStyle style;
+    Treemap::Layout layout;
+    QImage image;
+};
+
 void DiskMapCanvas::folderChanged()
 {
     m_dirty = true;
@@ -123,54 +136,103 @@ void DiskMapCanvas::folderChanged()
 
 void DiskMapCanvas::selectionChanged()
 {
-    m_selectedIndex = m_dirty ? -1 : indexOf(m_model.selection());
+    m_selectedIndex = m_dirty && !drawsAside() ? -1 : indexOf(m_model.selection());
     update();
 }
 
-const QList<Treemap::Tile>& DiskMapCanvas::tiles() const
+bool DiskMapCanvas::drawsAside() const
 {
-    if (m_dirty) {
-        m_dirty = false;
-        ++m_layoutCount;
-        m_tiles = Treemap::layout(m_model.currentChildren(), QRectF(0, 0, width(), height()));
-        m_hoverIndex = indexOf(m_hovered);
-        m_selectedIndex = indexOf(m_model.selection());
+    return m_model.isScanning() && m_model.currentChildren().size() >= kDrawnAside;
+}
+
+void DiskMapCanvas::makeLayout() const
+{
+    m_dirty = false;
+    ++m_layoutCount;
+    m_layoutNodes = m_model.currentChildren();
+    m_layout = Treemap::Layout(m_layoutNodes, QRectF(0, 0, width(), height()));
+    m_hoverIndex = indexOf(m_hovered);
+    m_selectedIndex = indexOf(m_model.selection());
+}
+
+const Treemap::Layout& DiskMapCanvas::layout() const
+{
+    if (m_dirty && !drawsAside())
+        makeLayout();
+    return m_layout;
+}
+
+QList<Treemap::Tile> DiskMapCanvas::tiles() const
+{
+    if (m_dirty)
+        makeLayout();
+    QList<Treemap::Tile> out;
+    out.reserve(m_layout.tileCount());
+    m_layout.forEach([&](qsizetype i, const QRectF& r) { out.append(Treemap::Tile{m_layoutNodes.at(i), r}); });
+    return out;
+}
+
+void DiskMapCanvas::drawAside()
+{
+    if (m_drawing)
+        return; // the newest children are drawn once the picture on its way is in
+    m_drawing = true;
+    auto picture = std::make_shared<Picture>();
+    picture->nodes = m_model.currentChildren();
+    picture->size = size();
+    picture->dpr = devicePixelRatioF();
+    picture->mode = m_mode;
+    picture->style = paintStyle();
+    QPointer<DiskMapCanvas> self(const_cast<DiskMapCanvas*>(this));
+    Background::userInitiated().start([picture, self] {
+        picture->layout = Treemap::Layout(picture->nodes, QRectF(QPointF(0, 0), QSizeF(picture->size)));
+        picture->image =
+            paintPlain(picture->layout, picture->nodes, picture->mode, picture->style, picture->size, picture->dpr);
+        QMetaObject::invokeMethod(
+            qApp,
+            [picture, self] {
+            if (self)
+                self->pictureDrawn(picture);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void DiskMapCanvas::pictureDrawn(const std::shared_ptr<Picture>& picture)
+{
+    m_drawing = false;
+    if (picture->size != size() || picture->dpr != devicePixelRatioF() || picture->mode != m_mode) {
+        update(); // drawn for another size or colouring: the next paint asks again
+        return;
     }
-    return m_tiles;
+    // Put on screen even when newer children have come meanwhile: they follow in the next one.
+    const bool current = picture->nodes.sameAs(m_model.currentChildren());
+    m_layout = std::move(picture->layout);
+    m_layoutNodes = picture->nodes;
+    m_cache = std::move(picture->image);
+    m_cacheValid = true;
+    ++m_layoutCount;
+    m_hoverIndex = indexOf(m_hovered);
+    m_selectedIndex = indexOf(m_model.selection());
+    if (current)
+        m_dirty = false;
+    update();
 }
 
 std::optional<DiskNode> DiskMapCanvas::shownNow(const DiskNode& node) const
 {
     // By path (the folded node by its id), not by size: a live scan grows a folder under the pointer.
-    const bool synthetic = node.isSynthetic();
-    const QByteArray raw = synthetic ? QByteArray() : node.rawPath();
-    const QString id = synthetic ? node.id() : QString();
-    for (const DiskNode& child : m_model.currentChildren()) {
-        if (child.isSynthetic() == synthetic && (synthetic ? child.id() == id : child.rawPath() == raw))
-            return child;
-    }
-    return std::nullopt;
+    const NodeList& shown = m_model.currentChildren();
+    const qsizetype i = shown.indexOf(node, false);
+    return i < 0 ? std::nullopt : std::optional<DiskNode>(shown.at(i));
 }
 
-int DiskMapCanvas::indexOf(const std::optional<DiskNode>& node) const
+qsizetype DiskMapCanvas::indexOf(const std::optional<DiskNode>& node) const
 {
-    if (!node)
-        return -1;
-    const DiskMapStyle::SameNode same(*node);
-    for (qsizetype i = 0; i < m_tiles.size(); ++i)
-        if (same(m_tiles[i].node))
-            return int(i);
-    return -1;
+    return node ? m_layoutNodes.indexOf(*node, true) : -1;
 }
 
-int DiskMapCanvas::tileIndexAt(const QPointF& point) const
-{
-    const QList<Treemap::Tile>& t = tiles();
-    for (qsizetype i = 0; i < t.size(); ++i)
-        if (t[i].rect.contains(point))
-            return int(i);
-    return -1;
-}
+int DiskMapCanvas::tileIndexAt(const QPointF& point) const { return int(layout().itemAt(point)); }
 
 std::optional<DiskNode> DiskMapCanvas::menuTarget() const { return m_hovered ? m_hovered : m_model.selection(); }
 
@@ -186,14 +248,17 @@ void DiskMapCanvas::setHover(const std::optional<DiskNode>& node, const std::opt
 void DiskMapCanvas::hoverAt(const QPointF& point)
 {
     const int i = tileIndexAt(point);
-    m_hovered = i < 0 ? std::nullopt : std::optional<DiskNode>(m_tiles[i].node);
+    m_hovered = i < 0 ? std::nullopt : std::optional<DiskNode>(m_layoutNodes.at(i));
     m_hoverPoint = point;
     m_hoverIndex = i;
     update();
     Q_EMIT hoverChanged();
 }
 
-void DiskMapCanvas::updatePlaceholder() { m_placeholder->setVisible(!m_model.isScanning() && tiles().isEmpty()); }
+void DiskMapCanvas::updatePlaceholder()
+{
+    m_placeholder->setVisible(!m_model.isScanning() && layout().tileCount() == 0);
+}
 
 void DiskMapCanvas::updateAccessibleText()
 {
@@ -240,7 +305,7 @@ void DiskMapCanvas::mouseDoubleClickEvent(QMouseEvent* event)
     m_afterDoubleClick = true;
     const int i = tileIndexAt(event->position());
     if (i >= 0)
-        m_model.zoom(DiskNode(m_tiles[i].node));
+        m_model.zoom(m_layoutNodes.at(i));
 }
 
 void DiskMapCanvas::mouseMoveEvent(QMouseEvent* event) { hoverAt(event->position()); }
@@ -298,49 +363,65 @@ DiskMapCanvas::PaintStyle DiskMapCanvas::paintStyle() const
     return ps;
 }
 
+QImage DiskMapCanvas::paintPlain(const Treemap::Layout& layout, const NodeList& nodes, DiskColorMode mode,
+                                 const PaintStyle& ps, const QSize& size, qreal dpr)
+{
+    QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    QPainter cp(&image);
+    // Tiles a few pixels across show no gradient, corner or outline: a plain fill is all of
+    // them, and a folder of 100,000 items is mostly such tiles.
+    layout.forEach([&](qsizetype i, const QRectF& rect) {
+        const QRectF r = DiskMapStyle::paintedRect(rect);
+        if (r.width() > 0 && r.height() > 0 && isSmall(r))
+            cp.fillRect(r, DiskMapStyle::middle(DiskMapStyle::color(nodes.at(i), mode, ps.now)));
+    });
+    cp.setRenderHint(QPainter::Antialiasing);
+    layout.forEach([&](qsizetype i, const QRectF& rect) {
+        if (!isSmall(DiskMapStyle::paintedRect(rect)))
+            paintTile(cp, rect, nodes.at(i), mode, false, false, ps);
+    });
+    return image;
+}
+
 void DiskMapCanvas::paintEvent(QPaintEvent*)
 {
-    const QList<Treemap::Tile>& t = tiles();
-    const PaintStyle ps = paintStyle();
     const qreal dpr = devicePixelRatioF();
-    // Every tile in its plain state is drawn once per layout; a hover or a selection only draws
-    // its own tiles again over that picture.
-    if (!m_cacheValid || m_cache.size() != size() * dpr || m_cache.devicePixelRatio() != dpr) {
-        m_cache = QPixmap(size() * dpr);
-        m_cache.setDevicePixelRatio(dpr);
-        m_cache.fill(Qt::transparent);
-        QPainter cp(&m_cache);
-        // Tiles a few pixels across show no gradient, corner or outline: a plain fill is all of
-        // them, and a folder of 100,000 items is mostly such tiles.
-        for (const Treemap::Tile& tile : t) {
-            const QRectF r = DiskMapStyle::paintedRect(tile.rect);
-            if (r.width() > 0 && r.height() > 0 && isSmall(r))
-                cp.fillRect(r, DiskMapStyle::middle(DiskMapStyle::color(tile.node, m_mode, ps.now)));
+    if (m_dirty && drawsAside()) {
+        drawAside(); // meanwhile the last picture stays
+    } else {
+        const Treemap::Layout& l = layout();
+        // Every tile in its plain state is drawn once per layout; a hover or a selection only
+        // draws its own tiles again over that picture.
+        if (!m_cacheValid || m_cache.size() != size() * dpr || m_cache.devicePixelRatio() != dpr) {
+            m_cache = paintPlain(l, m_layoutNodes, m_mode, paintStyle(), size(), dpr);
+            m_cacheValid = true;
         }
-        cp.setRenderHint(QPainter::Antialiasing);
-        for (const Treemap::Tile& tile : t)
-            if (!isSmall(DiskMapStyle::paintedRect(tile.rect)))
-                paintTile(cp, tile, false, false, ps);
-        m_cacheValid = true;
     }
     QPainter p(this);
-    p.drawPixmap(0, 0, m_cache);
+    if (!m_cache.isNull())
+        p.drawImage(0, 0, m_cache);
     p.setRenderHint(QPainter::Antialiasing);
-    if (m_hoverIndex >= 0 && m_hoverIndex < t.size() && m_hoverIndex != m_selectedIndex)
-        paintTile(p, t[m_hoverIndex], true, false, ps);
-    if (m_selectedIndex >= 0 && m_selectedIndex < t.size())
-        paintTile(p, t[m_selectedIndex], m_selectedIndex == m_hoverIndex, true, ps);
+    const PaintStyle ps = paintStyle();
+    const qsizetype count = m_layoutNodes.size();
+    if (m_hoverIndex >= 0 && m_hoverIndex < count && m_hoverIndex != m_selectedIndex)
+        paintTile(p, m_layout.rectOf(m_hoverIndex), m_layoutNodes.at(m_hoverIndex), m_mode, true, false, ps);
+    if (m_selectedIndex >= 0 && m_selectedIndex < count)
+        paintTile(p, m_layout.rectOf(m_selectedIndex), m_layoutNodes.at(m_selectedIndex), m_mode,
+                  m_selectedIndex == m_hoverIndex, true, ps);
     if (m_hovered && m_hoverPoint)
         paintTooltip(p, *m_hovered, *m_hoverPoint);
 }
 
-void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& ps)
+void DiskMapCanvas::paintTile(QPainter& p, const QRectF& rect, const DiskNode& node, DiskColorMode mode, bool hovered,
+                              bool selected, const PaintStyle& ps)
 {
-    const QRectF r = DiskMapStyle::paintedRect(tile.rect);
+    const QRectF r = DiskMapStyle::paintedRect(rect);
     if (r.width() <= 0 || r.height() <= 0)
         return;
     const double radius = DiskMapStyle::cornerRadius(r);
-    const QColor base = DiskMapStyle::color(tile.node, m_mode, ps.now);
+    const QColor base = DiskMapStyle::color(node, mode, ps.now);
     const QColor light = DiskMapStyle::lighter(base);
     const float overlay = selected ? 0.26f : hovered ? 0.14f : 0.0f;
     QLinearGradient gradient(r.topLeft(), r.bottomRight());
@@ -367,7 +448,7 @@ void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hover
     const QColor halo =
         QColor::fromRgbF(light.redF() + (1 - light.redF()) * overlay, light.greenF() + (1 - light.greenF()) * overlay,
                          light.blueF() + (1 - light.blueF()) * overlay);
-    const Labels labels = labelsFor(r, tile.node, ps);
+    const Labels labels = labelsFor(r, node, ps);
     p.save();
     p.setClipRect(labels.clip);
     haloText(p, labels.nameBaseline, labels.name, ps.nameFont, kLabelInk, halo);
@@ -378,7 +459,7 @@ void DiskMapCanvas::paintTile(QPainter& p, const Treemap::Tile& tile, bool hover
     p.restore();
 }
 
-DiskMapCanvas::Labels DiskMapCanvas::labelsFor(const QRectF& r, const DiskNode& node, const PaintStyle& ps) const
+DiskMapCanvas::Labels DiskMapCanvas::labelsFor(const QRectF& r, const DiskNode& node, const PaintStyle& ps)
 {
     Labels l;
     l.clip = r.adjusted(4, 2, -4, -2);

@@ -5,8 +5,8 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QImage>
 #include <QList>
-#include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 
@@ -20,6 +20,11 @@ class QTimer;
 // The treemap of the folder shown: one painted surface (no widget per tile). The layout is made
 // again only when the size, the folder shown or its children change, never for a hover or a
 // selection; tiles are found under the pointer by their laid-out rectangles.
+//
+// The live root of a running scan can hold a million children: while a scan runs, a folder of
+// many items is laid out and drawn on a background thread, and the window goes on showing (and
+// finding tiles in) the last picture until the next one is ready, so the main thread only ever
+// puts a finished picture on screen.
 //
 // A click selects the tile under the pointer (after the double-click time has passed without a
 // second click), a double click zooms into it; the arrow keys move the selection (up, down) or go
@@ -45,10 +50,13 @@ public:
     // Sets both, as pointer movement does (pictures show a tooltip this way).
     void hoverAt(const QPointF& point);
 
-    // The tiles of the folder shown, laid out for the current size.
-    const QList<Treemap::Tile>& tiles() const;
-    // The first tile whose laid-out rectangle holds `point`; -1 for none.
+    // The tiles of the folder shown, laid out for the current size (made for the asking: for
+    // tests and pictures).
+    QList<Treemap::Tile> tiles() const;
+    // The child (of those shown) whose laid-out rectangle holds `point`; -1 for none.
     int tileIndexAt(const QPointF& point) const;
+    // Folders of at least this many children are drawn aside while a scan runs.
+    static constexpr qsizetype kDrawnAside = 2000;
     // How many times the layout has been made (it must not follow hovers or selections).
     int layoutCount() const { return m_layoutCount; }
     // Where the tiles' labels (name and size lines) are drawn: for measuring them.
@@ -73,7 +81,14 @@ protected:
 private:
     void folderChanged();
     void selectionChanged();
-    int indexOf(const std::optional<DiskNode>& node) const;
+    qsizetype indexOf(const std::optional<DiskNode>& node) const;
+    // The layout in use: made now when out of date, unless it is drawn aside (then the last one).
+    const Treemap::Layout& layout() const;
+    void makeLayout() const;
+    bool drawsAside() const;
+    void drawAside();
+    struct Picture;
+    void pictureDrawn(const std::shared_ptr<Picture>& picture);
     // The folder shown's child that is the same item as `node`, whatever its size is now.
     std::optional<DiskNode> shownNow(const DiskNode& node) const;
     void setHover(const std::optional<DiskNode>& node, const std::optional<QPointF>& point);
@@ -92,8 +107,12 @@ private:
         QPointF nameBaseline, sizeBaseline;
         QRectF nameRect, sizeRect;
     };
-    Labels labelsFor(const QRectF& painted, const DiskNode& node, const PaintStyle& style) const;
-    void paintTile(QPainter& painter, const Treemap::Tile& tile, bool hovered, bool selected, const PaintStyle& style);
+    static Labels labelsFor(const QRectF& painted, const DiskNode& node, const PaintStyle& style);
+    // Tiles are drawn from any thread: the picture of a large live folder is made aside.
+    static void paintTile(QPainter& painter, const QRectF& rect, const DiskNode& node, DiskColorMode mode, bool hovered,
+                          bool selected, const PaintStyle& style);
+    static QImage paintPlain(const Treemap::Layout& layout, const NodeList& nodes, DiskColorMode mode,
+                             const PaintStyle& style, const QSize& size, qreal dpr);
     void paintTooltip(QPainter& painter, const DiskNode& node, const QPointF& point);
 
     DiskMapModel& m_model;
@@ -102,13 +121,16 @@ private:
     std::function<QDateTime()> m_now;
     bool m_reduceTransparency = false;
 
-    mutable QList<Treemap::Tile> m_tiles;
+    mutable Treemap::Layout m_layout;
+    mutable NodeList m_layoutNodes; // the children m_layout was made of
     mutable bool m_dirty = true;
     mutable int m_layoutCount = 0;
-    mutable int m_hoverIndex = -1; // tile of the hovered node in the current layout
-    mutable int m_selectedIndex = -1; // tile of the selection in the current layout
-    QPixmap m_cache; // every tile in its plain state
+    mutable qsizetype m_hoverIndex = -1; // the hovered node among m_layoutNodes
+    mutable qsizetype m_selectedIndex = -1; // the selection among m_layoutNodes
+    QImage m_cache; // every tile in its plain state
     bool m_cacheValid = false;
+    bool m_drawing = false; // a picture is being drawn aside
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // pictures drawn aside find the canvas through it
     std::optional<DiskNode> m_hovered;
     std::optional<QPointF> m_hoverPoint;
 

@@ -1,6 +1,7 @@
 #include "views/diskmap/DiskMapModel.h"
 
 #include "AppModel.h"
+#include "models/DiskTree.h"
 #include "platform/Background.h"
 #include "platform/MainThreadRelay.h"
 #include "platform/Paths.h"
@@ -8,7 +9,6 @@
 #include "platform/ui/Dialogs.h"
 #include "services/Cleaner.h"
 #include "views/components/TransientMessage.h"
-#include "views/diskmap/DiskMapStyle.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -22,15 +22,23 @@
 #include <mutex>
 #include <vector>
 
-// One scan: its token, and what it delivered that the model has not applied yet.
+// One scan: its token, and what it delivered that the model has not applied yet. Arrived
+// children are merged into the sorted list off the main thread, by one merge at a time on the
+// model's pool; the model takes the latest list as it is.
 struct DiskMapModel::Session {
     CancelTokenPtr token;
     QString path;
+    QThreadPool* pool = nullptr;
     std::mutex lock;
-    std::vector<DiskNode> children;
+    std::vector<DiskNode> children; // arrived, not merged yet
     std::optional<qint64> progress;
+    std::optional<std::pair<NodeList, qint64>> merged; // the latest list and its sum, not applied yet
+    bool merging = false; // a merge is running
     bool posted = false; // a delivery call is on its way to the model
     std::atomic<bool> returned{false}; // the scan has returned; its whole tree is on its way
+    // The merge's own: the children so far, largest first, and their sum.
+    NodeList sorted;
+    qint64 sum = 0;
 };
 
 namespace {
@@ -64,6 +72,9 @@ QEvent::Type batchSettledEvent()
     static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
     return type;
 }
+
+// Merges arrived children into the sorted list (see below).
+void mergeArrivals(NodeList& sorted, qint64& sum, std::vector<DiskNode> arrived);
 
 QString nodeName(const QString& path)
 {
@@ -157,11 +168,11 @@ std::optional<DiskNode> DiskMapModel::current() const
     return m_root;
 }
 
-const QList<DiskNode>& DiskMapModel::currentChildren() const
+const NodeList& DiskMapModel::currentChildren() const
 {
     if (!m_currentChildren) {
         const std::optional<DiskNode> shown = current();
-        m_currentChildren = shown ? shown->children() : QList<DiskNode>{};
+        m_currentChildren = shown ? shown->childList() : NodeList{};
     }
     return *m_currentChildren;
 }
@@ -201,6 +212,7 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     auto session = std::make_shared<Session>();
     session->token = m_token;
     session->path = p;
+    session->pool = m_env.pool;
     m_session = session;
 
     std::shared_ptr<Relay> relay = m_relay;
@@ -216,10 +228,27 @@ void DiskMapModel::scan(const std::optional<QString>& path)
         session->progress = bytes;
         notify(held);
     };
-    DiskMapScanner::ChildDone onChild = [session, notify](const DiskNode& node) {
+    // One merge at a time takes what has arrived, merges it and hands the list over; it goes on
+    // while children keep coming.
+    const auto merge = [session, notify] {
         std::unique_lock held(session->lock);
+        while (!session->children.empty() && !session->token->isCancelled()) {
+            std::vector<DiskNode> arrived;
+            arrived.swap(session->children);
+            held.unlock();
+            mergeArrivals(session->sorted, session->sum, std::move(arrived));
+            held.lock();
+            session->merged.emplace(session->sorted, session->sum);
+            notify(held);
+            held.lock();
+        }
+        session->merging = false;
+    };
+    DiskMapScanner::ChildDone onChild = [session, merge](const DiskNode& node) {
+        std::lock_guard held(session->lock);
         session->children.push_back(node);
-        notify(held);
+        if (!std::exchange(session->merging, true))
+            session->pool->start(merge);
     };
     auto scanFn = m_env.scan;
     m_env.pool->start([scanFn, relay, session, onProgress, onChild] {
@@ -267,11 +296,11 @@ void DiskMapModel::applyBatch()
     const std::shared_ptr<Session> session = m_session;
     if (!session)
         return;
-    std::vector<DiskNode> arrived;
+    std::optional<std::pair<NodeList, qint64>> merged;
     std::optional<qint64> progress;
     {
         std::lock_guard g(session->lock);
-        arrived.swap(session->children);
+        merged = std::exchange(session->merged, std::nullopt);
         progress = std::exchange(session->progress, std::nullopt);
         session->posted = false;
     }
@@ -282,47 +311,96 @@ void DiskMapModel::applyBatch()
         return;
     if (progress)
         setScannedBytes(*progress);
-    if (!arrived.empty()) {
-        appendPartialChildren(std::move(arrived));
+    if (merged) {
+        applyPartialChildren(std::move(merged->first), merged->second);
         QCoreApplication::postEvent(this, new QEvent(batchSettledEvent()), Qt::LowEventPriority);
     }
 }
 
-void DiskMapModel::appendPartialChildren(std::vector<DiskNode> arrived)
+namespace {
+
+// Merges `batch` (sorted by size, then arrival) into `sorted` (largest first, equal sizes in
+// arrival order) into a new list, the earlier arrivals staying ahead of equal sizes.
+template <typename T, typename SizeOf>
+std::vector<T> mergeBySize(const std::vector<T>& sorted, std::vector<std::pair<qint64, T>>& batch, SizeOf sizeOf)
 {
-    // Each size is read once; the batch is put in order through its sizes and positions (equal
-    // sizes in arrival order) and merged into the sorted list, the earlier arrivals staying ahead
-    // of equal sizes. Nodes are moved, never sorted themselves.
-    std::vector<std::pair<qint64, quint32>> order;
-    order.reserve(arrived.size());
-    for (size_t i = 0; i < arrived.size(); ++i) {
-        const qint64 size = arrived[i].size();
-        m_partialSum += size;
-        order.emplace_back(size, quint32(i));
+    std::vector<T> merged;
+    merged.reserve(sorted.size() + batch.size());
+    size_t i = 0;
+    for (auto& [size, item] : batch) {
+        while (i < sorted.size() && sizeOf(sorted[i]) >= size)
+            merged.push_back(sorted[i++]);
+        merged.push_back(std::move(item));
     }
-    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
-    });
-    QList<DiskNode> merged;
-    QList<qint64> sizes;
-    merged.reserve(m_partialChildren.size() + qsizetype(order.size()));
-    sizes.reserve(merged.capacity());
-    qsizetype i = 0;
-    size_t j = 0;
-    while (i < m_partialChildren.size() || j < order.size()) {
-        if (j == order.size() || (i < m_partialChildren.size() && m_partialSizes[i] >= order[j].first)) {
-            merged.append(m_partialChildren[i]);
-            sizes.append(m_partialSizes[i]);
-            ++i;
-        } else {
-            merged.append(std::move(arrived[order[j].second]));
-            sizes.append(order[j].first);
-            ++j;
+    merged.insert(merged.end(), sorted.begin() + qsizetype(i), sorted.end());
+    return merged;
+}
+
+template <typename T>
+void sortBatch(std::vector<std::pair<qint64, T>>& batch)
+{
+    std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+}
+
+void mergeArrivals(NodeList& sorted, qint64& sum, std::vector<DiskNode> arrived)
+{
+    // Each size is read once. Children of one scanned tree, lying in one folder, are kept as its
+    // records; anything else (a tree put together by hand) as nodes.
+    const std::shared_ptr<const DiskTree::Store>* store = sorted.store();
+    bool records = sorted.isEmpty() || store;
+    const std::shared_ptr<const DiskTree::Store>* batchStore = nullptr;
+    const QByteArray* batchParent = nullptr;
+    for (const DiskNode& n : arrived) {
+        const std::optional<DiskNode::StoreChild> c = n.storeChild();
+        if (!c) {
+            records = false;
+            break;
+        }
+        if (!batchStore) {
+            batchStore = store ? store : c->store;
+            batchParent = store ? &sorted.parentPath() : c->parentPath;
+        }
+        if (c->store->get() != batchStore->get() || *c->parentPath != *batchParent) {
+            records = false;
+            break;
         }
     }
-    m_partialChildren = std::move(merged);
-    m_partialSizes = std::move(sizes);
+    for (const DiskNode& n : arrived)
+        sum += n.size();
+    if (records && batchStore) {
+        using Ref = const DiskTree::Record*;
+        std::vector<std::pair<qint64, Ref>> batch;
+        batch.reserve(arrived.size());
+        for (const DiskNode& n : arrived) {
+            const Ref r = n.storeChild()->record;
+            batch.emplace_back(qint64(r->size), r);
+        }
+        sortBatch(batch);
+        const std::shared_ptr<const DiskTree::Store> keep = *batchStore;
+        const QByteArray parent = *batchParent;
+        sorted = NodeList(keep, parent, mergeBySize(sorted.records(), batch, [](Ref r) { return qint64(r->size); }));
+    } else if (!arrived.empty()) {
+        std::vector<std::pair<qint64, DiskNode>> batch;
+        batch.reserve(arrived.size());
+        for (DiskNode& n : arrived) {
+            const qint64 size = n.size();
+            batch.emplace_back(size, std::move(n));
+        }
+        sortBatch(batch);
+        const QList<DiskNode> had = sorted.toList();
+        const std::vector<DiskNode> merged = mergeBySize(std::vector<DiskNode>(had.begin(), had.end()), batch,
+                                                         [](const DiskNode& n) { return n.size(); });
+        sorted = NodeList(QList<DiskNode>(merged.begin(), merged.end()));
+    }
+    sorted.categoryMask(); // worked out here, not when the legend asks on the main thread
+}
 
+} // namespace
+
+void DiskMapModel::applyPartialChildren(NodeList children, qint64 sum)
+{
+    m_partialChildren = std::move(children);
+    m_partialSum = sum;
     if (!m_stack.isEmpty())
         return; // zoomed into a partial child: the root stays as it is until the scan ends
     const QString id = Paths::expandTilde(m_session ? m_session->path : m_rootPath);
@@ -348,8 +426,7 @@ void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const Dis
 
 void DiskMapModel::clearPartialChildren()
 {
-    m_partialChildren.clear();
-    m_partialSizes.clear();
+    m_partialChildren = NodeList();
     m_partialSum = 0;
 }
 
@@ -384,24 +461,15 @@ void DiskMapModel::goUp()
 
 void DiskMapModel::moveSelection(int delta)
 {
-    const QList<DiskNode>& kids = currentChildren();
+    const NodeList& kids = currentChildren();
     if (kids.isEmpty())
         return;
-    qsizetype index = -1;
-    if (m_selection) {
-        const DiskMapStyle::SameNode same(*m_selection);
-        for (qsizetype i = 0; i < kids.size(); ++i) {
-            if (same(kids[i])) {
-                index = i;
-                break;
-            }
-        }
-    }
+    const qsizetype index = m_selection ? kids.indexOf(*m_selection, true) : -1;
     if (index < 0) {
-        setSelection(kids.first());
+        setSelection(kids.at(0));
         return;
     }
-    setSelection(kids[std::clamp<qsizetype>(index + delta, 0, kids.size() - 1)]);
+    setSelection(kids.at(std::clamp<qsizetype>(index + delta, 0, kids.size() - 1)));
 }
 
 bool DiskMapModel::canTrash(const DiskNode& node) const

@@ -1,6 +1,7 @@
 #pragma once
 #include "models/CancelToken.h"
 #include "models/DiskNode.h"
+#include "models/NodeList.h"
 #include "platform/MainThreadRelay.h"
 #include "services/Cleaner.h"
 #include "services/DiskMapScanner.h"
@@ -41,9 +42,11 @@ struct DiskMapEnvironment {
 //
 // A running scan hands over each finished top-level child; arrivals are collected off the main
 // thread and applied in batches, at most about 30 times a second, each batch merged into the
-// sorted list of partial children. A batch that keeps the main thread busy for long (laying out
-// and drawing a live root of 100,000 entries, say) spaces out the next ones, so that the window
-// spends at most a third of its time on them. Progress, children and the result of a scan are
+// sorted list of partial children. Children of the scanned tree are kept as its records (8 bytes
+// each, their nodes made when asked for), so a live root of a million entries is a list the
+// window can hold; the canvas draws a large one aside (DiskMapCanvas). A batch that keeps the
+// main thread busy for long spaces out the next ones, so that the window spends at most a third
+// of its time on them. Progress, children and the result of a scan are
 // applied only while its token is not cancelled, so a stopped or replaced scan never touches the
 // state.
 class DiskMapModel : public QObject {
@@ -92,9 +95,8 @@ public:
     // The folder shown: the last one zoomed into, else the root.
     std::optional<DiskNode> current() const;
     // The children of the folder shown, largest first and the folded node last; none without one.
-    // Made once each time the folder shown changes: a scanned folder makes its child nodes anew
-    // on every call, which for a folded folder of 100,000 items takes a while.
-    const QList<DiskNode>& currentChildren() const;
+    // Made once each time the folder shown changes.
+    const NodeList& currentChildren() const;
     // The root followed by the folders zoomed into; empty without a root.
     QList<DiskNode> breadcrumb() const;
 
@@ -147,7 +149,7 @@ private:
     void deliveryArrived(const std::shared_ptr<Session>& session);
     void applyBatch();
     void finishScan(const std::shared_ptr<Session>& session, const DiskNode& tree);
-    void appendPartialChildren(std::vector<DiskNode> arrived);
+    void applyPartialChildren(NodeList children, qint64 sum);
     void clearPartialChildren();
 
     DiskMapEnvironment m_env;
@@ -158,14 +160,13 @@ private:
     bool m_isScanning = false;
     qint64 m_scannedBytes = 0;
     std::optional<DiskNode> m_selection;
-    mutable std::optional<QList<DiskNode>> m_currentChildren; // made on first use
+    mutable std::optional<NodeList> m_currentChildren; // made on first use
     QString m_rootPath;
     Cleaner::ScanRoot m_scanRoot; // of the latest scan
     TransientMessage* m_message = nullptr;
     QPointer<AppModel> m_appModel;
     CancelTokenPtr m_token;
-    QList<DiskNode> m_partialChildren; // largest first, equal sizes in arrival order
-    QList<qint64> m_partialSizes; // their sizes
+    NodeList m_partialChildren; // largest first, equal sizes in arrival order
     qint64 m_partialSum = 0;
 
     std::shared_ptr<Session> m_session; // the latest scan's

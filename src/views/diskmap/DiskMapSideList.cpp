@@ -39,7 +39,7 @@ RowMetrics rowMetrics()
 
 DiskMapListModel::DiskMapListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void DiskMapListModel::setChildren(const QList<DiskNode>& children, qint64 parentSize)
+void DiskMapListModel::setChildren(const NodeList& children, qint64 parentSize)
 {
     beginResetModel();
     m_children = children;
@@ -48,14 +48,7 @@ void DiskMapListModel::setChildren(const QList<DiskNode>& children, qint64 paren
     endResetModel();
 }
 
-int DiskMapListModel::rowOf(const DiskNode& node) const
-{
-    const DiskMapStyle::SameNode same(node);
-    for (qsizetype i = 0; i < m_children.size(); ++i)
-        if (same(m_children[i]))
-            return int(i);
-    return -1;
-}
+int DiskMapListModel::rowOf(const DiskNode& node) const { return int(m_children.indexOf(node, true)); }
 
 void DiskMapListModel::setSelected(const std::optional<DiskNode>& node)
 {
@@ -76,7 +69,7 @@ QVariant DiskMapListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_children.size())
         return {};
-    const DiskNode& n = m_children[index.row()];
+    const DiskNode n = m_children.at(index.row());
     const double share = DiskMapStyle::share(n.size(), m_parentSize);
     switch (role) {
     case Qt::DisplayRole: return DiskMapStyle::displayName(n);
@@ -227,6 +220,10 @@ DiskMapSideList::DiskMapSideList(DiskMapModel& model, QWidget* parent)
     setModel(m_list);
     setItemDelegate(m_delegate);
     setUniformItemSizes(true);
+    // A live root of a million rows is laid out in parts, each its own short event, the first at
+    // once; a folder of a few thousand rows in one go.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(kLayoutBatch);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -24,10 +24,10 @@ public:
     explicit DiskMapListModel(QObject* parent = nullptr);
 
     // Shows `children`, whose shares are taken of `parentSize`.
-    void setChildren(const QList<DiskNode>& children, qint64 parentSize);
+    void setChildren(const NodeList& children, qint64 parentSize);
     void setSelected(const std::optional<DiskNode>& node);
     int selectedRow() const { return m_selectedRow; }
-    const DiskNode& node(int row) const { return m_children[row]; }
+    DiskNode node(int row) const { return m_children.at(row); }
     // The row of the node with this id; -1 for none.
     int rowOf(const DiskNode& node) const;
 
@@ -35,7 +35,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    QList<DiskNode> m_children;
+    NodeList m_children;
     qint64 m_parentSize = 0;
     int m_selectedRow = -1;
 };
@@ -87,6 +87,8 @@ public:
     using MenuBuilder = std::function<void(QMenu& menu, const DiskNode& node)>;
 
     explicit DiskMapSideList(DiskMapModel& model, QWidget* parent = nullptr);
+    // Rows laid out per event.
+    static constexpr int kLayoutBatch = 50000;
 
     DiskMapListModel& listModel() const { return *m_list; }
     DiskMapRowDelegate& rowDelegate() const { return *m_delegate; }

@@ -103,32 +103,14 @@ QString categoryLabel(FileCategory category)
     return QCoreApplication::translate("DiskMapView", "Other");
 }
 
-QList<FileCategory> presentCategories(const QList<DiskNode>& children)
+QList<FileCategory> presentCategories(const NodeList& children)
 {
-    bool present[9] = {};
-    for (const DiskNode& c : children)
-        if (!c.isSynthetic())
-            present[size_t(c.category())] = true;
+    const int present = children.categoryMask();
     QList<FileCategory> out;
     for (FileCategory c : allFileCategories())
-        if (present[size_t(c)])
+        if (present & (1 << int(c)))
             out.append(c);
     return out;
-}
-
-SameNode::SameNode(const DiskNode& node)
-    : m_size(node.size()),
-      m_synthetic(node.isSynthetic()),
-      m_raw(m_synthetic ? QByteArray() : node.rawPath()),
-      m_id(m_synthetic ? node.id() : QString())
-{
-}
-
-bool SameNode::operator()(const DiskNode& other) const
-{
-    if (other.size() != m_size || other.isSynthetic() != m_synthetic)
-        return false;
-    return m_synthetic ? other.id() == m_id : other.rawPath() == m_raw;
 }
 
 QString displayName(const DiskNode& node) { return node.isDirectory() ? node.name() + QLatin1Char('/') : node.name(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include "models/DiskNode.h"
 #include "models/FileCategory.h"
+#include "models/NodeList.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -43,21 +44,7 @@ QList<QColor> ageLegendStops();
 QString categoryLabel(FileCategory category);
 QString categoryWord(FileCategory category);
 // The categories among `children` (the folded node left out), in the fixed case order.
-QList<FileCategory> presentCategories(const QList<DiskNode>& children);
-
-// Tells a node apart from others as views do (by id), cheaply enough to look one up among
-// 100,000 tiles or rows: the size and the raw path first, the id only for the folded node.
-class SameNode {
-public:
-    explicit SameNode(const DiskNode& node);
-    bool operator()(const DiskNode& other) const;
-
-private:
-    qint64 m_size;
-    bool m_synthetic;
-    QByteArray m_raw;
-    QString m_id; // the folded node's
-};
+QList<FileCategory> presentCategories(const NodeList& children);
 
 // The node's name, followed by "/" for a folder (the folded node too).
 QString displayName(const DiskNode& node);

@@ -7,9 +7,17 @@
 #include "views/components/Style.h"
 #include "views/diskmap/DiskMapModel.h"
 
+#include "services/DiskMapScanner.h"
+
 #include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 namespace {
 
@@ -91,6 +99,91 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.model->isScanning());
         QCOMPARE(*f.model->root(), tree);
         QCOMPARE(f.model->scannedBytes(), qint64(400));
+    }
+
+    // A flat folder filling in through the real scanner, its children handed over in many small
+    // slices: every live root on the way is sorted largest first and as large as its children,
+    // and once all are in, the live root holds each of the folder's entries once, in the
+    // engine's own order (equal sizes in listing order), and its size is the engine's.
+    void liveFlatFolderMatchesTheEngine()
+    {
+        ModelFixture app;
+        const QString r = app.home("flat");
+        QVERIFY(QDir().mkpath(r));
+        constexpr int kFiles = 3000;
+        for (int i = 0; i < kFiles; ++i) {
+            QFile file(r + "/f" + QString::number(i));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray((i * 7919) % 20000, 'x')); // many equal allocated sizes
+        }
+        // Shared with the scan's thread, which may outlive a failed test.
+        struct Shared {
+            QMutex lock;
+            std::optional<DiskNode> engine;
+            std::atomic<bool> release{false};
+        };
+        const auto shared = std::make_shared<Shared>();
+        const auto releaseOnExit = qScopeGuard([shared] { shared->release = true; });
+        DiskMapEnvironment env;
+        env.defaults = &app.home.defaults();
+        env.scan = [shared](const QString& root, const CancelToken& token, const DiskMapScanner::Progress&,
+                            const DiskMapScanner::ChildDone& child) {
+            std::vector<DiskNode> handed;
+            const DiskNode tree =
+                DiskMapScanner::scanStreaming(root, token, {}, [&](const DiskNode& n) { handed.push_back(n); });
+            {
+                QMutexLocker g(&shared->lock);
+                shared->engine = tree;
+            }
+            for (size_t i = 0; i < handed.size(); ++i) {
+                child(handed[i]);
+                if (i % 97 == 96)
+                    QThread::msleep(6); // the model applies what it has meanwhile
+            }
+            while (!shared->release && !token.isCancelled())
+                QThread::msleep(1);
+            return tree;
+        };
+        DiskMapModel model(env);
+        int liveRoots = 0;
+        QString fault;
+        connect(&model, &DiskMapModel::rootChanged, this, [&] {
+            if (!model.root() || !model.isScanning())
+                return;
+            ++liveRoots;
+            const NodeList kids = model.root()->childList();
+            qint64 sum = 0;
+            for (qsizetype i = 0; i < kids.size(); ++i) {
+                sum += kids.sizeAt(i);
+                if (i > 0 && kids.sizeAt(i) > kids.sizeAt(i - 1))
+                    fault = QStringLiteral("child %1 is larger than the one before it").arg(i);
+            }
+            if (sum != model.root()->size())
+                fault = QStringLiteral("the live root's size is not its children's");
+        });
+        model.scan(r);
+        QTRY_COMPARE_WITH_TIMEOUT(model.root() ? model.root()->childCount() : 0, qsizetype(kFiles), 20000);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QVERIFY2(liveRoots > 3, qPrintable(QString::number(liveRoots))); // filled in slice by slice
+
+        QMutexLocker g(&shared->lock);
+        const std::optional<DiskNode> engine = shared->engine;
+        g.unlock();
+        QVERIFY(engine);
+        // The engine's children in order: those it keeps, then those it folds.
+        QStringList expected;
+        for (const DiskNode& c : engine->children()) {
+            if (!c.isSynthetic())
+                expected << c.id();
+            else
+                expected += idsOf(c.childList().toList());
+        }
+        QCOMPARE(expected.size(), kFiles);
+        QCOMPARE(idsOf(model.root()->childList().toList()), expected);
+        QCOMPARE(model.root()->size(), engine->size());
+        shared->release = true;
+        QTRY_VERIFY(!model.isScanning());
+        QCOMPARE(*model.root(), *engine);
     }
 
     // Many children arriving at once are applied in a few batches, not one update each.
@@ -214,7 +307,7 @@ private Q_SLOTS:
     {
         Fixture f;
         const QString r = f.home("k");
-        const auto shown = [&] { return idsOf(f.model->currentChildren()); };
+        const auto shown = [&] { return idsOf(f.model->currentChildren().toList()); };
         const auto expected = [&] { return idsOf(kidsOf(f.model->current())); };
         QVERIFY(f.model->currentChildren().isEmpty());
         f.model->scan(r);

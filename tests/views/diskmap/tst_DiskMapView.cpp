@@ -126,25 +126,26 @@ private Q_SLOTS:
                                       fileNode("/h/d.pdf", 5, FileCategory::documents), folded};
         QCOMPARE(DiskMapStyle::presentCategories(kids),
                  (QList<FileCategory>{FileCategory::video, FileCategory::documents, FileCategory::caches}));
-        QVERIFY(DiskMapStyle::presentCategories({folded}).isEmpty());
+        QVERIFY(DiskMapStyle::presentCategories(QList<DiskNode>{folded}).isEmpty());
         QCOMPARE(DiskMapStyle::categoryLabel(FileCategory::caches), QStringLiteral("Caches & logs"));
         QCOMPARE(DiskMapStyle::displayName(folded), QStringLiteral("(smaller items)/"));
         QCOMPARE(DiskMapStyle::displayName(log), QStringLiteral("a.log"));
     }
 
-    // Nodes are told apart by id; the quick test must agree with it, equal sizes included.
+    // Nodes are told apart by id; the quick look-up must agree with it, equal sizes included.
     void sameNode()
     {
         const DiskNode a = fileNode("/h/a", 4096), b = fileNode("/h/b", 4096);
         const DiskNode folded = syntheticNode("/h/a", {a}), otherFolded = syntheticNode("/h/b", {b});
-        const DiskMapStyle::SameNode sameA(a), sameFolded(folded);
-        QVERIFY(sameA(fileNode("/h/a", 4096)));
-        QVERIFY(!sameA(b));
-        QVERIFY(!sameA(folded));
-        QVERIFY(sameFolded(syntheticNode("/h/a", {a})));
-        QVERIFY(!sameFolded(otherFolded));
-        QVERIFY(!DiskMapStyle::SameNode(fileNode("/h/" + RawPath::key("x\xff"), 1))(
-            fileNode("/h/" + RawPath::key("x\xfe"), 1)));
+        const NodeList list(QList<DiskNode>{b, folded, a});
+        QCOMPARE(list.indexOf(fileNode("/h/a", 4096), true), 2);
+        QCOMPARE(list.indexOf(fileNode("/h/a", 512), true), -1); // another size: not the one shown
+        QCOMPARE(list.indexOf(fileNode("/h/a", 512), false), 2);
+        QCOMPARE(list.indexOf(syntheticNode("/h/a", {a}), true), 1);
+        QCOMPARE(list.indexOf(otherFolded, true), -1);
+        QCOMPARE(NodeList(QList<DiskNode>{fileNode("/h/" + RawPath::key("x\xfe"), 1)})
+                     .indexOf(fileNode("/h/" + RawPath::key("x\xff"), 1), true),
+                 -1);
     }
 
     void tileGeometry_data()
