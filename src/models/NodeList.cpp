@@ -28,9 +28,10 @@ NodeList::NodeList(QList<DiskNode> nodes)
 }
 
 NodeList::NodeList(std::shared_ptr<const DiskTree::Store> store, QByteArray parentPath,
-                   std::vector<const DiskTree::Record*> records)
+                   std::vector<const DiskTree::Record*> records, int categoryMask)
 {
     auto data = std::make_shared<Data>();
+    data->categories.store(categoryMask, std::memory_order_relaxed);
     data->store = std::move(store);
     data->parent = std::move(parentPath);
     data->count = qsizetype(records.size());

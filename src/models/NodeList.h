@@ -22,9 +22,10 @@ class NodeList {
 public:
     NodeList() = default;
     NodeList(QList<DiskNode> nodes); // implicit: a list of nodes is a NodeList
-    // Records of `store` that lie in the folder at `parentPath`, in the order given.
+    // Records of `store` that lie in the folder at `parentPath`, in the order given;
+    // `categoryMask`, when known, is what categoryMask() gives (-1: worked out when asked).
     NodeList(std::shared_ptr<const DiskTree::Store> store, QByteArray parentPath,
-             std::vector<const DiskTree::Record*> records);
+             std::vector<const DiskTree::Record*> records, int categoryMask = -1);
     // `count` records in a row from `first`, as a folded folder's children lie.
     NodeList(std::shared_ptr<const DiskTree::Store> store, QByteArray parentPath, const DiskTree::Record* first,
              qsizetype count);

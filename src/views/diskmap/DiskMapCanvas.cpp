@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace {
 
 bool isSmall(const QRectF& painted) { return painted.width() < 6 || painted.height() < 6; }
@@ -40,6 +42,22 @@ void haloText(QPainter& p, const QPointF& baseline, const QString& text, const Q
         p.drawText(baseline + d, text);
     p.setPen(ink);
     p.drawText(baseline, text);
+}
+
+// A font of its own for drawing on another thread: a copy shares the original's cache of font
+// engines, which the main thread may clear while the copy draws.
+QFont threadFont(const QFont& f)
+{
+    QFont own(f.families(), -1, f.weight(), f.italic());
+    if (f.pixelSize() > 0)
+        own.setPixelSize(f.pixelSize());
+    else
+        own.setPointSizeF(f.pointSizeF());
+    own.setStyleStrategy(f.styleStrategy());
+    own.setStyleHint(f.styleHint(), f.styleStrategy());
+    own.setStretch(f.stretch());
+    own.setHintingPreference(f.hintingPreference());
+    return own;
 }
 
 } // namespace
@@ -84,6 +102,12 @@ DiskMapCanvas::DiskMapCanvas(DiskMapModel& model, QWidget* parent)
     connect(&m_model, &DiskMapModel::selectionChanged, this, &DiskMapCanvas::selectionChanged);
     connect(&m_model, &DiskMapModel::isScanningChanged, this, &DiskMapCanvas::updatePlaceholder);
     folderChanged();
+}
+
+DiskMapCanvas::~DiskMapCanvas()
+{
+    m_aside->abandoned = true;
+    const std::lock_guard wait(m_aside->drawing);
 }
 
 void DiskMapCanvas::setColorMode(DiskColorMode mode)
@@ -183,11 +207,18 @@ void DiskMapCanvas::drawAside()
     picture->dpr = devicePixelRatioF();
     picture->mode = m_mode;
     picture->style = paintStyle();
-    QPointer<DiskMapCanvas> self(const_cast<DiskMapCanvas*>(this));
-    Background::userInitiated().start([picture, self] {
+    QPointer<DiskMapCanvas> self(this);
+    Background::userInitiated().start([picture, self, aside = m_aside] {
+        const std::lock_guard held(aside->drawing);
+        if (aside->abandoned)
+            return;
+        picture->style.nameFont = threadFont(picture->style.nameFont);
+        picture->style.sizeFont = threadFont(picture->style.sizeFont);
         picture->layout = Treemap::Layout(picture->nodes, QRectF(QPointF(0, 0), QSizeF(picture->size)));
-        picture->image =
-            paintPlain(picture->layout, picture->nodes, picture->mode, picture->style, picture->size, picture->dpr);
+        picture->image = paintPlain(picture->layout, picture->nodes, picture->mode, picture->style, picture->size,
+                                    picture->dpr, &aside->abandoned);
+        if (aside->abandoned)
+            return;
         QMetaObject::invokeMethod(
             qApp,
             [picture, self] {
@@ -364,22 +395,37 @@ DiskMapCanvas::PaintStyle DiskMapCanvas::paintStyle() const
 }
 
 QImage DiskMapCanvas::paintPlain(const Treemap::Layout& layout, const NodeList& nodes, DiskColorMode mode,
-                                 const PaintStyle& ps, const QSize& size, qreal dpr)
+                                 const PaintStyle& ps, const QSize& size, qreal dpr, const std::atomic<bool>* stop)
 {
+    bool halted = false;
+    const auto stopped = [&] { return halted || (halted = stop && stop->load(std::memory_order_relaxed)); };
     QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
     QPainter cp(&image);
+    // Coloured by type, a tile's flat colour is one of a few: each is worked out once.
+    std::array<std::optional<QColor>, 10> byCategory;
+    const auto plainColor = [&](qsizetype i) {
+        if (mode == DiskColorMode::type) {
+            const size_t slot = nodes.isSyntheticAt(i) ? 9 : size_t(nodes.categoryAt(i));
+            if (!byCategory[slot])
+                byCategory[slot] = DiskMapStyle::middle(DiskMapStyle::color(nodes.at(i), mode, ps.now));
+            return *byCategory[slot];
+        }
+        return DiskMapStyle::middle(DiskMapStyle::color(nodes.at(i), mode, ps.now));
+    };
     // Tiles a few pixels across show no gradient, corner or outline: a plain fill is all of
     // them, and a folder of 100,000 items is mostly such tiles.
     layout.forEach([&](qsizetype i, const QRectF& rect) {
         const QRectF r = DiskMapStyle::paintedRect(rect);
+        if (halted || ((i & 1023) == 0 && stopped()))
+            return;
         if (r.width() > 0 && r.height() > 0 && isSmall(r))
-            cp.fillRect(r, DiskMapStyle::middle(DiskMapStyle::color(nodes.at(i), mode, ps.now)));
+            cp.fillRect(r, plainColor(i));
     });
     cp.setRenderHint(QPainter::Antialiasing);
     layout.forEach([&](qsizetype i, const QRectF& rect) {
-        if (!isSmall(DiskMapStyle::paintedRect(rect)))
+        if (!isSmall(DiskMapStyle::paintedRect(rect)) && !stopped())
             paintTile(cp, rect, nodes.at(i), mode, false, false, ps);
     });
     return image;

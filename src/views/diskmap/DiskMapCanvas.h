@@ -10,7 +10,10 @@
 #include <QPointF>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 class DiskMapModel;
@@ -35,6 +38,8 @@ public:
     using MenuBuilder = std::function<void(QMenu& menu, const DiskNode& node)>;
 
     explicit DiskMapCanvas(DiskMapModel& model, QWidget* parent = nullptr);
+    // Waits for a picture being drawn aside, which stops at its next tile.
+    ~DiskMapCanvas() override;
 
     void setColorMode(DiskColorMode mode);
     DiskColorMode colorMode() const { return m_mode; }
@@ -111,8 +116,10 @@ private:
     // Tiles are drawn from any thread: the picture of a large live folder is made aside.
     static void paintTile(QPainter& painter, const QRectF& rect, const DiskNode& node, DiskColorMode mode, bool hovered,
                           bool selected, const PaintStyle& style);
+    // `stop`, when given and set, ends the drawing early (the picture is then not used).
     static QImage paintPlain(const Treemap::Layout& layout, const NodeList& nodes, DiskColorMode mode,
-                             const PaintStyle& style, const QSize& size, qreal dpr);
+                             const PaintStyle& style, const QSize& size, qreal dpr,
+                             const std::atomic<bool>* stop = nullptr);
     void paintTooltip(QPainter& painter, const DiskNode& node, const QPointF& point);
 
     DiskMapModel& m_model;
@@ -130,7 +137,12 @@ private:
     QImage m_cache; // every tile in its plain state
     bool m_cacheValid = false;
     bool m_drawing = false; // a picture is being drawn aside
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // pictures drawn aside find the canvas through it
+    // Shared with the picture being drawn aside: held while it draws, and told when the canvas goes.
+    struct Aside {
+        std::mutex drawing;
+        std::atomic<bool> abandoned{false};
+    };
+    std::shared_ptr<Aside> m_aside = std::make_shared<Aside>();
     std::optional<DiskNode> m_hovered;
     std::optional<QPointF> m_hoverPoint;
 

@@ -30,7 +30,14 @@ struct DiskMapModel::Session {
     QString path;
     QThreadPool* pool = nullptr;
     std::mutex lock;
-    std::vector<DiskNode> children; // arrived, not merged yet
+    // Arrived, not merged yet: children of the scanned tree as its records (no count of shared
+    // data is touched per child, so the scan's thread and the merge don't contend), anything else
+    // as nodes, once any such has come.
+    std::vector<const DiskTree::Record*> records;
+    std::vector<DiskNode> children;
+    std::shared_ptr<const DiskTree::Store> store; // the records' tree and folder
+    QByteArray parent;
+    bool asNodes = false;
     std::optional<qint64> progress;
     std::optional<std::pair<NodeList, qint64>> merged; // the latest list and its sum, not applied yet
     bool merging = false; // a merge is running
@@ -74,7 +81,13 @@ QEvent::Type batchSettledEvent()
 }
 
 // Merges arrived children into the sorted list (see below).
-void mergeArrivals(NodeList& sorted, qint64& sum, std::vector<DiskNode> arrived);
+struct Arrivals {
+    std::shared_ptr<const DiskTree::Store> store;
+    QByteArray parent;
+    std::vector<const DiskTree::Record*> records; // of `store`, in the folder at `parent`
+    std::vector<DiskNode> nodes;
+};
+void mergeArrivals(NodeList& sorted, qint64& sum, Arrivals arrived);
 
 QString nodeName(const QString& path)
 {
@@ -232,9 +245,10 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     // while children keep coming.
     const auto merge = [session, notify] {
         std::unique_lock held(session->lock);
-        while (!session->children.empty() && !session->token->isCancelled()) {
-            std::vector<DiskNode> arrived;
-            arrived.swap(session->children);
+        while ((!session->children.empty() || !session->records.empty()) && !session->token->isCancelled()) {
+            Arrivals arrived{session->store, session->parent, {}, {}};
+            arrived.records.swap(session->records);
+            arrived.nodes.swap(session->children);
             held.unlock();
             mergeArrivals(session->sorted, session->sum, std::move(arrived));
             held.lock();
@@ -246,7 +260,19 @@ void DiskMapModel::scan(const std::optional<QString>& path)
     };
     DiskMapScanner::ChildDone onChild = [session, merge](const DiskNode& node) {
         std::lock_guard held(session->lock);
-        session->children.push_back(node);
+        const std::optional<DiskNode::StoreChild> c = node.storeChild();
+        if (c && !session->store) {
+            session->store = *c->store;
+            session->parent = *c->parentPath;
+        }
+        if (!session->asNodes && c && c->store->get() == session->store.get() && *c->parentPath == session->parent) {
+            session->records.push_back(c->record);
+        } else {
+            if (!std::exchange(session->asNodes, true)) // what waits keeps its place before this one
+                for (const DiskTree::Record* r : std::exchange(session->records, {}))
+                    session->children.push_back(DiskNode::childOf(session->store, r, session->parent));
+            session->children.push_back(node);
+        }
         if (!std::exchange(session->merging, true))
             session->pool->start(merge);
     };
@@ -271,6 +297,7 @@ void DiskMapModel::deliveryArrived(const std::shared_ptr<Session>& session)
         // A replaced scan: nothing of it is applied.
         std::lock_guard g(session->lock);
         session->children.clear();
+        session->records.clear();
         session->progress.reset();
         session->posted = false;
         return;
@@ -342,48 +369,39 @@ void sortBatch(std::vector<std::pair<qint64, T>>& batch)
     std::stable_sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
 }
 
-void mergeArrivals(NodeList& sorted, qint64& sum, std::vector<DiskNode> arrived)
+void mergeArrivals(NodeList& sorted, qint64& sum, Arrivals arrived)
 {
-    // Each size is read once. Children of one scanned tree, lying in one folder, are kept as its
-    // records; anything else (a tree put together by hand) as nodes.
+    using Ref = const DiskTree::Record*;
+    // Records stay records while the list holds records of the same folder (or nothing yet);
+    // anything else is kept as nodes.
     const std::shared_ptr<const DiskTree::Store>* store = sorted.store();
-    bool records = sorted.isEmpty() || store;
-    const std::shared_ptr<const DiskTree::Store>* batchStore = nullptr;
-    const QByteArray* batchParent = nullptr;
-    for (const DiskNode& n : arrived) {
-        const std::optional<DiskNode::StoreChild> c = n.storeChild();
-        if (!c) {
-            records = false;
-            break;
-        }
-        if (!batchStore) {
-            batchStore = store ? store : c->store;
-            batchParent = store ? &sorted.parentPath() : c->parentPath;
-        }
-        if (c->store->get() != batchStore->get() || *c->parentPath != *batchParent) {
-            records = false;
-            break;
-        }
+    if (!arrived.records.empty()
+        && !(sorted.isEmpty()
+             || (store && store->get() == arrived.store.get() && sorted.parentPath() == arrived.parent))) {
+        for (const Ref r : arrived.records)
+            arrived.nodes.push_back(DiskNode::childOf(arrived.store, r, arrived.parent));
+        arrived.records.clear();
     }
-    for (const DiskNode& n : arrived)
-        sum += n.size();
-    if (records && batchStore) {
-        using Ref = const DiskTree::Record*;
+    if (!arrived.records.empty()) {
+        // Each size is read once.
         std::vector<std::pair<qint64, Ref>> batch;
-        batch.reserve(arrived.size());
-        for (const DiskNode& n : arrived) {
-            const Ref r = n.storeChild()->record;
+        batch.reserve(arrived.records.size());
+        int categories = sorted.categoryMask(); // the list's, and the batch's joined to it
+        for (const Ref r : arrived.records) {
             batch.emplace_back(qint64(r->size), r);
+            sum += qint64(r->size);
+            categories |= 1 << int(r->category());
         }
         sortBatch(batch);
-        const std::shared_ptr<const DiskTree::Store> keep = *batchStore;
-        const QByteArray parent = *batchParent;
-        sorted = NodeList(keep, parent, mergeBySize(sorted.records(), batch, [](Ref r) { return qint64(r->size); }));
-    } else if (!arrived.empty()) {
+        sorted = NodeList(arrived.store, arrived.parent,
+                          mergeBySize(sorted.records(), batch, [](Ref r) { return qint64(r->size); }), categories);
+    }
+    if (!arrived.nodes.empty()) {
         std::vector<std::pair<qint64, DiskNode>> batch;
-        batch.reserve(arrived.size());
-        for (DiskNode& n : arrived) {
+        batch.reserve(arrived.nodes.size());
+        for (DiskNode& n : arrived.nodes) {
             const qint64 size = n.size();
+            sum += size;
             batch.emplace_back(size, std::move(n));
         }
         sortBatch(batch);
@@ -416,6 +434,7 @@ void DiskMapModel::finishScan(const std::shared_ptr<Session>& session, const Dis
         m_batchTimer->stop();
         std::lock_guard g(session->lock);
         session->children.clear();
+        session->records.clear();
         session->progress.reset();
     }
     setRoot(tree);
