@@ -477,7 +477,7 @@ def b2(bench, work, tree, runs, before=None):
         for b, _ in builds:
             rows = timed[b]
             check(all(r["rc"] == 0 for r in rows), "%s, %s: every run drew the finished map" % (name, b))
-            for k in ("first", "stall", "busy", "total", "engine"):
+            for k in ("first", "stall", "busy", "tree-in", "total", "engine"):
                 if k in rows[0]:
                     print("    %-10s %-7s median %7.3f  max %7.3f  rounds %s" % (b, k, statistics.median(r[k] for r in rows),
                           max(r[k] for r in rows), " ".join("%.3f" % r[k] for r in rows)))
