@@ -116,7 +116,9 @@ protected:
     {
         QToolButton::resizeEvent(event);
         const int room = std::min(m_maxWidth, width() - m_padding);
-        setText(buttonText(QFontMetrics(font()).elidedText(m_full, Qt::ElideMiddle, std::max(0, room))));
+        // Squeezed below even an ellipsis, it still shows one rather than an empty button.
+        const QString shown = QFontMetrics(font()).elidedText(m_full, Qt::ElideMiddle, std::max(0, room));
+        setText(buttonText(shown.isEmpty() && !m_full.isEmpty() ? QString(QChar(0x2026)) : shown));
     }
 
 private:

@@ -16,6 +16,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -231,8 +232,15 @@ private Q_SLOTS:
         f.model().zoom(projects);
         f.model().zoom(sub);
         QCOMPARE(f.view->breadcrumbTexts(), (QStringList{"~", "Projects", "app"}));
-        // A crumb goes back to its depth.
+        // A crumb squeezed below an ellipsis still shows one, never an empty button.
         QList<QToolButton*> crumbs = f.view->breadcrumbButtons();
+        QToolButton* squeezed = crumbs.at(1);
+        const QSize wide = squeezed->size();
+        squeezed->resize(1, wide.height());
+        QResizeEvent resized(squeezed->size(), wide);
+        QCoreApplication::sendEvent(squeezed, &resized);
+        QCOMPARE(squeezed->text(), QString(QChar(0x2026)));
+        // A crumb goes back to its depth.
         QTest::mouseClick(crumbs.at(1), Qt::LeftButton);
         QCOMPARE(f.model().stack().size(), 1);
 
