@@ -104,33 +104,20 @@ Layout::Layout(SizeAt sizeAt, qsizetype count, const QRectF& rect)
 template <typename F>
 bool Layout::walkRow(const Row& row, F&& f) const
 {
-    // The same arithmetic as the row was weighed with, item by item from its start.
-    if (row.alongHeight) {
-        const double height = row.free.height();
-        const double thickness = row.sum / height;
-        double y = row.free.y();
-        for (qsizetype i = row.begin; i < row.end; ++i) {
-            const qint64 size = m_sizeAt(i);
-            if (size < 1)
-                continue;
-            const double h = (areaOf(i) / row.sum) * height;
-            if (f(i, QRectF(row.free.x(), y, thickness, h)))
-                return true;
-            y += h;
-        }
-    } else {
-        const double width = row.free.width();
-        const double thickness = row.sum / width;
-        double x = row.free.x();
-        for (qsizetype i = row.begin; i < row.end; ++i) {
-            const qint64 size = m_sizeAt(i);
-            if (size < 1)
-                continue;
-            const double w = (areaOf(i) / row.sum) * width;
-            if (f(i, QRectF(x, row.free.y(), w, thickness)))
-                return true;
-            x += w;
-        }
+    // The same arithmetic as the row was weighed with, item by item from its start: tiles stacked
+    // down a column at the left of the free space, or along a band at its top.
+    const bool down = row.alongHeight;
+    const double length = down ? row.free.height() : row.free.width();
+    const double thickness = row.sum / length;
+    double at = down ? row.free.y() : row.free.x();
+    for (qsizetype i = row.begin; i < row.end; ++i) {
+        const qint64 size = m_sizeAt(i);
+        if (size < 1)
+            continue;
+        const double extent = ((m_scale * double(size)) / row.sum) * length;
+        if (f(i, down ? QRectF(row.free.x(), at, thickness, extent) : QRectF(at, row.free.y(), extent, thickness)))
+            return true;
+        at += extent;
     }
     return false;
 }

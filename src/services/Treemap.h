@@ -50,7 +50,6 @@ private:
     };
     template <typename F>
     bool walkRow(const Row& row, F&& f) const;
-    double areaOf(qsizetype item) const { return m_scale * double(m_sizeAt(item)); }
 
     SizeAt m_sizeAt;
     qsizetype m_count = 0;
